@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+namespace tarnel {
+
+// Everything the engine needs from the user interface while it works. Texts are code page 932.
+class AnalysisHost {
+ public:
+  virtual ~AnalysisHost() = default;
+
+  // A modal message with one OK button; returns when the user has closed it.
+  virtual void ShowMessage(const std::string& text) = 0;
+
+  // Shows the progress dialog (not modal) and disables the main window.
+  virtual void BeginProgress() = 0;
+  // Sets the bar's range to 0..maximum.
+  virtual void SetProgressRange(int maximum) = 0;
+  // Position of the bar, the counter label and the name label.
+  virtual void SetProgress(int position, const std::string& counter, const std::string& name) = 0;
+  // Lets pending user-interface events run once; a Cancel click sets the cancel flag here.
+  virtual void ProcessEvents() = 0;
+  // Hides the progress dialog and enables the main window again.
+  virtual void EndProgress() = 0;
+};
+
+// A host that shows nothing and never cancels.
+class SilentHost : public AnalysisHost {
+ public:
+  void ShowMessage(const std::string&) override {}
+  void BeginProgress() override {}
+  void SetProgressRange(int) override {}
+  void SetProgress(int, const std::string&, const std::string&) override {}
+  void ProcessEvents() override {}
+  void EndProgress() override {}
+};
+
+}  // namespace tarnel

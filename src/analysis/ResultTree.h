@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/SymbolList.h"
+
+namespace tarnel {
+
+// One node of the result tree. Nodes are stored in tree order (the root, then depth first).
+struct TreeNode {
+  const TPassRec* Record = nullptr;  // nullptr for the root
+  std::string Caption;               // "Vbp", a group caption, a module file reference, a name
+  int Depth = 0;                     // root 0, groups 1, modules 2, procedures 3
+  int Image = 0;                     // root 0, else the record's Kind
+  int Parent = -1;                   // index of the parent node, -1 for the root
+  std::vector<int> Children;         // indexes of the children, in order
+};
+
+// The tree that the main window shows and the reports walk: root "Vbp" without a record, then
+// every record under its parent in ascending key order.
+class ResultTree {
+ public:
+  // Switches the list to key order and builds the tree from it. A record whose parent is not in
+  // the tree is left out.
+  static ResultTree Build(SymbolList& list);
+
+  bool Empty() const { return nodes_.empty(); }
+  int Count() const { return static_cast<int>(nodes_.size()); }
+  const TreeNode& Node(int index) const { return nodes_[index]; }
+  const std::vector<TreeNode>& Nodes() const { return nodes_; }
+  void Clear() { nodes_.clear(); }
+
+ private:
+  std::vector<TreeNode> nodes_;
+};
+
+}  // namespace tarnel

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarnel {
+
+// What a symbol record stands for; also the index of its image in the tree and the lists.
+enum Tkind : std::uint8_t {
+  KindModuleGroup = 1,
+  KindFormGroup = 2,
+  KindClassGroup = 3,
+  KindUserControlGroup = 4,
+  KindPropertyPageGroup = 5,
+  KindStdModule = 6,
+  KindFormModule = 7,
+  KindClassModule = 8,
+  KindUserControl = 9,
+  KindPropertyPage = 10,
+  KindSub = 11,
+  KindFunction = 12,
+  KindPropertyGet = 13,
+  KindPropertyLet = 14,
+  KindPropertySet = 15,
+};
+
+inline bool IsProcedureKind(int kind) { return kind >= KindSub && kind <= KindPropertySet; }
+inline bool IsModuleKind(int kind) { return kind >= KindStdModule && kind <= KindPropertyPage; }
+inline bool IsGroupKind(int kind) { return kind >= KindModuleGroup && kind <= KindPropertyPageGroup; }
+
+// One group, module or procedure. Text fields are code page 932 bytes. Name, FullName and Text are
+// kept whole; Key and ParentKey hold at most 10 bytes and Scope one.
+struct TPassRec {
+  std::int32_t Level = 0;
+  std::string Name;
+  std::string FullName;
+  std::string Key;
+  std::string ParentKey;
+  std::string Scope;
+  std::uint8_t Kind = 0;
+  std::string Text;
+  std::int32_t StartLine = 0;
+  std::int32_t BodyLines = 0;
+  // Keys of procedure records, in the order first added, each at most once.
+  std::vector<std::string> Calls;
+  std::vector<std::string> CalledBy;
+};
+
+// "L-NNNN": the level digit, "-", and number formatted with "%.4d".
+std::string FormatKey(int level, long number);
+
+// Cuts a value to the capacity of Key/ParentKey (10 bytes) or Scope (1 byte).
+inline std::string CutTo(std::string value, std::size_t capacity) {
+  if (value.size() > capacity) value.resize(capacity);
+  return value;
+}
+
+// The group caption stored in Name for group kinds 1..5 (code page 932 bytes).
+const std::string& GroupCaption(int groupKind);
+
+}  // namespace tarnel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "analysis/Symbol.h"
+
+namespace tarnel {
+
+// Owns every symbol record under its key. Starts in insertion order; once switched to key order
+// (ascending keys compared as text) it stays there, and new entries take their key's place.
+class SymbolList {
+ public:
+  // Enters a copy of record (with empty Calls and CalledBy) and returns the stored record.
+  TPassRec& Add(TPassRec record);
+  // The record stored under key (letter case ignored); throws ListIndexError when absent.
+  TPassRec& Find(std::string_view key) const;
+  // The record under key, or nullptr.
+  TPassRec* TryFind(std::string_view key) const;
+  // Disposes of every record. The ordering state does not change.
+  void Clear();
+
+  int Count() const { return static_cast<int>(records_.size()); }
+  // The record at position index (from 0) in the current order.
+  TPassRec& At(int index) const;
+
+  void SwitchToKeyOrder();
+  bool InKeyOrder() const { return keyOrder_; }
+
+ private:
+  void SortIfNeeded() const;
+
+  bool keyOrder_ = false;
+  mutable bool unsorted_ = false;
+  mutable std::vector<std::unique_ptr<TPassRec>> records_;
+  std::unordered_map<std::string, TPassRec*> byKey_;
+};
+
+}  // namespace tarnel

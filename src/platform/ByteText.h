@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Byte-text helpers. Engine text is code page 932 (Shift-JIS) held as raw bytes; lengths and
+// positions count bytes.
+namespace tarnel {
+
+// The first n bytes of s, blank-filled on the right when s is shorter; empty for n < 1.
+std::string LeftCut(std::string_view s, int n);
+// The last n bytes of s, blank-filled on the left when s is shorter; empty for n < 1.
+std::string RightCut(std::string_view s, int n);
+
+// The text between the first and second occurrence of quote; empty when it occurs fewer than twice.
+std::string ExtractQuoted(std::string_view line, char quote);
+
+// A copy of text with every byte equal to c replaced by a blank.
+std::string BlankOut(std::string_view text, char c);
+
+// Removes every leading and trailing byte whose code is 32 or less.
+std::string_view TrimControls(std::string_view s);
+
+// Fields separated by blanks (codes 1..32) or commas; double-quoted fields with doubled quotes
+// inside; a NUL byte ends the text. No length limit.
+std::vector<std::string> SplitFields(std::string_view text);
+
+// True when b starts a double-byte character in code page 932.
+inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Case folding for name lookups: ASCII letters and the full-width Latin, Greek and Cyrillic letters
+// of code page 932 fold to lower case; every other byte stays. Two texts are equal without regard
+// to letter case exactly when their folds are equal.
+std::string FoldCase(std::string_view s);
+bool SameTextIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace tarnel
