@@ -18,7 +18,7 @@ struct AnalysisContext {
   AnalysisHost* Host;
 
   // The lists, in the order of their creation.
-  SymbolList SymbolList;
+  ::tarnel::SymbolList SymbolList;
   NameIndex ProcNames;
   NameIndex ProcFullNames;
   std::vector<std::string> TokenList;

@@ -14,7 +14,7 @@ class AnalysisHost {
 
   // Shows the progress dialog (not modal) and disables the main window.
   virtual void BeginProgress() = 0;
-  // Sets the bar's range to 0..maximum.
+  // Sets the bar's range to 0..maximum and its position to 0.
   virtual void SetProgressRange(int maximum) = 0;
   // Position of the bar, the counter label and the name label.
   virtual void SetProgress(int position, const std::string& counter, const std::string& name) = 0;

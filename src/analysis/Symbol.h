@@ -27,7 +27,9 @@ enum Tkind : std::uint8_t {
 
 inline bool IsProcedureKind(int kind) { return kind >= KindSub && kind <= KindPropertySet; }
 inline bool IsModuleKind(int kind) { return kind >= KindStdModule && kind <= KindPropertyPage; }
-inline bool IsGroupKind(int kind) { return kind >= KindModuleGroup && kind <= KindPropertyPageGroup; }
+inline bool IsGroupKind(int kind) {
+  return kind >= KindModuleGroup && kind <= KindPropertyPageGroup;
+}
 
 // One group, module or procedure. Text fields are code page 932 bytes. Name, FullName and Text are
 // kept whole; Key and ParentKey hold at most 10 bytes and Scope one.

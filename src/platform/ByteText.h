@@ -27,7 +27,9 @@ std::string_view TrimControls(std::string_view s);
 std::vector<std::string> SplitFields(std::string_view text);
 
 // True when b starts a double-byte character in code page 932.
-inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Case folding for name lookups: ASCII letters and the full-width Latin, Greek and Cyrillic letters
 // of code page 932 fold to lower case; every other byte stays. Two texts are equal without regard

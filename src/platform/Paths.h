@@ -7,7 +7,8 @@
 // Windows-style paths (engine text, code page 932, with "\", "/" and ":") on a POSIX file system.
 namespace tarnel {
 
-// Position of the last "\", "/" or ":" in path, skipping double-byte characters whole; npos if none.
+// Position of the last "\", "/" or ":" in path, skipping double-byte characters whole; npos if
+// none.
 std::string::size_type LastSeparator(std::string_view path);
 
 // The folder of path followed by "/": the text before its last separator. Empty when the path has
@@ -23,7 +24,8 @@ std::string UpperExtension(std::string_view path);
 // either as UTF-8 or as raw code page 932 bytes. Nullopt when nothing matches.
 std::optional<std::string> ResolvePath(std::string_view enginePath);
 
-// True when ResolvePath finds a regular file (or anything that is not a directory).
+// True when ResolvePath finds anything there. A folder of that name counts: it exists but cannot
+// be read as a file, which its reader reports.
 bool FileExists(std::string_view enginePath);
 
 // A native (UTF-8) path as engine text, and back. Names that code page 932 cannot hold keep their

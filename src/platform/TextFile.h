@@ -24,6 +24,8 @@ class TextReader {
   std::string_view ReadLineView();
   // Skips up to n lines; returns how many were there.
   long SkipLines(long n);
+  // Back to the first line, as if the file had been opened again.
+  void Rewind() { pos_ = 0; }
 
  private:
   TextReader() = default;

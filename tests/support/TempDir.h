@@ -20,7 +20,8 @@ class TempDir {
   // Writes bytes to name (creating subfolders) and returns its native path.
   std::string Write(std::string_view name, std::string_view bytes) const;
   // Joins lines with CR LF after each and writes them.
-  std::string WriteLines(std::string_view name, std::initializer_list<std::string_view> lines) const;
+  std::string WriteLines(std::string_view name,
+                         std::initializer_list<std::string_view> lines) const;
 
  private:
   std::string path_;

@@ -1,0 +1,26 @@
+#include "analysis/Symbol.h"
+
+#include <cstdio>
+
+namespace tarnel {
+
+std::string FormatKey(int level, long number) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%d-%.4ld", level, number);
+  return buffer;
+}
+
+const std::string& GroupCaption(int groupKind) {
+  // Code page 932: 標準ﾓｼﾞｭｰﾙ, ﾌｫｰﾑﾓｼﾞｭｰﾙ, ｸﾗｽﾓｼﾞｭｰﾙ, ﾕｰｻﾞｰｺﾝﾄﾛｰﾙ, ﾌﾟﾛﾊﾟﾃｨﾍﾟｰｼﾞ
+  static const std::string captions[] = {
+      "",
+      "\x95\x57\x8f\x80\xd3\xbc\xde\xad\xb0\xd9",
+      "\xcc\xab\xb0\xd1\xd3\xbc\xde\xad\xb0\xd9",
+      "\xb8\xd7\xbd\xd3\xbc\xde\xad\xb0\xd9",
+      "\xd5\xb0\xbb\xde\xb0\xba\xdd\xc4\xdb\xb0\xd9",
+      "\xcc\xdf\xdb\xca\xdf\xc3\xa8\xcd\xdf\xb0\xbc\xde",
+  };
+  return captions[IsGroupKind(groupKind) ? groupKind : 0];
+}
+
+}  // namespace tarnel

@@ -1,0 +1,60 @@
+#include "analysis/SymbolList.h"
+
+#include <algorithm>
+
+#include "platform/ByteText.h"
+#include "platform/Errors.h"
+
+namespace tarnel {
+
+TPassRec& SymbolList::Add(TPassRec record) {
+  record.Calls.clear();
+  record.CalledBy.clear();
+  auto owned = std::make_unique<TPassRec>(std::move(record));
+  TPassRec& stored = *owned;
+  byKey_.emplace(FoldCase(stored.Key), &stored);
+  if (keyOrder_ && !records_.empty() && !unsorted_ && records_.back()->Key > stored.Key) {
+    unsorted_ = true;  // sorted lazily on the next walk
+  }
+  records_.push_back(std::move(owned));
+  return stored;
+}
+
+TPassRec* SymbolList::TryFind(std::string_view key) const {
+  auto it = byKey_.find(FoldCase(key));
+  return it == byKey_.end() ? nullptr : it->second;
+}
+
+TPassRec& SymbolList::Find(std::string_view key) const {
+  TPassRec* record = TryFind(key);
+  if (record == nullptr) throw ListIndexError();
+  return *record;
+}
+
+void SymbolList::Clear() {
+  byKey_.clear();
+  records_.clear();
+  unsorted_ = false;
+}
+
+TPassRec& SymbolList::At(int index) const {
+  SortIfNeeded();
+  if (index < 0 || index >= Count()) throw ListIndexError();
+  return *records_[static_cast<std::size_t>(index)];
+}
+
+void SymbolList::SwitchToKeyOrder() {
+  if (keyOrder_) return;
+  keyOrder_ = true;
+  unsorted_ = true;
+}
+
+void SymbolList::SortIfNeeded() const {
+  if (!unsorted_) return;
+  std::stable_sort(records_.begin(), records_.end(), [](const auto& a, const auto& b) {
+    return FoldCase(a->Key) < FoldCase(b->Key);
+  });
+  unsorted_ = false;
+}
+
+}  // namespace tarnel

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include "analysis/SymbolList.h"
+#include "platform/Errors.h"
+
+namespace tarnel {
+namespace {
+
+TPassRec Record(std::string key) {
+  TPassRec r;
+  r.Key = std::move(key);
+  r.Calls = {"stale"};
+  return r;
+}
+
+std::vector<std::string> Order(const SymbolList& list) {
+  std::vector<std::string> keys;
+  for (int i = 0; i < list.Count(); ++i) keys.push_back(list.At(i).Key);
+  return keys;
+}
+
+TEST(SymbolListTest, InsertionOrderUntilTheSwitchThenKeyOrderForGood) {
+  SymbolList list;
+  for (auto k : {"2-0001", "4-0001", "3-0001"}) list.Add(Record(k));
+  EXPECT_EQ(Order(list), (std::vector<std::string>{"2-0001", "4-0001", "3-0001"}));
+  list.SwitchToKeyOrder();
+  EXPECT_EQ(Order(list), (std::vector<std::string>{"2-0001", "3-0001", "4-0001"}));
+  list.Clear();
+  EXPECT_TRUE(list.InKeyOrder());
+  for (auto k : {"2-0002", "4-0002", "3-0002", "2-0001"}) list.Add(Record(k));
+  EXPECT_EQ(Order(list), (std::vector<std::string>{"2-0001", "2-0002", "3-0002", "4-0002"}));
+}
+
+TEST(SymbolListTest, KeyOrderPlacesTenThousandBetween1000And1001) {
+  SymbolList list;
+  list.SwitchToKeyOrder();
+  for (auto k : {"4-1001", "4-10000", "4-1000", "4-0999"}) list.Add(Record(k));
+  EXPECT_EQ(Order(list), (std::vector<std::string>{"4-0999", "4-1000", "4-10000", "4-1001"}));
+}
+
+TEST(SymbolListTest, FindIgnoresCaseAndFailsForAMissingKey) {
+  SymbolList list;
+  TPassRec& stored = list.Add(Record("4-0001"));
+  EXPECT_TRUE(stored.Calls.empty());  // key lists always start empty
+  EXPECT_EQ(&list.Find("4-0001"), &stored);
+  EXPECT_EQ(list.TryFind("4-0002"), nullptr);
+  EXPECT_THROW(list.Find("1"), ListIndexError);
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.TryFind("4-0001"), nullptr);
+}
+
+}  // namespace
+}  // namespace tarnel

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/Errors.h"
+#include "support/ProjectFixture.h"
+
+namespace tarnel {
+namespace {
+
+using test::Keys;
+
+class XrefTest : public test::ProjectFixture {
+ protected:
+  void SetUp() override { ctx.ReservedWords.LoadFromBytes("Call\r\nThen\r\nElse\r\nIf\r\n"); }
+  // Module1 with Main, Bump, Twice, then Module2 with Bump and Other; Main's body is body.
+  void MainBody(std::initializer_list<std::string_view> body) {
+    std::vector<std::string> lines{"Attribute VB_Name = \"Module1\"", "Sub Main()"};
+    lines.insert(lines.end(), body.begin(), body.end());
+    lines.insert(lines.end(),
+                 {"End Sub", "Private Function Bump(n)", "    Bump = n + 1", "End Function",
+                  "Public Function Twice(n)", "    Twice = Bump(n) * 2", "End Function"});
+    std::string bytes;
+    for (auto& l : lines) bytes += l + "\r\n";
+    dir.Write("Module1.bas", bytes);
+    Lines("Module2.bas",
+          {"Attribute VB_Name = \"Module2\"", "Sub Bump(x)", "End Sub", "Sub Other()", "End Sub"});
+    Lines("Demo.vbp", {"Module=Module1; Module1.bas", "Module=Module2; Module2.bas"});
+    Analyze();
+  }
+  Keys MainCalls() { return Proc("Main").Calls; }
+  std::string Key(std::string_view fullName) {
+    for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
+      if (ctx.SymbolList.At(i).FullName == fullName) return ctx.SymbolList.At(i).Key;
+    }
+    return "?";
+  }
+};
+
+TEST_F(XrefTest, WorkedExampleGivesItsCallsInDiscoveryOrder) {
+  MainBody({"    Call Bump(1)", "    Total = Bump(2) + Twice(Bump(3))"});
+  EXPECT_EQ(MainCalls(), (Keys{"4-0002", "4-0003"}));
+  EXPECT_EQ(Proc("Bump").CalledBy, (Keys{"4-0001", "4-0003"}));
+  EXPECT_EQ(Proc("Twice").Calls, (Keys{"4-0002"}));
+  EXPECT_EQ(Proc("Twice").CalledBy, (Keys{"4-0001"}));
+  EXPECT_TRUE(Proc("Bump").Calls.empty());
+  EXPECT_TRUE(Proc("Main").CalledBy.empty());
+  EXPECT_EQ(ctx.ProcNames.TextAt(0), "Main");
+  EXPECT_EQ(ctx.ProcFullNames.TextAt(2), "Module1.Twice");
+}
+
+TEST_F(XrefTest, TokensAreExaminedFromLastToFirst) {
+  MainBody({"    Total = Bump(2) + Twice(3)"});
+  EXPECT_EQ(MainCalls(), (Keys{"4-0003", "4-0002"}));
+}
+
+struct BodyCase {
+  const char* Line;
+  std::vector<std::string> Calls;  // full names
+};
+
+TEST_F(XrefTest, BodyLinesFindCallsByNameOnly) {
+  const BodyCase cases[] = {
+      {"Bump 1, 2", {"Module1.Bump"}},
+      {"Bump", {"Module1.Bump"}},
+      {"x=Bump(1)", {}},
+      {"x = Bump(1)", {"Module1.Bump"}},
+      {"BUMP 1", {"Module1.Bump"}},
+      {"Module2.Bump 5", {"Module2.Bump"}},
+      {"module2.bump 5", {"Module2.Bump"}},
+      {"obj.Bump", {}},
+      {"MsgBox \"Bump\"", {"Module1.Bump"}},
+      {"If x = 1 Then Other Else Twice", {"Module1.Twice", "Module2.Other"}},
+      {"End If", {}},
+      {"' Bump", {}},
+      {"x = Bump(1) _", {"Module1.Bump"}},
+  };
+  for (const BodyCase& c : cases) {
+    MainBody({c.Line});
+    Keys expected;
+    for (const auto& name : c.Calls) expected.push_back(Key(name));
+    EXPECT_EQ(MainCalls(), expected) << c.Line;
+  }
+}
+
+TEST_F(XrefTest, TheTokenBeforeAReservedWordSkipsItsOwnDictionaryTest) {
+  // Else and Then are both reserved; Else stands before Then and is looked up as a name.
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "    Else Then", "End Sub",
+                  "Sub Else()", "End Sub", "Sub Then()", "End Sub"});
+  Analyze();
+  EXPECT_EQ(Proc("Main").Calls, (Keys{Proc("Else").Key}));
+}
+
+TEST_F(XrefTest, OwnNameBeforeTheFirstEqualsIsAnAssignment) {
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Function Foo(n)", "    Foo = 1",
+                  "    Set Foo = New Collection", "End Function", "Function Fact(n)",
+                  "    Fact = Fact(n - 1) * n", "End Function", "Sub Loop1()",
+                  "    If x = 1 Then Loop1", "End Sub"});
+  Analyze();
+  EXPECT_TRUE(Proc("Foo").Calls.empty());
+  EXPECT_EQ(Proc("Fact").Calls, (Keys{Proc("Fact").Key}));
+  EXPECT_EQ(Proc("Fact").CalledBy, (Keys{Proc("Fact").Key}));
+  EXPECT_EQ(Proc("Loop1").Calls, (Keys{Proc("Loop1").Key}));
+}
+
+TEST_F(XrefTest, EmptyTokensNeverCallAProcedureWithoutName) {
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub NoParens", "End Sub", "Sub Main()",
+                  "    MsgBox \"\", 1", "    Foo a,", "End Sub"});
+  Analyze();
+  EXPECT_TRUE(Proc("Main").Calls.empty());
+  EXPECT_TRUE(Proc("").CalledBy.empty());
+}
+
+TEST_F(XrefTest, ContinuedDeclarationLinesAreReadAsBody) {
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main(a As Integer, _", "    b As Widget)",
+                  "End Sub", "Function Widget()", "End Function", "Sub Quiet()", "End Sub"});
+  Analyze();
+  EXPECT_EQ(Proc("Main").Calls, (Keys{Proc("Widget").Key}));
+  EXPECT_TRUE(Proc("Quiet").Calls.empty());
+}
+
+TEST_F(XrefTest, AVeryLongLineLosesNoCall) {
+  std::string longLine = "    x = " + std::string(6000, 'y') + " + Twice(1)";
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", longLine, "End Sub",
+                  "Function Twice(n)", "End Function"});
+  Analyze();
+  EXPECT_EQ(Proc("Main").Calls, (Keys{Proc("Twice").Key}));
+}
+
+TEST_F(XrefTest, TheFirstRecordedProcedureWinsBeyondTenThousand) {
+  // 10,001 procedures: in key order 4-10001 sorts before 4-1002, but recording order decides.
+  std::string a = "Attribute VB_Name = \"A\"\r\nSub Main()\r\n    Target\r\nEnd Sub\r\n";
+  for (int i = 2; i <= 10000; ++i) a += "Sub P" + std::to_string(i) + "()\r\nEnd Sub\r\n";
+  dir.Write("A.bas", a);
+  Lines("B.bas", {"Attribute VB_Name = \"B\"", "Sub Target()", "End Sub"});
+  Lines("C.bas", {"Attribute VB_Name = \"C\"", "Sub Target()", "End Sub"});
+  Lines("Demo.vbp", {"Module=A; A.bas", "Module=B; B.bas", "Module=C; C.bas"});
+  ctx.SymbolList.SwitchToKeyOrder();
+  Analyze();
+  EXPECT_EQ(Proc("Main").Calls, (Keys{"4-10001"}));
+  EXPECT_EQ(Rec("4-10001").FullName, "B.Target");
+}
+
+TEST_F(XrefTest, ProgressRunsOverEveryRecordAndCancelStopsBeforeTheRecord) {
+  MainBody({"    Bump 1"});
+  // 2 groups? No: one group, two modules, five procedures: 8 records.
+  EXPECT_EQ(host.Calls.front(), "begin");
+  EXPECT_EQ(host.Calls[1], "range 7");
+  EXPECT_EQ(host.Calls.back(), "end");
+  EXPECT_EQ(host.Counters.front(), "Process Xref 0/7");
+  EXPECT_EQ(host.Counters.back(), "Process Xref 7/7");
+  EXPECT_EQ(host.Names.front(), GroupCaption(KindModuleGroup));
+  EXPECT_EQ(host.EventRounds, 8);
+
+  // Cancel in the round before record 4 (Twice, the third in insertion order: 2-0001, 4-0001,
+  // 4-0002, 4-0003 ...): Main and Bump were scanned, Twice and later were not.
+  host = test::RecordingHost();
+  host.OnEvents = [this](int round) {
+    if (round == 4) ctx.CancelRequested = true;
+  };
+  MainBody({"    Twice 1"});
+  EXPECT_EQ(host.Counters.back(), "Process Xref 3/7");
+  EXPECT_EQ(host.Names.back(), "Twice");
+  EXPECT_EQ(MainCalls(), (Keys{"4-0003"}));
+  EXPECT_TRUE(Proc("Twice").Calls.empty());
+  EXPECT_EQ(Proc("Twice").CalledBy, (Keys{"4-0001"}));
+  EXPECT_FALSE(host.ProgressShown);
+  EXPECT_TRUE(ctx.CancelRequested);
+}
+
+TEST_F(XrefTest, AShortenedModuleGivesEofAndKeepsWhatWasFound) {
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "    Helper", "    x = 1", "    y = 2",
+                  "End Sub", "Sub Helper()", "    x = 1", "End Sub"});
+  // Shorten the file after the declaration scan, before the pass: the first progress round.
+  host.OnEvents = [this](int round) {
+    if (round == 1) Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "    Helper"});
+  };
+  Analyze();
+  EXPECT_EQ(host.Messages, (std::vector<std::string>{"Eof", "Eof"}));
+  EXPECT_EQ(Proc("Main").Calls, (Keys{Proc("Helper").Key}));
+}
+
+TEST_F(XrefTest, AModuleRemovedBeforeThePassFailsAndStillEndsTheProgress) {
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "End Sub"});
+  host.OnEvents = [this](int) { std::filesystem::remove(dir.File("M.bas")); };
+  EXPECT_THROW(Analyze(), FileOpenError);
+  EXPECT_FALSE(host.ProgressShown);
+  EXPECT_EQ(host.Calls.back(), "end");
+}
+
+TEST_F(XrefTest, ASecondAnalysisRebuildsTheNameIndexes) {
+  MainBody({"    Bump 1"});
+  Lines("Other.vbp", {"Module=X; X.bas"});
+  Lines("X.bas", {"Attribute VB_Name = \"X\"", "Sub Solo()", "End Sub"});
+  Analyze("Other.vbp");
+  EXPECT_EQ(ctx.ProcNames.Count(), 1);
+  EXPECT_EQ(ctx.ProcNames.TextAt(0), "Solo");
+  EXPECT_EQ(ctx.ProcFullNames.TextAt(0), "X.Solo");
+}
+
+TEST(AddUniqueKeyTest, AppendsOnlyNewKeys) {
+  std::vector<std::string> list;
+  AddUniqueKey(list, "4-0002");
+  AddUniqueKey(list, "4-0001");
+  AddUniqueKey(list, "4-0002");
+  EXPECT_EQ(list, (std::vector<std::string>{"4-0002", "4-0001"}));
+}
+
+}  // namespace
+}  // namespace tarnel

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "platform/ByteText.h"
+
+namespace tarnel {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+TEST(CutTest, LeftCutFillsWithBlanksOnTheRightAndRightCutOnTheLeft) {
+  EXPECT_EQ(LeftCut("End", 4), "End ");
+  EXPECT_EQ(LeftCut("End Sub", 4), "End ");
+  EXPECT_EQ(RightCut("x _", 1), "_");
+  EXPECT_EQ(RightCut("ab", 4), "  ab");
+  EXPECT_EQ(LeftCut("abc", 0), "");
+  EXPECT_EQ(RightCut("abc", -3), "");
+}
+
+TEST(ExtractQuotedTest, TakesTheTextBetweenTheFirstTwoQuotes) {
+  EXPECT_EQ(ExtractQuoted("Attribute VB_Name = \"Module1\"", '"'), "Module1");
+  EXPECT_EQ(ExtractQuoted("a \"\" b", '"'), "");
+  EXPECT_EQ(ExtractQuoted("only \"one", '"'), "");
+  EXPECT_EQ(ExtractQuoted("\"a\" \"b\"", '"'), "a");
+}
+
+TEST(BlankOutTest, ReplacesEveryOccurrence) {
+  EXPECT_EQ(BlankOut("Bump(Twice(1))", '('), "Bump Twice 1))");
+}
+
+TEST(TrimControlsTest, RemovesTabsAndControlCharactersAtBothEnds) {
+  EXPECT_EQ(TrimControls("\t  x = 1 \x01\r"), "x = 1");
+  EXPECT_EQ(TrimControls(" \t "), "");
+}
+
+TEST(SplitFieldsTest, SeparatesAtBlanksAndCommas) {
+  EXPECT_EQ(SplitFields("a b,c"), (Fields{"a", "b", "c"}));
+  EXPECT_EQ(SplitFields("a , , b"), (Fields{"a", "", "b"}));
+  EXPECT_EQ(SplitFields("a,b,"), (Fields{"a", "b", ""}));
+  EXPECT_EQ(SplitFields("   "), Fields{});
+  EXPECT_EQ(SplitFields(""), Fields{});
+}
+
+TEST(SplitFieldsTest, QuotedFieldsKeepBlanksAndCommasAndUndoubleQuotes) {
+  EXPECT_EQ(SplitFields("\"a b,c\" d"), (Fields{"a b,c", "d"}));
+  EXPECT_EQ(SplitFields("\"say \"\"hi\"\"\""), (Fields{"say \"hi\""}));
+  EXPECT_EQ(SplitFields("\"open to the end"), (Fields{"open to the end"}));
+  EXPECT_EQ(SplitFields("\"ab\"cd"), (Fields{"ab", "cd"}));
+  EXPECT_EQ(SplitFields("x\"y z"), (Fields{"x\"y", "z"}));
+  EXPECT_EQ(SplitFields("MsgBox \"\", 1"), (Fields{"MsgBox", "", "1"}));
+}
+
+TEST(SplitFieldsTest, NulEndsTheTextButLengthIsUnlimited) {
+  EXPECT_EQ(SplitFields(std::string("a b\0c d", 7)), (Fields{"a", "b"}));
+  std::string longLine(5000, 'x');
+  longLine += " Bump";
+  Fields fields = SplitFields(longLine);
+  ASSERT_EQ(fields.size(), 2u);
+  EXPECT_EQ(fields[1], "Bump");
+}
+
+TEST(SplitFieldsTest, BytesAbove127AreOrdinary) {
+  // "\x95\x5c" is a double-byte character; both bytes stay inside the field.
+  EXPECT_EQ(SplitFields("\x95\x5c\x8e\xa6 b"), (Fields{"\x95\x5c\x8e\xa6", "b"}));
+}
+
+TEST(FoldCaseTest, AsciiAndFullWidthLettersCompareWithoutCase) {
+  EXPECT_TRUE(SameTextIgnoreCase("BUMP", "bump"));
+  // Full-width A and a.
+  EXPECT_TRUE(SameTextIgnoreCase("\x82\x60", "\x82\x81"));
+  // Greek Alpha and alpha.
+  EXPECT_TRUE(SameTextIgnoreCase("\x83\x9f", "\x83\xbf"));
+  // Cyrillic: the small letters skip the byte 0x7F, so Ya (0x8460) pairs with 0x8491.
+  EXPECT_TRUE(SameTextIgnoreCase("\x84\x40", "\x84\x70"));
+  EXPECT_TRUE(SameTextIgnoreCase("\x84\x4f", "\x84\x80"));
+  EXPECT_TRUE(SameTextIgnoreCase("\x84\x60", "\x84\x91"));
+  EXPECT_FALSE(SameTextIgnoreCase("Bump", "Bumps"));
+}
+
+TEST(FoldCaseTest, TrailBytesThatLookLikeLettersAreNotFolded) {
+  // Katakana A (0x83 0x41) and small ya (0x83 0x61) differ only by the ASCII case of their trail.
+  EXPECT_FALSE(SameTextIgnoreCase("\x83\x41", "\x83\x61"));
+  EXPECT_EQ(FoldCase("X\x83\x41Y"), "x\x83\x41y");
+}
+
+}  // namespace
+}  // namespace tarnel

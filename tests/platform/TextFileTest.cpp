@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/Errors.h"
+#include "platform/TextFile.h"
+#include "support/TempDir.h"
+
+namespace tarnel {
+namespace {
+
+using test::TempDir;
+
+std::vector<std::string> AllLines(TextReader& reader) {
+  std::vector<std::string> lines;
+  while (!reader.AtEnd()) lines.push_back(reader.ReadLine());
+  return lines;
+}
+
+TEST(TextReaderTest, LinesEndAtCrCrLfOrALoneLf) {
+  auto reader = TextReader::FromBytes("a\r\nb\rc\nd\n\re");
+  EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
+}
+
+TEST(TextReaderTest, CtrlZEndsTheFileAndReadingAtTheEndYieldsEmptyLines) {
+  auto reader = TextReader::FromBytes("one\r\ntwo\x1a three\r\n");
+  EXPECT_EQ(reader.ReadLine(), "one");
+  EXPECT_EQ(reader.ReadLine(), "two");
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_EQ(reader.ReadLine(), "");
+  EXPECT_EQ(reader.ReadLine(), "");
+}
+
+TEST(TextReaderTest, AFinalLineEndAddsNoEmptyLine) {
+  auto reader = TextReader::FromBytes("x\r\n");
+  EXPECT_EQ(AllLines(reader).size(), 1u);
+  auto empty = TextReader::FromBytes("");
+  EXPECT_TRUE(empty.AtEnd());
+}
+
+TEST(TextReaderTest, SkipAndRewind) {
+  auto reader = TextReader::FromBytes("1\n2\n3\n");
+  EXPECT_EQ(reader.SkipLines(2), 2);
+  EXPECT_EQ(reader.ReadLine(), "3");
+  EXPECT_EQ(reader.SkipLines(5), 0);
+  reader.Rewind();
+  EXPECT_EQ(reader.ReadLine(), "1");
+}
+
+TEST(TextReaderTest, MissingUnreadableAndFolderPathsFailWithTheirTexts) {
+  TempDir dir;
+  try {
+    TextReader reader(dir.File("none.bas"));
+    FAIL();
+  } catch (const FileNotFoundError& e) {
+    EXPECT_STREQ(e.what(), "ﾌｧｲﾙが見つかりません");
+  }
+  EXPECT_THROW(TextReader reader(dir.Path()), FileOpenError);
+  if (geteuid() != 0) {  // root reads any file
+    std::string locked = dir.Write("locked.bas", "x");
+    chmod(locked.c_str(), 0);
+    EXPECT_THROW(TextReader reader(locked), FileOpenError);
+  }
+  try {
+    TextReader reader(dir.Path());
+  } catch (const FileOpenError& e) {
+    EXPECT_EQ(std::string(e.what()), "ﾌｧｲﾙ " + dir.Path() + " は開けません");
+  }
+}
+
+TEST(TextWriterTest, EveryLineEndsInCrLf) {
+  TempDir dir;
+  {
+    TextWriter writer(dir.File("out.txt"));
+    writer.WriteLine("a");
+    writer.WriteLine("");
+    writer.WriteLine("\x81\xa8");
+    writer.Close();
+  }
+  EXPECT_EQ(test::ReadNative(dir.File("out.txt")), "a\r\n\r\n\x81\xa8\r\n");
+}
+
+TEST(TextWriterTest, CreateAndWriteFailuresCarryTheirTexts) {
+  TempDir dir;
+  try {
+    TextWriter writer(dir.File("no/such/folder/x.txt"));
+    FAIL();
+  } catch (const FileCreateError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "ﾌｧｲﾙ " + dir.File("no/such/folder/x.txt") + " を作成できません");
+  }
+  EXPECT_THROW(TextWriter writer(dir.Path()), FileCreateError);
+  // /dev/full accepts the open and fails every write.
+  TextWriter full("/dev/full");
+  EXPECT_THROW(
+      {
+        for (int i = 0; i < 100000; ++i) full.WriteLine("0123456789");
+        full.Close();
+      },
+      FileWriteError);
+}
+
+}  // namespace
+}  // namespace tarnel
