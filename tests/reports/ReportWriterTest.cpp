@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/Errors.h"
+#include "reports/ReportWriter.h"
+#include "reports/TreeDump.h"
+#include "support/ProjectFixture.h"
+
+namespace tarnel {
+namespace {
+
+using Out = std::vector<std::string>;
+
+std::string Blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+const std::string kRight = "\x81\xa8";
+const std::string kLeft = "\x81\xa9";
+const std::string kStdGroup = "\x95\x57\x8f\x80\xd3\xbc\xde\xad\xb0\xd9";  // 標準ﾓｼﾞｭｰﾙ
+
+// One standard module Module1 with Main (calls Bump) and the private function Bump.
+class ReportWriterTest : public test::ProjectFixture {
+ protected:
+  void SetUp() override {
+    Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
+    Lines("Module1.bas",
+          {"Attribute VB_Name = \"Module1\"", "Public Sub Main()", "    Bump 1", "End Sub",
+           "Private Function Bump(n As Integer) As Integer", "    Bump = n + 1", "End Function"});
+    Analyze();
+    tree = ResultTree::Build(ctx.SymbolList);
+    caption = Engine("Demo.vbp");
+  }
+  Out Report(char form, char direction, char style) {
+    MemoryLineSink sink;
+    WriteXrefLines(sink, tree, ctx.SymbolList, caption, form, direction, style);
+    return sink.Lines;
+  }
+  // The lines after the caption, group and module lines.
+  Out ProcedureLines(char form, char direction, char style) {
+    Out all = Report(form, direction, style);
+    return Out(all.begin() + 3, all.end());
+  }
+
+  ResultTree tree;
+  std::string caption;
+};
+
+TEST_F(ReportWriterTest, FixedColumnsBothDirectionsShortLabels) {
+  EXPECT_EQ(Report('F', 'B', 'S'),
+            (Out{caption, Blanks(4) + kStdGroup, Blanks(8) + "Module1.bas",
+                 Blanks(12) + "Sub Main" + Blanks(20) + kRight + " Module1.Bump",
+                 Blanks(12) + "Function Bump", Blanks(40) + kLeft + " Module1.Main"}));
+}
+
+TEST_F(ReportWriterTest, CommaSeparatedBothDirectionsShortLabels) {
+  EXPECT_EQ(Report('C', 'B', 'S'), (Out{caption, "," + kStdGroup, ",,Module1.bas",
+                                        ",,,Sub Main," + kRight + ",Module1.Bump",
+                                        ",,,Function Bump", ",,,," + kLeft + ",Module1.Main"}));
+}
+
+TEST_F(ReportWriterTest, EveryDirectionAndStyleOfTheExample) {
+  EXPECT_EQ(ProcedureLines('F', 'I', 'S'),
+            (Out{Blanks(12) + "Sub Main" + Blanks(20) + kRight + " Module1.Bump",
+                 Blanks(12) + "Function Bump"}));
+  EXPECT_EQ(ProcedureLines('F', 'Y', 'S'),
+            (Out{Blanks(12) + "Sub Main",
+                 Blanks(12) + "Function Bump" + Blanks(15) + kLeft + " Module1.Main"}));
+  EXPECT_EQ(ProcedureLines('F', 'N', 'S'),
+            (Out{Blanks(12) + "Sub Main", Blanks(12) + "Function Bump"}));
+  EXPECT_EQ(ProcedureLines('F', 'B', 'D'),
+            (Out{Blanks(12) + "Public Sub Main()" + Blanks(11) + kRight + " Module1.Bump",
+                 Blanks(12) + "Private Function Bump(n As Integer) As Integer",
+                 Blanks(40) + kLeft + " Module1.Main"}));
+  EXPECT_EQ(ProcedureLines('C', 'B', 'x'),
+            (Out{",,,\"Public Sub Main()\"," + kRight + ",Module1.Bump",
+                 ",,,\"Private Function Bump(n As Integer) As Integer\"",
+                 ",,,," + kLeft + ",Module1.Main"}));
+  // Any other direction writes nothing for a procedure.
+  EXPECT_EQ(ProcedureLines('F', 'Q', 'S'), Out{});
+}
+
+TEST_F(ReportWriterTest, OtherFormLettersGetNoPrefixAndNoArrows) {
+  EXPECT_EQ(Report('c', 'B', 'S'),
+            (Out{caption, kStdGroup, "Module1.bas", "Sub Main", "Function Bump"}));
+  EXPECT_EQ(Report('c', 'N', 'D'), (Out{caption, kStdGroup, "Module1.bas", "\"Public Sub Main()\"",
+                                        "\"Private Function Bump(n As Integer) As Integer\""}));
+}
+
+class ReportColumnsTest : public test::ProjectFixture {};
+
+TEST_F(ReportColumnsTest, FortyByteLabelsMeetTheArrowAndLongerOnesPushItOut) {
+  // Labels "Sub " + name at 12 blanks: a 24-byte name gives exactly 40 bytes.
+  const std::string exact(24, 'a');
+  const std::string longer(25, 'b');
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub " + exact + "()", "    T1", "    T2", "End Sub",
+                  "Sub " + longer + "()", "    T1", "    T2", "End Sub", "Sub T1()", "End Sub",
+                  "Sub T2()", "    T2", "End Sub"});
+  Analyze();
+  ResultTree tree = ResultTree::Build(ctx.SymbolList);
+  MemoryLineSink sink;
+  WriteXrefLines(sink, tree, ctx.SymbolList, "p", 'F', 'I', 'S');
+  std::vector<std::string> lines(sink.Lines.begin() + 3, sink.Lines.end());
+  EXPECT_EQ(lines[0], Blanks(12) + "Sub " + exact + kRight + " M.T1");
+  EXPECT_EQ(lines[1], Blanks(40) + kRight + " M.T2");
+  EXPECT_EQ(lines[2], Blanks(12) + "Sub " + longer + Blanks(40) + kRight + " M.T1");
+  EXPECT_EQ(lines[3], Blanks(40) + kRight + " M.T2");
+  EXPECT_EQ(lines[4], Blanks(12) + "Sub T1");
+  // A recursive procedure names itself.
+  EXPECT_EQ(lines[5], Blanks(12) + "Sub T2" + Blanks(22) + kRight + " M.T2");
+  EXPECT_EQ(lines.size(), 6u);
+}
+
+TEST_F(ReportColumnsTest, ModulesWithoutProceduresAndQuotesInDeclarations) {
+  Lines("Demo.vbp", {"Module=M; M.bas", "Module=E; E.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Say(Optional s = \"a,b\")", "End Sub"});
+  Lines("E.bas", {"Attribute VB_Name = \"E\""});
+  Analyze();
+  ResultTree tree = ResultTree::Build(ctx.SymbolList);
+  MemoryLineSink sink;
+  WriteXrefLines(sink, tree, ctx.SymbolList, "p", 'C', 'Y', 'D');
+  EXPECT_EQ(sink.Lines, (Out{"p", "," + kStdGroup, ",,M.bas",
+                             ",,,\"Sub Say(Optional s = \"a,b\")\"", ",,E.bas"}));
+}
+
+TEST_F(ReportWriterTest, SaveReportPicksTheFormByExtension) {
+  SaveReport(host, tree, ctx.SymbolList, caption, Engine("out.Txt"));
+  EXPECT_EQ(test::ReadNative(dir.File("out.Txt")),
+            caption + "\r\n" + Blanks(4) + kStdGroup + "\r\n" + Blanks(8) + "Module1.bas\r\n" +
+                Blanks(12) + "Sub Main" + Blanks(20) + kRight + " Module1.Bump\r\n" + Blanks(12) +
+                "Function Bump\r\n" + Blanks(40) + kLeft + " Module1.Main\r\n");
+  SaveReport(host, tree, ctx.SymbolList, caption, Engine("out.csv"));
+  EXPECT_EQ(test::ReadNative(dir.File("out.csv")).substr(caption.size() + 2, 2 + kStdGroup.size()),
+            "," + kStdGroup + "\r");
+  SaveReport(host, tree, ctx.SymbolList, caption, Engine("out.lst"));
+  EXPECT_EQ(test::ReadNative(dir.File("out.lst")), test::ReadNative(dir.File("out.Txt")));
+}
+
+TEST_F(ReportWriterTest, AnEmptyTreeWritesNothingAndSaysSo) {
+  ResultTree empty;
+  EXPECT_FALSE(WriteXref(host, empty, ctx.SymbolList, caption, Engine("none.txt"), 'F', 'B', 'S'));
+  EXPECT_EQ(host.Messages, (std::vector<std::string>{" No Output Item \r"}));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("none.txt")));
+}
+
+TEST_F(ReportWriterTest, AnUnwritableReportFails) {
+  EXPECT_THROW(
+      WriteXref(host, tree, ctx.SymbolList, caption, Engine("no/dir/r.txt"), 'F', 'B', 'S'),
+      FileCreateError);
+  EXPECT_THROW(WriteXref(host, tree, ctx.SymbolList, caption, "/dev/full", 'F', 'B', 'S'),
+               FileWriteError);
+}
+
+TEST_F(ReportWriterTest, TheTreeDumpIndentsByDepthWithTabs) {
+  MemoryLineSink sink;
+  WriteTreeDumpLines(sink, tree);
+  EXPECT_EQ(sink.Lines,
+            (Out{"Vbp", "\t" + kStdGroup, "\t\tModule1.bas", "\t\t\tMain", "\t\t\tBump"}));
+  WriteTreeDump(ResultTree(), Engine("empty.txt"));
+  EXPECT_EQ(test::ReadNative(dir.File("empty.txt")), "");
+}
+
+}  // namespace
+}  // namespace tarnel
