@@ -1,0 +1,197 @@
+#include "cli/BatchTool.h"
+
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "analysis/Analysis.h"
+#include "analysis/ResultTree.h"
+#include "cli/CliHost.h"
+#include "cli/JsonExport.h"
+#include "platform/CodePage.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+#include "reports/ReportWriter.h"
+#include "reports/TreeDump.h"
+
+namespace tarnel {
+
+const char* const kBatchToolUsage =
+    "usage: tarnel-xref [options] PROJECT.vbp\n"
+    "Analyses a Visual Basic 4.0 project and writes its cross-reference report.\n"
+    "  --form F|C           fixed columns (F, default) or comma-separated (C)\n"
+    "  --direction I|Y|B|N  callees, callers, both (default) or labels only\n"
+    "  --style S|D          kind word and name (S, default) or the declaration line (D)\n"
+    "  --output FILE        write the report to FILE instead of standard output\n"
+    "  --tree-dump FILE     also write the tab-indented tree to FILE\n"
+    "  --json FILE          also write every symbol record as JSON to FILE\n"
+    "  --resv FILE          reserved words (default: resv.dic beside the program)\n"
+    "  --utf8               write the report in UTF-8 instead of code page 932\n"
+    "  --help               show this text\n";
+
+namespace {
+
+struct Options {
+  char Form = 'F';
+  char Direction = 'B';
+  char Style = 'S';
+  std::optional<std::string> Output, TreeDump, Json, Resv;
+  bool Utf8 = false;
+  bool Help = false;
+  std::string Project;
+};
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+char Letter(const std::string& option, const std::string& value, std::string_view allowed) {
+  if (value.size() != 1 || allowed.find(value[0]) == std::string_view::npos) {
+    throw UsageError(option + " takes one of " + std::string(allowed) + ", not \"" + value + "\"");
+  }
+  return value[0];
+}
+
+Options Parse(const std::vector<std::string>& args) {
+  Options options;
+  bool projectSeen = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    std::optional<std::string> inlineValue;
+    if (arg.rfind("--", 0) == 0) {
+      std::size_t eq = arg.find('=');
+      if (eq != std::string::npos) {
+        inlineValue = arg.substr(eq + 1);
+        arg = arg.substr(0, eq);
+      }
+    }
+    auto value = [&]() -> std::string {
+      if (inlineValue) return *inlineValue;
+      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      options.Help = true;
+    } else if (arg == "--utf8") {
+      options.Utf8 = true;
+    } else if (arg == "--form") {
+      options.Form = Letter(arg, value(), "FC");
+    } else if (arg == "--direction") {
+      options.Direction = Letter(arg, value(), "IYBN");
+    } else if (arg == "--style") {
+      options.Style = Letter(arg, value(), "SD");
+    } else if (arg == "--output") {
+      options.Output = value();
+    } else if (arg == "--tree-dump") {
+      options.TreeDump = value();
+    } else if (arg == "--json") {
+      options.Json = value();
+    } else if (arg == "--resv") {
+      options.Resv = value();
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      throw UsageError("unknown option " + arg);
+    } else if (projectSeen) {
+      throw UsageError("only one project file, please");
+    } else {
+      options.Project = arg;
+      projectSeen = true;
+    }
+  }
+  if (!projectSeen && !options.Help) throw UsageError("no project file given");
+  return options;
+}
+
+// Report lines converted to UTF-8 on their way to another sink.
+class Utf8LineSink : public LineSink {
+ public:
+  explicit Utf8LineSink(LineSink& target) : target_(target) {}
+  void WriteLine(std::string_view line) override { target_.WriteLine(Cp932ToUtf8(line)); }
+
+ private:
+  LineSink& target_;
+};
+
+class StreamLineSink : public LineSink {
+ public:
+  explicit StreamLineSink(std::ostream& out) : out_(out) {}
+  void WriteLine(std::string_view line) override {
+    out_.write(line.data(), static_cast<std::streamsize>(line.size()));
+    out_.write("\r\n", 2);
+  }
+
+ private:
+  std::ostream& out_;
+};
+
+void WriteJson(const std::string& nativePath, const SymbolList& symbols) {
+  std::ofstream file(nativePath, std::ios::binary | std::ios::trunc);
+  if (!file) throw FileCreateError(NativeToEngine(nativePath));
+  WriteSymbolsJson(file, symbols);
+  file.close();
+  if (!file) throw FileWriteError(NativeToEngine(nativePath));
+}
+
+void WriteReport(const Options& options, const ResultTree& tree, const SymbolList& symbols,
+                 const std::string& caption, std::ostream& out) {
+  std::unique_ptr<FileLineSink> file;
+  std::unique_ptr<StreamLineSink> stream;
+  LineSink* sink;
+  if (options.Output) {
+    file = std::make_unique<FileLineSink>(NativeToEngine(*options.Output));
+    sink = file.get();
+  } else {
+    stream = std::make_unique<StreamLineSink>(out);
+    sink = stream.get();
+  }
+  Utf8LineSink utf8(*sink);
+  WriteXrefLines(options.Utf8 ? utf8 : *sink, tree, symbols, caption, options.Form,
+                 options.Direction, options.Style);
+  if (file) file->Close();
+  out.flush();
+}
+
+}  // namespace
+
+int RunBatchTool(const std::vector<std::string>& args, const std::string& programDir,
+                 std::ostream& out, std::FILE* err, bool errIsTerminal) {
+  Options options;
+  try {
+    options = Parse(args);
+  } catch (const UsageError& e) {
+    std::fprintf(err, "tarnel-xref: %s\n%s", e.what(), kBatchToolUsage);
+    return 2;
+  }
+  if (options.Help) {
+    out << kBatchToolUsage;
+    return 0;
+  }
+
+  CliHost host(err, errIsTerminal);
+  AnalysisContext ctx(host);
+  try {
+    // Like the window, a missing default dictionary is reported and the analysis goes on with
+    // none; a dictionary named on the command line must be there.
+    std::string dictionary =
+        options.Resv ? NativeToEngine(*options.Resv) : NativeToEngine(programDir) + "resv.dic";
+    try {
+      LoadReservedWords(ctx, dictionary);
+    } catch (const TarnelError& e) {
+      if (options.Resv) throw;
+      std::fprintf(err, "%s\n", e.what());
+    }
+
+    const std::string project = NativeToEngine(options.Project);
+    AnalyzeProject(ctx, project);
+    if (options.Json) WriteJson(*options.Json, ctx.SymbolList);
+    ResultTree tree = ResultTree::Build(ctx.SymbolList);
+    if (options.TreeDump) WriteTreeDump(tree, NativeToEngine(*options.TreeDump));
+    WriteReport(options, tree, ctx.SymbolList, project, out);
+  } catch (const TarnelError& e) {
+    std::fprintf(err, "%s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace tarnel
