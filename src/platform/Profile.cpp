@@ -1,0 +1,163 @@
+#include "platform/Profile.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "platform/ByteText.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+
+namespace tarnel {
+
+namespace {
+
+// The file's lines without their ends (CR, LF or CR LF); empty when it cannot be read.
+std::vector<std::string> ReadProfileLines(std::string_view fileName) {
+  std::string content;
+  try {
+    if (!FileExists(fileName)) return {};
+    content = ReadWholeFile(fileName);
+  } catch (const TarnelError&) {
+    return {};  // an unreadable file reads like a missing one
+  }
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < content.size()) {
+    std::size_t end = content.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = content.size();
+    lines.emplace_back(content, pos, end - pos);
+    pos = end;
+    if (pos < content.size() && content[pos] == '\r') ++pos;
+    if (pos < content.size() && content[pos] == '\n') ++pos;
+  }
+  return lines;
+}
+
+// The section name of a "[name]" line, trimmed; nullopt for any other line.
+std::optional<std::string_view> SectionName(std::string_view line) {
+  std::string_view trimmed = TrimControls(line);
+  if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
+  std::size_t close = trimmed.find(']');
+  std::string_view name =
+      close == std::string_view::npos ? trimmed.substr(1) : trimmed.substr(1, close - 1);
+  return TrimControls(name);
+}
+
+struct KeyLine {
+  std::string_view Key;
+  std::string_view Value;
+};
+
+// The trimmed key and value of a "key=value" line; nullopt when the line has no "=".
+std::optional<KeyLine> SplitKeyLine(std::string_view line) {
+  std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return std::nullopt;
+  return KeyLine{TrimControls(line.substr(0, eq)), TrimControls(line.substr(eq + 1))};
+}
+
+// Index range [first, last) of the key lines of section; first == npos when it is missing.
+struct SectionRange {
+  std::size_t First = std::string::npos;
+  std::size_t Last = std::string::npos;
+};
+
+SectionRange FindSection(const std::vector<std::string>& lines, std::string_view section) {
+  SectionRange range;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::optional<std::string_view> name = SectionName(lines[i]);
+    if (!name) continue;
+    if (range.First != std::string::npos) {
+      range.Last = i;
+      return range;
+    }
+    if (SameTextIgnoreCase(*name, TrimControls(section))) range.First = i + 1;
+  }
+  if (range.First != std::string::npos) range.Last = lines.size();
+  return range;
+}
+
+std::string Unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+}  // namespace
+
+std::string GetProfileString(std::string_view fileName, std::string_view section,
+                             std::string_view key, std::string_view defaultValue) {
+  std::vector<std::string> lines = ReadProfileLines(fileName);
+  SectionRange range = FindSection(lines, section);
+  std::string value(defaultValue);
+  if (range.First != std::string::npos) {
+    for (std::size_t i = range.First; i < range.Last; ++i) {
+      std::optional<KeyLine> kv = SplitKeyLine(lines[i]);
+      if (kv && SameTextIgnoreCase(kv->Key, TrimControls(key))) {
+        value = Unquoted(kv->Value);
+        break;
+      }
+    }
+  }
+  if (value.size() > kProfileValueLimit) value.resize(kProfileValueLimit);
+  return value;
+}
+
+std::vector<std::string> GetProfileKeys(std::string_view fileName, std::string_view section) {
+  std::vector<std::string> lines = ReadProfileLines(fileName);
+  SectionRange range = FindSection(lines, section);
+  std::vector<std::string> keys;
+  if (range.First == std::string::npos) return keys;
+  // Each name takes its length plus a zero byte; one more zero byte closes the list.
+  std::size_t used = 1;
+  for (std::size_t i = range.First; i < range.Last; ++i) {
+    std::optional<KeyLine> kv = SplitKeyLine(lines[i]);
+    if (!kv) continue;
+    if (used + kv->Key.size() + 1 > kProfileKeyListLimit) break;
+    used += kv->Key.size() + 1;
+    keys.emplace_back(kv->Key);
+  }
+  return keys;
+}
+
+void WriteProfileString(std::string_view fileName, std::string_view section, std::string_view key,
+                        std::string_view value) {
+  std::vector<std::string> lines = ReadProfileLines(fileName);
+  std::string newLine = std::string(TrimControls(key)) + "=" + std::string(value);
+  SectionRange range = FindSection(lines, section);
+  if (range.First == std::string::npos) {
+    lines.push_back("[" + std::string(TrimControls(section)) + "]");
+    lines.push_back(newLine);
+  } else {
+    bool replaced = false;
+    std::size_t lastKeyLine = range.First;  // insert after the section's last key line
+    for (std::size_t i = range.First; i < range.Last && !replaced; ++i) {
+      std::optional<KeyLine> kv = SplitKeyLine(lines[i]);
+      if (!kv) continue;
+      lastKeyLine = i + 1;
+      if (SameTextIgnoreCase(kv->Key, TrimControls(key))) {
+        lines[i] = newLine;
+        replaced = true;
+      }
+    }
+    if (!replaced) {
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKeyLine), newLine);
+    }
+  }
+
+  std::optional<std::string> existing = ResolvePath(fileName);
+  std::string native = existing ? *existing : EngineToNative(fileName);
+  std::FILE* file = std::fopen(native.c_str(), "wb");
+  if (file == nullptr) throw FileWriteError(fileName);
+  bool ok = true;
+  for (const std::string& line : lines) {
+    ok = ok && std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    ok = ok && std::fwrite("\r\n", 1, 2, file) == 2;
+  }
+  ok = (std::fclose(file) == 0) && ok;
+  if (!ok) throw FileWriteError(fileName);
+}
+
+}  // namespace tarnel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "analysis/AnalysisHost.h"
+#include "analysis/ResultTree.h"
+#include "analysis/SymbolList.h"
+
+namespace tarnel {
+
+// What a click on an "&Exec" item works with. Texts are engine text (code page 932).
+struct ToolContext {
+  AnalysisHost& Host;
+  const ResultTree& Tree;
+  const SymbolList& Symbols;
+  std::string Caption;      // the main window's caption: the report's first line
+  std::string ProgramDir;   // ends in "/"; the temporary files lie there
+  std::string ProjectPath;  // "@VBP"
+  // Starts a command line; StartProcess unless a test records the lines instead.
+  std::function<void(const std::string&)> Start;
+};
+
+// The fields of an "Exec" entry: caption, mode, form, direction, style, command, argument.
+inline constexpr std::size_t kToolFieldCount = 7;
+
+// The command line of a tool: the command, a blank, and the argument in double quotes.
+std::string ToolCommandLine(const std::string& command, const std::string& argument);
+
+// Runs the entry toolList[tag]: writes the report or the tree dump into ProgramDir + "Xreftmp.txt"
+// or "Xreftmp.csv" as its fields say and starts its command. Throws ListIndexError when there is
+// no such entry or it has fewer than seven fields, and the file errors of the writers. A mode "P"
+// entry whose form, direction or style field is empty is refused with a message.
+void RunTool(const ToolContext& context, const std::vector<std::string>& toolList, int tag);
+
+}  // namespace tarnel
