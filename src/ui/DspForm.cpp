@@ -1,0 +1,381 @@
+#include "ui/DspForm.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QScreen>
+#include <QShortcut>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextEdit>
+#include <exception>
+#include <memory>
+
+#include "analysis/Analysis.h"
+#include "platform/CodePage.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "ui/MarkWord.h"
+
+namespace tarnel {
+
+namespace {
+
+const QString kDesignedFace = QStringLiteral(u"ＭＳ Ｐゴシック");
+
+// The hourglass for the length of a scope, however it is left.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+QString ToQt(const std::string& cp932) { return QString::fromStdString(Cp932ToUtf8(cp932)); }
+
+QFont DesignedFont(int pixelSize) {
+  QFont font(kDesignedFace);
+  font.setPixelSize(pixelSize);
+  return font;
+}
+
+// Family and size only: the style that a font dialog returns is not carried over.
+QFont FaceAndSize(const QFont& from) {
+  QFont font(from.family());
+  if (from.pointSizeF() > 0) {
+    font.setPointSizeF(from.pointSizeF());
+  } else {
+    font.setPixelSize(from.pixelSize());
+  }
+  return font;
+}
+
+}  // namespace
+
+void RegisterDesignedFontSubstitutes() {
+  static const std::pair<const char16_t*, const char*> kSubstitutes[] = {
+      {u"ＭＳ Ｐゴシック", "IPAPGothic"},
+      {u"ＭＳ ゴシック", "IPAGothic"},
+  };
+  for (const auto& [face, installed] : kSubstitutes) {
+    const QString faceName = QString::fromUtf16(face);
+    // Qt keeps substitute names in lower case.
+    if (!QFont::substitutes(faceName).contains(QLatin1String(installed), Qt::CaseInsensitive)) {
+      QFont::insertSubstitution(faceName, QLatin1String(installed));
+    }
+  }
+}
+
+bool PrintTextDocument(const QTextDocument& source, QPrinter& printer) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  // Lay the text out at screen resolution, as it is shown, and scale each page up to the printer.
+  std::unique_ptr<QTextDocument> doc(source.clone());
+  doc->setDocumentMargin(0);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double screenDpiX = screen ? screen->logicalDotsPerInchX() : 96.0;
+  const double screenDpiY = screen ? screen->logicalDotsPerInchY() : 96.0;
+  const double scaleX = printer.logicalDpiX() / screenDpiX;
+  const double scaleY = printer.logicalDpiY() / screenDpiY;
+  const QRectF area = printer.pageRect(QPrinter::DevicePixel);
+  const QSizeF page(area.width() / scaleX, area.height() / scaleY);
+  doc->setPageSize(page);
+  const int pages = doc->pageCount();
+  for (int i = 0; i < pages; ++i) {
+    if (i > 0) printer.newPage();
+    painter.save();
+    painter.scale(scaleX, scaleY);
+    painter.translate(0, -i * page.height());
+    doc->drawContents(&painter, QRectF(QPointF(0, i * page.height()), page));
+    painter.restore();
+  }
+  return painter.end();
+}
+
+TDspForm::TDspForm(const AnalysisContext& ctx, QWidget* parent)
+    : QMainWindow(parent), ctx_(ctx), printer_(QPrinter::HighResolution) {
+  RegisterDesignedFontSubstitutes();
+  setObjectName(QStringLiteral("DspForm"));
+  setWindowTitle(QStringLiteral("Function Display"));
+  setFont(DesignedFont(12));
+
+  rchDsp = new QTextEdit(this);
+  rchDsp->setObjectName(QStringLiteral("rchDsp"));
+  rchDsp->setReadOnly(true);
+  rchDsp->setUndoRedoEnabled(false);
+  rchDsp->setLineWrapMode(QTextEdit::NoWrap);
+  rchDsp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  rchDsp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  rchDsp->setProperty("HelpContext", kHelpContext);
+  displayFont_ = DesignedFont(13);
+  rchDsp->setFont(displayFont_);
+  setCentralWidget(rchDsp);
+
+  BuildMenus();
+  InstallDefaultDialogs();
+
+  resize(435, 300);
+  if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+TDspForm::~TDspForm() = default;
+
+void TDspForm::BuildMenus() {
+  auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                     void (TDspForm::*op)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, [this, op] { (this->*op)(); });
+    return action;
+  };
+  auto separator = [](QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(QLatin1String(name));
+  };
+
+  MainMenu1 = menuBar();
+  MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+  File1 = MainMenu1->addMenu(QStringLiteral("&File"));
+  File1->setObjectName(QStringLiteral("File1"));
+  File1->menuAction()->setObjectName(QStringLiteral("File1"));
+  SavetoFile1 =
+      item(File1, "SavetoFile1", QStringLiteral("&Save to File"), &TDspForm::SavetoFile1Click);
+  PrinterSetup1 =
+      item(File1, "PrinterSetup1", QStringLiteral("Printer Set&up"), &TDspForm::PrinterSetup1Click);
+  Print1 = item(File1, "Print1", QStringLiteral("&Print"), &TDspForm::Print1Click);
+  separator(File1, "N2");
+  Closex1 = item(File1, "Closex1", QStringLiteral("Close(&x)"), &TDspForm::Close1Click);
+
+  Find1 = MainMenu1->addMenu(QStringLiteral("&Operation"));
+  Find1->setObjectName(QStringLiteral("Find1"));
+  Find1->menuAction()->setObjectName(QStringLiteral("Find1"));
+  CheckSubFunction1 = item(Find1, "CheckSubFunction1", QStringLiteral("Chec&k Sub && Func"),
+                           &TDspForm::CheckSubFunction1Click);
+  Font1 = item(Find1, "Font1", QStringLiteral("Fon&t"), &TDspForm::Font1Click);
+  CopyasText1 = item(Find1, "CopyasText1", QStringLiteral("&Copy"), &TDspForm::CopyasText1Click);
+  separator(Find1, "N3");
+  Help1 = item(Find1, "Help1", QStringLiteral("&Help"), &TDspForm::Help1Click);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  CheckSubFunc1 = item(PopupMenu1, "CheckSubFunc1", QStringLiteral("Chec&k Sub && Func"),
+                       &TDspForm::CheckSubFunction1Click);
+  Font2 = item(PopupMenu1, "Font2", QStringLiteral("Fon&t"), &TDspForm::Font1Click);
+  Copy1 = item(PopupMenu1, "Copy1", QStringLiteral("&Copy"), &TDspForm::CopyasText1Click);
+  separator(PopupMenu1, "N1");
+  Help2 = item(PopupMenu1, "Help2", QStringLiteral("&Help"), &TDspForm::Help1Click);
+
+  rchDsp->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(rchDsp, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { PopupMenu1->popup(rchDsp->viewport()->mapToGlobal(pos)); });
+
+  // F1 in the text opens the window's help topic.
+  auto* f1 = new QShortcut(QKeySequence::HelpContents, rchDsp);
+  f1->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(f1, &QShortcut::activated, this, &TDspForm::Help1Click);
+}
+
+void TDspForm::InstallDefaultDialogs() {
+  ShowError = [this](const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tarnel"), text, QMessageBox::Ok, this);
+    box.exec();
+  };
+  AskSaveFileName = [this]() -> std::optional<QString> {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral(u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("Basic (*.Bas)")});
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+      return std::nullopt;
+    }
+    return dialog.selectedFiles().first();
+  };
+  AskFont = [this](const QFont& preset) -> std::optional<QFont> {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, preset, this);
+    if (!ok) return std::nullopt;
+    return chosen;
+  };
+  AskPrint = [this](QPrinter& printer) {
+    QPrintDialog dialog(&printer, this);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  AskPrinterSetup = [this](QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, this);
+    return dialog.exec() == QDialog::Accepted;
+  };
+}
+
+void TDspForm::ShowProcedure(const TPassRec& proc, const std::string& markName) {
+  // The window is where this user action ends, so its failures are reported here.
+  try {
+    LoadProcedure(proc, markName);
+  } catch (const std::exception& e) {
+    ShowError(QString::fromUtf8(e.what()));
+  }
+}
+
+void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) {
+  BusyCursor busy;
+  // proc may be a record that the next analysis replaces; take what is needed now.
+  const std::string name = proc.Name;
+  const std::string parentKey = proc.ParentKey;
+  const long long startLine = proc.StartLine;
+  const long long count = static_cast<long long>(proc.BodyLines) + 2;
+
+  QTextDocument* doc = rchDsp->document();
+  doc->clear();
+  shownLines_.clear();
+
+  const std::string path = FindSymbol(ctx_, parentKey).Text;
+  setWindowTitle(ToQt(path + " " + name));
+
+  std::vector<std::string> lines;
+  {
+    TextReader file(path);
+    if (startLine > 1) file.SkipLines(static_cast<long>(startLine - 1));
+    for (long long i = 0; i < count; ++i) lines.push_back(file.ReadLine());
+  }
+
+  if (!lines.empty()) {
+    QString text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (i > 0) text += QLatin1Char('\n');
+      text += ToQt(lines[i]);
+    }
+    // An empty format: the text takes the document's default font, colour and weight.
+    QTextCursor cursor(doc);
+    cursor.insertText(text, QTextCharFormat());
+  }
+  shownLines_ = std::move(lines);
+  rchDsp->setTextCursor(QTextCursor(doc));
+
+  // The procedure's own name: first hit in the first line, any case, inside words too.
+  const QString qName = ToQt(name);
+  const QString firstLine = doc->firstBlock().text();
+  const qsizetype hit = qName.isEmpty() ? -1 : firstLine.indexOf(qName, 0, Qt::CaseInsensitive);
+  if (hit >= 0) {
+    QTextCursor cursor(doc);
+    cursor.setPosition(static_cast<int>(hit));
+    cursor.setPosition(static_cast<int>(hit + qName.size()), QTextCursor::KeepAnchor);
+    QTextCharFormat blue;
+    blue.setForeground(QColor(0, 0, 255));
+    cursor.mergeCharFormat(blue);
+  }
+
+  MarkWord(markName, 1);
+
+  show();
+  raise();
+  activateWindow();
+  rchDsp->viewport()->update();
+}
+
+void TDspForm::MarkWord(const std::string& word, int mode) {
+  ::tarnel::MarkWord(*rchDsp->document(), ToQt(word), mode == 1 ? MarkMode::Red : MarkMode::Bold);
+}
+
+void TDspForm::CheckSubFunction1Click() {
+  BusyCursor busy;
+  // Pending repaints and input run once before the marks, as they would between names.
+  QCoreApplication::processEvents();
+  std::vector<QString> names;
+  names.reserve(static_cast<std::size_t>(ctx_.ProcNames.Count()));
+  for (int i = 0; i < ctx_.ProcNames.Count(); ++i) names.push_back(ToQt(ctx_.ProcNames.TextAt(i)));
+  MarkNamesBold(*rchDsp->document(), names);
+}
+
+void TDspForm::Font1Click() {
+  QFont preset(displayFont_.family());
+  preset.setPointSizeF(QFontInfo(displayFont_).pointSizeF());
+  std::optional<QFont> chosen = AskFont(preset);
+  if (!chosen) return;
+  const QFont font = FaceAndSize(*chosen);
+  ApplyFontToText(font);
+  displayFont_ = font;
+  rchDsp->setFont(font);
+}
+
+void TDspForm::ApplyFontToText(const QFont& font) {
+  // Face and size replace whatever the text had; colour and weight stay. A size is either in
+  // points or in pixels, so the other unit is cleared rather than merged.
+  QTextDocument* doc = rchDsp->document();
+  QTextCursor cursor(doc);
+  cursor.beginEditBlock();
+  for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      QTextCharFormat format = fragment.charFormat();
+      format.clearProperty(QTextFormat::FontFamilies);
+      format.clearProperty(QTextFormat::FontPointSize);
+      format.clearProperty(QTextFormat::FontPixelSize);
+      format.setFontFamilies({font.family()});
+      if (font.pointSizeF() > 0) {
+        format.setFontPointSize(font.pointSizeF());
+      } else {
+        format.setProperty(QTextFormat::FontPixelSize, font.pixelSize());
+      }
+      cursor.setPosition(fragment.position());
+      cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+      cursor.setCharFormat(format);
+    }
+  }
+  cursor.endEditBlock();
+}
+
+void TDspForm::CopyasText1Click() {
+  const QTextCursor selection = rchDsp->textCursor();
+  if (!selection.hasSelection()) return;
+  QGuiApplication::clipboard()->setText(selection.selection().toPlainText());
+}
+
+void TDspForm::SavetoFile1Click() {
+  std::optional<QString> fileName = AskSaveFileName();
+  if (!fileName || fileName->isEmpty()) return;
+  try {
+    // The bytes as read from the module, so that even undecodable bytes come back unchanged.
+    TextWriter out(NativeToEngine(fileName->toStdString()));
+    for (const std::string& line : shownLines_) out.WriteLine(line);
+    out.Close();
+  } catch (const std::exception& e) {
+    ShowError(QString::fromUtf8(e.what()));
+  }
+}
+
+void TDspForm::PrinterSetup1Click() { AskPrinterSetup(printer_); }
+
+void TDspForm::Print1Click() {
+  if (!AskPrint(printer_)) return;
+  printer_.setDocName(windowTitle());
+  bool printed;
+  {
+    BusyCursor busy;
+    printed = PrintTextDocument(*rchDsp->document(), printer_);
+  }
+  if (!printed) {
+    ShowError(QStringLiteral("Cannot print to %1")
+                  .arg(printer_.printerName().isEmpty() ? printer_.outputFileName()
+                                                        : printer_.printerName()));
+  }
+}
+
+void TDspForm::Close1Click() { hide(); }
+
+void TDspForm::Help1Click() {
+  if (HelpRequested) HelpRequested(kHelpContext);
+}
+
+}  // namespace tarnel

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QFont>
+#include <QMainWindow>
+#include <QPrinter>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/AnalysisContext.h"
+#include "analysis/Symbol.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QTextDocument;
+class QTextEdit;
+
+namespace tarnel {
+
+// The source window: one procedure read afresh from its module file, its own name marked blue in
+// the first line, a name brought along from the result views red and, on request, every procedure
+// name of the project bold. Created hidden once and reused; modeless.
+class TDspForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // The window reads the module records and ProcNames of ctx, which must outlive it.
+  explicit TDspForm(const AnalysisContext& ctx, QWidget* parent = nullptr);
+  ~TDspForm() override;
+
+  // Shows the lines StartLine .. StartLine + BodyLines + 1 of proc's module file with their marks
+  // and brings the window to the front. markName (code page 932) is painted red after the first
+  // line; empty for none. A failure goes to ShowError with the control already emptied.
+  void ShowProcedure(const TPassRec& proc, const std::string& markName);
+  // Marks word (code page 932) after the first line: red for mode 1, bold otherwise.
+  void MarkWord(const std::string& word, int mode);
+
+  // The menu operations.
+  void SavetoFile1Click();
+  void PrinterSetup1Click();
+  void Print1Click();
+  void Close1Click();
+  void CheckSubFunction1Click();
+  void Font1Click();
+  void CopyasText1Click();
+  void Help1Click();
+
+  // The shown lines as they were read from the module file, code page 932 bytes.
+  const std::vector<std::string>& ShownLines() const { return shownLines_; }
+  // The face and size of text that ShowProcedure adds.
+  const QFont& DisplayFont() const { return displayFont_; }
+  // The printer that Printer Set&up configures and &Print uses.
+  QPrinter& Printer() { return printer_; }
+
+  // Where the window meets the user. The defaults show the real dialogs; tests replace them so
+  // that nothing blocks.
+  // The error box: title "Tarnel", one OK button. Text is UTF-8 as it came from the failure.
+  std::function<void(const QString& text)> ShowError;
+  // The save dialog; nullopt when cancelled. Returns a native path.
+  std::function<std::optional<QString>()> AskSaveFileName;
+  // The font dialog preset with face and size; nullopt when cancelled.
+  std::function<std::optional<QFont>(const QFont& preset)> AskFont;
+  // The print dialog and the printer-setup dialog; true when confirmed.
+  std::function<bool(QPrinter& printer)> AskPrint;
+  std::function<bool(QPrinter& printer)> AskPrinterSetup;
+  // Opens the help file at a help context. Empty when there is no help file: nothing happens.
+  std::function<void(int context)> HelpRequested;
+
+  static constexpr int kHelpContext = 6;
+
+  // The controls, under the names of the form description.
+  QTextEdit* rchDsp;
+  QMenuBar* MainMenu1;
+  QMenu* File1;
+  QAction* SavetoFile1;
+  QAction* PrinterSetup1;
+  QAction* Print1;
+  QAction* Closex1;
+  QMenu* Find1;
+  QAction* CheckSubFunction1;
+  QAction* Font1;
+  QAction* CopyasText1;
+  QAction* Help1;
+  QMenu* PopupMenu1;
+  QAction* CheckSubFunc1;
+  QAction* Font2;
+  QAction* Copy1;
+  QAction* Help2;
+
+ private:
+  void BuildMenus();
+  void InstallDefaultDialogs();
+  void LoadProcedure(const TPassRec& proc, const std::string& markName);
+  void ApplyFontToText(const QFont& font);
+
+  const AnalysisContext& ctx_;
+  std::vector<std::string> shownLines_;
+  QFont displayFont_;
+  QPrinter printer_;
+};
+
+// Registers the substitutes for the designed face names that Linux does not have. Safe to call
+// more than once.
+void RegisterDesignedFontSubstitutes();
+
+// Prints doc on printer as one job: the whole printable area, no margins of its own, a new page
+// wherever the text no longer fits. Returns false when the printer cannot be opened.
+bool PrintTextDocument(const QTextDocument& doc, QPrinter& printer);
+
+}  // namespace tarnel

@@ -1,0 +1,395 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/ProjectFixture.h"
+#include "ui/DspForm.h"
+
+namespace tarnel {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// The mark of the character at pos: 'u' blue, 'r' red, 'R' red and bold, 'b' bold, '.' none.
+char MarkAt(QTextDocument& doc, int pos) {
+  QTextCursor c(&doc);
+  c.setPosition(pos + 1);
+  const QTextCharFormat f = c.charFormat();
+  const bool coloured = f.hasProperty(QTextFormat::ForegroundBrush);
+  const QColor colour = f.foreground().color();
+  const bool bold = f.fontWeight() == QFont::Bold;
+  if (coloured && colour == QColor(0, 0, 255)) return bold ? '?' : 'u';
+  if (coloured && colour == QColor(255, 0, 0)) return bold ? 'R' : 'r';
+  return bold ? 'b' : '.';
+}
+
+// Every maximal run of characters with one of the marks in kinds, as "line:column:text" with
+// lines counted from 1 and columns from 0.
+Strings Runs(QTextDocument& doc, std::string_view kinds) {
+  Strings runs;
+  int line = 1;
+  for (QTextBlock block = doc.firstBlock(); block.isValid(); block = block.next(), ++line) {
+    const QString text = block.text();
+    int start = -1;
+    for (int i = 0; i <= text.size(); ++i) {
+      bool in = i < text.size() && kinds.find(MarkAt(doc, block.position() + i)) != kinds.npos;
+      if (in && start < 0) start = i;
+      if (!in && start >= 0) {
+        runs.push_back(std::to_string(line) + ":" + std::to_string(start) + ":" +
+                       text.mid(start, i - start).toStdString());
+        start = -1;
+      }
+    }
+  }
+  return runs;
+}
+
+// The font the layout uses for the character at pos.
+QFont FontAt(QTextDocument& doc, int pos) {
+  QTextCursor c(&doc);
+  c.setPosition(pos + 1);
+  return c.charFormat().font().resolve(doc.defaultFont());
+}
+
+class DspFormTest : public test::ProjectFixture {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TDspForm>(ctx);
+    form->ShowError = [this](const QString& text) {
+      errors.push_back(text.toStdString());
+      busyAtError = QApplication::overrideCursor() != nullptr;
+    };
+    form->AskSaveFileName = [this]() -> std::optional<QString> {
+      if (saveName.empty()) return std::nullopt;
+      return QString::fromStdString(saveName);
+    };
+    form->AskFont = [this](const QFont& preset) {
+      fontPreset = preset;
+      return chosenFont;
+    };
+    form->AskPrint = [this](QPrinter& printer) {
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(pdfName));
+      return !pdfName.empty();
+    };
+    form->AskPrinterSetup = [this](QPrinter& printer) {
+      setupPrinter = &printer;
+      return true;
+    };
+  }
+
+  // Module1.bas with these lines (CR LF), the project, and the analysis.
+  void Module(std::initializer_list<std::string_view> lines) {
+    Lines("Module1.bas", lines);
+    Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
+    Analyze();
+  }
+  void Show(std::string_view name, const std::string& mark) {
+    form->ShowProcedure(Proc(name), mark);
+  }
+  QTextDocument& Doc() { return *form->rchDsp->document(); }
+  std::string Text() { return form->rchDsp->toPlainText().toStdString(); }
+
+  std::unique_ptr<TDspForm> form;
+  Strings errors;
+  bool busyAtError = true;
+  std::string saveName;
+  std::string pdfName;
+  std::optional<QFont> chosenFont;
+  QFont fontPreset;
+  QPrinter* setupPrinter = nullptr;
+};
+
+const std::initializer_list<std::string_view> kDemo = {
+    "Attribute VB_Name = \"Module1\"",
+    "Public Sub Main()",
+    "    Call Bump(1): x = Twice(2) + twice(3)",
+    "    ' Bump Twice in a comment",
+    "    MsgBox \"Bump\"",
+    "    BumpAll = MyTwice + BUMP",
+    "End Sub",
+    "Private Function Bump(n)",
+    "    Bump = n + 1",
+    "End Function",
+    "Public Function Twice(n)",
+    "    Twice = Bump(n) * 2",
+    "End Function",
+};
+
+TEST_F(DspFormTest, StartsHiddenWithTheDesignedWindowAndControl) {
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->windowTitle(), "Function Display");
+  EXPECT_EQ(form->objectName(), "DspForm");
+  EXPECT_EQ(form->size(), QSize(435, 300));
+  EXPECT_TRUE(form->rchDsp->isReadOnly());
+  EXPECT_EQ(form->rchDsp->lineWrapMode(), QTextEdit::NoWrap);
+  EXPECT_EQ(form->centralWidget(), form->rchDsp);
+  EXPECT_EQ(form->DisplayFont().pixelSize(), 13);
+  EXPECT_EQ(form->rchDsp->font().family(), QStringLiteral(u"ＭＳ Ｐゴシック"));
+  EXPECT_TRUE(QFont::substitutes(QStringLiteral(u"ＭＳ Ｐゴシック"))
+                  .contains("IPAPGothic", Qt::CaseInsensitive));
+}
+
+TEST_F(DspFormTest, MenusHaveEveryItemInOrder) {
+  auto captions = [](QWidget* menu) {
+    Strings out;
+    for (QAction* a : menu->actions()) {
+      out.push_back(a->isSeparator()
+                        ? "-" + a->objectName().toStdString()
+                        : a->objectName().toStdString() + " " + a->text().toStdString());
+    }
+    return out;
+  };
+  EXPECT_EQ(captions(form->MainMenu1), (Strings{"File1 &File", "Find1 &Operation"}));
+  EXPECT_EQ(captions(form->File1),
+            (Strings{"SavetoFile1 &Save to File", "PrinterSetup1 Printer Set&up", "Print1 &Print",
+                     "-N2", "Closex1 Close(&x)"}));
+  EXPECT_EQ(captions(form->Find1), (Strings{"CheckSubFunction1 Chec&k Sub && Func", "Font1 Fon&t",
+                                            "CopyasText1 &Copy", "-N3", "Help1 &Help"}));
+  EXPECT_EQ(captions(form->PopupMenu1), (Strings{"CheckSubFunc1 Chec&k Sub && Func", "Font2 Fon&t",
+                                                 "Copy1 &Copy", "-N1", "Help2 &Help"}));
+  EXPECT_EQ(form->rchDsp->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
+TEST_F(DspFormTest, ShowsDeclarationThroughEndLineAndComesToFront) {
+  Module(kDemo);
+  Show("Bump", "");
+  EXPECT_EQ(Text(), "Private Function Bump(n)\n    Bump = n + 1\nEnd Function");
+  EXPECT_EQ(form->windowTitle().toStdString(), dir.File("Module1.bas") + " Bump");
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(form->rchDsp->textCursor().position(), 0);
+  EXPECT_FALSE(form->rchDsp->textCursor().hasSelection());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(DspFormTest, MarksOwnNameBlueAndBroughtAlongNameRedAsWholeWordsMatchingCase) {
+  Module(kDemo);
+  Show("Main", "Bump");
+  EXPECT_EQ(Runs(Doc(), "u"), (Strings{"1:11:Main"}));
+  // Comments and strings count; BumpAll and BUMP do not.
+  EXPECT_EQ(Runs(Doc(), "rR"), (Strings{"2:9:Bump", "3:6:Bump", "4:12:Bump"}));
+  EXPECT_TRUE(Runs(Doc(), "b").empty());
+}
+
+TEST_F(DspFormTest, OpenedFromTheTreeOwnNameIsRedInTheBodyOnly) {
+  Module(kDemo);
+  Show("Twice", "Twice");
+  EXPECT_EQ(Runs(Doc(), "u"), (Strings{"1:16:Twice"}));
+  EXPECT_EQ(Runs(Doc(), "rR"), (Strings{"2:4:Twice"}));
+}
+
+TEST_F(DspFormTest, BlueMarkLandsOnFirstHitInAnyCaseEvenInsideAWord) {
+  Module({"Attribute VB_Name = \"Module1\"", "Public Sub Pub()", "    Pub", "End Sub", "Sub ub()",
+          "End Sub"});
+  Show("Pub", "Pub");
+  EXPECT_EQ(Runs(Doc(), "u"), (Strings{"1:0:Pub"}));
+  EXPECT_EQ(Runs(Doc(), "r"), (Strings{"2:4:Pub"}));
+  Show("ub", "");
+  EXPECT_EQ(Runs(Doc(), "u"), (Strings{"1:1:ub"}));
+}
+
+TEST_F(DspFormTest, SplitDeclarationSparesOnlyItsFirstPhysicalLine) {
+  Module({"Attribute VB_Name = \"Module1\"", "Private Sub _", "    Split(a)", "    Split = 1",
+          "End Sub"});
+  Show("Split", "Split");
+  EXPECT_EQ(Text(), "Private Sub _\n    Split(a)\n    Split = 1\nEnd Sub");
+  EXPECT_TRUE(Runs(Doc(), "u").empty());
+  EXPECT_EQ(Runs(Doc(), "r"), (Strings{"2:4:Split", "3:4:Split"}));
+}
+
+TEST_F(DspFormTest, CheckSubAndFuncMakesProcedureNamesBoldButKeepsRedAndTheFirstLine) {
+  Module(kDemo);
+  Show("Main", "Bump");
+  form->CheckSubFunction1->trigger();
+  EXPECT_EQ(Runs(Doc(), "b"), (Strings{"2:22:Twice", "3:11:Twice"}));
+  EXPECT_EQ(Runs(Doc(), "r"), (Strings{"2:9:Bump", "3:6:Bump", "4:12:Bump"}));
+  EXPECT_TRUE(Runs(Doc(), "R?").empty());
+  EXPECT_EQ(Runs(Doc(), "u"), (Strings{"1:11:Main"}));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DspFormTest, SecondProcedureReplacesTextAndMarksAndKeepsTheChosenFont) {
+  Module(kDemo);
+  Show("Main", "Bump");
+  form->CheckSubFunction1->trigger();
+  // The dialog's style choice is ignored: face and size only.
+  chosenFont = QFont("IPAGothic", 20, QFont::Bold, true);
+  form->Font1->trigger();
+  EXPECT_FALSE(fontPreset.bold());
+  EXPECT_FALSE(fontPreset.italic());
+  EXPECT_GT(fontPreset.pointSizeF(), 0);
+  for (int pos : {0, 11, 25, 50}) {
+    QFont f = FontAt(Doc(), pos);
+    EXPECT_EQ(f.family(), "IPAGothic") << pos;
+    EXPECT_EQ(f.pointSize(), 20) << pos;
+    EXPECT_FALSE(f.italic()) << pos;
+  }
+  EXPECT_EQ(Runs(Doc(), "r").size(), 3u);
+  EXPECT_EQ(Runs(Doc(), "b").size(), 2u);
+
+  Show("Twice", "");
+  EXPECT_EQ(Text(), "Public Function Twice(n)\n    Twice = Bump(n) * 2\nEnd Function");
+  EXPECT_TRUE(Runs(Doc(), "rRb").empty());
+  EXPECT_EQ(Runs(Doc(), "u"), (Strings{"1:16:Twice"}));
+  for (int pos : {0, 30}) {
+    QFont f = FontAt(Doc(), pos);
+    EXPECT_EQ(f.family(), "IPAGothic");
+    EXPECT_EQ(f.pointSize(), 20);
+    EXPECT_NE(f.weight(), QFont::Bold);
+  }
+  // A cancelled dialog changes nothing.
+  chosenFont.reset();
+  form->Font2->trigger();
+  EXPECT_EQ(form->DisplayFont().family(), "IPAGothic");
+  EXPECT_EQ(fontPreset.family(), "IPAGothic");
+}
+
+TEST_F(DspFormTest, SavedFileIsByteForByteTheShownLinesOfTheModule) {
+  // Double-byte text with a 0x5C trail byte, and bytes that are not code page 932 at all.
+  const std::string body =
+      "Sub Kanji()\r\n"
+      "    s = \"\x82\xA0\x95\x5C\"\r\n"
+      "    t = \"\xA0\xFD\x81\"\r\n"
+      "End Sub\r\n";
+  dir.Write("Module1.bas", "Attribute VB_Name = \"Module1\"\r\n" + body);
+  Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
+  Analyze();
+  Show("Kanji", "");
+  EXPECT_EQ(form->rchDsp->document()->findBlockByNumber(1).text(),
+            QStringLiteral(u"    s = \"あ表\""));
+
+  saveName = dir.File("保存.txt");
+  form->SavetoFile1->trigger();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(test::ReadNative(saveName), body);
+}
+
+TEST_F(DspFormTest, FileGrownShorterShowsAndSavesEmptyLines) {
+  Module(kDemo);
+  dir.WriteLines("Module1.bas",
+                 {"Attribute VB_Name = \"Module1\"", "Public Sub Main()", "    Call Bump(1)"});
+  Show("Main", "");
+  EXPECT_EQ(Text(), "Public Sub Main()\n    Call Bump(1)\n\n\n\n");
+  saveName = dir.File("out.txt");
+  form->SavetoFile1->trigger();
+  EXPECT_EQ(test::ReadNative(saveName),
+            "Public Sub Main()\r\n    Call Bump(1)\r\n\r\n\r\n\r\n\r\n");
+}
+
+TEST_F(DspFormTest, SaveFailureGoesToTheErrorBoxAndCancelWritesNothing) {
+  Module(kDemo);
+  Show("Bump", "");
+  form->SavetoFile1->trigger();
+  EXPECT_TRUE(errors.empty());
+  saveName = dir.File("missing-folder/out.txt");
+  form->SavetoFile1->trigger();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("を作成できません"), std::string::npos) << errors[0];
+}
+
+TEST_F(DspFormTest, MissingModuleFileGivesTheErrorBoxWithControlEmptyAndCursorRestored) {
+  Module(kDemo);
+  Show("Bump", "Bump");
+  form->Closex1->trigger();
+  std::filesystem::remove(dir.File("Module1.bas"));
+  Show("Main", "Bump");
+  EXPECT_EQ(errors, (Strings{"ﾌｧｲﾙが見つかりません"}));
+  EXPECT_FALSE(busyAtError);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(Text(), "");
+  EXPECT_TRUE(form->ShownLines().empty());
+  EXPECT_EQ(form->windowTitle().toStdString(), dir.File("Module1.bas") + " Main");
+  EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(DspFormTest, UnknownModuleKeyGivesTheErrorBoxAfterEmptyingTheControl) {
+  Module(kDemo);
+  Show("Bump", "");
+  TPassRec stray = Proc("Bump");
+  stray.ParentKey = "3-9999";
+  form->ShowProcedure(stray, "");
+  EXPECT_EQ(errors, (Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています"}));
+  EXPECT_EQ(Text(), "");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DspFormTest, PrintingToPdfGivesOnePagePerScreenfulTitledWithTheCaption) {
+  std::vector<std::string> lines{"Attribute VB_Name = \"Module1\"", "Sub Long()"};
+  for (int i = 0; i < 200; ++i) lines.push_back("    x = x + " + std::to_string(i));
+  lines.push_back("End Sub");
+  std::string bytes;
+  for (const std::string& l : lines) bytes += l + "\r\n";
+  dir.Write("Module1.bas", bytes);
+  Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
+  Analyze();
+  Show("Long", "x");
+
+  form->Print1->trigger();  // cancelled: nothing printed
+  pdfName = dir.File("out.pdf");
+  form->Print1->trigger();
+  EXPECT_TRUE(errors.empty());
+  const std::string pdf = test::ReadNative(pdfName);
+  ASSERT_GT(pdf.size(), 1000u);
+  EXPECT_EQ(pdf.substr(0, 4), "%PDF");
+  int pages = 0;
+  for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+       at = pdf.find("/Type /Page", at + 1)) {
+    if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
+  }
+  EXPECT_GE(pages, 3);
+  EXPECT_EQ(form->Printer().docName(), form->windowTitle());
+
+  form->PrinterSetup1->trigger();
+  EXPECT_EQ(setupPrinter, &form->Printer());
+}
+
+TEST_F(DspFormTest, CopyPutsTheSelectionOnTheClipboardAndNothingWithoutOne) {
+  Module(kDemo);
+  Show("Bump", "");
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText("before");
+  form->CopyasText1->trigger();
+  EXPECT_EQ(clipboard->text(), "before");
+
+  QTextCursor c = form->rchDsp->textCursor();
+  c.setPosition(17);
+  c.setPosition(33, QTextCursor::KeepAnchor);
+  form->rchDsp->setTextCursor(c);
+  form->Copy1->trigger();
+  EXPECT_EQ(clipboard->text(), "Bump(n)\n    Bump");
+}
+
+TEST_F(DspFormTest, HelpCallsTheHookWithContextSixAndCloseHidesKeepingTheText) {
+  form->Help1->trigger();  // no help file: nothing happens
+  std::vector<int> contexts;
+  form->HelpRequested = [&](int context) { contexts.push_back(context); };
+  form->Help1->trigger();
+  form->Help2->trigger();
+  EXPECT_EQ(contexts, (std::vector<int>{6, 6}));
+
+  Module(kDemo);
+  Show("Bump", "");
+  form->Closex1->trigger();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(Text(), "Private Function Bump(n)\n    Bump = n + 1\nEnd Function");
+  Show("Bump", "");
+  form->close();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_FALSE(Text().empty());
+}
+
+}  // namespace
+}  // namespace tarnel
