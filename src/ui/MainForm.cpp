@@ -1,0 +1,459 @@
+#include "ui/MainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "analysis/Analysis.h"
+#include "platform/ByteText.h"
+#include "platform/CodePage.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "reports/ReportWriter.h"
+#include "reports/ToolLauncher.h"
+#include "ui/AboutDlg.h"
+#include "ui/CallListModel.h"
+#include "ui/DbgForm.h"
+#include "ui/Fonts.h"
+#include "ui/HelpWindow.h"
+#include "ui/MessagePresenter.h"
+#include "ui/ProcedureViewer.h"
+#include "ui/ResultTreeModel.h"
+
+namespace tarnel {
+
+namespace {
+
+const char* const kInitialCaption = "Tarnel 1.11";
+
+QString Shown(std::string_view bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
+
+std::string Engine(const QString& native) { return NativeToEngine(native.toStdString()); }
+
+// A report list: no border, flat, no editing, no sorting, items as added.
+QTreeView* MakeReportList(QWidget* parent, const char* name, CallListModel* model) {
+  auto* list = new QTreeView(parent);
+  list->setObjectName(name);
+  list->setModel(model);
+  list->setRootIsDecorated(false);
+  list->setItemsExpandable(false);
+  list->setUniformRowHeights(true);
+  list->setSortingEnabled(false);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setFrameShape(QFrame::NoFrame);
+  list->setIconSize(QSize(16, 16));
+  list->header()->setSectionsClickable(false);
+  list->header()->setStretchLastSection(false);
+  list->header()->setSectionResizeMode(QHeaderView::Interactive);
+  const int widths[CallListModel::kColumns] = {100, 50, 80, 80, 30, 30};
+  for (int i = 0; i < CallListModel::kColumns; ++i) list->header()->resizeSection(i, widths[i]);
+  list->setProperty("HelpContext", 5);
+  return list;
+}
+
+// Adds a Help button to a file dialog drawn by Qt.
+void AddHelpButton(QFileDialog& dialog, const std::function<void()>& onHelp) {
+  if (auto* box = dialog.findChild<QDialogButtonBox*>()) {
+    QPushButton* help = box->addButton(QDialogButtonBox::Help);
+    QObject::connect(help, &QPushButton::clicked, &dialog, onHelp);
+  }
+}
+
+}  // namespace
+
+std::string ExecutableFolder() {
+  return NativeToEngine(QCoreApplication::applicationDirPath().toStdString() + "/");
+}
+
+TMainForm::TMainForm(std::string programDir, QStringList arguments, QWidget* parent)
+    : QMainWindow(parent),
+      host_(this),
+      ctx_(host_),
+      programDir_(std::move(programDir)),
+      arguments_(std::move(arguments)),
+      caption_(kInitialCaption) {
+  setObjectName("MainForm");
+  RunDialog = [](QDialog& dialog) { return dialog.exec(); };
+  BuildLayout();
+  BuildMenus();
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  f1->setContext(Qt::WindowShortcut);
+  connect(f1, &QShortcut::activated, this, &TMainForm::HelpForFocus);
+  Guarded([this] { FormCreate(); });
+}
+
+TMainForm::~TMainForm() {
+  if (appHookInstalled_) qApp->removeEventFilter(this);
+  FormDestroy();
+}
+
+void TMainForm::BuildLayout() {
+  setWindowTitle(QString::fromLatin1(kInitialCaption));
+  setFont(DesignedFont(kFormFace, 12));
+  setProperty("HelpContext", 1);
+
+  auto* central = new QWidget(this);
+  auto* row = new QHBoxLayout(central);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+
+  Panel2 = new QWidget(central);
+  Panel2->setObjectName("Panel2");
+  Panel2->setFixedWidth(153);
+  auto* treeBox = new QVBoxLayout(Panel2);
+  treeBox->setContentsMargins(0, 0, 0, 0);
+  treeModel_ = new ResultTreeModel(this);
+  TreeView1 = new QTreeView(Panel2);
+  TreeView1->setObjectName("TreeView1");
+  TreeView1->setModel(treeModel_);
+  TreeView1->setHeaderHidden(true);
+  TreeView1->setIndentation(19);
+  TreeView1->setUniformRowHeights(true);
+  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  TreeView1->setIconSize(QSize(16, 16));
+  TreeView1->setProperty("HelpContext", 4);
+  // The selection stays highlighted while another control has the focus.
+  QPalette palette = TreeView1->palette();
+  palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                   palette.color(QPalette::Active, QPalette::Highlight));
+  palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                   palette.color(QPalette::Active, QPalette::HighlightedText));
+  TreeView1->setPalette(palette);
+  treeBox->addWidget(TreeView1);
+  row->addWidget(Panel2);
+
+  // The splitter bars take these places.
+  Separater1 = new QWidget(central);
+  Separater1->setObjectName("Separater1");
+  Separater1->setFixedWidth(2);
+  Separater1->setCursor(Qt::SizeHorCursor);
+  row->addWidget(Separater1);
+
+  Panel1 = new QFrame(central);
+  Panel1->setObjectName("Panel1");
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Panel1->setLineWidth(2);
+  auto* lists = new QVBoxLayout(Panel1);
+  lists->setContentsMargins(2, 2, 2, 2);
+  lists->setSpacing(0);
+  lsYCallItems = new CallListModel(this);
+  lsICallItems = new CallListModel(this);
+  lsYCall = MakeReportList(Panel1, "lsYCall", lsYCallItems);
+  lsYCall->setFixedHeight(137);
+  lists->addWidget(lsYCall);
+  Separater2 = new QWidget(Panel1);
+  Separater2->setObjectName("Separater2");
+  Separater2->setFixedHeight(5);
+  Separater2->setCursor(Qt::SizeVerCursor);
+  lists->addWidget(Separater2);
+  lsICall = MakeReportList(Panel1, "lsICall", lsICallItems);
+  lists->addWidget(lsICall, 1);
+  row->addWidget(Panel1, 1);
+  setCentralWidget(central);
+
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("StatusBar1");
+  bar->setFixedHeight(24);
+  bar->setSizeGripEnabled(false);
+  for (int i = 0; i < 2; ++i) {
+    StatusPanels[i] = new QLabel(bar);
+    StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  }
+  StatusPanels[0]->setFixedWidth(150);
+  bar->addWidget(StatusPanels[0]);
+  bar->addWidget(StatusPanels[1], 1);  // the last panel reaches to the right edge
+
+  resize(543, 298 + menuBar()->sizeHint().height());
+}
+
+void TMainForm::BuildMenus() {
+  File1 = menuBar()->addMenu(QStringLiteral("&File"));
+  OpenV = File1->addAction(QStringLiteral("&Open Vbp"));
+  connect(OpenV, &QAction::triggered, this, &TMainForm::OpenVClick);
+  Read1 = File1->addAction(QStringLiteral("&Read"));
+  Read1->setVisible(false);
+  OutputFile1 = File1->addAction(QStringLiteral("O&utput File"));
+  connect(OutputFile1, &QAction::triggered, this, &TMainForm::OutputFile1Click);
+  File1->addSeparator();
+  Exit1 = File1->addAction(QStringLiteral("&Exit"));
+  connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
+
+  MAddIn = menuBar()->addMenu(QStringLiteral("&Exec"));
+  Mdummy = MAddIn->addAction(QStringLiteral("dummy"));
+  Mdummy->setVisible(false);
+
+  Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
+  About1 = Help1->addAction(QStringLiteral("&About..."));
+  connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
+  Help2 = Help1->addAction(QStringLiteral("&Help"));
+  connect(Help2, &QAction::triggered, this, &TMainForm::Help2Click);
+}
+
+void TMainForm::AttachWindows(TDbgForm* dbgForm, ProcedureViewer* viewer, TAboutDlg* aboutDlg) {
+  dbgForm_ = dbgForm;
+  viewer_ = viewer;
+  aboutDlg_ = aboutDlg;
+  host_.SetProgressDialog(dbgForm);
+  if (dbgForm != nullptr) dbgForm->SetCancelFlag(&ctx_.CancelRequested);
+}
+
+void TMainForm::FormCreate() {
+  // ProgramDir came with the constructor; the lists were made empty with the context.
+  helpFile_ = programDir_ + "xref.hlp";
+  LoadSettings();
+  LoadReservedWords(ctx_, programDir_ + "resv.dic");
+  setAcceptDrops(true);
+  qApp->installEventFilter(this);
+  appHookInstalled_ = true;
+}
+
+void TMainForm::FormDestroy() {
+  treeModel_->SetTree(nullptr);
+  lsYCallItems->Clear();
+  lsICallItems->Clear();
+  tree_.Clear();
+  ClearSymbols(ctx_);
+}
+
+void TMainForm::LoadSettings() {
+  const std::string ini = programDir_ + "tarnel.ini";
+  const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+  WriteProfileString(ini, "Date", "Last", Utf8ToCp932(today.toStdString()));
+  const std::vector<std::string> keys = GetProfileKeys(ini, "Exec");
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    std::string value = GetProfileString(ini, "Exec", keys[i], "");
+    ctx_.ToolList.push_back(value);
+    std::vector<std::string> fields = SplitFields(value);
+    if (fields.empty()) throw ListIndexError();
+    auto* item = new QAction(Shown(fields[0]), MAddIn);
+    item->setData(static_cast<int>(i));  // the item's Tag: its entry in ToolList
+    connect(item, &QAction::triggered, this, [this, item] { MdummyClick(item); });
+    MAddIn->addAction(item);
+  }
+}
+
+void TMainForm::FormShow() {
+  if (arguments_.isEmpty()) return;
+  std::string first = Engine(arguments_.front());
+  if (UpperExtension(first) == ".VBP") OpenProject(first);
+}
+
+void TMainForm::ShowMainWindow() {
+  Guarded([this] { FormShow(); });
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+  show();
+}
+
+void TMainForm::OpenProject(const std::string& path) {
+  // The cross-reference pass lets events through; a drop then must not start over its data.
+  if (analysing_) return;
+  analysing_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{analysing_};
+
+  viewsReady_ = false;
+  // The views let go of the records before the records go.
+  treeModel_->SetTree(nullptr);
+  tree_.Clear();
+  lsICallItems->Clear();
+  lsYCallItems->Clear();
+  ClearSymbols(ctx_);
+
+  AnalyzeProject(ctx_, path);
+
+  caption_ = path;
+  setWindowTitle(Shown(path));
+  Read1Click();
+  SetStatusPanel(0, QStringLiteral("Ready"));
+  viewsReady_ = true;
+  TreeView1->setFocus();
+  projectPath_ = path;
+}
+
+void TMainForm::Read1Click() {
+  TreeView1->setUpdatesEnabled(false);
+  tree_ = ResultTree::Build(ctx_.SymbolList);
+  treeModel_->SetTree(&tree_);
+  QModelIndex root = treeModel_->IndexOf(0);
+  TreeView1->setCurrentIndex(root);
+  TreeView1->expand(root);  // a fresh model shows every other node collapsed
+  TreeView1->setUpdatesEnabled(true);
+}
+
+void TMainForm::OpenVClick() {
+  Guarded([this] {
+    QFileDialog dialog(this, QStringLiteral("Open"));
+    dialog.setObjectName("OpenDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("VisualBasic4.0 Project (*.vbp)"));
+    AddHelpButton(dialog, [this] { ShowHelp(2); });
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    OpenProject(Engine(dialog.selectedFiles().front()));
+  });
+}
+
+void TMainForm::OutputFile1Click() {
+  Guarded([this] {
+    QFileDialog dialog(this, QStringLiteral("Save"));
+    dialog.setObjectName("SaveDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("CSVﾌｧｲﾙ (*.csv)")});
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    AddHelpButton(dialog, [this] { ShowHelp(3); });
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    SaveReport(host_, tree_, ctx_.SymbolList, caption_, Engine(dialog.selectedFiles().front()));
+  });
+}
+
+void TMainForm::Exit1Click() { close(); }
+
+void TMainForm::About1Click() {
+  if (aboutDlg_ != nullptr) RunDialog(*aboutDlg_);
+}
+
+void TMainForm::Help2Click() {
+  Guarded([this] { HelpWindow()->ShowContents(); });
+}
+
+void TMainForm::ShowHelp(int context) {
+  Guarded([this, context] { HelpWindow()->ShowContext(context); });
+}
+
+void TMainForm::HelpForFocus() {
+  for (QWidget* w = QApplication::focusWidget(); w != nullptr; w = w->parentWidget()) {
+    int context = w->property("HelpContext").toInt();
+    if (context != 0) {
+      ShowHelp(context);
+      return;
+    }
+  }
+  ShowHelp(1);
+}
+
+THelpWindow* TMainForm::HelpWindow() {
+  if (helpWindow_ == nullptr) helpWindow_ = new THelpWindow(this);
+  helpWindow_->SetHelpFile(helpFile_);
+  return helpWindow_;
+}
+
+void TMainForm::MdummyClick(QAction* item) {
+  Guarded([this, item] {
+    ToolContext context{host_,       tree_,        ctx_.SymbolList, caption_,
+                        programDir_, projectPath_, StartProgram};
+    RunTool(context, ctx_.ToolList, item->data().toInt());
+  });
+}
+
+void TMainForm::WMDropFiles(const QStringList& nativePaths) {
+  if (nativePaths.isEmpty()) return;
+  std::string first = Engine(nativePaths.front());
+  if (UpperExtension(first) != ".VBP") return;
+  Guarded([this, &first] { OpenProject(first); });
+}
+
+QStringList TMainForm::DroppedFiles(const QDropEvent* event) const {
+  QStringList files;
+  if (event->mimeData() == nullptr) return files;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) files << url.toLocalFile();
+  }
+  return files;
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData() != nullptr && event->mimeData()->hasUrls() && !analysing_) {
+    event->acceptProposedAction();
+  }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  if (!acceptDrops()) return;
+  QStringList files = DroppedFiles(event);
+  event->acceptProposedAction();
+  WMDropFiles(files);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  // A drop that reaches the program while its window is minimised opens the project, then
+  // brings the window back.
+  if (event->type() == QEvent::Drop && isMinimized() && acceptDrops()) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget != nullptr && widget->window() == this) {
+      auto* drop = static_cast<QDropEvent*>(event);
+      QStringList files = DroppedFiles(drop);
+      drop->acceptProposedAction();
+      WMDropFiles(files);
+      showNormal();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (sized_) return;
+  sized_ = true;
+  // The client area below the menu is 543 x 298; the menu bar's height is known only now.
+  layout()->activate();
+  const int clientHeight = centralWidget()->height() + statusBar()->height();
+  resize(width() + 543 - centralWidget()->width(), height() + 298 - clientHeight);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted()) emit Closed();
+}
+
+void TMainForm::SetStatusPanel(int panel, const QString& text) {
+  StatusPanels[panel]->setText(text);
+}
+
+QString TMainForm::PanelText(int panel) const { return StatusPanels[panel]->text(); }
+
+void TMainForm::Guarded(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    ShowError(QString::fromUtf8(e.what()));
+  }
+}
+
+void TMainForm::ShowError(const QString& text) { PresentMessage(this, MessageKind::Error, text); }
+
+}  // namespace tarnel

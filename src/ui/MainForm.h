@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <string>
+
+#include "analysis/AnalysisContext.h"
+#include "analysis/ResultTree.h"
+#include "ui/QtAnalysisHost.h"
+
+class QAction;
+class QDialog;
+class QFrame;
+class QLabel;
+class QMenu;
+class QTreeView;
+
+namespace tarnel {
+
+class CallListModel;
+class ProcedureViewer;
+class ResultTreeModel;
+class TAboutDlg;
+class TDbgForm;
+class THelpWindow;
+
+// The main window: the tree of the project, the callers and callees of the selected procedure,
+// the menus, the settings and the one way to open a project.
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // programDir is the program's folder (engine path ending in "/"): the settings, dictionary, help
+  // and temporary files lie there. arguments are the command-line arguments after the program
+  // name. Runs FormCreate.
+  TMainForm(std::string programDir, QStringList arguments, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // The windows created after this one.
+  void AttachWindows(TDbgForm* dbgForm, ProcedureViewer* viewer, TAboutDlg* aboutDlg);
+
+  // Shows the window the first time: FormShow (its failure in the error box), then the window
+  // centred on the screen.
+  void ShowMainWindow();
+
+  // The designed operations. The handlers catch every failure and show it in the error box;
+  // OpenProject, Read1Click and LoadSettings leave failures to their caller.
+  void FormShow();
+  void OpenProject(const std::string& path);
+  void LoadSettings();
+  void Read1Click();
+  void OpenVClick();
+  void OutputFile1Click();
+  void Exit1Click();
+  void About1Click();
+  void Help2Click();
+  void MdummyClick(QAction* item);
+  void WMDropFiles(const QStringList& nativePaths);
+  // F1: the topic of the focused control's help context.
+  void HelpForFocus();
+  void ShowHelp(int context);
+
+  // State.
+  AnalysisContext& Context() { return ctx_; }
+  const std::string& ProgramDir() const { return programDir_; }
+  const std::string& ProjectPath() const { return projectPath_; }
+  const std::string& Caption() const { return caption_; }
+  bool ViewsReady() const { return viewsReady_; }
+  bool Analysing() const { return analysing_; }
+  const ResultTree& Tree() const { return tree_; }
+  ResultTreeModel* TreeModel() const { return treeModel_; }
+  THelpWindow* HelpWindow();
+  QString PanelText(int panel) const;
+
+  // Runs a modal dialog and returns its result; tests replace it to answer without showing.
+  std::function<int(QDialog&)> RunDialog;
+  // Starts an external tool's command line; tests replace it to record the lines.
+  std::function<void(const std::string&)> StartProgram;
+
+  // Components.
+  QLabel* StatusPanels[2] = {};
+  QWidget* Panel2 = nullptr;
+  QWidget* Separater1 = nullptr;
+  QFrame* Panel1 = nullptr;
+  QTreeView* TreeView1 = nullptr;
+  QTreeView* lsYCall = nullptr;
+  QWidget* Separater2 = nullptr;
+  QTreeView* lsICall = nullptr;
+  CallListModel* lsYCallItems = nullptr;
+  CallListModel* lsICallItems = nullptr;
+  QMenu* File1 = nullptr;
+  QMenu* MAddIn = nullptr;
+  QMenu* Help1 = nullptr;
+  QAction* OpenV = nullptr;
+  QAction* Read1 = nullptr;
+  QAction* OutputFile1 = nullptr;
+  QAction* Exit1 = nullptr;
+  QAction* Mdummy = nullptr;
+  QAction* About1 = nullptr;
+  QAction* Help2 = nullptr;
+
+ signals:
+  // The window was closed: the program ends.
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void BuildMenus();
+  void FormCreate();
+  void FormDestroy();
+  void SetStatusPanel(int panel, const QString& text);
+  // Runs a user action and shows any failure in the error box.
+  void Guarded(const std::function<void()>& action);
+  void ShowError(const QString& text);
+  QStringList DroppedFiles(const QDropEvent* event) const;
+
+  QtAnalysisHost host_;
+  AnalysisContext ctx_;
+  std::string programDir_;
+  QStringList arguments_;
+  std::string helpFile_;
+  std::string projectPath_;
+  std::string caption_;
+  bool viewsReady_ = false;
+  bool analysing_ = false;
+  bool appHookInstalled_ = false;
+  bool sized_ = false;
+  ResultTree tree_;
+  ResultTreeModel* treeModel_ = nullptr;
+  TDbgForm* dbgForm_ = nullptr;
+  ProcedureViewer* viewer_ = nullptr;
+  TAboutDlg* aboutDlg_ = nullptr;
+  THelpWindow* helpWindow_ = nullptr;
+};
+
+// The program's folder from the executable's path, as engine text ending in "/".
+std::string ExecutableFolder();
+
+}  // namespace tarnel

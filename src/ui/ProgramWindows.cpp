@@ -1,0 +1,30 @@
+#include "ui/ProgramWindows.h"
+
+#include "ui/AboutDlg.h"
+#include "ui/DbgForm.h"
+#include "ui/Fonts.h"
+#include "ui/MainForm.h"
+#include "ui/PlainProcedureViewer.h"
+
+namespace tarnel {
+
+TProgramWindows::TProgramWindows(std::string programDir, QStringList arguments) {
+  RegisterFontSubstitutions();
+  MainForm = std::make_unique<TMainForm>(std::move(programDir), std::move(arguments));
+  DbgForm = std::make_unique<TDbgForm>();
+  DspForm = std::make_unique<PlainProcedureViewer>(MainForm->Context());
+  AboutDlg = std::make_unique<TAboutDlg>(MainForm.get());
+  MainForm->AttachWindows(DbgForm.get(), DspForm.get(), AboutDlg.get());
+}
+
+TProgramWindows::~TProgramWindows() {
+  // The about box is a child of the main window; it goes first.
+  AboutDlg.reset();
+  DspForm.reset();
+  DbgForm.reset();
+  MainForm.reset();
+}
+
+void TProgramWindows::Show() { MainForm->ShowMainWindow(); }
+
+}  // namespace tarnel

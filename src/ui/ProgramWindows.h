@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QStringList>
+#include <memory>
+#include <string>
+
+namespace tarnel {
+
+class PlainProcedureViewer;
+class TAboutDlg;
+class TDbgForm;
+class TMainForm;
+
+// The program's windows, created once each in their order: the main window (whose creation reads
+// the settings and the dictionary), the progress dialog, the source window and the about box.
+class TProgramWindows {
+ public:
+  TProgramWindows(std::string programDir, QStringList arguments);
+  ~TProgramWindows();
+
+  // FormShow, then the main window on screen.
+  void Show();
+
+  std::unique_ptr<TMainForm> MainForm;
+  std::unique_ptr<TDbgForm> DbgForm;
+  std::unique_ptr<PlainProcedureViewer> DspForm;
+  std::unique_ptr<TAboutDlg> AboutDlg;
+};
+
+}  // namespace tarnel

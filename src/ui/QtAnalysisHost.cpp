@@ -1,0 +1,63 @@
+#include "ui/QtAnalysisHost.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+#include "platform/CodePage.h"
+#include "ui/DbgForm.h"
+#include "ui/MessagePresenter.h"
+
+namespace tarnel {
+
+namespace {
+constexpr qint64 kRepaintMs = 40;
+}
+
+void QtAnalysisHost::ShowMessage(const std::string& text) {
+  PresentMessage(mainWindow_, MessageKind::Message, QString::fromStdString(Cp932ToUtf8(text)));
+}
+
+void QtAnalysisHost::BeginProgress() {
+  if (dialog_ != nullptr) dialog_->show();
+  mainWindow_->setEnabled(false);
+  sinceFlush_.start();
+  pending_ = false;
+}
+
+void QtAnalysisHost::SetProgressRange(int maximum) {
+  if (dialog_ == nullptr) return;
+  dialog_->ProgressBar1->setRange(0, maximum < 0 ? 0 : maximum);
+  dialog_->ProgressBar1->setValue(0);
+}
+
+void QtAnalysisHost::SetProgress(int position, const std::string& counter,
+                                 const std::string& name) {
+  position_ = position;
+  counter_ = counter;
+  name_ = name;
+  pending_ = true;
+  if (sinceFlush_.elapsed() >= kRepaintMs) Flush();
+}
+
+void QtAnalysisHost::Flush() {
+  if (dialog_ != nullptr && pending_) {
+    dialog_->ProgressBar1->setValue(position_);
+    dialog_->DbgPrg->setText(QString::fromStdString(Cp932ToUtf8(counter_)));
+    dialog_->DbgPrg->adjustSize();
+    dialog_->DbgProc->setText(QString::fromStdString(Cp932ToUtf8(name_)));
+    dialog_->DbgProc->adjustSize();
+  }
+  pending_ = false;
+  sinceFlush_.restart();
+}
+
+void QtAnalysisHost::ProcessEvents() { QCoreApplication::processEvents(); }
+
+void QtAnalysisHost::EndProgress() {
+  Flush();
+  if (dialog_ != nullptr) dialog_->hide();
+  mainWindow_->setEnabled(true);
+}
+
+}  // namespace tarnel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <string>
+
+#include "analysis/AnalysisHost.h"
+
+class QWidget;
+
+namespace tarnel {
+
+class TDbgForm;
+
+// The analysis host of the window program: messages in the message box, progress in the progress
+// dialog with the main window disabled meanwhile.
+class QtAnalysisHost : public AnalysisHost {
+ public:
+  explicit QtAnalysisHost(QWidget* mainWindow) : mainWindow_(mainWindow) {}
+
+  void SetProgressDialog(TDbgForm* dialog) { dialog_ = dialog; }
+
+  void ShowMessage(const std::string& text) override;
+  void BeginProgress() override;
+  void SetProgressRange(int maximum) override;
+  void SetProgress(int position, const std::string& counter, const std::string& name) override;
+  void ProcessEvents() override;
+  void EndProgress() override;
+
+ private:
+  void Flush();
+
+  QWidget* mainWindow_;
+  TDbgForm* dialog_ = nullptr;
+  // The labels are repainted at most every few milliseconds; the last values are kept here.
+  QElapsedTimer sinceFlush_;
+  int position_ = 0;
+  std::string counter_;
+  std::string name_;
+  bool pending_ = false;
+};
+
+}  // namespace tarnel

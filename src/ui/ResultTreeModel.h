@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <vector>
+
+#include "analysis/ResultTree.h"
+
+namespace tarnel {
+
+// The result tree as an item model: one row per node, the node's position in the tree's vector
+// as the index's internal id, so that a tree of any size is shown without copying it.
+class ResultTreeModel : public QAbstractItemModel {
+  Q_OBJECT
+
+ public:
+  explicit ResultTreeModel(QObject* parent = nullptr);
+
+  // Shows tree (which must outlive its use here); nullptr empties the model.
+  void SetTree(const ResultTree* tree);
+  const ResultTree* Tree() const { return tree_; }
+
+  // The node behind an index, or -1 for the invisible top.
+  int NodeOf(const QModelIndex& index) const;
+  QModelIndex IndexOf(int node) const;
+  // The record behind an index; nullptr for the root and the invisible top.
+  const TPassRec* RecordOf(const QModelIndex& index) const;
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ private:
+  const ResultTree* tree_ = nullptr;
+  std::vector<int> rowInParent_;
+};
+
+}  // namespace tarnel

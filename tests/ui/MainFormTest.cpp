@@ -1,0 +1,415 @@
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+
+#include "UiFixture.h"
+#include "analysis/Analysis.h"
+#include "platform/CodePage.h"
+#include "reports/ReportWriter.h"
+#include "ui/AboutDlg.h"
+#include "ui/DbgForm.h"
+#include "ui/HelpWindow.h"
+#include "ui/MainForm.h"
+#include "ui/ResultTreeModel.h"
+
+namespace tarnel {
+namespace {
+
+using test::Strings;
+
+const std::string kStdGroup = Cp932ToUtf8(GroupCaption(KindModuleGroup));
+
+class MainFormTest : public test::UiFixture {
+ protected:
+  // The visible items of the "&Exec" menu: caption and Tag.
+  std::vector<std::pair<std::string, int>> ExecItems() {
+    std::vector<std::pair<std::string, int>> items;
+    for (QAction* action : main().MAddIn->actions()) {
+      if (action->isVisible())
+        items.emplace_back(action->text().toStdString(), action->data().toInt());
+    }
+    return items;
+  }
+  void Drop(QStringList nativePaths) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : nativePaths) urls << QUrl::fromLocalFile(path);
+    mime.setUrls(urls);
+    // As a real drag: the drop goes to the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main(), &enter);
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main(), &drop);
+  }
+  std::string Title() { return main().windowTitle().toStdString(); }
+  int TopRows() { return main().TreeView1->model()->rowCount(); }
+};
+
+TEST_F(MainFormTest, StartWithoutSettingsCreatesTheFileWithTheDateOnly) {
+  Start();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(ExecItems().empty());
+  ASSERT_EQ(main().MAddIn->actions().size(), 1);
+  EXPECT_FALSE(main().Mdummy->isVisible());
+  std::string today =
+      QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+  EXPECT_EQ(test::ReadNative(Prog("tarnel.ini")), "[Date]\r\nLast=" + today + "\r\n");
+  EXPECT_TRUE(main().acceptDrops());
+  EXPECT_FALSE(main().Context().ReservedWords.Words().empty());
+  EXPECT_EQ(Title(), "Tarnel 1.11");
+  EXPECT_EQ(main().PanelText(0), "");
+}
+
+TEST_F(MainFormTest, ExecEntriesBecomeItemsInFileOrderWithTheirNumberAsTag) {
+  dir.WriteLines("prog/tarnel.ini", {"[Date]", "Last=old", "[Exec]", "zz=&Zeta,X,T,N,S,edit,",
+                                     "aa=\"&Alpha tool\",A,T,N,S,edit,", "mm=&Mu,P,F,B,S,view,"});
+  Start();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(ExecItems(), (std::vector<std::pair<std::string, int>>{
+                             {"&Zeta", 0}, {"&Alpha tool", 1}, {"&Mu", 2}}));
+  EXPECT_EQ(main().Context().ToolList.size(), 3u);
+  EXPECT_EQ(main().Context().ToolList[2], "&Mu,P,F,B,S,view,");
+  EXPECT_NE(test::ReadNative(Prog("tarnel.ini")).find("[Date]\r\nLast="), std::string::npos);
+  EXPECT_EQ(test::ReadNative(Prog("tarnel.ini")).find("Last=old"), std::string::npos);
+}
+
+TEST_F(MainFormTest, EntryWithoutFieldsStopsStartUpAfterTheItemsBeforeIt) {
+  dir.WriteLines("prog/tarnel.ini",
+                 {"[Exec]", "a=&First,X,T,N,S,edit,", "b=   ", "c=&Third,X,T,N,S,edit,"});
+  Start();
+  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています"});
+  EXPECT_EQ(ExecItems(), (std::vector<std::pair<std::string, int>>{{"&First", 0}}));
+  // The dictionary, the drop target and the hook come after the settings.
+  EXPECT_TRUE(main().Context().ReservedWords.Words().empty());
+  EXPECT_FALSE(main().acceptDrops());
+}
+
+TEST_F(MainFormTest, MissingDictionaryIsReportedOnceAndDropsAreNotAccepted) {
+  std::remove(Prog("resv.dic").c_str());
+  Start();
+  EXPECT_EQ(errors, Strings{"ﾌｧｲﾙ " + Prog("resv.dic") + " は開けません"});
+  EXPECT_FALSE(main().acceptDrops());
+  // The program still works: a project opens.
+  std::string project = WriteDemo();
+  main().OpenProject(project);
+  EXPECT_TRUE(main().ViewsReady());
+}
+
+TEST_F(MainFormTest, UnwritableSettingsFileIsReportedWithItsPath) {
+  Start({}, NativeToEngine(dir.File("no-such-folder/")));
+  EXPECT_EQ(errors, Strings{dir.File("no-such-folder/tarnel.ini") + " に書き込めません"});
+  EXPECT_FALSE(main().acceptDrops());
+}
+
+TEST_F(MainFormTest, FirstArgumentWithVbpExtensionInAnyCaseOpensBeforeTheWindowShows) {
+  std::string project = WriteDemo();
+  std::string given = dir.File("demo/Demo.VbP");
+  Start({QString::fromStdString(given), "other.vbp"});
+  bool visibleDuringOpen = true;
+  QTimer::singleShot(0, [&] { visibleDuringOpen = main().isVisible(); });
+  windows->Show();
+  EXPECT_FALSE(visibleDuringOpen);
+  EXPECT_TRUE(main().isVisible());
+  EXPECT_EQ(Title(), given);  // the path exactly as given
+  EXPECT_EQ(main().ProjectPath(), NativeToEngine(given));
+  EXPECT_EQ(main().PanelText(0), "Ready");
+  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_EQ(TreeCaptions(),
+            (Strings{"Vbp", " " + kStdGroup, "  Module1.bas", "   Main", "   Bump"}));
+}
+
+TEST_F(MainFormTest, OtherFirstArgumentsOpenNothing) {
+  WriteDemo();
+  dir.WriteLines("demo.vbp.d/Demo", {"Module=Module1; Module1.bas"});
+  dir.WriteLines("demo/Demo.txt", {"Module=Module1; Module1.bas"});
+  for (QStringList args :
+       {QStringList{QString::fromStdString(dir.File("demo/Demo.txt"))},
+        QStringList{QString::fromStdString(dir.File("demo.vbp.d/Demo"))},
+        QStringList{"Demo", QString::fromStdString(dir.File("demo/Demo.vbp"))}, QStringList{}}) {
+    Start(args);
+    windows->Show();
+    EXPECT_EQ(TopRows(), 0);
+    EXPECT_EQ(Title(), "Tarnel 1.11");
+    EXPECT_FALSE(main().ViewsReady());
+  }
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(MainFormTest, DropOpensOnlyAProjectThatIsTheFirstFile) {
+  std::string project = WriteDemo();
+  std::string text = dir.Write("demo/notes.txt", "x");
+  Start();
+  Drop({QString::fromStdString(text), QString::fromStdString(dir.File("demo/Demo.vbp"))});
+  EXPECT_FALSE(main().ViewsReady());
+  EXPECT_EQ(TopRows(), 0);
+  Drop({QString::fromStdString(dir.File("demo/Demo.vbp")), QString::fromStdString(text)});
+  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(TreeCaptions().size(), 5u);
+}
+
+TEST_F(MainFormTest, DropOnTheMinimisedWindowOpensAndRestoresIt) {
+  std::string project = WriteDemo();
+  Start();
+  main().showMinimized();
+  ASSERT_TRUE(main().isMinimized());
+  Drop({QString::fromStdString(dir.File("demo/Demo.vbp"))});
+  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_FALSE(main().isMinimized());
+}
+
+TEST_F(MainFormTest, SecondProjectReplacesTheFirst) {
+  std::string first = WriteDemo("one");
+  dir.WriteLines("two/Two.vbp", {"Class=C1; C1.cls"});
+  dir.WriteLines("two/C1.cls", {"Attribute VB_Name = \"C1\"", "Public Sub Run()", "End Sub"});
+  std::string second = NativeToEngine(dir.File("two/Two.vbp"));
+  Start();
+  main().OpenProject(first);
+  main().OpenProject(second);
+  EXPECT_EQ(Title(), dir.File("two/Two.vbp"));
+  EXPECT_EQ(main().ProjectPath(), second);
+  EXPECT_EQ(TreeCaptions(), (Strings{"Vbp", " " + Cp932ToUtf8(GroupCaption(KindClassGroup)),
+                                     "  C1.cls", "   Run"}));
+  EXPECT_EQ(main().Context().SymbolList.Count(), 3);
+}
+
+TEST_F(MainFormTest, FailedOpenLeavesTheViewsEmptyAndKeepsCaptionPathAndStatus) {
+  std::string project = WriteDemo();
+  Start();
+  main().OpenProject(project);
+  Drop({QString::fromStdString(dir.File("demo/Missing.vbp"))});
+  EXPECT_EQ(errors, Strings{"ﾌｧｲﾙが見つかりません"});
+  EXPECT_FALSE(main().ViewsReady());
+  EXPECT_EQ(TopRows(), 0);
+  EXPECT_EQ(main().lsYCall->model()->rowCount(), 0);
+  EXPECT_EQ(Title(), dir.File("demo/Demo.vbp"));
+  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(main().PanelText(0), "Ready");
+  EXPECT_TRUE(main().isEnabled());
+  // The next open that runs to its end brings the views back.
+  main().OpenProject(project);
+  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_EQ(TopRows(), 1);
+}
+
+TEST_F(MainFormTest, ProgressDialogShowsWhileThePassRunsWithTheMainWindowDisabled) {
+  std::string project = WriteDemo();
+  Start();
+  main().show();
+  int rounds = 0;
+  bool alwaysShownAndDisabled = true;
+  QTimer probe;
+  probe.setInterval(0);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (!main().Analysing()) return;
+    ++rounds;
+    alwaysShownAndDisabled =
+        alwaysShownAndDisabled && windows->DbgForm->isVisible() && !main().isEnabled();
+  });
+  probe.start();
+  main().OpenProject(project);
+  probe.stop();
+  EXPECT_GT(rounds, 0);
+  EXPECT_TRUE(alwaysShownAndDisabled);
+  EXPECT_FALSE(windows->DbgForm->isVisible());
+  EXPECT_TRUE(main().isEnabled());
+  // Four records: the last counter is 3/3 and the bar stands full.
+  EXPECT_EQ(windows->DbgForm->DbgPrg->text().toStdString(), "Process Xref 3/3");
+  EXPECT_EQ(windows->DbgForm->ProgressBar1->value(), 3);
+  EXPECT_EQ(windows->DbgForm->ProgressBar1->maximum(), 3);
+}
+
+TEST_F(MainFormTest, CancelDuringThePassStillBuildsTheTree) {
+  std::string project = WriteDemo();
+  Start();
+  // Two clicks in the first round count as one.
+  QTimer::singleShot(0, [&] {
+    windows->DbgForm->btnCancel->click();
+    windows->DbgForm->btnCancel->click();
+  });
+  main().OpenProject(project);
+  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_EQ(main().PanelText(0), "Ready");
+  EXPECT_EQ(TreeCaptions().size(), 5u);
+  EXPECT_FALSE(windows->DbgForm->isVisible());
+  EXPECT_TRUE(main().isEnabled());
+  EXPECT_EQ(windows->DbgForm->DbgPrg->text().toStdString(), "Process Xref 0/3");
+  // Cancelled before the first record: no relation was found.
+  for (int i = 0; i < main().Context().SymbolList.Count(); ++i) {
+    EXPECT_TRUE(main().Context().SymbolList.At(i).Calls.empty());
+  }
+  // The next pass starts with the flag cleared.
+  main().OpenProject(project);
+  EXPECT_FALSE(FindSymbol(main().Context(), "4-0001").Calls.empty());
+}
+
+TEST_F(MainFormTest, ProgressDialogHasNoCloseBoxAndIgnoresEscape) {
+  Start();
+  TDbgForm& dbg = *windows->DbgForm;
+  EXPECT_EQ(dbg.windowTitle().toStdString(), "プロジェクト解析中");
+  EXPECT_FALSE(dbg.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(dbg.windowFlags() & Qt::WindowSystemMenuHint);
+  dbg.show();
+  dbg.reject();
+  EXPECT_FALSE(dbg.close());
+  EXPECT_TRUE(dbg.isVisible());
+  dbg.hide();
+}
+
+TEST_F(MainFormTest, OutputFileWritesTheTextReportWithTheDefaultExtension) {
+  std::string project = WriteDemo();
+  Start();
+  main().OpenProject(project);
+  main().RunDialog = [&](QDialog& dialog) {
+    auto& files = dynamic_cast<QFileDialog&>(dialog);
+    EXPECT_EQ(files.nameFilters(), (QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "CSVﾌｧｲﾙ (*.csv)"}));
+    EXPECT_EQ(files.defaultSuffix(), "txt");
+    EXPECT_FALSE(files.testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_NE(files.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help), nullptr);
+    files.selectFile(QString::fromStdString(dir.File("out/report")));
+    return int(QDialog::Accepted);
+  };
+  dir.Write("out/keep", "");
+  main().OutputFile1->trigger();
+  EXPECT_TRUE(errors.empty());
+  MemoryLineSink expected;
+  WriteXrefLines(expected, main().Tree(), main().Context().SymbolList, project, 'F', 'B', 'S');
+  std::string bytes;
+  for (const std::string& line : expected.Lines) bytes += line + "\r\n";
+  EXPECT_EQ(test::ReadNative(dir.File("out/report.txt")), bytes);
+  EXPECT_EQ(expected.Lines.size(), 6u);
+}
+
+TEST_F(MainFormTest, CancelledDialogsDoNothing) {
+  std::string project = WriteDemo();
+  Start();
+  main().RunDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  main().OpenV->trigger();
+  main().OutputFile1->trigger();
+  EXPECT_FALSE(main().ViewsReady());
+  EXPECT_TRUE(errors.empty() && messages.empty());
+}
+
+TEST_F(MainFormTest, OpenDialogFiltersProjectsAndOpensTheChosenOne) {
+  std::string project = WriteDemo();
+  Start();
+  main().RunDialog = [&](QDialog& dialog) {
+    auto& files = dynamic_cast<QFileDialog&>(dialog);
+    EXPECT_EQ(files.nameFilters(), QStringList{"VisualBasic4.0 Project (*.vbp)"});
+    EXPECT_NE(files.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help), nullptr);
+    files.selectFile(QString::fromStdString(dir.File("demo/Demo.vbp")));
+    return int(QDialog::Accepted);
+  };
+  main().OpenV->trigger();
+  EXPECT_EQ(main().ProjectPath(), project);
+}
+
+TEST_F(MainFormTest, ExecItemsRunEveryModeWithTheirTemporaryFiles) {
+  dir.WriteLines("prog/tarnel.ini",
+                 {"[Exec]", "r=&Report,P,F,B,S,viewer,", "s=&Sheet,P,C,Y,S,\"/opt/my sheet\",",
+                  "t=&Tree,A,T,N,S,tv,", "p=&Project,X,T,N,S,edit,@VBP", "n=&Short,X,T,N,S,edit"});
+  std::string project = WriteDemo();
+  Start();
+  main().OpenProject(project);
+  QList<QAction*> items = main().MAddIn->actions();
+  ASSERT_EQ(items.size(), 6);
+  const std::string prog = ProgramDir();
+  items[1]->trigger();
+  EXPECT_EQ(test::ReadNative(Prog("Xreftmp.txt")).substr(0, project.size()), project);
+  items[2]->trigger();
+  EXPECT_NE(test::ReadNative(Prog("Xreftmp.csv")).find(",,Module1.bas\r\n"), std::string::npos);
+  items[3]->trigger();
+  EXPECT_EQ(test::ReadNative(Prog("Xreftmp.txt")),
+            "Vbp\r\n\t" + GroupCaption(KindModuleGroup) +
+                "\r\n\t\tModule1.bas\r\n\t\t\tMain\r\n\t\t\tBump\r\n");
+  items[4]->trigger();
+  EXPECT_EQ(started, (Strings{"viewer \"" + prog + "Xreftmp.txt\"",
+                              "/opt/my sheet \"" + prog + "Xreftmp.csv\"",
+                              "tv \"" + prog + "Xreftmp.txt\"", "edit \"" + project + "\""}));
+  items[5]->trigger();  // six fields: the list index error, nothing started
+  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています"});
+  EXPECT_EQ(started.size(), 4u);
+}
+
+TEST_F(MainFormTest, ReportToolBeforeAnyProjectShowsNoOutputItem) {
+  dir.WriteLines("prog/tarnel.ini", {"[Exec]", "r=&Report,P,F,B,S,viewer,"});
+  Start();
+  main().MAddIn->actions()[1]->trigger();
+  EXPECT_EQ(messages, Strings{" No Output Item \r"});
+  EXPECT_TRUE(started.empty());
+}
+
+TEST_F(MainFormTest, AboutBoxShowsItsLabelsWithOkAsDefault) {
+  Start();
+  QDialog* shown = nullptr;
+  main().RunDialog = [&](QDialog& dialog) {
+    shown = &dialog;
+    return int(QDialog::Accepted);
+  };
+  main().About1->trigger();
+  ASSERT_EQ(shown, windows->AboutDlg.get());
+  TAboutDlg& about = *windows->AboutDlg;
+  EXPECT_EQ(about.windowTitle(), "Tarnel");
+  EXPECT_EQ(about.Label2->text(), "Tarnel");
+  EXPECT_EQ(about.Label3->text(), "for");
+  EXPECT_EQ(about.Label1->text(), "Visual Basic 4.0");
+  EXPECT_EQ(about.Label4->text(), "Ver 1.11");
+  EXPECT_LT(about.Label2->y(), about.Label3->y());
+  EXPECT_LT(about.Label3->y(), about.Label1->y());
+  EXPECT_TRUE(about.OKBtn->isDefault());
+  EXPECT_FALSE(about.Image1->pixmap().isNull());
+}
+
+TEST_F(MainFormTest, HelpOpensTheContentsAndF1TheFocusedControlsTopic) {
+  Start();
+  main().Help2->trigger();
+  EXPECT_TRUE(main().HelpWindow()->isVisible());
+  EXPECT_EQ(main().HelpWindow()->CurrentAnchor(), "context1");
+  main().show();
+  main().activateWindow();
+  main().lsICall->setFocus();
+  QApplication::setActiveWindow(&main());
+  main().lsICall->setFocus();
+  main().HelpForFocus();
+  EXPECT_EQ(main().HelpWindow()->CurrentAnchor(), "context5");
+  main().TreeView1->setFocus();
+  main().HelpForFocus();
+  EXPECT_EQ(main().HelpWindow()->CurrentAnchor(), "context4");
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(MainFormTest, MissingHelpFileIsReported) {
+  std::remove(Prog("xref.hlp").c_str());
+  Start();
+  main().Help2->trigger();
+  EXPECT_EQ(errors, Strings{"ﾌｧｲﾙ " + Prog("xref.hlp") + " は開けません"});
+}
+
+TEST_F(MainFormTest, LayoutHasTheDesignedSizes) {
+  Start();
+  main().show();
+  EXPECT_EQ(main().Panel2->width(), 153);
+  EXPECT_EQ(main().Separater1->width(), 2);
+  EXPECT_EQ(main().lsYCall->height(), 137);
+  EXPECT_EQ(main().Separater2->height(), 5);
+  EXPECT_EQ(main().statusBar()->height(), 24);
+  EXPECT_EQ(main().StatusPanels[0]->width(), 150);
+  EXPECT_EQ(main().centralWidget()->width(), 543);
+  EXPECT_EQ(main().centralWidget()->height() + main().statusBar()->height(), 298);
+  EXPECT_FALSE(main().Read1->isVisible());
+  EXPECT_EQ(main().File1->title(), "&File");
+  EXPECT_EQ(main().OutputFile1->text(), "O&utput File");
+}
+
+}  // namespace
+}  // namespace tarnel

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QString>
+#include <QStringList>
+#include <QTreeView>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Paths.h"
+#include "support/TempDir.h"
+#include "ui/MainForm.h"
+#include "ui/MessagePresenter.h"
+#include "ui/ProgramWindows.h"
+
+namespace tarnel::test {
+
+// A program folder "prog/" with the dictionary and help file, projects beside it, and the
+// program's windows created on demand. Boxes are recorded, never shown.
+class UiFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetMessagePresenter([this](QWidget*, MessageKind kind, const QString& text) {
+      (kind == MessageKind::Error ? errors : messages).push_back(text.toStdString());
+      if (onMessage) onMessage(kind, text);
+    });
+    dir.Write("prog/resv.dic", ReadNative(SourcePath("data/resv.dic")));
+    dir.Write("prog/xref.hlp", ReadNative(SourcePath("data/xref.hlp")));
+  }
+  void TearDown() override {
+    windows.reset();
+    SetMessagePresenter({});
+  }
+
+  // Creates the windows as the program does, with these command-line arguments.
+  TMainForm& Start(QStringList arguments = {}, std::string programDir = {}) {
+    if (programDir.empty()) programDir = ProgramDir();
+    windows = std::make_unique<TProgramWindows>(programDir, arguments);
+    main().StartProgram = [this](const std::string& line) { started.push_back(line); };
+    return main();
+  }
+  TMainForm& main() { return *windows->MainForm; }
+  std::string ProgramDir() const { return NativeToEngine(dir.File("prog/")); }
+  std::string Prog(std::string_view name) const { return dir.File("prog/" + std::string(name)); }
+
+  // Module1 (Main calls Bump; Bump) in "name"/Demo.vbp; returns the project's engine path.
+  std::string WriteDemo(const std::string& folder = "demo") {
+    dir.WriteLines(folder + "/Demo.vbp", {"Module=Module1; Module1.bas"});
+    dir.WriteLines(
+        folder + "/Module1.bas",
+        {"Attribute VB_Name = \"Module1\"", "Public Sub Main()", "    Bump 1", "End Sub",
+         "Private Function Bump(n As Integer) As Integer", "    Bump = n + 1", "End Function"});
+    return NativeToEngine(dir.File(folder + "/Demo.vbp"));
+  }
+
+  // The tree's captions in tree order, indented with one blank per depth.
+  std::vector<std::string> TreeCaptions() const;
+
+  TempDir dir;
+  std::unique_ptr<TProgramWindows> windows;
+  std::vector<std::string> messages;
+  std::vector<std::string> errors;
+  std::vector<std::string> started;
+  std::function<void(MessageKind, const QString&)> onMessage;
+};
+
+inline std::vector<std::string> UiFixture::TreeCaptions() const {
+  std::vector<std::string> captions;
+  const QAbstractItemModel* model = windows->MainForm->TreeView1->model();
+  std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& parent, int depth) {
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+      QModelIndex index = model->index(row, 0, parent);
+      captions.push_back(std::string(static_cast<std::size_t>(depth), ' ') +
+                         index.data().toString().toStdString());
+      walk(index, depth + 1);
+    }
+  };
+  walk(QModelIndex(), 0);
+  return captions;
+}
+
+using Strings = std::vector<std::string>;
+
+}  // namespace tarnel::test
