@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/AnalysisHost.h"
@@ -21,7 +22,8 @@ struct AnalysisContext {
   ::tarnel::SymbolList SymbolList;
   NameIndex ProcNames;
   NameIndex ProcFullNames;
-  std::vector<std::string> TokenList;
+  // Views into the line being examined, which the pass keeps alive while it looks at them.
+  std::vector<std::string_view> TokenList;
   std::vector<std::string> ToolList;
   ReservedWordList ReservedWords;
 

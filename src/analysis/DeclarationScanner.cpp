@@ -37,6 +37,8 @@ constexpr std::array<DeclarationRow, 15> kDeclarationRows{{
 
 // The matching row and the length of the prefix that matched, or nullptr.
 const DeclarationRow* MatchDeclaration(std::string_view line, std::size_t& prefixLength) {
+  // Every prefix begins with P, S or F; most lines begin with something else.
+  if (line.empty() || (line[0] != 'P' && line[0] != 'S' && line[0] != 'F')) return nullptr;
   for (const DeclarationRow& row : kDeclarationRows) {
     if (StartsLikeLeftCut(line, row.Prefix)) {
       prefixLength = row.Prefix.size();
@@ -95,9 +97,10 @@ void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module) {
 
 void ScanDeclarations(AnalysisContext& ctx, TPassRec& module, TextReader& file) {
   long found = 0;
+  std::string joined;
   while (!file.AtEnd()) {
     ctx.ContinuationCount = 0;
-    std::string line = ReadLogicalLine(ctx, file);
+    std::string_view line = ReadLogicalLineView(ctx, file, joined);
     std::size_t prefixLength = 0;
     const DeclarationRow* row = MatchDeclaration(line, prefixLength);
     if (row == nullptr) continue;
@@ -111,7 +114,7 @@ void ScanDeclarations(AnalysisContext& ctx, TPassRec& module, TextReader& file) 
     proc.ParentKey = CutTo(module.Key, 10);
     proc.Scope = row->Scope;
     proc.Kind = row->Kind;
-    proc.Text = line;
+    proc.Text.assign(line);
     proc.StartLine = static_cast<std::int32_t>(ctx.LineNo - ctx.ContinuationCount);
 
     // Only an end line that starts in the first column ends the procedure. A file that ends first

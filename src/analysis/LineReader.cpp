@@ -1,31 +1,54 @@
+#include <cstring>
+
 #include "analysis/Analysis.h"
 #include "analysis/LineCompare.h"
 #include "platform/ByteText.h"
 
 namespace tarnel {
 
+namespace {
+
+// One physical line with its comment cut off and trimmed.
+std::string_view CodePart(std::string_view line) {
+  if (const void* apostrophe = std::memchr(line.data(), '\'', line.size())) {
+    line = line.substr(
+        0, static_cast<std::size_t>(static_cast<const char*>(apostrophe) - line.data()));
+  }
+  return TrimControls(line);
+}
+
+}  // namespace
+
 // Continued lines are joined in a loop rather than by recursion, so that any number of them can
 // follow each other; the text and the counters come out as a recursive join would give them.
-std::string ReadLogicalLine(AnalysisContext& ctx, TextReader& file) {
-  std::string result;
-  long joins = 0;
+std::string_view ReadLogicalLineView(AnalysisContext& ctx, TextReader& file, std::string& joined) {
+  if (file.AtEnd()) return {};
+  std::string_view line = CodePart(file.ReadLineView());
+  ++ctx.LineNo;
+  if (IsEndLine(line)) return {};
+  if (line.empty() || line.back() != '_') return line;
+
+  joined.assign(line.substr(0, line.size() - 1));
+  long joins = 1;
   while (!file.AtEnd()) {
-    std::string_view line = file.ReadLineView();
+    line = CodePart(file.ReadLineView());
     ++ctx.LineNo;
-    std::size_t apostrophe = line.find('\'');
-    if (apostrophe != std::string_view::npos) line = line.substr(0, apostrophe);
-    line = TrimControls(line);
     if (IsEndLine(line)) break;
     if (!line.empty() && line.back() == '_') {
-      result.append(line.substr(0, line.size() - 1));
+      joined.append(line.substr(0, line.size() - 1));
       ++joins;
       continue;
     }
-    result.append(line);
+    joined.append(line);
     break;
   }
   ctx.ContinuationCount += joins;
-  return result;
+  return joined;
+}
+
+std::string ReadLogicalLine(AnalysisContext& ctx, TextReader& file) {
+  std::string joined;
+  return std::string(ReadLogicalLineView(ctx, file, joined));
 }
 
 }  // namespace tarnel

@@ -6,17 +6,22 @@ namespace tarnel {
 
 void NameIndex::Clear() {
   entries_.clear();
-  firstByFold_.clear();
+  firstByFold_.Clear();
 }
 
 void NameIndex::Append(std::string text, TPassRec* record) {
-  firstByFold_.emplace(FoldCase(text), Count());  // keeps the first position of equal texts
+  FoldCaseInto(text, folded_);
+  firstByFold_.Insert(folded_, Count());  // keeps the first position of equal texts
   entries_.emplace_back(std::move(text), record);
 }
 
 int NameIndex::IndexOf(std::string_view text) const {
-  auto it = firstByFold_.find(FoldCase(text));
-  return it == firstByFold_.end() ? -1 : it->second;
+  // Folding keeps the length and turns only A..Z of the first byte (a lead byte stays).
+  char first = text.empty() ? '\0' : text[0];
+  if (first >= 'A' && first <= 'Z') first = static_cast<char>(first + 32);
+  if (!firstByFold_.MayContain(first, text.size())) return -1;
+  FoldCaseInto(text, folded_);
+  return firstByFold_.Find(folded_);
 }
 
 TPassRec* NameIndex::Find(std::string_view text) const {

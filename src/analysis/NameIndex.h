@@ -2,11 +2,11 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "analysis/Symbol.h"
+#include "platform/TextHashTable.h"
 
 namespace tarnel {
 
@@ -18,8 +18,10 @@ class NameIndex {
   void Append(std::string text, TPassRec* record);
 
   int Count() const { return static_cast<int>(entries_.size()); }
-  const std::string& TextAt(int index) const { return entries_[index].first; }
-  TPassRec* RecordAt(int index) const { return entries_[index].second; }
+  const std::string& TextAt(int index) const {
+    return entries_[static_cast<std::size_t>(index)].first;
+  }
+  TPassRec* RecordAt(int index) const { return entries_[static_cast<std::size_t>(index)].second; }
 
   // Position of the first entry equal to text without regard to letter case, or -1.
   int IndexOf(std::string_view text) const;
@@ -31,7 +33,8 @@ class NameIndex {
 
  private:
   std::vector<std::pair<std::string, TPassRec*>> entries_;
-  std::unordered_map<std::string, int> firstByFold_;
+  TextHashTable firstByFold_;
+  mutable std::string folded_;  // scratch for lookups
 };
 
 }  // namespace tarnel

@@ -3,7 +3,7 @@
 namespace tarnel {
 
 void ReservedWordList::Clear() {
-  set_.clear();
+  set_.Clear();
   words_.clear();
 }
 
@@ -20,10 +20,9 @@ void ReservedWordList::LoadFromBytes(std::string_view content) {
     if (pos < content.size() && content[pos] == '\r') ++pos;
     if (pos < content.size() && content[pos] == '\n') ++pos;
   }
-  // The set views the strings of words_, which no longer move.
-  for (const std::string& word : words_) set_.insert(word);
+  for (const std::string& word : words_) set_.Insert(word, 0);
 }
 
-bool ReservedWordList::Contains(std::string_view token) const { return set_.count(token) != 0; }
+bool ReservedWordList::Contains(std::string_view token) const { return set_.Find(token) >= 0; }
 
 }  // namespace tarnel

@@ -2,8 +2,9 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
+
+#include "platform/TextHashTable.h"
 
 namespace tarnel {
 
@@ -21,7 +22,7 @@ class ReservedWordList {
 
  private:
   std::vector<std::string> words_;
-  std::unordered_set<std::string_view> set_;
+  TextHashTable set_;
 };
 
 }  // namespace tarnel

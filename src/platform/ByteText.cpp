@@ -51,10 +51,22 @@ bool IsFieldBlank(unsigned char b) { return b >= 1 && b <= 32; }
 }  // namespace
 
 std::vector<std::string> SplitFields(std::string_view text) {
+  std::vector<std::string_view> views;
+  std::string unquoted;
+  SplitFieldViews(text, views, unquoted);
+  return std::vector<std::string>(views.begin(), views.end());
+}
+
+void SplitFieldViews(std::string_view text, std::vector<std::string_view>& fields,
+                     std::string& unquoted) {
+  fields.clear();
+  unquoted.clear();
   std::size_t nul = text.find('\0');
   if (nul != std::string_view::npos) text = text.substr(0, nul);
+  // Undone quotes never make a field longer, so this room is never outgrown and views into
+  // unquoted stay valid.
+  unquoted.reserve(text.size());
 
-  std::vector<std::string> fields;
   std::size_t pos = 0;
   const std::size_t size = text.size();
   auto skipBlanks = [&] {
@@ -62,30 +74,39 @@ std::vector<std::string> SplitFields(std::string_view text) {
   };
 
   skipBlanks();
-  if (pos >= size) return fields;
+  if (pos >= size) return;
   for (;;) {
-    std::string field;
     if (text[pos] == '"') {
-      ++pos;
-      while (pos < size) {
-        if (text[pos] == '"') {
-          if (pos + 1 < size && text[pos + 1] == '"') {
-            field += '"';
-            pos += 2;
-            continue;
+      const std::size_t start = ++pos;
+      std::size_t close = text.find('"', start);
+      if (close == std::string_view::npos) {
+        fields.push_back(text.substr(start));  // no closing quote: to the end
+        pos = size;
+      } else if (close + 1 >= size || text[close + 1] != '"') {
+        fields.push_back(text.substr(start, close - start));  // no doubled quote inside
+        pos = close + 1;
+      } else {
+        const std::size_t from = unquoted.size();
+        while (pos < size) {
+          if (text[pos] == '"') {
+            if (pos + 1 < size && text[pos + 1] == '"') {
+              unquoted += '"';
+              pos += 2;
+              continue;
+            }
+            ++pos;  // the closing quote
+            break;
           }
-          ++pos;  // the closing quote
-          break;
+          unquoted += text[pos++];
         }
-        field += text[pos++];
+        fields.push_back(std::string_view(unquoted).substr(from));
       }
     } else {
       std::size_t start = pos;
       while (pos < size && text[pos] != ',' && !IsFieldBlank(static_cast<unsigned char>(text[pos])))
         ++pos;
-      field.assign(text.substr(start, pos - start));
+      fields.push_back(text.substr(start, pos - start));
     }
-    fields.push_back(std::move(field));
 
     skipBlanks();
     if (pos >= size) break;
@@ -98,49 +119,65 @@ std::vector<std::string> SplitFields(std::string_view text) {
       }
     }
   }
-  return fields;
 }
 
 namespace {
 
-// Appends the fold of one double-byte character (lead, trail).
-void FoldDoubleByte(unsigned char lead, unsigned char trail, std::string& out) {
-  if (lead == 0x82 && trail >= 0x60 && trail <= 0x79) {
-    trail = static_cast<unsigned char>(trail + 0x21);  // full-width A..Z -> a..z
-  } else if (lead == 0x83 && trail >= 0x9F && trail <= 0xB6) {
-    trail = static_cast<unsigned char>(trail + 0x20);  // Greek capitals -> small letters
-  } else if (lead == 0x84 && trail >= 0x40 && trail <= 0x60) {
-    int k = trail - 0x40;  // Cyrillic capitals; the small letters skip 0x7F
-    int small = 0x70 + k;
+// The fold of the trail byte of one double-byte character.
+unsigned char FoldTrail(unsigned char lead, unsigned char trail) {
+  if (lead == 0x82 && trail >= 0x60 && trail <= 0x79) return trail + 0x21;  // full-width A..Z
+  if (lead == 0x83 && trail >= 0x9F && trail <= 0xB6) return trail + 0x20;  // Greek capitals
+  if (lead == 0x84 && trail >= 0x40 && trail <= 0x60) {
+    int small = 0x70 + (trail - 0x40);  // Cyrillic capitals; the small letters skip 0x7F
     if (small >= 0x7F) ++small;
-    trail = static_cast<unsigned char>(small);
+    return static_cast<unsigned char>(small);
   }
-  out += static_cast<char>(lead);
-  out += static_cast<char>(trail);
+  return trail;
 }
 
 }  // namespace
 
 std::string FoldCase(std::string_view s) {
   std::string out;
-  out.reserve(s.size());
+  FoldCaseInto(s, out);
+  return out;
+}
+
+void FoldCaseInto(std::string_view s, std::string& out) {
+  out.resize(s.size());
+  char* d = out.data();
   for (std::size_t i = 0; i < s.size(); ++i) {
     unsigned char b = static_cast<unsigned char>(s[i]);
     if (IsLeadByte(b) && i + 1 < s.size()) {
-      FoldDoubleByte(b, static_cast<unsigned char>(s[i + 1]), out);
+      d[i] = static_cast<char>(b);
+      d[i + 1] = static_cast<char>(FoldTrail(b, static_cast<unsigned char>(s[i + 1])));
       ++i;
-    } else if (b >= 'A' && b <= 'Z') {
-      out += static_cast<char>(b + 32);
     } else {
-      out += static_cast<char>(b);
+      d[i] = static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
     }
   }
-  return out;
 }
 
 bool SameTextIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  return FoldCase(a) == FoldCase(b);
+  // Folding never changes a lead byte, so equal folds have their double-byte characters at the
+  // same places and the two texts can be walked side by side.
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (IsLeadByte(x) && i + 1 < a.size()) {
+      if (x != y) return false;
+      ++i;
+      if (FoldTrail(x, static_cast<unsigned char>(a[i])) !=
+          FoldTrail(y, static_cast<unsigned char>(b[i])))
+        return false;
+      continue;
+    }
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
 }
 
 }  // namespace tarnel

@@ -25,6 +25,11 @@ std::string_view TrimControls(std::string_view s);
 // Fields separated by blanks (codes 1..32) or commas; double-quoted fields with doubled quotes
 // inside; a NUL byte ends the text. No length limit.
 std::vector<std::string> SplitFields(std::string_view text);
+// The same as views (emptied first) into text, or into unquoted for quoted fields whose doubled
+// quotes had to be undone; both must outlive the views. Splitting many lines this way reuses the
+// storage of both vectors.
+void SplitFieldViews(std::string_view text, std::vector<std::string_view>& fields,
+                     std::string& unquoted);
 
 // True when b starts a double-byte character in code page 932.
 inline bool IsLeadByte(unsigned char b) {
@@ -35,6 +40,8 @@ inline bool IsLeadByte(unsigned char b) {
 // of code page 932 fold to lower case; every other byte stays. Two texts are equal without regard
 // to letter case exactly when their folds are equal.
 std::string FoldCase(std::string_view s);
+// The same into out (emptied first), which keeps its capacity between calls.
+void FoldCaseInto(std::string_view s, std::string& out);
 bool SameTextIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace tarnel

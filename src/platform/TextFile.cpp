@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -37,6 +41,23 @@ std::string ResolvedOrThrow(std::string_view enginePath) {
   return *native;
 }
 
+// The first CR or LF at or after p, or end.
+const char* FindLineEnd(const char* p, const char* end) {
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (end - p >= 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    int mask =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  while (p < end && *p != '\r' && *p != '\n') ++p;
+  return p;
+}
+
 }  // namespace
 
 TextReader::TextReader(std::string_view enginePath) {
@@ -59,8 +80,7 @@ void TextReader::SetContent(std::string content) {
 std::string_view TextReader::ReadLineView() {
   if (pos_ >= end_) return {};
   const char* base = data_.data();
-  std::size_t lineEnd = pos_;
-  while (lineEnd < end_ && base[lineEnd] != '\r' && base[lineEnd] != '\n') ++lineEnd;
+  std::size_t lineEnd = static_cast<std::size_t>(FindLineEnd(base + pos_, base + end_) - base);
   std::string_view line(base + pos_, lineEnd - pos_);
   pos_ = lineEnd;
   if (pos_ < end_) {

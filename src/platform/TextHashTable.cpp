@@ -1,0 +1,92 @@
+#include "platform/TextHashTable.h"
+
+#include <cstring>
+
+namespace tarnel {
+
+namespace {
+
+std::size_t LengthBit(std::size_t length) { return length < 64 ? length : 64; }
+std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
+
+}  // namespace
+
+std::uint64_t TextHashTable::Hash(std::string_view key) {
+  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  std::uint64_t h = key.size() * kMul;
+  std::size_t i = 0;
+  for (; i + 8 <= key.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, key.data() + i, 8);
+    h = (h ^ word) * kMul;
+    h ^= h >> 29;
+  }
+  std::uint64_t tail = 0;
+  std::memcpy(&tail, key.data() + i, key.size() - i);
+  h = (h ^ tail) * kMul;
+  h ^= h >> 32;
+  h *= kMul;
+  return h ^ (h >> 29);
+}
+
+void TextHashTable::Clear() {
+  keys_.clear();
+  entries_.clear();
+  slots_.clear();
+  filter_.clear();
+  firstBytes_.reset();
+  lengths_.reset();
+}
+
+bool TextHashTable::MayContain(char firstByte, std::size_t length) const {
+  if (!lengths_[LengthBit(length)]) return false;
+  return length == 0 || firstBytes_[static_cast<unsigned char>(firstByte)];
+}
+
+void TextHashTable::Insert(std::string_view key, int value) {
+  if (Find(key) >= 0) return;
+  if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
+  const std::uint64_t hash = Hash(key);
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = hash & mask;
+  while (slots_[at].Entry >= 0) at = (at + 1) & mask;
+  slots_[at] = {TagOf(hash), static_cast<std::int32_t>(entries_.size())};
+  entries_.push_back(
+      {static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()), value});
+  keys_.append(key);
+  const std::size_t bit = hash % kFilterBits;
+  filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  lengths_.set(LengthBit(key.size()));
+  if (!key.empty()) firstBytes_.set(static_cast<unsigned char>(key[0]));
+}
+
+int TextHashTable::Find(std::string_view key) const {
+  if (slots_.empty() || !MayContain(key.empty() ? '\0' : key[0], key.size())) return -1;
+  const std::uint64_t hash = Hash(key);
+  const std::size_t bit = hash % kFilterBits;
+  if ((filter_[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return -1;
+  const std::uint32_t tag = TagOf(hash);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = slots_[at];
+    if (slot.Entry < 0) return -1;
+    if (slot.Tag != tag) continue;
+    const Entry& entry = entries_[static_cast<std::size_t>(slot.Entry)];
+    if (entry.Length == key.size() && KeyOf(entry) == key) return entry.Value;
+  }
+}
+
+void TextHashTable::Grow() {
+  if (filter_.empty()) filter_.assign(kFilterBits / 64, 0);
+  std::size_t size = slots_.empty() ? 16 : slots_.size() * 2;
+  slots_.assign(size, Slot{});
+  const std::size_t mask = size - 1;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const std::uint64_t hash = Hash(KeyOf(entries_[i]));
+    std::size_t at = hash & mask;
+    while (slots_[at].Entry >= 0) at = (at + 1) & mask;
+    slots_[at] = {TagOf(hash), static_cast<std::int32_t>(i)};
+  }
+}
+
+}  // namespace tarnel

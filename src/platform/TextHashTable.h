@@ -1,0 +1,54 @@
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnel {
+
+// A map from byte strings to numbers that keeps the first number inserted under a key. Built for
+// the cross-reference pass, which looks up every token of every body line: open addressing over
+// small slots, keys packed in one buffer, no allocation on lookup, and cheap filters (length,
+// first byte, a bit per hash bucket) that turn most absent tokens away before the table is
+// touched.
+class TextHashTable {
+ public:
+  void Clear();
+  // Enters key with value unless key is already there.
+  void Insert(std::string_view key, int value);
+  // The value under key, or -1.
+  int Find(std::string_view key) const;
+  int Size() const { return static_cast<int>(entries_.size()); }
+  // False when no key has this length and first byte: a quick answer before any hashing.
+  bool MayContain(char firstByte, std::size_t length) const;
+
+  static std::uint64_t Hash(std::string_view key);
+
+ private:
+  struct Slot {
+    std::uint32_t Tag = 0;    // high bits of the hash
+    std::int32_t Entry = -1;  // index into entries_, -1 when free
+  };
+  struct Entry {
+    std::uint32_t Offset;
+    std::uint32_t Length;
+    int Value;
+  };
+  static constexpr std::size_t kFilterBits = 1u << 18;
+
+  void Grow();
+  std::string_view KeyOf(const Entry& entry) const {
+    return std::string_view(keys_).substr(entry.Offset, entry.Length);
+  }
+
+  std::string keys_;
+  std::vector<Entry> entries_;
+  std::vector<Slot> slots_;
+  std::vector<std::uint64_t> filter_;  // kFilterBits bits, one per hash bucket in use
+  std::bitset<256> firstBytes_;
+  std::bitset<65> lengths_;  // 0..63, and 64 for every longer key
+};
+
+}  // namespace tarnel

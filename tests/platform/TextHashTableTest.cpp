@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/TextHashTable.h"
+
+namespace tarnel {
+namespace {
+
+TEST(TextHashTableTest, KeepsTheFirstValueOfAKey) {
+  TextHashTable table;
+  table.Insert("bump", 3);
+  table.Insert("bump", 7);
+  table.Insert("", 9);
+  EXPECT_EQ(table.Find("bump"), 3);
+  EXPECT_EQ(table.Find(""), 9);
+  EXPECT_EQ(table.Find("bum"), -1);
+  EXPECT_EQ(table.Find("bumps"), -1);
+  EXPECT_EQ(table.Size(), 2);
+  table.Clear();
+  EXPECT_EQ(table.Find("bump"), -1);
+}
+
+TEST(TextHashTableTest, FindsEveryKeyOfALargeTableAndNoOther) {
+  TextHashTable table;
+  for (int i = 0; i < 50000; ++i) table.Insert("name" + std::to_string(i), i);
+  for (int i = 0; i < 50000; ++i) ASSERT_EQ(table.Find("name" + std::to_string(i)), i);
+  for (int i = 50000; i < 60000; ++i) ASSERT_EQ(table.Find("name" + std::to_string(i)), -1);
+  // Long keys and keys with bytes above 127.
+  std::string long1(300, 'x');
+  table.Insert(long1, -5);
+  table.Insert("\x95\x5c\x8e\xa6", 12);
+  EXPECT_EQ(table.Find(long1), -5);
+  EXPECT_EQ(table.Find(std::string(301, 'x')), -1);
+  EXPECT_EQ(table.Find("\x95\x5c\x8e\xa6"), 12);
+}
+
+TEST(TextHashTableTest, FiltersByLengthAndFirstByte) {
+  TextHashTable table;
+  table.Insert("Call", 0);
+  EXPECT_TRUE(table.MayContain('C', 4));
+  EXPECT_FALSE(table.MayContain('c', 4));
+  EXPECT_FALSE(table.MayContain('C', 5));
+}
+
+}  // namespace
+}  // namespace tarnel
