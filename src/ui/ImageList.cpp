@@ -1,8 +1,13 @@
 #include "ui/ImageList.h"
 
+// The images are compiled into the static library; nothing else refers to them, so they are
+// registered by name.
+static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+
 namespace tarnel {
 
 TImageList::TImageList() {
+  InitIconResources();
   icons_.resize(kCount);
   for (int i = 0; i < kCount; ++i) {
     icons_[static_cast<std::size_t>(i)].addFile(ResourcePath(i, false), QSize(kSize, kSize));

@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
@@ -106,7 +107,7 @@ TMainForm::TMainForm(std::string programDir, QStringList arguments, QWidget* par
 }
 
 TMainForm::~TMainForm() {
-  if (appHookInstalled_) qApp->removeEventFilter(this);
+  if (appHook_ != nullptr) qApp->removeEventFilter(appHook_);
   FormDestroy();
 }
 
@@ -189,6 +190,22 @@ void TMainForm::BuildLayout() {
   bar->addWidget(StatusPanels[1], 1);  // the last panel reaches to the right edge
 
   resize(543, 298 + menuBar()->sizeHint().height());
+
+  connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) { TreeView1Change(current); });
+  for (QTreeView* list : {lsYCall, lsICall}) {
+    connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this, list](const QModelIndex& current, const QModelIndex& previous) {
+              // The item that takes the focus mark, or, when none does, the one that lost it.
+              lsYCallChange(list, current.isValid()    ? current.row()
+                                  : previous.isValid() ? previous.row()
+                                                       : -1);
+            });
+  }
+  for (QTreeView* view : {TreeView1, lsYCall, lsICall}) {
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
+  }
 }
 
 void TMainForm::BuildMenus() {
@@ -228,8 +245,8 @@ void TMainForm::FormCreate() {
   LoadSettings();
   LoadReservedWords(ctx_, programDir_ + "resv.dic");
   setAcceptDrops(true);
-  qApp->installEventFilter(this);
-  appHookInstalled_ = true;
+  appHook_ = new AppMessageHook(this);
+  qApp->installEventFilter(appHook_);
 }
 
 void TMainForm::FormDestroy() {
@@ -283,6 +300,8 @@ void TMainForm::OpenProject(const std::string& path) {
   } reset{analysing_};
 
   viewsReady_ = false;
+  currentProc_ = nullptr;
+  ClearCurrentListItem();
   // The views let go of the records before the records go.
   treeModel_->SetTree(nullptr);
   tree_.Clear();
@@ -309,6 +328,77 @@ void TMainForm::Read1Click() {
   TreeView1->setCurrentIndex(root);
   TreeView1->expand(root);  // a fresh model shows every other node collapsed
   TreeView1->setUpdatesEnabled(true);
+}
+
+void TMainForm::TreeView1Change(const QModelIndex& node) {
+  if (!viewsReady_) return;
+  if (const TPassRec* r = treeModel_->RecordOf(node)) {
+    FillCallList(r->CalledBy, lsYCall);
+    FillCallList(r->Calls, lsICall);
+    SetStatusPanel(1, Shown(r->Text));
+    currentProc_ = IsProcedureKind(r->Kind) ? r : nullptr;
+  }
+  ClearCurrentListItem();
+}
+
+void TMainForm::TreeView1Enter() { TreeView1Change(TreeView1->currentIndex()); }
+
+void TMainForm::TreeView1DblClick() {
+  if (currentProc_ != nullptr) ShowProcedure(*currentProc_, currentProc_->Name);
+}
+
+void TMainForm::FillCallList(const std::vector<std::string>& keys, QTreeView* list) {
+  CallListModel* items = ItemsOf(list);
+  if (keys.empty()) {
+    items->Clear();
+    return;
+  }
+  items->Fill(ctx_, keys);
+}
+
+void TMainForm::lsYCallChange(QTreeView* sender, int row) {
+  if (!viewsReady_ || row < 0 || row >= ItemsOf(sender)->Count()) return;
+  if (sender->currentIndex().isValid() && sender->currentIndex().row() == row) {
+    currentList_ = sender;
+    currentRow_ = row;
+    SetStatusPanel(1, Shown(ItemsOf(sender)->RecordAt(row)->Text));
+  } else {
+    ClearCurrentListItem();
+  }
+}
+
+void TMainForm::lsYCallEnter(QTreeView* sender) {
+  QModelIndexList selected = sender->selectionModel()->selectedIndexes();
+  if (!selected.isEmpty()) lsYCallChange(sender, selected.front().row());
+}
+
+void TMainForm::lsYCallDblClick(QTreeView* sender) {
+  const TPassRec* q = CurrentListItem();
+  // An item is focused only in lists that a procedure filled, so CurrentProc is set then.
+  if (q == nullptr || currentProc_ == nullptr) return;
+  if (sender == lsYCall) {
+    ShowProcedure(*q, currentProc_->Name);
+  } else {
+    ShowProcedure(*currentProc_, q->Name);
+  }
+}
+
+const TPassRec* TMainForm::CurrentListItem() const {
+  return currentList_ == nullptr ? nullptr : ItemsOf(currentList_)->RecordAt(currentRow_);
+}
+
+CallListModel* TMainForm::ItemsOf(QTreeView* list) const {
+  return list == lsYCall ? lsYCallItems : lsICallItems;
+}
+
+void TMainForm::ClearCurrentListItem() {
+  currentList_ = nullptr;
+  currentRow_ = -1;
+}
+
+void TMainForm::ShowProcedure(const TPassRec& proc, const std::string& markName) {
+  if (viewer_ == nullptr) return;
+  Guarded([&] { viewer_->ShowProcedure(proc, markName); });
 }
 
 void TMainForm::OpenVClick() {
@@ -409,20 +499,30 @@ void TMainForm::dropEvent(QDropEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  // A drop that reaches the program while its window is minimised opens the project, then
-  // brings the window back.
-  if (event->type() == QEvent::Drop && isMinimized() && acceptDrops()) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget != nullptr && widget->window() == this) {
-      auto* drop = static_cast<QDropEvent*>(event);
-      QStringList files = DroppedFiles(drop);
-      drop->acceptProposedAction();
-      WMDropFiles(files);
-      showNormal();
-      return true;
-    }
+  if (event->type() == QEvent::FocusIn) {
+    if (watched == TreeView1) TreeView1Enter();
+    if (watched == lsYCall || watched == lsICall) lsYCallEnter(static_cast<QTreeView*>(watched));
+  } else if (event->type() == QEvent::MouseButtonDblClick) {
+    // The press before the double-click has already moved the selection.
+    if (watched == TreeView1->viewport()) TreeView1DblClick();
+    if (watched == lsYCall->viewport()) lsYCallDblClick(lsYCall);
+    if (watched == lsICall->viewport()) lsYCallDblClick(lsICall);
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::AppMessage(QObject* watched, QEvent* event) {
+  // A drop that reaches the program while its window is minimised opens the project, then
+  // brings the window back.
+  if (event->type() != QEvent::Drop || !isMinimized() || !acceptDrops()) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this) return false;
+  auto* drop = static_cast<QDropEvent*>(event);
+  QStringList files = DroppedFiles(drop);
+  drop->acceptProposedAction();
+  WMDropFiles(files);
+  showNormal();
+  return true;
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

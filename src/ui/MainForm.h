@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "analysis/AnalysisContext.h"
 #include "analysis/ResultTree.h"
@@ -14,6 +15,7 @@ class QDialog;
 class QFrame;
 class QLabel;
 class QMenu;
+class QModelIndex;
 class QTreeView;
 
 namespace tarnel {
@@ -57,6 +59,16 @@ class TMainForm : public QMainWindow {
   void Help2Click();
   void MdummyClick(QAction* item);
   void WMDropFiles(const QStringList& nativePaths);
+  // The result views.
+  void TreeView1Change(const QModelIndex& node);
+  void TreeView1Enter();
+  void TreeView1DblClick();
+  void FillCallList(const std::vector<std::string>& keys, QTreeView* list);
+  // row: the item whose state changed, -1 for none.
+  void lsYCallChange(QTreeView* sender, int row);
+  void lsYCallEnter(QTreeView* sender);
+  void lsYCallDblClick(QTreeView* sender);
+
   // F1: the topic of the focused control's help context.
   void HelpForFocus();
   void ShowHelp(int context);
@@ -69,6 +81,13 @@ class TMainForm : public QMainWindow {
   bool ViewsReady() const { return viewsReady_; }
   bool Analysing() const { return analysing_; }
   const ResultTree& Tree() const { return tree_; }
+  // The procedure whose relations the lists show, or nullptr.
+  const TPassRec* CurrentProc() const { return currentProc_; }
+  // The list item that last took the focus mark in either list: its list (nullptr for none),
+  // row and record.
+  QTreeView* CurrentListOwner() const { return currentList_; }
+  int CurrentListRow() const { return currentRow_; }
+  const TPassRec* CurrentListItem() const;
   ResultTreeModel* TreeModel() const { return treeModel_; }
   THelpWindow* HelpWindow();
   QString PanelText(int panel) const;
@@ -119,6 +138,9 @@ class TMainForm : public QMainWindow {
   void SetStatusPanel(int panel, const QString& text);
   // Runs a user action and shows any failure in the error box.
   void Guarded(const std::function<void()>& action);
+  CallListModel* ItemsOf(QTreeView* list) const;
+  void ClearCurrentListItem();
+  void ShowProcedure(const TPassRec& proc, const std::string& markName);
   void ShowError(const QString& text);
   QStringList DroppedFiles(const QDropEvent* event) const;
 
@@ -131,8 +153,23 @@ class TMainForm : public QMainWindow {
   std::string caption_;
   bool viewsReady_ = false;
   bool analysing_ = false;
-  bool appHookInstalled_ = false;
+  // The application-wide hook: every event of the program passes AppMessage.
+  class AppMessageHook : public QObject {
+   public:
+    explicit AppMessageHook(TMainForm* form) : QObject(form), form_(form) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      return form_->AppMessage(watched, event);
+    }
+
+   private:
+    TMainForm* form_;
+  };
+  bool AppMessage(QObject* watched, QEvent* event);
+  AppMessageHook* appHook_ = nullptr;
   bool sized_ = false;
+  const TPassRec* currentProc_ = nullptr;
+  QTreeView* currentList_ = nullptr;
+  int currentRow_ = -1;
   ResultTree tree_;
   ResultTreeModel* treeModel_ = nullptr;
   TDbgForm* dbgForm_ = nullptr;

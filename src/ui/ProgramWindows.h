@@ -6,9 +6,10 @@
 
 namespace tarnel {
 
-class PlainProcedureViewer;
+class ProcedureViewer;
 class TAboutDlg;
 class TDbgForm;
+class TDspForm;
 class TMainForm;
 
 // The program's windows, created once each in their order: the main window (whose creation reads
@@ -23,8 +24,12 @@ class TProgramWindows {
 
   std::unique_ptr<TMainForm> MainForm;
   std::unique_ptr<TDbgForm> DbgForm;
-  std::unique_ptr<PlainProcedureViewer> DspForm;
+  std::unique_ptr<TDspForm> DspForm;
   std::unique_ptr<TAboutDlg> AboutDlg;
+
+ private:
+  // The source window as the result views call it.
+  std::unique_ptr<ProcedureViewer> viewer_;
 };
 
 }  // namespace tarnel

@@ -18,6 +18,7 @@
 #include "reports/ReportWriter.h"
 #include "ui/AboutDlg.h"
 #include "ui/DbgForm.h"
+#include "ui/DspForm.h"
 #include "ui/HelpWindow.h"
 #include "ui/MainForm.h"
 #include "ui/ResultTreeModel.h"
@@ -409,6 +410,25 @@ TEST_F(MainFormTest, LayoutHasTheDesignedSizes) {
   EXPECT_FALSE(main().Read1->isVisible());
   EXPECT_EQ(main().File1->title(), "&File");
   EXPECT_EQ(main().OutputFile1->text(), "O&utput File");
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST_F(MainFormTest, TreeDoubleClickShowsTheProcedureInTheSourceWindow) {
+  std::string project = WriteDemo();
+  Start();
+  main().OpenProject(project);
+  main().TreeView1->setCurrentIndex(main().TreeModel()->IndexOf(3));  // Main
+  ASSERT_NE(main().CurrentProc(), nullptr);
+  main().TreeView1DblClick();
+  EXPECT_TRUE(windows->DspForm->isVisible());
+  ASSERT_FALSE(windows->DspForm->ShownLines().empty());
+  EXPECT_EQ(windows->DspForm->ShownLines().front(), "Public Sub Main()");
+  EXPECT_TRUE(errors.empty());
 }
 
 }  // namespace
