@@ -10,7 +10,6 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
@@ -28,13 +27,13 @@
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "ui/Fonts.h"
 #include "ui/MarkWord.h"
+#include "ui/MessagePresenter.h"
 
 namespace tarnel {
 
 namespace {
-
-const QString kDesignedFace = QStringLiteral(u"ＭＳ Ｐゴシック");
 
 // The hourglass for the length of a scope, however it is left.
 class BusyCursor {
@@ -46,12 +45,6 @@ class BusyCursor {
 };
 
 QString ToQt(const std::string& cp932) { return QString::fromStdString(Cp932ToUtf8(cp932)); }
-
-QFont DesignedFont(int pixelSize) {
-  QFont font(kDesignedFace);
-  font.setPixelSize(pixelSize);
-  return font;
-}
 
 // Family and size only: the style that a font dialog returns is not carried over.
 QFont FaceAndSize(const QFont& from) {
@@ -65,20 +58,6 @@ QFont FaceAndSize(const QFont& from) {
 }
 
 }  // namespace
-
-void RegisterDesignedFontSubstitutes() {
-  static const std::pair<const char16_t*, const char*> kSubstitutes[] = {
-      {u"ＭＳ Ｐゴシック", "IPAPGothic"},
-      {u"ＭＳ ゴシック", "IPAGothic"},
-  };
-  for (const auto& [face, installed] : kSubstitutes) {
-    const QString faceName = QString::fromUtf16(face);
-    // Qt keeps substitute names in lower case.
-    if (!QFont::substitutes(faceName).contains(QLatin1String(installed), Qt::CaseInsensitive)) {
-      QFont::insertSubstitution(faceName, QLatin1String(installed));
-    }
-  }
-}
 
 bool PrintTextDocument(const QTextDocument& source, QPrinter& printer) {
   QPainter painter;
@@ -108,10 +87,10 @@ bool PrintTextDocument(const QTextDocument& source, QPrinter& printer) {
 
 TDspForm::TDspForm(const AnalysisContext& ctx, QWidget* parent)
     : QMainWindow(parent), ctx_(ctx), printer_(QPrinter::HighResolution) {
-  RegisterDesignedFontSubstitutes();
+  RegisterFontSubstitutions();
   setObjectName(QStringLiteral("DspForm"));
   setWindowTitle(QStringLiteral("Function Display"));
-  setFont(DesignedFont(12));
+  setFont(DesignedFont(kFormFace, 12));
 
   rchDsp = new QTextEdit(this);
   rchDsp->setObjectName(QStringLiteral("rchDsp"));
@@ -121,7 +100,7 @@ TDspForm::TDspForm(const AnalysisContext& ctx, QWidget* parent)
   rchDsp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rchDsp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rchDsp->setProperty("HelpContext", kHelpContext);
-  displayFont_ = DesignedFont(13);
+  displayFont_ = DesignedFont(kFormFace, 13);
   rchDsp->setFont(displayFont_);
   setCentralWidget(rchDsp);
 
@@ -189,10 +168,7 @@ void TDspForm::BuildMenus() {
 }
 
 void TDspForm::InstallDefaultDialogs() {
-  ShowError = [this](const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tarnel"), text, QMessageBox::Ok, this);
-    box.exec();
-  };
+  ShowError = [this](const QString& text) { PresentMessage(this, MessageKind::Error, text); };
   AskSaveFileName = [this]() -> std::optional<QString> {
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

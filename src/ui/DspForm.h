@@ -11,6 +11,7 @@
 
 #include "analysis/AnalysisContext.h"
 #include "analysis/Symbol.h"
+#include "ui/ProcedureViewer.h"
 
 class QAction;
 class QMenu;
@@ -23,7 +24,7 @@ namespace tarnel {
 // The source window: one procedure read afresh from its module file, its own name marked blue in
 // the first line, a name brought along from the result views red and, on request, every procedure
 // name of the project bold. Created hidden once and reused; modeless.
-class TDspForm : public QMainWindow {
+class TDspForm : public QMainWindow, public ProcedureViewer {
   Q_OBJECT
 
  public:
@@ -34,7 +35,7 @@ class TDspForm : public QMainWindow {
   // Shows the lines StartLine .. StartLine + BodyLines + 1 of proc's module file with their marks
   // and brings the window to the front. markName (code page 932) is painted red after the first
   // line; empty for none. A failure goes to ShowError with the control already emptied.
-  void ShowProcedure(const TPassRec& proc, const std::string& markName);
+  void ShowProcedure(const TPassRec& proc, const std::string& markName) override;
   // Marks word (code page 932) after the first line: red for mode 1, bold otherwise.
   void MarkWord(const std::string& word, int mode);
 
@@ -57,7 +58,8 @@ class TDspForm : public QMainWindow {
 
   // Where the window meets the user. The defaults show the real dialogs; tests replace them so
   // that nothing blocks.
-  // The error box: title "Tarnel", one OK button. Text is UTF-8 as it came from the failure.
+  // The error box; by default the program's presenter (title "Tarnel", one OK button). Text is
+  // UTF-8 as it came from the failure.
   std::function<void(const QString& text)> ShowError;
   // The save dialog; nullopt when cancelled. Returns a native path.
   std::function<std::optional<QString>()> AskSaveFileName;
@@ -101,10 +103,6 @@ class TDspForm : public QMainWindow {
   QFont displayFont_;
   QPrinter printer_;
 };
-
-// Registers the substitutes for the designed face names that Linux does not have. Safe to call
-// more than once.
-void RegisterDesignedFontSubstitutes();
 
 // Prints doc on printer as one job: the whole printable area, no margins of its own, a new page
 // wherever the text no longer fits. Returns false when the printer cannot be opened.

@@ -16,6 +16,8 @@
 
 #include "support/ProjectFixture.h"
 #include "ui/DspForm.h"
+#include "ui/MessagePresenter.h"
+#include "ui/ProcedureViewer.h"
 
 namespace tarnel {
 namespace {
@@ -313,6 +315,24 @@ TEST_F(DspFormTest, MissingModuleFileGivesTheErrorBoxWithControlEmptyAndCursorRe
   EXPECT_TRUE(form->ShownLines().empty());
   EXPECT_EQ(form->windowTitle().toStdString(), dir.File("Module1.bas") + " Main");
   EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(DspFormTest, AsTheResultViewsSeeItFailuresGoToTheProgramsErrorBox) {
+  Module(kDemo);
+  std::vector<std::pair<MessageKind, std::string>> boxes;
+  SetMessagePresenter([&](QWidget*, MessageKind kind, const QString& text) {
+    boxes.emplace_back(kind, text.toStdString());
+  });
+  TDspForm fresh(ctx);
+  ProcedureViewer& viewer = fresh;
+  viewer.ShowProcedure(Proc("Twice"), "Bump");
+  EXPECT_EQ(Runs(*fresh.rchDsp->document(), "r"), (Strings{"2:12:Bump"}));
+  std::filesystem::remove(dir.File("Module1.bas"));
+  viewer.ShowProcedure(Proc("Twice"), "Bump");
+  SetMessagePresenter({});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].first, MessageKind::Error);
+  EXPECT_EQ(boxes[0].second, "ﾌｧｲﾙが見つかりません");
 }
 
 TEST_F(DspFormTest, UnknownModuleKeyGivesTheErrorBoxAfterEmptyingTheControl) {
