@@ -24,7 +24,7 @@ void EnumerateModules(AnalysisContext& ctx, TextReader& project, const std::stri
 std::string ReadLogicalLine(AnalysisContext& ctx, TextReader& file);
 // The same without a copy: the view points into the file's text, or into joined when continued
 // lines had to be joined. Valid until the next read.
-std::string_view ReadLogicalLineView(AnalysisContext& ctx, TextReader& file, std::string& joined);
+std::string_view ReadLogicalLineView(LineCounters& counters, TextReader& file, std::string& joined);
 
 // Declaration scanner
 void ReadStdModule(AnalysisContext& ctx, TPassRec& module);

@@ -11,9 +11,17 @@
 
 namespace tarnel {
 
+class ModulePrefetch;
+
+// Where the reading of a module file stands: physical lines read, continuation joins made.
+struct LineCounters {
+  long LineNo = 0;
+  long ContinuationCount = 0;
+};
+
 // The whole state of the analysis engine: the global lists and counters of one program run. The
 // window, the batch tool and each test make their own.
-struct AnalysisContext {
+struct AnalysisContext : LineCounters {
   explicit AnalysisContext(AnalysisHost& host) : Host(&host) {}
 
   AnalysisHost* Host;
@@ -22,7 +30,8 @@ struct AnalysisContext {
   ::tarnel::SymbolList SymbolList;
   NameIndex ProcNames;
   NameIndex ProcFullNames;
-  // Views into the line being examined, which the pass keeps alive while it looks at them.
+  // The tokens of the line being examined. The cross-reference pass may scan on several threads,
+  // each with a token list of its own; this one serves single-threaded callers.
   std::vector<std::string_view> TokenList;
   std::vector<std::string> ToolList;
   ReservedWordList ReservedWords;
@@ -32,11 +41,17 @@ struct AnalysisContext {
   long ModuleBase = 0;
   long PassModuleCount = 0;
   long ProcedureTotal = 0;
-  long LineNo = 0;
-  long ContinuationCount = 0;
+  // LineNo and ContinuationCount come from LineCounters.
 
   // Set by the progress dialog's Cancel button; cleared and polled by the cross-reference pass.
   bool CancelRequested = false;
+
+  // How many threads besides its own the analysis may use to read and scan files ahead; 0 keeps
+  // it on one thread. The results are the same either way.
+  unsigned Workers = 3;
+
+  // The module files being read ahead while an analysis enumerates them; null otherwise.
+  ModulePrefetch* Prefetch = nullptr;
 };
 
 }  // namespace tarnel

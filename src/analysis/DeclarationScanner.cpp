@@ -2,6 +2,7 @@
 
 #include "analysis/Analysis.h"
 #include "analysis/LineCompare.h"
+#include "analysis/ModuleScan.h"
 #include "platform/ByteText.h"
 #include "platform/Paths.h"
 
@@ -60,78 +61,132 @@ std::string ProcedureName(std::string_view line, std::size_t prefixLength) {
   return std::string(TrimControls(rest.substr(0, paren)));
 }
 
-bool ReportMissing(AnalysisContext& ctx, const TPassRec& module) {
-  if (FileExists(module.Text)) return false;
-  ctx.Host->ShowMessage("File Not Found : " + module.Text);
-  return true;
+// Reads up to the module's name: the first line of a standard module, the "Attribute VB_Name"
+// line of the others (the whole file when there is none).
+std::string ReadModuleName(LineCounters& counters, TextReader& file, bool hasHeader) {
+  counters.LineNo = 0;
+  counters.ContinuationCount = 0;
+  if (!hasHeader) {
+    std::string_view nameLine = file.ReadLineView();
+    counters.LineNo = 1;
+    return ExtractQuoted(nameLine, '"');
+  }
+  while (!file.AtEnd()) {
+    std::string_view line = file.ReadLineView();
+    ++counters.LineNo;
+    if (StartsLikeLeftCut(line, "Attribute VB_Name")) return ExtractQuoted(line, '"');
+  }
+  return {};
+}
+
+// Enters the procedures found in a module, numbered on from the analysis's total.
+void EnterProcedures(AnalysisContext& ctx, const TPassRec& module,
+                     const std::vector<DeclaredProcedure>& found) {
+  long number = ctx.ProcedureTotal;
+  for (const DeclaredProcedure& declared : found) {
+    TPassRec proc;
+    proc.Level = 4;
+    proc.Name = declared.Name;
+    proc.FullName = module.FullName + "." + declared.Name;
+    proc.Key = CutTo(FormatKey(4, ++number), 10);
+    proc.ParentKey = CutTo(module.Key, 10);
+    proc.Scope = declared.Scope;
+    proc.Kind = declared.Kind;
+    proc.Text = declared.Text;
+    proc.StartLine = declared.StartLine;
+    proc.BodyLines = declared.BodyLines;
+    AddSymbol(ctx, proc);
+  }
+  ctx.ProcedureTotal = number;
+}
+
+// Reads a module's file, or takes it from the prefetch, and enters what it holds.
+void ReadModule(AnalysisContext& ctx, TPassRec& module, bool hasHeader) {
+  std::optional<ModuleScan> scan;
+  if (ctx.Prefetch != nullptr) scan = ctx.Prefetch->Take(module.Text);
+  if (!scan) scan = ScanModuleFile(module.Text, hasHeader);
+  if (scan->Missing) {
+    ctx.Host->ShowMessage("File Not Found : " + module.Text);
+    return;
+  }
+  if (scan->Error) std::rethrow_exception(scan->Error);
+  module.FullName = scan->FullName;
+  EnterProcedures(ctx, module, scan->Procedures);
+  ctx.LineNo = scan->Counters.LineNo;
+  ctx.ContinuationCount = scan->Counters.ContinuationCount;
 }
 
 }  // namespace
 
-void ReadStdModule(AnalysisContext& ctx, TPassRec& module) {
-  if (ReportMissing(ctx, module)) return;
-  TextReader file(module.Text);
-  ctx.LineNo = 0;
-  ctx.ContinuationCount = 0;
-  std::string_view nameLine = file.ReadLineView();
-  ctx.LineNo = 1;
-  module.FullName = ExtractQuoted(nameLine, '"');
-  ScanDeclarations(ctx, module, file);
-}
-
-void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module) {
-  if (ReportMissing(ctx, module)) return;
-  TextReader file(module.Text);
-  ctx.LineNo = 0;
-  ctx.ContinuationCount = 0;
-  while (!file.AtEnd()) {
-    std::string_view line = file.ReadLineView();
-    ++ctx.LineNo;
-    if (StartsLikeLeftCut(line, "Attribute VB_Name")) {
-      module.FullName = ExtractQuoted(line, '"');
-      break;
-    }
-  }
-  ScanDeclarations(ctx, module, file);
-}
-
-void ScanDeclarations(AnalysisContext& ctx, TPassRec& module, TextReader& file) {
-  long found = 0;
+void FindDeclarations(LineCounters& counters, TextReader& file,
+                      std::vector<DeclaredProcedure>& found) {
   std::string joined;
   while (!file.AtEnd()) {
-    ctx.ContinuationCount = 0;
-    std::string_view line = ReadLogicalLineView(ctx, file, joined);
+    counters.ContinuationCount = 0;
+    std::string_view line = ReadLogicalLineView(counters, file, joined);
     std::size_t prefixLength = 0;
     const DeclarationRow* row = MatchDeclaration(line, prefixLength);
     if (row == nullptr) continue;
 
-    ++found;
-    TPassRec proc;
-    proc.Level = 4;
+    DeclaredProcedure& proc = found.emplace_back();
     proc.Name = ProcedureName(line, prefixLength);
-    proc.FullName = module.FullName + "." + proc.Name;
-    proc.Key = CutTo(FormatKey(4, ctx.ProcedureTotal + found), 10);
-    proc.ParentKey = CutTo(module.Key, 10);
     proc.Scope = row->Scope;
     proc.Kind = row->Kind;
     proc.Text.assign(line);
-    proc.StartLine = static_cast<std::int32_t>(ctx.LineNo - ctx.ContinuationCount);
+    proc.StartLine = static_cast<std::int32_t>(counters.LineNo - counters.ContinuationCount);
 
     // Only an end line that starts in the first column ends the procedure. A file that ends first
     // gives the procedure every line up to its end.
     bool ended = false;
     while (!file.AtEnd()) {
       std::string_view physical = file.ReadLineView();
-      ++ctx.LineNo;
+      ++counters.LineNo;
       if (IsEndLine(physical)) {
         ended = true;
         break;
       }
     }
-    proc.BodyLines = static_cast<std::int32_t>(ctx.LineNo - proc.StartLine - (ended ? 1 : 0));
-    AddSymbol(ctx, proc);
+    proc.BodyLines = static_cast<std::int32_t>(counters.LineNo - proc.StartLine - (ended ? 1 : 0));
   }
-  ctx.ProcedureTotal += found;
+}
+
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader) {
+  ModuleScan scan;
+  if (!FileExists(path)) {
+    scan.Missing = true;
+    return scan;
+  }
+  try {
+    TextReader file(path);
+    scan.FullName = ReadModuleName(scan.Counters, file, hasHeader);
+    FindDeclarations(scan.Counters, file, scan.Procedures);
+  } catch (...) {
+    scan.Error = std::current_exception();
+  }
+  return scan;
+}
+
+void ReadStdModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, module, false); }
+
+void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, module, true); }
+
+void ScanDeclarations(AnalysisContext& ctx, TPassRec& module, TextReader& file) {
+  std::vector<DeclaredProcedure> found;
+  FindDeclarations(ctx, file, found);
+  EnterProcedures(ctx, module, found);
+}
+
+ModulePrefetch::ModulePrefetch(std::vector<Module> modules, unsigned workers)
+    : modules_(std::move(modules)),
+      work_(modules_.size(), [this](std::size_t index, ModuleScan& out, unsigned) {
+        out = ScanModuleFile(modules_[index].Path, modules_[index].HasHeader);
+      }) {
+  work_.Start(workers);
+}
+
+std::optional<ModuleScan> ModulePrefetch::Take(const std::string& path) {
+  if (next_ >= modules_.size() || modules_[next_].Path != path) return std::nullopt;
+  return std::move(work_.Take(next_++));
 }
 
 }  // namespace tarnel

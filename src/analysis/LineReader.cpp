@@ -21,10 +21,11 @@ std::string_view CodePart(std::string_view line) {
 
 // Continued lines are joined in a loop rather than by recursion, so that any number of them can
 // follow each other; the text and the counters come out as a recursive join would give them.
-std::string_view ReadLogicalLineView(AnalysisContext& ctx, TextReader& file, std::string& joined) {
+std::string_view ReadLogicalLineView(LineCounters& counters, TextReader& file,
+                                     std::string& joined) {
   if (file.AtEnd()) return {};
   std::string_view line = CodePart(file.ReadLineView());
-  ++ctx.LineNo;
+  ++counters.LineNo;
   if (IsEndLine(line)) return {};
   if (line.empty() || line.back() != '_') return line;
 
@@ -32,7 +33,7 @@ std::string_view ReadLogicalLineView(AnalysisContext& ctx, TextReader& file, std
   long joins = 1;
   while (!file.AtEnd()) {
     line = CodePart(file.ReadLineView());
-    ++ctx.LineNo;
+    ++counters.LineNo;
     if (IsEndLine(line)) break;
     if (!line.empty() && line.back() == '_') {
       joined.append(line.substr(0, line.size() - 1));
@@ -42,7 +43,7 @@ std::string_view ReadLogicalLineView(AnalysisContext& ctx, TextReader& file, std
     joined.append(line);
     break;
   }
-  ctx.ContinuationCount += joins;
+  counters.ContinuationCount += joins;
   return joined;
 }
 

@@ -15,13 +15,13 @@ void NameIndex::Append(std::string text, TPassRec* record) {
   entries_.emplace_back(std::move(text), record);
 }
 
-int NameIndex::IndexOf(std::string_view text) const {
+int NameIndex::IndexOf(std::string_view text, std::string& scratch) const {
   // Folding keeps the length and turns only A..Z of the first byte (a lead byte stays).
   char first = text.empty() ? '\0' : text[0];
   if (first >= 'A' && first <= 'Z') first = static_cast<char>(first + 32);
   if (!firstByFold_.MayContain(first, text.size())) return -1;
-  FoldCaseInto(text, folded_);
-  return firstByFold_.Find(folded_);
+  FoldCaseInto(text, scratch);
+  return firstByFold_.Find(scratch);
 }
 
 TPassRec* NameIndex::Find(std::string_view text) const {

@@ -24,7 +24,9 @@ class NameIndex {
   TPassRec* RecordAt(int index) const { return entries_[static_cast<std::size_t>(index)].second; }
 
   // Position of the first entry equal to text without regard to letter case, or -1.
-  int IndexOf(std::string_view text) const;
+  int IndexOf(std::string_view text) const { return IndexOf(text, folded_); }
+  // The same with the caller's scratch buffer, so that several threads may look up at once.
+  int IndexOf(std::string_view text, std::string& scratch) const;
   // Its record, or nullptr.
   TPassRec* Find(std::string_view text) const;
 

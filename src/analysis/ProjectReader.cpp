@@ -1,5 +1,6 @@
 #include "analysis/Analysis.h"
 #include "analysis/LineCompare.h"
+#include "analysis/ModuleScan.h"
 #include "platform/Paths.h"
 
 namespace tarnel {
@@ -25,6 +26,42 @@ int PassIndex(std::string_view kindWord) {
   return 0;
 }
 
+// The file reference of a module line: the rest after the first separator, or the whole line.
+std::string ModuleReference(const std::string& line, char separator) {
+  std::size_t sep = line.find(separator);
+  return sep == std::string::npos ? line : line.substr(sep + 1);
+}
+
+// Every module file that the five passes will read, in their order.
+std::vector<ModulePrefetch::Module> ModulesToRead(const AnalysisContext& ctx,
+                                                  std::string_view projectPath) {
+  std::vector<ModulePrefetch::Module> modules;
+  for (const ModulePass& pass : kPasses) {
+    TextReader project(projectPath);
+    while (!project.AtEnd()) {
+      std::string line = project.ReadLine();
+      if (!StartsLikeLeftCut(line, pass.KindWord)) continue;
+      modules.push_back({ctx.ProjectDir + ModuleReference(line, pass.Separator),
+                         pass.GroupKey != kPasses[0].GroupKey});
+    }
+  }
+  return modules;
+}
+
+// Lends the prefetch to the module readers for the length of the passes.
+class PrefetchScope {
+ public:
+  PrefetchScope(AnalysisContext& ctx, ModulePrefetch& prefetch) : ctx_(ctx) {
+    ctx_.Prefetch = &prefetch;
+  }
+  ~PrefetchScope() { ctx_.Prefetch = nullptr; }
+  PrefetchScope(const PrefetchScope&) = delete;
+  PrefetchScope& operator=(const PrefetchScope&) = delete;
+
+ private:
+  AnalysisContext& ctx_;
+};
+
 }  // namespace
 
 void AnalyzeProject(AnalysisContext& ctx, std::string_view projectPath) {
@@ -32,10 +69,16 @@ void AnalyzeProject(AnalysisContext& ctx, std::string_view projectPath) {
   ctx.ProcedureTotal = 0;
   ctx.ModuleBase = 0;
   ctx.ProjectDir = FolderOf(projectPath);
-  for (const ModulePass& pass : kPasses) {
-    TextReader project(projectPath);  // each pass reads the file from its start
-    EnumerateModules(ctx, project, pass.GroupKey, pass.KindWord, pass.Separator);
-    ctx.ModuleBase += ctx.PassModuleCount;
+  {
+    // The module files are read and scanned ahead on spare cores; the records still enter the
+    // list one by one, in the order of the passes.
+    ModulePrefetch prefetch(ModulesToRead(ctx, projectPath), ctx.Workers);
+    PrefetchScope lend(ctx, prefetch);
+    for (const ModulePass& pass : kPasses) {
+      TextReader project(projectPath);  // each pass reads the file from its start
+      EnumerateModules(ctx, project, pass.GroupKey, pass.KindWord, pass.Separator);
+      ctx.ModuleBase += ctx.PassModuleCount;
+    }
   }
   if (ctx.ProcedureTotal > 0) BuildXref(ctx);
 }
@@ -67,8 +110,7 @@ void EnumerateModules(AnalysisContext& ctx, TextReader& project, const std::stri
 
     TPassRec module;
     module.Level = 3;
-    std::size_t sep = line.find(separator);
-    module.Name = sep == std::string::npos ? line : line.substr(sep + 1);
+    module.Name = ModuleReference(line, separator);
     module.Key = CutTo(FormatKey(3, ctx.ModuleBase + ctx.PassModuleCount), 10);
     module.ParentKey = groupKey;
     module.Scope = "G";

@@ -12,7 +12,9 @@ TPassRec& SymbolList::Add(TPassRec record) {
   record.CalledBy.clear();
   auto owned = std::make_unique<TPassRec>(std::move(record));
   TPassRec& stored = *owned;
-  byKey_.emplace(FoldCase(stored.Key), &stored);
+  FoldCaseInto(stored.Key, folded_);
+  byKey_.Insert(folded_, static_cast<int>(byKeyRecords_.size()));
+  byKeyRecords_.push_back(&stored);
   if (keyOrder_ && !records_.empty() && !unsorted_ && records_.back()->Key > stored.Key) {
     unsorted_ = true;  // sorted lazily on the next walk
   }
@@ -21,8 +23,9 @@ TPassRec& SymbolList::Add(TPassRec record) {
 }
 
 TPassRec* SymbolList::TryFind(std::string_view key) const {
-  auto it = byKey_.find(FoldCase(key));
-  return it == byKey_.end() ? nullptr : it->second;
+  FoldCaseInto(key, folded_);
+  int index = byKey_.Find(folded_);
+  return index < 0 ? nullptr : byKeyRecords_[static_cast<std::size_t>(index)];
 }
 
 TPassRec& SymbolList::Find(std::string_view key) const {
@@ -32,7 +35,8 @@ TPassRec& SymbolList::Find(std::string_view key) const {
 }
 
 void SymbolList::Clear() {
-  byKey_.clear();
+  byKey_.Clear();
+  byKeyRecords_.clear();
   records_.clear();
   unsorted_ = false;
 }

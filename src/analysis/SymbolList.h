@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "analysis/Symbol.h"
+#include "platform/TextHashTable.h"
 
 namespace tarnel {
 
@@ -36,7 +36,9 @@ class SymbolList {
   bool keyOrder_ = false;
   mutable bool unsorted_ = false;
   mutable std::vector<std::unique_ptr<TPassRec>> records_;
-  std::unordered_map<std::string, TPassRec*> byKey_;
+  TextHashTable byKey_;  // folded key -> position in byKeyRecords_
+  std::vector<TPassRec*> byKeyRecords_;
+  mutable std::string folded_;
 };
 
 }  // namespace tarnel

@@ -1,12 +1,12 @@
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <optional>
+#include <exception>
+#include <unordered_map>
 
 #include "analysis/Analysis.h"
+#include "analysis/BodyScanner.h"
+#include "analysis/OrderedWork.h"
 #include "platform/ByteText.h"
-#include "platform/Errors.h"
-#include "platform/Paths.h"
 
 namespace tarnel {
 
@@ -24,74 +24,31 @@ class ProgressScope {
   AnalysisHost& host_;
 };
 
-// The module file that the pass has open. Procedures of one module are visited in line order, so
-// the file is read once per pass and only rewound when a procedure lies before the current line.
-class ModuleCursor {
- public:
-  TextReader& Seek(const TPassRec& module, long startLine) {
-    if (!reader_ || moduleKey_ != module.Key) {
-      if (!ResolvePath(module.Text)) throw FileOpenError(module.Text);
-      reader_.emplace(module.Text);
-      moduleKey_ = module.Key;
-      line_ = 0;
-    }
-    if (line_ > startLine) {
-      reader_->Rewind();
-      line_ = 0;
-    }
-    reader_->SkipLines(startLine - line_);
-    line_ = startLine;
-    return *reader_;
-  }
-  void MovedTo(long line) { line_ = line; }
-
- private:
-  std::optional<TextReader> reader_;
-  std::string moduleKey_;
-  long line_ = 0;
-};
-
 long ProcedureNumber(const std::string& key) {
   std::size_t dash = key.find('-');
   return dash == std::string::npos ? 0 : std::atol(key.c_str() + dash + 1);
 }
 
-// Collects the calls that the pass finds and enters them in Calls and CalledBy. A caller's Calls
-// are written when its scan ends; every CalledBy is written once, when the pass ends (Finish), in
-// the order in which the callers were scanned, which is the order that appending each call at
-// once would give. Calls and CalledBy stay mirror images, so one test for repeats serves both.
+// Enters the calls that the pass finds in Calls and CalledBy. A caller's Calls are written when
+// its scan is taken; every CalledBy is written once, when the pass ends (Finish), in the order in
+// which the callers were taken, which is the order that appending each call at once would give.
 class CallRecorder {
  public:
   explicit CallRecorder(const NameIndex& procedures) : procedures_(procedures) {
     const int count = procedures.Count();
-    stamps_.assign(static_cast<std::size_t>(count), 0);
     keys_.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) keys_.push_back(procedures.RecordAt(i)->Key);
   }
 
-  void BeginCaller(TPassRec& caller) {
-    caller_ = &caller;
-    ++current_;
-    callees_.clear();
-  }
-  // A call of the procedure at position callee of the name indexes.
-  void Record(int callee) {
-    unsigned& stamp = stamps_[static_cast<std::size_t>(callee)];
-    if (stamp == current_) return;
-    stamp = current_;
-    callees_.push_back(callee);
-  }
-  void EndCaller() {
-    if (caller_ == nullptr) return;
-    caller_->Calls.reserve(caller_->Calls.size() + callees_.size());
-    for (int callee : callees_) {
-      caller_->Calls.push_back(keys_[static_cast<std::size_t>(callee)]);
-      pairs_.emplace_back(callee, caller_);
+  void Take(TPassRec& caller, const std::vector<int>& callees) {
+    caller.Calls.reserve(caller.Calls.size() + callees.size());
+    for (int callee : callees) {
+      caller.Calls.push_back(keys_[static_cast<std::size_t>(callee)]);
+      pairs_.emplace_back(callee, &caller);
     }
-    caller_ = nullptr;
   }
+
   void Finish() {
-    EndCaller();
     std::vector<std::size_t> counts(keys_.size(), 0);
     for (const auto& pair : pairs_) ++counts[static_cast<std::size_t>(pair.first)];
     for (std::size_t i = 0; i < counts.size(); ++i) {
@@ -105,75 +62,51 @@ class CallRecorder {
 
  private:
   const NameIndex& procedures_;
-  std::vector<std::string> keys_;  // the procedures' keys, by position
-  std::vector<unsigned> stamps_;   // == current_ where the current caller already calls it
-  unsigned current_ = 0;
-  TPassRec* caller_ = nullptr;
-  std::vector<int> callees_;
-  std::vector<std::pair<int, TPassRec*>> pairs_;  // (callee, caller) in the order found
+  std::vector<std::string> keys_;                 // the procedures' keys, by position
+  std::vector<std::pair<int, TPassRec*>> pairs_;  // (callee, caller) in the order taken
 };
 
-// The position of the procedure named by token: a qualified name first, then a plain one.
-int FindCallee(const AnalysisContext& ctx, std::string_view token) {
-  // Every full name holds a ".", so a token without one can only be a plain name.
-  if (std::memchr(token.data(), '.', token.size()) != nullptr) {
-    int full = ctx.ProcFullNames.IndexOf(token);
-    if (full >= 0) return full;
-  }
-  return ctx.ProcNames.IndexOf(token);
-}
-
-// Buffers that the pass keeps across lines and procedures.
-struct LineBuffers {
-  std::string Joined;    // continued lines joined
-  std::string Line;      // the logical line with its parentheses blanked
-  std::string Unquoted;  // quoted tokens with doubled quotes undone
+// The procedures of one module, in list order, scanned together since they share one file.
+struct ScanUnit {
+  const TPassRec* Module = nullptr;
+  std::vector<const TPassRec*> Procedures;
 };
 
-void ScanBody(AnalysisContext& ctx, TPassRec& proc, ModuleCursor& cursor, CallRecorder& calls,
-              LineBuffers& buffers) {
-  const TPassRec& module = FindSymbol(ctx, proc.ParentKey);
-  TextReader& file = cursor.Seek(module, proc.StartLine);
-  ctx.LineNo = proc.StartLine;
-  calls.BeginCaller(proc);
+// What scanning a unit gave: a result per procedure, up to a failure to read the file.
+struct UnitScan {
+  std::vector<BodyScanResult> Results;
+  std::exception_ptr Error;
+};
 
-  const long last = static_cast<long>(proc.StartLine) + proc.BodyLines;
-  while (ctx.LineNo < last) {
-    if (file.AtEnd()) {
-      ctx.Host->ShowMessage("Eof");
-      break;
-    }
-    std::string_view logical = ReadLogicalLineView(ctx, file, buffers.Joined);
-    if (logical.empty()) continue;
-    // Parentheses become blanks, as BlankOut would make them.
-    std::string& line = buffers.Line;
-    line.assign(logical);
-    for (char& c : line) {
-      if (c == '(' || c == ')') c = ' ';
-    }
-    SplitFieldViews(line, ctx.TokenList, buffers.Unquoted);
-    std::vector<std::string_view>& tokens = ctx.TokenList;
+struct UnitPlace {
+  std::size_t Unit;
+  std::size_t Position;
+};
 
-    // An assignment to the procedure's own name before the first "=" sets its result; it is no
-    // call. Only that first occurrence goes.
-    auto own = std::find_if(tokens.begin(), tokens.end(),
-                            [&](std::string_view t) { return SameTextIgnoreCase(t, proc.Name); });
-    auto equals = std::find(tokens.begin(), tokens.end(), std::string_view("="));
-    if (own != tokens.end() && equals != tokens.end() && equals > own) tokens.erase(own);
-
-    for (long n = static_cast<long>(tokens.size()) - 1; n >= 0; --n) {
-      // The token before a reserved word is looked up without a dictionary test of its own.
-      if (ctx.ReservedWords.Contains(tokens[static_cast<std::size_t>(n)])) {
-        if (--n < 0) break;
-      }
-      std::string_view token = tokens[static_cast<std::size_t>(n)];
-      if (token.empty()) continue;  // an empty token never names a procedure
-      int callee = FindCallee(ctx, token);
-      if (callee >= 0) calls.Record(callee);
+// Groups the procedures by module, units in the order of their first procedure in the list.
+std::vector<UnitPlace> PlanUnits(AnalysisContext& ctx, std::vector<ScanUnit>& units) {
+  std::vector<UnitPlace> places(static_cast<std::size_t>(ctx.SymbolList.Count()));
+  std::unordered_map<const TPassRec*, std::size_t> unitOfModule;
+  std::size_t planned = 0;
+  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
+    const TPassRec& record = ctx.SymbolList.At(i);
+    if (IsProcedureKind(record.Kind)) {
+      const TPassRec* module = &FindSymbol(ctx, record.ParentKey);
+      auto [it, added] = unitOfModule.emplace(module, planned);
+      if (added) ++planned;
     }
   }
-  calls.EndCaller();
-  cursor.MovedTo(ctx.LineNo);
+  units = std::vector<ScanUnit>(planned);
+  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
+    const TPassRec& record = ctx.SymbolList.At(i);
+    if (!IsProcedureKind(record.Kind)) continue;
+    const TPassRec* module = &FindSymbol(ctx, record.ParentKey);
+    ScanUnit& unit = units[unitOfModule[module]];
+    unit.Module = module;
+    places[static_cast<std::size_t>(i)] = {unitOfModule[module], unit.Procedures.size()};
+    unit.Procedures.push_back(&record);
+  }
+  return places;
 }
 
 }  // namespace
@@ -210,9 +143,25 @@ void BuildXref(AnalysisContext& ctx) {
   ProgressScope progress(host);
   const int count = ctx.SymbolList.Count();
   host.SetProgressRange(count - 1);
-  ModuleCursor cursor;
+
+  std::vector<ScanUnit> units;
+  const std::vector<UnitPlace> places = PlanUnits(ctx, units);
   CallRecorder calls(ctx.ProcNames);
-  LineBuffers buffers;
+  // Bodies are scanned ahead on spare cores; records, messages and progress stay on this thread.
+  std::vector<BodyScanner> scanners;
+  for (unsigned i = 0; i <= ctx.Workers; ++i) {
+    scanners.emplace_back(ctx.ProcNames, ctx.ProcFullNames, ctx.ReservedWords);
+  }
+  OrderedWork<UnitScan> pool(units.size(), [&](std::size_t index, UnitScan& out, unsigned worker) {
+    const ScanUnit& unit = units[index];
+    try {
+      for (const TPassRec* proc : unit.Procedures) {
+        out.Results.push_back(scanners[worker].Scan(*proc, *unit.Module));
+      }
+    } catch (...) {
+      out.Error = std::current_exception();
+    }
+  });
   char counter[64];
   try {
     for (int i = 0; i < count; ++i) {
@@ -221,7 +170,18 @@ void BuildXref(AnalysisContext& ctx) {
       std::snprintf(counter, sizeof counter, "Process Xref %d/%d", i, count - 1);
       host.SetProgress(i, counter, record.Name);
       if (ctx.CancelRequested) break;
-      if (IsProcedureKind(record.Kind)) ScanBody(ctx, record, cursor, calls, buffers);
+      // Workers start once the first round of events has run, so that they read the files as
+      // they stand when the pass begins its work.
+      pool.Start(ctx.Workers);
+      if (!IsProcedureKind(record.Kind)) continue;
+
+      const UnitPlace& place = places[static_cast<std::size_t>(i)];
+      const UnitScan& unit = pool.Take(place.Unit);
+      if (place.Position >= unit.Results.size()) std::rethrow_exception(unit.Error);
+      const BodyScanResult& found = unit.Results[place.Position];
+      calls.Take(record, found.Callees);
+      ctx.LineNo = found.EndLine;
+      if (found.ReachedEof) host.ShowMessage("Eof");
     }
   } catch (...) {
     calls.Finish();  // what was found before the failure stays recorded

@@ -9,6 +9,14 @@ namespace {
 std::size_t LengthBit(std::size_t length) { return length < 64 ? length : 64; }
 std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
 
+// Most keys are short: a plain loop beats a call to memcmp.
+bool SameBytes(const char* a, const char* b, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::uint64_t TextHashTable::Hash(std::string_view key) {
@@ -72,7 +80,10 @@ int TextHashTable::Find(std::string_view key) const {
     if (slot.Entry < 0) return -1;
     if (slot.Tag != tag) continue;
     const Entry& entry = entries_[static_cast<std::size_t>(slot.Entry)];
-    if (entry.Length == key.size() && KeyOf(entry) == key) return entry.Value;
+    if (entry.Length == key.size() &&
+        SameBytes(keys_.data() + entry.Offset, key.data(), key.size())) {
+      return entry.Value;
+    }
   }
 }
 

@@ -1,0 +1,97 @@
+#include "analysis/BodyScanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "analysis/Analysis.h"
+#include "platform/ByteText.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+
+namespace tarnel {
+
+BodyScanner::BodyScanner(const NameIndex& names, const NameIndex& fullNames,
+                         const ReservedWordList& reserved)
+    : names_(names),
+      fullNames_(fullNames),
+      reserved_(reserved),
+      stamps_(static_cast<std::size_t>(names.Count()), 0) {}
+
+TextReader& BodyScanner::Seek(const TPassRec& module, long startLine) {
+  if (!reader_ || moduleKey_ != module.Key) {
+    if (!ResolvePath(module.Text)) throw FileOpenError(module.Text);
+    reader_.emplace(module.Text);
+    moduleKey_ = module.Key;
+    readerLine_ = 0;
+  }
+  if (readerLine_ > startLine) {
+    reader_->Rewind();
+    readerLine_ = 0;
+  }
+  reader_->SkipLines(startLine - readerLine_);
+  readerLine_ = startLine;
+  return *reader_;
+}
+
+BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module) {
+  BodyScanResult result;
+  TextReader& file = Seek(module, proc.StartLine);
+  LineCounters counters;
+  counters.LineNo = proc.StartLine;
+  ++scanNumber_;
+  const long last = static_cast<long>(proc.StartLine) + proc.BodyLines;
+  while (counters.LineNo < last) {
+    if (file.AtEnd()) {
+      result.ReachedEof = true;
+      break;
+    }
+    std::string_view logical = ReadLogicalLineView(counters, file, joined_);
+    if (!logical.empty()) ScanLine(logical, proc, result);
+  }
+  readerLine_ = counters.LineNo;
+  result.EndLine = counters.LineNo;
+  return result;
+}
+
+void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc, BodyScanResult& result) {
+  // Parentheses become blanks, as BlankOut would make them.
+  line_.assign(logical);
+  for (char& c : line_) {
+    if (c == '(' || c == ')') c = ' ';
+  }
+  SplitFieldViews(line_, tokens_, unquoted_);
+
+  // An assignment to the procedure's own name before the first "=" sets its result; it is no
+  // call. Only that first occurrence goes.
+  auto own = std::find_if(tokens_.begin(), tokens_.end(),
+                          [&](std::string_view t) { return SameTextIgnoreCase(t, proc.Name); });
+  auto equals = std::find(tokens_.begin(), tokens_.end(), std::string_view("="));
+  if (own != tokens_.end() && equals != tokens_.end() && equals > own) tokens_.erase(own);
+
+  for (long n = static_cast<long>(tokens_.size()) - 1; n >= 0; --n) {
+    // The token before a reserved word is looked up without a dictionary test of its own.
+    if (reserved_.Contains(tokens_[static_cast<std::size_t>(n)])) {
+      if (--n < 0) break;
+    }
+    std::string_view token = tokens_[static_cast<std::size_t>(n)];
+    if (token.empty()) continue;  // an empty token never names a procedure
+    int callee = FindCallee(token);
+    if (callee < 0) continue;
+    unsigned& stamp = stamps_[static_cast<std::size_t>(callee)];
+    if (stamp == scanNumber_) continue;  // a callee is entered once
+    stamp = scanNumber_;
+    result.Callees.push_back(callee);
+  }
+}
+
+// The position of the procedure named by token: a qualified name first, then a plain one.
+int BodyScanner::FindCallee(std::string_view token) {
+  // Every full name holds a ".", so a token without one can only be a plain name.
+  if (std::memchr(token.data(), '.', token.size()) != nullptr) {
+    int full = fullNames_.IndexOf(token, folded_);
+    if (full >= 0) return full;
+  }
+  return names_.IndexOf(token, folded_);
+}
+
+}  // namespace tarnel

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/AnalysisContext.h"
+#include "platform/TextFile.h"
+
+namespace tarnel {
+
+// What the scan of one procedure body found.
+struct BodyScanResult {
+  std::vector<int> Callees;  // positions in the name indexes, in the order found, each once
+  bool ReachedEof = false;   // the file ended before the body did
+  long EndLine = 0;          // LineNo after the scan
+};
+
+// Reads procedure bodies and finds the procedures they call by name. Each scanner has buffers of
+// its own and only reads the name indexes and the dictionary, so scanners on several threads can
+// share them.
+class BodyScanner {
+ public:
+  BodyScanner(const NameIndex& names, const NameIndex& fullNames, const ReservedWordList& reserved);
+
+  // Scans proc's body in its module file, reading the file at most once for a run of procedures
+  // of one module in line order. Throws FileOpenError when the file cannot be read.
+  BodyScanResult Scan(const TPassRec& proc, const TPassRec& module);
+
+ private:
+  TextReader& Seek(const TPassRec& module, long startLine);
+  void ScanLine(std::string_view logical, const TPassRec& proc, BodyScanResult& result);
+  int FindCallee(std::string_view token);
+
+  const NameIndex& names_;
+  const NameIndex& fullNames_;
+  const ReservedWordList& reserved_;
+
+  std::optional<TextReader> reader_;  // the module file being read
+  std::string moduleKey_;
+  long readerLine_ = 0;
+
+  std::string joined_, line_, unquoted_, folded_;
+  std::vector<std::string_view> tokens_;
+  std::vector<unsigned> stamps_;  // == scanNumber_ where the current body already calls it
+  unsigned scanNumber_ = 0;
+};
+
+}  // namespace tarnel

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/AnalysisContext.h"
+#include "analysis/OrderedWork.h"
+#include "platform/TextFile.h"
+
+namespace tarnel {
+
+// One declaration as the scanner finds it, before it gets its key.
+struct DeclaredProcedure {
+  std::string Name;
+  std::uint8_t Kind = 0;
+  const char* Scope = "G";
+  std::string Text;
+  std::int32_t StartLine = 0;
+  std::int32_t BodyLines = 0;
+};
+
+// What reading one module file gives.
+struct ModuleScan {
+  bool Missing = false;      // no file there
+  std::exception_ptr Error;  // the file is there but could not be read
+  std::string FullName;      // the quoted value of its "Attribute VB_Name" line
+  std::vector<DeclaredProcedure> Procedures;
+  LineCounters Counters;  // as they stand after the file was read
+};
+
+// Finds the declarations in the rest of file, each with its line range. Touches nothing but its
+// arguments.
+void FindDeclarations(LineCounters& counters, TextReader& file,
+                      std::vector<DeclaredProcedure>& found);
+
+// Reads a module file: a standard module's name is on its first line, the other kinds' after
+// their header. Touches nothing shared, so it can run on any thread.
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader);
+
+// The module files of a project, read and scanned ahead on spare cores while the analysis
+// enters the records in order.
+class ModulePrefetch {
+ public:
+  struct Module {
+    std::string Path;
+    bool HasHeader;
+  };
+  ModulePrefetch(std::vector<Module> modules, unsigned workers);
+
+  // The scan of path when it is the next module expected; nullopt otherwise, and the caller
+  // reads the file itself.
+  std::optional<ModuleScan> Take(const std::string& path);
+
+ private:
+  std::vector<Module> modules_;
+  OrderedWork<ModuleScan> work_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace tarnel

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tarnel {
+
+// Computes a fixed sequence of results ahead of a thread that takes them in order. Workers claim
+// items in order; an item that nobody has claimed when it is needed is computed by the taking
+// thread itself, so the results are the same with any number of workers, none included. The job
+// must not touch anything that the taking thread changes meanwhile.
+template <typename Result>
+class OrderedWork {
+ public:
+  // job(index, result, worker): fills result for item index. worker is 0 for the taking thread
+  // and 1.. for the workers, so that a job can keep state per thread.
+  using Job = std::function<void(std::size_t, Result&, unsigned)>;
+
+  OrderedWork(std::size_t count, Job job) : job_(std::move(job)), items_(count) {}
+  ~OrderedWork() {
+    stop_ = true;
+    for (std::thread& worker : workers_) worker.join();
+  }
+  OrderedWork(const OrderedWork&) = delete;
+  OrderedWork& operator=(const OrderedWork&) = delete;
+
+  // Starts up to max workers, as many as the machine has spare cores. Once only.
+  void Start(unsigned max) {
+    if (!workers_.empty() || items_.size() < 2) return;
+    unsigned cores = std::thread::hardware_concurrency();
+    unsigned count = std::min(cores > 1 ? cores - 1 : 0u, max);
+    for (unsigned i = 1; i <= count; ++i) workers_.emplace_back([this, i] { Work(i); });
+  }
+
+  std::size_t Count() const { return items_.size(); }
+
+  // The result of item index, once computed. Items must be taken in ascending order.
+  Result& Take(std::size_t index) {
+    Item& item = items_[index];
+    if (item.Done.load(std::memory_order_acquire)) return item.Value;
+    std::size_t claimed = next_.load();
+    while (claimed <= index) {
+      if (next_.compare_exchange_weak(claimed, claimed + 1)) {
+        Compute(claimed, 0);
+        claimed = next_.load();
+      }
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [&] { return item.Done.load(std::memory_order_acquire); });
+    return item.Value;
+  }
+
+ private:
+  struct Item {
+    Result Value{};
+    std::atomic<bool> Done{false};
+  };
+
+  void Work(unsigned worker) {
+    while (!stop_) {
+      std::size_t index = next_.fetch_add(1);
+      if (index >= items_.size()) return;
+      Compute(index, worker);
+    }
+  }
+
+  void Compute(std::size_t index, unsigned worker) {
+    Item& item = items_[index];
+    job_(index, item.Value, worker);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      item.Done.store(true, std::memory_order_release);
+    }
+    done_.notify_all();
+  }
+
+  Job job_;
+  std::vector<Item> items_;
+  std::atomic<std::size_t> next_{0};
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::condition_variable done_;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace tarnel
