@@ -1,0 +1,110 @@
+// Times the whole analysis of a project, the F, B, S report, and ctags indexing the same folder.
+// usage: tarnel-bench-analysis PROJECT.vbp [RESV.DIC]
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "analysis/Analysis.h"
+#include "analysis/ResultTree.h"
+#include "platform/Paths.h"
+#include "reports/ReportWriter.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+long PeakRssKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+std::uintmax_t SourceBytes(const std::filesystem::path& folder, long& files) {
+  std::uintmax_t total = 0;
+  files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::string ext = entry.path().extension().string();
+    if (ext == ".bas" || ext == ".frm" || ext == ".cls") {
+      total += entry.file_size();
+      ++files;
+    }
+  }
+  return total;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s PROJECT.vbp [RESV.DIC]\n", argv[0]);
+    return 2;
+  }
+  const std::string project = std::filesystem::absolute(argv[1]).string();
+  const std::filesystem::path folder = std::filesystem::path(project).parent_path();
+  long files = 0;
+  const std::uintmax_t sourceBytes = SourceBytes(folder, files);
+  const long baselineKiB = PeakRssKiB();
+
+  tarnel::SilentHost host;
+  tarnel::AnalysisContext ctx(host);
+  if (argc > 2) tarnel::LoadReservedWords(ctx, tarnel::NativeToEngine(argv[2]));
+
+  auto start = Clock::now();
+  tarnel::AnalyzeProject(ctx, tarnel::NativeToEngine(project));
+  const double analysis = Seconds(start);
+  const long analysisPeakKiB = PeakRssKiB();
+
+  long procedures = 0, calls = 0;
+  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
+    const tarnel::TPassRec& r = ctx.SymbolList.At(i);
+    if (tarnel::IsProcedureKind(r.Kind)) {
+      ++procedures;
+      calls += static_cast<long>(r.Calls.size());
+    }
+  }
+
+  start = Clock::now();
+  tarnel::ResultTree tree = tarnel::ResultTree::Build(ctx.SymbolList);
+  const double treeBuild = Seconds(start);
+  const std::string reportPath =
+      (std::filesystem::temp_directory_path() / "tarnel-bench-report.txt").string();
+  start = Clock::now();
+  tarnel::WriteXref(host, tree, ctx.SymbolList, tarnel::NativeToEngine(project),
+                    tarnel::NativeToEngine(reportPath), 'F', 'B', 'S');
+  const double report = Seconds(start);
+  const auto reportBytes = std::filesystem::file_size(reportPath);
+  std::filesystem::remove(reportPath);
+
+  std::printf("project            %s\n", project.c_str());
+  std::printf("module files       %ld, %.1f MB of source\n", files, sourceBytes / 1e6);
+  std::printf("records            %d (%ld procedures, %ld calls)\n", ctx.SymbolList.Count(),
+              procedures, calls);
+  std::printf("analysis           %.3f s (five passes, declarations, cross-reference)\n", analysis);
+  std::printf("peak memory        %.1f MB (%.1f MB before the analysis), %.2f x the source\n",
+              analysisPeakKiB / 1024.0, baselineKiB / 1024.0,
+              analysisPeakKiB * 1024.0 / static_cast<double>(sourceBytes));
+  std::printf("tree build         %.3f s\n", treeBuild);
+  std::printf("F, B, S report     %.3f s (%.1f MB)\n", report, reportBytes / 1e6);
+
+  const std::string ctags = "ctags -R --languages=Basic --langmap=Basic:+.frm.cls -f /dev/null '" +
+                            folder.string() + "' 2>/dev/null";
+  start = Clock::now();
+  int status = std::system(ctags.c_str());
+  const double ctagsSeconds = Seconds(start);
+  if (status == 0) {
+    std::printf("ctags declarations %.3f s; analysis / ctags = %.2f\n", ctagsSeconds,
+                analysis / ctagsSeconds);
+  } else {
+    std::printf("ctags              not available\n");
+  }
+  return 0;
+}
