@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include "analysis/Analysis.h"
+#include "controls/AlignLayout.h"
 #include "platform/ByteText.h"
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
@@ -42,6 +43,7 @@
 #include "ui/MessagePresenter.h"
 #include "ui/ProcedureViewer.h"
 #include "ui/ResultTreeModel.h"
+#include "ui/SplitterBars.h"
 
 namespace tarnel {
 
@@ -116,14 +118,15 @@ void TMainForm::BuildLayout() {
   setFont(DesignedFont(kFormFace, 12));
   setProperty("HelpContext", 1);
 
+  // The panes dock like the panels of a classic form, so that the splitter bars can resize them.
   auto* central = new QWidget(this);
-  auto* row = new QHBoxLayout(central);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(0);
+  central->resize(543, 274);
+  auto* panes = new AlignLayout(central);
+  panes->setEnabled(false);  // nothing is placed until every pane has its stored size
 
   Panel2 = new QWidget(central);
   Panel2->setObjectName("Panel2");
-  Panel2->setFixedWidth(153);
+  Panel2->resize(153, 274);
   auto* treeBox = new QVBoxLayout(Panel2);
   treeBox->setContentsMargins(0, 0, 0, 0);
   treeModel_ = new ResultTreeModel(this);
@@ -145,36 +148,32 @@ void TMainForm::BuildLayout() {
                    palette.color(QPalette::Active, QPalette::HighlightedText));
   TreeView1->setPalette(palette);
   treeBox->addWidget(TreeView1);
-  row->addWidget(Panel2);
+  panes->addWidget(Panel2, Align::Left);
 
-  // The splitter bars take these places.
-  Separater1 = new QWidget(central);
+  Separater1 = MakeLevelBar(central, Panel2, 2, 274);
   Separater1->setObjectName("Separater1");
-  Separater1->setFixedWidth(2);
-  Separater1->setCursor(Qt::SizeHorCursor);
-  row->addWidget(Separater1);
 
   Panel1 = new QFrame(central);
   Panel1->setObjectName("Panel1");
   Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   Panel1->setLineWidth(2);
-  auto* lists = new QVBoxLayout(Panel1);
-  lists->setContentsMargins(2, 2, 2, 2);
-  lists->setSpacing(0);
+  panes->addWidget(Panel1, Align::Client);
+  auto* lists = new AlignLayout(Panel1);
+  lists->setEnabled(false);
   lsYCallItems = new CallListModel(this);
   lsICallItems = new CallListModel(this);
   lsYCall = MakeReportList(Panel1, "lsYCall", lsYCallItems);
-  lsYCall->setFixedHeight(137);
-  lists->addWidget(lsYCall);
-  Separater2 = new QWidget(Panel1);
+  lsYCall->resize(384, 137);
+  lists->addWidget(lsYCall, Align::Top);
+  Separater2 = MakeVerticalBar(Panel1, lsYCall, 384, 5);
   Separater2->setObjectName("Separater2");
-  Separater2->setFixedHeight(5);
-  Separater2->setCursor(Qt::SizeVerCursor);
-  lists->addWidget(Separater2);
   lsICall = MakeReportList(Panel1, "lsICall", lsICallItems);
-  lists->addWidget(lsICall, 1);
-  row->addWidget(Panel1, 1);
+  lists->addWidget(lsICall, Align::Client);
+  lists->setEnabled(true);
+  panes->setEnabled(true);
   setCentralWidget(central);
+  panes->Realign();
+  lists->Realign();
 
   QStatusBar* bar = statusBar();
   bar->setObjectName("StatusBar1");

@@ -100,7 +100,7 @@ class TMainForm : public QMainWindow {
   // Components.
   QLabel* StatusPanels[2] = {};
   QWidget* Panel2 = nullptr;
-  QWidget* Separater1 = nullptr;
+  QWidget* Separater1 = nullptr;  // the splitter bars
   QFrame* Panel1 = nullptr;
   QTreeView* TreeView1 = nullptr;
   QTreeView* lsYCall = nullptr;

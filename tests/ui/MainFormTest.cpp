@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -429,6 +430,37 @@ TEST_F(MainFormTest, TreeDoubleClickShowsTheProcedureInTheSourceWindow) {
   ASSERT_FALSE(windows->DspForm->ShownLines().empty());
   EXPECT_EQ(windows->DspForm->ShownLines().front(), "Public Sub Main()");
   EXPECT_TRUE(errors.empty());
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+  QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), button, buttons,
+                    Qt::NoModifier);
+  QApplication::sendEvent(target, &event);
+}
+
+TEST_F(MainFormTest, SplitterBarsResizeTheTreeAndTheUpperList) {
+  Start();
+  main().show();
+  QApplication::processEvents();
+  SendMouse(main().Separater1, QEvent::MouseButtonPress, {0, 50}, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(main().Separater1, QEvent::MouseMove, {40, 50}, Qt::NoButton, Qt::LeftButton);
+  SendMouse(main().Separater1, QEvent::MouseButtonRelease, {40, 50}, Qt::LeftButton, {});
+  EXPECT_EQ(main().Panel2->width(), 193);
+  EXPECT_EQ(main().Separater1->x(), 193);
+  EXPECT_EQ(main().Panel1->x(), 195);
+
+  SendMouse(main().Separater2, QEvent::MouseButtonPress, {0, 2}, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(main().Separater2, QEvent::MouseMove, {0, -60}, Qt::NoButton, Qt::LeftButton);
+  SendMouse(main().Separater2, QEvent::MouseButtonRelease, {0, -60}, Qt::LeftButton, {});
+  EXPECT_EQ(main().lsYCall->height(), 137 - 62);
+  EXPECT_EQ(main().lsICall->y(), main().Separater2->y() + 5);
 }
 
 }  // namespace
