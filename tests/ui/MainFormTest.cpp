@@ -465,3 +465,27 @@ TEST_F(MainFormTest, SplitterBarsResizeTheTreeAndTheUpperList) {
 
 }  // namespace
 }  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST_F(MainFormTest, ProjectArrivingWhileAnAnalysisRunsIsIgnored) {
+  std::string first = WriteDemo("one");
+  std::string second = WriteDemo("two");
+  Start();
+  bool tried = false;
+  QTimer::singleShot(0, [&] {
+    tried = true;
+    main().WMDropFiles({QString::fromStdString(dir.File("two/Demo.vbp"))});
+  });
+  main().OpenProject(first);
+  EXPECT_TRUE(tried);
+  EXPECT_EQ(main().ProjectPath(), first);
+  EXPECT_EQ(TreeCaptions().size(), 5u);
+  EXPECT_TRUE(errors.empty());
+  main().WMDropFiles({QString::fromStdString(dir.File("two/Demo.vbp"))});
+  EXPECT_EQ(main().ProjectPath(), second);
+}
+
+}  // namespace
+}  // namespace tarnel
