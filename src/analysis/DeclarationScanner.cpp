@@ -13,7 +13,7 @@ namespace {
 struct DeclarationRow {
   std::string_view Prefix;
   std::string_view StaticPrefix;  // empty when the row has no Static form
-  Tkind Kind;
+  SymbolKind Kind;
   const char* Scope;
 };
 

@@ -11,10 +11,10 @@
 
 namespace tarnel {
 
-// Computes a fixed sequence of results ahead of a thread that takes them in order. Workers claim
-// items in order; an item that nobody has claimed when it is needed is computed by the taking
-// thread itself, so the results are the same with any number of workers, none included. The job
-// must not touch anything that the taking thread changes meanwhile.
+// Computes a fixed sequence of results ahead of a thread that takes them in order. Items are
+// claimed in order, by the workers and by the taking thread whenever the item it needs is not
+// ready, so the results are the same with any number of workers, none included. The job must not
+// touch anything that the taking thread changes meanwhile.
 template <typename Result>
 class OrderedWork {
  public:
@@ -40,19 +40,19 @@ class OrderedWork {
 
   std::size_t Count() const { return items_.size(); }
 
-  // The result of item index, once computed. Items must be taken in ascending order.
+  // The result of item index, once computed. Items must be taken in ascending order. While a
+  // worker still computes it, the taking thread computes the next unclaimed items meanwhile.
   Result& Take(std::size_t index) {
     Item& item = items_[index];
-    if (item.Done.load(std::memory_order_acquire)) return item.Value;
-    std::size_t claimed = next_.load();
-    while (claimed <= index) {
-      if (next_.compare_exchange_weak(claimed, claimed + 1)) {
+    while (!item.Done.load(std::memory_order_acquire)) {
+      std::size_t claimed = next_.fetch_add(1);
+      if (claimed < items_.size()) {
         Compute(claimed, 0);
-        claimed = next_.load();
+        continue;
       }
+      std::unique_lock<std::mutex> lock(mutex_);
+      done_.wait(lock, [&] { return item.Done.load(std::memory_order_acquire); });
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [&] { return item.Done.load(std::memory_order_acquire); });
     return item.Value;
   }
 

@@ -7,7 +7,7 @@
 namespace tarnel {
 
 // What a symbol record stands for; also the index of its image in the tree and the lists.
-enum Tkind : std::uint8_t {
+enum SymbolKind : std::uint8_t {
   KindModuleGroup = 1,
   KindFormGroup = 2,
   KindClassGroup = 3,
