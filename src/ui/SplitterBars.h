@@ -4,8 +4,8 @@ class QWidget;
 
 namespace tarnel {
 
-// The main window's splitter bars (TSeparater), made in a unit of their own: the bar's header
-// and the engine's headers cannot meet in one translation unit while both name a type Tkind.
+// The main window's splitter bars (TSeparater), set up the way a stored form would load them:
+// stored size and cursor first, then the kind, the linked control and Loaded.
 
 // An upright bar of the given size docked at the left of its container, resizing reSizeCtrl.
 QWidget* MakeLevelBar(QWidget* container, QWidget* reSizeCtrl, int width, int height);
