@@ -1,7 +1,6 @@
 #include "analysis/BodyScanner.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "analysis/Analysis.h"
 #include "platform/ByteText.h"
@@ -10,12 +9,8 @@
 
 namespace tarnel {
 
-BodyScanner::BodyScanner(const NameIndex& names, const NameIndex& fullNames,
-                         const ReservedWordList& reserved)
-    : names_(names),
-      fullNames_(fullNames),
-      reserved_(reserved),
-      stamps_(static_cast<std::size_t>(names.Count()), 0) {}
+BodyScanner::BodyScanner(const TokenTable& tokens, int procedures)
+    : table_(tokens), stamps_(static_cast<std::size_t>(procedures), 0) {}
 
 TextReader& BodyScanner::Seek(const TPassRec& module, long startLine) {
   if (!reader_ || moduleKey_ != module.Key) {
@@ -69,29 +64,20 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc, BodyS
   if (own != tokens_.end() && equals != tokens_.end() && equals > own) tokens_.erase(own);
 
   for (long n = static_cast<long>(tokens_.size()) - 1; n >= 0; --n) {
+    TokenTable::Meaning meaning = table_.Look(tokens_[static_cast<std::size_t>(n)], folded_);
     // The token before a reserved word is looked up without a dictionary test of its own.
-    if (reserved_.Contains(tokens_[static_cast<std::size_t>(n)])) {
+    if (meaning.Reserved) {
       if (--n < 0) break;
+      meaning = table_.Look(tokens_[static_cast<std::size_t>(n)], folded_);
     }
-    std::string_view token = tokens_[static_cast<std::size_t>(n)];
-    if (token.empty()) continue;  // an empty token never names a procedure
-    int callee = FindCallee(token);
+    if (tokens_[static_cast<std::size_t>(n)].empty()) continue;  // never names a procedure
+    const int callee = meaning.Callee;
     if (callee < 0) continue;
     unsigned& stamp = stamps_[static_cast<std::size_t>(callee)];
     if (stamp == scanNumber_) continue;  // a callee is entered once
     stamp = scanNumber_;
     result.Callees.push_back(callee);
   }
-}
-
-// The position of the procedure named by token: a qualified name first, then a plain one.
-int BodyScanner::FindCallee(std::string_view token) {
-  // Every full name holds a ".", so a token without one can only be a plain name.
-  if (std::memchr(token.data(), '.', token.size()) != nullptr) {
-    int full = fullNames_.IndexOf(token, folded_);
-    if (full >= 0) return full;
-  }
-  return names_.IndexOf(token, folded_);
 }
 
 }  // namespace tarnel

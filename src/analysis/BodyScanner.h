@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/AnalysisContext.h"
+#include "analysis/TokenTable.h"
 #include "platform/TextFile.h"
 
 namespace tarnel {
@@ -18,11 +19,11 @@ struct BodyScanResult {
 };
 
 // Reads procedure bodies and finds the procedures they call by name. Each scanner has buffers of
-// its own and only reads the name indexes and the dictionary, so scanners on several threads can
-// share them.
+// its own and only reads the token table, so scanners on several threads can share it.
 class BodyScanner {
  public:
-  BodyScanner(const NameIndex& names, const NameIndex& fullNames, const ReservedWordList& reserved);
+  // procedures: how many procedures the token table can name.
+  BodyScanner(const TokenTable& tokens, int procedures);
 
   // Scans proc's body in its module file, reading the file at most once for a run of procedures
   // of one module in line order. Throws FileOpenError when the file cannot be read.
@@ -31,11 +32,8 @@ class BodyScanner {
  private:
   TextReader& Seek(const TPassRec& module, long startLine);
   void ScanLine(std::string_view logical, const TPassRec& proc, BodyScanResult& result);
-  int FindCallee(std::string_view token);
 
-  const NameIndex& names_;
-  const NameIndex& fullNames_;
-  const ReservedWordList& reserved_;
+  const TokenTable& table_;
 
   std::optional<TextReader> reader_;  // the module file being read
   std::string moduleKey_;

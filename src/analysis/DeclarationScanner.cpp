@@ -123,6 +123,10 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
   std::string joined;
   while (!file.AtEnd()) {
     counters.ContinuationCount = 0;
+    // The logical line starts on the next physical line. LineNo - ContinuationCount gives the
+    // same number, except when the file ends right after a continued line: that join is counted
+    // without a line being read, and the difference would be one too small (0 for line 1).
+    const long firstLine = counters.LineNo + 1;
     std::string_view line = ReadLogicalLineView(counters, file, joined);
     std::size_t prefixLength = 0;
     const DeclarationRow* row = MatchDeclaration(line, prefixLength);
@@ -133,7 +137,7 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
     proc.Scope = row->Scope;
     proc.Kind = row->Kind;
     proc.Text.assign(line);
-    proc.StartLine = static_cast<std::int32_t>(counters.LineNo - counters.ContinuationCount);
+    proc.StartLine = static_cast<std::int32_t>(firstLine);
 
     // Only an end line that starts in the first column ends the procedure. A file that ends first
     // gives the procedure every line up to its end.

@@ -148,10 +148,9 @@ void BuildXref(AnalysisContext& ctx) {
   const std::vector<UnitPlace> places = PlanUnits(ctx, units);
   CallRecorder calls(ctx.ProcNames);
   // Bodies are scanned ahead on spare cores; records, messages and progress stay on this thread.
+  const TokenTable table(ctx.ProcNames, ctx.ProcFullNames, ctx.ReservedWords);
   std::vector<BodyScanner> scanners;
-  for (unsigned i = 0; i <= ctx.Workers; ++i) {
-    scanners.emplace_back(ctx.ProcNames, ctx.ProcFullNames, ctx.ReservedWords);
-  }
+  for (unsigned i = 0; i <= ctx.Workers; ++i) scanners.emplace_back(table, ctx.ProcNames.Count());
   OrderedWork<UnitScan> pool(units.size(), [&](std::size_t index, UnitScan& out, unsigned worker) {
     const ScanUnit& unit = units[index];
     try {
