@@ -20,8 +20,10 @@ namespace {
 constexpr char kCtrlZ = 26;
 
 std::string ReadNativeFile(const std::string& native, std::string_view enginePath) {
+  // Only plain files: a folder cannot be read as one, a pipe may never deliver and a device may
+  // deliver without end.
   struct stat st;
-  if (::stat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) throw FileOpenError(enginePath);
+  if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) throw FileOpenError(enginePath);
   std::FILE* file = std::fopen(native.c_str(), "rb");
   if (file == nullptr) throw FileOpenError(enginePath);
   std::string content;

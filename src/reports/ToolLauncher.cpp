@@ -9,7 +9,22 @@
 namespace tarnel {
 
 std::string ToolCommandLine(const std::string& command, const std::string& argument) {
-  return command + " \"" + argument + "\"";
+  // Quotes in the argument, and backslashes before one or before the closing quote, are escaped
+  // so that the program's command-line split gives the argument back whole and unchanged: on
+  // this system a path may hold quotes. Other arguments get the plain quotes alone.
+  std::string line = command + " \"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    line.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    line += c;
+  }
+  line.append(2 * backslashes, '\\');
+  return line + "\"";
 }
 
 void RunTool(const ToolContext& context, const std::vector<std::string>& toolList, int tag) {

@@ -25,7 +25,8 @@ struct ToolContext {
 // The fields of an "Exec" entry: caption, mode, form, direction, style, command, argument.
 inline constexpr std::size_t kToolFieldCount = 7;
 
-// The command line of a tool: the command, a blank, and the argument in double quotes.
+// The command line of a tool: the command, a blank, and the argument in double quotes, escaped
+// where needed so that SplitCommandLine gives it back as one word, exactly.
 std::string ToolCommandLine(const std::string& command, const std::string& argument);
 
 // Runs the entry toolList[tag]: writes the report or the tree dump into ProgramDir + "Xreftmp.txt"
