@@ -18,6 +18,7 @@ namespace tarnel {
 namespace {
 
 constexpr char kCtrlZ = 26;
+constexpr std::size_t kWriteChunk = 1 << 16;
 
 std::string ReadNativeFile(const std::string& native, std::string_view enginePath) {
   // Only plain files: a folder cannot be read as one, a pipe may never deliver and a device may
@@ -111,7 +112,7 @@ TextWriter::TextWriter(std::string_view enginePath) : path_(enginePath) {
   if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileCreateError(enginePath);
   file_ = std::fopen(native.c_str(), "wb");
   if (file_ == nullptr) throw FileCreateError(enginePath);
-  std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+  buffer_.reserve(kWriteChunk + 4096);
 }
 
 TextWriter::~TextWriter() {
@@ -120,15 +121,27 @@ TextWriter::~TextWriter() {
 
 void TextWriter::WriteLine(std::string_view line) {
   if (file_ == nullptr) throw FileWriteError(path_);
-  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() ||
-      std::fwrite("\r\n", 1, 2, file_) != 2) {
-    throw FileWriteError(path_);
-  }
+  buffer_.append(line);
+  buffer_.append("\r\n");
+  if (buffer_.size() >= kWriteChunk) Flush();
+}
+
+void TextWriter::Flush() {
+  // The lines may stay in the file's own buffer until close; a failure shows here or there.
+  bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();
+  buffer_.clear();
+  if (!written) throw FileWriteError(path_);
 }
 
 void TextWriter::Close() {
   if (file_ == nullptr) return;
-  bool failed = std::fflush(file_) != 0 || std::ferror(file_) != 0;
+  bool failed = false;
+  try {
+    Flush();
+  } catch (const FileWriteError&) {
+    failed = true;
+  }
+  failed = std::fflush(file_) != 0 || std::ferror(file_) != 0 || failed;
   failed = (std::fclose(file_) != 0) || failed;
   file_ = nullptr;
   if (failed) throw FileWriteError(path_);

@@ -50,8 +50,11 @@ class TextWriter {
   void Close();
 
  private:
+  void Flush();
+
   std::string path_;
   std::FILE* file_ = nullptr;
+  std::string buffer_;  // lines not yet handed to the file
 };
 
 // Reads a whole file as bytes (engine path). Throws as TextReader does.

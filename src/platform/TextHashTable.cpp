@@ -39,7 +39,7 @@ std::uint64_t TextHashTable::Hash(std::string_view key) {
 
 void TextHashTable::Clear() {
   keys_.clear();
-  entries_.clear();
+  size_ = 0;
   slots_.clear();
   filter_.clear();
   firstBytes_.reset();
@@ -51,17 +51,25 @@ bool TextHashTable::MayContain(char firstByte, std::size_t length) const {
   return length == 0 || firstBytes_[static_cast<unsigned char>(firstByte)];
 }
 
-void TextHashTable::Insert(std::string_view key, int value) {
-  if (Find(key) >= 0) return;
-  if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
-  const std::uint64_t hash = Hash(key);
+void TextHashTable::Place(std::uint64_t hash, const Slot& slot) {
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
-  while (slots_[at].Entry >= 0) at = (at + 1) & mask;
-  slots_[at] = {TagOf(hash), static_cast<std::int32_t>(entries_.size())};
-  entries_.push_back(
-      {static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()), value});
+  while (slots_[at].Used()) at = (at + 1) & mask;
+  slots_[at] = slot;
+}
+
+void TextHashTable::Insert(std::string_view key, int value) {
+  if (Find(key) >= 0) return;
+  if ((static_cast<std::size_t>(size_) + 1) * 2 > slots_.size()) Grow();
+  const std::uint64_t hash = Hash(key);
+  Slot slot;
+  slot.Tag = TagOf(hash);
+  slot.Offset = static_cast<std::uint32_t>(keys_.size());
+  slot.Length = static_cast<std::uint32_t>(key.size());
+  slot.Value = value;
+  Place(hash, slot);
   keys_.append(key);
+  ++size_;
   const std::size_t bit = hash % kFilterBits;
   filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   lengths_.set(LengthBit(key.size()));
@@ -77,26 +85,20 @@ int TextHashTable::Find(std::string_view key) const {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     const Slot& slot = slots_[at];
-    if (slot.Entry < 0) return -1;
-    if (slot.Tag != tag) continue;
-    const Entry& entry = entries_[static_cast<std::size_t>(slot.Entry)];
-    if (entry.Length == key.size() &&
-        SameBytes(keys_.data() + entry.Offset, key.data(), key.size())) {
-      return entry.Value;
+    if (!slot.Used()) return -1;
+    if (slot.Tag == tag && slot.Length == key.size() &&
+        SameBytes(keys_.data() + slot.Offset, key.data(), key.size())) {
+      return slot.Value;
     }
   }
 }
 
 void TextHashTable::Grow() {
   if (filter_.empty()) filter_.assign(kFilterBits / 64, 0);
-  std::size_t size = slots_.empty() ? 16 : slots_.size() * 2;
-  slots_.assign(size, Slot{});
-  const std::size_t mask = size - 1;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const std::uint64_t hash = Hash(KeyOf(entries_[i]));
-    std::size_t at = hash & mask;
-    while (slots_[at].Entry >= 0) at = (at + 1) & mask;
-    slots_[at] = {TagOf(hash), static_cast<std::int32_t>(i)};
+  std::vector<Slot> old = std::move(slots_);
+  slots_.assign(old.empty() ? 16 : old.size() * 2, Slot{});
+  for (const Slot& slot : old) {
+    if (slot.Used()) Place(Hash(std::string_view(keys_).substr(slot.Offset, slot.Length)), slot);
   }
 }
 

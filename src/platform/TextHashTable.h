@@ -20,31 +20,30 @@ class TextHashTable {
   void Insert(std::string_view key, int value);
   // The value under key, or -1.
   int Find(std::string_view key) const;
-  int Size() const { return static_cast<int>(entries_.size()); }
+  int Size() const { return size_; }
   // False when no key has this length and first byte: a quick answer before any hashing.
   bool MayContain(char firstByte, std::size_t length) const;
 
   static std::uint64_t Hash(std::string_view key);
 
  private:
+  static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
+  // A slot holds all that a lookup needs besides the key's bytes, so that a hit costs two memory
+  // reads: the slot and the key.
   struct Slot {
-    std::uint32_t Tag = 0;    // high bits of the hash
-    std::int32_t Entry = -1;  // index into entries_, -1 when free
-  };
-  struct Entry {
-    std::uint32_t Offset;
-    std::uint32_t Length;
-    int Value;
+    std::uint32_t Tag = 0;  // high bits of the hash
+    std::uint32_t Offset = 0;
+    std::uint32_t Length = kFree;  // kFree marks a free slot
+    std::int32_t Value = 0;
+    bool Used() const { return Length != kFree; }
   };
   static constexpr std::size_t kFilterBits = 1u << 18;
 
   void Grow();
-  std::string_view KeyOf(const Entry& entry) const {
-    return std::string_view(keys_).substr(entry.Offset, entry.Length);
-  }
+  void Place(std::uint64_t hash, const Slot& slot);
 
-  std::string keys_;
-  std::vector<Entry> entries_;
+  std::string keys_;  // every key's bytes, one after the other
+  int size_ = 0;
   std::vector<Slot> slots_;
   std::vector<std::uint64_t> filter_;  // kFilterBits bits, one per hash bucket in use
   std::bitset<256> firstBytes_;

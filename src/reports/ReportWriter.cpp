@@ -80,7 +80,9 @@ class ProcedureWriter {
         FlushAlone();
       } else {
         for (const std::string& key : keys) {
-          sink_.WriteLine(pending_ + "," + arrow + "," + symbols_.Find(key).FullName);
+          line_.assign(pending_).append(",").append(arrow).append(",");
+          line_.append(symbols_.Find(key).FullName);
+          sink_.WriteLine(line_);
           pending_ = prefix_;
         }
       }
@@ -95,8 +97,9 @@ class ProcedureWriter {
     if (form_ != 'F') return;  // other forms write no arrow lines
     std::size_t width = pending_.size() > kArrowColumn ? 0 : pending_.size();
     for (const std::string& key : keys) {
-      sink_.WriteLine(pending_ + std::string(kArrowColumn - width, ' ') + arrow + " " +
-                      symbols_.Find(key).FullName);
+      line_.assign(pending_).append(kArrowColumn - width, ' ').append(arrow).append(" ");
+      line_.append(symbols_.Find(key).FullName);
+      sink_.WriteLine(line_);
       pending_.assign(width, ' ');
     }
     pending_.clear();
@@ -107,6 +110,7 @@ class ProcedureWriter {
   char form_;
   std::string prefix_;
   std::string pending_;
+  std::string line_;  // the arrow line being put together
 };
 
 }  // namespace
