@@ -12,15 +12,30 @@ namespace tarnel {
 
 namespace {
 
+std::vector<std::string> SplitProfileLines(const std::string& content);
+
 // The file's lines without their ends (CR, LF or CR LF); empty when it cannot be read.
 std::vector<std::string> ReadProfileLines(std::string_view fileName) {
-  std::string content;
   try {
     if (!FileExists(fileName)) return {};
-    content = ReadWholeFile(fileName);
+    return SplitProfileLines(ReadWholeFile(fileName));
   } catch (const TarnelError&) {
     return {};  // an unreadable file reads like a missing one
   }
+}
+
+// The lines of a file about to be rewritten. A file that is there but cannot be read is not
+// rewritten: that would replace whatever it holds with the one value being written.
+std::vector<std::string> ReadProfileLinesToRewrite(std::string_view fileName) {
+  if (!FileExists(fileName)) return {};
+  try {
+    return SplitProfileLines(ReadWholeFile(fileName));
+  } catch (const TarnelError&) {
+    throw FileWriteError(fileName);
+  }
+}
+
+std::vector<std::string> SplitProfileLines(const std::string& content) {
   std::vector<std::string> lines;
   std::size_t pos = 0;
   while (pos < content.size()) {
@@ -124,7 +139,7 @@ std::vector<std::string> GetProfileKeys(std::string_view fileName, std::string_v
 
 void WriteProfileString(std::string_view fileName, std::string_view section, std::string_view key,
                         std::string_view value) {
-  std::vector<std::string> lines = ReadProfileLines(fileName);
+  std::vector<std::string> lines = ReadProfileLinesToRewrite(fileName);
   std::string newLine = std::string(TrimControls(key)) + "=" + std::string(value);
   SectionRange range = FindSection(lines, section);
   if (range.First == std::string::npos) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/Errors.h"
 #include "platform/Paths.h"
@@ -94,6 +95,23 @@ TEST_F(ProfileTest, GarbageFileReadsWithoutHarm) {
   EXPECT_NO_THROW(GetProfileString(ini, "Exec", "k"));
   EXPECT_NO_THROW(WriteProfileString(ini, "Date", "Last", "x"));
   EXPECT_EQ(GetProfileString(ini, "Date", "Last"), "x");
+}
+
+}  // namespace
+}  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST(ProfileRewriteTest, AFileThatCannotBeReadIsNotOverwritten) {
+  test::TempDir dir;
+  // A pipe is there but is no plain file: writing the date must neither block nor replace it.
+  std::string fifo = dir.File("tarnel.ini");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_THROW(WriteProfileString(fifo, "Date", "Last", "2026/12/07"), FileWriteError);
+  struct stat st;
+  ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace
