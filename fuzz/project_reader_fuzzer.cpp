@@ -1,0 +1,170 @@
+// The project reader on a fuzzed project file with a few module files beside it (see
+// FuzzProject for the input's layout).
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "analysis/Analysis.h"
+#include "analysis/ModuleScan.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+
+namespace {
+
+using namespace tarnel;
+using namespace tarnel::fuzz;
+
+class QuietHost : public AnalysisHost {
+ public:
+  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+  void BeginProgress() override {}
+  void SetProgressRange(int) override {}
+  void SetProgress(int, const std::string&, const std::string&) override {}
+  void ProcessEvents() override {}
+  void EndProgress() override {}
+  std::vector<std::string> Messages;
+};
+
+struct Pass {
+  std::string_view KindWord;
+  char Separator;
+  std::string_view GroupKey;
+};
+constexpr Pass kPasses[] = {{"Module", ' ', "2-0001"},
+                            {"Form", '=', "2-0002"},
+                            {"Class", ' ', "2-0005"},
+                            {"UserControl", '=', "2-0006"},
+                            {"PropertyPage", '=', "2-0007"}};
+
+struct ExpectedModule {
+  std::string Key, Name, GroupKey;
+  int Kind;
+  bool HasHeader;
+};
+
+std::vector<ExpectedModule> ModulesOf(const std::string& project) {
+  std::vector<ExpectedModule> modules;
+  const std::vector<std::string> lines = PhysicalLines(project);
+  for (int pass = 0; pass < 5; ++pass) {
+    for (const std::string& line : lines) {
+      if (line.compare(0, kPasses[pass].KindWord.size(), kPasses[pass].KindWord) != 0) continue;
+      std::size_t sep = line.find(kPasses[pass].Separator);
+      modules.push_back({FormatKey(3, static_cast<long>(modules.size()) + 1),
+                         sep == std::string::npos ? line : line.substr(sep + 1),
+                         std::string(kPasses[pass].GroupKey), KindStdModule + pass, pass > 0});
+    }
+  }
+  return modules;
+}
+
+bool IsFolder(const std::string& enginePath) {
+  std::optional<std::string> native = ResolvePath(enginePath);
+  std::error_code ignored;
+  return native && std::filesystem::is_directory(*native, ignored);
+}
+
+void CheckAnalysis(AnalysisContext& ctx, QuietHost& host, const std::string& projectPath,
+                   const std::vector<ExpectedModule>& modules) {
+  const std::string projectDir = FolderOf(projectPath);
+  FUZZ_CHECK(ctx.ProjectDir == projectDir);
+
+  int groups = 0;
+  for (const Pass& pass : kPasses) {
+    const TPassRec* group = ctx.SymbolList.TryFind(pass.GroupKey);
+    bool used = false;
+    for (const ExpectedModule& m : modules) used = used || m.GroupKey == pass.GroupKey;
+    FUZZ_CHECK((group != nullptr) == used);
+    if (group == nullptr) continue;
+    ++groups;
+    FUZZ_CHECK(group->Level == 2 && group->ParentKey == "1" && IsGroupKind(group->Kind));
+    FUZZ_CHECK(group->Text == pass.KindWord && group->FullName == pass.KindWord);
+  }
+
+  std::vector<std::string> missing;
+  long procedures = 0;
+  for (const ExpectedModule& expected : modules) {
+    const TPassRec* module = ctx.SymbolList.TryFind(expected.Key);
+    FUZZ_CHECK(module != nullptr);
+    FUZZ_CHECK(module->Level == 3 && module->Kind == expected.Kind);
+    FUZZ_CHECK(module->Name == expected.Name && module->ParentKey == expected.GroupKey);
+    FUZZ_CHECK(module->Text == projectDir + expected.Name);
+    if (!FileExists(module->Text)) {
+      missing.push_back("File Not Found : " + module->Text);
+      FUZZ_CHECK(module->FullName.empty());
+      continue;
+    }
+    // The records are what a scan of the file on its own gives, numbered on across modules.
+    ModuleScan scan = ScanModuleFile(module->Text, expected.HasHeader);
+    FUZZ_CHECK(!scan.Missing && !scan.Error);
+    FUZZ_CHECK(module->FullName == scan.FullName);
+    for (const DeclaredProcedure& declared : scan.Procedures) {
+      const TPassRec* proc = ctx.SymbolList.TryFind(FormatKey(4, ++procedures));
+      FUZZ_CHECK(proc != nullptr);
+      FUZZ_CHECK(proc->Level == 4 && proc->ParentKey == module->Key);
+      FUZZ_CHECK(proc->Name == declared.Name && proc->Kind == declared.Kind);
+      FUZZ_CHECK(proc->Scope == declared.Scope && proc->Text == declared.Text);
+      FUZZ_CHECK(proc->StartLine == declared.StartLine && proc->BodyLines == declared.BodyLines);
+      FUZZ_CHECK(proc->FullName == module->FullName + "." + proc->Name);
+    }
+  }
+  FUZZ_CHECK(ctx.ProcedureTotal == procedures);
+  FUZZ_CHECK(ctx.SymbolList.Count() == groups + static_cast<int>(modules.size()) + procedures);
+  // Nothing else is reported: the files do not change, so no body ends early ("Eof").
+  FUZZ_CHECK(host.Messages == missing);
+}
+
+// Every record with all its fields, in list order.
+std::vector<std::string> Snapshot(const AnalysisContext& ctx) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
+    const TPassRec& r = ctx.SymbolList.At(i);
+    std::string line = r.Key + "|" + r.ParentKey + "|" + std::to_string(r.Level) + "|" +
+                       std::to_string(r.Kind) + "|" + r.Scope + "|" + r.Name + "|" + r.FullName +
+                       "|" + r.Text + "|" + std::to_string(r.StartLine) + "+" +
+                       std::to_string(r.BodyLines) + "|calls";
+    for (const std::string& key : r.Calls) line += " " + key;
+    line += "|by";
+    for (const std::string& key : r.CalledBy) line += " " + key;
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const FuzzProject project =
+      FuzzProject::Split(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (!project.StaysInside()) return 0;
+  const std::string projectPath = NativeToEngine(project.WriteTo(ScratchFolder::Get()));
+  const std::vector<ExpectedModule> modules = ModulesOf(project.Project);
+
+  QuietHost host;
+  AnalysisContext ctx(host);
+  ctx.Workers = 0;
+  std::vector<std::string> first;
+  // A second analysis in the same context starts from nothing; it reads ahead on two more
+  // threads, which must not change any record or message.
+  for (int round = 0; round < 2; ++round) {
+    host.Messages.clear();
+    ctx.Workers = round == 0 ? 0 : 2;
+    try {
+      AnalyzeProject(ctx, projectPath);
+    } catch (const FileOpenError&) {
+      // Only a module reference that names a folder makes a file that exists but cannot be read.
+      bool folder = false;
+      for (const ExpectedModule& m : modules)
+        folder = folder || IsFolder(FolderOf(projectPath) + m.Name);
+      FUZZ_CHECK(folder);
+      return 0;
+    }
+    CheckAnalysis(ctx, host, projectPath, modules);
+    std::vector<std::string> snapshot = Snapshot(ctx);
+    snapshot.insert(snapshot.end(), host.Messages.begin(), host.Messages.end());
+    if (round == 0) first = std::move(snapshot);
+    FUZZ_CHECK(snapshot == first || round == 0);
+  }
+  return 0;
+}
