@@ -6,6 +6,8 @@
 
 #include "FuzzSupport.h"
 #include "platform/ByteText.h"
+#include "platform/ProcessStart.h"
+#include "reports/ToolLauncher.h"
 
 namespace {
 
@@ -98,6 +100,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (!IsBlank(static_cast<unsigned char>(c)) && c != ',') kept += c;
     }
     FUZZ_CHECK(joined == kept);
+  }
+
+  // A tool's command line gives its argument back as one word, whatever the argument holds;
+  // a program name in quotes comes back without them.
+  const std::string argument(used);
+  std::vector<std::string> words = SplitCommandLine(ToolCommandLine("tool", argument));
+  FUZZ_CHECK(words.size() == 2 && words[0] == "tool" && words[1] == argument);
+  for (std::size_t i = 0; i < fields.size() && i < 4; ++i) {
+    const std::string& field = fields[i];
+    if (field.find('"') != std::string::npos) continue;
+    words = SplitCommandLine(ToolCommandLine("\"" + field + "\"", argument));
+    FUZZ_CHECK(words.size() == 2 && words[0] == field && words[1] == argument);
   }
 
   // Letter case: two texts are the same ignoring case exactly when their folds are equal.
