@@ -13,19 +13,20 @@ BodyScanner::BodyScanner(const TokenTable& tokens, int procedures)
     : table_(tokens), stamps_(static_cast<std::size_t>(procedures), 0) {}
 
 TextReader& BodyScanner::Seek(const TPassRec& module, long startLine) {
-  if (!reader_ || moduleKey_ != module.Key) {
+  if (moduleKey_.empty() || moduleKey_ != module.Key) {
+    moduleKey_.clear();
     if (!ResolvePath(module.Text)) throw FileOpenError(module.Text);
-    reader_.emplace(module.Text);
+    reader_.Open(module.Text);
     moduleKey_ = module.Key;
     readerLine_ = 0;
   }
   if (readerLine_ > startLine) {
-    reader_->Rewind();
+    reader_.Rewind();
     readerLine_ = 0;
   }
-  reader_->SkipLines(startLine - readerLine_);
+  reader_.SkipLines(startLine - readerLine_);
   readerLine_ = startLine;
-  return *reader_;
+  return reader_;
 }
 
 BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module) {

@@ -35,7 +35,7 @@ class BodyScanner {
 
   const TokenTable& table_;
 
-  std::optional<TextReader> reader_;  // the module file being read
+  TextReader reader_;  // the module file being read, when moduleKey_ is set
   std::string moduleKey_;
   long readerLine_ = 0;
 

@@ -161,7 +161,9 @@ ModuleScan ScanModuleFile(const std::string& path, bool hasHeader) {
     return scan;
   }
   try {
-    TextReader file(path);
+    // One reader per thread, so that its storage serves every module that thread reads.
+    thread_local TextReader file;
+    file.Open(path);
     scan.FullName = ReadModuleName(scan.Counters, file, hasHeader);
     FindDeclarations(scan.Counters, file, scan.Procedures);
   } catch (...) {

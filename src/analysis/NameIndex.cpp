@@ -7,21 +7,25 @@ namespace tarnel {
 void NameIndex::Clear() {
   entries_.clear();
   firstByFold_.Clear();
+  indexed_ = 0;
 }
 
 void NameIndex::Append(std::string text, TPassRec* record) {
-  FoldCaseInto(text, folded_);
-  firstByFold_.Insert(folded_, Count());  // keeps the first position of equal texts
   entries_.emplace_back(std::move(text), record);
 }
 
-int NameIndex::IndexOf(std::string_view text, std::string& scratch) const {
+int NameIndex::IndexOf(std::string_view text) const {
+  // The cross-reference pass has a table of its own, so the index is only made when asked for.
+  for (; indexed_ < entries_.size(); ++indexed_) {
+    FoldCaseInto(entries_[indexed_].first, folded_);
+    firstByFold_.Insert(folded_, static_cast<int>(indexed_));  // the first of equal texts stays
+  }
   // Folding keeps the length and turns only A..Z of the first byte (a lead byte stays).
   char first = text.empty() ? '\0' : text[0];
   if (first >= 'A' && first <= 'Z') first = static_cast<char>(first + 32);
   if (!firstByFold_.MayContain(first, text.size())) return -1;
-  FoldCaseInto(text, scratch);
-  return firstByFold_.Find(scratch);
+  FoldCaseInto(text, folded_);
+  return firstByFold_.Find(folded_);
 }
 
 TPassRec* NameIndex::Find(std::string_view text) const {

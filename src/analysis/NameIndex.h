@@ -23,10 +23,9 @@ class NameIndex {
   }
   TPassRec* RecordAt(int index) const { return entries_[static_cast<std::size_t>(index)].second; }
 
-  // Position of the first entry equal to text without regard to letter case, or -1.
-  int IndexOf(std::string_view text) const { return IndexOf(text, folded_); }
-  // The same with the caller's scratch buffer, so that several threads may look up at once.
-  int IndexOf(std::string_view text, std::string& scratch) const;
+  // Position of the first entry equal to text without regard to letter case, or -1. The first
+  // lookup after a change builds the hash index; lookups are for one thread at a time.
+  int IndexOf(std::string_view text) const;
   // Its record, or nullptr.
   TPassRec* Find(std::string_view text) const;
 
@@ -35,8 +34,9 @@ class NameIndex {
 
  private:
   std::vector<std::pair<std::string, TPassRec*>> entries_;
-  TextHashTable firstByFold_;
-  mutable std::string folded_;  // scratch for lookups
+  mutable TextHashTable firstByFold_;  // built on the first lookup
+  mutable std::size_t indexed_ = 0;    // entries in firstByFold_
+  mutable std::string folded_;         // scratch for lookups
 };
 
 }  // namespace tarnel

@@ -1,12 +1,62 @@
 #include "analysis/TokenTable.h"
 
+#include <cstring>
+
 #include "platform/ByteText.h"
 
 namespace tarnel {
 
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = kOnes * 0x80;
+
+// A..Z to a..z in eight bytes below 0x80 at once: a byte gets its high bit from the first sum
+// when it is at least "A", from the second when it is above "Z".
+std::uint64_t FoldAsciiWord(std::uint64_t word) {
+  std::uint64_t atLeastA = word + kOnes * (0x80 - 'A');
+  std::uint64_t aboveZ = word + kOnes * (0x7F - 'Z');
+  std::uint64_t upper = atLeastA & ~aboveZ & kHighBits;
+  return word | (upper >> 2);  // 0x80 >> 2 is the 0x20 between the cases
+}
+
+// Folds token into scratch and returns the hash of the fold, in one pass when the token is plain
+// ASCII (most are); other text goes through the general fold.
+std::uint64_t FoldAndHash(std::string_view token, std::string& scratch) {
+  const std::size_t size = token.size();
+  scratch.resize(size);
+  TextHashTable::Hasher hasher(size);
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, token.data() + i, 8);
+    if ((word & kHighBits) != 0) break;
+    word = FoldAsciiWord(word);
+    std::memcpy(scratch.data() + i, &word, 8);
+    hasher.Word(word);
+  }
+  if (i + 8 > size) {
+    std::uint64_t tail = 0;
+    if (size > i) std::memcpy(&tail, token.data() + i, size - i);
+    if ((tail & kHighBits) == 0) {
+      tail = FoldAsciiWord(tail);
+      if (size > i) std::memcpy(scratch.data() + i, &tail, size - i);
+      return hasher.Finish(tail);
+    }
+  }
+  FoldCaseInto(token, scratch);
+  return TextHashTable::Hash(scratch);
+}
+
+}  // namespace
+
 TokenTable::TokenTable(const NameIndex& names, const NameIndex& fullNames,
                        const ReservedWordList& reserved) {
   std::string scratch;
+  byFold_.Reserve(static_cast<std::size_t>(names.Count() + fullNames.Count()) +
+                  reserved.Words().size());
+  entries_.reserve(static_cast<std::size_t>(names.Count() + fullNames.Count()) +
+                   reserved.Words().size());
   // The first position of a text is the one that counts, as in the name indexes.
   for (int i = 0; i < names.Count(); ++i) {
     Entry& entry = EntryFor(names.TextAt(i), scratch);
@@ -43,8 +93,8 @@ TokenTable::Meaning TokenTable::Look(std::string_view token, std::string& scratc
   if (first >= 'A' && first <= 'Z') first = static_cast<char>(first + 32);
   Meaning meaning;
   if (!byFold_.MayContain(first, token.size())) return meaning;
-  FoldCaseInto(token, scratch);
-  int index = byFold_.Find(scratch);
+  const std::uint64_t hash = FoldAndHash(token, scratch);
+  int index = byFold_.Find(scratch, hash);
   if (index < 0) return meaning;
   const Entry& entry = entries_[static_cast<std::size_t>(index)];
   // Every full name holds a ".", so only a token with one can equal a full name.

@@ -1,6 +1,8 @@
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -20,21 +22,41 @@ namespace {
 constexpr char kCtrlZ = 26;
 constexpr std::size_t kWriteChunk = 1 << 16;
 
-std::string ReadNativeFile(const std::string& native, std::string_view enginePath) {
+// Reads a whole file into content, reusing its storage.
+void ReadNativeFileInto(const std::string& native, std::string_view enginePath,
+                        std::string& content) {
   // Only plain files: a folder cannot be read as one, a pipe may never deliver and a device may
-  // deliver without end.
+  // deliver without end. Opening without blocking keeps a pipe from holding the open up.
   struct stat st;
   if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) throw FileOpenError(enginePath);
-  std::FILE* file = std::fopen(native.c_str(), "rb");
-  if (file == nullptr) throw FileOpenError(enginePath);
+  int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw FileOpenError(enginePath);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw FileOpenError(enginePath);
+  }
+  // Straight into the string: the size is known, and a file that grows meanwhile is read on.
+  std::size_t size = static_cast<std::size_t>(st.st_size);
+  content.resize(size + 1);
+  std::size_t got = 0;
+  for (;;) {
+    if (got == content.size()) content.resize(content.size() * 2);
+    ssize_t n = ::read(fd, content.data() + got, content.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      throw FileOpenError(enginePath);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  content.resize(got);
+}
+
+std::string ReadNativeFile(const std::string& native, std::string_view enginePath) {
   std::string content;
-  if (st.st_size > 0) content.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw FileOpenError(enginePath);
+  ReadNativeFileInto(native, enginePath, content);
   return content;
 }
 
@@ -63,8 +85,13 @@ const char* FindLineEnd(const char* p, const char* end) {
 
 }  // namespace
 
-TextReader::TextReader(std::string_view enginePath) {
-  SetContent(ReadNativeFile(ResolvedOrThrow(enginePath), enginePath));
+TextReader::TextReader(std::string_view enginePath) { Open(enginePath); }
+
+void TextReader::Open(std::string_view enginePath) {
+  pos_ = end_ = 0;
+  ReadNativeFileInto(ResolvedOrThrow(enginePath), enginePath, data_);
+  std::size_t eof = data_.find(kCtrlZ);
+  end_ = eof == std::string::npos ? data_.size() : eof;
 }
 
 TextReader TextReader::FromBytes(std::string content) {

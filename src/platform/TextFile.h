@@ -14,6 +14,10 @@ class TextReader {
   // Opens an engine path (resolved with ResolvePath). Throws FileNotFoundError when nothing is
   // there and FileOpenError when it exists but cannot be opened or read.
   explicit TextReader(std::string_view enginePath);
+  // An empty reader, at its end.
+  TextReader() = default;
+  // Reads another file into this reader, reusing its storage. Throws as the constructor does.
+  void Open(std::string_view enginePath);
   // Reads from bytes already in memory.
   static TextReader FromBytes(std::string content);
 
@@ -28,7 +32,6 @@ class TextReader {
   void Rewind() { pos_ = 0; }
 
  private:
-  TextReader() = default;
   void SetContent(std::string content);
 
   std::string data_;

@@ -20,21 +20,16 @@ bool SameBytes(const char* a, const char* b, std::size_t length) {
 }  // namespace
 
 std::uint64_t TextHashTable::Hash(std::string_view key) {
-  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
-  std::uint64_t h = key.size() * kMul;
+  Hasher hasher(key.size());
   std::size_t i = 0;
   for (; i + 8 <= key.size(); i += 8) {
     std::uint64_t word;
     std::memcpy(&word, key.data() + i, 8);
-    h = (h ^ word) * kMul;
-    h ^= h >> 29;
+    hasher.Word(word);
   }
   std::uint64_t tail = 0;
-  std::memcpy(&tail, key.data() + i, key.size() - i);
-  h = (h ^ tail) * kMul;
-  h ^= h >> 32;
-  h *= kMul;
-  return h ^ (h >> 29);
+  if (key.size() > i) std::memcpy(&tail, key.data() + i, key.size() - i);
+  return hasher.Finish(tail);
 }
 
 void TextHashTable::Clear() {
@@ -78,7 +73,11 @@ void TextHashTable::Insert(std::string_view key, int value) {
 
 int TextHashTable::Find(std::string_view key) const {
   if (slots_.empty() || !MayContain(key.empty() ? '\0' : key[0], key.size())) return -1;
-  const std::uint64_t hash = Hash(key);
+  return Find(key, Hash(key));
+}
+
+int TextHashTable::Find(std::string_view key, std::uint64_t hash) const {
+  if (slots_.empty()) return -1;
   const std::size_t bit = hash % kFilterBits;
   if ((filter_[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return -1;
   const std::uint32_t tag = TagOf(hash);
@@ -91,6 +90,10 @@ int TextHashTable::Find(std::string_view key) const {
       return slot.Value;
     }
   }
+}
+
+void TextHashTable::Reserve(std::size_t count) {
+  while (slots_.size() < count * 2) Grow();
 }
 
 void TextHashTable::Grow() {

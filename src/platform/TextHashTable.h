@@ -16,6 +16,8 @@ namespace tarnel {
 class TextHashTable {
  public:
   void Clear();
+  // Makes room for count keys at once.
+  void Reserve(std::size_t count);
   // Enters key with value unless key is already there.
   void Insert(std::string_view key, int value);
   // The value under key, or -1.
@@ -25,6 +27,29 @@ class TextHashTable {
   bool MayContain(char firstByte, std::size_t length) const;
 
   static std::uint64_t Hash(std::string_view key);
+  // The same lookup with the key's hash already known.
+  int Find(std::string_view key, std::uint64_t hash) const;
+
+  // Computes Hash fed eight bytes at a time, the last word zero-filled, for callers that make
+  // the key's bytes as they go.
+  class Hasher {
+   public:
+    explicit Hasher(std::size_t length) : h_(length * kMul) {}
+    void Word(std::uint64_t word) {
+      h_ = (h_ ^ word) * kMul;
+      h_ ^= h_ >> 29;
+    }
+    std::uint64_t Finish(std::uint64_t tail) const {
+      std::uint64_t h = (h_ ^ tail) * kMul;
+      h ^= h >> 32;
+      h *= kMul;
+      return h ^ (h >> 29);
+    }
+
+   private:
+    static constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h_;
+  };
 
  private:
   static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
