@@ -154,7 +154,11 @@ std::optional<std::string> ResolvePath(std::string_view enginePath) {
   return Resolve(enginePath, false);
 }
 
-bool FileExists(std::string_view enginePath) { return ResolvePath(enginePath).has_value(); }
+bool FileExists(std::string_view enginePath) {
+  std::optional<std::string> native = ResolvePath(enginePath);
+  struct stat st;
+  return native && ::stat(native->c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
 
 std::string NativeToEngine(std::string_view nativePath) {
   // A name that code page 932 cannot hold keeps its native bytes; opening tries them as they are.

@@ -24,8 +24,8 @@ std::string UpperExtension(std::string_view path);
 // either as UTF-8 or as raw code page 932 bytes. Nullopt when nothing matches.
 std::optional<std::string> ResolvePath(std::string_view enginePath);
 
-// True when ResolvePath finds anything there. A folder of that name counts: it exists but cannot
-// be read as a file, which its reader reports.
+// True when ResolvePath finds something there that is not a folder. A module reference that names
+// a folder (an empty one names the project's own) is a missing file, not a failure to read one.
 bool FileExists(std::string_view enginePath);
 
 // A native (UTF-8) path as engine text, and back. Names that code page 932 cannot hold keep their

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -173,7 +174,8 @@ TEST_F(ProjectReaderTest, AMissingProjectFailsWithFileNotFoundAndLeavesTheListEm
 TEST_F(ProjectReaderTest, AnUnreadableModuleEndsTheAnalysisWithTheOpenError) {
   Lines("Demo.vbp", {"Module=A; A.bas", "Module=B; B.bas", "Module=C; C.bas"});
   Lines("A.bas", {"Attribute VB_Name = \"A\"", "Sub One()", "End Sub"});
-  dir.Write("B.bas/placeholder", "");  // exists, but cannot be read as a file
+  // A pipe exists but is no plain file: it cannot be read as a module.
+  ASSERT_EQ(mkfifo(dir.File("B.bas").c_str(), 0600), 0);
   Lines("C.bas", {"Attribute VB_Name = \"C\""});
   try {
     Analyze();
@@ -183,6 +185,16 @@ TEST_F(ProjectReaderTest, AnUnreadableModuleEndsTheAnalysisWithTheOpenError) {
   }
   // The records added so far stay; the module being read does not enter the list.
   EXPECT_EQ(ListKeys(), (Keys{"2-0001", "4-0001", "3-0001"}));
+}
+
+TEST_F(ProjectReaderTest, AReferenceThatNamesAFolderIsAMissingFile) {
+  Lines("Demo.vbp", {"Module=E; ", "Module=F; Sub", "Module=M; M.bas"});
+  dir.Write("Sub/x.bas", "");
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub One()", "End Sub"});
+  Analyze();
+  EXPECT_EQ(host.Messages, (std::vector<std::string>{"File Not Found : " + Engine(""),
+                                                     "File Not Found : " + Engine("Sub")}));
+  EXPECT_EQ(Rec("3-0003").FullName, "M");
 }
 
 TEST_F(ProjectReaderTest, ModuleReferencesResolveOnThisFileSystem) {

@@ -40,6 +40,7 @@ TEST(ResolvePathTest, MapsBackslashesAndMatchesComponentsWithoutCase) {
   EXPECT_EQ(*resolved, dir.Path() + "proj/../Forms/Main.frm");
   EXPECT_TRUE(FileExists(projectDir + "..\\forms\\main.frm"));
   EXPECT_FALSE(FileExists(projectDir + "..\\forms\\other.frm"));
+  EXPECT_FALSE(FileExists(dir.Path() + "Forms"));  // a folder is no file
 }
 
 TEST(ResolvePathTest, FindsNamesStoredAsUtf8OrAsRawCodePage932) {
