@@ -78,12 +78,9 @@ TokenTable::TokenTable(const NameIndex& names, const NameIndex& fullNames,
 
 TokenTable::Entry& TokenTable::EntryFor(std::string_view text, std::string& scratch) {
   FoldCaseInto(text, scratch);
-  int index = byFold_.Find(scratch);
-  if (index < 0) {
-    index = static_cast<int>(entries_.size());
-    entries_.emplace_back();
-    byFold_.Insert(scratch, index);
-  }
+  const int next = static_cast<int>(entries_.size());
+  const int index = byFold_.FindOrInsert(scratch, next);
+  if (index == next) entries_.emplace_back();
   return entries_[static_cast<std::size_t>(index)];
 }
 

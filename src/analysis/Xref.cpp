@@ -87,23 +87,21 @@ struct UnitPlace {
 std::vector<UnitPlace> PlanUnits(AnalysisContext& ctx, std::vector<ScanUnit>& units) {
   std::vector<UnitPlace> places(static_cast<std::size_t>(ctx.SymbolList.Count()));
   std::unordered_map<const TPassRec*, std::size_t> unitOfModule;
-  std::size_t planned = 0;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    const TPassRec& record = ctx.SymbolList.At(i);
-    if (IsProcedureKind(record.Kind)) {
-      const TPassRec* module = &FindSymbol(ctx, record.ParentKey);
-      auto [it, added] = unitOfModule.emplace(module, planned);
-      if (added) ++planned;
-    }
-  }
-  units = std::vector<ScanUnit>(planned);
+  // A module's procedures mostly stand together, so the module is looked up when it changes.
+  const std::string* lastParent = nullptr;
+  std::size_t unitIndex = 0;
   for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
     const TPassRec& record = ctx.SymbolList.At(i);
     if (!IsProcedureKind(record.Kind)) continue;
-    const TPassRec* module = &FindSymbol(ctx, record.ParentKey);
-    ScanUnit& unit = units[unitOfModule[module]];
-    unit.Module = module;
-    places[static_cast<std::size_t>(i)] = {unitOfModule[module], unit.Procedures.size()};
+    if (lastParent == nullptr || *lastParent != record.ParentKey) {
+      const TPassRec* module = &FindSymbol(ctx, record.ParentKey);
+      auto [it, added] = unitOfModule.emplace(module, units.size());
+      if (added) units.emplace_back().Module = module;
+      unitIndex = it->second;
+      lastParent = &record.ParentKey;
+    }
+    ScanUnit& unit = units[unitIndex];
+    places[static_cast<std::size_t>(i)] = {unitIndex, unit.Procedures.size()};
     unit.Procedures.push_back(&record);
   }
   return places;

@@ -53,22 +53,31 @@ void TextHashTable::Place(std::uint64_t hash, const Slot& slot) {
   slots_[at] = slot;
 }
 
-void TextHashTable::Insert(std::string_view key, int value) {
-  if (Find(key) >= 0) return;
+int TextHashTable::FindOrInsert(std::string_view key, int value) {
   if ((static_cast<std::size_t>(size_) + 1) * 2 > slots_.size()) Grow();
   const std::uint64_t hash = Hash(key);
-  Slot slot;
-  slot.Tag = TagOf(hash);
+  const std::uint32_t tag = TagOf(hash);
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = hash & mask;
+  for (; slots_[at].Used(); at = (at + 1) & mask) {
+    const Slot& slot = slots_[at];
+    if (slot.Tag == tag && slot.Length == key.size() &&
+        SameBytes(keys_.data() + slot.Offset, key.data(), key.size())) {
+      return slot.Value;
+    }
+  }
+  Slot& slot = slots_[at];
+  slot.Tag = tag;
   slot.Offset = static_cast<std::uint32_t>(keys_.size());
   slot.Length = static_cast<std::uint32_t>(key.size());
   slot.Value = value;
-  Place(hash, slot);
   keys_.append(key);
   ++size_;
   const std::size_t bit = hash % kFilterBits;
   filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   lengths_.set(LengthBit(key.size()));
   if (!key.empty()) firstBytes_.set(static_cast<unsigned char>(key[0]));
+  return value;
 }
 
 int TextHashTable::Find(std::string_view key) const {

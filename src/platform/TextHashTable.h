@@ -19,7 +19,9 @@ class TextHashTable {
   // Makes room for count keys at once.
   void Reserve(std::size_t count);
   // Enters key with value unless key is already there.
-  void Insert(std::string_view key, int value);
+  void Insert(std::string_view key, int value) { FindOrInsert(key, value); }
+  // The value under key; when key is not there yet, enters it with value and gives value.
+  int FindOrInsert(std::string_view key, int value);
   // The value under key, or -1.
   int Find(std::string_view key) const;
   int Size() const { return size_; }
