@@ -5,25 +5,8 @@
 #include "ui/DspForm.h"
 #include "ui/Fonts.h"
 #include "ui/MainForm.h"
-#include "ui/MessagePresenter.h"
-#include "ui/ProcedureViewer.h"
 
 namespace tarnel {
-
-namespace {
-
-class DspFormViewer : public ProcedureViewer {
- public:
-  explicit DspFormViewer(TDspForm& form) : form_(form) {}
-  void ShowProcedure(const TPassRec& proc, const std::string& markName) override {
-    form_.ShowProcedure(proc, markName);
-  }
-
- private:
-  TDspForm& form_;
-};
-
-}  // namespace
 
 TProgramWindows::TProgramWindows(std::string programDir, QStringList arguments) {
   RegisterFontSubstitutions();
@@ -32,18 +15,14 @@ TProgramWindows::TProgramWindows(std::string programDir, QStringList arguments) 
   DspForm = std::make_unique<TDspForm>(MainForm->Context());
   AboutDlg = std::make_unique<TAboutDlg>(MainForm.get());
 
-  TDspForm* dsp = DspForm.get();
-  dsp->ShowError = [dsp](const QString& text) { PresentMessage(dsp, MessageKind::Error, text); };
   TMainForm* main = MainForm.get();
-  dsp->HelpRequested = [main](int context) { main->ShowHelp(context); };
-  viewer_ = std::make_unique<DspFormViewer>(*dsp);
-  MainForm->AttachWindows(DbgForm.get(), viewer_.get(), AboutDlg.get());
+  DspForm->HelpRequested = [main](int context) { main->ShowHelp(context); };
+  MainForm->AttachWindows(DbgForm.get(), DspForm.get(), AboutDlg.get());
 }
 
 TProgramWindows::~TProgramWindows() {
   // The about box is a child of the main window; it goes first.
   AboutDlg.reset();
-  viewer_.reset();
   DspForm.reset();
   DbgForm.reset();
   MainForm.reset();

@@ -6,7 +6,6 @@
 
 namespace tarnel {
 
-class ProcedureViewer;
 class TAboutDlg;
 class TDbgForm;
 class TDspForm;
@@ -26,10 +25,6 @@ class TProgramWindows {
   std::unique_ptr<TDbgForm> DbgForm;
   std::unique_ptr<TDspForm> DspForm;
   std::unique_ptr<TAboutDlg> AboutDlg;
-
- private:
-  // The source window as the result views call it.
-  std::unique_ptr<ProcedureViewer> viewer_;
 };
 
 }  // namespace tarnel
