@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/AnalysisHost.h"
 #include "platform/TextFile.h"
 
 // Helpers shared by the fuzz targets. A failed property aborts, which libFuzzer reports as a
@@ -161,5 +162,18 @@ inline bool StartsWithEnd(std::string_view line) {
   head.resize(4, ' ');
   return head == "End ";
 }
+
+// A host that keeps the messages and counts whether the progress dialog is shown.
+class QuietHost : public AnalysisHost {
+ public:
+  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+  void BeginProgress() override { ++Shown; }
+  void SetProgressRange(int) override {}
+  void SetProgress(int, const std::string&, const std::string&) override {}
+  void ProcessEvents() override {}
+  void EndProgress() override { --Shown; }
+  std::vector<std::string> Messages;
+  int Shown = 0;
+};
 
 }  // namespace tarnel::fuzz

@@ -22,18 +22,6 @@ namespace {
 using namespace tarnel;
 using namespace tarnel::fuzz;
 
-class QuietHost : public AnalysisHost {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  void BeginProgress() override { ++Shown; }
-  void SetProgressRange(int) override {}
-  void SetProgress(int, const std::string&, const std::string&) override {}
-  void ProcessEvents() override {}
-  void EndProgress() override { --Shown; }
-  std::vector<std::string> Messages;
-  int Shown = 0;
-};
-
 constexpr std::string_view kDictionary =
     "Call\r\nIf\r\nThen\r\nElse\r\nDim\r\nAs\r\nSet\r\nNew\r\n";
 

@@ -16,17 +16,6 @@ namespace {
 using namespace tarnel;
 using namespace tarnel::fuzz;
 
-class QuietHost : public AnalysisHost {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  void BeginProgress() override {}
-  void SetProgressRange(int) override {}
-  void SetProgress(int, const std::string&, const std::string&) override {}
-  void ProcessEvents() override {}
-  void EndProgress() override {}
-  std::vector<std::string> Messages;
-};
-
 struct Pass {
   std::string_view KindWord;
   char Separator;
