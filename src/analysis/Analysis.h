@@ -26,10 +26,10 @@ std::string ReadLogicalLine(AnalysisContext& ctx, TextReader& file);
 // lines had to be joined. Valid until the next read.
 std::string_view ReadLogicalLineView(LineCounters& counters, TextReader& file, std::string& joined);
 
-// Declaration scanner
+// Declaration scanner: a module's name and procedures, read from its file (or taken from the files
+// read ahead) and entered in the list. The scan itself is FindDeclarations in ModuleScan.h.
 void ReadStdModule(AnalysisContext& ctx, TPassRec& module);
 void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module);
-void ScanDeclarations(AnalysisContext& ctx, TPassRec& module, TextReader& file);
 
 // Reserved words from ProgramDir + "resv.dic" (engine path of the file). Throws FileOpenError.
 void LoadReservedWords(AnalysisContext& ctx, std::string_view dictionaryPath);

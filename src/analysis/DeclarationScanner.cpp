@@ -176,12 +176,6 @@ void ReadStdModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, mod
 
 void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, module, true); }
 
-void ScanDeclarations(AnalysisContext& ctx, TPassRec& module, TextReader& file) {
-  std::vector<DeclaredProcedure> found;
-  FindDeclarations(ctx, file, found);
-  EnterProcedures(ctx, module, found);
-}
-
 ModulePrefetch::ModulePrefetch(std::vector<Module> modules, unsigned workers)
     : modules_(std::move(modules)),
       work_(modules_.size(), [this](std::size_t index, ModuleScan& out, unsigned) {
