@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/Paths.h"
+#include "reports/LineSink.h"
+#include "reports/ReportWriter.h"
 #include "support/TempDir.h"
 #include "ui/MainForm.h"
 #include "ui/MessagePresenter.h"
@@ -60,6 +62,15 @@ class UiFixture : public ::testing::Test {
 
   // The tree's captions in tree order, indented with one blank per depth.
   std::vector<std::string> TreeCaptions() const;
+
+  // The bytes of the F, B, S report of the open project, as the writer makes them.
+  std::string ExpectedReportBytes(const std::string& caption) {
+    MemoryLineSink expected;
+    WriteXrefLines(expected, main().Tree(), main().Context().SymbolList, caption, 'F', 'B', 'S');
+    std::string bytes;
+    for (const std::string& line : expected.Lines) bytes += line + "\r\n";
+    return bytes;
+  }
 
   TempDir dir;
   std::unique_ptr<TProgramWindows> windows;
