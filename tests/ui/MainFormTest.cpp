@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDropEvent>

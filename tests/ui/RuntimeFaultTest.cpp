@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QFileDialog>
 #include <QMenu>
