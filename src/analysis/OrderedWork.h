@@ -32,7 +32,8 @@ class OrderedWork {
 
   // Starts up to max workers, as many as the machine has spare cores. Once only.
   void Start(unsigned max) {
-    if (!workers_.empty() || items_.size() < 2) return;
+    if (started_ || items_.size() < 2) return;
+    started_ = true;
     unsigned cores = std::thread::hardware_concurrency();
     unsigned count = std::min(cores > 1 ? cores - 1 : 0u, max);
     for (unsigned i = 1; i <= count; ++i) workers_.emplace_back([this, i] { Work(i); });
@@ -87,6 +88,7 @@ class OrderedWork {
   std::mutex mutex_;
   std::condition_variable done_;
   std::vector<std::thread> workers_;
+  bool started_ = false;
 };
 
 }  // namespace tarnel
