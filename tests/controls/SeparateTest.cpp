@@ -11,16 +11,12 @@
 
 #include "controls/AlignLayout.h"
 #include "controls/Separate.h"
+#include "support/MouseEvents.h"
 
 namespace tarnel {
 namespace {
 
-void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), button, buttons,
-                    Qt::NoModifier);
-  QApplication::sendEvent(target, &event);
-}
+using test::SendMouse;
 
 void Press(QWidget* target, QPoint at, Qt::MouseButton button = Qt::LeftButton,
            Qt::MouseButtons held = Qt::NoButton) {

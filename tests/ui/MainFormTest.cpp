@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDropEvent>
@@ -14,11 +12,13 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
+#include <algorithm>
 
 #include "UiFixture.h"
 #include "analysis/Analysis.h"
 #include "platform/CodePage.h"
 #include "reports/ReportWriter.h"
+#include "support/MouseEvents.h"
 #include "ui/AboutDlg.h"
 #include "ui/DbgForm.h"
 #include "ui/DspForm.h"
@@ -437,12 +437,7 @@ TEST_F(MainFormTest, TreeDoubleClickShowsTheProcedureInTheSourceWindow) {
 namespace tarnel {
 namespace {
 
-void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), button, buttons,
-                    Qt::NoModifier);
-  QApplication::sendEvent(target, &event);
-}
+using test::SendMouse;
 
 TEST_F(MainFormTest, SplitterBarsResizeTheTreeAndTheUpperList) {
   Start();

@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 #include <QAction>
 #include <QFileDialog>
 #include <QMenu>
@@ -12,6 +10,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -105,6 +104,17 @@ class RuntimeFaultTest : public test::UiFixture {
     return dir.File(name);
   }
 
+  // Opens project with Main selected, beside a folder named out/folder.txt and out/full.txt
+  // leading to /dev/full; returns the latter.
+  std::string OpenDemoWithUnwritableTargets(const std::string& project) {
+    dir.Write("out/folder.txt/keep", "");
+    std::string full = FullDevice("out/full.txt");
+    Start();
+    main().OpenProject(project);
+    Select(3);
+    return full;
+  }
+
   std::string chosen;
 };
 
@@ -192,11 +202,7 @@ TEST_F(RuntimeFaultTest, ModuleGoneDuringTheOpenFromTheCommandLineStillShowsTheW
 
 TEST_F(RuntimeFaultTest, OutputFileThatCannotBeWrittenIsReportedAndLosesNothing) {
   const std::string project = WriteDemo();
-  dir.Write("out/folder.txt/keep", "");
-  const std::string full = FullDevice("out/full.txt");
-  Start();
-  main().OpenProject(project);
-  Select(3);
+  const std::string full = OpenDemoWithUnwritableTargets(project);
   const Strings before = ViewState();
   const std::vector<std::pair<std::string, const char*>> cases = {
       {dir.File("out/folder.txt"), "ﾌｧｲﾙ %s を作成できません"},
@@ -252,11 +258,7 @@ TEST_F(RuntimeFaultTest, ReportFailingPastItsFirstBufferfulClosesTheFile) {
 
 TEST_F(RuntimeFaultTest, SourceSaveThatCannotBeWrittenKeepsTheTextAndItsMarks) {
   const std::string project = WriteDemo();
-  dir.Write("out/folder.txt/keep", "");
-  const std::string full = FullDevice("out/full.txt");
-  Start();
-  main().OpenProject(project);
-  Select(3);
+  const std::string full = OpenDemoWithUnwritableTargets(project);
   main().TreeView1DblClick();
   TDspForm& dsp = *windows->DspForm;
   ASSERT_TRUE(dsp.isVisible());
