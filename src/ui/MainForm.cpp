@@ -49,7 +49,7 @@ namespace tarnel {
 
 namespace {
 
-const char* const kInitialCaption = "Tarnel 1.11";
+const char* const kInitialCaption = "Tarnel " TARNEL_VERSION;
 
 QString Shown(std::string_view bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
 
