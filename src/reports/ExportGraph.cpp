@@ -72,10 +72,18 @@ ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols
     }
   }
 
+  std::size_t slots = 16;
+  while (slots < graph.procedures_.size() * 2) slots *= 2;
+  graph.byKey_.assign(slots, KeySlot{});
   graph.byRecord_.reserve(graph.procedures_.size());
+  std::size_t calls = 0;
   for (std::size_t i = 0; i < graph.procedures_.size(); ++i) {
-    graph.byRecord_.emplace(graph.procedures_[i].Record, static_cast<int>(i));
+    const TPassRec* record = graph.procedures_[i].Record;
+    graph.IndexKey(record->Key, static_cast<int>(i));
+    graph.byRecord_.emplace(record, static_cast<int>(i));
+    calls += record->Calls.size();
   }
+  graph.edges_.reserve(calls);
 
   for (std::size_t caller = 0; caller < graph.procedures_.size(); ++caller) {
     const TPassRec& record = *graph.procedures_[caller].Record;
@@ -92,7 +100,44 @@ ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols
   return graph;
 }
 
+namespace {
+
+std::size_t KeyHash(std::string_view key) {
+  std::size_t hash = 2166136261u;
+  for (char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
+}
+
+}  // namespace
+
+void ExportGraph::IndexKey(std::string_view key, int index) {
+  if (key.empty() || key.size() > sizeof(KeySlot::Key)) return;
+  const std::size_t mask = byKey_.size() - 1;
+  for (std::size_t at = KeyHash(key) & mask;; at = (at + 1) & mask) {
+    KeySlot& slot = byKey_[at];
+    if (slot.Size == 0) {
+      key.copy(slot.Key, key.size());
+      slot.Size = static_cast<std::uint8_t>(key.size());
+      slot.Index = index;
+      return;
+    }
+    if (std::string_view(slot.Key, slot.Size) == key) return;  // the first record keeps it
+  }
+}
+
+int ExportGraph::FindExactKey(std::string_view key) const {
+  if (byKey_.empty() || key.empty() || key.size() > sizeof(KeySlot::Key)) return -1;
+  const std::size_t mask = byKey_.size() - 1;
+  for (std::size_t at = KeyHash(key) & mask;; at = (at + 1) & mask) {
+    const KeySlot& slot = byKey_[at];
+    if (slot.Size == 0) return -1;
+    if (std::string_view(slot.Key, slot.Size) == key) return slot.Index;
+  }
+}
+
 int ExportGraph::FindProcedure(std::string_view key) const {
+  if (const int exact = FindExactKey(key); exact >= 0) return exact;
+  // Keys match without regard to letter case, as the list finds them.
   const TPassRec* record = symbols_ == nullptr ? nullptr : symbols_->TryFind(key);
   if (record == nullptr) return -1;
   auto it = byRecord_.find(record);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -66,7 +67,17 @@ class ExportGraph {
   std::vector<ExportEdge> edges_;
   bool hasCallSites_ = false;
   const SymbolList* symbols_ = nullptr;
+  // Keys as the records hold them (at most 10 bytes), which is how the call lists name them,
+  // kept inline in an open-addressed table: the call lists are looked up once per call.
+  struct KeySlot {
+    char Key[10];
+    std::uint8_t Size = 0;  // 0: empty
+    std::int32_t Index = -1;
+  };
+  std::vector<KeySlot> byKey_;
   std::unordered_map<const TPassRec*, int> byRecord_;
+  void IndexKey(std::string_view key, int index);
+  int FindExactKey(std::string_view key) const;
 };
 
 // "Sub", "Function", "Property Get"...; "Procedure" for a kind without a word of its own.
