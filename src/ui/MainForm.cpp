@@ -38,6 +38,7 @@
 #include "ui/AboutDlg.h"
 #include "ui/CallListModel.h"
 #include "ui/DbgForm.h"
+#include "ui/ExportMenu.h"
 #include "ui/Fonts.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessagePresenter.h"
@@ -215,6 +216,7 @@ void TMainForm::BuildMenus() {
   Read1->setVisible(false);
   OutputFile1 = File1->addAction(QStringLiteral("O&utput File"));
   connect(OutputFile1, &QAction::triggered, this, &TMainForm::OutputFile1Click);
+  AddExportMenu(*this, File1);
   File1->addSeparator();
   Exit1 = File1->addAction(QStringLiteral("&Exit"));
   connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
