@@ -22,7 +22,9 @@ class ProcedureSearchTest : public test::ProjectFixture {
     Lines("Util.bas",
           {"Attribute VB_Name = \"Util\"", "Sub LoadData()", "End Sub", "Sub ReloadAll()",
            "End Sub", "Sub Do_load()", "End Sub", "Sub Data()", "End Sub",
-           "Sub \x82\x60\x82\x61" "Calc()", "End Sub", "Sub X\x83\x41Y()", "End Sub"});
+           "Sub \x82\x60\x82\x61"
+           "Calc()",
+           "End Sub", "Sub X\x83\x41Y()", "End Sub"});
     Lines("Data.bas", {"Attribute VB_Name = \"Data\"", "Sub Save()", "End Sub"});
     Analyze();
   }
