@@ -25,6 +25,7 @@
 
 #include "analysis/Analysis.h"
 #include "platform/CodePage.h"
+#include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "ui/Fonts.h"
@@ -58,6 +59,12 @@ QFont FaceAndSize(const QFont& from) {
 }
 
 }  // namespace
+
+std::unique_ptr<QFontDialog> MakeFontDialog(const QFont& preset, QWidget* parent) {
+  auto dialog = std::make_unique<QFontDialog>(preset, parent);
+  dialog->setCurrentFont(preset);
+  return dialog;
+}
 
 bool PrintTextDocument(const QTextDocument& source, QPrinter& printer) {
   QPainter painter;
@@ -180,10 +187,9 @@ void TDspForm::InstallDefaultDialogs() {
     return dialog.selectedFiles().first();
   };
   AskFont = [this](const QFont& preset) -> std::optional<QFont> {
-    bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, preset, this);
-    if (!ok) return std::nullopt;
-    return chosen;
+    std::unique_ptr<QFontDialog> dialog = MakeFontDialog(preset, this);
+    if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+    return dialog->selectedFont();
   };
   AskPrint = [this](QPrinter& printer) {
     QPrintDialog dialog(&printer, this);
@@ -221,7 +227,13 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
 
   std::vector<std::string> lines;
   {
-    TextReader file(path);
+    TextReader file;
+    try {
+      file.Open(path);
+    } catch (const FileNotFoundError& e) {
+      // Which file is missing matters here: the project names many.
+      throw TarnelError(std::string(e.what()) + " : " + Cp932ToUtf8(path));
+    }
     if (startLine > 1) file.SkipLines(static_cast<long>(startLine - 1));
     for (long long i = 0; i < count; ++i) lines.push_back(file.ReadLine());
   }
@@ -275,8 +287,11 @@ void TDspForm::CheckSubFunction1Click() {
 }
 
 void TDspForm::Font1Click() {
-  QFont preset(displayFont_.family());
-  preset.setPointSizeF(QFontInfo(displayFont_).pointSizeF());
+  // The face the text is drawn in: the dialog lists installed faces, and the designed name only
+  // stands in for one of them.
+  const QFontInfo drawn(displayFont_);
+  QFont preset(drawn.family());
+  preset.setPointSizeF(drawn.pointSizeF());
   std::optional<QFont> chosen = AskFont(preset);
   if (!chosen) return;
   const QFont font = FaceAndSize(*chosen);

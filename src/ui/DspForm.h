@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "ui/ProcedureViewer.h"
 
 class QAction;
+class QFontDialog;
 class QMenu;
 class QMenuBar;
 class QTextDocument;
@@ -103,6 +105,9 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   QFont displayFont_;
   QPrinter printer_;
 };
+
+// The font dialog that Fon&t shows, opened on preset.
+std::unique_ptr<QFontDialog> MakeFontDialog(const QFont& preset, QWidget* parent);
 
 // Prints doc on printer as one job: the whole printable area, no margins of its own, a new page
 // wherever the text no longer fits. Returns false when the printer cannot be opened.

@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 namespace tarnel {
@@ -20,5 +22,12 @@ using MessagePresenter =
 // message box.
 void SetMessagePresenter(MessagePresenter presenter);
 void PresentMessage(QWidget* parent, MessageKind kind, const QString& text);
+
+// The box that PresentMessage shows, laid out and centred like CentreOver.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, MessageKind kind, const QString& text);
+
+// Moves a dialog, at its laid-out size, so that its centre is the centre of parent's window when
+// that is on screen, else of the screen. Window managers differ in where they put a new dialog.
+void CentreOver(QWidget* dialog, QWidget* parent);
 
 }  // namespace tarnel

@@ -8,7 +8,7 @@
 
 namespace tarnel {
 
-TProgramWindows::TProgramWindows(std::string programDir, QStringList arguments) {
+TProgramWindows::TProgramWindows(std::string programDir, std::vector<std::string> arguments) {
   RegisterFontSubstitutions();
   MainForm = std::make_unique<TMainForm>(std::move(programDir), std::move(arguments));
   DbgForm = std::make_unique<TDbgForm>();

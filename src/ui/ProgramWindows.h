@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QStringList>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarnel {
 
@@ -15,7 +15,8 @@ class TMainForm;
 // the settings and the dictionary), the progress dialog, the source window and the about box.
 class TProgramWindows {
  public:
-  TProgramWindows(std::string programDir, QStringList arguments);
+  // arguments: the command-line arguments after the program name, as the bytes the system gave.
+  TProgramWindows(std::string programDir, std::vector<std::string> arguments);
   ~TProgramWindows();
 
   // FormShow, then the main window on screen.

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBlock>
@@ -259,6 +262,18 @@ TEST_F(DspFormTest, SecondProcedureReplacesTextAndMarksAndKeepsTheChosenFont) {
   EXPECT_EQ(fontPreset.family(), "IPAGothic");
 }
 
+TEST_F(DspFormTest, FontDialogOpensOnTheFaceAndSizeTheTextIsDrawnIn) {
+  Module(kDemo);
+  Show("Main", "Bump");
+  chosenFont.reset();
+  form->Font1->trigger();
+  const QFontInfo drawn(form->DisplayFont());
+  std::unique_ptr<QFontDialog> dialog = MakeFontDialog(fontPreset, form.get());
+  EXPECT_EQ(dialog->currentFont().family(), drawn.family());
+  EXPECT_EQ(dialog->currentFont().pointSize(), drawn.pointSize());
+  EXPECT_TRUE(QFontDatabase::families().contains(fontPreset.family()));
+}
+
 TEST_F(DspFormTest, SavedFileIsByteForByteTheShownLinesOfTheModule) {
   // Double-byte text with a 0x5C trail byte, and bytes that are not code page 932 at all.
   const std::string body =
@@ -308,7 +323,7 @@ TEST_F(DspFormTest, MissingModuleFileGivesTheErrorBoxWithControlEmptyAndCursorRe
   form->Closex1->trigger();
   std::filesystem::remove(dir.File("Module1.bas"));
   Show("Main", "Bump");
-  EXPECT_EQ(errors, (Strings{"ﾌｧｲﾙが見つかりません"}));
+  EXPECT_EQ(errors, (Strings{"ﾌｧｲﾙが見つかりません : " + dir.File("Module1.bas")}));
   EXPECT_FALSE(busyAtError);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(Text(), "");
@@ -332,7 +347,7 @@ TEST_F(DspFormTest, AsTheResultViewsSeeItFailuresGoToTheProgramsErrorBox) {
   SetMessagePresenter({});
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].first, MessageKind::Error);
-  EXPECT_EQ(boxes[0].second, "ﾌｧｲﾙが見つかりません");
+  EXPECT_EQ(boxes[0].second, "ﾌｧｲﾙが見つかりません : " + dir.File("Module1.bas"));
 }
 
 TEST_F(DspFormTest, UnknownModuleKeyGivesTheErrorBoxAfterEmptyingTheControl) {

@@ -16,6 +16,7 @@
 
 #include "UiFixture.h"
 #include "analysis/Analysis.h"
+#include "controls/Separate.h"
 #include "platform/CodePage.h"
 #include "reports/ReportWriter.h"
 #include "support/MouseEvents.h"
@@ -44,10 +45,13 @@ class MainFormTest : public test::UiFixture {
     }
     return items;
   }
-  void Drop(QStringList nativePaths) {
+  // Drops files named by their native bytes, encoded in the URLs as a file manager does.
+  void Drop(const Strings& nativePaths) {
     QMimeData mime;
     QList<QUrl> urls;
-    for (const QString& path : nativePaths) urls << QUrl::fromLocalFile(path);
+    for (const std::string& path : nativePaths) {
+      urls << QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+    }
     mime.setUrls(urls);
     // As a real drag: the drop goes to the widget that accepted the drag's entry.
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -91,7 +95,7 @@ TEST_F(MainFormTest, EntryWithoutFieldsStopsStartUpAfterTheItemsBeforeIt) {
   dir.WriteLines("prog/tarnel.ini",
                  {"[Exec]", "a=&First,X,T,N,S,edit,", "b=   ", "c=&Third,X,T,N,S,edit,"});
   Start();
-  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています"});
+  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています : [Exec] b"});
   EXPECT_EQ(ExecItems(), (std::vector<std::pair<std::string, int>>{{"&First", 0}}));
   // The dictionary, the drop target and the hook come after the settings.
   EXPECT_TRUE(main().Context().ReservedWords.Words().empty());
@@ -118,7 +122,7 @@ TEST_F(MainFormTest, UnwritableSettingsFileIsReportedWithItsPath) {
 TEST_F(MainFormTest, FirstArgumentWithVbpExtensionInAnyCaseOpensBeforeTheWindowShows) {
   std::string project = WriteDemo();
   std::string given = dir.File("demo/Demo.VbP");
-  Start({QString::fromStdString(given), "other.vbp"});
+  Start({given, "other.vbp"});
   bool visibleDuringOpen = true;
   QTimer::singleShot(0, [&] { visibleDuringOpen = main().isVisible(); });
   windows->Show();
@@ -132,14 +136,36 @@ TEST_F(MainFormTest, FirstArgumentWithVbpExtensionInAnyCaseOpensBeforeTheWindowS
             (Strings{"Vbp", " " + kStdGroup, "  Module1.bas", "   Main", "   Bump"}));
 }
 
+TEST_F(MainFormTest, ArgumentAndDropNamedInCodePage932BytesOpenTheProject) {
+  const std::string project = WriteDemo(test::kSjisFolder);
+  // The project file's own name is not UTF-8 either: "試験.vbp".
+  const std::string sjisName = test::kSjisFolder + "/\x8E\x8E\x8C\xB1.vbp";
+  dir.Write(sjisName, test::ReadNative(dir.File(test::kSjisFolder + "/Demo.vbp")));
+  const std::string shownFolder = Cp932ToUtf8(test::kSjisFolder);
+  EXPECT_EQ(shownFolder, "表プロジェクト");
+
+  Start({dir.File(test::kSjisFolder + "/Demo.vbp")});
+  windows->Show();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(Title(), dir.File(shownFolder + "/Demo.vbp"));
+  EXPECT_EQ(TreeCaptions().size(), 5u);
+
+  Start();
+  Drop({dir.File(sjisName)});
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(main().ProjectPath(), dir.File(sjisName));
+  EXPECT_EQ(Title(), dir.File(shownFolder + "/試験.vbp"));
+  EXPECT_EQ(TreeCaptions().size(), 5u);
+}
+
 TEST_F(MainFormTest, OtherFirstArgumentsOpenNothing) {
   WriteDemo();
   dir.WriteLines("demo.vbp.d/Demo", {"Module=Module1; Module1.bas"});
   dir.WriteLines("demo/Demo.txt", {"Module=Module1; Module1.bas"});
-  for (QStringList args :
-       {QStringList{QString::fromStdString(dir.File("demo/Demo.txt"))},
-        QStringList{QString::fromStdString(dir.File("demo.vbp.d/Demo"))},
-        QStringList{"Demo", QString::fromStdString(dir.File("demo/Demo.vbp"))}, QStringList{}}) {
+  for (const Strings& args :
+       {Strings{dir.File("demo/Demo.txt")}, Strings{dir.File("demo.vbp.d/Demo")},
+        Strings{"Demo", dir.File("demo/Demo.vbp")}, Strings{}}) {
     Start(args);
     windows->Show();
     EXPECT_EQ(TopRows(), 0);
@@ -153,10 +179,10 @@ TEST_F(MainFormTest, DropOpensOnlyAProjectThatIsTheFirstFile) {
   std::string project = WriteDemo();
   std::string text = dir.Write("demo/notes.txt", "x");
   Start();
-  Drop({QString::fromStdString(text), QString::fromStdString(dir.File("demo/Demo.vbp"))});
+  Drop({text, dir.File("demo/Demo.vbp")});
   EXPECT_FALSE(main().ViewsReady());
   EXPECT_EQ(TopRows(), 0);
-  Drop({QString::fromStdString(dir.File("demo/Demo.vbp")), QString::fromStdString(text)});
+  Drop({dir.File("demo/Demo.vbp"), text});
   EXPECT_TRUE(main().ViewsReady());
   EXPECT_EQ(main().ProjectPath(), project);
   EXPECT_EQ(TreeCaptions().size(), 5u);
@@ -167,7 +193,7 @@ TEST_F(MainFormTest, DropOnTheMinimisedWindowOpensAndRestoresIt) {
   Start();
   main().showMinimized();
   ASSERT_TRUE(main().isMinimized());
-  Drop({QString::fromStdString(dir.File("demo/Demo.vbp"))});
+  Drop({dir.File("demo/Demo.vbp")});
   EXPECT_EQ(main().ProjectPath(), project);
   EXPECT_FALSE(main().isMinimized());
 }
@@ -191,7 +217,7 @@ TEST_F(MainFormTest, FailedOpenLeavesTheViewsEmptyAndKeepsCaptionPathAndStatus) 
   std::string project = WriteDemo();
   Start();
   main().OpenProject(project);
-  Drop({QString::fromStdString(dir.File("demo/Missing.vbp"))});
+  Drop({dir.File("demo/Missing.vbp")});
   EXPECT_EQ(errors, Strings{"ﾌｧｲﾙが見つかりません"});
   EXPECT_FALSE(main().ViewsReady());
   EXPECT_EQ(TopRows(), 0);
@@ -248,13 +274,40 @@ TEST_F(MainFormTest, CancelDuringThePassStillBuildsTheTree) {
   EXPECT_FALSE(windows->DbgForm->isVisible());
   EXPECT_TRUE(main().isEnabled());
   EXPECT_EQ(windows->DbgForm->DbgPrg->text().toStdString(), "Process Xref 0/3");
-  // Cancelled before the first record: no relation was found.
+  EXPECT_EQ(Title(), project);
+  // Cancelled before the first record: no relation was found, and the second panel says so.
+  EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 0 of 3");
   for (int i = 0; i < main().Context().SymbolList.Count(); ++i) {
     EXPECT_TRUE(main().Context().SymbolList.At(i).Calls.empty());
   }
-  // The next pass starts with the flag cleared.
+  // Entering the tree again keeps the note; choosing a node shows that node's text.
+  main().TreeView1Enter();
+  EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 0 of 3");
+  main().TreeView1->setCurrentIndex(main().TreeModel()->IndexOf(2));
+  EXPECT_EQ(main().PanelText(1).toStdString(), Cp932ToUtf8(main().Tree().Node(2).Record->Text));
+  // The next pass starts with the flag cleared and leaves no note.
   main().OpenProject(project);
   EXPECT_FALSE(FindSymbol(main().Context(), "4-0001").Calls.empty());
+  EXPECT_EQ(main().PanelText(1).indexOf("cancelled"), -1);
+}
+
+TEST_F(MainFormTest, CancelPartWayNamesTheRecordWhereThePassStopped) {
+  std::string project = WriteDemo();
+  Start();
+  // The pass lets events run once before each record: the second round comes before record 1.
+  int rounds = 0;
+  QTimer probe;
+  probe.setInterval(0);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (main().Analysing() && ++rounds == 2) windows->DbgForm->btnCancel->click();
+  });
+  probe.start();
+  main().OpenProject(project);
+  probe.stop();
+  EXPECT_EQ(main().PanelText(0), "Ready");
+  EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 1 of 3");
+  // Record 0 (the group) was passed; Main, record 2, was not reached.
+  EXPECT_TRUE(FindSymbol(main().Context(), "4-0001").Calls.empty());
 }
 
 TEST_F(MainFormTest, ProgressDialogHasNoCloseBoxAndIgnoresEscape) {
@@ -337,8 +390,8 @@ TEST_F(MainFormTest, ExecItemsRunEveryModeWithTheirTemporaryFiles) {
   EXPECT_EQ(started, (Strings{"viewer \"" + prog + "Xreftmp.txt\"",
                               "/opt/my sheet \"" + prog + "Xreftmp.csv\"",
                               "tv \"" + prog + "Xreftmp.txt\"", "edit \"" + project + "\""}));
-  items[5]->trigger();  // six fields: the list index error, nothing started
-  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています"});
+  items[5]->trigger();  // six fields: the list index error with the entry's key, nothing started
+  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています : [Exec] n"});
   EXPECT_EQ(started.size(), 4u);
 }
 
@@ -444,6 +497,12 @@ TEST_F(MainFormTest, SplitterBarsResizeTheTreeAndTheUpperList) {
   main().show();
   QApplication::processEvents();
   SendMouse(main().Separater1, QEvent::MouseButtonPress, {0, 50}, Qt::LeftButton, Qt::LeftButton);
+  // The upright line runs from below the menu over the status bar to the window's bottom.
+  auto* bar = static_cast<TSeparater*>(main().Separater1);
+  const int top = main().centralWidget()->y();
+  ASSERT_EQ(bar->ShownLines().size(), 1u);
+  EXPECT_EQ(bar->ShownLines()[0], QLine(154, top, 154, main().height() - 1));
+  EXPECT_GT(main().height() - 1, main().statusBar()->y());
   SendMouse(main().Separater1, QEvent::MouseMove, {40, 50}, Qt::NoButton, Qt::LeftButton);
   SendMouse(main().Separater1, QEvent::MouseButtonRelease, {40, 50}, Qt::LeftButton, {});
   EXPECT_EQ(main().Panel2->width(), 193);
@@ -470,14 +529,14 @@ TEST_F(MainFormTest, ProjectArrivingWhileAnAnalysisRunsIsIgnored) {
   bool tried = false;
   QTimer::singleShot(0, [&] {
     tried = true;
-    main().WMDropFiles({QString::fromStdString(dir.File("two/Demo.vbp"))});
+    main().WMDropFiles({dir.File("two/Demo.vbp")});
   });
   main().OpenProject(first);
   EXPECT_TRUE(tried);
   EXPECT_EQ(main().ProjectPath(), first);
   EXPECT_EQ(TreeCaptions().size(), 5u);
   EXPECT_TRUE(errors.empty());
-  main().WMDropFiles({QString::fromStdString(dir.File("two/Demo.vbp"))});
+  main().WMDropFiles({dir.File("two/Demo.vbp")});
   EXPECT_EQ(main().ProjectPath(), second);
 }
 

@@ -153,7 +153,7 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
     onMessage = [&](MessageKind, const QString&) {
       boxAfterDialog = !windows->DbgForm->isVisible() && main().isEnabled();
     };
-    main().WMDropFiles({QString::fromStdString(dir.File("bad/Two.vbp"))});
+    main().WMDropFiles({dir.File("bad/Two.vbp")});
     onMessage = nullptr;
     EXPECT_TRUE(duringPass);
     EXPECT_EQ(errors, Strings{"ﾌｧｲﾙ " + module2 + " は開けません"});
@@ -176,7 +176,7 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
     fs::remove(module2);
     dir.WriteLines("bad/Module2.bas",
                    {"Attribute VB_Name = \"Module2\"", "Sub Helper()", "End Sub"});
-    main().WMDropFiles({QString::fromStdString(dir.File("bad/Two.vbp"))});
+    main().WMDropFiles({dir.File("bad/Two.vbp")});
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_TRUE(main().ViewsReady());
     EXPECT_EQ(main().ProjectPath(), bad);
@@ -186,7 +186,7 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
 
 TEST_F(RuntimeFaultTest, ModuleGoneDuringTheOpenFromTheCommandLineStillShowsTheWindow) {
   const std::string bad = WriteTwoModules("bad");
-  Start({QString::fromStdString(dir.File("bad/Two.vbp"))});
+  Start({dir.File("bad/Two.vbp")});
   QTimer::singleShot(0, [&] { fs::remove(dir.File("bad/Module1.bas")); });
   windows->Show();
   EXPECT_EQ(errors, Strings{"ﾌｧｲﾙ " + dir.File("bad/Module1.bas") + " は開けません"});
@@ -366,7 +366,7 @@ TEST_F(RuntimeFaultTest, SettingsFileFullOfGarbageKeepsItsBytesAndStillGivesItsE
   EXPECT_TRUE(main().ViewsReady());
   // An item whose entry is cut short fails at its click with the designed error only.
   items[0]->trigger();
-  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています"});
+  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています : [Exec] huge"});
 }
 
 // External tools started for real.
@@ -403,7 +403,7 @@ class RuntimeToolTest : public RuntimeFaultTest {
   std::string recorder;
 };
 
-TEST_F(RuntimeToolTest, ProgramThatCannotStartIsNotReportedAndTheNextToolRuns) {
+TEST_F(RuntimeToolTest, ProgramThatCannotStartIsReportedWithItsCommandAndTheNextToolRuns) {
   dir.Write("tools/plain.txt", "not a program");
   dir.Write("tools/folder/keep", "");
   dir.Write("tools/nointerp.sh", "#!/no/such/interpreter\n");
@@ -422,7 +422,12 @@ TEST_F(RuntimeToolTest, ProgramThatCannotStartIsNotReportedAndTheNextToolRuns) {
   ASSERT_EQ(items.size(), 6u);
   for (int i = 0; i < 5; ++i) items[static_cast<std::size_t>(i)]->trigger();
   EXPECT_TRUE(errors.empty());
-  EXPECT_TRUE(messages.empty());
+  const std::string temp = "\"" + Prog("Xreftmp.txt") + "\"";
+  EXPECT_EQ(messages, (Strings{"Cannot start : " + dir.File("tools/no-such-program") + " " + temp,
+                               "Cannot start : tarnel-no-such-program-anywhere \"x\"",
+                               "Cannot start : " + dir.File("tools/plain.txt") + " " + temp,
+                               "Cannot start : " + dir.File("tools/folder") + " \"x\"",
+                               "Cannot start : " + dir.File("tools/nointerp.sh") + " \"x\""}));
   // The files are written before the start is tried.
   EXPECT_EQ(test::ReadNative(Prog("Xreftmp.txt")).substr(0, 4), "Vbp\r");
   EXPECT_TRUE(main().isEnabled());
