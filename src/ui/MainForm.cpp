@@ -4,10 +4,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
-#include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -38,6 +36,7 @@
 #include "ui/AboutDlg.h"
 #include "ui/CallListModel.h"
 #include "ui/DbgForm.h"
+#include "ui/FileDialog.h"
 #include "ui/Fonts.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessagePresenter.h"
@@ -81,14 +80,6 @@ QTreeView* MakeReportList(QWidget* parent, const char* name, CallListModel* mode
   for (int i = 0; i < CallListModel::kColumns; ++i) list->header()->resizeSection(i, widths[i]);
   list->setProperty("HelpContext", 5);
   return list;
-}
-
-// Adds a Help button to a file dialog drawn by Qt.
-void AddHelpButton(QFileDialog& dialog, const std::function<void()>& onHelp) {
-  if (auto* box = dialog.findChild<QDialogButtonBox*>()) {
-    QPushButton* help = box->addButton(QDialogButtonBox::Help);
-    QObject::connect(help, &QPushButton::clicked, &dialog, onHelp);
-  }
 }
 
 }  // namespace
@@ -431,30 +422,25 @@ void TMainForm::ShowProcedure(const TPassRec& proc, const std::string& markName)
 
 void TMainForm::OpenVClick() {
   Guarded([this] {
-    QFileDialog dialog(this, QStringLiteral("Open"));
+    TFileDialog dialog(this, QStringLiteral("Open"), TFileDialog::Mode::Open);
     dialog.setObjectName("OpenDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("VisualBasic4.0 Project (*.vbp)"));
-    AddHelpButton(dialog, [this] { ShowHelp(2); });
-    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    OpenProject(Engine(dialog.selectedFiles().front()));
+    dialog.setNameFilters({QStringLiteral("VisualBasic4.0 Project (*.vbp)")});
+    connect(&dialog, &TFileDialog::helpRequested, this, [this] { ShowHelp(2); });
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
+    OpenProject(NativeToEngine(dialog.SelectedFile()));
   });
 }
 
 void TMainForm::OutputFile1Click() {
   Guarded([this] {
-    QFileDialog dialog(this, QStringLiteral("Save"));
+    TFileDialog dialog(this, QStringLiteral("Save"), TFileDialog::Mode::Save);
     dialog.setObjectName("SaveDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("CSVﾌｧｲﾙ (*.csv)")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    AddHelpButton(dialog, [this] { ShowHelp(3); });
-    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    SaveReport(host_, tree_, ctx_.SymbolList, caption_, Engine(dialog.selectedFiles().front()));
+    connect(&dialog, &TFileDialog::helpRequested, this, [this] { ShowHelp(3); });
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
+    // The name carries the extension of the chosen type, which decides the report's form.
+    SaveReport(host_, tree_, ctx_.SymbolList, caption_, NativeToEngine(dialog.SelectedFile()));
   });
 }
 

@@ -13,7 +13,22 @@ MessagePresenter& CurrentPresenter() {
   return presenter;
 }
 
+QuestionAsker& CurrentAsker() {
+  static QuestionAsker asker;
+  return asker;
+}
+
 }  // namespace
+
+void SetQuestionAsker(QuestionAsker asker) { CurrentAsker() = std::move(asker); }
+
+bool AskQuestion(QWidget* parent, const QString& title, const QString& text) {
+  if (CurrentAsker()) return CurrentAsker()(parent, title, text);
+  QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::No);
+  CentreOver(&box, parent);
+  return box.exec() == QMessageBox::Yes;
+}
 
 void SetMessagePresenter(MessagePresenter presenter) { CurrentPresenter() = std::move(presenter); }
 

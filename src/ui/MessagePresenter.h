@@ -23,6 +23,13 @@ using MessagePresenter =
 void SetMessagePresenter(MessagePresenter presenter);
 void PresentMessage(QWidget* parent, MessageKind kind, const QString& text);
 
+// Asks a question with Yes and No (No the default) in a box titled title; true for Yes. Tests
+// replace how it is asked; an empty asker restores the box.
+using QuestionAsker =
+    std::function<bool(QWidget* parent, const QString& title, const QString& text)>;
+void SetQuestionAsker(QuestionAsker asker);
+bool AskQuestion(QWidget* parent, const QString& title, const QString& text);
+
 // The box that PresentMessage shows, laid out and centred like CentreOver.
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, MessageKind kind, const QString& text);
 

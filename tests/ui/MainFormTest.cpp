@@ -1,7 +1,7 @@
 #include <QAction>
+#include <QDate>
 #include <QDialogButtonBox>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -23,6 +23,7 @@
 #include "ui/AboutDlg.h"
 #include "ui/DbgForm.h"
 #include "ui/DspForm.h"
+#include "ui/FileDialog.h"
 #include "ui/HelpWindow.h"
 #include "ui/MainForm.h"
 #include "ui/ResultTreeModel.h"
@@ -328,13 +329,13 @@ TEST_F(MainFormTest, OutputFileWritesTheTextReportWithTheDefaultExtension) {
   Start();
   main().OpenProject(project);
   main().RunDialog = [&](QDialog& dialog) {
-    auto& files = dynamic_cast<QFileDialog&>(dialog);
+    auto& files = dynamic_cast<TFileDialog&>(dialog);
     EXPECT_EQ(files.nameFilters(), (QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "CSVﾌｧｲﾙ (*.csv)"}));
     EXPECT_EQ(files.defaultSuffix(), "txt");
-    EXPECT_FALSE(files.testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_NE(files.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help), nullptr);
-    files.selectFile(QString::fromStdString(dir.File("out/report")));
-    return int(QDialog::Accepted);
+    EXPECT_NE(files.HelpButton(), nullptr);
+    files.selectFile(dir.File("out/report"));
+    files.accept();
+    return files.result();
   };
   dir.Write("out/keep", "");
   main().OutputFile1->trigger();
@@ -342,6 +343,36 @@ TEST_F(MainFormTest, OutputFileWritesTheTextReportWithTheDefaultExtension) {
   const std::string bytes = ExpectedReportBytes(project);
   EXPECT_EQ(test::ReadNative(dir.File("out/report.txt")), bytes);
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 6);
+}
+
+TEST_F(MainFormTest, OutputFileTypedWithoutExtensionTakesTheChosenTypeAndItsForm) {
+  std::string project = WriteDemo();
+  Start();
+  main().OpenProject(project);
+  dir.Write("out/report1.txt", "old");
+  int asked = 0;
+  main().RunDialog = [&](QDialog& dialog) {
+    auto& files = dynamic_cast<TFileDialog&>(dialog);
+    files.ConfirmOverwrite = [&](const QString&) { return ++asked, false; };
+    files.SetFolder(dir.File("out/"));
+    files.SetFileName("report1");
+    // The text type: the file exists, the user is asked and declines.
+    files.accept();
+    EXPECT_EQ(files.result(), int(QDialog::Rejected));
+    files.selectNameFilter("CSVﾌｧｲﾙ (*.csv)");
+    EXPECT_EQ(files.defaultSuffix(), "csv");
+    files.accept();
+    return files.result();
+  };
+  main().OutputFile1->trigger();
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(test::ReadNative(dir.File("out/report1.txt")), "old");
+  MemoryLineSink csv;
+  WriteXrefLines(csv, main().Tree(), main().Context().SymbolList, project, 'C', 'B', 'S');
+  std::string expected;
+  for (const std::string& line : csv.Lines) expected += line + "\r\n";
+  EXPECT_EQ(test::ReadNative(dir.File("out/report1.csv")), expected);
+  EXPECT_NE(expected.find(','), std::string::npos);
 }
 
 TEST_F(MainFormTest, CancelledDialogsDoNothing) {
@@ -358,14 +389,46 @@ TEST_F(MainFormTest, OpenDialogFiltersProjectsAndOpensTheChosenOne) {
   std::string project = WriteDemo();
   Start();
   main().RunDialog = [&](QDialog& dialog) {
-    auto& files = dynamic_cast<QFileDialog&>(dialog);
+    auto& files = dynamic_cast<TFileDialog&>(dialog);
     EXPECT_EQ(files.nameFilters(), QStringList{"VisualBasic4.0 Project (*.vbp)"});
-    EXPECT_NE(files.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help), nullptr);
-    files.selectFile(QString::fromStdString(dir.File("demo/Demo.vbp")));
-    return int(QDialog::Accepted);
+    EXPECT_NE(files.HelpButton(), nullptr);
+    files.selectFile(dir.File("demo/Demo.vbp"));
+    files.accept();
+    return files.result();
   };
   main().OpenV->trigger();
   EXPECT_EQ(main().ProjectPath(), project);
+}
+
+TEST_F(MainFormTest, OpenDialogBrowsesIntoACodePage932FolderAndOpensTheProjectByItsBytes) {
+  const std::string project = WriteDemo(test::kSjisFolder);
+  dir.Write(test::kSjisFolder + "/notes.txt", "x");
+  dir.Write(test::kSjisFolder + "/OTHER.VBP", "");
+  dir.Write("plain/keep", "");
+  Start();
+  Strings listed;
+  main().RunDialog = [&](QDialog& dialog) {
+    auto& files = dynamic_cast<TFileDialog&>(dialog);
+    NativeFolderModel* model = files.Model();
+    files.SetFolder(dir.Path());
+    Strings top;
+    for (int row = 0; row < model->rowCount(); ++row) {
+      top.push_back(model->index(row, 0).data().toString().toStdString());
+    }
+    EXPECT_EQ(top, (Strings{"plain", "prog", "表プロジェクト"}));  // folders only here
+    files.ActivateRow(model->RowOf("表プロジェクト"));
+    EXPECT_EQ(model->Folder(), dir.File(test::kSjisFolder + "/"));
+    for (int row = 0; row < model->rowCount(); ++row) {
+      listed.push_back(model->index(row, 0).data().toString().toStdString());
+    }
+    files.ActivateRow(model->RowOf("Demo.vbp"));
+    return files.result();
+  };
+  main().OpenV->trigger();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(listed, (Strings{"Demo.vbp", "OTHER.VBP"}));  // projects only, any letter case
+  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(TreeCaptions().size(), 5u);
 }
 
 TEST_F(MainFormTest, ExecItemsRunEveryModeWithTheirTemporaryFiles) {

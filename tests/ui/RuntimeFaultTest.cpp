@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QFileDialog>
 #include <QMenu>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -21,6 +20,7 @@
 #include "reports/ReportWriter.h"
 #include "ui/DbgForm.h"
 #include "ui/DspForm.h"
+#include "ui/FileDialog.h"
 #include "ui/ResultTreeModel.h"
 
 namespace tarnel {
@@ -80,13 +80,14 @@ class RuntimeFaultTest : public test::UiFixture {
     return state;
   }
   // Answers the next save dialog of the main window with path; chosen gets the name that the
-  // dialog gives back (a name in a missing folder is taken as typed into the dialog's folder).
+  // dialog gives back (a name in a missing folder is taken as typed).
   void SaveAs(const std::string& path) {
     main().RunDialog = [this, path](QDialog& dialog) {
-      auto& files = dynamic_cast<QFileDialog&>(dialog);
-      files.selectFile(QString::fromStdString(path));
-      chosen = files.selectedFiles().value(0).toStdString();
-      return int(QDialog::Accepted);
+      auto& files = dynamic_cast<TFileDialog&>(dialog);
+      files.selectFile(path);
+      files.accept();
+      chosen = files.SelectedFile();
+      return files.result();
     };
   }
   std::vector<QAction*> ExecItems() {
@@ -205,9 +206,13 @@ TEST_F(RuntimeFaultTest, OutputFileThatCannotBeWrittenIsReportedAndLosesNothing)
   const std::string full = OpenDemoWithUnwritableTargets(project);
   const Strings before = ViewState();
   const std::vector<std::pair<std::string, const char*>> cases = {
-      {dir.File("out/folder.txt"), "ﾌｧｲﾙ %s を作成できません"},
       {dir.File("no-such-folder/report.txt"), "ﾌｧｲﾙ %s を作成できません"},
       {full, "%s に書き込めません"}};
+  // The name of a folder opens that folder in the dialog; nothing is written.
+  SaveAs(dir.File("out/folder.txt"));
+  main().OutputFile1->trigger();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(chosen.empty());
   for (const auto& [path, text] : cases) {
     SCOPED_TRACE(path);
     errors.clear();
@@ -269,9 +274,7 @@ TEST_F(RuntimeFaultTest, SourceSaveThatCannotBeWrittenKeepsTheTextAndItsMarks) {
   ASSERT_EQ(shown, (Strings{"Public Sub Main()", "    Bump 1", "End Sub"}));
   const Strings viewsBefore = ViewState();
   std::string target;
-  dsp.AskSaveFileName = [&target]() -> std::optional<QString> {
-    return QString::fromStdString(target);
-  };
+  dsp.AskSaveFileName = [&target]() -> std::optional<std::string> { return target; };
   const std::vector<std::pair<std::string, std::string>> cases = {
       {dir.File("out/folder.txt"), "ﾌｧｲﾙ " + dir.File("out/folder.txt") + " を作成できません"},
       {dir.File("gone/source.txt"), "ﾌｧｲﾙ " + dir.File("gone/source.txt") + " を作成できません"},
@@ -318,9 +321,10 @@ TEST_F(RuntimeFaultTest, SettingsFileThatCannotBeWrittenIsReportedAndTheProgramG
     EXPECT_TRUE(main().isEnabled());
     // Without drops, the open dialog still opens projects.
     main().RunDialog = [&](QDialog& dialog) {
-      dynamic_cast<QFileDialog&>(dialog).selectFile(
-          QString::fromStdString(dir.File("demo/Demo.vbp")));
-      return int(QDialog::Accepted);
+      auto& files = dynamic_cast<TFileDialog&>(dialog);
+      files.selectFile(dir.File("demo/Demo.vbp"));
+      files.accept();
+      return files.result();
     };
     main().OpenV->trigger();
     EXPECT_EQ(errors.size(), 1u);

@@ -31,12 +31,17 @@ class UiFixture : public ::testing::Test {
       (kind == MessageKind::Error ? errors : messages).push_back(text.toStdString());
       if (onMessage) onMessage(kind, text);
     });
+    SetQuestionAsker([this](QWidget*, const QString&, const QString& text) {
+      questions.push_back(text.toStdString());
+      return true;
+    });
     dir.Write("prog/resv.dic", ReadNative(SourcePath("data/resv.dic")));
     dir.Write("prog/xref.hlp", ReadNative(SourcePath("data/xref.hlp")));
   }
   void TearDown() override {
     windows.reset();
     SetMessagePresenter({});
+    SetQuestionAsker({});
   }
 
   // Creates the windows as the program does, with these command-line arguments (native bytes).
@@ -76,6 +81,7 @@ class UiFixture : public ::testing::Test {
   std::unique_ptr<TProgramWindows> windows;
   std::vector<std::string> messages;
   std::vector<std::string> errors;
+  std::vector<std::string> questions;
   std::vector<std::string> started;
   std::function<void(MessageKind, const QString&)> onMessage;
 };
