@@ -229,6 +229,8 @@ void TMainForm::BuildMenus() {
   MAddIn = menuBar()->addMenu(QStringLiteral("&Exec"));
   Mdummy = MAddIn->addAction(QStringLiteral("dummy"));
   Mdummy->setVisible(false);
+  // Without tool items the menu still drops down, as an empty box one can see.
+  MAddIn->setMinimumSize(100, 8);
 
   Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
   About1 = Help1->addAction(QStringLiteral("&About..."));

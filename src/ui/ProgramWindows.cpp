@@ -1,5 +1,7 @@
 #include "ui/ProgramWindows.h"
 
+#include <QApplication>
+
 #include "ui/AboutDlg.h"
 #include "ui/DbgForm.h"
 #include "ui/DspForm.h"
@@ -7,6 +9,12 @@
 #include "ui/MainForm.h"
 
 namespace tarnel {
+
+void SetUpApplication() {
+  QApplication::setApplicationName(QStringLiteral("Tarnel"));
+  QApplication::setApplicationDisplayName(QString());
+  QApplication::setQuitOnLastWindowClosed(false);
+}
 
 TProgramWindows::TProgramWindows(std::string programDir, std::vector<std::string> arguments) {
   RegisterFontSubstitutions();

@@ -11,6 +11,11 @@ class TDbgForm;
 class TDspForm;
 class TMainForm;
 
+// The application's name "Tarnel", an empty display name (the desktop appends a non-empty one to
+// every window title, and the captions are the design's own) and the program's end with the main
+// window rather than the last window.
+void SetUpApplication();
+
 // The program's windows, created once each in their order: the main window (whose creation reads
 // the settings and the dictionary), the progress dialog, the source window and the about box.
 class TProgramWindows {

@@ -8,10 +8,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tarnel"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Tarnel"));
-  // Closing the main window ends the program, whatever else is open.
-  QApplication::setQuitOnLastWindowClosed(false);
+  tarnel::SetUpApplication();
 
   // The arguments' own bytes: a name that is not valid in the locale's encoding (code page 932
   // bytes from a Windows archive) would not survive a detour through QString.

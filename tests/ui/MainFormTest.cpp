@@ -4,11 +4,14 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
@@ -77,6 +80,47 @@ TEST_F(MainFormTest, StartWithoutSettingsCreatesTheFileWithTheDateOnly) {
   EXPECT_FALSE(main().Context().ReservedWords.Words().empty());
   EXPECT_EQ(Title(), "Tarnel 1.11");
   EXPECT_EQ(main().PanelText(0), "");
+}
+
+TEST_F(MainFormTest, TheDesktopAddsNothingToTheCaptions) {
+  const bool quitOnLast = QApplication::quitOnLastWindowClosed();
+  SetUpApplication();
+  EXPECT_EQ(QApplication::applicationName(), "Tarnel");
+  // A display name that is set and not empty is appended to every window title.
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "");
+  EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
+  QApplication::setQuitOnLastWindowClosed(quitOnLast);
+}
+
+TEST_F(MainFormTest, EmptyExecMenuStillDropsDown) {
+  Start();
+  main().show();
+  QApplication::processEvents();
+  QMenuBar* bar = main().menuBar();
+  const QRect title = bar->actionGeometry(main().MAddIn->menuAction());
+  ASSERT_FALSE(title.isEmpty());
+  QTest::mouseClick(bar, Qt::LeftButton, {}, title.center());
+  EXPECT_TRUE(main().MAddIn->isVisible());
+  EXPECT_GE(main().MAddIn->width(), 100);
+  EXPECT_GE(main().MAddIn->height(), 8);
+  main().MAddIn->close();
+}
+
+TEST_F(MainFormTest, BoxesAndTheAboutBoxAreCentredOnTheirWindow) {
+  Start();
+  main().show();
+  main().move(40, 30);
+  QApplication::processEvents();
+  const QPoint centre = main().frameGeometry().center();
+  std::unique_ptr<QMessageBox> box = MakeMessageBox(&main(), MessageKind::Error, "text");
+  EXPECT_LE((box->frameGeometry().center() - centre).manhattanLength(), 2);
+  QPoint aboutCentre;
+  main().RunDialog = [&](QDialog& dialog) {
+    aboutCentre = dialog.frameGeometry().center();
+    return int(QDialog::Accepted);
+  };
+  main().About1->trigger();
+  EXPECT_LE((aboutCentre - centre).manhattanLength(), 2);
 }
 
 TEST_F(MainFormTest, ExecEntriesBecomeItemsInFileOrderWithTheirNumberAsTag) {
