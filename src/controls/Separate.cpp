@@ -1,5 +1,6 @@
 #include "controls/Separate.h"
 
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -208,8 +209,14 @@ void TSeparater::mousePressEvent(QMouseEvent* event) {
 
   QWidget* form = window();
   dragForm_ = form;
+  auto* mainWindow = qobject_cast<QMainWindow*>(form);
   if (container == form) {
     dragArea_ = {0, 0, form->width(), form->height()};
+  } else if (mainWindow != nullptr && container == mainWindow->centralWidget()) {
+    // The central widget stands for the form's client area, which reaches down over the status
+    // bar to the form's bottom edge.
+    const int top = container->mapTo(form, QPoint(0, 0)).y();
+    dragArea_ = {0, top, form->width(), form->height()};
   } else {
     const QPoint topLeft = container->mapTo(form, QPoint(0, 0));
     const QPoint bottomRight =
@@ -246,10 +253,10 @@ void TSeparater::mouseMoveEvent(QMouseEvent* event) {
   const QPointF at = event->position();
   const int pointer = static_cast<int>(std::floor(kind_ == Tkind::Vertical ? at.y() : at.x()));
   const int start = kind_ == Tkind::Vertical ? y() : x();
-  const QWidget* container = parentWidget();
-  const int extent = container == nullptr
-                         ? 0
-                         : (kind_ == Tkind::Vertical ? container->height() : container->width());
+  // The extent of the area that the line may run in, which is the container's unless the
+  // container stands for the form's client area.
+  const int extent = kind_ == Tkind::Vertical ? dragArea_.Bottom - dragArea_.Top
+                                              : dragArea_.Right - dragArea_.Left;
 
   std::int64_t candidate = std::int64_t{start} + pointer - grabOffset_;
   const std::int64_t limit = std::int64_t{extent} - endMgn_;

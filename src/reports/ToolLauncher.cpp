@@ -42,8 +42,9 @@ void RunTool(const ToolContext& context, const std::vector<std::string>& toolLis
   auto start = [&](const std::string& line) {
     if (context.Start) {
       context.Start(line);
-    } else {
-      StartProcess(line);  // like WinExec, a program that does not start is not reported
+    } else if (!StartProcess(line)) {
+      // Nothing else would tell the user why the click did nothing.
+      context.Host.ShowMessage("Cannot start : " + line);
     }
   };
 

@@ -32,7 +32,8 @@ std::string ToolCommandLine(const std::string& command, const std::string& argum
 // Runs the entry toolList[tag]: writes the report or the tree dump into ProgramDir + "Xreftmp.txt"
 // or "Xreftmp.csv" as its fields say and starts its command. Throws ListIndexError when there is
 // no such entry or it has fewer than seven fields, and the file errors of the writers. A mode "P"
-// entry whose form, direction or style field is empty is refused with a message.
+// entry whose form, direction or style field is empty is refused with a message, and so is a
+// command that cannot be started ("Cannot start : " and the command line).
 void RunTool(const ToolContext& context, const std::vector<std::string>& toolList, int tag);
 
 }  // namespace tarnel

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QMenu>
@@ -25,8 +24,10 @@
 
 #include "analysis/Analysis.h"
 #include "platform/CodePage.h"
+#include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "ui/FileDialog.h"
 #include "ui/Fonts.h"
 #include "ui/MarkWord.h"
 #include "ui/MessagePresenter.h"
@@ -59,12 +60,23 @@ QFont FaceAndSize(const QFont& from) {
 
 }  // namespace
 
+std::unique_ptr<QFontDialog> MakeFontDialog(const QFont& preset, QWidget* parent) {
+  auto dialog = std::make_unique<QFontDialog>(preset, parent);
+  dialog->setCurrentFont(preset);
+  return dialog;
+}
+
 bool PrintTextDocument(const QTextDocument& source, QPrinter& printer) {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   // Lay the text out at screen resolution, as it is shown, and scale each page up to the printer.
   std::unique_ptr<QTextDocument> doc(source.clone());
   doc->setDocumentMargin(0);
+  // On screen a line scrolls sideways; on paper a line wider than the page goes on below, at a
+  // blank where there is one, else anywhere.
+  QTextOption wrapped = doc->defaultTextOption();
+  wrapped.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  doc->setDefaultTextOption(wrapped);
   const QScreen* screen = QGuiApplication::primaryScreen();
   const double screenDpiX = screen ? screen->logicalDotsPerInchX() : 96.0;
   const double screenDpiY = screen ? screen->logicalDotsPerInchY() : 96.0;
@@ -169,21 +181,15 @@ void TDspForm::BuildMenus() {
 
 void TDspForm::InstallDefaultDialogs() {
   ShowError = [this](const QString& text) { PresentMessage(this, MessageKind::Error, text); };
-  AskSaveFileName = [this]() -> std::optional<QString> {
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({QStringLiteral(u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("Basic (*.Bas)")});
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-      return std::nullopt;
-    }
-    return dialog.selectedFiles().first();
+  AskSaveFileName = [this]() -> std::optional<std::string> {
+    std::unique_ptr<TFileDialog> dialog = MakeSaveDialog();
+    if (dialog->exec() != QDialog::Accepted || dialog->SelectedFile().empty()) return std::nullopt;
+    return dialog->SelectedFile();
   };
   AskFont = [this](const QFont& preset) -> std::optional<QFont> {
-    bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, preset, this);
-    if (!ok) return std::nullopt;
-    return chosen;
+    std::unique_ptr<QFontDialog> dialog = MakeFontDialog(preset, this);
+    if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+    return dialog->selectedFont();
   };
   AskPrint = [this](QPrinter& printer) {
     QPrintDialog dialog(&printer, this);
@@ -193,6 +199,14 @@ void TDspForm::InstallDefaultDialogs() {
     QPageSetupDialog dialog(&printer, this);
     return dialog.exec() == QDialog::Accepted;
   };
+}
+
+std::unique_ptr<TFileDialog> TDspForm::MakeSaveDialog() {
+  auto dialog =
+      std::make_unique<TFileDialog>(this, QStringLiteral("Save"), TFileDialog::Mode::Save);
+  dialog->setNameFilters({QStringLiteral(u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("Basic (*.Bas)")});
+  dialog->setDefaultSuffix(QStringLiteral("txt"));
+  return dialog;
 }
 
 void TDspForm::ShowProcedure(const TPassRec& proc, const std::string& markName) {
@@ -221,7 +235,13 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
 
   std::vector<std::string> lines;
   {
-    TextReader file(path);
+    TextReader file;
+    try {
+      file.Open(path);
+    } catch (const FileNotFoundError& e) {
+      // Which file is missing matters here: the project names many.
+      throw TarnelError(std::string(e.what()) + " : " + Cp932ToUtf8(path));
+    }
     if (startLine > 1) file.SkipLines(static_cast<long>(startLine - 1));
     for (long long i = 0; i < count; ++i) lines.push_back(file.ReadLine());
   }
@@ -275,8 +295,11 @@ void TDspForm::CheckSubFunction1Click() {
 }
 
 void TDspForm::Font1Click() {
-  QFont preset(displayFont_.family());
-  preset.setPointSizeF(QFontInfo(displayFont_).pointSizeF());
+  // The face the text is drawn in: the dialog lists installed faces, and the designed name only
+  // stands in for one of them.
+  const QFontInfo drawn(displayFont_);
+  QFont preset(drawn.family());
+  preset.setPointSizeF(drawn.pointSizeF());
   std::optional<QFont> chosen = AskFont(preset);
   if (!chosen) return;
   const QFont font = FaceAndSize(*chosen);
@@ -319,11 +342,11 @@ void TDspForm::CopyasText1Click() {
 }
 
 void TDspForm::SavetoFile1Click() {
-  std::optional<QString> fileName = AskSaveFileName();
-  if (!fileName || fileName->isEmpty()) return;
+  std::optional<std::string> fileName = AskSaveFileName();
+  if (!fileName || fileName->empty()) return;
   try {
     // The bytes as read from the module, so that even undecodable bytes come back unchanged.
-    TextWriter out(NativeToEngine(fileName->toStdString()));
+    TextWriter out(NativeToEngine(*fileName));
     for (const std::string& line : shownLines_) out.WriteLine(line);
     out.Close();
   } catch (const std::exception& e) {

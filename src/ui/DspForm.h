@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,12 +15,15 @@
 #include "ui/ProcedureViewer.h"
 
 class QAction;
+class QFontDialog;
 class QMenu;
 class QMenuBar;
 class QTextDocument;
 class QTextEdit;
 
 namespace tarnel {
+
+class TFileDialog;
 
 // The source window: one procedure read afresh from its module file, its own name marked blue in
 // the first line, a name brought along from the result views red and, on request, every procedure
@@ -53,6 +57,8 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   const std::vector<std::string>& ShownLines() const { return shownLines_; }
   // The face and size of text that ShowProcedure adds.
   const QFont& DisplayFont() const { return displayFont_; }
+  // The save dialog that AskSaveFileName shows by default.
+  std::unique_ptr<TFileDialog> MakeSaveDialog();
   // The printer that Printer Set&up configures and &Print uses.
   QPrinter& Printer() { return printer_; }
 
@@ -61,8 +67,8 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   // The error box; by default the program's presenter (title "Tarnel", one OK button). Text is
   // UTF-8 as it came from the failure.
   std::function<void(const QString& text)> ShowError;
-  // The save dialog; nullopt when cancelled. Returns a native path.
-  std::function<std::optional<QString>()> AskSaveFileName;
+  // The save dialog; nullopt when cancelled. Returns a native path (bytes).
+  std::function<std::optional<std::string>()> AskSaveFileName;
   // The font dialog preset with face and size; nullopt when cancelled.
   std::function<std::optional<QFont>(const QFont& preset)> AskFont;
   // The print dialog and the printer-setup dialog; true when confirmed.
@@ -104,8 +110,12 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   QPrinter printer_;
 };
 
-// Prints doc on printer as one job: the whole printable area, no margins of its own, a new page
-// wherever the text no longer fits. Returns false when the printer cannot be opened.
+// The font dialog that Fon&t shows, opened on preset.
+std::unique_ptr<QFontDialog> MakeFontDialog(const QFont& preset, QWidget* parent);
+
+// Prints doc on printer as one job: the whole printable area, no margins of its own, lines wider
+// than the page wrapped, a new page wherever the text no longer fits. Returns false when the
+// printer cannot be opened.
 bool PrintTextDocument(const QTextDocument& doc, QPrinter& printer);
 
 }  // namespace tarnel

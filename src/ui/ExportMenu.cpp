@@ -1,10 +1,10 @@
 #include "ui/ExportMenu.h"
 
-#include <QFileDialog>
 #include <QMenu>
 #include <filesystem>
 
 #include "platform/Paths.h"
+#include "ui/FileDialog.h"
 #include "ui/MainForm.h"
 #include "ui/MessagePresenter.h"
 
@@ -63,27 +63,22 @@ QMenu* AddExportMenu(TMainForm& form, QMenu* file) {
 void ExportClick(TMainForm& form, ExportFormat format) {
   try {
     const ExportItem& item = ItemOf(format);
-    QFileDialog dialog(&form, QStringLiteral("Export"));
+    TFileDialog dialog(&form, QStringLiteral("Export"), TFileDialog::Mode::Save);
     dialog.setObjectName("ExportDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters({QString::fromUtf8(item.Filter), QStringLiteral("All files (*)")});
     dialog.setDefaultSuffix(QString::fromUtf8(item.Suffix));
-    if (!form.ProjectPath().empty()) {
-      // Beside the project, where a tags file is looked for.
-      const std::string folder = EngineToNative(FolderOf(form.ProjectPath()));
-      if (!folder.empty()) dialog.setDirectory(QString::fromStdString(folder));
-    }
-    dialog.selectFile(QString::fromUtf8(item.FileName));
-    if (form.RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    // Beside the project, where a tags file is looked for.
+    const std::string folder =
+        form.ProjectPath().empty() ? std::string() : EngineToNative(FolderOf(form.ProjectPath()));
+    dialog.selectFile(folder + item.FileName);
+    if (form.RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
     if (form.Tree().Empty()) {
       form.Context().Host->ShowMessage(" No Output Item \r");
       return;
     }
     const ExportGraph graph =
         ExportGraph::Build(form.Tree(), form.Context().SymbolList, form.ProjectPath());
-    WriteExportFile(format, graph, NativeToEngine(dialog.selectedFiles().front().toStdString()));
+    WriteExportFile(format, graph, NativeToEngine(dialog.SelectedFile()));
   } catch (const std::exception& e) {
     PresentMessage(&form, MessageKind::Error, QString::fromUtf8(e.what()));
   }

@@ -4,10 +4,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
-#include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -39,6 +37,7 @@
 #include "ui/CallListModel.h"
 #include "ui/DbgForm.h"
 #include "ui/ExportMenu.h"
+#include "ui/FileDialog.h"
 #include "ui/Fonts.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessagePresenter.h"
@@ -55,6 +54,12 @@ const char* const kInitialCaption = "Tarnel " TARNEL_VERSION;
 QString Shown(std::string_view bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
 
 std::string Engine(const QString& native) { return NativeToEngine(native.toStdString()); }
+
+// The list index error of a malformed "Exec" entry, naming the entry's key so that the user can
+// find it in the settings file.
+TarnelError EntryError(const std::string& key) {
+  return TarnelError(std::string(ListIndexError().what()) + " : [Exec] " + Cp932ToUtf8(key));
+}
 
 // A report list: no border, flat, no editing, no sorting, items as added.
 QTreeView* MakeReportList(QWidget* parent, const char* name, CallListModel* model) {
@@ -78,21 +83,13 @@ QTreeView* MakeReportList(QWidget* parent, const char* name, CallListModel* mode
   return list;
 }
 
-// Adds a Help button to a file dialog drawn by Qt.
-void AddHelpButton(QFileDialog& dialog, const std::function<void()>& onHelp) {
-  if (auto* box = dialog.findChild<QDialogButtonBox*>()) {
-    QPushButton* help = box->addButton(QDialogButtonBox::Help);
-    QObject::connect(help, &QPushButton::clicked, &dialog, onHelp);
-  }
-}
-
 }  // namespace
 
 std::string ExecutableFolder() {
   return NativeToEngine(QCoreApplication::applicationDirPath().toStdString() + "/");
 }
 
-TMainForm::TMainForm(std::string programDir, QStringList arguments, QWidget* parent)
+TMainForm::TMainForm(std::string programDir, std::vector<std::string> arguments, QWidget* parent)
     : QMainWindow(parent),
       host_(this),
       ctx_(host_),
@@ -141,6 +138,13 @@ void TMainForm::BuildLayout() {
   TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
   TreeView1->setIconSize(QSize(16, 16));
   TreeView1->setProperty("HelpContext", 4);
+  // Names are shown whole: the one column is as wide as its widest shown name and the tree
+  // scrolls sideways when that is wider than the pane.
+  TreeView1->setTextElideMode(Qt::ElideNone);
+  TreeView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  TreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  TreeView1->header()->setStretchLastSection(false);
+  TreeView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   // The selection stays highlighted while another control has the focus.
   QPalette palette = TreeView1->palette();
   palette.setColor(QPalette::Inactive, QPalette::Highlight,
@@ -192,7 +196,10 @@ void TMainForm::BuildLayout() {
   resize(543, 298 + menuBar()->sizeHint().height());
 
   connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) { TreeView1Change(current); });
+          [this](const QModelIndex& current) {
+            if (viewsReady_) cancelNote_.clear();
+            TreeView1Change(current);
+          });
   for (QTreeView* list : {lsYCall, lsICall}) {
     connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this, list](const QModelIndex& current, const QModelIndex& previous) {
@@ -224,6 +231,8 @@ void TMainForm::BuildMenus() {
   MAddIn = menuBar()->addMenu(QStringLiteral("&Exec"));
   Mdummy = MAddIn->addAction(QStringLiteral("dummy"));
   Mdummy->setVisible(false);
+  // Without tool items the menu still drops down, as an empty box one can see.
+  MAddIn->setMinimumSize(100, 8);
 
   Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
   About1 = Help1->addAction(QStringLiteral("&About..."));
@@ -266,8 +275,9 @@ void TMainForm::LoadSettings() {
   for (std::size_t i = 0; i < keys.size(); ++i) {
     std::string value = GetProfileString(ini, "Exec", keys[i], "");
     ctx_.ToolList.push_back(value);
+    toolKeys_.push_back(keys[i]);
     std::vector<std::string> fields = SplitFields(value);
-    if (fields.empty()) throw ListIndexError();
+    if (fields.empty()) throw EntryError(keys[i]);
     auto* item = new QAction(Shown(fields[0]), MAddIn);
     item->setData(static_cast<int>(i));  // the item's Tag: its entry in ToolList
     connect(item, &QAction::triggered, this, [this, item] { MdummyClick(item); });
@@ -276,8 +286,8 @@ void TMainForm::LoadSettings() {
 }
 
 void TMainForm::FormShow() {
-  if (arguments_.isEmpty()) return;
-  std::string first = Engine(arguments_.front());
+  if (arguments_.empty()) return;
+  std::string first = NativeToEngine(arguments_.front());
   if (UpperExtension(first) == ".VBP") OpenProject(first);
 }
 
@@ -310,14 +320,24 @@ void TMainForm::OpenProject(const std::string& path) {
   lsYCallItems->Clear();
   ClearSymbols(ctx_);
 
+  cancelNote_.clear();
+  ctx_.CancelRequested = false;
   AnalyzeProject(ctx_, path);
+  // The pass stops at the record where it saw the flag; the lists lack what lies beyond it.
+  const QString cancelNote = ctx_.CancelRequested
+                                 ? QStringLiteral("Cross-reference cancelled at record %1 of %2")
+                                       .arg(host_.Position())
+                                       .arg(host_.Maximum())
+                                 : QString();
 
   caption_ = path;
   setWindowTitle(Shown(path));
   Read1Click();
   SetStatusPanel(0, QStringLiteral("Ready"));
   viewsReady_ = true;
+  cancelNote_ = cancelNote;
   TreeView1->setFocus();
+  if (!cancelNote_.isEmpty()) SetStatusPanel(1, cancelNote_);
   projectPath_ = path;
 }
 
@@ -336,7 +356,8 @@ void TMainForm::TreeView1Change(const QModelIndex& node) {
   if (const TPassRec* r = treeModel_->RecordOf(node)) {
     FillCallList(r->CalledBy, lsYCall);
     FillCallList(r->Calls, lsICall);
-    SetStatusPanel(1, Shown(r->Text));
+    // Until another node is chosen, the note of a cancelled pass stays in the panel.
+    SetStatusPanel(1, cancelNote_.isEmpty() ? Shown(r->Text) : cancelNote_);
     currentProc_ = IsProcedureKind(r->Kind) ? r : nullptr;
   }
   ClearCurrentListItem();
@@ -362,6 +383,7 @@ void TMainForm::lsYCallChange(QTreeView* sender, int row) {
   if (sender->currentIndex().isValid() && sender->currentIndex().row() == row) {
     currentList_ = sender;
     currentRow_ = row;
+    cancelNote_.clear();
     SetStatusPanel(1, Shown(ItemsOf(sender)->RecordAt(row)->Text));
   } else {
     ClearCurrentListItem();
@@ -404,37 +426,34 @@ void TMainForm::ShowProcedure(const TPassRec& proc, const std::string& markName)
 
 void TMainForm::OpenVClick() {
   Guarded([this] {
-    QFileDialog dialog(this, QStringLiteral("Open"));
+    TFileDialog dialog(this, QStringLiteral("Open"), TFileDialog::Mode::Open);
     dialog.setObjectName("OpenDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("VisualBasic4.0 Project (*.vbp)"));
-    AddHelpButton(dialog, [this] { ShowHelp(2); });
-    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    OpenProject(Engine(dialog.selectedFiles().front()));
+    dialog.setNameFilters({QStringLiteral("VisualBasic4.0 Project (*.vbp)")});
+    connect(&dialog, &TFileDialog::helpRequested, this, [this] { ShowHelp(2); });
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
+    OpenProject(NativeToEngine(dialog.SelectedFile()));
   });
 }
 
 void TMainForm::OutputFile1Click() {
   Guarded([this] {
-    QFileDialog dialog(this, QStringLiteral("Save"));
+    TFileDialog dialog(this, QStringLiteral("Save"), TFileDialog::Mode::Save);
     dialog.setObjectName("SaveDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("CSVﾌｧｲﾙ (*.csv)")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    AddHelpButton(dialog, [this] { ShowHelp(3); });
-    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    SaveReport(host_, tree_, ctx_.SymbolList, caption_, Engine(dialog.selectedFiles().front()));
+    connect(&dialog, &TFileDialog::helpRequested, this, [this] { ShowHelp(3); });
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
+    // The name carries the extension of the chosen type, which decides the report's form.
+    SaveReport(host_, tree_, ctx_.SymbolList, caption_, NativeToEngine(dialog.SelectedFile()));
   });
 }
 
 void TMainForm::Exit1Click() { close(); }
 
 void TMainForm::About1Click() {
-  if (aboutDlg_ != nullptr) RunDialog(*aboutDlg_);
+  if (aboutDlg_ == nullptr) return;
+  CentreOver(aboutDlg_, this);
+  RunDialog(*aboutDlg_);
 }
 
 void TMainForm::Help2Click() {
@@ -466,22 +485,33 @@ void TMainForm::MdummyClick(QAction* item) {
   Guarded([this, item] {
     ToolContext context{host_,       tree_,        ctx_.SymbolList, caption_,
                         programDir_, projectPath_, StartProgram};
-    RunTool(context, ctx_.ToolList, item->data().toInt());
+    const int tag = item->data().toInt();
+    try {
+      RunTool(context, ctx_.ToolList, tag);
+    } catch (const ListIndexError&) {
+      if (tag < 0 || static_cast<std::size_t>(tag) >= toolKeys_.size()) throw;
+      throw EntryError(toolKeys_[static_cast<std::size_t>(tag)]);
+    }
   });
 }
 
-void TMainForm::WMDropFiles(const QStringList& nativePaths) {
-  if (nativePaths.isEmpty()) return;
-  std::string first = Engine(nativePaths.front());
+void TMainForm::WMDropFiles(const std::vector<std::string>& nativePaths) {
+  if (nativePaths.empty()) return;
+  std::string first = NativeToEngine(nativePaths.front());
   if (UpperExtension(first) != ".VBP") return;
   Guarded([this, &first] { OpenProject(first); });
 }
 
-QStringList TMainForm::DroppedFiles(const QDropEvent* event) const {
-  QStringList files;
+std::vector<std::string> TMainForm::DroppedFiles(const QDropEvent* event) const {
+  std::vector<std::string> files;
   if (event->mimeData() == nullptr) return files;
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) files << url.toLocalFile();
+    // The path's bytes from its percent-encoding: toLocalFile() would replace the bytes of a
+    // name that is not UTF-8.
+    if (url.isLocalFile()) {
+      files.push_back(
+          QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+    }
   }
   return files;
 }
@@ -494,7 +524,7 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
 
 void TMainForm::dropEvent(QDropEvent* event) {
   if (!acceptDrops()) return;
-  QStringList files = DroppedFiles(event);
+  std::vector<std::string> files = DroppedFiles(event);
   event->acceptProposedAction();
   WMDropFiles(files);
 }
@@ -519,7 +549,7 @@ bool TMainForm::AppMessage(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || widget->window() != this) return false;
   auto* drop = static_cast<QDropEvent*>(event);
-  QStringList files = DroppedFiles(drop);
+  std::vector<std::string> files = DroppedFiles(drop);
   drop->acceptProposedAction();
   WMDropFiles(files);
   showNormal();

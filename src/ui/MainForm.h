@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QStringList>
+#include <QString>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,8 +35,8 @@ class TMainForm : public QMainWindow {
  public:
   // programDir is the program's folder (engine path ending in "/"): the settings, dictionary, help
   // and temporary files lie there. arguments are the command-line arguments after the program
-  // name. Runs FormCreate.
-  TMainForm(std::string programDir, QStringList arguments, QWidget* parent = nullptr);
+  // name, native bytes. Runs FormCreate.
+  TMainForm(std::string programDir, std::vector<std::string> arguments, QWidget* parent = nullptr);
   ~TMainForm() override;
 
   // The windows created after this one.
@@ -58,7 +58,8 @@ class TMainForm : public QMainWindow {
   void About1Click();
   void Help2Click();
   void MdummyClick(QAction* item);
-  void WMDropFiles(const QStringList& nativePaths);
+  // nativePaths: the dropped files' names as the file system holds them.
+  void WMDropFiles(const std::vector<std::string>& nativePaths);
   // The result views.
   void TreeView1Change(const QModelIndex& node);
   void TreeView1Enter();
@@ -142,17 +143,21 @@ class TMainForm : public QMainWindow {
   void ClearCurrentListItem();
   void ShowProcedure(const TPassRec& proc, const std::string& markName);
   void ShowError(const QString& text);
-  QStringList DroppedFiles(const QDropEvent* event) const;
+  std::vector<std::string> DroppedFiles(const QDropEvent* event) const;
 
   QtAnalysisHost host_;
   AnalysisContext ctx_;
   std::string programDir_;
-  QStringList arguments_;
+  std::vector<std::string> arguments_;
   std::string helpFile_;
+  // The key of each "Exec" entry, in the order of ToolList.
+  std::vector<std::string> toolKeys_;
   std::string projectPath_;
   std::string caption_;
   bool viewsReady_ = false;
   bool analysing_ = false;
+  // Panel 1's note that the last cross-reference pass was cancelled; empty when it ran through.
+  QString cancelNote_;
   // The application-wide hook: every event of the program passes AppMessage.
   class AppMessageHook : public QObject {
    public:

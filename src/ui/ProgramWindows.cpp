@@ -1,5 +1,7 @@
 #include "ui/ProgramWindows.h"
 
+#include <QApplication>
+
 #include "ui/AboutDlg.h"
 #include "ui/DbgForm.h"
 #include "ui/DspForm.h"
@@ -8,7 +10,13 @@
 
 namespace tarnel {
 
-TProgramWindows::TProgramWindows(std::string programDir, QStringList arguments) {
+void SetUpApplication() {
+  QApplication::setApplicationName(QStringLiteral("Tarnel"));
+  QApplication::setApplicationDisplayName(QString());
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+TProgramWindows::TProgramWindows(std::string programDir, std::vector<std::string> arguments) {
   RegisterFontSubstitutions();
   MainForm = std::make_unique<TMainForm>(std::move(programDir), std::move(arguments));
   DbgForm = std::make_unique<TDbgForm>();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QStringList>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarnel {
 
@@ -11,11 +11,17 @@ class TDbgForm;
 class TDspForm;
 class TMainForm;
 
+// The application's name "Tarnel", an empty display name (the desktop appends a non-empty one to
+// every window title, and the captions are the design's own) and the program's end with the main
+// window rather than the last window.
+void SetUpApplication();
+
 // The program's windows, created once each in their order: the main window (whose creation reads
 // the settings and the dictionary), the progress dialog, the source window and the about box.
 class TProgramWindows {
  public:
-  TProgramWindows(std::string programDir, QStringList arguments);
+  // arguments: the command-line arguments after the program name, as the bytes the system gave.
+  TProgramWindows(std::string programDir, std::vector<std::string> arguments);
   ~TProgramWindows();
 
   // FormShow, then the main window on screen.

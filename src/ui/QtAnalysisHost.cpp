@@ -26,6 +26,8 @@ void QtAnalysisHost::BeginProgress() {
 }
 
 void QtAnalysisHost::SetProgressRange(int maximum) {
+  maximum_ = maximum;
+  position_ = 0;
   if (dialog_ == nullptr) return;
   dialog_->ProgressBar1->setRange(0, maximum < 0 ? 0 : maximum);
   dialog_->ProgressBar1->setValue(0);

@@ -26,6 +26,10 @@ class QtAnalysisHost : public AnalysisHost {
   void ProcessEvents() override;
   void EndProgress() override;
 
+  // Where the progress of the last pass stood when it ended: the record and the last record.
+  int Position() const { return position_; }
+  int Maximum() const { return maximum_; }
+
  private:
   void Flush();
 
@@ -34,6 +38,7 @@ class QtAnalysisHost : public AnalysisHost {
   // The labels are repainted at most every few milliseconds; the last values are kept here.
   QElapsedTimer sinceFlush_;
   int position_ = 0;
+  int maximum_ = 0;
   std::string counter_;
   std::string name_;
   bool pending_ = false;

@@ -1,17 +1,18 @@
 #include <QApplication>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "ui/MainForm.h"
 #include "ui/ProgramWindows.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tarnel"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Tarnel"));
-  // Closing the main window ends the program, whatever else is open.
-  QApplication::setQuitOnLastWindowClosed(false);
+  tarnel::SetUpApplication();
 
-  QStringList arguments = QApplication::arguments();
-  if (!arguments.isEmpty()) arguments.removeFirst();
+  // The arguments' own bytes: a name that is not valid in the locale's encoding (code page 932
+  // bytes from a Windows archive) would not survive a detour through QString.
+  std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
   tarnel::TProgramWindows windows(tarnel::ExecutableFolder(), arguments);
   QObject::connect(windows.MainForm.get(), &tarnel::TMainForm::Closed, &app, &QApplication::quit);
   windows.Show();

@@ -3,19 +3,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "support/ProjectFixture.h"
 #include "ui/DspForm.h"
+#include "ui/FileDialog.h"
 #include "ui/MessagePresenter.h"
 #include "ui/ProcedureViewer.h"
 
@@ -73,9 +80,9 @@ class DspFormTest : public test::ProjectFixture {
       errors.push_back(text.toStdString());
       busyAtError = QApplication::overrideCursor() != nullptr;
     };
-    form->AskSaveFileName = [this]() -> std::optional<QString> {
+    form->AskSaveFileName = [this]() -> std::optional<std::string> {
       if (saveName.empty()) return std::nullopt;
-      return QString::fromStdString(saveName);
+      return saveName;
     };
     form->AskFont = [this](const QFont& preset) {
       fontPreset = preset;
@@ -259,6 +266,18 @@ TEST_F(DspFormTest, SecondProcedureReplacesTextAndMarksAndKeepsTheChosenFont) {
   EXPECT_EQ(fontPreset.family(), "IPAGothic");
 }
 
+TEST_F(DspFormTest, FontDialogOpensOnTheFaceAndSizeTheTextIsDrawnIn) {
+  Module(kDemo);
+  Show("Main", "Bump");
+  chosenFont.reset();
+  form->Font1->trigger();
+  const QFontInfo drawn(form->DisplayFont());
+  std::unique_ptr<QFontDialog> dialog = MakeFontDialog(fontPreset, form.get());
+  EXPECT_EQ(dialog->currentFont().family(), drawn.family());
+  EXPECT_EQ(dialog->currentFont().pointSize(), drawn.pointSize());
+  EXPECT_TRUE(QFontDatabase::families().contains(fontPreset.family()));
+}
+
 TEST_F(DspFormTest, SavedFileIsByteForByteTheShownLinesOfTheModule) {
   // Double-byte text with a 0x5C trail byte, and bytes that are not code page 932 at all.
   const std::string body =
@@ -291,6 +310,28 @@ TEST_F(DspFormTest, FileGrownShorterShowsAndSavesEmptyLines) {
             "Public Sub Main()\r\n    Call Bump(1)\r\n\r\n\r\n\r\n\r\n");
 }
 
+TEST_F(DspFormTest, SaveDialogGivesATypedNameTheChosenTypesExtension) {
+  std::unique_ptr<TFileDialog> dialog = form->MakeSaveDialog();
+  EXPECT_EQ(dialog->nameFilters(), (QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "Basic (*.Bas)"}));
+  dialog->SetFolder(dir.Path());
+  dialog->SetFileName("proc");
+  dialog->selectNameFilter("Basic (*.Bas)");
+  dialog->accept();
+  EXPECT_EQ(dialog->SelectedFile(), dir.File("proc.Bas"));
+  // A name with an extension keeps it.
+  dialog = form->MakeSaveDialog();
+  dialog->SetFolder(dir.Path());
+  dialog->SetFileName("proc.frm");
+  dialog->selectNameFilter("Basic (*.Bas)");
+  dialog->accept();
+  EXPECT_EQ(dialog->SelectedFile(), dir.File("proc.frm"));
+  dialog = form->MakeSaveDialog();
+  dialog->SetFolder(dir.Path());
+  dialog->SetFileName("proc");
+  dialog->accept();
+  EXPECT_EQ(dialog->SelectedFile(), dir.File("proc.txt"));
+}
+
 TEST_F(DspFormTest, SaveFailureGoesToTheErrorBoxAndCancelWritesNothing) {
   Module(kDemo);
   Show("Bump", "");
@@ -308,7 +349,7 @@ TEST_F(DspFormTest, MissingModuleFileGivesTheErrorBoxWithControlEmptyAndCursorRe
   form->Closex1->trigger();
   std::filesystem::remove(dir.File("Module1.bas"));
   Show("Main", "Bump");
-  EXPECT_EQ(errors, (Strings{"ﾌｧｲﾙが見つかりません"}));
+  EXPECT_EQ(errors, (Strings{"ﾌｧｲﾙが見つかりません : " + dir.File("Module1.bas")}));
   EXPECT_FALSE(busyAtError);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(Text(), "");
@@ -332,7 +373,7 @@ TEST_F(DspFormTest, AsTheResultViewsSeeItFailuresGoToTheProgramsErrorBox) {
   SetMessagePresenter({});
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].first, MessageKind::Error);
-  EXPECT_EQ(boxes[0].second, "ﾌｧｲﾙが見つかりません");
+  EXPECT_EQ(boxes[0].second, "ﾌｧｲﾙが見つかりません : " + dir.File("Module1.bas"));
 }
 
 TEST_F(DspFormTest, UnknownModuleKeyGivesTheErrorBoxAfterEmptyingTheControl) {
@@ -374,6 +415,42 @@ TEST_F(DspFormTest, PrintingToPdfGivesOnePagePerScreenfulTitledWithTheCaption) {
 
   form->PrinterSetup1->trigger();
   EXPECT_EQ(setupPrinter, &form->Printer());
+}
+
+// The text of a PDF without any white space, through pdftotext; nullopt when that is missing.
+std::optional<std::string> PdfTextWithoutBlanks(const std::string& pdf) {
+  if (std::system("command -v pdftotext > /dev/null 2>&1") != 0) return std::nullopt;
+  const std::string txt = pdf + ".txt";
+  if (std::system(("pdftotext -enc UTF-8 '" + pdf + "' '" + txt + "'").c_str()) != 0) return "";
+  std::string text = test::ReadNative(txt);
+  std::erase_if(text, [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; });
+  return text;
+}
+
+TEST_F(DspFormTest, PrintedLinesWiderThanThePageWrapAndLoseNoCharacter) {
+  // 200 characters: a declaration with blanks, then a run without any place to break.
+  std::string wide = "Public Sub Wide(ByVal bd_id As Long, ByVal bd_name As String, ByVal flags";
+  for (int i = 0; wide.size() < 200; ++i) wide += static_cast<char>('A' + i % 26);
+  Lines("Module1.bas", {"Attribute VB_Name = \"Module1\"", wide, "End Sub"});
+  Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
+  Analyze();
+  Show("Wide", "");
+  std::string expected = wide + "EndSub";
+  std::erase(expected, ' ');
+  for (int points : {0, 14}) {
+    SCOPED_TRACE(points);
+    if (points > 0) {
+      chosenFont = QFont(form->DisplayFont().family(), points);
+      form->Font1->trigger();
+    }
+    pdfName = dir.File("wide" + std::to_string(points) + ".pdf");
+    form->Printer().setPageOrientation(QPageLayout::Portrait);
+    form->Print1->trigger();
+    ASSERT_TRUE(errors.empty());
+    std::optional<std::string> text = PdfTextWithoutBlanks(pdfName);
+    if (!text) GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_NE(text->find(expected), std::string::npos) << *text;
+  }
 }
 
 TEST_F(DspFormTest, CopyPutsTheSelectionOnTheClipboardAndNothingWithoutOne) {

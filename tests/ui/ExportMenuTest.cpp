@@ -1,9 +1,9 @@
 #include <QAction>
-#include <QFileDialog>
 #include <QMenu>
 
 #include "UiFixture.h"
 #include "reports/Exports.h"
+#include "ui/FileDialog.h"
 
 namespace tarnel {
 namespace {
@@ -18,12 +18,14 @@ class ExportMenuTest : public test::UiFixture {
   // Answers the save dialog with a file name; records the dialog's filters and folder.
   void Answer(const std::string& nativePath) {
     main().RunDialog = [this, nativePath](QDialog& dialog) {
-      auto& files = dynamic_cast<QFileDialog&>(dialog);
+      auto& files = dynamic_cast<TFileDialog&>(dialog);
+      files.ConfirmOverwrite = [](const QString&) { return true; };
       filters = files.nameFilters();
       suffix = files.defaultSuffix();
-      folder = files.directory().absolutePath().toStdString();
-      files.selectFile(QString::fromStdString(nativePath));
-      return int(QDialog::Accepted);
+      folder = files.Model()->Folder();
+      files.selectFile(nativePath);
+      files.accept();
+      return files.result();
     };
   }
   // The bytes the batch tool writes for the open project.
@@ -62,7 +64,7 @@ TEST_F(ExportMenuTest, EachExportWritesTheBatchToolsBytesWhereTheDialogSays) {
     ASSERT_TRUE(item->isEnabled());
     item->trigger();
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(folder + "/", dir.File("demo/"));
+    EXPECT_EQ(folder, dir.File("demo/"));
     EXPECT_EQ(filters.size(), 2);
     EXPECT_EQ(test::ReadNative(dir.File(c.Written)),
               BatchBytes(c.Format, std::string(c.Written) + ".expected"))

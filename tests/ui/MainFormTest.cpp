@@ -1,14 +1,17 @@
 #include <QAction>
+#include <QDate>
 #include <QDialogButtonBox>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
@@ -16,12 +19,14 @@
 
 #include "UiFixture.h"
 #include "analysis/Analysis.h"
+#include "controls/Separate.h"
 #include "platform/CodePage.h"
 #include "reports/ReportWriter.h"
 #include "support/MouseEvents.h"
 #include "ui/AboutDlg.h"
 #include "ui/DbgForm.h"
 #include "ui/DspForm.h"
+#include "ui/FileDialog.h"
 #include "ui/HelpWindow.h"
 #include "ui/MainForm.h"
 #include "ui/ResultTreeModel.h"
@@ -44,10 +49,13 @@ class MainFormTest : public test::UiFixture {
     }
     return items;
   }
-  void Drop(QStringList nativePaths) {
+  // Drops files named by their native bytes, encoded in the URLs as a file manager does.
+  void Drop(const Strings& nativePaths) {
     QMimeData mime;
     QList<QUrl> urls;
-    for (const QString& path : nativePaths) urls << QUrl::fromLocalFile(path);
+    for (const std::string& path : nativePaths) {
+      urls << QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+    }
     mime.setUrls(urls);
     // As a real drag: the drop goes to the widget that accepted the drag's entry.
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -74,6 +82,47 @@ TEST_F(MainFormTest, StartWithoutSettingsCreatesTheFileWithTheDateOnly) {
   EXPECT_EQ(main().PanelText(0), "");
 }
 
+TEST_F(MainFormTest, TheDesktopAddsNothingToTheCaptions) {
+  const bool quitOnLast = QApplication::quitOnLastWindowClosed();
+  SetUpApplication();
+  EXPECT_EQ(QApplication::applicationName(), "Tarnel");
+  // A display name that is set and not empty is appended to every window title.
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "");
+  EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
+  QApplication::setQuitOnLastWindowClosed(quitOnLast);
+}
+
+TEST_F(MainFormTest, EmptyExecMenuStillDropsDown) {
+  Start();
+  main().show();
+  QApplication::processEvents();
+  QMenuBar* bar = main().menuBar();
+  const QRect title = bar->actionGeometry(main().MAddIn->menuAction());
+  ASSERT_FALSE(title.isEmpty());
+  QTest::mouseClick(bar, Qt::LeftButton, {}, title.center());
+  EXPECT_TRUE(main().MAddIn->isVisible());
+  EXPECT_GE(main().MAddIn->width(), 100);
+  EXPECT_GE(main().MAddIn->height(), 8);
+  main().MAddIn->close();
+}
+
+TEST_F(MainFormTest, BoxesAndTheAboutBoxAreCentredOnTheirWindow) {
+  Start();
+  main().show();
+  main().move(40, 30);
+  QApplication::processEvents();
+  const QPoint centre = main().frameGeometry().center();
+  std::unique_ptr<QMessageBox> box = MakeMessageBox(&main(), MessageKind::Error, "text");
+  EXPECT_LE((box->frameGeometry().center() - centre).manhattanLength(), 2);
+  QPoint aboutCentre;
+  main().RunDialog = [&](QDialog& dialog) {
+    aboutCentre = dialog.frameGeometry().center();
+    return int(QDialog::Accepted);
+  };
+  main().About1->trigger();
+  EXPECT_LE((aboutCentre - centre).manhattanLength(), 2);
+}
+
 TEST_F(MainFormTest, ExecEntriesBecomeItemsInFileOrderWithTheirNumberAsTag) {
   dir.WriteLines("prog/tarnel.ini", {"[Date]", "Last=old", "[Exec]", "zz=&Zeta,X,T,N,S,edit,",
                                      "aa=\"&Alpha tool\",A,T,N,S,edit,", "mm=&Mu,P,F,B,S,view,"});
@@ -91,7 +140,7 @@ TEST_F(MainFormTest, EntryWithoutFieldsStopsStartUpAfterTheItemsBeforeIt) {
   dir.WriteLines("prog/tarnel.ini",
                  {"[Exec]", "a=&First,X,T,N,S,edit,", "b=   ", "c=&Third,X,T,N,S,edit,"});
   Start();
-  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています"});
+  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています : [Exec] b"});
   EXPECT_EQ(ExecItems(), (std::vector<std::pair<std::string, int>>{{"&First", 0}}));
   // The dictionary, the drop target and the hook come after the settings.
   EXPECT_TRUE(main().Context().ReservedWords.Words().empty());
@@ -118,7 +167,7 @@ TEST_F(MainFormTest, UnwritableSettingsFileIsReportedWithItsPath) {
 TEST_F(MainFormTest, FirstArgumentWithVbpExtensionInAnyCaseOpensBeforeTheWindowShows) {
   std::string project = WriteDemo();
   std::string given = dir.File("demo/Demo.VbP");
-  Start({QString::fromStdString(given), "other.vbp"});
+  Start({given, "other.vbp"});
   bool visibleDuringOpen = true;
   QTimer::singleShot(0, [&] { visibleDuringOpen = main().isVisible(); });
   windows->Show();
@@ -132,14 +181,36 @@ TEST_F(MainFormTest, FirstArgumentWithVbpExtensionInAnyCaseOpensBeforeTheWindowS
             (Strings{"Vbp", " " + kStdGroup, "  Module1.bas", "   Main", "   Bump"}));
 }
 
+TEST_F(MainFormTest, ArgumentAndDropNamedInCodePage932BytesOpenTheProject) {
+  const std::string project = WriteDemo(test::kSjisFolder);
+  // The project file's own name is not UTF-8 either: "試験.vbp".
+  const std::string sjisName = test::kSjisFolder + "/\x8E\x8E\x8C\xB1.vbp";
+  dir.Write(sjisName, test::ReadNative(dir.File(test::kSjisFolder + "/Demo.vbp")));
+  const std::string shownFolder = Cp932ToUtf8(test::kSjisFolder);
+  EXPECT_EQ(shownFolder, "表プロジェクト");
+
+  Start({dir.File(test::kSjisFolder + "/Demo.vbp")});
+  windows->Show();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(Title(), dir.File(shownFolder + "/Demo.vbp"));
+  EXPECT_EQ(TreeCaptions().size(), 5u);
+
+  Start();
+  Drop({dir.File(sjisName)});
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(main().ProjectPath(), dir.File(sjisName));
+  EXPECT_EQ(Title(), dir.File(shownFolder + "/試験.vbp"));
+  EXPECT_EQ(TreeCaptions().size(), 5u);
+}
+
 TEST_F(MainFormTest, OtherFirstArgumentsOpenNothing) {
   WriteDemo();
   dir.WriteLines("demo.vbp.d/Demo", {"Module=Module1; Module1.bas"});
   dir.WriteLines("demo/Demo.txt", {"Module=Module1; Module1.bas"});
-  for (QStringList args :
-       {QStringList{QString::fromStdString(dir.File("demo/Demo.txt"))},
-        QStringList{QString::fromStdString(dir.File("demo.vbp.d/Demo"))},
-        QStringList{"Demo", QString::fromStdString(dir.File("demo/Demo.vbp"))}, QStringList{}}) {
+  for (const Strings& args :
+       {Strings{dir.File("demo/Demo.txt")}, Strings{dir.File("demo.vbp.d/Demo")},
+        Strings{"Demo", dir.File("demo/Demo.vbp")}, Strings{}}) {
     Start(args);
     windows->Show();
     EXPECT_EQ(TopRows(), 0);
@@ -153,10 +224,10 @@ TEST_F(MainFormTest, DropOpensOnlyAProjectThatIsTheFirstFile) {
   std::string project = WriteDemo();
   std::string text = dir.Write("demo/notes.txt", "x");
   Start();
-  Drop({QString::fromStdString(text), QString::fromStdString(dir.File("demo/Demo.vbp"))});
+  Drop({text, dir.File("demo/Demo.vbp")});
   EXPECT_FALSE(main().ViewsReady());
   EXPECT_EQ(TopRows(), 0);
-  Drop({QString::fromStdString(dir.File("demo/Demo.vbp")), QString::fromStdString(text)});
+  Drop({dir.File("demo/Demo.vbp"), text});
   EXPECT_TRUE(main().ViewsReady());
   EXPECT_EQ(main().ProjectPath(), project);
   EXPECT_EQ(TreeCaptions().size(), 5u);
@@ -167,7 +238,7 @@ TEST_F(MainFormTest, DropOnTheMinimisedWindowOpensAndRestoresIt) {
   Start();
   main().showMinimized();
   ASSERT_TRUE(main().isMinimized());
-  Drop({QString::fromStdString(dir.File("demo/Demo.vbp"))});
+  Drop({dir.File("demo/Demo.vbp")});
   EXPECT_EQ(main().ProjectPath(), project);
   EXPECT_FALSE(main().isMinimized());
 }
@@ -191,7 +262,7 @@ TEST_F(MainFormTest, FailedOpenLeavesTheViewsEmptyAndKeepsCaptionPathAndStatus) 
   std::string project = WriteDemo();
   Start();
   main().OpenProject(project);
-  Drop({QString::fromStdString(dir.File("demo/Missing.vbp"))});
+  Drop({dir.File("demo/Missing.vbp")});
   EXPECT_EQ(errors, Strings{"ﾌｧｲﾙが見つかりません"});
   EXPECT_FALSE(main().ViewsReady());
   EXPECT_EQ(TopRows(), 0);
@@ -248,13 +319,40 @@ TEST_F(MainFormTest, CancelDuringThePassStillBuildsTheTree) {
   EXPECT_FALSE(windows->DbgForm->isVisible());
   EXPECT_TRUE(main().isEnabled());
   EXPECT_EQ(windows->DbgForm->DbgPrg->text().toStdString(), "Process Xref 0/3");
-  // Cancelled before the first record: no relation was found.
+  EXPECT_EQ(Title(), project);
+  // Cancelled before the first record: no relation was found, and the second panel says so.
+  EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 0 of 3");
   for (int i = 0; i < main().Context().SymbolList.Count(); ++i) {
     EXPECT_TRUE(main().Context().SymbolList.At(i).Calls.empty());
   }
-  // The next pass starts with the flag cleared.
+  // Entering the tree again keeps the note; choosing a node shows that node's text.
+  main().TreeView1Enter();
+  EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 0 of 3");
+  main().TreeView1->setCurrentIndex(main().TreeModel()->IndexOf(2));
+  EXPECT_EQ(main().PanelText(1).toStdString(), Cp932ToUtf8(main().Tree().Node(2).Record->Text));
+  // The next pass starts with the flag cleared and leaves no note.
   main().OpenProject(project);
   EXPECT_FALSE(FindSymbol(main().Context(), "4-0001").Calls.empty());
+  EXPECT_EQ(main().PanelText(1).indexOf("cancelled"), -1);
+}
+
+TEST_F(MainFormTest, CancelPartWayNamesTheRecordWhereThePassStopped) {
+  std::string project = WriteDemo();
+  Start();
+  // The pass lets events run once before each record: the second round comes before record 1.
+  int rounds = 0;
+  QTimer probe;
+  probe.setInterval(0);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (main().Analysing() && ++rounds == 2) windows->DbgForm->btnCancel->click();
+  });
+  probe.start();
+  main().OpenProject(project);
+  probe.stop();
+  EXPECT_EQ(main().PanelText(0), "Ready");
+  EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 1 of 3");
+  // Record 0 (the group) was passed; Main, record 2, was not reached.
+  EXPECT_TRUE(FindSymbol(main().Context(), "4-0001").Calls.empty());
 }
 
 TEST_F(MainFormTest, ProgressDialogHasNoCloseBoxAndIgnoresEscape) {
@@ -275,13 +373,13 @@ TEST_F(MainFormTest, OutputFileWritesTheTextReportWithTheDefaultExtension) {
   Start();
   main().OpenProject(project);
   main().RunDialog = [&](QDialog& dialog) {
-    auto& files = dynamic_cast<QFileDialog&>(dialog);
+    auto& files = dynamic_cast<TFileDialog&>(dialog);
     EXPECT_EQ(files.nameFilters(), (QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "CSVﾌｧｲﾙ (*.csv)"}));
     EXPECT_EQ(files.defaultSuffix(), "txt");
-    EXPECT_FALSE(files.testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_NE(files.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help), nullptr);
-    files.selectFile(QString::fromStdString(dir.File("out/report")));
-    return int(QDialog::Accepted);
+    EXPECT_NE(files.HelpButton(), nullptr);
+    files.selectFile(dir.File("out/report"));
+    files.accept();
+    return files.result();
   };
   dir.Write("out/keep", "");
   main().OutputFile1->trigger();
@@ -289,6 +387,36 @@ TEST_F(MainFormTest, OutputFileWritesTheTextReportWithTheDefaultExtension) {
   const std::string bytes = ExpectedReportBytes(project);
   EXPECT_EQ(test::ReadNative(dir.File("out/report.txt")), bytes);
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 6);
+}
+
+TEST_F(MainFormTest, OutputFileTypedWithoutExtensionTakesTheChosenTypeAndItsForm) {
+  std::string project = WriteDemo();
+  Start();
+  main().OpenProject(project);
+  dir.Write("out/report1.txt", "old");
+  int asked = 0;
+  main().RunDialog = [&](QDialog& dialog) {
+    auto& files = dynamic_cast<TFileDialog&>(dialog);
+    files.ConfirmOverwrite = [&](const QString&) { return ++asked, false; };
+    files.SetFolder(dir.File("out/"));
+    files.SetFileName("report1");
+    // The text type: the file exists, the user is asked and declines.
+    files.accept();
+    EXPECT_EQ(files.result(), int(QDialog::Rejected));
+    files.selectNameFilter("CSVﾌｧｲﾙ (*.csv)");
+    EXPECT_EQ(files.defaultSuffix(), "csv");
+    files.accept();
+    return files.result();
+  };
+  main().OutputFile1->trigger();
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(test::ReadNative(dir.File("out/report1.txt")), "old");
+  MemoryLineSink csv;
+  WriteXrefLines(csv, main().Tree(), main().Context().SymbolList, project, 'C', 'B', 'S');
+  std::string expected;
+  for (const std::string& line : csv.Lines) expected += line + "\r\n";
+  EXPECT_EQ(test::ReadNative(dir.File("out/report1.csv")), expected);
+  EXPECT_NE(expected.find(','), std::string::npos);
 }
 
 TEST_F(MainFormTest, CancelledDialogsDoNothing) {
@@ -305,14 +433,46 @@ TEST_F(MainFormTest, OpenDialogFiltersProjectsAndOpensTheChosenOne) {
   std::string project = WriteDemo();
   Start();
   main().RunDialog = [&](QDialog& dialog) {
-    auto& files = dynamic_cast<QFileDialog&>(dialog);
+    auto& files = dynamic_cast<TFileDialog&>(dialog);
     EXPECT_EQ(files.nameFilters(), QStringList{"VisualBasic4.0 Project (*.vbp)"});
-    EXPECT_NE(files.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help), nullptr);
-    files.selectFile(QString::fromStdString(dir.File("demo/Demo.vbp")));
-    return int(QDialog::Accepted);
+    EXPECT_NE(files.HelpButton(), nullptr);
+    files.selectFile(dir.File("demo/Demo.vbp"));
+    files.accept();
+    return files.result();
   };
   main().OpenV->trigger();
   EXPECT_EQ(main().ProjectPath(), project);
+}
+
+TEST_F(MainFormTest, OpenDialogBrowsesIntoACodePage932FolderAndOpensTheProjectByItsBytes) {
+  const std::string project = WriteDemo(test::kSjisFolder);
+  dir.Write(test::kSjisFolder + "/notes.txt", "x");
+  dir.Write(test::kSjisFolder + "/OTHER.VBP", "");
+  dir.Write("plain/keep", "");
+  Start();
+  Strings listed;
+  main().RunDialog = [&](QDialog& dialog) {
+    auto& files = dynamic_cast<TFileDialog&>(dialog);
+    NativeFolderModel* model = files.Model();
+    files.SetFolder(dir.Path());
+    Strings top;
+    for (int row = 0; row < model->rowCount(); ++row) {
+      top.push_back(model->index(row, 0).data().toString().toStdString());
+    }
+    EXPECT_EQ(top, (Strings{"plain", "prog", "表プロジェクト"}));  // folders only here
+    files.ActivateRow(model->RowOf("表プロジェクト"));
+    EXPECT_EQ(model->Folder(), dir.File(test::kSjisFolder + "/"));
+    for (int row = 0; row < model->rowCount(); ++row) {
+      listed.push_back(model->index(row, 0).data().toString().toStdString());
+    }
+    files.ActivateRow(model->RowOf("Demo.vbp"));
+    return files.result();
+  };
+  main().OpenV->trigger();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(listed, (Strings{"Demo.vbp", "OTHER.VBP"}));  // projects only, any letter case
+  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(TreeCaptions().size(), 5u);
 }
 
 TEST_F(MainFormTest, ExecItemsRunEveryModeWithTheirTemporaryFiles) {
@@ -337,8 +497,8 @@ TEST_F(MainFormTest, ExecItemsRunEveryModeWithTheirTemporaryFiles) {
   EXPECT_EQ(started, (Strings{"viewer \"" + prog + "Xreftmp.txt\"",
                               "/opt/my sheet \"" + prog + "Xreftmp.csv\"",
                               "tv \"" + prog + "Xreftmp.txt\"", "edit \"" + project + "\""}));
-  items[5]->trigger();  // six fields: the list index error, nothing started
-  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています"});
+  items[5]->trigger();  // six fields: the list index error with the entry's key, nothing started
+  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています : [Exec] n"});
   EXPECT_EQ(started.size(), 4u);
 }
 
@@ -444,6 +604,12 @@ TEST_F(MainFormTest, SplitterBarsResizeTheTreeAndTheUpperList) {
   main().show();
   QApplication::processEvents();
   SendMouse(main().Separater1, QEvent::MouseButtonPress, {0, 50}, Qt::LeftButton, Qt::LeftButton);
+  // The upright line runs from below the menu over the status bar to the window's bottom.
+  auto* bar = static_cast<TSeparater*>(main().Separater1);
+  const int top = main().centralWidget()->y();
+  ASSERT_EQ(bar->ShownLines().size(), 1u);
+  EXPECT_EQ(bar->ShownLines()[0], QLine(154, top, 154, main().height() - 1));
+  EXPECT_GT(main().height() - 1, main().statusBar()->y());
   SendMouse(main().Separater1, QEvent::MouseMove, {40, 50}, Qt::NoButton, Qt::LeftButton);
   SendMouse(main().Separater1, QEvent::MouseButtonRelease, {40, 50}, Qt::LeftButton, {});
   EXPECT_EQ(main().Panel2->width(), 193);
@@ -470,14 +636,14 @@ TEST_F(MainFormTest, ProjectArrivingWhileAnAnalysisRunsIsIgnored) {
   bool tried = false;
   QTimer::singleShot(0, [&] {
     tried = true;
-    main().WMDropFiles({QString::fromStdString(dir.File("two/Demo.vbp"))});
+    main().WMDropFiles({dir.File("two/Demo.vbp")});
   });
   main().OpenProject(first);
   EXPECT_TRUE(tried);
   EXPECT_EQ(main().ProjectPath(), first);
   EXPECT_EQ(TreeCaptions().size(), 5u);
   EXPECT_TRUE(errors.empty());
-  main().WMDropFiles({QString::fromStdString(dir.File("two/Demo.vbp"))});
+  main().WMDropFiles({dir.File("two/Demo.vbp")});
   EXPECT_EQ(main().ProjectPath(), second);
 }
 

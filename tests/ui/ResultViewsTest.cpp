@@ -1,5 +1,6 @@
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -138,6 +139,29 @@ TEST_F(ResultViewsTest, FreshTreeHasTheRootSelectedAndExpandedAndTheRestCollapse
   EXPECT_EQ(tree->editTriggers(), QAbstractItemView::NoEditTriggers);
   EXPECT_EQ(main().lsYCall->model()->rowCount(), 0);
   EXPECT_EQ(main().lsICall->model()->rowCount(), 0);
+}
+
+TEST_F(ResultViewsTest, LongNamesShowWholeAndTheTreeScrollsSideways) {
+  const std::string longName = "TCInitializeTheConnectionPoolWithEveryDefaultSettingOfTheProgram";
+  dir.WriteLines("long/Demo.vbp", {"Module=Module1; Module1.bas"});
+  dir.WriteLines("long/Module1.bas", {"Attribute VB_Name = \"Module1\"", "Sub " + longName + "()",
+                                      "End Sub", "Sub TCInitializeShort()", "End Sub"});
+  main().OpenProject(NativeToEngine(dir.File("long/Demo.vbp")));
+  QTreeView* tree = main().TreeView1;
+  tree->expandAll();
+  QApplication::processEvents();
+  ASSERT_LT(tree->viewport()->width(), 200);  // the designed pane: the name cannot fit
+
+  const QModelIndex node = Node(longName);
+  const QRect shown = tree->visualRect(node);
+  const int textWidth = tree->fontMetrics().horizontalAdvance(QString::fromStdString(longName));
+  EXPECT_GE(shown.width(), tree->iconSize().width() + textWidth);
+  EXPECT_EQ(tree->textElideMode(), Qt::ElideNone);
+  EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
+  EXPECT_TRUE(tree->horizontalScrollBar()->isVisible());
+  // Scrolled to the end, the name's end is in view.
+  tree->horizontalScrollBar()->setValue(tree->horizontalScrollBar()->maximum());
+  EXPECT_LE(tree->visualRect(node).right(), tree->viewport()->width() + 1);
 }
 
 TEST_F(ResultViewsTest, SelectingAProcedureFillsBothListsWithTheSixColumns) {

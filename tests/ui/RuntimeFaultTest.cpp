@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QFileDialog>
 #include <QMenu>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -21,6 +20,7 @@
 #include "reports/ReportWriter.h"
 #include "ui/DbgForm.h"
 #include "ui/DspForm.h"
+#include "ui/FileDialog.h"
 #include "ui/ResultTreeModel.h"
 
 namespace tarnel {
@@ -80,13 +80,14 @@ class RuntimeFaultTest : public test::UiFixture {
     return state;
   }
   // Answers the next save dialog of the main window with path; chosen gets the name that the
-  // dialog gives back (a name in a missing folder is taken as typed into the dialog's folder).
+  // dialog gives back (a name in a missing folder is taken as typed).
   void SaveAs(const std::string& path) {
     main().RunDialog = [this, path](QDialog& dialog) {
-      auto& files = dynamic_cast<QFileDialog&>(dialog);
-      files.selectFile(QString::fromStdString(path));
-      chosen = files.selectedFiles().value(0).toStdString();
-      return int(QDialog::Accepted);
+      auto& files = dynamic_cast<TFileDialog&>(dialog);
+      files.selectFile(path);
+      files.accept();
+      chosen = files.SelectedFile();
+      return files.result();
     };
   }
   std::vector<QAction*> ExecItems() {
@@ -153,7 +154,7 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
     onMessage = [&](MessageKind, const QString&) {
       boxAfterDialog = !windows->DbgForm->isVisible() && main().isEnabled();
     };
-    main().WMDropFiles({QString::fromStdString(dir.File("bad/Two.vbp"))});
+    main().WMDropFiles({dir.File("bad/Two.vbp")});
     onMessage = nullptr;
     EXPECT_TRUE(duringPass);
     EXPECT_EQ(errors, Strings{"ﾌｧｲﾙ " + module2 + " は開けません"});
@@ -176,7 +177,7 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
     fs::remove(module2);
     dir.WriteLines("bad/Module2.bas",
                    {"Attribute VB_Name = \"Module2\"", "Sub Helper()", "End Sub"});
-    main().WMDropFiles({QString::fromStdString(dir.File("bad/Two.vbp"))});
+    main().WMDropFiles({dir.File("bad/Two.vbp")});
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_TRUE(main().ViewsReady());
     EXPECT_EQ(main().ProjectPath(), bad);
@@ -186,7 +187,7 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
 
 TEST_F(RuntimeFaultTest, ModuleGoneDuringTheOpenFromTheCommandLineStillShowsTheWindow) {
   const std::string bad = WriteTwoModules("bad");
-  Start({QString::fromStdString(dir.File("bad/Two.vbp"))});
+  Start({dir.File("bad/Two.vbp")});
   QTimer::singleShot(0, [&] { fs::remove(dir.File("bad/Module1.bas")); });
   windows->Show();
   EXPECT_EQ(errors, Strings{"ﾌｧｲﾙ " + dir.File("bad/Module1.bas") + " は開けません"});
@@ -205,9 +206,13 @@ TEST_F(RuntimeFaultTest, OutputFileThatCannotBeWrittenIsReportedAndLosesNothing)
   const std::string full = OpenDemoWithUnwritableTargets(project);
   const Strings before = ViewState();
   const std::vector<std::pair<std::string, const char*>> cases = {
-      {dir.File("out/folder.txt"), "ﾌｧｲﾙ %s を作成できません"},
       {dir.File("no-such-folder/report.txt"), "ﾌｧｲﾙ %s を作成できません"},
       {full, "%s に書き込めません"}};
+  // The name of a folder opens that folder in the dialog; nothing is written.
+  SaveAs(dir.File("out/folder.txt"));
+  main().OutputFile1->trigger();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(chosen.empty());
   for (const auto& [path, text] : cases) {
     SCOPED_TRACE(path);
     errors.clear();
@@ -269,9 +274,7 @@ TEST_F(RuntimeFaultTest, SourceSaveThatCannotBeWrittenKeepsTheTextAndItsMarks) {
   ASSERT_EQ(shown, (Strings{"Public Sub Main()", "    Bump 1", "End Sub"}));
   const Strings viewsBefore = ViewState();
   std::string target;
-  dsp.AskSaveFileName = [&target]() -> std::optional<QString> {
-    return QString::fromStdString(target);
-  };
+  dsp.AskSaveFileName = [&target]() -> std::optional<std::string> { return target; };
   const std::vector<std::pair<std::string, std::string>> cases = {
       {dir.File("out/folder.txt"), "ﾌｧｲﾙ " + dir.File("out/folder.txt") + " を作成できません"},
       {dir.File("gone/source.txt"), "ﾌｧｲﾙ " + dir.File("gone/source.txt") + " を作成できません"},
@@ -318,9 +321,10 @@ TEST_F(RuntimeFaultTest, SettingsFileThatCannotBeWrittenIsReportedAndTheProgramG
     EXPECT_TRUE(main().isEnabled());
     // Without drops, the open dialog still opens projects.
     main().RunDialog = [&](QDialog& dialog) {
-      dynamic_cast<QFileDialog&>(dialog).selectFile(
-          QString::fromStdString(dir.File("demo/Demo.vbp")));
-      return int(QDialog::Accepted);
+      auto& files = dynamic_cast<TFileDialog&>(dialog);
+      files.selectFile(dir.File("demo/Demo.vbp"));
+      files.accept();
+      return files.result();
     };
     main().OpenV->trigger();
     EXPECT_EQ(errors.size(), 1u);
@@ -366,7 +370,7 @@ TEST_F(RuntimeFaultTest, SettingsFileFullOfGarbageKeepsItsBytesAndStillGivesItsE
   EXPECT_TRUE(main().ViewsReady());
   // An item whose entry is cut short fails at its click with the designed error only.
   items[0]->trigger();
-  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています"});
+  EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています : [Exec] huge"});
 }
 
 // External tools started for real.
@@ -403,7 +407,7 @@ class RuntimeToolTest : public RuntimeFaultTest {
   std::string recorder;
 };
 
-TEST_F(RuntimeToolTest, ProgramThatCannotStartIsNotReportedAndTheNextToolRuns) {
+TEST_F(RuntimeToolTest, ProgramThatCannotStartIsReportedWithItsCommandAndTheNextToolRuns) {
   dir.Write("tools/plain.txt", "not a program");
   dir.Write("tools/folder/keep", "");
   dir.Write("tools/nointerp.sh", "#!/no/such/interpreter\n");
@@ -422,7 +426,12 @@ TEST_F(RuntimeToolTest, ProgramThatCannotStartIsNotReportedAndTheNextToolRuns) {
   ASSERT_EQ(items.size(), 6u);
   for (int i = 0; i < 5; ++i) items[static_cast<std::size_t>(i)]->trigger();
   EXPECT_TRUE(errors.empty());
-  EXPECT_TRUE(messages.empty());
+  const std::string temp = "\"" + Prog("Xreftmp.txt") + "\"";
+  EXPECT_EQ(messages, (Strings{"Cannot start : " + dir.File("tools/no-such-program") + " " + temp,
+                               "Cannot start : tarnel-no-such-program-anywhere \"x\"",
+                               "Cannot start : " + dir.File("tools/plain.txt") + " " + temp,
+                               "Cannot start : " + dir.File("tools/folder") + " \"x\"",
+                               "Cannot start : " + dir.File("tools/nointerp.sh") + " \"x\""}));
   // The files are written before the start is tried.
   EXPECT_EQ(test::ReadNative(Prog("Xreftmp.txt")).substr(0, 4), "Vbp\r");
   EXPECT_TRUE(main().isEnabled());

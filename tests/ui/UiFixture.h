@@ -31,18 +31,23 @@ class UiFixture : public ::testing::Test {
       (kind == MessageKind::Error ? errors : messages).push_back(text.toStdString());
       if (onMessage) onMessage(kind, text);
     });
+    SetQuestionAsker([this](QWidget*, const QString&, const QString& text) {
+      questions.push_back(text.toStdString());
+      return true;
+    });
     dir.Write("prog/resv.dic", ReadNative(SourcePath("data/resv.dic")));
     dir.Write("prog/xref.hlp", ReadNative(SourcePath("data/xref.hlp")));
   }
   void TearDown() override {
     windows.reset();
     SetMessagePresenter({});
+    SetQuestionAsker({});
   }
 
-  // Creates the windows as the program does, with these command-line arguments.
-  TMainForm& Start(QStringList arguments = {}, std::string programDir = {}) {
+  // Creates the windows as the program does, with these command-line arguments (native bytes).
+  TMainForm& Start(std::vector<std::string> arguments = {}, std::string programDir = {}) {
     if (programDir.empty()) programDir = ProgramDir();
-    windows = std::make_unique<TProgramWindows>(programDir, arguments);
+    windows = std::make_unique<TProgramWindows>(programDir, std::move(arguments));
     main().StartProgram = [this](const std::string& line) { started.push_back(line); };
     return main();
   }
@@ -76,6 +81,7 @@ class UiFixture : public ::testing::Test {
   std::unique_ptr<TProgramWindows> windows;
   std::vector<std::string> messages;
   std::vector<std::string> errors;
+  std::vector<std::string> questions;
   std::vector<std::string> started;
   std::function<void(MessageKind, const QString&)> onMessage;
 };
@@ -96,5 +102,9 @@ inline std::vector<std::string> UiFixture::TreeCaptions() const {
 }
 
 using Strings = std::vector<std::string>;
+
+// "表プロジェクト" in code page 932 bytes, as a folder unpacked from a Windows archive is named.
+// Not UTF-8; the second byte of "表" is a backslash.
+inline const std::string kSjisFolder = "\x95\x5C\x83\x76\x83\x8D\x83\x57\x83\x46\x83\x4E\x83\x67";
 
 }  // namespace tarnel::test

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/FolderListing.h"
+
+class QComboBox;
+class QDialogButtonBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QModelIndex;
+class QPushButton;
+
+namespace tarnel {
+
+// A native file name as the user reads it: UTF-8 names as they are, any other bytes (names from
+// a Windows archive) as code page 932.
+QString ShownFileName(std::string_view nativeName);
+
+// The entries of one folder, listed by the bytes of their names: folders first, then the files
+// whose extension one of the patterns allows, each group in name order.
+class NativeFolderModel : public QAbstractListModel {
+ public:
+  explicit NativeFolderModel(QObject* parent = nullptr);
+
+  // nativeFolder ends in "/".
+  void SetFolder(std::string nativeFolder);
+  const std::string& Folder() const { return folder_; }
+  // Patterns such as "*.vbp" (letter case ignored) or "*"; empty allows every file.
+  void SetPatterns(QStringList patterns);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  const FolderEntry& Entry(int row) const { return entries_[static_cast<std::size_t>(row)]; }
+  // The row whose shown name is shown, or -1.
+  int RowOf(const QString& shown) const;
+
+ private:
+  void Reload();
+  bool Allowed(const FolderEntry& entry) const;
+
+  std::string folder_;
+  QStringList patterns_;
+  std::vector<FolderEntry> entries_;
+};
+
+// The program's open and save dialog. Qt's own dialog drops names that are not valid in the
+// locale's encoding; this one lists and returns native bytes.
+class TFileDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  enum class Mode { Open, Save };
+  TFileDialog(QWidget* parent, const QString& title, Mode mode);
+
+  // Filters such as "CSVﾌｧｲﾙ (*.csv)"; the first is selected.
+  void setNameFilters(const QStringList& filters);
+  QStringList nameFilters() const;
+  void selectNameFilter(const QString& filter);
+  QString selectedNameFilter() const;
+  // The extension that a name typed without one gets: the selected filter's, else this one.
+  void setDefaultSuffix(const QString& suffix) { defaultSuffix_ = suffix; }
+  QString defaultSuffix() const;
+
+  // Shows nativeFolder (ending in "/").
+  void SetFolder(const std::string& nativeFolder);
+  // Goes to the folder of a native path and puts its name in the name field.
+  void selectFile(const std::string& nativePath);
+  // What the name field holds, as typed.
+  void SetFileName(const QString& name);
+  // Opens the entry of a row as a double-click does: a folder is entered, a file chosen.
+  void ActivateRow(int row);
+
+  // The chosen file's native path once the dialog was accepted.
+  const std::string& SelectedFile() const { return selected_; }
+
+  NativeFolderModel* Model() const { return model_; }
+  QPushButton* HelpButton() const { return help_; }
+  // Asked before a save replaces an existing file; true goes on. Tests answer it themselves.
+  std::function<bool(const QString& shownPath)> ConfirmOverwrite;
+
+  // Takes the name field: a folder is entered, a file chosen (Save adds the extension and asks
+  // before replacing; Open wants an existing file).
+  void accept() override;
+
+ signals:
+  void helpRequested();
+
+ private:
+  void NameFilterChanged();
+  // The native path that the name field stands for.
+  std::string TypedPath() const;
+
+  Mode mode_;
+  NativeFolderModel* model_;
+  QLabel* folderLabel_;
+  QListView* list_;
+  QLineEdit* name_;
+  QComboBox* types_;
+  QDialogButtonBox* buttons_;
+  QPushButton* help_;
+  QString defaultSuffix_;
+  // The entry last put into the name field by a click, so that its bytes are used while the
+  // field still shows it.
+  std::string pickedName_;
+  QString pickedShown_;
+  std::string selected_;
+};
+
+}  // namespace tarnel
