@@ -11,6 +11,7 @@
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "platform/SourceText.h"
 #include "reports/ReportWriter.h"
 #include "reports/TreeDump.h"
 
@@ -27,6 +28,9 @@ const char* const kBatchToolUsage =
     "  --json FILE          also write every symbol record as JSON to FILE\n"
     "  --resv FILE          reserved words (default: resv.dic beside the program)\n"
     "  --utf8               write the report in UTF-8 instead of code page 932\n"
+    "  --precise            read the code as the VB5/VB6 compiler does (classic: the default)\n"
+    "  --encoding E         module files in 932 (default), 1252, UTF-8 or Auto; any but 932\n"
+    "                       writes the report and tree dump in UTF-8\n"
     "  --help               show this text\n";
 
 namespace {
@@ -38,6 +42,8 @@ struct Options {
   std::optional<std::string> Output, TreeDump, Json, Resv;
   bool Utf8 = false;
   bool Help = false;
+  bool Precise = false;
+  SourceEncoding Encoding = SourceEncoding::Cp932;
   std::string Project;
 };
 
@@ -75,6 +81,15 @@ Options Parse(const std::vector<std::string>& args) {
       options.Help = true;
     } else if (arg == "--utf8") {
       options.Utf8 = true;
+    } else if (arg == "--precise") {
+      options.Precise = true;
+    } else if (arg == "--encoding") {
+      const std::string name = value();
+      std::optional<SourceEncoding> encoding = ParseSourceEncoding(name);
+      if (!encoding) {
+        throw UsageError("--encoding takes one of 932, 1252, UTF-8, Auto, not \"" + name + "\"");
+      }
+      options.Encoding = *encoding;
     } else if (arg == "--form") {
       options.Form = Letter(arg, value(), "FC");
     } else if (arg == "--direction") {
@@ -124,10 +139,10 @@ class StreamLineSink : public LineSink {
   std::ostream& out_;
 };
 
-void WriteJson(const std::string& nativePath, const SymbolList& symbols) {
+void WriteJson(const std::string& nativePath, const AnalysisContext& ctx) {
   std::ofstream file(nativePath, std::ios::binary | std::ios::trunc);
   if (!file) throw FileCreateError(NativeToEngine(nativePath));
-  WriteSymbolsJson(file, symbols);
+  WriteSymbolsJson(file, ctx.SymbolList, ctx.Precise.get(), !ctx.Decoder.KeepsBytes());
   file.close();
   if (!file) throw FileWriteError(NativeToEngine(nativePath));
 }
@@ -145,8 +160,10 @@ void WriteReport(const Options& options, const ResultTree& tree, const SymbolLis
     sink = stream.get();
   }
   Utf8LineSink utf8(*sink);
-  WriteXrefLines(options.Utf8 ? utf8 : *sink, tree, symbols, caption, options.Form,
-                 options.Direction, options.Style);
+  // With any encoding but 932 the records already hold UTF-8.
+  const bool convert = options.Utf8 && options.Encoding == SourceEncoding::Cp932;
+  WriteXrefLines(convert ? utf8 : *sink, tree, symbols, caption, options.Form, options.Direction,
+                 options.Style);
   if (file) file->Close();
   out.flush();
 }
@@ -169,6 +186,8 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
 
   CliHost host(err, errIsTerminal);
   AnalysisContext ctx(host);
+  ctx.Reading = options.Precise ? ReadingKind::Precise : ReadingKind::Classic;
+  ctx.Decoder.SetSetting(options.Encoding);
   try {
     // Like the window, a missing default dictionary is reported and the analysis goes on with
     // none; a dictionary named on the command line must be there.
@@ -183,10 +202,11 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
 
     const std::string project = NativeToEngine(options.Project);
     AnalyzeProject(ctx, project);
-    if (options.Json) WriteJson(*options.Json, ctx.SymbolList);
+    if (options.Json) WriteJson(*options.Json, ctx);
     ResultTree tree = ResultTree::Build(ctx.SymbolList);
     if (options.TreeDump) WriteTreeDump(tree, NativeToEngine(*options.TreeDump));
-    WriteReport(options, tree, ctx.SymbolList, project, out);
+    WriteReport(options, tree, ctx.SymbolList,
+                options.Encoding == SourceEncoding::Cp932 ? project : Cp932ToUtf8(project), out);
   } catch (const TarnelError& e) {
     std::fprintf(err, "%s\n", e.what());
     return 1;
