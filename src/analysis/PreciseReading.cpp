@@ -115,8 +115,8 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
       pass = lines[i].Pass;
       TPassRec group;
       group.Level = 2;
-      group.Name = decoder.KeepsBytes() ? GroupCaption(pass->GroupKind)
-                                        : Cp932ToUtf8(GroupCaption(pass->GroupKind));
+      group.Name = GroupCaption(pass->GroupKind);
+      if (!decoder.KeepsBytes()) group.Name = Cp932ToUtf8(group.Name);
       group.FullName = pass->KindWord;
       group.Text = pass->KindWord;
       group.Key = pass->GroupKey;

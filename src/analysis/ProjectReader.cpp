@@ -121,8 +121,8 @@ void EnumerateModules(AnalysisContext& ctx, TextReader& project, const std::stri
     if (ctx.PassModuleCount == 0) {
       TPassRec group;
       group.Level = 2;
-      group.Name =
-          ctx.Decoder.KeepsBytes() ? GroupCaption(groupKind) : Cp932ToUtf8(GroupCaption(groupKind));
+      group.Name = GroupCaption(groupKind);
+      if (!ctx.Decoder.KeepsBytes()) group.Name = Cp932ToUtf8(group.Name);
       group.FullName = kindWord;
       group.Text = kindWord;
       group.Key = groupKey;

@@ -127,6 +127,32 @@ class Utf8LineSink : public LineSink {
   LineSink& target_;
 };
 
+// Report lines whose record texts are UTF-8 already: only the arrows, code page 932 in the
+// report writer, are converted. An arrow stands after a blank or a comma, where UTF-8 text never
+// holds the continuation byte 0x81.
+class ArrowsToUtf8Sink : public LineSink {
+ public:
+  explicit ArrowsToUtf8Sink(LineSink& target) : target_(target) {}
+  void WriteLine(std::string_view line) override {
+    line_.clear();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\x81' && i + 1 < line.size() &&
+          (line[i + 1] == '\xa8' || line[i + 1] == '\xa9') &&
+          (i == 0 || line[i - 1] == ' ' || line[i - 1] == ',')) {
+        line_ += line[i + 1] == '\xa8' ? "\u2192" : "\u2190";
+        ++i;
+      } else {
+        line_ += line[i];
+      }
+    }
+    target_.WriteLine(line_);
+  }
+
+ private:
+  LineSink& target_;
+  std::string line_;
+};
+
 class StreamLineSink : public LineSink {
  public:
   explicit StreamLineSink(std::ostream& out) : out_(out) {}
@@ -160,10 +186,12 @@ void WriteReport(const Options& options, const ResultTree& tree, const SymbolLis
     sink = stream.get();
   }
   Utf8LineSink utf8(*sink);
+  ArrowsToUtf8Sink arrows(*sink);
   // With any encoding but 932 the records already hold UTF-8.
-  const bool convert = options.Utf8 && options.Encoding == SourceEncoding::Cp932;
-  WriteXrefLines(convert ? utf8 : *sink, tree, symbols, caption, options.Form, options.Direction,
-                 options.Style);
+  LineSink& target = options.Encoding != SourceEncoding::Cp932 ? arrows
+                     : options.Utf8                            ? utf8
+                                                               : *sink;
+  WriteXrefLines(target, tree, symbols, caption, options.Form, options.Direction, options.Style);
   if (file) file->Close();
   out.flush();
 }
