@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/ModuleScan.h"
+#include "analysis/Symbol.h"
 #include "analysis/VbLexer.h"
 #include "platform/SourceText.h"
 
@@ -43,6 +44,7 @@ struct ProcedureDecl : DeclaredProcedure {
   std::string ReturnType;
   std::vector<VariableDecl> Locals;  // parameters first, then the body's declarations
   std::string Key;                   // its record's key, once entered
+  TPassRec* Record = nullptr;        // its record, once entered
 };
 
 // What the precise reading knows of one module.
@@ -61,7 +63,7 @@ struct ModuleModel {
 
 // A resolved occurrence of a callee in a body.
 struct CallSite {
-  std::string Key;
+  const TPassRec* Callee = nullptr;
   std::int32_t Line = 0;
 };
 

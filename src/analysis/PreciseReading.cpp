@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <unordered_set>
 
 #include "analysis/Analysis.h"
 #include "analysis/LineCompare.h"
@@ -159,7 +158,7 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
       proc.StartLine = decl.StartLine;
       proc.BodyLines = decl.BodyLines;
       decl.Key = proc.Key;
-      ctx.SymbolList.Add(std::move(proc));
+      decl.Record = &ctx.SymbolList.Add(std::move(proc));
     }
     ctx.SymbolList.Add(std::move(module));
     model->Modules.push_back(std::move(found));
@@ -174,14 +173,12 @@ using Sites = std::vector<std::vector<std::pair<int, std::int32_t>>>;
 // names and dead branches never name one.
 class NameMatcher {
  public:
-  NameMatcher(const TokenTable& table, const ReservedWordList& reserved) : table_(table) {
-    for (const std::string& word : reserved.Words()) reserved_.insert(FoldCase(word));
-  }
+  explicit NameMatcher(const TokenTable& table) : table_(table) {}
 
   void Statement(const ProcedureDecl& proc, const VbStatement& s,
                  std::vector<std::pair<int, std::int32_t>>& out) const {
     const auto& t = s.Tokens;
-    std::string scratch, folded, qualified;
+    thread_local std::string scratch, qualified;  // kept between statements
     for (std::size_t i = 0; i < t.size(); ++i) {
       const VbToken& token = t[i];
       if (token.Kind != TokenKind::Identifier) continue;
@@ -194,8 +191,8 @@ class NameMatcher {
       }
       if (after != nullptr && IsOperator(*after, ":=")) continue;
       const std::string_view name = BareName(token.Text);
-      FoldCaseInto(name, folded);
-      if (reserved_.count(folded) != 0) continue;
+      const TokenTable::Meaning meaning = table_.Look(name, scratch);
+      if (meaning.ReservedAnyCase) continue;
       // A function's own name without arguments is its result, not a call.
       if ((proc.Kind == KindFunction || proc.Kind == KindPropertyGet) &&
           SameTextIgnoreCase(name, proc.Name) && (after == nullptr || !IsOperator(*after, "("))) {
@@ -205,7 +202,7 @@ class NameMatcher {
       // "Module1.Name"; members of objects wait for name resolution.
       int callee = -1;
       if (before == nullptr || !IsOperator(*before, ".")) {
-        callee = table_.Look(name, scratch).Callee;
+        callee = meaning.Callee;
       } else if (i >= 2 && t[i - 2].Kind == TokenKind::Identifier) {
         qualified.assign(BareName(t[i - 2].Text)).append(".").append(name);
         callee = table_.Look(qualified, scratch).Callee;  // a name never holds a dot
@@ -220,7 +217,6 @@ class NameMatcher {
   }
 
   const TokenTable& table_;
-  std::unordered_set<std::string> reserved_;
 };
 
 struct CallsRead {
@@ -235,7 +231,7 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
   IndexProcedures(ctx);
   PreciseModel& model = *ctx.Precise;
   const TokenTable table(ctx.ProcNames, ctx.ProcFullNames, ctx.ReservedWords);
-  const NameMatcher matcher(table, ctx.ReservedWords);
+  const NameMatcher matcher(table);
   const CondConstants& constants = model.Conditions;
   const SourceDecoder& decoder = ctx.Decoder;
 
@@ -271,12 +267,14 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
     if (read.Error) std::rethrow_exception(read.Error);
     for (std::size_t p = 0; p < module.Procedures.size() && p < read.Found.size(); ++p) {
       const ProcedureDecl& decl = module.Procedures[p];
-      TPassRec& caller = FindSymbol(ctx, decl.Key);
+      if (read.Found[p].empty()) continue;
+      TPassRec& caller = *decl.Record;
       std::vector<CallSite>& sites = model.CallSites[decl.Key];
+      sites.reserve(read.Found[p].size());
       ++stamp;
       for (const auto& [callee, line] : read.Found[p]) {
         TPassRec* target = ctx.ProcNames.RecordAt(callee);
-        sites.push_back({target->Key, line});
+        sites.push_back({target, line});
         if (stamps[static_cast<std::size_t>(callee)] == stamp) continue;
         stamps[static_cast<std::size_t>(callee)] = stamp;
         caller.Calls.push_back(target->Key);

@@ -7,7 +7,7 @@ namespace tarnel {
 
 namespace {
 
-using Tokens = std::vector<VbToken>;
+using Tokens = std::span<const VbToken>;
 
 bool IsOp(const VbToken& t, std::string_view op) {
   return t.Kind == TokenKind::Operator && t.Text == op;
@@ -178,16 +178,16 @@ long ReadHeader(TextReader& file, ModuleModel& module) {
       p = q;
     }
     if (words.empty()) continue;
-    const std::string first = FoldCase(words[0]);
-    if (depth <= 0 && first == "attribute") {
+    const auto first = [&](std::string_view word) { return SameTextIgnoreCase(words[0], word); };
+    if (depth <= 0 && first("attribute")) {
       codeStart = lineNo - 1;
       break;
     }
-    if (first == "beginproperty") {
+    if (first("beginproperty")) {
       ++propertyDepth;
-    } else if (first == "endproperty") {
+    } else if (first("endproperty")) {
       if (propertyDepth > 0) --propertyDepth;
-    } else if (first == "begin") {
+    } else if (first("begin")) {
       ++depth;
       int control = -1;
       if (depth >= 2 && words.size() >= 3) {
@@ -202,13 +202,13 @@ long ReadHeader(TextReader& file, ModuleModel& module) {
         }
       }
       open.push_back(control);
-    } else if (first == "end" && words.size() == 1) {
+    } else if (first("end") && words.size() == 1) {
       if (depth > 0) {
         --depth;
         open.pop_back();
         if (depth == 0 && afterBlock == 0) afterBlock = lineNo;
       }
-    } else if (first == "index" && propertyDepth == 0 && !open.empty() && open.back() >= 0) {
+    } else if (first("index") && propertyDepth == 0 && !open.empty() && open.back() >= 0) {
       module.Controls[static_cast<std::size_t>(open.back())].IsArray = true;
     }
   }
@@ -233,20 +233,43 @@ void ReadAttribute(const VbStatement& s, ModuleModel& module) {
   module.Attributes.push_back(std::move(attribute));
 }
 
+// False for a statement that certainly declares and ends nothing: every word that begins a
+// declaration, an End or a local declaration starts with one of these letters.
+bool MayDeclare(const VbToken& first) {
+  if (first.Kind != TokenKind::Identifier) return false;
+  switch (first.Text[0] | 0x20) {
+    case 'c':
+    case 'd':
+    case 'e':
+    case 'f':
+    case 'g':
+    case 'p':
+    case 's':
+      return true;
+    default:
+      return false;
+  }
+}
+
 class ModuleReader {
  public:
+  // With a visitor only the procedures' extents are kept: the declarations are known already.
   ModuleReader(ModuleModel& module, const BodyVisitor& visitor)
-      : module_(module), visitor_(visitor) {}
+      : module_(module), visitor_(visitor), full_(!visitor) {}
 
   void Statement(const VbStatement& s) {
     const Tokens& t = s.Tokens;
     if (t.empty()) return;
     if (s.Attribute) {
-      ReadAttribute(s, module_);
+      if (full_) ReadAttribute(s, module_);
       return;
     }
     if (block_ != Block::None) {
       InBlock(t);
+      return;
+    }
+    if (open_ && !MayDeclare(t[0])) {
+      if (visitor_) visitor_(module_, current_, s);
       return;
     }
     const Modifiers m = ReadModifiers(t);
@@ -258,12 +281,12 @@ class ModuleReader {
       return;
     }
     if (open_) {
-      if (EndsProcedure(t, Current().Kind)) {
+      if (EndsProcedure(t, currentKind_)) {
         Close(s.Line, s.Line);
       } else if (m.Next == 0 && (WordAt(t, 0, "dim") || WordAt(t, 0, "const"))) {
-        Variables(t, 0, 'P', Current().Locals);
+        if (full_) Variables(t, 0, 'P', Current().Locals);
       } else if (m.Static && m.Next == 1) {
-        Variables(t, 1, 'P', Current().Locals);
+        if (full_) Variables(t, 1, 'P', Current().Locals);
       } else if (visitor_) {
         visitor_(module_, current_, s);
       }
@@ -281,13 +304,22 @@ class ModuleReader {
 
   void Declare(const VbStatement& s, const Modifiers& m, std::uint8_t kind, std::size_t name) {
     const Tokens& t = s.Tokens;
+    // Declarations are counted the same way in both modes, so that a visitor's procedure
+    // numbers are the positions of the full scan's.
+    const std::size_t number = declared_++;
+    if (kind >= KindSub && kind <= KindPropertySet) {
+      open_ = true;
+      current_ = number;
+      currentKind_ = kind;
+    }
+    if (!full_) return;
     ProcedureDecl& proc = module_.Procedures.emplace_back();
     proc.Name = BareName(t[name].Text);
     proc.Kind = kind;
     proc.Scope = m.Private ? "P" : (m.Friend && kind < KindDeclareSub) ? "F" : "G";
     if (kind == KindEvent) proc.Scope = "G";
-    proc.Text = StatementText(s);
     proc.StartLine = s.Line;
+    proc.Text = StatementText(s);
     std::size_t i = name + 1;
     if (kind == KindDeclareSub || kind == KindDeclareFunction) {
       // Lib "x" [Alias "y"] before the parameters.
@@ -307,16 +339,13 @@ class ModuleReader {
       const char* suffix = TypeOfSuffix(t[name].Text);
       proc.ReturnType = suffix != nullptr ? suffix : "Variant";
     }
-    if (kind >= KindSub && kind <= KindPropertySet) {
-      open_ = true;
-      current_ = module_.Procedures.size() - 1;
-    }
   }
 
   // Ends the open procedure: at its End line, or without one at lastLine.
   void Close(long lastLine, long endLine) {
     if (!open_) return;
     open_ = false;
+    if (!full_) return;
     ProcedureDecl& proc = Current();
     proc.EndLine = static_cast<std::int32_t>(endLine);
     const long body = endLine > 0 ? endLine - proc.StartLine - 1 : lastLine - proc.StartLine;
@@ -324,6 +353,7 @@ class ModuleReader {
   }
 
   void Variables(const Tokens& t, std::size_t i, char scope, std::vector<VariableDecl>& out) {
+    if (!full_) return;
     VariableDecl like;
     like.Scope = scope;
     if (WordAt(t, i, "dim")) ++i;
@@ -346,6 +376,8 @@ class ModuleReader {
       enumScope_ = !m.Private && module_.Kind == KindStdModule ? 'G' : 'P';
     } else if (WordAt(t, i, "type")) {
       block_ = Block::Type;
+    } else if (!full_) {
+      return;
     } else if (i == 0 && WordAt(t, 0, "implements") && t.size() > 1) {
       std::string name;
       for (std::size_t k = 1; k < t.size(); ++k) name += BareName(t[k].Text);
@@ -374,8 +406,11 @@ class ModuleReader {
 
   ModuleModel& module_;
   const BodyVisitor& visitor_;
+  bool full_;
   bool open_ = false;
   std::size_t current_ = 0;
+  std::size_t declared_ = 0;
+  std::uint8_t currentKind_ = 0;
   Block block_ = Block::None;
   std::string enumName_;
   char enumScope_ = 'P';

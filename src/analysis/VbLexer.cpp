@@ -13,7 +13,9 @@ bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 bool IsNameStart(unsigned char c) { return IsLetter(c) || c >= 0x80; }
 bool IsNameChar(unsigned char c) { return IsNameStart(c) || IsDigit(c) || c == '_'; }
-bool IsTypeChar(char c) { return std::strchr("%&!#@$", c) != nullptr && c != '\0'; }
+bool IsTypeChar(char c) {
+  return c == '%' || c == '&' || c == '!' || c == '#' || c == '@' || c == '$';
+}
 
 unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
 
@@ -295,16 +297,6 @@ class CondEvaluator {
 
 }  // namespace
 
-bool IsWord(const VbToken& token, std::string_view lowerWord) {
-  if (token.Kind != TokenKind::Identifier || token.Text.size() != lowerWord.size()) return false;
-  for (std::size_t i = 0; i < lowerWord.size(); ++i) {
-    char c = token.Text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
-    if (c != lowerWord[i]) return false;
-  }
-  return true;
-}
-
 std::string_view BareName(std::string_view identifier) {
   if (identifier.size() >= 2 && identifier.front() == '[') {
     identifier.remove_prefix(1);
@@ -396,7 +388,7 @@ bool VbLexer::Next(VbStatement& out) {
       pos_ = 0;
       lineStart_ = true;
     }
-    out.Tokens.clear();
+    out.Tokens = {};
     out.Label = {};
     out.Attribute = false;
     out.Line = line_[pos_].Line;
@@ -414,11 +406,13 @@ bool VbLexer::Next(VbStatement& out) {
         pos_ += 2;
       }
     }
-    while (pos_ < line_.size()) {
-      const VbToken& t = line_[pos_++];
-      if (t.Kind == TokenKind::Operator && t.Text == ":") break;
-      out.Tokens.push_back(t);
+    const std::size_t first = pos_;
+    while (pos_ < line_.size() &&
+           !(line_[pos_].Kind == TokenKind::Operator && line_[pos_].Text == ":")) {
+      ++pos_;
     }
+    out.Tokens = std::span<const VbToken>(line_.data() + first, pos_ - first);
+    if (pos_ < line_.size()) ++pos_;  // the separator
     if (out.Tokens.empty() && out.Label.empty()) continue;
     if (!out.Tokens.empty()) {
       out.Line = out.Tokens[0].Line;

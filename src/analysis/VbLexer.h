@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,8 +23,9 @@ struct VbToken {
 
 // A statement of live code: the tokens between statement separators, with the label or line
 // number that begins its line. A line that holds only a label gives a statement without tokens.
+// The tokens stay valid until the lexer reads on.
 struct VbStatement {
-  std::vector<VbToken> Tokens;
+  std::span<const VbToken> Tokens;
   std::string_view Label;
   std::int32_t Line = 0;   // physical line of its first token (of its label when it has no token)
   bool Attribute = false;  // an "Attribute" line: metadata, never code
@@ -43,7 +45,15 @@ using CondConstants = std::unordered_map<std::string, CondValue>;
 CondConstants ParseCondComp(std::string_view value);
 
 // True for an identifier token equal to word without regard to letter case (word is lower case).
-bool IsWord(const VbToken& token, std::string_view lowerWord);
+inline bool IsWord(const VbToken& token, std::string_view lowerWord) {
+  if (token.Kind != TokenKind::Identifier || token.Text.size() != lowerWord.size()) return false;
+  for (std::size_t i = 0; i < lowerWord.size(); ++i) {
+    char c = token.Text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
+    if (c != lowerWord[i]) return false;
+  }
+  return true;
+}
 // An identifier without its type character or its brackets.
 std::string_view BareName(std::string_view identifier);
 // A string token's value: the quotes taken off and doubled quotes undone.

@@ -55,7 +55,7 @@ void WritePreciseFields(std::ostream& out, const PreciseModel& precise, const st
   if (auto it = precise.CallSites.find(key); it != precise.CallSites.end()) {
     for (std::size_t i = 0; i < it->second.size(); ++i) {
       out << (i > 0 ? ", " : "") << "{\"Key\": ";
-      WriteString(out, it->second[i].Key);
+      WriteString(out, it->second[i].Callee->Key);
       out << ", \"Line\": " << it->second[i].Line << '}';
     }
   }

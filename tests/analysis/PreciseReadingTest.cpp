@@ -32,7 +32,7 @@ class PreciseReadingTest : public test::ProjectFixture {
   std::vector<std::string> Sites(std::string_view name) {
     std::vector<std::string> sites;
     for (const CallSite& s : ctx.Precise->CallSites[Proc(name).Key]) {
-      sites.push_back(Rec(s.Key).Name + "@" + std::to_string(s.Line));
+      sites.push_back(s.Callee->Name + "@" + std::to_string(s.Line));
     }
     return sites;
   }
