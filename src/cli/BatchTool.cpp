@@ -1,5 +1,6 @@
 #include "cli/BatchTool.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -128,22 +129,24 @@ class Utf8LineSink : public LineSink {
 };
 
 // Report lines whose record texts are UTF-8 already: only the arrows, code page 932 in the
-// report writer, are converted. An arrow stands after a blank or a comma, where UTF-8 text never
-// holds the continuation byte 0x81.
+// report writer, are converted. Walking the line character by character tells them apart: in
+// UTF-8 the arrow's first byte, 0x81, can only continue a character, never start one.
 class ArrowsToUtf8Sink : public LineSink {
  public:
   explicit ArrowsToUtf8Sink(LineSink& target) : target_(target) {}
   void WriteLine(std::string_view line) override {
     line_.clear();
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      if (line[i] == '\x81' && i + 1 < line.size() &&
-          (line[i + 1] == '\xa8' || line[i + 1] == '\xa9') &&
-          (i == 0 || line[i - 1] == ' ' || line[i - 1] == ',')) {
+    for (std::size_t i = 0; i < line.size();) {
+      const auto c = static_cast<unsigned char>(line[i]);
+      if (c == 0x81 && i + 1 < line.size() && (line[i + 1] == '\xa8' || line[i + 1] == '\xa9')) {
         line_ += line[i + 1] == '\xa8' ? "\u2192" : "\u2190";
-        ++i;
-      } else {
-        line_ += line[i];
+        i += 2;
+        continue;
       }
+      std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+      length = std::min(length, line.size() - i);
+      line_.append(line.substr(i, length));
+      i += length;
     }
     target_.WriteLine(line_);
   }

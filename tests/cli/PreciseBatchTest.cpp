@@ -72,7 +72,8 @@ TEST_F(PreciseBatchTest, EncodingsDecodeEachFileAndWriteUtf8) {
         << report;
     EXPECT_NE(report.find("\xe2\x86\x92 Ja.\xe8\xa1\xa8\xe7\xa4\xba"), std::string::npos) << report;
     EXPECT_NE(report.find("\xe2\x86\x92 Es.C\xc3\xa1lculo"), std::string::npos) << report;
-    EXPECT_NE(test::ReadNative(dir.File("t.txt")).find("\t\t\tC\xc3\xa1lculo\r\n"), std::string::npos);
+    EXPECT_NE(test::ReadNative(dir.File("t.txt")).find("\t\t\tC\xc3\xa1lculo\r\n"),
+              std::string::npos);
     EXPECT_NE(test::ReadNative(dir.File("t.txt")).find("\xe6\xa8\x99\xe6\xba\x96"),
               std::string::npos);  // 標準, the group caption in UTF-8
   }
@@ -80,6 +81,26 @@ TEST_F(PreciseBatchTest, EncodingsDecodeEachFileAndWriteUtf8) {
   ASSERT_EQ(Run({"--encoding", "932", dir.File("P.vbp")}), 0);
   EXPECT_NE(out.str().find("Sub \x95\x5c\x8e\xa6"), std::string::npos);
   EXPECT_EQ(Run({"--encoding", "latin1", dir.File("P.vbp")}), 2);
+}
+
+TEST_F(PreciseBatchTest, ArrowsAfterALabelOfFullWidthStayApartFromUtf8Text) {
+  // 12 blanks, "Sub " and a 24-byte name ending in a UTF-8 character fill the 40 columns, so
+  // the arrow follows the name's last byte directly.
+  const std::string name =
+      "Abcdefghijklmnopq"
+      "Gr\xc3\xb6\xc3\x9f"
+      "e";
+  Lines("P.vbp", {"Module=M; M.bas"});
+  dir.Write("M.bas", "Attribute VB_Name = \"M\"\r\nSub " + name +
+                         "()\r\n  \xe5\x8d\x93\r\nEnd Sub\r\n" +
+                         "Sub \xe5\x8d\x93()\r\nEnd Sub\r\n");
+  ASSERT_EQ(Run({"--encoding", "UTF-8", dir.File("P.vbp")}), 0);
+  EXPECT_NE(out.str().find("Sub " + name + "\xe2\x86\x92 M.\xe5\x8d\x93\r\n"), std::string::npos)
+      << out.str();
+  EXPECT_NE(out.str().find("Sub \xe5\x8d\x93\r\n" + std::string(40, ' ') + "\xe2\x86\x90 M." +
+                           name + "\r\n"),
+            std::string::npos)
+      << out.str();
 }
 
 }  // namespace
