@@ -223,6 +223,11 @@ void TMainForm::BuildMenus() {
   Mdummy = MAddIn->addAction(QStringLiteral("dummy"));
   Mdummy->setVisible(false);
 
+  Options1 = menuBar()->addMenu(QStringLiteral("&Options"));
+  PreciseReading1 = Options1->addAction(QStringLiteral("&Precise Reading (VB5/VB6)"));
+  PreciseReading1->setCheckable(true);
+  connect(PreciseReading1, &QAction::triggered, this, &TMainForm::PreciseReading1Click);
+
   Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
   About1 = Help1->addAction(QStringLiteral("&About..."));
   connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
@@ -260,6 +265,10 @@ void TMainForm::LoadSettings() {
   const std::string ini = programDir_ + "tarnel.ini";
   const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
   WriteProfileString(ini, "Date", "Last", Utf8ToCp932(today.toStdString()));
+  const bool precise =
+      SameTextIgnoreCase(GetProfileString(ini, "Options", "Reading", ""), "Precise");
+  ctx_.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
+  PreciseReading1->setChecked(precise);
   const std::vector<std::string> keys = GetProfileKeys(ini, "Exec");
   for (std::size_t i = 0; i < keys.size(); ++i) {
     std::string value = GetProfileString(ini, "Exec", keys[i], "");
@@ -465,6 +474,15 @@ void TMainForm::MdummyClick(QAction* item) {
     ToolContext context{host_,       tree_,        ctx_.SymbolList, caption_,
                         programDir_, projectPath_, StartProgram};
     RunTool(context, ctx_.ToolList, item->data().toInt());
+  });
+}
+
+void TMainForm::PreciseReading1Click(bool checked) {
+  Guarded([this, checked] {
+    ctx_.Reading = checked ? ReadingKind::Precise : ReadingKind::Classic;
+    WriteProfileString(programDir_ + "tarnel.ini", "Options", "Reading",
+                       checked ? "Precise" : "Classic");
+    if (!projectPath_.empty()) OpenProject(projectPath_);
   });
 }
 

@@ -58,6 +58,9 @@ class TMainForm : public QMainWindow {
   void About1Click();
   void Help2Click();
   void MdummyClick(QAction* item);
+  // Switches between the classic and the precise reading, remembers the choice in tarnel.ini and
+  // analyses the open project again.
+  void PreciseReading1Click(bool checked);
   void WMDropFiles(const QStringList& nativePaths);
   // The result views.
   void TreeView1Change(const QModelIndex& node);
@@ -110,12 +113,14 @@ class TMainForm : public QMainWindow {
   CallListModel* lsICallItems = nullptr;
   QMenu* File1 = nullptr;
   QMenu* MAddIn = nullptr;
+  QMenu* Options1 = nullptr;
   QMenu* Help1 = nullptr;
   QAction* OpenV = nullptr;
   QAction* Read1 = nullptr;
   QAction* OutputFile1 = nullptr;
   QAction* Exit1 = nullptr;
   QAction* Mdummy = nullptr;
+  QAction* PreciseReading1 = nullptr;
   QAction* About1 = nullptr;
   QAction* Help2 = nullptr;
 
