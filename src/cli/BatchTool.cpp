@@ -13,6 +13,7 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/SourceText.h"
+#include "reports/Exports.h"
 #include "reports/ReportWriter.h"
 #include "reports/TreeDump.h"
 
@@ -27,6 +28,12 @@ const char* const kBatchToolUsage =
     "  --output FILE        write the report to FILE instead of standard output\n"
     "  --tree-dump FILE     also write the tab-indented tree to FILE\n"
     "  --json FILE          also write every symbol record as JSON to FILE\n"
+    "  --dot FILE           also write the call graph in Graphviz DOT to FILE\n"
+    "  --dot-level LEVEL    procedure (default): procedures in module clusters; module: the\n"
+    "                       module dependency graph, edges weighted by the number of calls\n"
+    "  --edges FILE         also write every call edge as JSON Lines to FILE\n"
+    "  --tags FILE          also write a tags file for editors to FILE\n"
+    "  --sarif FILE         unused and unreachable procedures as SARIF (needs --precise)\n"
     "  --resv FILE          reserved words (default: resv.dic beside the program)\n"
     "  --utf8               write the report in UTF-8 instead of code page 932\n"
     "  --precise            read the code as the VB5/VB6 compiler does (classic: the default)\n"
@@ -41,6 +48,8 @@ struct Options {
   char Direction = 'B';
   char Style = 'S';
   std::optional<std::string> Output, TreeDump, Json, Resv;
+  std::optional<std::string> Dot, Edges, Tags, Sarif;
+  char DotLevel = 0;
   bool Utf8 = false;
   bool Help = false;
   bool Precise = false;
@@ -103,6 +112,20 @@ Options Parse(const std::vector<std::string>& args) {
       options.TreeDump = value();
     } else if (arg == "--json") {
       options.Json = value();
+    } else if (arg == "--dot") {
+      options.Dot = value();
+    } else if (arg == "--dot-level") {
+      const std::string level = value();
+      if (level != "procedure" && level != "module") {
+        throw UsageError(arg + " takes procedure or module, not \"" + level + "\"");
+      }
+      options.DotLevel = level[0];
+    } else if (arg == "--edges") {
+      options.Edges = value();
+    } else if (arg == "--tags") {
+      options.Tags = value();
+    } else if (arg == "--sarif") {
+      options.Sarif = value();
     } else if (arg == "--resv") {
       options.Resv = value();
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -115,6 +138,14 @@ Options Parse(const std::vector<std::string>& args) {
     }
   }
   if (!projectSeen && !options.Help) throw UsageError("no project file given");
+  if (options.DotLevel != 0 && !options.Dot) throw UsageError("--dot-level needs --dot");
+  // Unused and unreachable procedures are known to the precise reading only, once it marks them.
+  if (options.Sarif && !options.Precise) throw UsageError("--sarif needs --precise");
+  if (options.Sarif) throw UsageError("--sarif needs the unused marks, not made by this version");
+  // The exports decode code page 932 text; other encodings give the records UTF-8 already.
+  if ((options.Dot || options.Edges || options.Tags) && options.Encoding != SourceEncoding::Cp932) {
+    throw UsageError("--dot, --edges and --tags need --encoding 932");
+  }
   return options;
 }
 
@@ -199,6 +230,21 @@ void WriteReport(const Options& options, const ResultTree& tree, const SymbolLis
   out.flush();
 }
 
+void WriteExports(const Options& options, const ResultTree& tree, const SymbolList& symbols,
+                  const std::string& project) {
+  if (!options.Dot && !options.Edges && !options.Tags) return;
+  const ExportGraph graph = ExportGraph::Build(tree, symbols, project);
+  if (options.Dot) {
+    WriteExportFile(
+        options.DotLevel == 'm' ? ExportFormat::ModuleGraphDot : ExportFormat::CallGraphDot, graph,
+        NativeToEngine(*options.Dot));
+  }
+  if (options.Edges) {
+    WriteExportFile(ExportFormat::EdgesJsonLines, graph, NativeToEngine(*options.Edges));
+  }
+  if (options.Tags) WriteExportFile(ExportFormat::Tags, graph, NativeToEngine(*options.Tags));
+}
+
 }  // namespace
 
 int RunBatchTool(const std::vector<std::string>& args, const std::string& programDir,
@@ -236,6 +282,7 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
     if (options.Json) WriteJson(*options.Json, ctx);
     ResultTree tree = ResultTree::Build(ctx.SymbolList);
     if (options.TreeDump) WriteTreeDump(tree, NativeToEngine(*options.TreeDump));
+    WriteExports(options, tree, ctx.SymbolList, project);
     WriteReport(options, tree, ctx.SymbolList,
                 options.Encoding == SourceEncoding::Cp932 ? project : Cp932ToUtf8(project), out);
   } catch (const TarnelError& e) {

@@ -71,7 +71,7 @@ void WriteSymbolsJson(std::ostream& out, const SymbolList& symbols, const Precis
   const bool u = textIsUtf8;
   out << (precise != nullptr ? "{\"Reading\": \"Precise\", \"symbols\": [" : "{\"symbols\": [");
   for (int i = 0; i < symbols.Count(); ++i) {
-    const TPassRec& r = symbols.At(i);
+    const TPassRec& r = symbols.Recorded(i);
     const bool procedure = IsProcedureKind(r.Kind);
     out << (i > 0 ? ",\n  " : "\n  ");
     out << "{\"Level\": " << r.Level << ", \"Name\": ";

@@ -153,6 +153,12 @@ void TextWriter::WriteLine(std::string_view line) {
   if (buffer_.size() >= kWriteChunk) Flush();
 }
 
+void TextWriter::Write(std::string_view bytes) {
+  if (file_ == nullptr) throw FileWriteError(path_);
+  buffer_.append(bytes);
+  if (buffer_.size() >= kWriteChunk) Flush();
+}
+
 void TextWriter::Flush() {
   // The lines may stay in the file's own buffer until close; a failure shows here or there.
   bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();

@@ -49,6 +49,8 @@ class TextWriter {
 
   // Writes line and CR LF. Throws FileWriteError.
   void WriteLine(std::string_view line);
+  // Writes bytes as they are, with no line end added. Throws FileWriteError.
+  void Write(std::string_view bytes);
   // Flushes and closes; throws FileWriteError when the data could not be written.
   void Close();
 
