@@ -144,7 +144,10 @@ std::uint8_t ProcedureKindAt(const Tokens& t, std::size_t i, std::size_t& name) 
     kind = KindEvent;
     name = i + 1;
   }
-  if (kind != 0 && (name >= t.size() || t[name].Kind != TokenKind::Identifier)) kind = 0;
+  if (kind != 0 && (name >= t.size() || t[name].Kind != TokenKind::Identifier ||
+                    BareName(t[name].Text).empty())) {
+    kind = 0;
+  }
   return kind;
 }
 
