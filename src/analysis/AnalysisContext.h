@@ -1,17 +1,21 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/AnalysisHost.h"
 #include "analysis/NameIndex.h"
+#include "analysis/Reading.h"
 #include "analysis/ReservedWords.h"
+#include "analysis/SourceDecoder.h"
 #include "analysis/SymbolList.h"
 
 namespace tarnel {
 
 class ModulePrefetch;
+struct PreciseModel;
 
 // Where the reading of a module file stands: physical lines read, continuation joins made.
 struct LineCounters {
@@ -52,6 +56,12 @@ struct AnalysisContext : LineCounters {
 
   // The module files being read ahead while an analysis enumerates them; null otherwise.
   ModulePrefetch* Prefetch = nullptr;
+
+  // Which reading the next analysis uses, and how it decodes the module files.
+  ReadingKind Reading = ReadingKind::Classic;
+  SourceDecoder Decoder;
+  // What the precise reading found beside the list; null after a classic analysis.
+  std::shared_ptr<PreciseModel> Precise;
 };
 
 }  // namespace tarnel

@@ -16,7 +16,11 @@ TextReader& BodyScanner::Seek(const TPassRec& module, long startLine) {
   if (moduleKey_.empty() || moduleKey_ != module.Key) {
     moduleKey_.clear();
     if (!ResolvePath(module.Text)) throw FileOpenError(module.Text);
-    reader_.Open(module.Text);
+    if (decoder_ != nullptr) {
+      decoder_->Load(reader_, module.Text);
+    } else {
+      reader_.Open(module.Text);
+    }
     moduleKey_ = module.Key;
     readerLine_ = 0;
   }

@@ -28,12 +28,15 @@ class BodyScanner {
   // Scans proc's body in its module file, reading the file at most once for a run of procedures
   // of one module in line order. Throws FileOpenError when the file cannot be read.
   BodyScanResult Scan(const TPassRec& proc, const TPassRec& module);
+  // Files are decoded with decoder when one is set.
+  void SetDecoder(const SourceDecoder* decoder) { decoder_ = decoder; }
 
  private:
   TextReader& Seek(const TPassRec& module, long startLine);
   void ScanLine(std::string_view logical, const TPassRec& proc, BodyScanResult& result);
 
   const TokenTable& table_;
+  const SourceDecoder* decoder_ = nullptr;
 
   TextReader reader_;  // the module file being read, when moduleKey_ is set
   std::string moduleKey_;

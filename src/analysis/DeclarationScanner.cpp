@@ -104,7 +104,10 @@ void EnterProcedures(AnalysisContext& ctx, const TPassRec& module,
 void ReadModule(AnalysisContext& ctx, TPassRec& module, bool hasHeader) {
   std::optional<ModuleScan> scan;
   if (ctx.Prefetch != nullptr) scan = ctx.Prefetch->Take(module.Text);
-  if (!scan) scan = ScanModuleFile(module.Text, hasHeader);
+  if (!scan) {
+    scan =
+        ScanModuleFile(module.Text, hasHeader, ctx.Decoder.KeepsBytes() ? nullptr : &ctx.Decoder);
+  }
   if (scan->Missing) {
     ctx.Host->ShowMessage("File Not Found : " + module.Text);
     return;
@@ -154,7 +157,7 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
   }
 }
 
-ModuleScan ScanModuleFile(const std::string& path, bool hasHeader) {
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, const SourceDecoder* decoder) {
   ModuleScan scan;
   if (!FileExists(path)) {
     scan.Missing = true;
@@ -163,7 +166,11 @@ ModuleScan ScanModuleFile(const std::string& path, bool hasHeader) {
   try {
     // One reader per thread, so that its storage serves every module that thread reads.
     thread_local TextReader file;
-    file.Open(path);
+    if (decoder != nullptr) {
+      decoder->Load(file, path);
+    } else {
+      file.Open(path);
+    }
     scan.FullName = ReadModuleName(scan.Counters, file, hasHeader);
     FindDeclarations(scan.Counters, file, scan.Procedures);
   } catch (...) {
@@ -176,10 +183,12 @@ void ReadStdModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, mod
 
 void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, module, true); }
 
-ModulePrefetch::ModulePrefetch(std::vector<Module> modules, unsigned workers)
+ModulePrefetch::ModulePrefetch(std::vector<Module> modules, unsigned workers,
+                               const SourceDecoder* decoder)
     : modules_(std::move(modules)),
+      decoder_(decoder),
       work_(modules_.size(), [this](std::size_t index, ModuleScan& out, unsigned) {
-        out = ScanModuleFile(modules_[index].Path, modules_[index].HasHeader);
+        out = ScanModuleFile(modules_[index].Path, modules_[index].HasHeader, decoder_);
       }) {
   work_.Start(workers);
 }

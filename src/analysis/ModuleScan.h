@@ -8,6 +8,7 @@
 
 #include "analysis/AnalysisContext.h"
 #include "analysis/OrderedWork.h"
+#include "analysis/SourceDecoder.h"
 #include "platform/TextFile.h"
 
 namespace tarnel {
@@ -38,7 +39,9 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
 
 // Reads a module file: a standard module's name is on its first line, the other kinds' after
 // their header. Touches nothing shared, so it can run on any thread.
-ModuleScan ScanModuleFile(const std::string& path, bool hasHeader);
+// A decoder, when given, turns the file's text into UTF-8 first.
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader,
+                          const SourceDecoder* decoder = nullptr);
 
 // The module files of a project, read and scanned ahead on spare cores while the analysis
 // enters the records in order.
@@ -48,7 +51,8 @@ class ModulePrefetch {
     std::string Path;
     bool HasHeader;
   };
-  ModulePrefetch(std::vector<Module> modules, unsigned workers);
+  ModulePrefetch(std::vector<Module> modules, unsigned workers,
+                 const SourceDecoder* decoder = nullptr);
 
   // The scan of path when it is the next module expected; nullopt otherwise, and the caller
   // reads the file itself.
@@ -56,6 +60,7 @@ class ModulePrefetch {
 
  private:
   std::vector<Module> modules_;
+  const SourceDecoder* decoder_;
   OrderedWork<ModuleScan> work_;
   std::size_t next_ = 0;
 };

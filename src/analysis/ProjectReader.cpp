@@ -1,6 +1,8 @@
 #include "analysis/Analysis.h"
 #include "analysis/LineCompare.h"
 #include "analysis/ModuleScan.h"
+#include "analysis/PreciseModel.h"
+#include "platform/CodePage.h"
 #include "platform/Paths.h"
 
 namespace tarnel {
@@ -62,17 +64,20 @@ class PrefetchScope {
   AnalysisContext& ctx_;
 };
 
-}  // namespace
-
-void AnalyzeProject(AnalysisContext& ctx, std::string_view projectPath) {
-  ClearSymbols(ctx);
-  ctx.ProcedureTotal = 0;
-  ctx.ModuleBase = 0;
-  ctx.ProjectDir = FolderOf(projectPath);
-  {
+// The designed reading: the declaration scanner's line rules and the name-matching call pass.
+class Classic : public Reading {
+ public:
+  void ScanDeclarations(AnalysisContext& ctx, std::string_view projectPath) const override {
+    std::vector<ModulePrefetch::Module> modules = ModulesToRead(ctx, projectPath);
+    if (ctx.Decoder.Setting() == SourceEncoding::Auto) {
+      std::vector<std::string> paths;
+      for (const auto& module : modules) paths.push_back(module.Path);
+      ctx.Decoder.Decide(paths);
+    }
     // The module files are read and scanned ahead on spare cores; the records still enter the
     // list one by one, in the order of the passes.
-    ModulePrefetch prefetch(ModulesToRead(ctx, projectPath), ctx.Workers);
+    ModulePrefetch prefetch(std::move(modules), ctx.Workers,
+                            ctx.Decoder.KeepsBytes() ? nullptr : &ctx.Decoder);
     PrefetchScope lend(ctx, prefetch);
     for (const ModulePass& pass : kPasses) {
       TextReader project(projectPath);  // each pass reads the file from its start
@@ -80,7 +85,26 @@ void AnalyzeProject(AnalysisContext& ctx, std::string_view projectPath) {
       ctx.ModuleBase += ctx.PassModuleCount;
     }
   }
-  if (ctx.ProcedureTotal > 0) BuildXref(ctx);
+  void ScanCalls(AnalysisContext& ctx) const override { BuildXref(ctx); }
+};
+
+}  // namespace
+
+const Reading& ClassicReading() {
+  static const Classic reading;
+  return reading;
+}
+
+void AnalyzeProject(AnalysisContext& ctx, std::string_view projectPath) {
+  ClearSymbols(ctx);
+  ctx.Precise.reset();
+  ctx.ProcedureTotal = 0;
+  ctx.ModuleBase = 0;
+  ctx.ProjectDir = FolderOf(projectPath);
+  const Reading& reading =
+      ctx.Reading == ReadingKind::Precise ? PreciseReading() : ClassicReading();
+  reading.ScanDeclarations(ctx, projectPath);
+  if (ctx.ProcedureTotal > 0) reading.ScanCalls(ctx);
 }
 
 void EnumerateModules(AnalysisContext& ctx, TextReader& project, const std::string& groupKey,
@@ -98,6 +122,7 @@ void EnumerateModules(AnalysisContext& ctx, TextReader& project, const std::stri
       TPassRec group;
       group.Level = 2;
       group.Name = GroupCaption(groupKind);
+      if (!ctx.Decoder.KeepsBytes()) group.Name = Cp932ToUtf8(group.Name);
       group.FullName = kindWord;
       group.Text = kindWord;
       group.Key = groupKey;
@@ -110,12 +135,13 @@ void EnumerateModules(AnalysisContext& ctx, TextReader& project, const std::stri
 
     TPassRec module;
     module.Level = 3;
-    module.Name = ModuleReference(line, separator);
+    const std::string reference = ModuleReference(line, separator);
+    module.Name = ctx.Decoder.ProjectText(reference);
     module.Key = CutTo(FormatKey(3, ctx.ModuleBase + ctx.PassModuleCount), 10);
     module.ParentKey = groupKey;
     module.Scope = "G";
     module.Kind = moduleKind;
-    module.Text = ctx.ProjectDir + module.Name;
+    module.Text = ctx.ProjectDir + reference;
     AddSymbol(ctx, module);
   }
 }

@@ -20,7 +20,13 @@ const std::string& GroupCaption(int groupKind) {
       "\xd5\xb0\xbb\xde\xb0\xba\xdd\xc4\xdb\xb0\xd9",
       "\xcc\xdf\xdb\xca\xdf\xc3\xa8\xcd\xdf\xb0\xbc\xde",
   };
-  return captions[IsGroupKind(groupKind) ? groupKind : 0];
+  // ﾃﾞｻﾞｲﾅ, ﾕｰｻﾞｰﾄﾞｷｭﾒﾝﾄ
+  static const std::string designers = "\xc3\xde\xbb\xde\xb2\xc5";
+  static const std::string documents = "\xd5\xb0\xbb\xde\xb0\xc4\xde\xb7\xad\xd2\xdd\xc4";
+  if (groupKind == KindDesignerGroup) return designers;
+  if (groupKind == KindUserDocumentGroup) return documents;
+  return captions[groupKind >= KindModuleGroup && groupKind <= KindPropertyPageGroup ? groupKind
+                                                                                     : 0];
 }
 
 }  // namespace tarnel

@@ -23,12 +23,25 @@ enum SymbolKind : std::uint8_t {
   KindPropertyGet = 13,
   KindPropertyLet = 14,
   KindPropertySet = 15,
+  // Found by the precise reading only.
+  KindDeclareSub = 16,
+  KindDeclareFunction = 17,
+  KindEvent = 18,
+  KindDesignerGroup = 19,
+  KindUserDocumentGroup = 20,
+  KindDesigner = 21,
+  KindUserDocument = 22,
 };
 
-inline bool IsProcedureKind(int kind) { return kind >= KindSub && kind <= KindPropertySet; }
-inline bool IsModuleKind(int kind) { return kind >= KindStdModule && kind <= KindPropertyPage; }
+// Procedure-like records: procedures, properties, external procedures and events.
+inline bool IsProcedureKind(int kind) { return kind >= KindSub && kind <= KindEvent; }
+inline bool IsModuleKind(int kind) {
+  return (kind >= KindStdModule && kind <= KindPropertyPage) || kind == KindDesigner ||
+         kind == KindUserDocument;
+}
 inline bool IsGroupKind(int kind) {
-  return kind >= KindModuleGroup && kind <= KindPropertyPageGroup;
+  return (kind >= KindModuleGroup && kind <= KindPropertyPageGroup) || kind == KindDesignerGroup ||
+         kind == KindUserDocumentGroup;
 }
 
 // One group, module or procedure. Text fields are code page 932 bytes. Name, FullName and Text are
@@ -58,7 +71,7 @@ inline std::string CutTo(std::string value, std::size_t capacity) {
   return value;
 }
 
-// The group caption stored in Name for group kinds 1..5 (code page 932 bytes).
+// The group caption stored in Name for the group kinds (code page 932 bytes).
 const std::string& GroupCaption(int groupKind);
 
 }  // namespace tarnel

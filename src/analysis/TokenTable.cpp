@@ -97,6 +97,7 @@ TokenTable::Meaning TokenTable::Look(std::string_view token, std::string& scratc
   // Every full name holds a ".", so only a token with one can equal a full name.
   meaning.Callee = entry.FullName >= 0 ? entry.FullName : entry.Name;
   if (entry.ReservedForms >= 0) {
+    meaning.ReservedAnyCase = true;
     for (const std::string& form : reservedForms_[static_cast<std::size_t>(entry.ReservedForms)]) {
       if (form == token) meaning.Reserved = true;
     }

@@ -20,7 +20,8 @@ class TokenTable {
 
   struct Meaning {
     bool Reserved = false;
-    int Callee = -1;  // position in the name indexes, or -1
+    bool ReservedAnyCase = false;  // a reserved word without regard to letter case
+    int Callee = -1;               // position in the name indexes, or -1
   };
   // scratch is the caller's buffer for the folded token.
   Meaning Look(std::string_view token, std::string& scratch) const;

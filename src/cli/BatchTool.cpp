@@ -1,5 +1,6 @@
 #include "cli/BatchTool.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "platform/SourceText.h"
 #include "reports/Exports.h"
 #include "reports/ReportWriter.h"
 #include "reports/TreeDump.h"
@@ -34,6 +36,9 @@ const char* const kBatchToolUsage =
     "  --sarif FILE         unused and unreachable procedures as SARIF (needs --precise)\n"
     "  --resv FILE          reserved words (default: resv.dic beside the program)\n"
     "  --utf8               write the report in UTF-8 instead of code page 932\n"
+    "  --precise            read the code as the VB5/VB6 compiler does (classic: the default)\n"
+    "  --encoding E         module files in 932 (default), 1252, UTF-8 or Auto; any but 932\n"
+    "                       writes the report and tree dump in UTF-8\n"
     "  --help               show this text\n";
 
 namespace {
@@ -47,6 +52,8 @@ struct Options {
   char DotLevel = 0;
   bool Utf8 = false;
   bool Help = false;
+  bool Precise = false;
+  SourceEncoding Encoding = SourceEncoding::Cp932;
   std::string Project;
 };
 
@@ -84,6 +91,15 @@ Options Parse(const std::vector<std::string>& args) {
       options.Help = true;
     } else if (arg == "--utf8") {
       options.Utf8 = true;
+    } else if (arg == "--precise") {
+      options.Precise = true;
+    } else if (arg == "--encoding") {
+      const std::string name = value();
+      std::optional<SourceEncoding> encoding = ParseSourceEncoding(name);
+      if (!encoding) {
+        throw UsageError("--encoding takes one of 932, 1252, UTF-8, Auto, not \"" + name + "\"");
+      }
+      options.Encoding = *encoding;
     } else if (arg == "--form") {
       options.Form = Letter(arg, value(), "FC");
     } else if (arg == "--direction") {
@@ -123,8 +139,13 @@ Options Parse(const std::vector<std::string>& args) {
   }
   if (!projectSeen && !options.Help) throw UsageError("no project file given");
   if (options.DotLevel != 0 && !options.Dot) throw UsageError("--dot-level needs --dot");
-  // Unused and unreachable procedures are known to the precise reading only.
-  if (options.Sarif) throw UsageError("--sarif needs --precise");
+  // Unused and unreachable procedures are known to the precise reading only, once it marks them.
+  if (options.Sarif && !options.Precise) throw UsageError("--sarif needs --precise");
+  if (options.Sarif) throw UsageError("--sarif needs the unused marks, not made by this version");
+  // The exports decode code page 932 text; other encodings give the records UTF-8 already.
+  if ((options.Dot || options.Edges || options.Tags) && options.Encoding != SourceEncoding::Cp932) {
+    throw UsageError("--dot, --edges and --tags need --encoding 932");
+  }
   return options;
 }
 
@@ -136,6 +157,34 @@ class Utf8LineSink : public LineSink {
 
  private:
   LineSink& target_;
+};
+
+// Report lines whose record texts are UTF-8 already: only the arrows, code page 932 in the
+// report writer, are converted. Walking the line character by character tells them apart: in
+// UTF-8 the arrow's first byte, 0x81, can only continue a character, never start one.
+class ArrowsToUtf8Sink : public LineSink {
+ public:
+  explicit ArrowsToUtf8Sink(LineSink& target) : target_(target) {}
+  void WriteLine(std::string_view line) override {
+    line_.clear();
+    for (std::size_t i = 0; i < line.size();) {
+      const auto c = static_cast<unsigned char>(line[i]);
+      if (c == 0x81 && i + 1 < line.size() && (line[i + 1] == '\xa8' || line[i + 1] == '\xa9')) {
+        line_ += line[i + 1] == '\xa8' ? "\u2192" : "\u2190";
+        i += 2;
+        continue;
+      }
+      std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+      length = std::min(length, line.size() - i);
+      line_.append(line.substr(i, length));
+      i += length;
+    }
+    target_.WriteLine(line_);
+  }
+
+ private:
+  LineSink& target_;
+  std::string line_;
 };
 
 class StreamLineSink : public LineSink {
@@ -150,10 +199,10 @@ class StreamLineSink : public LineSink {
   std::ostream& out_;
 };
 
-void WriteJson(const std::string& nativePath, const SymbolList& symbols) {
+void WriteJson(const std::string& nativePath, const AnalysisContext& ctx) {
   std::ofstream file(nativePath, std::ios::binary | std::ios::trunc);
   if (!file) throw FileCreateError(NativeToEngine(nativePath));
-  WriteSymbolsJson(file, symbols);
+  WriteSymbolsJson(file, ctx.SymbolList, ctx.Precise.get(), !ctx.Decoder.KeepsBytes());
   file.close();
   if (!file) throw FileWriteError(NativeToEngine(nativePath));
 }
@@ -171,8 +220,12 @@ void WriteReport(const Options& options, const ResultTree& tree, const SymbolLis
     sink = stream.get();
   }
   Utf8LineSink utf8(*sink);
-  WriteXrefLines(options.Utf8 ? utf8 : *sink, tree, symbols, caption, options.Form,
-                 options.Direction, options.Style);
+  ArrowsToUtf8Sink arrows(*sink);
+  // With any encoding but 932 the records already hold UTF-8.
+  LineSink& target = options.Encoding != SourceEncoding::Cp932 ? arrows
+                     : options.Utf8                            ? utf8
+                                                               : *sink;
+  WriteXrefLines(target, tree, symbols, caption, options.Form, options.Direction, options.Style);
   if (file) file->Close();
   out.flush();
 }
@@ -210,6 +263,8 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
 
   CliHost host(err, errIsTerminal);
   AnalysisContext ctx(host);
+  ctx.Reading = options.Precise ? ReadingKind::Precise : ReadingKind::Classic;
+  ctx.Decoder.SetSetting(options.Encoding);
   try {
     // Like the window, a missing default dictionary is reported and the analysis goes on with
     // none; a dictionary named on the command line must be there.
@@ -224,11 +279,12 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
 
     const std::string project = NativeToEngine(options.Project);
     AnalyzeProject(ctx, project);
-    if (options.Json) WriteJson(*options.Json, ctx.SymbolList);
+    if (options.Json) WriteJson(*options.Json, ctx);
     ResultTree tree = ResultTree::Build(ctx.SymbolList);
     if (options.TreeDump) WriteTreeDump(tree, NativeToEngine(*options.TreeDump));
     WriteExports(options, tree, ctx.SymbolList, project);
-    WriteReport(options, tree, ctx.SymbolList, project, out);
+    WriteReport(options, tree, ctx.SymbolList,
+                options.Encoding == SourceEncoding::Cp932 ? project : Cp932ToUtf8(project), out);
   } catch (const TarnelError& e) {
     std::fprintf(err, "%s\n", e.what());
     return 1;

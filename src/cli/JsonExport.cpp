@@ -8,8 +8,8 @@ namespace tarnel {
 
 namespace {
 
-void WriteString(std::ostream& out, const std::string& engineText) {
-  std::string utf8 = Cp932ToUtf8(engineText);
+void WriteString(std::ostream& out, const std::string& engineText, bool isUtf8 = false) {
+  std::string utf8 = isUtf8 ? engineText : Cp932ToUtf8(engineText);
   out << '"';
   for (unsigned char c : utf8) {
     switch (c) {
@@ -50,18 +50,34 @@ void WriteKeys(std::ostream& out, const std::vector<std::string>& keys) {
   out << ']';
 }
 
+void WritePreciseFields(std::ostream& out, const PreciseModel& precise, const std::string& key) {
+  out << ", \"CallSites\": [";
+  if (auto it = precise.CallSites.find(key); it != precise.CallSites.end()) {
+    for (std::size_t i = 0; i < it->second.size(); ++i) {
+      out << (i > 0 ? ", " : "") << "{\"Key\": ";
+      WriteString(out, it->second[i].Callee->Key);
+      out << ", \"Line\": " << it->second[i].Line << '}';
+    }
+  }
+  // The marks come from the entry-point analysis, which this reading does not make yet.
+  out << "], \"EntryPoint\": false, \"Unused\": false, \"Unreachable\": false, "
+         "\"ByName\": false";
+}
+
 }  // namespace
 
-void WriteSymbolsJson(std::ostream& out, const SymbolList& symbols) {
-  out << "{\"symbols\": [";
+void WriteSymbolsJson(std::ostream& out, const SymbolList& symbols, const PreciseModel* precise,
+                      bool textIsUtf8) {
+  const bool u = textIsUtf8;
+  out << (precise != nullptr ? "{\"Reading\": \"Precise\", \"symbols\": [" : "{\"symbols\": [");
   for (int i = 0; i < symbols.Count(); ++i) {
     const TPassRec& r = symbols.Recorded(i);
     const bool procedure = IsProcedureKind(r.Kind);
     out << (i > 0 ? ",\n  " : "\n  ");
     out << "{\"Level\": " << r.Level << ", \"Name\": ";
-    WriteString(out, r.Name);
+    WriteString(out, r.Name, u);
     out << ", \"FullName\": ";
-    WriteString(out, r.FullName);
+    WriteString(out, r.FullName, u);
     out << ", \"Key\": ";
     WriteString(out, r.Key);
     out << ", \"ParentKey\": ";
@@ -69,12 +85,14 @@ void WriteSymbolsJson(std::ostream& out, const SymbolList& symbols) {
     out << ", \"Scope\": ";
     WriteString(out, r.Scope);
     out << ", \"Kind\": " << static_cast<int>(r.Kind) << ", \"Text\": ";
-    WriteString(out, r.Text);
+    // A module's Text is its path, which stays engine text.
+    WriteString(out, r.Text, u && !IsModuleKind(r.Kind));
     out << ", \"StartLine\": " << (procedure ? r.StartLine : 0)
         << ", \"BodyLines\": " << (procedure ? r.BodyLines : 0) << ", \"Calls\": ";
     WriteKeys(out, r.Calls);
     out << ", \"CalledBy\": ";
     WriteKeys(out, r.CalledBy);
+    if (precise != nullptr && procedure) WritePreciseFields(out, *precise, r.Key);
     out << '}';
   }
   out << (symbols.Count() > 0 ? "\n]}\n" : "]}\n");

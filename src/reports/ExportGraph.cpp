@@ -19,6 +19,12 @@ std::string_view ProcedureKindWord(int kind) {
       return "Property Let";
     case KindPropertySet:
       return "Property Set";
+    case KindDeclareSub:
+      return "Declare Sub";
+    case KindDeclareFunction:
+      return "Declare Function";
+    case KindEvent:
+      return "Event";
     default:
       return "Procedure";
   }

@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/SourceText.h"  // IsValidUtf8
+
 // Text helpers shared by the exports, which are all UTF-8.
 namespace tarnel {
-
-bool IsValidUtf8(std::string_view bytes);
 
 // A native name (a path as stored on disk) as UTF-8: as it is when it is UTF-8 already, decoded
 // from code page 932 when it is raw bytes of an archive unpacked from Windows.

@@ -22,6 +22,12 @@ const char* KindWord(int kind) {
       return "Property Let ";
     case KindPropertySet:
       return "Property Set ";
+    case KindDeclareSub:
+      return "Declare Sub ";
+    case KindDeclareFunction:
+      return "Declare Function ";
+    case KindEvent:
+      return "Event ";
     default:
       return "";
   }

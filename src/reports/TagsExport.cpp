@@ -29,6 +29,11 @@ const char* KindName(int kind) {
     case KindPropertyLet:
     case KindPropertySet:
       return "property";
+    case KindDeclareSub:
+    case KindDeclareFunction:
+      return "declare";
+    case KindEvent:
+      return "event";
     default:
       return "procedure";
   }

@@ -5,10 +5,10 @@
 
 namespace tarnel {
 
-// The sixteen 16 x 16 images of the tree and the lists: 0 the project, 1 to 15 the record kinds.
+// The 16 x 16 images of the tree and the lists: 0 the project, then one per record kind.
 class TImageList {
  public:
-  static constexpr int kCount = 16;
+  static constexpr int kCount = 23;
   static constexpr int kSize = 16;
 
   TImageList();

@@ -234,6 +234,11 @@ void TMainForm::BuildMenus() {
   // Without tool items the menu still drops down, as an empty box one can see.
   MAddIn->setMinimumSize(100, 8);
 
+  Options1 = menuBar()->addMenu(QStringLiteral("&Options"));
+  PreciseReading1 = Options1->addAction(QStringLiteral("&Precise Reading (VB5/VB6)"));
+  PreciseReading1->setCheckable(true);
+  connect(PreciseReading1, &QAction::triggered, this, &TMainForm::PreciseReading1Click);
+
   Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
   About1 = Help1->addAction(QStringLiteral("&About..."));
   connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
@@ -271,6 +276,10 @@ void TMainForm::LoadSettings() {
   const std::string ini = programDir_ + "tarnel.ini";
   const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
   WriteProfileString(ini, "Date", "Last", Utf8ToCp932(today.toStdString()));
+  const bool precise =
+      SameTextIgnoreCase(GetProfileString(ini, "Options", "Reading", ""), "Precise");
+  ctx_.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
+  PreciseReading1->setChecked(precise);
   const std::vector<std::string> keys = GetProfileKeys(ini, "Exec");
   for (std::size_t i = 0; i < keys.size(); ++i) {
     std::string value = GetProfileString(ini, "Exec", keys[i], "");
@@ -492,6 +501,15 @@ void TMainForm::MdummyClick(QAction* item) {
       if (tag < 0 || static_cast<std::size_t>(tag) >= toolKeys_.size()) throw;
       throw EntryError(toolKeys_[static_cast<std::size_t>(tag)]);
     }
+  });
+}
+
+void TMainForm::PreciseReading1Click(bool checked) {
+  Guarded([this, checked] {
+    ctx_.Reading = checked ? ReadingKind::Precise : ReadingKind::Classic;
+    WriteProfileString(programDir_ + "tarnel.ini", "Options", "Reading",
+                       checked ? "Precise" : "Classic");
+    if (!projectPath_.empty()) OpenProject(projectPath_);
   });
 }
 

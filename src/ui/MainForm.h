@@ -58,6 +58,9 @@ class TMainForm : public QMainWindow {
   void About1Click();
   void Help2Click();
   void MdummyClick(QAction* item);
+  // Switches between the classic and the precise reading, remembers the choice in tarnel.ini and
+  // analyses the open project again.
+  void PreciseReading1Click(bool checked);
   // nativePaths: the dropped files' names as the file system holds them.
   void WMDropFiles(const std::vector<std::string>& nativePaths);
   // The result views.
@@ -111,12 +114,14 @@ class TMainForm : public QMainWindow {
   CallListModel* lsICallItems = nullptr;
   QMenu* File1 = nullptr;
   QMenu* MAddIn = nullptr;
+  QMenu* Options1 = nullptr;
   QMenu* Help1 = nullptr;
   QAction* OpenV = nullptr;
   QAction* Read1 = nullptr;
   QAction* OutputFile1 = nullptr;
   QAction* Exit1 = nullptr;
   QAction* Mdummy = nullptr;
+  QAction* PreciseReading1 = nullptr;
   QAction* About1 = nullptr;
   QAction* Help2 = nullptr;
 

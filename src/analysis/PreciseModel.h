@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "analysis/ModuleScan.h"
+#include "analysis/Symbol.h"
+#include "analysis/VbLexer.h"
+#include "platform/SourceText.h"
+
+namespace tarnel {
+
+// A variable, constant or parameter with its declared type ("Variant" when none is given).
+struct VariableDecl {
+  std::string Name;
+  std::string Type;
+  char Scope = 'P';  // 'G' Public or Global, 'P' module-private or local
+  bool Constant = false;
+  bool New = false;
+  bool WithEvents = false;
+  bool Parameter = false;
+  std::int32_t Line = 0;
+};
+
+// A control of a form's or a user control's header, typed by the class of its Begin line.
+struct ControlDecl {
+  std::string Name;
+  std::string Type;  // "VB.CommandButton", "MSComctlLib.ListView", "Project1.ctlGauge"
+  bool IsArray = false;
+  std::int32_t Line = 0;
+};
+
+struct AttributeDecl {
+  std::string Name;  // "VB_Name", or "Item.VB_UserMemId" for a member's
+  std::string Value;
+  std::int32_t Line = 0;
+};
+
+// A procedure-like declaration with what its body declares.
+struct ProcedureDecl : DeclaredProcedure {
+  std::int32_t EndLine = 0;  // line of its End statement; 0 when it has none
+  std::string ReturnType;
+  std::vector<VariableDecl> Locals;  // parameters first, then the body's declarations
+  std::string Key;                   // its record's key, once entered
+  TPassRec* Record = nullptr;        // its record, once entered
+};
+
+// What the precise reading knows of one module.
+struct ModuleModel {
+  std::string Key;
+  std::uint8_t Kind = 0;
+  std::string FullName;
+  std::string Path;
+  SourceEncoding Encoding = SourceEncoding::Cp932;
+  std::vector<VariableDecl> Variables;
+  std::vector<ControlDecl> Controls;
+  std::vector<AttributeDecl> Attributes;
+  std::vector<std::string> Implements;
+  std::vector<ProcedureDecl> Procedures;  // in source order, Declare and Event included
+};
+
+// A resolved occurrence of a callee in a body.
+struct CallSite {
+  const TPassRec* Callee = nullptr;
+  std::int32_t Line = 0;
+};
+
+// The precise reading's results beside the symbol list.
+struct PreciseModel {
+  CondConstants Conditions;  // the project's CondComp constants
+  std::vector<ModuleModel> Modules;
+  std::unordered_map<std::string, std::vector<CallSite>> CallSites;  // by caller key
+};
+
+}  // namespace tarnel

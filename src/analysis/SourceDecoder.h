@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/SourceText.h"
+#include "platform/TextFile.h"
+
+namespace tarnel {
+
+// How the module files of one analysis are decoded. With the code page 932 setting the bytes are
+// the engine's text as they stand; with any other, every file becomes UTF-8, each from the
+// encoding chosen for it.
+class SourceDecoder {
+ public:
+  void SetSetting(SourceEncoding setting);
+  SourceEncoding Setting() const { return setting_; }
+  // True when files are read as they are: code page 932 bytes are the engine's text.
+  bool KeepsBytes() const { return setting_ == SourceEncoding::Cp932; }
+
+  // Under Auto, decides the encoding of each file (engine paths) before they are read: a file
+  // without enough evidence of its own follows the decision taken for most of the others.
+  // Missing or unreadable files are left to the readers to report.
+  void Decide(const std::vector<std::string>& enginePaths);
+
+  // The concrete encoding that a file is read with.
+  SourceEncoding EncodingOf(const std::string& enginePath, std::string_view bytes) const;
+  // Text of the project file (module references) in the analysis's text.
+  std::string ProjectText(std::string_view bytes) const;
+
+  // Opens a module file into reader, decoded. Throws as TextReader::Open does.
+  void Load(TextReader& reader, const std::string& enginePath) const;
+
+ private:
+  SourceEncoding Detect(std::string_view bytes) const;
+
+  SourceEncoding setting_ = SourceEncoding::Cp932;
+  SourceEncoding fallback_ = SourceEncoding::Cp932;
+  std::unordered_map<std::string, SourceEncoding> decided_;
+};
+
+}  // namespace tarnel

@@ -1,0 +1,596 @@
+#include "analysis/VbLexer.h"
+
+#include <cstring>
+
+#include "platform/ByteText.h"
+
+namespace tarnel {
+
+namespace {
+
+bool IsBlank(unsigned char c) { return c <= 0x20; }
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+bool IsNameStart(unsigned char c) { return IsLetter(c) || c >= 0x80; }
+bool IsNameChar(unsigned char c) { return IsNameStart(c) || IsDigit(c) || c == '_'; }
+bool IsTypeChar(char c) {
+  return c == '%' || c == '&' || c == '!' || c == '#' || c == '@' || c == '$';
+}
+
+unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+
+// True when only blanks follow position from.
+bool BlankFrom(std::string_view line, std::size_t from) {
+  for (std::size_t i = from; i < line.size(); ++i) {
+    if (!IsBlank(At(line, i))) return false;
+  }
+  return true;
+}
+
+// A comment ends in " _" (or a tab before the underscore): the next line is comment too.
+bool CommentContinues(std::string_view comment) {
+  std::string_view t = TrimControls(comment);
+  return t.size() >= 2 && t.back() == '_' && (t[t.size() - 2] == ' ' || t[t.size() - 2] == '\t');
+}
+
+// The end of a date literal that starts at the "#" at position start, or 0 when none does:
+// "#1/2/2000#", "#12:30:00 PM#". Other uses of "#" (file numbers, Double suffixes) stay.
+std::size_t DateLiteralEnd(std::string_view line, std::size_t start) {
+  std::size_t close = line.find('#', start + 1);
+  if (close == std::string_view::npos || close == start + 1 || !IsDigit(At(line, start + 1))) {
+    return 0;
+  }
+  bool separator = false;
+  for (std::size_t i = start + 1; i < close; ++i) {
+    const unsigned char c = At(line, i);
+    if (c == '/' || c == '-' || c == ':') {
+      separator = true;
+    } else if (!IsDigit(c) && c != ' ' && std::strchr("APMapm", c) == nullptr) {
+      return 0;
+    }
+  }
+  return separator ? close + 1 : 0;
+}
+
+// Evaluates the tokens of a conditional compilation expression. Depth is bounded, so a
+// pathological nesting of parentheses gives Unknown instead of a deep recursion.
+class CondEvaluator {
+ public:
+  CondEvaluator(const std::vector<VbToken>& tokens, std::size_t from, std::size_t to,
+                const CondConstants& module, const CondConstants& project)
+      : tokens_(tokens), pos_(from), end_(to), module_(module), project_(project) {}
+
+  CondValue Run() {
+    CondValue v = Or(0);
+    if (pos_ != end_) return Unknown();
+    return v;
+  }
+
+ private:
+  static constexpr int kMaxDepth = 100;
+
+  static CondValue Unknown() {
+    CondValue v;
+    v.Kind = CondValue::Unknown;
+    return v;
+  }
+  static CondValue Num(long long n) {
+    CondValue v;
+    v.Num = n;
+    return v;
+  }
+  static long long Wrap(unsigned long long n) { return static_cast<long long>(n); }
+
+  bool Peek(std::string_view op) const {
+    if (pos_ >= end_) return false;
+    const VbToken& t = tokens_[pos_];
+    if (t.Kind == TokenKind::Operator) return t.Text == op;
+    return t.Kind == TokenKind::Identifier && SameTextIgnoreCase(t.Text, op);
+  }
+
+  CondValue Or(int depth) {
+    CondValue left = And(depth);
+    while (Peek("or") || Peek("xor")) {
+      const bool isXor = Peek("xor");
+      ++pos_;
+      CondValue right = And(depth);
+      if (left.Kind != CondValue::Number || right.Kind != CondValue::Number) {
+        left = Unknown();
+      } else {
+        left = Num(isXor ? (left.Num ^ right.Num) : (left.Num | right.Num));
+      }
+    }
+    return left;
+  }
+
+  CondValue And(int depth) {
+    CondValue left = Not(depth);
+    while (Peek("and")) {
+      ++pos_;
+      CondValue right = Not(depth);
+      if (left.Kind != CondValue::Number || right.Kind != CondValue::Number) {
+        left = Unknown();
+      } else {
+        left = Num(left.Num & right.Num);
+      }
+    }
+    return left;
+  }
+
+  CondValue Not(int depth) {
+    int count = 0;
+    while (Peek("not")) {
+      ++pos_;
+      ++count;
+    }
+    CondValue v = Compare(depth);
+    if (count == 0) return v;
+    if (v.Kind != CondValue::Number) return Unknown();
+    return count % 2 == 1 ? Num(~v.Num) : v;
+  }
+
+  CondValue Compare(int depth) {
+    CondValue left = Sum(depth);
+    static const char* const kOps[] = {"=", "<>", "<=", ">=", "<", ">"};
+    for (;;) {
+      const char* op = nullptr;
+      for (const char* candidate : kOps) {
+        if (Peek(candidate)) {
+          op = candidate;
+          break;
+        }
+      }
+      if (op == nullptr) return left;
+      ++pos_;
+      CondValue right = Sum(depth);
+      if (left.Kind == CondValue::Unknown || right.Kind == CondValue::Unknown ||
+          left.Kind != right.Kind) {
+        left = Unknown();
+        continue;
+      }
+      int order = left.Kind == CondValue::Number ? (left.Num < right.Num   ? -1
+                                                    : left.Num > right.Num ? 1
+                                                                           : 0)
+                                                 : left.Str.compare(right.Str);
+      order = order < 0 ? -1 : order > 0 ? 1 : 0;
+      const std::string_view o = op;
+      const bool result = o == "="    ? order == 0
+                          : o == "<>" ? order != 0
+                          : o == "<=" ? order <= 0
+                          : o == ">=" ? order >= 0
+                          : o == "<"  ? order < 0
+                                      : order > 0;
+      left = Num(result ? -1 : 0);
+    }
+  }
+
+  CondValue Sum(int depth) {
+    CondValue left = Product(depth);
+    while (Peek("+") || Peek("-") || Peek("&")) {
+      const char op = tokens_[pos_].Text[0];
+      ++pos_;
+      CondValue right = Product(depth);
+      if (op == '&' && left.Kind != CondValue::Unknown && right.Kind != CondValue::Unknown) {
+        CondValue s;
+        s.Kind = CondValue::String;
+        s.Str = (left.Kind == CondValue::String ? left.Str : std::to_string(left.Num)) +
+                (right.Kind == CondValue::String ? right.Str : std::to_string(right.Num));
+        left = s;
+      } else if (left.Kind != CondValue::Number || right.Kind != CondValue::Number) {
+        left = Unknown();
+      } else {
+        const auto a = static_cast<unsigned long long>(left.Num);
+        const auto b = static_cast<unsigned long long>(right.Num);
+        left = Num(Wrap(op == '+' ? a + b : a - b));
+      }
+    }
+    return left;
+  }
+
+  CondValue Product(int depth) {
+    CondValue left = Unary(depth);
+    while (Peek("*") || Peek("/") || Peek("\\") || Peek("mod")) {
+      const std::string_view op = tokens_[pos_].Text;
+      ++pos_;
+      CondValue right = Unary(depth);
+      if (left.Kind != CondValue::Number || right.Kind != CondValue::Number) {
+        left = Unknown();
+      } else if (op == "*") {
+        left = Num(Wrap(static_cast<unsigned long long>(left.Num) *
+                        static_cast<unsigned long long>(right.Num)));
+      } else if (right.Num == 0 || (left.Num == (-0x7fffffffffffffffLL - 1) && right.Num == -1)) {
+        left = Unknown();
+      } else {
+        left = Num(op == "/" || op == "\\" ? left.Num / right.Num : left.Num % right.Num);
+      }
+    }
+    return left;
+  }
+
+  CondValue Unary(int depth) {
+    if (Peek("-")) {
+      ++pos_;
+      CondValue v = Unary(depth + 1);
+      if (depth > kMaxDepth || v.Kind != CondValue::Number) return Unknown();
+      return Num(Wrap(0ULL - static_cast<unsigned long long>(v.Num)));
+    }
+    if (Peek("+")) {
+      ++pos_;
+      return depth > kMaxDepth ? Unknown() : Unary(depth + 1);
+    }
+    return Primary(depth);
+  }
+
+  CondValue Primary(int depth) {
+    if (pos_ >= end_ || depth > kMaxDepth) {
+      pos_ = end_;
+      return Unknown();
+    }
+    const VbToken& t = tokens_[pos_++];
+    if (t.Kind == TokenKind::Operator && t.Text == "(") {
+      CondValue v = Or(depth + 1);
+      if (!Peek(")")) return Unknown();
+      ++pos_;
+      return v;
+    }
+    if (t.Kind == TokenKind::String) {
+      CondValue v;
+      v.Kind = CondValue::String;
+      v.Str = StringValue(t.Text);
+      return v;
+    }
+    if (t.Kind == TokenKind::Number) return ParseNumber(t.Text);
+    if (t.Kind != TokenKind::Identifier) return Unknown();
+    if (SameTextIgnoreCase(t.Text, "true")) return Num(-1);
+    if (SameTextIgnoreCase(t.Text, "false")) return Num(0);
+    const std::string name = FoldCase(BareName(t.Text));
+    if (auto it = module_.find(name); it != module_.end()) return it->second;
+    if (auto it = project_.find(name); it != project_.end()) return it->second;
+    if (name == "win32") return Num(-1);
+    return Num(0);  // Win16 and every undefined constant are Empty
+  }
+
+  static CondValue ParseNumber(std::string_view text) {
+    unsigned base = 10;
+    std::size_t i = 0;
+    if (text.size() > 1 && text[0] == '&') {
+      const char b = static_cast<char>(text[1] | 0x20);
+      base = b == 'h' ? 16 : b == 'o' ? 8 : 0;
+      i = 2;
+    }
+    if (base == 0) return Unknown();
+    unsigned long long n = 0;
+    bool any = false;
+    for (; i < text.size(); ++i) {
+      const unsigned char c = At(text, i);
+      unsigned digit;
+      if (IsDigit(c)) {
+        digit = c - '0';
+      } else if (base == 16 && (c | 0x20) >= 'a' && (c | 0x20) <= 'f') {
+        digit = (c | 0x20) - 'a' + 10;
+      } else {
+        break;
+      }
+      if (digit >= base || n > (~0ULL >> 5)) return Unknown();
+      n = n * base + digit;
+      any = true;
+    }
+    if (!any) return Unknown();
+    // A fraction is cut off; an exponent or a suffix other than an integer one is not evaluated.
+    if (i < text.size() && text[i] == '.') {
+      ++i;
+      while (i < text.size() && IsDigit(At(text, i))) ++i;
+    }
+    if (i < text.size() && std::strchr("%&", text[i]) == nullptr) return Unknown();
+    if (base == 16 && n <= 0xFFFF && text.find('&', 1) == std::string_view::npos && n >= 0x8000) {
+      return Num(static_cast<long long>(n) - 0x10000);  // &HFFFF is an Integer: -1
+    }
+    return Num(Wrap(n));
+  }
+
+  const std::vector<VbToken>& tokens_;
+  std::size_t pos_;
+  std::size_t end_;
+  const CondConstants& module_;
+  const CondConstants& project_;
+};
+
+}  // namespace
+
+std::string_view BareName(std::string_view identifier) {
+  if (identifier.size() >= 2 && identifier.front() == '[') {
+    identifier.remove_prefix(1);
+    if (!identifier.empty() && identifier.back() == ']') identifier.remove_suffix(1);
+    return identifier;
+  }
+  if (!identifier.empty() && IsTypeChar(identifier.back())) identifier.remove_suffix(1);
+  return identifier;
+}
+
+std::string StringValue(std::string_view token) {
+  std::string value;
+  if (token.empty() || token[0] != '"') return value;
+  token.remove_prefix(1);
+  for (std::size_t i = 0; i < token.size(); ++i) {
+    if (token[i] == '"') {
+      if (i + 1 < token.size() && token[i + 1] == '"') {
+        value += '"';
+        ++i;
+        continue;
+      }
+      break;
+    }
+    value += token[i];
+  }
+  return value;
+}
+
+CondConstants ParseCondComp(std::string_view value) {
+  value = TrimControls(value);
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    value = value.substr(1, value.size() - 2);
+  }
+  CondConstants constants;
+  // Each definition is lexed as a line of its own: "NAME = expression".
+  std::size_t start = 0;
+  while (start <= value.size()) {
+    std::size_t colon = value.find(':', start);
+    if (colon == std::string_view::npos) colon = value.size();
+    TextReader text =
+        TextReader::FromBytes("#Const " + std::string(value.substr(start, colon - start)));
+    CondConstants project;
+    VbLexer lexer(text, 0, project, false);
+    VbStatement ignored;
+    while (lexer.Next(ignored)) {
+    }
+    // The definitions land among the lexer's module constants; read them back with a probe.
+    for (auto& [name, v] : lexer.ModuleConstants()) constants[name] = v;
+    start = colon + 1;
+  }
+  return constants;
+}
+
+}  // namespace tarnel
+
+namespace tarnel {
+
+namespace {
+
+// Words that begin statements of their own: "Else:" is a statement, not a label.
+bool IsStatementWord(const VbToken& t) {
+  static const char* const kWords[] = {"else", "end", "exit", "resume", "return", "loop", "next",
+                                       "wend", "do",  "stop", "then",   "beep",   "cls",  "print"};
+  for (const char* w : kWords) {
+    if (IsWord(t, w)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+VbLexer::VbLexer(TextReader& file, long linesRead, const CondConstants& project, bool doubleByte)
+    : file_(file), lineNo_(linesRead), project_(project), doubleByte_(doubleByte) {}
+
+bool VbLexer::Next(VbStatement& out) {
+  for (;;) {
+    if (pos_ >= line_.size()) {
+      if (!ReadLogicalLine()) return false;
+      if (line_.empty()) continue;
+      if (line_[0].Kind == TokenKind::Operator && line_[0].Text == "#") {
+        Directive();
+        line_.clear();
+        continue;
+      }
+      if (!Live()) {
+        line_.clear();
+        continue;
+      }
+      pos_ = 0;
+      lineStart_ = true;
+    }
+    out.Tokens = {};
+    out.Label = {};
+    out.Attribute = false;
+    out.Line = line_[pos_].Line;
+    if (lineStart_) {
+      lineStart_ = false;
+      const VbToken& first = line_[pos_];
+      const bool colon = pos_ + 1 < line_.size() && line_[pos_ + 1].Text == ":" &&
+                         line_[pos_ + 1].Kind == TokenKind::Operator;
+      // A line number needs no colon; a name does, and a statement word is never a label.
+      if (first.Kind == TokenKind::Number && IsDigit(At(first.Text, 0))) {
+        out.Label = first.Text;
+        pos_ += colon ? 2 : 1;
+      } else if (first.Kind == TokenKind::Identifier && colon && !IsStatementWord(first)) {
+        out.Label = first.Text;
+        pos_ += 2;
+      }
+    }
+    const std::size_t first = pos_;
+    while (pos_ < line_.size() &&
+           !(line_[pos_].Kind == TokenKind::Operator && line_[pos_].Text == ":")) {
+      ++pos_;
+    }
+    out.Tokens = std::span<const VbToken>(line_.data() + first, pos_ - first);
+    if (pos_ < line_.size()) ++pos_;  // the separator
+    if (out.Tokens.empty() && out.Label.empty()) continue;
+    if (!out.Tokens.empty()) {
+      out.Line = out.Tokens[0].Line;
+      out.Attribute = IsWord(out.Tokens[0], "attribute");
+    }
+    return true;
+  }
+}
+
+bool VbLexer::ReadLogicalLine() {
+  line_.clear();
+  pos_ = 0;
+  if (file_.AtEnd()) return false;
+  bool statementStart = true;
+  LineEnd end;
+  do {
+    std::string_view physical = file_.ReadLineView();
+    ++lineNo_;
+    end = Tokenize(physical, statementStart);
+    // A continued comment swallows whole lines, whatever they hold.
+    while (end == LineEnd::CommentContinued && !file_.AtEnd()) {
+      std::string_view comment = file_.ReadLineView();
+      ++lineNo_;
+      end = CommentContinues(comment) ? LineEnd::CommentContinued : LineEnd::Done;
+    }
+  } while (end == LineEnd::Continued && !file_.AtEnd());
+  return true;
+}
+
+VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) {
+  const auto lineNo = static_cast<std::int32_t>(lineNo_);
+  const std::size_t n = line.size();
+  std::size_t i = 0;
+  auto emit = [&](TokenKind kind, std::size_t from, std::size_t to) {
+    line_.push_back({kind, line.substr(from, to - from), lineNo});
+    statementStart = false;
+  };
+  while (i < n) {
+    const unsigned char c = At(line, i);
+    if (IsBlank(c)) {
+      ++i;
+      continue;
+    }
+    const std::size_t start = i;
+    if (c == '"') {
+      ++i;
+      for (;;) {
+        const void* q = std::memchr(line.data() + i, '"', n - i);
+        if (q == nullptr) {
+          i = n;  // unterminated: the string ends with the line
+          break;
+        }
+        i = static_cast<std::size_t>(static_cast<const char*>(q) - line.data()) + 1;
+        if (i < n && line[i] == '"') {
+          ++i;
+          continue;
+        }
+        break;
+      }
+      emit(TokenKind::String, start, i);
+      continue;
+    }
+    if (c == '\'') {
+      return CommentContinues(line.substr(i + 1)) ? LineEnd::CommentContinued : LineEnd::Done;
+    }
+    if (c == '[') {
+      const std::size_t close = line.find(']', i);
+      i = close == std::string_view::npos ? n : close + 1;
+      emit(TokenKind::Identifier, start, i);
+      continue;
+    }
+    if (IsNameStart(c)) {
+      while (i < n && IsNameChar(At(line, i))) {
+        // A double-byte character is taken whole, whatever its second byte.
+        i += doubleByte_ && IsLeadByte(At(line, i)) && i + 1 < n ? 2 : 1;
+      }
+      if (i < n && IsTypeChar(line[i]) && (i + 1 >= n || !IsNameChar(At(line, i + 1)))) ++i;
+      const bool wasStatementStart = statementStart;
+      emit(TokenKind::Identifier, start, i);
+      if (wasStatementStart && IsWord(line_.back(), "rem")) {
+        line_.pop_back();
+        return CommentContinues(line.substr(i)) ? LineEnd::CommentContinued : LineEnd::Done;
+      }
+      continue;
+    }
+    const bool hexOrOctal =
+        c == '&' && i + 1 < n && ((line[i + 1] | 0x20) == 'h' || (line[i + 1] | 0x20) == 'o');
+    if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(At(line, i + 1))) || hexOrOctal) {
+      if (hexOrOctal) {
+        i += 2;
+        while (i < n && (IsDigit(At(line, i)) || IsLetter(At(line, i)))) ++i;
+      } else {
+        while (i < n && (IsDigit(At(line, i)) || line[i] == '.')) ++i;
+        if (i < n && (line[i] | 0x20) == 'e') {
+          std::size_t e = i + 1;
+          if (e < n && (line[e] == '+' || line[e] == '-')) ++e;
+          if (e < n && IsDigit(At(line, e))) {
+            i = e;
+            while (i < n && IsDigit(At(line, i))) ++i;
+          }
+        }
+      }
+      if (i < n && IsTypeChar(line[i])) ++i;
+      emit(TokenKind::Number, start, i);
+      continue;
+    }
+    if (c == '_' && BlankFrom(line, i + 1) &&
+        (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+      return LineEnd::Continued;
+    }
+    if (c == '#' && !statementStart) {
+      if (std::size_t end = DateLiteralEnd(line, i)) {
+        i = end;
+        emit(TokenKind::Date, start, i);
+        continue;
+      }
+    }
+    ++i;
+    if (i < n && ((c == '<' && (line[i] == '>' || line[i] == '=')) ||
+                  (c == '>' && line[i] == '=') || (c == ':' && line[i] == '='))) {
+      ++i;
+    }
+    const bool separator = c == ':' && i - start == 1;
+    emit(TokenKind::Operator, start, i);
+    if (separator) statementStart = true;
+  }
+  return LineEnd::Done;
+}
+
+void VbLexer::Directive() {
+  if (line_.size() < 2) return;
+  const VbToken& word = line_[1];
+  std::size_t exprEnd = line_.size();
+  if (IsWord(line_.back(), "then")) --exprEnd;
+  if (IsWord(word, "if")) {
+    Frame frame{Live(), false, false, false};
+    CondValue v = Evaluate(2, exprEnd);
+    if (v.Kind == CondValue::Number) {
+      frame.Taken = v.Num != 0;
+      frame.Live = frame.ParentLive && frame.Taken;
+    } else {
+      frame.AllLive = true;
+      frame.Live = frame.ParentLive;
+    }
+    frames_.push_back(frame);
+  } else if (IsWord(word, "elseif")) {
+    if (frames_.empty()) return;
+    Frame& f = frames_.back();
+    if (f.AllLive) {
+      f.Live = f.ParentLive;
+    } else if (f.Taken) {
+      f.Live = false;
+    } else {
+      CondValue v = Evaluate(2, exprEnd);
+      if (v.Kind == CondValue::Number) {
+        f.Taken = v.Num != 0;
+        f.Live = f.ParentLive && f.Taken;
+      } else {
+        f.AllLive = true;
+        f.Live = f.ParentLive;
+      }
+    }
+  } else if (IsWord(word, "else")) {
+    if (frames_.empty()) return;
+    Frame& f = frames_.back();
+    f.Live = f.ParentLive && (f.AllLive || !f.Taken);
+    f.Taken = true;
+  } else if (IsWord(word, "endif") ||
+             (IsWord(word, "end") && line_.size() > 2 && IsWord(line_[2], "if"))) {
+    if (!frames_.empty()) frames_.pop_back();
+  } else if (IsWord(word, "const") && Live() && line_.size() > 3 &&
+             line_[2].Kind == TokenKind::Identifier && line_[3].Text == "=") {
+    module_[FoldCase(BareName(line_[2].Text))] = Evaluate(4, line_.size());
+  }
+}
+
+CondValue VbLexer::Evaluate(std::size_t from, std::size_t to) const {
+  return CondEvaluator(line_, from, to, module_, project_).Run();
+}
+
+}  // namespace tarnel

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/TextFile.h"
+
+namespace tarnel {
+
+enum class TokenKind : std::uint8_t { Identifier, Number, String, Date, Operator };
+
+// One token of a statement. Text points into the reader's buffer (a string keeps its quotes, an
+// identifier its type character); Line is the physical line it stands on.
+struct VbToken {
+  TokenKind Kind = TokenKind::Operator;
+  std::string_view Text;
+  std::int32_t Line = 0;
+};
+
+// A statement of live code: the tokens between statement separators, with the label or line
+// number that begins its line. A line that holds only a label gives a statement without tokens.
+// The tokens stay valid until the lexer reads on.
+struct VbStatement {
+  std::span<const VbToken> Tokens;
+  std::string_view Label;
+  std::int32_t Line = 0;   // physical line of its first token (of its label when it has no token)
+  bool Attribute = false;  // an "Attribute" line: metadata, never code
+};
+
+// The value of a conditional compilation constant or expression.
+struct CondValue {
+  enum Type : std::uint8_t { Number, String, Unknown } Kind = Number;
+  long long Num = 0;
+  std::string Str;
+};
+
+// Constants by folded name.
+using CondConstants = std::unordered_map<std::string, CondValue>;
+
+// The constants of a project's CondComp value ("DEBUG = 1 : X = 0", quotes optional).
+CondConstants ParseCondComp(std::string_view value);
+
+// True for an identifier token equal to word without regard to letter case (word is lower case).
+inline bool IsWord(const VbToken& token, std::string_view lowerWord) {
+  if (token.Kind != TokenKind::Identifier || token.Text.size() != lowerWord.size()) return false;
+  for (std::size_t i = 0; i < lowerWord.size(); ++i) {
+    char c = token.Text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
+    if (c != lowerWord[i]) return false;
+  }
+  return true;
+}
+// An identifier without its type character or its brackets.
+std::string_view BareName(std::string_view identifier);
+// A string token's value: the quotes taken off and doubled quotes undone.
+std::string StringValue(std::string_view token);
+
+// Reads Visual Basic source into statements: strings, comments (with Rem and continued comment
+// lines), line continuations, ":" separators, labels and line numbers, and conditional
+// compilation, of which only the live branches come out. Works in a loop over a buffer of its
+// own, so no input, however long or deeply continued, grows the stack.
+class VbLexer {
+ public:
+  // Reads file from where it stands; linesRead is how many physical lines precede that point.
+  // doubleByte: the text is code page 932, whose double-byte characters are taken whole.
+  VbLexer(TextReader& file, long linesRead, const CondConstants& project, bool doubleByte);
+
+  // The next live statement; false at the end of the file.
+  bool Next(VbStatement& out);
+  // Physical lines read so far.
+  long LineNo() const { return lineNo_; }
+  // The #Const constants of the module as they stand.
+  const CondConstants& ModuleConstants() const { return module_; }
+
+ private:
+  enum class LineEnd { Done, Continued, CommentContinued };
+  bool ReadLogicalLine();
+  LineEnd Tokenize(std::string_view line, bool& statementStart);
+  void Directive();
+  CondValue Evaluate(std::size_t from, std::size_t to) const;
+  bool Live() const { return frames_.empty() || frames_.back().Live; }
+
+  struct Frame {
+    bool ParentLive;
+    bool Live;
+    bool Taken;    // a branch was chosen
+    bool AllLive;  // the condition could not be evaluated: every branch is read
+  };
+
+  TextReader& file_;
+  long lineNo_;
+  const CondConstants& project_;
+  CondConstants module_;
+  bool doubleByte_;
+  std::vector<Frame> frames_;
+  std::vector<VbToken> line_;  // tokens of the current logical line
+  std::size_t pos_ = 0;        // next unread token of line_
+  bool lineStart_ = false;     // the next statement is the first of its logical line
+};
+
+}  // namespace tarnel

@@ -1,0 +1,187 @@
+#include "platform/SourceText.h"
+
+#include "platform/ByteText.h"
+#include "platform/CodePage.h"
+
+namespace tarnel {
+
+namespace {
+
+bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+// Lead bytes of the ordinary JIS rows; the others are vendor or user-defined areas that real text
+// hardly uses, while they are common accented letters in code page 1252.
+bool IsCommonLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x84) || (c >= 0x88 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEA);
+}
+
+bool IsHalfWidthKana(unsigned char c) { return c >= 0xA1 && c <= 0xDF; }
+
+// Bytes that code page 1252 leaves undefined.
+bool UndefinedIn1252(unsigned char c) {
+  return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+void AppendUtf8(unsigned code, std::string& out) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::optional<SourceEncoding> ParseSourceEncoding(std::string_view text) {
+  std::string folded = FoldCase(TrimControls(text));
+  if (folded == "932") return SourceEncoding::Cp932;
+  if (folded == "1252") return SourceEncoding::Cp1252;
+  if (folded == "utf-8" || folded == "utf8") return SourceEncoding::Utf8;
+  if (folded == "auto") return SourceEncoding::Auto;
+  return std::nullopt;
+}
+
+const char* SourceEncodingName(SourceEncoding encoding) {
+  switch (encoding) {
+    case SourceEncoding::Cp932:
+      return "932";
+    case SourceEncoding::Cp1252:
+      return "1252";
+    case SourceEncoding::Utf8:
+      return "UTF-8";
+    case SourceEncoding::Auto:
+      break;
+  }
+  return "Auto";
+}
+
+bool HasNonAscii(std::string_view bytes) {
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  const std::size_t n = bytes.size();
+  while (i < n) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length;
+    unsigned code;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+      code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      code = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + length > n) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto t = static_cast<unsigned char>(bytes[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      code = (code << 6) | (t & 0x3F);
+    }
+    if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+        (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::string Cp1252ToUtf8(std::string_view cp1252) {
+  // 0x80..0x9F differ from Latin-1; the undefined ones keep their C1 code points.
+  static const unsigned short kHigh[32] = {
+      0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+  std::string out;
+  out.reserve(cp1252.size() + cp1252.size() / 8);
+  for (char ch : cp1252) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      AppendUtf8(c < 0xA0 ? kHigh[c - 0x80] : c, out);
+    }
+  }
+  return out;
+}
+
+std::optional<SourceEncoding> GuessLegacyCodePage(std::string_view bytes) {
+  // Votes per character of the code page 932 reading. Western text shows its accented letters
+  // alone inside ASCII words, where 932 would see a kanji or a lone kana between Latin letters;
+  // Japanese text shows runs of double-byte characters next to blanks, quotes and each other.
+  long japanese = 0;
+  long western = 0;
+  bool valid932 = true;
+  const std::size_t n = bytes.size();
+  for (std::size_t i = 0; i < n;) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    if (UndefinedIn1252(c)) japanese += 3;
+    const bool before = i > 0 && IsAsciiLetter(static_cast<unsigned char>(bytes[i - 1]));
+    if (IsHalfWidthKana(c)) {
+      const bool runBefore = i > 0 && static_cast<unsigned char>(bytes[i - 1]) >= 0x80;
+      const bool runAfter = i + 1 < n && static_cast<unsigned char>(bytes[i + 1]) >= 0x80;
+      const bool after = i + 1 < n && IsAsciiLetter(static_cast<unsigned char>(bytes[i + 1]));
+      if (!runBefore && !runAfter && (before || after)) {
+        ++western;
+      } else {
+        ++japanese;
+      }
+      ++i;
+      continue;
+    }
+    if (!IsLeadByte(c) || i + 1 >= n || !IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+      valid932 = false;
+      break;
+    }
+    const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+    if (UndefinedIn1252(trail)) japanese += 3;
+    if (!IsCommonLeadByte(c) || (before && IsAsciiLetter(trail))) {
+      ++western;
+    } else {
+      ++japanese;
+    }
+    i += 2;
+  }
+  if (!valid932) return SourceEncoding::Cp1252;
+  if (japanese > western) return SourceEncoding::Cp932;
+  if (western > japanese) return SourceEncoding::Cp1252;
+  return std::nullopt;
+}
+
+std::string DecodeToUtf8(std::string_view bytes, SourceEncoding encoding) {
+  switch (encoding) {
+    case SourceEncoding::Cp932:
+      return Cp932ToUtf8(bytes);
+    case SourceEncoding::Cp1252:
+      return Cp1252ToUtf8(bytes);
+    default:
+      return std::string(bytes);
+  }
+}
+
+}  // namespace tarnel

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "analysis/SourceDecoder.h"
+#include "platform/Paths.h"
+#include "support/TempDir.h"
+
+namespace tarnel {
+namespace {
+
+// One accented Latin word and one kanji: as much evidence for code page 1252 as for 932.
+const std::string kEven = "' C\xe1lculo \x91\xec\r\n";
+
+class SourceDecoderTest : public ::testing::Test {
+ protected:
+  std::string File(const std::string& name, const std::string& bytes) {
+    return NativeToEngine(dir.Write(name, bytes));
+  }
+  test::TempDir dir;
+  SourceDecoder decoder;
+};
+
+TEST_F(SourceDecoderTest, AFileWithoutEvidenceFollowsMostOfTheOthers) {
+  const std::string even = File("Even.bas", kEven);
+  const std::vector<std::string> western = {File("Es.bas", "' a\xf1o\r\n"),
+                                            File("Fr.bas",
+                                                 "' \xc9"
+                                                 "cole\r\n"),
+                                            even, File("Ja.bas", "' \x95\x5c\x8e\xa6\r\n"),
+                                            NativeToEngine(dir.File("Missing.bas"))};
+  decoder.SetSetting(SourceEncoding::Auto);
+  decoder.Decide(western);
+  EXPECT_EQ(decoder.EncodingOf(even, kEven), SourceEncoding::Cp1252);
+  EXPECT_EQ(decoder.EncodingOf(western[3], ""), SourceEncoding::Cp932);
+  TextReader reader;
+  decoder.Load(reader, even);
+  EXPECT_EQ(reader.ReadLine(), "' C\xc3\xa1lculo \xe2\x80\x98\xc3\xac");
+
+  decoder.Decide({even, western[3], File("Ja2.bas", "MsgBox \"\xc3\xbd\xc4\"\r\n")});
+  EXPECT_EQ(decoder.EncodingOf(even, kEven), SourceEncoding::Cp932);
+}
+
+TEST_F(SourceDecoderTest, FixedSettingsApplyToEveryFile) {
+  const std::string utf8 = File("U.bas",
+                                "' Gr\xc3\xb6\xc3\x9f"
+                                "e\r\n");
+  decoder.SetSetting(SourceEncoding::Cp1252);
+  decoder.Decide({utf8});
+  TextReader reader;
+  decoder.Load(reader, utf8);
+  EXPECT_EQ(reader.ReadLine(),
+            "' Gr\xc3\x83\xc2\xb6\xc3\x83\xc5\xb8"
+            "e");  // read as 1252
+  decoder.SetSetting(SourceEncoding::Cp932);
+  EXPECT_TRUE(decoder.KeepsBytes());
+  decoder.Load(reader, utf8);
+  EXPECT_EQ(reader.ReadLine(),
+            "' Gr\xc3\xb6\xc3\x9f"
+            "e");
+  EXPECT_EQ(decoder.ProjectText("M\xf6"), "M\xf6");
+  decoder.SetSetting(SourceEncoding::Auto);
+  EXPECT_EQ(decoder.ProjectText("Module=M; M\xf6.bas"), "Module=M; M\xc3\xb6.bas");
+}
+
+}  // namespace
+}  // namespace tarnel

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/VbLexer.h"
+
+namespace tarnel {
+namespace {
+
+// Each statement as "line|label|token token ...".
+std::vector<std::string> Lex(const std::string& source, const CondConstants& project = {},
+                             bool doubleByte = false) {
+  TextReader file = TextReader::FromBytes(source);
+  VbLexer lexer(file, 0, project, doubleByte);
+  std::vector<std::string> out;
+  VbStatement s;
+  while (lexer.Next(s)) {
+    std::string text = std::to_string(s.Line) + "|" + std::string(s.Label) + "|";
+    for (std::size_t i = 0; i < s.Tokens.size(); ++i) {
+      if (i > 0) text += ' ';
+      text += std::string(s.Tokens[i].Text);
+    }
+    out.push_back(text);
+  }
+  return out;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(VbLexerTest, StringsHideQuotesApostrophesAndSeparators) {
+  EXPECT_EQ(Lex("MsgBox \"It's: \"\"End Sub\"\"\" ' real comment\r\n"),
+            (Lines{"1||MsgBox \"It's: \"\"End Sub\"\"\""}));
+  // An unterminated string ends with its line; the next line is read as usual.
+  EXPECT_EQ(Lex("x = \"open\r\ny = 2\r\n"), (Lines{"1||x = \"open", "2||y = 2"}));
+  EXPECT_EQ(StringValue("\"a\"\"b\""), "a\"b");
+}
+
+TEST(VbLexerTest, RemAndContinuedCommentsAreNotCode) {
+  EXPECT_EQ(Lex("Rem Call Foo\r\nx = 1: REM Bar\r\nRemark = 2\r\n"),
+            (Lines{"2||x = 1", "3||Remark = 2"}));
+  EXPECT_EQ(Lex("' first _\r\nCall StillComment _\r\n  more comment\r\nCall Real\r\n"),
+            (Lines{"4||Call Real"}));
+}
+
+TEST(VbLexerTest, ContinuationsJoinLinesAndKeepEachTokensLine) {
+  TextReader file = TextReader::FromBytes("Call Foo(a, _\r\n\tb, _\r\n  c)\r\nx_ = 1\r\n");
+  VbLexer lexer(file, 0, {}, false);
+  VbStatement s;
+  ASSERT_TRUE(lexer.Next(s));
+  EXPECT_EQ(s.Line, 1);
+  ASSERT_EQ(s.Tokens.size(), 9u);
+  EXPECT_EQ(s.Tokens[5].Text, "b");
+  EXPECT_EQ(s.Tokens[5].Line, 2);
+  EXPECT_EQ(s.Tokens[7].Line, 3);
+  ASSERT_TRUE(lexer.Next(s));
+  EXPECT_EQ(s.Tokens[0].Text, "x_");  // an underscore inside a name continues nothing
+  EXPECT_FALSE(lexer.Next(s));
+}
+
+TEST(VbLexerTest, LabelsLineNumbersAndSeparators) {
+  EXPECT_EQ(Lex("ErrHandler:\r\n10 x = 1\r\nDoIt: Other\r\nIf a Then b Else: c\r\n"
+                "Else: y\r\nf x:=1\r\n"),
+            (Lines{"1|ErrHandler|", "2|10|x = 1", "3|DoIt|Other", "4||If a Then b Else", "4||c",
+                   "5||Else", "5||y", "6||f x := 1"}));
+}
+
+TEST(VbLexerTest, NamesKeepTypeCharactersAndBangIsAnOperator) {
+  EXPECT_EQ(Lex("s$ = Left$(rs!Name, 2&) & [Bad Name] & #1/2/2000#\r\n"),
+            (Lines{"1||s$ = Left$ ( rs ! Name , 2& ) & [Bad Name] & #1/2/2000#"}));
+  EXPECT_EQ(BareName("Left$"), "Left");
+  EXPECT_EQ(BareName("[Bad Name]"), "Bad Name");
+}
+
+TEST(VbLexerTest, DoubleByteNamesAreTakenWhole) {
+  // 表 (0x95 0x5C) and ソ (0x83 0x5C) end in a backslash, 圧 (0x88 0x5F) in an underscore.
+  const std::string table = "\x95\x5c";
+  const std::string so = "\x83\x5c";
+  const std::string atsu = "\x88\x5f";
+  Lines lexed = Lex("x = " + table + so + " _\r\n  + " + atsu + "\r\n", {}, true);
+  EXPECT_EQ(lexed, (Lines{"1||x = " + table + so + " + " + atsu}));
+  // The same bytes read as another code page split at the backslash.
+  EXPECT_NE(Lex("x = " + table + so + "\r\n", {}, false), (Lines{"1||x = " + table + so}));
+}
+
+TEST(VbLexerTest, ConditionalCompilationReadsOnlyTheLiveBranch) {
+  const std::string source =
+      "#Const LOCAL = 1\r\n"
+      "#If DEBUG = 1 And Not LOCAL = 0 Then\r\n"
+      "Call DebugOnly\r\n"
+      "#ElseIf Win16 Then\r\n"
+      "Call Sixteen\r\n"
+      "#Else\r\n"
+      "Call Release\r\n"
+      "#End If\r\n"
+      "#if win32 then\r\n"
+      "#If UNDEFINED Then\r\nCall Never\r\n#Else\r\nCall Nested\r\n#EndIf\r\n"
+      "#end if\r\n";
+  EXPECT_EQ(Lex(source, ParseCondComp("\"DEBUG = 1 : X = 0\"")),
+            (Lines{"3||Call DebugOnly", "13||Call Nested"}));
+  EXPECT_EQ(Lex(source, ParseCondComp("DEBUG = 0")), (Lines{"7||Call Release", "13||Call Nested"}));
+}
+
+TEST(VbLexerTest, ConditionalExpressionsComputeLikeTheCompiler) {
+  auto live = [](const std::string& expr, const CondConstants& project = {}) {
+    return Lex("#If " + expr + " Then\r\nyes\r\n#Else\r\nno\r\n#End If\r\n", project);
+  };
+  EXPECT_EQ(live("(1 Or 2) = 3 And (6 And 3) = 2"), (Lines{"2||yes"}));
+  EXPECT_EQ(live("(5 Xor 1) = 4 And Not 0 = -1 And True = -1"), (Lines{"2||yes"}));
+  EXPECT_EQ(live("Not 1"), (Lines{"2||yes"}));  // bitwise: Not 1 is -2
+  EXPECT_EQ(live("VER >= 6", ParseCondComp("VER = 5")), (Lines{"4||no"}));
+  EXPECT_EQ(live("LANG = \"ja\"", ParseCondComp("LANG = \"ja\"")), (Lines{"2||yes"}));
+  // What cannot be evaluated leaves every branch live.
+  EXPECT_EQ(live("Len(X) > 1"), (Lines{"2||yes", "4||no"}));
+  EXPECT_EQ(live("1 / 0"), (Lines{"2||yes", "4||no"}));
+  EXPECT_EQ(live(std::string(5000, '(') + "1" + std::string(5000, ')')),
+            (Lines{"2||yes", "4||no"}));
+}
+
+TEST(VbLexerTest, BadInputEndsWithoutCrashOrHang) {
+  std::string binary;
+  for (int i = 0; i < 4096; ++i)
+    binary += static_cast<char>((i * 7919) % 256 == 26 ? 0 : (i * 7919) % 256);
+  Lex(binary);
+  Lex(binary, {}, true);
+  EXPECT_EQ(Lex("#If 1 Then\r\nx = 1\r\n#If B Then\r\n").size(), 1u);  // unterminated #If
+  std::string continued;
+  for (int i = 0; i < 1000000; ++i) continued += "a _\n";
+  Lines joined = Lex(continued + "b\n");
+  ASSERT_EQ(joined.size(), 1u);
+  EXPECT_EQ(joined[0].size(), 3u + 2000001u);
+  EXPECT_EQ(Lex("a = 1: " + std::string(10 * 1024 * 1024, 'x')).size(), 2u);
+}
+
+}  // namespace
+}  // namespace tarnel

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "cli/BatchTool.h"
+#include "support/ProjectFixture.h"
+
+namespace tarnel {
+namespace {
+
+// The batch tool's precise reading and source encodings.
+class PreciseBatchTest : public test::ProjectFixture {
+ protected:
+  void SetUp() override { dir.Write("bin/resv.dic", "Call\r\n"); }
+  int Run(std::vector<std::string> args) {
+    std::FILE* errFile = std::tmpfile();
+    out.str("");
+    int status = RunBatchTool(args, dir.File("bin/"), out, errFile, false);
+    std::fclose(errFile);
+    return status;
+  }
+  std::ostringstream out;
+};
+
+TEST_F(PreciseBatchTest, JsonAddsCallSitesMarksAndTheReading) {
+  Lines("P.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Declare Sub Sleep Lib \"k\" (ByVal n As Long)",
+                  "Sub Main()", "  Sleep 1: Call Sleep(2)", "End Sub"});
+  ASSERT_EQ(Run({"--precise", "--json", dir.File("p.json"), dir.File("P.vbp")}), 0);
+  const std::string json = test::ReadNative(dir.File("p.json"));
+  EXPECT_EQ(json.rfind("{\"Reading\": \"Precise\", \"symbols\": [", 0), 0u);
+  EXPECT_NE(
+      json.find("\"Kind\": 16, \"Text\": \"Declare Sub Sleep Lib \\\"k\\\" (ByVal n As Long)\", "
+                "\"StartLine\": 2, \"BodyLines\": 0, \"Calls\": [], \"CalledBy\": [\"4-0002\"], "
+                "\"CallSites\": [], \"EntryPoint\": false, \"Unused\": false, "
+                "\"Unreachable\": false, \"ByName\": false}"),
+      std::string::npos);
+  EXPECT_NE(json.find("\"Calls\": [\"4-0001\"], \"CalledBy\": [], \"CallSites\": [{\"Key\": "
+                      "\"4-0001\", \"Line\": 4}, {\"Key\": \"4-0001\", \"Line\": 4}]"),
+            std::string::npos);
+  // The report writes the new kind word.
+  EXPECT_NE(out.str().find("Declare Sub Sleep"), std::string::npos);
+  // The classic reading's JSON has none of it.
+  ASSERT_EQ(Run({"--json", dir.File("c.json"), dir.File("P.vbp")}), 0);
+  EXPECT_EQ(test::ReadNative(dir.File("c.json")).find("Reading"), std::string::npos);
+}
+
+TEST_F(PreciseBatchTest, EncodingsDecodeEachFileAndWriteUtf8) {
+  Lines("P.vbp", {"Module=Es; Es.bas", "Module=Ja; Ja.bas", "Module=U8; U8.bas"});
+  // Cálculo and Größe in code page 1252, 表示 in code page 932, Größe, 表示 and Cálculo in UTF-8.
+  Lines("Es.bas", {"Attribute VB_Name = \"Es\"", "Sub C\xe1lculo()",
+                   "  Gr\xf6\xdf"
+                   "e",
+                   "End Sub"});
+  Lines("Ja.bas", {"Attribute VB_Name = \"Ja\"", "Sub \x95\x5c\x8e\xa6()", "End Sub"});
+  Lines("U8.bas", {"Attribute VB_Name = \"U8\"",
+                   "Sub Gr\xc3\xb6\xc3\x9f"
+                   "e()",
+                   "  Call \xe8\xa1\xa8\xe7\xa4\xba", "  C\xc3\xa1lculo", "End Sub"});
+  for (const char* reading : {"--precise", "--form=F"}) {
+    SCOPED_TRACE(reading);
+    ASSERT_EQ(
+        Run({reading, "--encoding", "Auto", "--tree-dump", dir.File("t.txt"), dir.File("P.vbp")}),
+        0);
+    const std::string report = out.str();
+    EXPECT_NE(report.find("Sub C\xc3\xa1lculo"), std::string::npos) << report;
+    EXPECT_NE(report.find("Sub \xe8\xa1\xa8\xe7\xa4\xba"), std::string::npos) << report;
+    EXPECT_NE(report.find("\xe2\x86\x92 U8.Gr\xc3\xb6\xc3\x9f"
+                          "e"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("\xe2\x86\x92 Ja.\xe8\xa1\xa8\xe7\xa4\xba"), std::string::npos) << report;
+    EXPECT_NE(report.find("\xe2\x86\x92 Es.C\xc3\xa1lculo"), std::string::npos) << report;
+    EXPECT_NE(test::ReadNative(dir.File("t.txt")).find("\t\t\tC\xc3\xa1lculo\r\n"),
+              std::string::npos);
+    EXPECT_NE(test::ReadNative(dir.File("t.txt")).find("\xe6\xa8\x99\xe6\xba\x96"),
+              std::string::npos);  // 標準, the group caption in UTF-8
+  }
+  // 932 keeps the bytes as they are.
+  ASSERT_EQ(Run({"--encoding", "932", dir.File("P.vbp")}), 0);
+  EXPECT_NE(out.str().find("Sub \x95\x5c\x8e\xa6"), std::string::npos);
+  EXPECT_EQ(Run({"--encoding", "latin1", dir.File("P.vbp")}), 2);
+  // The exports read code page 932 records only; SARIF waits for the unused marks.
+  EXPECT_EQ(Run({"--encoding", "Auto", "--tags", dir.File("tags"), dir.File("P.vbp")}), 2);
+  EXPECT_EQ(Run({"--precise", "--sarif", dir.File("s.sarif"), dir.File("P.vbp")}), 2);
+}
+
+TEST_F(PreciseBatchTest, ArrowsAfterALabelOfFullWidthStayApartFromUtf8Text) {
+  // 12 blanks, "Sub " and a 24-byte name ending in a UTF-8 character fill the 40 columns, so
+  // the arrow follows the name's last byte directly.
+  const std::string name =
+      "Abcdefghijklmnopq"
+      "Gr\xc3\xb6\xc3\x9f"
+      "e";
+  Lines("P.vbp", {"Module=M; M.bas"});
+  dir.Write("M.bas", "Attribute VB_Name = \"M\"\r\nSub " + name +
+                         "()\r\n  \xe5\x8d\x93\r\nEnd Sub\r\n" +
+                         "Sub \xe5\x8d\x93()\r\nEnd Sub\r\n");
+  ASSERT_EQ(Run({"--encoding", "UTF-8", dir.File("P.vbp")}), 0);
+  EXPECT_NE(out.str().find("Sub " + name + "\xe2\x86\x92 M.\xe5\x8d\x93\r\n"), std::string::npos)
+      << out.str();
+  EXPECT_NE(out.str().find("Sub \xe5\x8d\x93\r\n" + std::string(40, ' ') + "\xe2\x86\x90 M." +
+                           name + "\r\n"),
+            std::string::npos)
+      << out.str();
+}
+
+}  // namespace
+}  // namespace tarnel
