@@ -68,6 +68,7 @@ void AnalyzeProject(AnalysisContext& ctx, std::string_view projectPath) {
   ClearSymbols(ctx);
   ctx.ProcedureTotal = 0;
   ctx.ModuleBase = 0;
+  ctx.ProjectPath = projectPath;
   ctx.ProjectDir = FolderOf(projectPath);
   {
     // The module files are read and scanned ahead on spare cores; the records still enter the
