@@ -106,7 +106,7 @@ void ReadModule(AnalysisContext& ctx, TPassRec& module, bool hasHeader) {
   if (ctx.Prefetch != nullptr) scan = ctx.Prefetch->Take(module.Text);
   if (!scan) scan = ScanModuleFile(module.Text, hasHeader);
   if (scan->Missing) {
-    ctx.Host->ShowMessage("File Not Found : " + module.Text);
+    ctx.Host->ShowRepeatedMessage(RepeatedMessage::FileNotFound, "File Not Found : " + module.Text);
     return;
   }
   if (scan->Error) std::rethrow_exception(scan->Error);

@@ -43,6 +43,7 @@
 #include "ui/MessagePresenter.h"
 #include "ui/ProcedureViewer.h"
 #include "ui/ResultTreeModel.h"
+#include "ui/SaveTarget.h"
 #include "ui/SplitterBars.h"
 
 namespace tarnel {
@@ -83,6 +84,15 @@ void AddHelpButton(QFileDialog& dialog, const std::function<void()>& onHelp) {
     QPushButton* help = box->addButton(QDialogButtonBox::Help);
     QObject::connect(help, &QPushButton::clicked, &dialog, onHelp);
   }
+}
+
+// What the user chose not to see, so that the lists are known to be incomplete; empty for nothing.
+QString SkippedMessagesNote(long fileNotFound, long eof) {
+  QStringList parts;
+  if (fileNotFound > 0) parts << QStringLiteral("%1 File Not Found").arg(fileNotFound);
+  if (eof > 0) parts << QStringLiteral("%1 Eof").arg(eof);
+  if (parts.isEmpty()) return {};
+  return QStringLiteral("Skipped messages: ") + parts.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -187,6 +197,11 @@ void TMainForm::BuildLayout() {
   StatusPanels[0]->setFixedWidth(150);
   bar->addWidget(StatusPanels[0]);
   bar->addWidget(StatusPanels[1], 1);  // the last panel reaches to the right edge
+  StatusNote = new QLabel(bar);
+  StatusNote->setObjectName("StatusNote");
+  StatusNote->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  StatusNote->hide();
+  bar->addPermanentWidget(StatusNote);
 
   resize(543, 298 + menuBar()->sizeHint().height());
 
@@ -307,7 +322,9 @@ void TMainForm::OpenProject(const std::string& path) {
   lsICallItems->Clear();
   lsYCallItems->Clear();
   ClearSymbols(ctx_);
+  SetStatusNote({});
 
+  host_.ResetRepeatedMessages();
   AnalyzeProject(ctx_, path);
 
   caption_ = path;
@@ -317,6 +334,8 @@ void TMainForm::OpenProject(const std::string& path) {
   viewsReady_ = true;
   TreeView1->setFocus();
   projectPath_ = path;
+  SetStatusNote(SkippedMessagesNote(host_.SkippedMessages(RepeatedMessage::FileNotFound),
+                                    host_.SkippedMessages(RepeatedMessage::Eof)));
 }
 
 void TMainForm::Read1Click() {
@@ -425,7 +444,12 @@ void TMainForm::OutputFile1Click() {
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     AddHelpButton(dialog, [this] { ShowHelp(3); });
     if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    SaveReport(host_, tree_, ctx_.SymbolList, caption_, Engine(dialog.selectedFiles().front()));
+    const std::optional<std::string> target =
+        CheckSaveTarget(ctx_, dialog.selectedFiles().front(), [this](const QString& question) {
+          return PresentMessage(this, MessageKind::Question, question) == MessageAnswer::Yes;
+        });
+    if (!target) return;
+    SaveReport(host_, tree_, ctx_.SymbolList, caption_, *target);
   });
 }
 
@@ -541,6 +565,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::SetStatusPanel(int panel, const QString& text) {
   StatusPanels[panel]->setText(text);
+}
+
+void TMainForm::SetStatusNote(const QString& text) {
+  StatusNote->setText(text);
+  StatusNote->setVisible(!text.isEmpty());
 }
 
 QString TMainForm::PanelText(int panel) const { return StatusPanels[panel]->text(); }
