@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -374,6 +375,65 @@ TEST_F(DspFormTest, PrintingToPdfGivesOnePagePerScreenfulTitledWithTheCaption) {
 
   form->PrinterSetup1->trigger();
   EXPECT_EQ(setupPrinter, &form->Printer());
+}
+
+TEST_F(DspFormTest, AProcedureBeyondTheLimitsShowsItsHeadSaysSoAndSavesWhole) {
+  std::vector<std::string> lines{"Attribute VB_Name = \"Module1\"", "Sub Long()"};
+  for (int i = 0; i < 40; ++i) lines.push_back("    Long = " + std::to_string(i));
+  lines.push_back("End Sub");
+  lines.push_back("Sub Short()");
+  lines.push_back("End Sub");
+  std::string bytes;
+  for (const std::string& l : lines) bytes += l + "\r\n";
+  dir.Write("Module1.bas", bytes);
+  Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
+  Analyze();
+  form->ShownLineLimit = 10;
+  Show("Long", "Long");
+  form->show();
+  EXPECT_EQ(Doc().blockCount(), 10);
+  EXPECT_EQ(Doc().findBlockByNumber(9).text(), "    Long = 8");
+  EXPECT_EQ(form->ShownLines().size(), 42u);
+  EXPECT_EQ(form->StatusText(), "Showing lines 1 to 10 of 42; Save to File writes them all");
+  EXPECT_TRUE(form->statusBar()->isVisible());
+  // The head is marked as a whole procedure would be.
+  EXPECT_EQ(Runs(Doc(), "u"), (Strings{"1:4:Long"}));
+  EXPECT_EQ(Runs(Doc(), "r").size(), 9u);
+
+  saveName = dir.File("all.txt");
+  form->SavetoFile1->trigger();
+  EXPECT_EQ(test::ReadNative(saveName),
+            bytes.substr(bytes.find("Sub Long"), bytes.find("Sub Short") - bytes.find("Sub Long")));
+
+  // A line of its own beyond the character limit is cut.
+  form->ShownCharLimit = 25;
+  Show("Long", "");
+  EXPECT_EQ(Text(), "Sub Long()\n    Long = 0\n ");
+  EXPECT_EQ(form->StatusText(),
+            "Showing lines 1 to 3 of 42, the last one cut; Save to File writes them all");
+
+  // A procedure within the limits shows whole, with no status bar.
+  Show("Short", "");
+  EXPECT_EQ(Text(), "Sub Short()\nEnd Sub");
+  EXPECT_EQ(form->StatusText(), "");
+  EXPECT_FALSE(form->statusBar()->isVisible());
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(DspFormTest, AHundredThousandLineProcedureIsShownWithinTheDefaultLimits) {
+  std::string bytes = "Attribute VB_Name = \"Module1\"\r\nSub Huge()\r\n";
+  for (int i = 0; i < 100000; ++i) bytes += "    x = " + std::to_string(i) + "\r\n";
+  bytes += "End Sub\r\n";
+  dir.Write("Module1.bas", bytes);
+  Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
+  Analyze();
+  Show("Huge", "x");
+  EXPECT_EQ(Doc().blockCount(), form->ShownLineLimit);
+  EXPECT_EQ(form->ShownLines().size(), 100002u);
+  EXPECT_EQ(form->StatusText().left(22), "Showing lines 1 to 200");
+  // The window answers and closes.
+  form->Closex1->trigger();
+  EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(DspFormTest, CopyPutsTheSelectionOnTheClipboardAndNothingWithoutOne) {
