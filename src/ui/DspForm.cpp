@@ -275,26 +275,26 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
 QString TDspForm::ShownText() {
   QString text;
   std::size_t shown = 0;
-  bool cut = false;
+  qsizetype cutAt = -1;  // where a first line longer than the whole budget was cut
   for (; shown < shownLines_.size() && shown < static_cast<std::size_t>(ShownLineLimit); ++shown) {
-    if (text.size() >= ShownCharLimit) break;
-    if (shown > 0) text += QLatin1Char('\n');
     QString line = ToQt(shownLines_[shown]);
-    if (text.size() + line.size() > ShownCharLimit) {
-      line.truncate(ShownCharLimit - text.size());
-      cut = true;
-    }
-    text += line;
-    if (cut) {
+    const qsizetype needed = line.size() + (shown > 0 ? 1 : 0);
+    if (text.size() + needed > ShownCharLimit) {
+      if (shown > 0) break;  // whole lines only, unless not even the first one fits
+      cutAt = ShownCharLimit;
+      text = line.left(cutAt);
       ++shown;
       break;
     }
+    if (shown > 0) text += QLatin1Char('\n');
+    text += line;
   }
-  if (shown < shownLines_.size() || cut) {
+  if (shown < shownLines_.size() || cutAt >= 0) {
     SetStatusText(QStringLiteral("Showing lines 1 to %1 of %2%3; Save to File writes them all")
                       .arg(shown)
                       .arg(shownLines_.size())
-                      .arg(cut ? QStringLiteral(", the last one cut") : QString()));
+                      .arg(cutAt >= 0 ? QStringLiteral(", line 1 cut at %1 characters").arg(cutAt)
+                                      : QString()));
   } else {
     SetStatusText({});
   }

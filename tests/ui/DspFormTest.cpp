@@ -405,14 +405,19 @@ TEST_F(DspFormTest, AProcedureBeyondTheLimitsShowsItsHeadSaysSoAndSavesWhole) {
   EXPECT_EQ(test::ReadNative(saveName),
             bytes.substr(bytes.find("Sub Long"), bytes.find("Sub Short") - bytes.find("Sub Long")));
 
-  // A line of its own beyond the character limit is cut.
+  // The character limit ends the text at a whole line; only a first line beyond it is cut.
   form->ShownCharLimit = 25;
   Show("Long", "");
-  EXPECT_EQ(Text(), "Sub Long()\n    Long = 0\n ");
+  EXPECT_EQ(Text(), "Sub Long()\n    Long = 0");
+  EXPECT_EQ(form->StatusText(), "Showing lines 1 to 2 of 42; Save to File writes them all");
+  form->ShownCharLimit = 5;
+  Show("Long", "");
+  EXPECT_EQ(Text(), "Sub L");
   EXPECT_EQ(form->StatusText(),
-            "Showing lines 1 to 3 of 42, the last one cut; Save to File writes them all");
+            "Showing lines 1 to 1 of 42, line 1 cut at 5 characters; Save to File writes them all");
 
   // A procedure within the limits shows whole, with no status bar.
+  form->ShownCharLimit = 100;
   Show("Short", "");
   EXPECT_EQ(Text(), "Sub Short()\nEnd Sub");
   EXPECT_EQ(form->StatusText(), "");
