@@ -99,6 +99,15 @@ class DspFormTest : public test::ProjectFixture {
     Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
     Analyze();
   }
+  // The same from a list of lines made by the test; returns the module's bytes.
+  std::string Module(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& l : lines) bytes += l + "\r\n";
+    dir.Write("Module1.bas", bytes);
+    Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
+    Analyze();
+    return bytes;
+  }
   void Show(std::string_view name, const std::string& mark) {
     form->ShowProcedure(Proc(name), mark);
   }
@@ -351,11 +360,7 @@ TEST_F(DspFormTest, PrintingToPdfGivesOnePagePerScreenfulTitledWithTheCaption) {
   std::vector<std::string> lines{"Attribute VB_Name = \"Module1\"", "Sub Long()"};
   for (int i = 0; i < 200; ++i) lines.push_back("    x = x + " + std::to_string(i));
   lines.push_back("End Sub");
-  std::string bytes;
-  for (const std::string& l : lines) bytes += l + "\r\n";
-  dir.Write("Module1.bas", bytes);
-  Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
-  Analyze();
+  Module(lines);
   Show("Long", "x");
 
   form->Print1->trigger();  // cancelled: nothing printed
@@ -383,11 +388,7 @@ TEST_F(DspFormTest, AProcedureBeyondTheLimitsShowsItsHeadSaysSoAndSavesWhole) {
   lines.push_back("End Sub");
   lines.push_back("Sub Short()");
   lines.push_back("End Sub");
-  std::string bytes;
-  for (const std::string& l : lines) bytes += l + "\r\n";
-  dir.Write("Module1.bas", bytes);
-  Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
-  Analyze();
+  const std::string bytes = Module(lines);
   form->ShownLineLimit = 10;
   Show("Long", "Long");
   form->show();
@@ -426,12 +427,10 @@ TEST_F(DspFormTest, AProcedureBeyondTheLimitsShowsItsHeadSaysSoAndSavesWhole) {
 }
 
 TEST_F(DspFormTest, AHundredThousandLineProcedureIsShownWithinTheDefaultLimits) {
-  std::string bytes = "Attribute VB_Name = \"Module1\"\r\nSub Huge()\r\n";
-  for (int i = 0; i < 100000; ++i) bytes += "    x = " + std::to_string(i) + "\r\n";
-  bytes += "End Sub\r\n";
-  dir.Write("Module1.bas", bytes);
-  Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
-  Analyze();
+  std::vector<std::string> lines{"Attribute VB_Name = \"Module1\"", "Sub Huge()"};
+  for (int i = 0; i < 100000; ++i) lines.push_back("    x = " + std::to_string(i));
+  lines.push_back("End Sub");
+  Module(lines);
   Show("Huge", "x");
   EXPECT_EQ(Doc().blockCount(), form->ShownLineLimit);
   EXPECT_EQ(form->ShownLines().size(), 100002u);
