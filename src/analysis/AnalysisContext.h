@@ -40,6 +40,11 @@ struct AnalysisContext : LineCounters {
   std::vector<std::string> ToolList;
   ReservedWordList ReservedWords;
 
+  // The files of the analysis that runs or ran last besides its modules (engine paths): nothing
+  // the program writes may replace them.
+  std::string ProjectPath;
+  std::string DictionaryPath;
+
   // Counters of the analysis that runs or ran last.
   std::string ProjectDir;
   long ModuleBase = 0;

@@ -4,6 +4,10 @@
 
 namespace tarnel {
 
+// The messages that one analysis may give over and over: a missing module file, a module file that
+// ends before a procedure does.
+enum class RepeatedMessage { FileNotFound, Eof };
+
 // Everything the engine needs from the user interface while it works. Texts are code page 932.
 class AnalysisHost {
  public:
@@ -11,6 +15,12 @@ class AnalysisHost {
 
   // A modal message with one OK button; returns when the user has closed it.
   virtual void ShowMessage(const std::string& text) = 0;
+  // A message of a kind that may come many times in one analysis. A host may let the user skip
+  // the rest of that kind; by default each is shown as any other message.
+  virtual void ShowRepeatedMessage(RepeatedMessage kind, const std::string& text) {
+    (void)kind;
+    ShowMessage(text);
+  }
 
   // Shows the progress dialog (not modal) and disables the main window.
   virtual void BeginProgress() = 0;

@@ -109,7 +109,7 @@ void ReadModule(AnalysisContext& ctx, TPassRec& module, bool hasHeader) {
         ScanModuleFile(module.Text, hasHeader, ctx.Decoder.KeepsBytes() ? nullptr : &ctx.Decoder);
   }
   if (scan->Missing) {
-    ctx.Host->ShowMessage("File Not Found : " + module.Text);
+    ctx.Host->ShowRepeatedMessage(RepeatedMessage::FileNotFound, "File Not Found : " + module.Text);
     return;
   }
   if (scan->Error) std::rethrow_exception(scan->Error);

@@ -100,6 +100,7 @@ void AnalyzeProject(AnalysisContext& ctx, std::string_view projectPath) {
   ctx.Precise.reset();
   ctx.ProcedureTotal = 0;
   ctx.ModuleBase = 0;
+  ctx.ProjectPath = projectPath;
   ctx.ProjectDir = FolderOf(projectPath);
   const Reading& reading =
       ctx.Reading == ReadingKind::Precise ? PreciseReading() : ClassicReading();

@@ -27,6 +27,7 @@ void ClearSymbols(AnalysisContext& ctx) {
 }
 
 void LoadReservedWords(AnalysisContext& ctx, std::string_view dictionaryPath) {
+  ctx.DictionaryPath = dictionaryPath;
   // A missing dictionary is reported like one that cannot be opened, with its path.
   if (!FileExists(dictionaryPath)) throw FileOpenError(dictionaryPath);
   std::string content = ReadWholeFile(dictionaryPath);

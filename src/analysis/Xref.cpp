@@ -181,7 +181,7 @@ void BuildXref(AnalysisContext& ctx) {
       const BodyScanResult& found = unit.Results[place.Position];
       calls.Take(record, found.Callees);
       ctx.LineNo = found.EndLine;
-      if (found.ReachedEof) host.ShowMessage("Eof");
+      if (found.ReachedEof) host.ShowRepeatedMessage(RepeatedMessage::Eof, "Eof");
     }
   } catch (...) {
     calls.Finish();  // what was found before the failure stays recorded

@@ -116,6 +116,35 @@ std::string MatchComponent(const std::string& folder, const std::string& compone
   return found;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char b = static_cast<unsigned char>(text[i]);
+    const std::size_t length = b < 0x80         ? 1
+                               : (b >> 5) == 6  ? 2
+                               : (b >> 4) == 14 ? 3
+                               : (b >> 3) == 30 ? 4
+                                                : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+// A native file name folded as the reading of module references folds it: through code page 932
+// where the name has a form there, else its ASCII letters only.
+std::string NameFold(const std::string& native) {
+  if (RepresentableInCp932(native)) return FoldCase(Utf8ToCp932(native));
+  std::string folded = native;
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return folded;
+}
+
 // Resolves every component but the last when allowMissingLast is set; the last then keeps its
 // case-insensitive match if there is one, else its own name.
 std::optional<std::string> Resolve(std::string_view enginePath, bool allowMissingLast) {
@@ -164,6 +193,33 @@ std::string NativeToEngine(std::string_view nativePath) {
   // A name that code page 932 cannot hold keeps its native bytes; opening tries them as they are.
   if (!RepresentableInCp932(nativePath)) return std::string(nativePath);
   return Utf8ToCp932(nativePath);
+}
+
+std::string ExactNativePath(std::string_view enginePath) {
+  // NativeToEngine keeps the bytes of a name that code page 932 cannot hold.
+  if (IsValidUtf8(enginePath) && !RepresentableInCp932(enginePath)) return std::string(enginePath);
+  return Cp932ToUtf8(enginePath);
+}
+
+std::string CaseVariantOf(const std::string& nativePath) {
+  if (Exists(nativePath)) return {};
+  const std::string::size_type slash = nativePath.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : nativePath.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? nativePath : nativePath.substr(slash + 1);
+  if (name.empty()) return {};
+  const std::string wanted = NameFold(name);
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return {};
+  std::string found;
+  while (dirent* entry = ::readdir(dir)) {
+    const std::string candidate = entry->d_name;
+    if (candidate != name && NameFold(candidate) == wanted) {
+      found = candidate;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
 }
 
 std::string EngineToNative(std::string_view enginePath) {

@@ -28,6 +28,15 @@ std::optional<std::string> ResolvePath(std::string_view enginePath);
 // a folder (an empty one names the project's own) is a missing file, not a failure to read one.
 bool FileExists(std::string_view enginePath);
 
+// The native name of a path to write, exactly as the user gave it: no "\" mapping and no matching
+// without regard to letter case, so that a new file never lands on an existing one that merely
+// resembles its name. The inverse of NativeToEngine.
+std::string ExactNativePath(std::string_view enginePath);
+
+// The name of an entry in the folder of nativePath whose name differs from nativePath's last
+// component only in letter case; empty when the exact name exists or no such entry does.
+std::string CaseVariantOf(const std::string& nativePath);
+
 // A native (UTF-8) path as engine text, and back. Names that code page 932 cannot hold keep their
 // bytes through the private-use mapping of CodePage.h where possible.
 std::string NativeToEngine(std::string_view nativePath);

@@ -134,7 +134,7 @@ long TextReader::SkipLines(long n) {
 }
 
 TextWriter::TextWriter(std::string_view enginePath) : path_(enginePath) {
-  std::string native = EngineToNative(enginePath);
+  std::string native = ExactNativePath(enginePath);
   struct stat st;
   if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileCreateError(enginePath);
   file_ = std::fopen(native.c_str(), "wb");

@@ -41,7 +41,7 @@ class TextReader {
 
 class TextWriter {
  public:
-  // Creates or empties the file. Throws FileCreateError.
+  // Creates or empties the file of exactly that name (ExactNativePath). Throws FileCreateError.
   explicit TextWriter(std::string_view enginePath);
   ~TextWriter();
   TextWriter(const TextWriter&) = delete;

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPageSetupDialog>
@@ -14,6 +15,7 @@
 #include <QPrintDialog>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -31,6 +33,7 @@
 #include "ui/Fonts.h"
 #include "ui/MarkWord.h"
 #include "ui/MessagePresenter.h"
+#include "ui/SaveTarget.h"
 
 namespace tarnel {
 
@@ -116,6 +119,13 @@ TDspForm::TDspForm(const AnalysisContext& ctx, QWidget* parent)
   rchDsp->setFont(displayFont_);
   setCentralWidget(rchDsp);
 
+  // A label rather than a status message, which menus clear as they are browsed.
+  statusLabel_ = new QLabel(this);
+  statusLabel_->setObjectName(QStringLiteral("StatusLabel"));
+  statusBar()->addWidget(statusLabel_, 1);
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->hide();  // shown only while a procedure is shown in part
+
   BuildMenus();
   InstallDefaultDialogs();
 
@@ -181,6 +191,9 @@ void TDspForm::BuildMenus() {
 
 void TDspForm::InstallDefaultDialogs() {
   ShowError = [this](const QString& text) { PresentMessage(this, MessageKind::Error, text); };
+  AskYesNo = [this](const QString& question) {
+    return PresentMessage(this, MessageKind::Question, question) == MessageAnswer::Yes;
+  };
   AskSaveFileName = [this]() -> std::optional<std::string> {
     std::unique_ptr<TFileDialog> dialog = MakeSaveDialog();
     if (dialog->exec() != QDialog::Accepted || dialog->SelectedFile().empty()) return std::nullopt;
@@ -229,6 +242,7 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   QTextDocument* doc = rchDsp->document();
   doc->clear();
   shownLines_.clear();
+  SetStatusText({});
 
   const std::string path = FindSymbol(ctx_, parentKey).Text;
   setWindowTitle(ToQt(path + " " + name));
@@ -246,17 +260,15 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
     for (long long i = 0; i < count; ++i) lines.push_back(file.ReadLine());
   }
 
-  if (!lines.empty()) {
-    QString text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      if (i > 0) text += QLatin1Char('\n');
-      text += ToQt(lines[i]);
-    }
-    // An empty format: the text takes the document's default font, colour and weight.
-    QTextCursor cursor(doc);
-    cursor.insertText(text, QTextCharFormat());
-  }
   shownLines_ = std::move(lines);
+  if (!shownLines_.empty()) {
+    // An empty format: the text takes the document's default font, colour and weight. Setting
+    // the whole text at once lays it out once, not once per line.
+    rchDsp->setCurrentCharFormat(QTextCharFormat());
+    rchDsp->setPlainText(ShownText());
+  } else {
+    ShownText();
+  }
   rchDsp->setTextCursor(QTextCursor(doc));
 
   // The procedure's own name: first hit in the first line, any case, inside words too.
@@ -279,6 +291,42 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   activateWindow();
   rchDsp->viewport()->update();
 }
+
+QString TDspForm::ShownText() {
+  QString text;
+  std::size_t shown = 0;
+  qsizetype cutAt = -1;  // where a first line longer than the whole budget was cut
+  for (; shown < shownLines_.size() && shown < static_cast<std::size_t>(ShownLineLimit); ++shown) {
+    QString line = ToQt(shownLines_[shown]);
+    const qsizetype needed = line.size() + (shown > 0 ? 1 : 0);
+    if (text.size() + needed > ShownCharLimit) {
+      if (shown > 0) break;  // whole lines only, unless not even the first one fits
+      cutAt = ShownCharLimit;
+      text = line.left(cutAt);
+      ++shown;
+      break;
+    }
+    if (shown > 0) text += QLatin1Char('\n');
+    text += line;
+  }
+  if (shown < shownLines_.size() || cutAt >= 0) {
+    SetStatusText(QStringLiteral("Showing lines 1 to %1 of %2%3; Save to File writes them all")
+                      .arg(shown)
+                      .arg(shownLines_.size())
+                      .arg(cutAt >= 0 ? QStringLiteral(", line 1 cut at %1 characters").arg(cutAt)
+                                      : QString()));
+  } else {
+    SetStatusText({});
+  }
+  return text;
+}
+
+void TDspForm::SetStatusText(const QString& text) {
+  statusLabel_->setText(text);
+  statusBar()->setVisible(!text.isEmpty());
+}
+
+QString TDspForm::StatusText() const { return statusLabel_->text(); }
 
 void TDspForm::MarkWord(const std::string& word, int mode) {
   ::tarnel::MarkWord(*rchDsp->document(), ToQt(word), mode == 1 ? MarkMode::Red : MarkMode::Bold);
@@ -345,8 +393,10 @@ void TDspForm::SavetoFile1Click() {
   std::optional<std::string> fileName = AskSaveFileName();
   if (!fileName || fileName->empty()) return;
   try {
+    const std::optional<std::string> target = CheckSaveTarget(ctx_, *fileName, AskYesNo);
+    if (!target) return;
     // The bytes as read from the module, so that even undecodable bytes come back unchanged.
-    TextWriter out(NativeToEngine(*fileName));
+    TextWriter out(*target);
     for (const std::string& line : shownLines_) out.WriteLine(line);
     out.Close();
   } catch (const std::exception& e) {

@@ -16,6 +16,7 @@
 
 class QAction;
 class QFontDialog;
+class QLabel;
 class QMenu;
 class QMenuBar;
 class QTextDocument;
@@ -53,8 +54,16 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   void CopyasText1Click();
   void Help1Click();
 
-  // The shown lines as they were read from the module file, code page 932 bytes.
+  // The procedure's lines as they were read from the module file, code page 932 bytes; the control
+  // shows their head when they exceed the limits below, and Save to File writes them all.
   const std::vector<std::string>& ShownLines() const { return shownLines_; }
+  // What the control holds of a procedure at most. Laying text out takes time in proportion to it,
+  // so a procedure of hundreds of thousands of lines (or a line of megabytes) is shown in part, and
+  // the status bar says so.
+  int ShownLineLimit = 20000;
+  qsizetype ShownCharLimit = 500000;
+  // The status bar's text: empty while the whole procedure is shown.
+  QString StatusText() const;
   // The face and size of text that ShowProcedure adds.
   const QFont& DisplayFont() const { return displayFont_; }
   // The save dialog that AskSaveFileName shows by default.
@@ -67,6 +76,8 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   // The error box; by default the program's presenter (title "Tarnel", one OK button). Text is
   // UTF-8 as it came from the failure.
   std::function<void(const QString& text)> ShowError;
+  // A question with Yes and No; true for Yes. By default the program's presenter.
+  std::function<bool(const QString& question)> AskYesNo;
   // The save dialog; nullopt when cancelled. Returns a native path (bytes).
   std::function<std::optional<std::string>()> AskSaveFileName;
   // The font dialog preset with face and size; nullopt when cancelled.
@@ -103,11 +114,15 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   void InstallDefaultDialogs();
   void LoadProcedure(const TPassRec& proc, const std::string& markName);
   void ApplyFontToText(const QFont& font);
+  // The head of shownLines_ within the limits, as one text; sets the status bar.
+  QString ShownText();
+  void SetStatusText(const QString& text);
 
   const AnalysisContext& ctx_;
   std::vector<std::string> shownLines_;
   QFont displayFont_;
   QPrinter printer_;
+  QLabel* statusLabel_ = nullptr;
 };
 
 // The font dialog that Fon&t shows, opened on preset.

@@ -43,6 +43,7 @@
 #include "ui/MessagePresenter.h"
 #include "ui/ProcedureViewer.h"
 #include "ui/ResultTreeModel.h"
+#include "ui/SaveTarget.h"
 #include "ui/SplitterBars.h"
 
 namespace tarnel {
@@ -81,6 +82,15 @@ QTreeView* MakeReportList(QWidget* parent, const char* name, CallListModel* mode
   for (int i = 0; i < CallListModel::kColumns; ++i) list->header()->resizeSection(i, widths[i]);
   list->setProperty("HelpContext", 5);
   return list;
+}
+
+// What the user chose not to see, so that the lists are known to be incomplete; empty for nothing.
+QString SkippedMessagesNote(long fileNotFound, long eof) {
+  QStringList parts;
+  if (fileNotFound > 0) parts << QStringLiteral("%1 File Not Found").arg(fileNotFound);
+  if (eof > 0) parts << QStringLiteral("%1 Eof").arg(eof);
+  if (parts.isEmpty()) return {};
+  return QStringLiteral("Skipped messages: ") + parts.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -192,6 +202,11 @@ void TMainForm::BuildLayout() {
   StatusPanels[0]->setFixedWidth(150);
   bar->addWidget(StatusPanels[0]);
   bar->addWidget(StatusPanels[1], 1);  // the last panel reaches to the right edge
+  StatusNote = new QLabel(bar);
+  StatusNote->setObjectName("StatusNote");
+  StatusNote->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  StatusNote->hide();
+  bar->addPermanentWidget(StatusNote);
 
   resize(543, 298 + menuBar()->sizeHint().height());
 
@@ -328,9 +343,11 @@ void TMainForm::OpenProject(const std::string& path) {
   lsICallItems->Clear();
   lsYCallItems->Clear();
   ClearSymbols(ctx_);
+  SetStatusNote({});
 
   cancelNote_.clear();
   ctx_.CancelRequested = false;
+  host_.ResetRepeatedMessages();
   AnalyzeProject(ctx_, path);
   // The pass stops at the record where it saw the flag; the lists lack what lies beyond it.
   const QString cancelNote = ctx_.CancelRequested
@@ -348,6 +365,8 @@ void TMainForm::OpenProject(const std::string& path) {
   TreeView1->setFocus();
   if (!cancelNote_.isEmpty()) SetStatusPanel(1, cancelNote_);
   projectPath_ = path;
+  SetStatusNote(SkippedMessagesNote(host_.SkippedMessages(RepeatedMessage::FileNotFound),
+                                    host_.SkippedMessages(RepeatedMessage::Eof)));
 }
 
 void TMainForm::Read1Click() {
@@ -453,7 +472,12 @@ void TMainForm::OutputFile1Click() {
     connect(&dialog, &TFileDialog::helpRequested, this, [this] { ShowHelp(3); });
     if (RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
     // The name carries the extension of the chosen type, which decides the report's form.
-    SaveReport(host_, tree_, ctx_.SymbolList, caption_, NativeToEngine(dialog.SelectedFile()));
+    const std::optional<std::string> target =
+        CheckSaveTarget(ctx_, dialog.SelectedFile(), [this](const QString& question) {
+          return PresentMessage(this, MessageKind::Question, question) == MessageAnswer::Yes;
+        });
+    if (!target) return;
+    SaveReport(host_, tree_, ctx_.SymbolList, caption_, *target);
   });
 }
 
@@ -591,6 +615,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::SetStatusPanel(int panel, const QString& text) {
   StatusPanels[panel]->setText(text);
+}
+
+void TMainForm::SetStatusNote(const QString& text) {
+  StatusNote->setText(text);
+  StatusNote->setVisible(!text.isEmpty());
 }
 
 QString TMainForm::PanelText(int panel) const { return StatusPanels[panel]->text(); }

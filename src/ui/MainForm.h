@@ -103,6 +103,8 @@ class TMainForm : public QMainWindow {
 
   // Components.
   QLabel* StatusPanels[2] = {};
+  // Right of the panels, shown only while there is a note about the last analysis.
+  QLabel* StatusNote = nullptr;
   QWidget* Panel2 = nullptr;
   QWidget* Separater1 = nullptr;  // the splitter bars
   QFrame* Panel1 = nullptr;
@@ -142,6 +144,7 @@ class TMainForm : public QMainWindow {
   void FormCreate();
   void FormDestroy();
   void SetStatusPanel(int panel, const QString& text);
+  void SetStatusNote(const QString& text);
   // Runs a user action and shows any failure in the error box.
   void Guarded(const std::function<void()>& action);
   CallListModel* ItemsOf(QTreeView* list) const;

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QPushButton>
 
 namespace tarnel {
 
@@ -18,6 +19,18 @@ QuestionAsker& CurrentAsker() {
   return asker;
 }
 
+MessageAnswer ShowBox(QWidget* parent, MessageKind kind, const QString& text) {
+  std::unique_ptr<QMessageBox> box = MakeMessageBox(parent, kind, text);
+  if (kind == MessageKind::Question) {
+    return box->exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+  }
+  box->exec();
+  const QAbstractButton* clicked = box->clickedButton();
+  return clicked != nullptr && clicked->objectName() == QStringLiteral("SkipRest")
+             ? MessageAnswer::SkipRest
+             : MessageAnswer::Ok;
+}
+
 }  // namespace
 
 void SetQuestionAsker(QuestionAsker asker) { CurrentAsker() = std::move(asker); }
@@ -30,21 +43,36 @@ bool AskQuestion(QWidget* parent, const QString& title, const QString& text) {
   return box.exec() == QMessageBox::Yes;
 }
 
+MessageAnswer DefaultAnswer(MessageKind kind) {
+  return kind == MessageKind::Question ? MessageAnswer::No : MessageAnswer::Ok;
+}
+
 void SetMessagePresenter(MessagePresenter presenter) { CurrentPresenter() = std::move(presenter); }
 
-void PresentMessage(QWidget* parent, MessageKind kind, const QString& text) {
-  if (CurrentPresenter()) {
-    CurrentPresenter()(parent, kind, text);
-    return;
-  }
-  MakeMessageBox(parent, kind, text)->exec();
+MessageAnswer PresentMessage(QWidget* parent, MessageKind kind, const QString& text) {
+  if (CurrentPresenter()) return CurrentPresenter()(parent, kind, text);
+  return ShowBox(parent, kind, text);
 }
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, MessageKind kind,
                                             const QString& text) {
-  auto box = std::make_unique<QMessageBox>(
-      kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-      QStringLiteral("Tarnel"), text, QMessageBox::Ok, parent);
+  auto box = std::make_unique<QMessageBox>(kind == MessageKind::Error      ? QMessageBox::Critical
+                                           : kind == MessageKind::Question ? QMessageBox::Question
+                                                                           : QMessageBox::NoIcon,
+                                           QStringLiteral("Tarnel"), text, QMessageBox::NoButton,
+                                           parent);
+  if (kind == MessageKind::Question) {
+    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(QMessageBox::No);
+  } else {
+    QPushButton* ok = box->addButton(QMessageBox::Ok);
+    box->setDefaultButton(ok);
+    if (kind == MessageKind::Repeated) {
+      box->addButton(QStringLiteral("&Skip the rest"), QMessageBox::RejectRole)
+          ->setObjectName(QStringLiteral("SkipRest"));
+    }
+    box->setEscapeButton(ok);
+  }
   CentreOver(box.get(), parent);
   return box;
 }

@@ -18,6 +18,21 @@ void QtAnalysisHost::ShowMessage(const std::string& text) {
   PresentMessage(mainWindow_, MessageKind::Message, QString::fromStdString(Cp932ToUtf8(text)));
 }
 
+void QtAnalysisHost::ShowRepeatedMessage(RepeatedMessage kind, const std::string& text) {
+  RepeatTally& tally = Tally(kind);
+  if (tally.Skipping) {
+    ++tally.Skipped;
+    return;
+  }
+  const MessageAnswer answer =
+      PresentMessage(mainWindow_, MessageKind::Repeated, QString::fromStdString(Cp932ToUtf8(text)));
+  tally.Skipping = answer == MessageAnswer::SkipRest;
+}
+
+void QtAnalysisHost::ResetRepeatedMessages() {
+  for (RepeatTally& tally : tallies_) tally = RepeatTally{};
+}
+
 void QtAnalysisHost::BeginProgress() {
   if (dialog_ != nullptr) dialog_->show();
   mainWindow_->setEnabled(false);

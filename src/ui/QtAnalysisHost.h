@@ -20,6 +20,12 @@ class QtAnalysisHost : public AnalysisHost {
   void SetProgressDialog(TDbgForm* dialog) { dialog_ = dialog; }
 
   void ShowMessage(const std::string& text) override;
+  // The first message of each kind gets a box that offers to skip the rest of that kind; once
+  // skipped, the messages of that kind are only counted until ResetRepeatedMessages.
+  void ShowRepeatedMessage(RepeatedMessage kind, const std::string& text) override;
+  void ResetRepeatedMessages();
+  // How many messages of kind were skipped since the last reset.
+  long SkippedMessages(RepeatedMessage kind) const { return Tally(kind).Skipped; }
   void BeginProgress() override;
   void SetProgressRange(int maximum) override;
   void SetProgress(int position, const std::string& counter, const std::string& name) override;
@@ -33,6 +39,13 @@ class QtAnalysisHost : public AnalysisHost {
  private:
   void Flush();
 
+  struct RepeatTally {
+    bool Skipping = false;
+    long Skipped = 0;
+  };
+  RepeatTally& Tally(RepeatedMessage kind) { return tallies_[static_cast<int>(kind)]; }
+  const RepeatTally& Tally(RepeatedMessage kind) const { return tallies_[static_cast<int>(kind)]; }
+
   QWidget* mainWindow_;
   TDbgForm* dialog_ = nullptr;
   // The labels are repainted at most every few milliseconds; the last values are kept here.
@@ -42,6 +55,7 @@ class QtAnalysisHost : public AnalysisHost {
   std::string counter_;
   std::string name_;
   bool pending_ = false;
+  RepeatTally tallies_[2];
 };
 
 }  // namespace tarnel

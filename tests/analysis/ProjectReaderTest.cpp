@@ -142,6 +142,7 @@ TEST_F(ProjectReaderTest, MissingModulesAreReportedAndKeptWithoutName) {
             (std::vector<std::string>{"File Not Found : " + Engine("Gone.bas"),
                                       "File Not Found : " + Engine("Form"),
                                       "File Not Found : " + Engine("/abs/Main.frm")}));
+  EXPECT_EQ(host.RepeatedKinds, std::vector<RepeatedMessage>(3, RepeatedMessage::FileNotFound));
   EXPECT_EQ(Rec("3-0001").FullName, "");
   EXPECT_EQ(Rec("3-0002").Name, "Form");  // no separator: the whole line
   EXPECT_EQ(ctx.SymbolList.Count(), 5);

@@ -183,6 +183,7 @@ TEST_F(XrefTest, AShortenedModuleGivesEofAndKeepsWhatWasFound) {
   };
   Analyze();
   EXPECT_EQ(host.Messages, (std::vector<std::string>{"Eof", "Eof"}));
+  EXPECT_EQ(host.RepeatedKinds, std::vector<RepeatedMessage>(2, RepeatedMessage::Eof));
   EXPECT_EQ(Proc("Main").Calls, (Keys{Proc("Helper").Key}));
 }
 

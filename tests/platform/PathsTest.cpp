@@ -59,5 +59,30 @@ TEST(EngineToNativeTest, KeepsTheCaseOfAnExistingFileAndNamesANewOne) {
             dir.Path() + "Out/" + Cp932ToUtf8(kHyo) + ".txt");
 }
 
+TEST(ExactNativePathTest, TakesTheNameAsGivenAndUndoesNativeToEngine) {
+  TempDir dir;
+  dir.Write("report.txt", "x");
+  // Neither letter case nor "\" is matched to what is on disk.
+  EXPECT_EQ(ExactNativePath(dir.Path() + "REPORT.TXT"), dir.Path() + "REPORT.TXT");
+  EXPECT_EQ(ExactNativePath("/tmp/bs\\dir/x:y.txt"), "/tmp/bs\\dir/x:y.txt");
+  for (const std::string native : {dir.Path() + "報告/表.txt", dir.Path() + "문서/새 폴더.txt",
+                                   dir.Path() + "Změně/caf\xc3\xa9.txt"}) {
+    EXPECT_EQ(ExactNativePath(NativeToEngine(native)), native);
+  }
+}
+
+TEST(CaseVariantOfTest, NamesAnotherSpellingOnlyWhenTheExactNameIsFree) {
+  TempDir dir;
+  dir.Write("report.txt", "x");
+  dir.Write(Cp932ToUtf8("\x82\x60") + "bc.txt", "y");  // full-width A
+  EXPECT_EQ(CaseVariantOf(dir.File("REPORT.TXT")), "report.txt");
+  EXPECT_EQ(CaseVariantOf(dir.File("Report.txt")), "report.txt");
+  EXPECT_EQ(CaseVariantOf(dir.File("report.txt")), "");
+  EXPECT_EQ(CaseVariantOf(dir.File("other.txt")), "");
+  EXPECT_EQ(CaseVariantOf(dir.File("no-folder/REPORT.TXT")), "");
+  EXPECT_EQ(CaseVariantOf(dir.File(Cp932ToUtf8("\x82\x81") + "BC.TXT")),
+            Cp932ToUtf8("\x82\x60") + "bc.txt");
+}
+
 }  // namespace
 }  // namespace tarnel

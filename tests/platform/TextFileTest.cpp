@@ -79,6 +79,18 @@ TEST(TextWriterTest, EveryLineEndsInCrLf) {
   EXPECT_EQ(test::ReadNative(dir.File("out.txt")), "a\r\n\r\n\x81\xa8\r\n");
 }
 
+TEST(TextWriterTest, WritesUnderTheExactNameBesideAnotherSpelling) {
+  TempDir dir;
+  dir.Write("notes.txt", "keep\r\n");
+  {
+    TextWriter writer(dir.File("NOTES.TXT"));
+    writer.WriteLine("new");
+    writer.Close();
+  }
+  EXPECT_EQ(test::ReadNative(dir.File("notes.txt")), "keep\r\n");
+  EXPECT_EQ(test::ReadNative(dir.File("NOTES.TXT")), "new\r\n");
+}
+
 TEST(TextWriterTest, CreateAndWriteFailuresCarryTheirTexts) {
   TempDir dir;
   try {

@@ -15,6 +15,10 @@ class RecordingHost : public AnalysisHost {
     Messages.push_back(text);
     Calls.push_back("message " + text);
   }
+  void ShowRepeatedMessage(RepeatedMessage kind, const std::string& text) override {
+    RepeatedKinds.push_back(kind);
+    ShowMessage(text);
+  }
   void BeginProgress() override {
     Calls.push_back("begin");
     ProgressShown = true;
@@ -37,6 +41,8 @@ class RecordingHost : public AnalysisHost {
   }
 
   std::vector<std::string> Messages;
+  // The kind of each message that came as one that may repeat.
+  std::vector<RepeatedMessage> RepeatedKinds;
   std::vector<std::string> Calls;
   std::vector<int> Positions;
   std::vector<std::string> Counters;

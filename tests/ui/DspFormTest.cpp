@@ -8,6 +8,7 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -104,6 +105,15 @@ class DspFormTest : public test::ProjectFixture {
     Lines("Module1.bas", lines);
     Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
     Analyze();
+  }
+  // The same from a list of lines made by the test; returns the module's bytes.
+  std::string Module(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& l : lines) bytes += l + "\r\n";
+    dir.Write("Module1.bas", bytes);
+    Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
+    Analyze();
+    return bytes;
   }
   void Show(std::string_view name, const std::string& mark) {
     form->ShowProcedure(Proc(name), mark);
@@ -391,11 +401,7 @@ TEST_F(DspFormTest, PrintingToPdfGivesOnePagePerScreenfulTitledWithTheCaption) {
   std::vector<std::string> lines{"Attribute VB_Name = \"Module1\"", "Sub Long()"};
   for (int i = 0; i < 200; ++i) lines.push_back("    x = x + " + std::to_string(i));
   lines.push_back("End Sub");
-  std::string bytes;
-  for (const std::string& l : lines) bytes += l + "\r\n";
-  dir.Write("Module1.bas", bytes);
-  Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
-  Analyze();
+  Module(lines);
   Show("Long", "x");
 
   form->Print1->trigger();  // cancelled: nothing printed
@@ -451,6 +457,64 @@ TEST_F(DspFormTest, PrintedLinesWiderThanThePageWrapAndLoseNoCharacter) {
     if (!text) GTEST_SKIP() << "pdftotext is not installed";
     EXPECT_NE(text->find(expected), std::string::npos) << *text;
   }
+}
+
+TEST_F(DspFormTest, AProcedureBeyondTheLimitsShowsItsHeadSaysSoAndSavesWhole) {
+  std::vector<std::string> lines{"Attribute VB_Name = \"Module1\"", "Sub Long()"};
+  for (int i = 0; i < 40; ++i) lines.push_back("    Long = " + std::to_string(i));
+  lines.push_back("End Sub");
+  lines.push_back("Sub Short()");
+  lines.push_back("End Sub");
+  const std::string bytes = Module(lines);
+  form->ShownLineLimit = 10;
+  Show("Long", "Long");
+  form->show();
+  EXPECT_EQ(Doc().blockCount(), 10);
+  EXPECT_EQ(Doc().findBlockByNumber(9).text(), "    Long = 8");
+  EXPECT_EQ(form->ShownLines().size(), 42u);
+  EXPECT_EQ(form->StatusText(), "Showing lines 1 to 10 of 42; Save to File writes them all");
+  EXPECT_TRUE(form->statusBar()->isVisible());
+  // The head is marked as a whole procedure would be.
+  EXPECT_EQ(Runs(Doc(), "u"), (Strings{"1:4:Long"}));
+  EXPECT_EQ(Runs(Doc(), "r").size(), 9u);
+
+  saveName = dir.File("all.txt");
+  form->SavetoFile1->trigger();
+  EXPECT_EQ(test::ReadNative(saveName),
+            bytes.substr(bytes.find("Sub Long"), bytes.find("Sub Short") - bytes.find("Sub Long")));
+
+  // The character limit ends the text at a whole line; only a first line beyond it is cut.
+  form->ShownCharLimit = 25;
+  Show("Long", "");
+  EXPECT_EQ(Text(), "Sub Long()\n    Long = 0");
+  EXPECT_EQ(form->StatusText(), "Showing lines 1 to 2 of 42; Save to File writes them all");
+  form->ShownCharLimit = 5;
+  Show("Long", "");
+  EXPECT_EQ(Text(), "Sub L");
+  EXPECT_EQ(form->StatusText(),
+            "Showing lines 1 to 1 of 42, line 1 cut at 5 characters; Save to File writes them all");
+
+  // A procedure within the limits shows whole, with no status bar.
+  form->ShownCharLimit = 100;
+  Show("Short", "");
+  EXPECT_EQ(Text(), "Sub Short()\nEnd Sub");
+  EXPECT_EQ(form->StatusText(), "");
+  EXPECT_FALSE(form->statusBar()->isVisible());
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(DspFormTest, AHundredThousandLineProcedureIsShownWithinTheDefaultLimits) {
+  std::vector<std::string> lines{"Attribute VB_Name = \"Module1\"", "Sub Huge()"};
+  for (int i = 0; i < 100000; ++i) lines.push_back("    x = " + std::to_string(i));
+  lines.push_back("End Sub");
+  Module(lines);
+  Show("Huge", "x");
+  EXPECT_EQ(Doc().blockCount(), form->ShownLineLimit);
+  EXPECT_EQ(form->ShownLines().size(), 100002u);
+  EXPECT_EQ(form->StatusText().left(22), "Showing lines 1 to 200");
+  // The window answers and closes.
+  form->Closex1->trigger();
+  EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(DspFormTest, CopyPutsTheSelectionOnTheClipboardAndNothingWithoutOne) {
