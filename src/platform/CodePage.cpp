@@ -177,4 +177,20 @@ bool RepresentableInCp932(std::string_view utf8) {
   return !lost;
 }
 
+bool IsValidUtf8(std::string_view bytes) {
+  while (!bytes.empty()) {
+    char32_t ignored;
+    std::size_t length = Utf8SequenceLength(bytes, ignored);
+    if (length == 0) return false;
+    bytes.remove_prefix(length);
+  }
+  return true;
+}
+
+bool IsValidCp932(std::string_view bytes) {
+  if (IsAscii(bytes)) return true;
+  std::string ignored;
+  return FromCp932().Run(bytes, ignored);
+}
+
 }  // namespace tarnel

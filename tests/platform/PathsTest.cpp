@@ -37,7 +37,7 @@ TEST(ResolvePathTest, MapsBackslashesAndMatchesComponentsWithoutCase) {
   std::string projectDir = dir.Path() + "proj/";
   auto resolved = ResolvePath(projectDir + "..\\FORMS\\MAIN.FRM");
   ASSERT_TRUE(resolved.has_value());
-  EXPECT_EQ(*resolved, dir.Path() + "proj/../Forms/Main.frm");
+  EXPECT_EQ(*resolved, dir.Path() + "Forms/Main.frm");
   EXPECT_TRUE(FileExists(projectDir + "..\\forms\\main.frm"));
   EXPECT_FALSE(FileExists(projectDir + "..\\forms\\other.frm"));
   EXPECT_FALSE(FileExists(dir.Path() + "Forms"));  // a folder is no file
