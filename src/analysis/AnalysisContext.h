@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "analysis/NameIndex.h"
 #include "analysis/ReservedWords.h"
 #include "analysis/SymbolList.h"
+#include "platform/Paths.h"
 
 namespace tarnel {
 
@@ -52,6 +54,11 @@ struct AnalysisContext : LineCounters {
 
   // The module files being read ahead while an analysis enumerates them; null otherwise.
   ModulePrefetch* Prefetch = nullptr;
+
+  // Resolves the paths of the analysis that runs, and knows the files that the last one read.
+  PathResolver Paths;
+  // The reserved-word dictionary that was loaded, which counts as read by every analysis.
+  std::optional<FileId> ReservedWordsFile;
 };
 
 }  // namespace tarnel

@@ -23,7 +23,7 @@ struct BodyScanResult {
 class BodyScanner {
  public:
   // procedures: how many procedures the token table can name.
-  BodyScanner(const TokenTable& tokens, int procedures);
+  BodyScanner(const TokenTable& tokens, int procedures, PathResolver& resolver);
 
   // Scans proc's body in its module file, reading the file at most once for a run of procedures
   // of one module in line order. Throws FileOpenError when the file cannot be read.
@@ -34,6 +34,7 @@ class BodyScanner {
   void ScanLine(std::string_view logical, const TPassRec& proc, BodyScanResult& result);
 
   const TokenTable& table_;
+  PathResolver& resolver_;
 
   TextReader reader_;  // the module file being read, when moduleKey_ is set
   std::string moduleKey_;

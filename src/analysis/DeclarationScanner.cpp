@@ -104,7 +104,7 @@ void EnterProcedures(AnalysisContext& ctx, const TPassRec& module,
 void ReadModule(AnalysisContext& ctx, TPassRec& module, bool hasHeader) {
   std::optional<ModuleScan> scan;
   if (ctx.Prefetch != nullptr) scan = ctx.Prefetch->Take(module.Text);
-  if (!scan) scan = ScanModuleFile(module.Text, hasHeader);
+  if (!scan) scan = ScanModuleFile(module.Text, hasHeader, ctx.Paths);
   if (scan->Missing) {
     ctx.Host->ShowMessage("File Not Found : " + module.Text);
     return;
@@ -155,17 +155,23 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
 }
 
 ModuleScan ScanModuleFile(const std::string& path, bool hasHeader) {
+  PathResolver resolver;
+  return ScanModuleFile(path, hasHeader, resolver);
+}
+
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, PathResolver& resolver) {
   ModuleScan scan;
-  if (!FileExists(path)) {
+  if (!resolver.FileExists(path)) {
     scan.Missing = true;
     return scan;
   }
   try {
     // One reader per thread, so that its storage serves every module that thread reads.
     thread_local TextReader file;
-    file.Open(path);
+    file.Open(path, resolver);
     scan.FullName = ReadModuleName(scan.Counters, file, hasHeader);
     FindDeclarations(scan.Counters, file, scan.Procedures);
+    file.Release();
   } catch (...) {
     scan.Error = std::current_exception();
   }
@@ -176,10 +182,12 @@ void ReadStdModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, mod
 
 void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, module, true); }
 
-ModulePrefetch::ModulePrefetch(std::vector<Module> modules, unsigned workers)
+ModulePrefetch::ModulePrefetch(std::vector<Module> modules, unsigned workers,
+                               PathResolver& resolver)
     : modules_(std::move(modules)),
+      resolver_(resolver),
       work_(modules_.size(), [this](std::size_t index, ModuleScan& out, unsigned) {
-        out = ScanModuleFile(modules_[index].Path, modules_[index].HasHeader);
+        out = ScanModuleFile(modules_[index].Path, modules_[index].HasHeader, resolver_);
       }) {
   work_.Start(workers);
 }

@@ -37,7 +37,8 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
                       std::vector<DeclaredProcedure>& found);
 
 // Reads a module file: a standard module's name is on its first line, the other kinds' after
-// their header. Touches nothing shared, so it can run on any thread.
+// their header. Touches nothing shared but the resolver, so it can run on any thread.
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, PathResolver& resolver);
 ModuleScan ScanModuleFile(const std::string& path, bool hasHeader);
 
 // The module files of a project, read and scanned ahead on spare cores while the analysis
@@ -48,7 +49,7 @@ class ModulePrefetch {
     std::string Path;
     bool HasHeader;
   };
-  ModulePrefetch(std::vector<Module> modules, unsigned workers);
+  ModulePrefetch(std::vector<Module> modules, unsigned workers, PathResolver& resolver);
 
   // The scan of path when it is the next module expected; nullopt otherwise, and the caller
   // reads the file itself.
@@ -56,6 +57,7 @@ class ModulePrefetch {
 
  private:
   std::vector<Module> modules_;
+  PathResolver& resolver_;
   OrderedWork<ModuleScan> work_;
   std::size_t next_ = 0;
 };

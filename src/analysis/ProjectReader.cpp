@@ -33,11 +33,12 @@ std::string ModuleReference(const std::string& line, char separator) {
 }
 
 // Every module file that the five passes will read, in their order.
-std::vector<ModulePrefetch::Module> ModulesToRead(const AnalysisContext& ctx,
+std::vector<ModulePrefetch::Module> ModulesToRead(AnalysisContext& ctx,
                                                   std::string_view projectPath) {
   std::vector<ModulePrefetch::Module> modules;
   for (const ModulePass& pass : kPasses) {
-    TextReader project(projectPath);
+    TextReader project;
+    project.Open(projectPath, ctx.Paths);
     while (!project.AtEnd()) {
       std::string line = project.ReadLine();
       if (!StartsLikeLeftCut(line, pass.KindWord)) continue;
@@ -68,14 +69,29 @@ void AnalyzeProject(AnalysisContext& ctx, std::string_view projectPath) {
   ClearSymbols(ctx);
   ctx.ProcedureTotal = 0;
   ctx.ModuleBase = 0;
-  ctx.ProjectDir = FolderOf(projectPath);
+  // The files of an earlier project are no longer this analysis's inputs; the dictionary is.
+  ctx.Paths.ForgetPaths();
+  ctx.Paths.ForgetReads();
+  if (ctx.ReservedWordsFile) ctx.Paths.NoteRead(*ctx.ReservedWordsFile);
+  struct ForgetPathsAtEnd {
+    PathResolver& Paths;
+    ~ForgetPathsAtEnd() { Paths.ForgetPaths(); }
+  } forget{ctx.Paths};
+  ctx.ProjectDir = NativeFolderOf(projectPath);
+  // The project's folder is resolved once; the modules' references resolve under it.
+  if (std::optional<std::string> native = ctx.Paths.Resolve(projectPath)) {
+    std::size_t slash = native->rfind('/');
+    ctx.Paths.SetBase(ctx.ProjectDir,
+                      slash == std::string::npos ? std::string() : native->substr(0, slash + 1));
+  }
   {
     // The module files are read and scanned ahead on spare cores; the records still enter the
     // list one by one, in the order of the passes.
-    ModulePrefetch prefetch(ModulesToRead(ctx, projectPath), ctx.Workers);
+    ModulePrefetch prefetch(ModulesToRead(ctx, projectPath), ctx.Workers, ctx.Paths);
     PrefetchScope lend(ctx, prefetch);
     for (const ModulePass& pass : kPasses) {
-      TextReader project(projectPath);  // each pass reads the file from its start
+      TextReader project;  // each pass reads the file from its start
+      project.Open(projectPath, ctx.Paths);
       EnumerateModules(ctx, project, pass.GroupKey, pass.KindWord, pass.Separator);
       ctx.ModuleBase += ctx.PassModuleCount;
     }

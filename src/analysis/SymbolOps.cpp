@@ -31,6 +31,13 @@ void LoadReservedWords(AnalysisContext& ctx, std::string_view dictionaryPath) {
   if (!FileExists(dictionaryPath)) throw FileOpenError(dictionaryPath);
   std::string content = ReadWholeFile(dictionaryPath);
   ctx.ReservedWords.LoadFromBytes(content);
+  std::optional<std::string> native = ResolvePath(dictionaryPath);
+  ctx.ReservedWordsFile = native ? FileIdOf(*native) : std::nullopt;
+  if (ctx.ReservedWordsFile) ctx.Paths.NoteRead(*ctx.ReservedWordsFile);
+}
+
+bool IsAnalysisInput(const AnalysisContext& ctx, const std::string& nativePath) {
+  return ctx.Paths.WasRead(nativePath);
 }
 
 }  // namespace tarnel

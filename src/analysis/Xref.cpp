@@ -148,7 +148,8 @@ void BuildXref(AnalysisContext& ctx) {
   // Bodies are scanned ahead on spare cores; records, messages and progress stay on this thread.
   const TokenTable table(ctx.ProcNames, ctx.ProcFullNames, ctx.ReservedWords);
   std::vector<BodyScanner> scanners;
-  for (unsigned i = 0; i <= ctx.Workers; ++i) scanners.emplace_back(table, ctx.ProcNames.Count());
+  for (unsigned i = 0; i <= ctx.Workers; ++i)
+    scanners.emplace_back(table, ctx.ProcNames.Count(), ctx.Paths);
   OrderedWork<UnitScan> pool(units.size(), [&](std::size_t index, UnitScan& out, unsigned worker) {
     const ScanUnit& unit = units[index];
     try {
