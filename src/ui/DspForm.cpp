@@ -323,7 +323,7 @@ void TDspForm::SavetoFile1Click() {
   if (!fileName || fileName->isEmpty()) return;
   try {
     // The bytes as read from the module, so that even undecodable bytes come back unchanged.
-    TextWriter out(NativeToEngine(fileName->toStdString()));
+    TextWriter out(WritePath::FromNative(fileName->toStdString()));
     for (const std::string& line : shownLines_) out.WriteLine(line);
     out.Close();
   } catch (const std::exception& e) {

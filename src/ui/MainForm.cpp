@@ -260,9 +260,11 @@ void TMainForm::LoadSettings() {
   const std::string ini = programDir_ + "tarnel.ini";
   const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
   WriteProfileString(ini, "Date", "Last", Utf8ToCp932(today.toStdString()));
-  const std::vector<std::string> keys = GetProfileKeys(ini, "Exec");
+  // One reading serves every entry, however many there are.
+  const ProfileFile settings(ini);
+  const std::vector<std::string> keys = settings.GetKeys("Exec");
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    std::string value = GetProfileString(ini, "Exec", keys[i], "");
+    std::string value = settings.GetString("Exec", keys[i], "");
     ctx_.ToolList.push_back(value);
     std::vector<std::string> fields = SplitFields(value);
     if (fields.empty()) throw ListIndexError();
@@ -425,7 +427,8 @@ void TMainForm::OutputFile1Click() {
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     AddHelpButton(dialog, [this] { ShowHelp(3); });
     if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    SaveReport(host_, tree_, ctx_.SymbolList, caption_, Engine(dialog.selectedFiles().front()));
+    SaveReport(host_, tree_, ctx_.SymbolList, caption_,
+               WritePath::FromNative(dialog.selectedFiles().front().toStdString()));
   });
 }
 

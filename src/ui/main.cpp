@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <cstdio>
+#include <exception>
 
 #include "ui/MainForm.h"
 #include "ui/ProgramWindows.h"
@@ -12,8 +14,14 @@ int main(int argc, char** argv) {
 
   QStringList arguments = QApplication::arguments();
   if (!arguments.isEmpty()) arguments.removeFirst();
-  tarnel::TProgramWindows windows(tarnel::ExecutableFolder(), arguments);
-  QObject::connect(windows.MainForm.get(), &tarnel::TMainForm::Closed, &app, &QApplication::quit);
-  windows.Show();
-  return QApplication::exec();
+  // The actions show their own failures; what escapes them still ends the program with its text.
+  try {
+    tarnel::TProgramWindows windows(tarnel::ExecutableFolder(), arguments);
+    QObject::connect(windows.MainForm.get(), &tarnel::TMainForm::Closed, &app, &QApplication::quit);
+    windows.Show();
+    return QApplication::exec();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
 }
