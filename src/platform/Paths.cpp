@@ -82,7 +82,8 @@ std::string SlashSeparated(std::string_view enginePath) {
 using Listings = std::unordered_map<std::string, std::unordered_map<std::string, std::string>>;
 
 // Every entry of folder by its folded name, as UTF-8 and as code page 932; the first entry in
-// listing order wins a fold that several share.
+// listing order wins a fold that several share. Exact names are there too, behind a zero byte
+// that no name holds.
 const std::unordered_map<std::string, std::string>& ListingOf(const std::string& folder,
                                                               Listings& listings) {
   auto [it, added] = listings.try_emplace(folder);
@@ -92,6 +93,7 @@ const std::unordered_map<std::string, std::string>& ListingOf(const std::string&
   while (dirent* entry = ::readdir(dir)) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
+    it->second.try_emplace(std::string(1, '\0') + name, name);
     it->second.try_emplace(FoldCase(name), name);
     it->second.try_emplace(FoldCase(Utf8ToCp932(name)), name);
   }
@@ -100,7 +102,8 @@ const std::unordered_map<std::string, std::string>& ListingOf(const std::string&
 }
 
 // Appends to current the entry that names component: exactly (as UTF-8 or as raw bytes), or else
-// without regard to letter case. False, with current unchanged, when there is none.
+// without regard to letter case. False, with current unchanged, when there is none. A folder
+// listed before answers from its listing, without asking the system for names that are not there.
 bool AppendMatch(std::string& current, std::string_view component, Listings& listings) {
   const std::size_t folderLength = current.size();
   const bool needsSlash = !current.empty() && current.back() != '/';
@@ -113,7 +116,14 @@ bool AppendMatch(std::string& current, std::string_view component, Listings& lis
     return false;
   };
   std::string asUtf8 = Cp932ToUtf8(component);
-  if (tryName(asUtf8) || (asUtf8 != component && tryName(component))) return true;
+  auto listed = listings.find(current);
+  if (listed != listings.end()) {
+    for (const std::string& exact : {asUtf8, std::string(component)}) {
+      if (listed->second.count(std::string(1, '\0') + exact) > 0) return tryName(exact);
+    }
+  } else if (tryName(asUtf8) || (asUtf8 != component && tryName(component))) {
+    return true;
+  }
   if (folderLength >= kPathMax) return false;
   const auto& listing = ListingOf(current, listings);
   auto found = listing.find(FoldCase(component));
@@ -123,6 +133,22 @@ bool AppendMatch(std::string& current, std::string_view component, Listings& lis
 bool IsSymlink(const std::string& native) {
   struct stat st;
   return ::lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Takes the last folder off current when it is a real folder, not a link or "..": then "x/.."
+// is where x was entered. False when it cannot be taken back.
+bool TakeBackLastFolder(std::string& current) {
+  std::size_t end = current.size();
+  while (end > 1 && current[end - 1] == '/') --end;
+  std::size_t slash = current.rfind('/', end - 1);
+  std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  if (end == 0 || start >= end) return false;
+  std::string_view last(current.data() + start, end - start);
+  if (last == ".." || last == ".") return false;
+  struct stat st;
+  if (::lstat(current.substr(0, end).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  current.resize(start);
+  return true;
 }
 
 // Resolves the components of relative (engine text, "\" already mapped) under current. Every
@@ -139,7 +165,9 @@ std::optional<std::string> ResolveUnder(std::string current, std::string_view re
   std::size_t start = 0;
   while (start <= relative.size()) {
     std::size_t end = start;
-    while (end < relative.size() && relative[end] != '/') end += CharLength(relative, end);
+    while (end < relative.size() && relative[end] != '/' && relative[end] != '\\') {
+      end += CharLength(relative, end);
+    }
     std::string_view part = relative.substr(start, end - start);
     const bool last = end >= relative.size();
     start = end + 1;
@@ -151,6 +179,8 @@ std::optional<std::string> ResolveUnder(std::string current, std::string_view re
       if (!steps.empty() && steps.back().TakesBack) {
         current.resize(steps.back().FolderLength);
         steps.pop_back();
+      } else if (steps.empty() && TakeBackLastFolder(current)) {
+        // A folder of the starting point, such as the project's own.
       } else if (current != "/") {  // above the root is the root
         steps.push_back({current.size(), false});
         if (!current.empty() && current.back() != '/') current += '/';
@@ -175,8 +205,9 @@ std::optional<std::string> Resolve(std::string_view enginePath, bool allowMissin
                                    std::string_view engineBase, const std::string& nativeBase,
                                    Listings& listings) {
   if (enginePath.empty()) return std::nullopt;
-  // The path exactly as given first: on this system "\" and ":" may be part of a name.
-  {
+  // The path exactly as given first: on this system "\\" and ":" may be part of a name. A text
+  // too long to name a file is not converted: its UTF-8 form is no shorter.
+  if (enginePath.size() < kPathMax) {
     std::string exact = Cp932ToUtf8(enginePath);
     if (Exists(exact)) return exact;
     if (exact != enginePath && Exists(std::string(enginePath))) return std::string(enginePath);
@@ -188,14 +219,16 @@ std::optional<std::string> Resolve(std::string_view enginePath, bool allowMissin
     current = nativeBase;
     rest.remove_prefix(engineBase.size());
   }
-  std::string slashed = SlashSeparated(rest);
-  {
-    std::string asUtf8 = Cp932ToUtf8(slashed);
-    if (Exists(current + asUtf8)) return current + asUtf8;
-    if (asUtf8 != slashed && Exists(current + slashed)) return current + slashed;
+  if (current.size() + rest.size() < kPathMax) {
+    // With "\\" mapped; the same text again as given was tried above.
+    std::string slashed = SlashSeparated(rest);
+    std::string asUtf8 = current + Cp932ToUtf8(slashed);
+    if (asUtf8 != Cp932ToUtf8(enginePath) && Exists(asUtf8)) return asUtf8;
+    std::string raw = current + slashed;
+    if (raw != asUtf8 && raw != enginePath && Exists(raw)) return raw;
   }
-  if (current.empty() && !slashed.empty() && slashed[0] == '/') current = "/";
-  return ResolveUnder(std::move(current), slashed, allowMissingLast, listings);
+  if (current.empty() && (rest[0] == '/' || rest[0] == '\\')) current = "/";
+  return ResolveUnder(std::move(current), rest, allowMissingLast, listings);
 }
 
 }  // namespace
