@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -128,12 +129,18 @@ TEST(AtomicWriteTest, ASettingsFileIsReplacedWholeOrNotAtAll) {
 TEST(AtomicWriteTest, AnUnchangedSettingsFileIsNotWrittenAgain) {
   TempDir dir;
   std::string ini = dir.Write("tarnel.ini", "[Date]\r\nLast=2026/12/07\r\n");
+  // Dated in the past, so that any write, in place or by replacement, shows.
+  const timespec past[2] = {{946684800, 0}, {946684800, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, ini.c_str(), past, 0), 0);
   struct stat before;
   ASSERT_EQ(::stat(ini.c_str(), &before), 0);
   WriteProfileString(ini, "date", "Last", "2026/12/07");
   struct stat after;
   ASSERT_EQ(::stat(ini.c_str(), &after), 0);
-  EXPECT_EQ(after.st_ino, before.st_ino);  // a rewrite would have put a new file there
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_sec, 946684800);
+  WriteProfileString(ini, "Date", "Last", "2026/12/08");
+  EXPECT_EQ(ReadNative(ini), "[Date]\r\nLast=2026/12/08\r\n");
 }
 
 TEST(ReadLimitTest, AFileTooLargeToReadIsAnOpenErrorWithItsPath) {
