@@ -47,6 +47,11 @@ TPassRec& SymbolList::At(int index) const {
   return *records_[static_cast<std::size_t>(index)];
 }
 
+TPassRec& SymbolList::Recorded(int index) const {
+  if (index < 0 || index >= Count()) throw ListIndexError();
+  return *byKeyRecords_[static_cast<std::size_t>(index)];
+}
+
 void SymbolList::SwitchToKeyOrder() {
   if (keyOrder_) return;
   keyOrder_ = true;

@@ -26,6 +26,9 @@ class SymbolList {
   int Count() const { return static_cast<int>(records_.size()); }
   // The record at position index (from 0) in the current order.
   TPassRec& At(int index) const;
+  // The record at position index (from 0) in the order the records were added, whatever the
+  // current order.
+  TPassRec& Recorded(int index) const;
 
   void SwitchToKeyOrder();
   bool InKeyOrder() const { return keyOrder_; }
@@ -37,7 +40,7 @@ class SymbolList {
   mutable bool unsorted_ = false;
   mutable std::vector<std::unique_ptr<TPassRec>> records_;
   TextHashTable byKey_;  // folded key -> position in byKeyRecords_
-  std::vector<TPassRec*> byKeyRecords_;
+  std::vector<TPassRec*> byKeyRecords_;  // in the order added
   mutable std::string folded_;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "reports/Exports.h"
 #include "reports/ReportWriter.h"
 #include "reports/TreeDump.h"
 
@@ -25,6 +26,12 @@ const char* const kBatchToolUsage =
     "  --output FILE        write the report to FILE instead of standard output\n"
     "  --tree-dump FILE     also write the tab-indented tree to FILE\n"
     "  --json FILE          also write every symbol record as JSON to FILE\n"
+    "  --dot FILE           also write the call graph in Graphviz DOT to FILE\n"
+    "  --dot-level LEVEL    procedure (default): procedures in module clusters; module: the\n"
+    "                       module dependency graph, edges weighted by the number of calls\n"
+    "  --edges FILE         also write every call edge as JSON Lines to FILE\n"
+    "  --tags FILE          also write a tags file for editors to FILE\n"
+    "  --sarif FILE         unused and unreachable procedures as SARIF (needs --precise)\n"
     "  --resv FILE          reserved words (default: resv.dic beside the program)\n"
     "  --utf8               write the report in UTF-8 instead of code page 932\n"
     "  --help               show this text\n";
@@ -36,6 +43,8 @@ struct Options {
   char Direction = 'B';
   char Style = 'S';
   std::optional<std::string> Output, TreeDump, Json, Resv;
+  std::optional<std::string> Dot, Edges, Tags, Sarif;
+  char DotLevel = 0;
   bool Utf8 = false;
   bool Help = false;
   std::string Project;
@@ -87,6 +96,20 @@ Options Parse(const std::vector<std::string>& args) {
       options.TreeDump = value();
     } else if (arg == "--json") {
       options.Json = value();
+    } else if (arg == "--dot") {
+      options.Dot = value();
+    } else if (arg == "--dot-level") {
+      const std::string level = value();
+      if (level != "procedure" && level != "module") {
+        throw UsageError(arg + " takes procedure or module, not \"" + level + "\"");
+      }
+      options.DotLevel = level[0];
+    } else if (arg == "--edges") {
+      options.Edges = value();
+    } else if (arg == "--tags") {
+      options.Tags = value();
+    } else if (arg == "--sarif") {
+      options.Sarif = value();
     } else if (arg == "--resv") {
       options.Resv = value();
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -99,6 +122,9 @@ Options Parse(const std::vector<std::string>& args) {
     }
   }
   if (!projectSeen && !options.Help) throw UsageError("no project file given");
+  if (options.DotLevel != 0 && !options.Dot) throw UsageError("--dot-level needs --dot");
+  // Unused and unreachable procedures are known to the precise reading only.
+  if (options.Sarif) throw UsageError("--sarif needs --precise");
   return options;
 }
 
@@ -162,7 +188,7 @@ void WriteJson(const WritePath& path, const SymbolList& symbols) {
 
 // The files to write, each exactly as named.
 struct Outputs {
-  std::optional<WritePath> Report, TreeDump, Json;
+  std::optional<WritePath> Report, TreeDump, Json, Dot, Edges, Tags;
 };
 
 Outputs OutputsOf(const Options& options) {
@@ -170,13 +196,16 @@ Outputs OutputsOf(const Options& options) {
   if (options.Output) outputs.Report = WritePath::FromNative(*options.Output);
   if (options.TreeDump) outputs.TreeDump = WritePath::FromNative(*options.TreeDump);
   if (options.Json) outputs.Json = WritePath::FromNative(*options.Json);
+  if (options.Dot) outputs.Dot = WritePath::FromNative(*options.Dot);
+  if (options.Edges) outputs.Edges = WritePath::FromNative(*options.Edges);
+  if (options.Tags) outputs.Tags = WritePath::FromNative(*options.Tags);
   return outputs;
 }
 
 // Refuses, before anything is written, an output that would replace a file the analysis read.
 void RefuseInputsAsOutputs(const AnalysisContext& ctx, const Outputs& outputs) {
-  for (const std::optional<WritePath>* output :
-       {&outputs.Report, &outputs.TreeDump, &outputs.Json}) {
+  for (const std::optional<WritePath>* output : {&outputs.Report, &outputs.TreeDump, &outputs.Json,
+                                                 &outputs.Dot, &outputs.Edges, &outputs.Tags}) {
     if (*output && IsAnalysisInput(ctx, (*output)->Native())) {
       throw FileCreateError((*output)->Engine());
     }
@@ -202,6 +231,19 @@ void WriteReport(const Options& options, const std::optional<WritePath>& output,
   if (file) file->Close();
   out.flush();
   if (!out) throw FileWriteError(kStandardOutput);
+}
+
+void WriteExports(const Options& options, const Outputs& outputs, const ResultTree& tree,
+                  const SymbolList& symbols, const std::string& project) {
+  if (!outputs.Dot && !outputs.Edges && !outputs.Tags) return;
+  const ExportGraph graph = ExportGraph::Build(tree, symbols, project);
+  if (outputs.Dot) {
+    WriteExportFile(
+        options.DotLevel == 'm' ? ExportFormat::ModuleGraphDot : ExportFormat::CallGraphDot, graph,
+        *outputs.Dot);
+  }
+  if (outputs.Edges) WriteExportFile(ExportFormat::EdgesJsonLines, graph, *outputs.Edges);
+  if (outputs.Tags) WriteExportFile(ExportFormat::Tags, graph, *outputs.Tags);
 }
 
 }  // namespace
@@ -243,6 +285,7 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
     if (outputs.Json) WriteJson(*outputs.Json, ctx.SymbolList);
     ResultTree tree = ResultTree::Build(ctx.SymbolList);
     if (outputs.TreeDump) WriteTreeDump(tree, *outputs.TreeDump);
+    WriteExports(options, outputs, tree, ctx.SymbolList, project);
     WriteReport(options, outputs.Report, tree, ctx.SymbolList, project, out);
   } catch (const std::exception& e) {
     // The designed errors and whatever else ends the run, such as memory running out.

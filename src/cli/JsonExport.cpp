@@ -55,7 +55,7 @@ void WriteKeys(std::ostream& out, const std::vector<std::string>& keys) {
 void WriteSymbolsJson(std::ostream& out, const SymbolList& symbols) {
   out << "{\"symbols\": [";
   for (int i = 0; i < symbols.Count(); ++i) {
-    const TPassRec& r = symbols.At(i);
+    const TPassRec& r = symbols.Recorded(i);
     const bool procedure = IsProcedureKind(r.Kind);
     out << (i > 0 ? ",\n  " : "\n  ");
     out << "{\"Level\": " << r.Level << ", \"Name\": ";

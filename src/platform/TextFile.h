@@ -82,7 +82,7 @@ class TextWriter {
 
   // Writes line and CR LF. Throws FileWriteError.
   void WriteLine(std::string_view line);
-  // Writes bytes as they are. Throws FileWriteError.
+  // Writes bytes as they are, with no line end added. Throws FileWriteError.
   void Write(std::string_view bytes);
   // Writes out, syncs and puts the file in place; throws FileWriteError when any of it failed,
   // leaving the previous file as it was.

@@ -90,7 +90,7 @@ TAboutDlg::TAboutDlg(QWidget* parent) : QDialog(parent) {
   Label1 = MakeLabel(this, "Label1", "Visual Basic 4.0", big, Qt::black, 112, 64);
   Label2 = MakeLabel(this, "Label2", "Tarnel", big, Qt::black, 136, 16);
   Label3 = MakeLabel(this, "Label3", "for", big, Qt::black, 160, 40);
-  Label4 = MakeLabel(this, "Label4", "Ver 1.11", DesignedFont(kAboutFace, 13), Qt::blue, 112, 96);
+  Label4 = MakeLabel(this, "Label4", "Ver " TARNEL_VERSION, DesignedFont(kAboutFace, 13), Qt::blue, 112, 96);
 }
 
 }  // namespace tarnel

@@ -38,6 +38,7 @@
 #include "ui/AboutDlg.h"
 #include "ui/CallListModel.h"
 #include "ui/DbgForm.h"
+#include "ui/ExportMenu.h"
 #include "ui/Fonts.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessagePresenter.h"
@@ -49,7 +50,7 @@ namespace tarnel {
 
 namespace {
 
-const char* const kInitialCaption = "Tarnel 1.11";
+const char* const kInitialCaption = "Tarnel " TARNEL_VERSION;
 
 QString Shown(std::string_view bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
 
@@ -215,6 +216,7 @@ void TMainForm::BuildMenus() {
   Read1->setVisible(false);
   OutputFile1 = File1->addAction(QStringLiteral("O&utput File"));
   connect(OutputFile1, &QAction::triggered, this, &TMainForm::OutputFile1Click);
+  AddExportMenu(*this, File1);
   File1->addSeparator();
   Exit1 = File1->addAction(QStringLiteral("&Exit"));
   connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);

@@ -1,0 +1,93 @@
+#include "ui/ExportMenu.h"
+
+#include <QFileDialog>
+#include <QMenu>
+#include <filesystem>
+
+#include "platform/Paths.h"
+#include "ui/MainForm.h"
+#include "ui/MessagePresenter.h"
+
+namespace tarnel {
+
+namespace {
+
+struct ExportItem {
+  ExportFormat Format;
+  const char* Name;     // object name of the menu item
+  const char* Caption;  // menu text
+  const char* Filter;
+  const char* Suffix;  // empty: the name is taken as typed
+  const char* FileName;
+};
+
+constexpr ExportItem kItems[] = {
+    {ExportFormat::CallGraphDot, "ExportCallGraph", "&Call Graph (Graphviz)...",
+     "Graphviz DOT (*.dot *.gv)", "dot", "calls.dot"},
+    {ExportFormat::ModuleGraphDot, "ExportModuleGraph", "&Module Graph (Graphviz)...",
+     "Graphviz DOT (*.dot *.gv)", "dot", "modules.dot"},
+    {ExportFormat::EdgesJsonLines, "ExportEdges", "&Edges (JSON Lines)...", "JSON Lines (*.jsonl)",
+     "jsonl", "edges.jsonl"},
+    {ExportFormat::Tags, "ExportTags", "&Tags File...", "Tags files (tags *.tags)", "", "tags"},
+    {ExportFormat::Sarif, "ExportSarif", "&Findings (SARIF)...", "SARIF (*.sarif *.json)", "sarif",
+     "findings.sarif"},
+};
+
+const ExportItem& ItemOf(ExportFormat format) {
+  for (const ExportItem& item : kItems) {
+    if (item.Format == format) return item;
+  }
+  return kItems[0];
+}
+
+}  // namespace
+
+QMenu* AddExportMenu(TMainForm& form, QMenu* file) {
+  QMenu* menu = file->addMenu(QStringLiteral("E&xport"));
+  menu->setObjectName("Export1");
+  for (const ExportItem& item : kItems) {
+    QAction* action = menu->addAction(QString::fromUtf8(item.Caption));
+    action->setObjectName(item.Name);
+    const ExportFormat format = item.Format;
+    QObject::connect(action, &QAction::triggered, &form,
+                     [&form, format] { ExportClick(form, format); });
+    if (format == ExportFormat::Sarif) {
+      // Unused and unreachable procedures are found by the precise reading only.
+      action->setEnabled(false);
+      action->setToolTip(QStringLiteral("Needs the precise reading"));
+    }
+  }
+  return menu;
+}
+
+void ExportClick(TMainForm& form, ExportFormat format) {
+  try {
+    const ExportItem& item = ItemOf(format);
+    QFileDialog dialog(&form, QStringLiteral("Export"));
+    dialog.setObjectName("ExportDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({QString::fromUtf8(item.Filter), QStringLiteral("All files (*)")});
+    dialog.setDefaultSuffix(QString::fromUtf8(item.Suffix));
+    if (!form.ProjectPath().empty()) {
+      // Beside the project, where a tags file is looked for.
+      const std::string folder = EngineToNative(FolderOf(form.ProjectPath()));
+      if (!folder.empty()) dialog.setDirectory(QString::fromStdString(folder));
+    }
+    dialog.selectFile(QString::fromUtf8(item.FileName));
+    if (form.RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    if (form.Tree().Empty()) {
+      form.Context().Host->ShowMessage(" No Output Item \r");
+      return;
+    }
+    const ExportGraph graph =
+        ExportGraph::Build(form.Tree(), form.Context().SymbolList, form.ProjectPath());
+    WriteExportFile(format, graph,
+                    WritePath::FromNative(dialog.selectedFiles().front().toStdString()));
+  } catch (const std::exception& e) {
+    PresentMessage(&form, MessageKind::Error, QString::fromUtf8(e.what()));
+  }
+}
+
+}  // namespace tarnel

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "analysis/ResultTree.h"
+#include "cli/JsonExport.h"
+#include "platform/Errors.h"
+#include "support/ProjectFixture.h"
+
+namespace tarnel {
+namespace {
+
+// Two modules whose procedures are recorded in an order that key order changes: the forms pass
+// records the form's group and module after the standard module's procedures.
+class JsonExportTest : public test::ProjectFixture {
+ protected:
+  void SetUp() override {
+    Lines("Demo.vbp", {"Form=F.frm", "Module=M; M.bas"});
+    Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "    Show", "End Sub"});
+    Lines("F.frm", {"Attribute VB_Name = \"F\"", "Sub Show()", "End Sub"});
+    Analyze();
+  }
+  std::string Json() const {
+    std::ostringstream out;
+    WriteSymbolsJson(out, ctx.SymbolList);
+    return out.str();
+  }
+};
+
+TEST_F(JsonExportTest, RecordsComeInRecordingOrderEvenAfterTheTreeSortedTheList) {
+  const std::string before = Json();
+  ResultTree tree = ResultTree::Build(ctx.SymbolList);
+  ASSERT_TRUE(ctx.SymbolList.InKeyOrder());
+  EXPECT_EQ(Json(), before);
+  // The standard module (first pass) comes before the form in recording order.
+  EXPECT_LT(before.find("\"FullName\": \"M.Main\""), before.find("\"FullName\": \"F.Show\""));
+}
+
+TEST_F(JsonExportTest, RecordedWalksAdditionOrderWhileAtWalksKeyOrder) {
+  std::vector<std::string> recorded;
+  for (int i = 0; i < ctx.SymbolList.Count(); ++i)
+    recorded.push_back(ctx.SymbolList.Recorded(i).Key);
+  ResultTree tree = ResultTree::Build(ctx.SymbolList);
+  std::vector<std::string> after;
+  for (int i = 0; i < ctx.SymbolList.Count(); ++i) after.push_back(ctx.SymbolList.Recorded(i).Key);
+  EXPECT_EQ(after, recorded);
+  EXPECT_NE(ListKeys(), recorded);
+  EXPECT_THROW(ctx.SymbolList.Recorded(ctx.SymbolList.Count()), ListIndexError);
+}
+
+}  // namespace
+}  // namespace tarnel

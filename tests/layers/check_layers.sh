@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Fails when a source file includes a layer above its own, or a Qt header below the windows.
+# The layers, lowest first: platform <- analysis <- reports <- session <- {cli, ui, lsp};
+# controls is used by ui only.
+set -uo pipefail
+src="${1:?usage: check_layers.sh SRC_DIR}"
+
+allowed() { # LAYER -> the layers its files may include
+  case "$1" in
+    platform) echo "platform" ;;
+    analysis) echo "platform analysis" ;;
+    reports) echo "platform analysis reports" ;;
+    session) echo "platform analysis reports session" ;;
+    cli | lsp) echo "platform analysis reports session $1" ;;
+    controls) echo "controls" ;;
+    ui) echo "platform analysis reports session controls ui" ;;
+  esac
+}
+
+failures=0
+for dir in "$src"/*/; do
+  layer=$(basename "$dir")
+  ok=" $(allowed "$layer") "
+  while IFS= read -r file; do
+    while IFS= read -r line; do
+      target=$(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^/"]*\)\/.*/\1/p' <<<"$line")
+      if [ -n "$target" ] && [[ "$ok" != *" $target "* ]]; then
+        echo "${file#"$src"/}: a $layer file includes $target: $line"
+        failures=$((failures + 1))
+      fi
+      if [[ "$layer" != ui && "$layer" != controls ]] && grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q' <<<"$line"; then
+        echo "${file#"$src"/}: a Qt header below the windows: $line"
+        failures=$((failures + 1))
+      fi
+    done < <(grep -E '^[[:space:]]*#[[:space:]]*include' "$file")
+  done < <(find "$dir" -type f \( -name '*.h' -o -name '*.cpp' \))
+done
+if [ "$failures" -ne 0 ]; then
+  echo "$failures include(s) against the layering"
+  exit 1
+fi
+echo "layering respected"
