@@ -70,6 +70,9 @@ TEST_F(BatchOutputSafetyTest, NoOutputReplacesTheProjectAModuleOrTheDictionary) 
       {"--output", dir.File("class-link")},
       {"--tree-dump", dir.Path() + "./M.bas"},
       {"--json", dictionary},
+      {"--dot", dir.File("M.bas")},
+      {"--edges", dir.File("Demo.vbp")},
+      {"--tags", dir.File("alias.bas")},
   };
   for (const auto& [option, target] : cases) {
     SCOPED_TRACE(option + " " + target);
