@@ -293,7 +293,7 @@ void PathResolver::SetBase(std::string engineFolder, std::string nativeFolder) {
 
 std::optional<std::string> PathResolver::Resolve(std::string_view enginePath) {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto found = resolved_.find(std::string(enginePath));
+  auto found = resolved_.find(enginePath);
   if (found != resolved_.end()) return found->second;
   std::optional<std::string> native =
       ::tarnel::Resolve(enginePath, false, engineBase_, nativeBase_, listings_);

@@ -87,7 +87,14 @@ class PathResolver {
   mutable std::mutex mutex_;
   std::string engineBase_;
   std::string nativeBase_;
-  std::unordered_map<std::string, std::optional<std::string>> resolved_;
+  // Looked up by the text itself: a path of megabytes is not copied to be looked up.
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>()(text);
+    }
+  };
+  std::unordered_map<std::string, std::optional<std::string>, TextHash, std::equal_to<>> resolved_;
   // Folder (native) -> folded name -> the first entry in listing order with that fold.
   std::unordered_map<std::string, std::unordered_map<std::string, std::string>> listings_;
   std::unordered_set<FileId, FileIdHash> read_;
