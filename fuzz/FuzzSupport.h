@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -70,6 +71,7 @@ class ScratchFolder {
     if (name.find('/') != std::string::npos) {
       std::filesystem::create_directories(path_ + name.substr(0, name.rfind('/')), ignored);
     }
+    // The part before the last "/" is the folder: a name may hold "\\" or ":".
     std::ofstream out(path_ + name, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
@@ -87,6 +89,12 @@ class ScratchFolder {
 
   std::string path_;
 };
+
+// The bytes of a native file; empty when it cannot be read.
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // A small project made from one fuzz input: the bytes before the first separator are the project
 // file, each later piece is a module file whose first line (up to LF) is its file name.
@@ -115,12 +123,13 @@ struct FuzzProject {
     return project;
   }
 
-  // Writes the files into the emptied scratch folder; returns the native project path.
-  std::string WriteTo(const ScratchFolder& folder) const {
+  // Writes the files into the emptied scratch folder, under subfolder (empty or ending in "/");
+  // returns the native project path.
+  std::string WriteTo(const ScratchFolder& folder, const std::string& subfolder = {}) const {
     folder.Clear();
-    for (const auto& [name, content] : Modules) folder.Write(name, content);
-    folder.Write("Fuzz.vbp", Project);
-    return folder.Path() + "Fuzz.vbp";
+    for (const auto& [name, content] : Modules) folder.Write(subfolder + name, content);
+    folder.Write(subfolder + "Fuzz.vbp", Project);
+    return folder.Path() + subfolder + "Fuzz.vbp";
   }
 
   // The project may only name files inside the scratch folder: ".." could reach devices such as

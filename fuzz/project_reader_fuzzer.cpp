@@ -8,8 +8,11 @@
 #include "FuzzSupport.h"
 #include "analysis/Analysis.h"
 #include "analysis/ModuleScan.h"
+#include "analysis/ResultTree.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "reports/TreeDump.h"
 
 namespace {
 
@@ -48,10 +51,18 @@ std::vector<ExpectedModule> ModulesOf(const std::string& project) {
   return modules;
 }
 
+// Folders the project is put in: names that code page 932 cannot hold (UTF-8 and Latin-1), and
+// names holding "\\" or ":", which on this system are part of a name.
+const char* const kProjectFolders[] = {"",         "문서/",    "새 폴더/", "源代码/", "Změně/",
+                                       "caf\xe9/", "bs\\dir/", "x:y/",     "表/"};
+
 void CheckAnalysis(AnalysisContext& ctx, QuietHost& host, const std::string& projectPath,
-                   const std::vector<ExpectedModule>& modules) {
-  const std::string projectDir = FolderOf(projectPath);
+                   const std::string& nativeFolder, const std::vector<ExpectedModule>& modules) {
+  const std::string projectDir = NativeFolderOf(projectPath);
   FUZZ_CHECK(ctx.ProjectDir == projectDir);
+  // The oracle resolves the references as the analysis must: under the project's own folder.
+  PathResolver resolver;
+  resolver.SetBase(projectDir, nativeFolder);
 
   int groups = 0;
   for (const Pass& pass : kPasses) {
@@ -73,13 +84,14 @@ void CheckAnalysis(AnalysisContext& ctx, QuietHost& host, const std::string& pro
     FUZZ_CHECK(module->Level == 3 && module->Kind == expected.Kind);
     FUZZ_CHECK(module->Name == expected.Name && module->ParentKey == expected.GroupKey);
     FUZZ_CHECK(module->Text == projectDir + expected.Name);
-    if (!FileExists(module->Text)) {
+    if (!resolver.FileExists(module->Text)) {
       missing.push_back("File Not Found : " + module->Text);
       FUZZ_CHECK(module->FullName.empty());
       continue;
     }
     // The records are what a scan of the file on its own gives, numbered on across modules.
-    ModuleScan scan = ScanModuleFile(module->Text, expected.HasHeader);
+    ModuleScan scan = ScanModuleFile(module->Text, expected.HasHeader, resolver);
+    FUZZ_CHECK(IsAnalysisInput(ctx, *resolver.Resolve(module->Text)));
     FUZZ_CHECK(!scan.Missing && !scan.Error);
     FUZZ_CHECK(module->FullName == scan.FullName);
     for (const DeclaredProcedure& declared : scan.Procedures) {
@@ -121,7 +133,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const FuzzProject project =
       FuzzProject::Split(std::string_view(reinterpret_cast<const char*>(data), size));
   if (!project.StaysInside()) return 0;
-  const std::string projectPath = NativeToEngine(project.WriteTo(ScratchFolder::Get()));
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string subfolder =
+      kProjectFolders[std::hash<std::string_view>()(input) % std::size(kProjectFolders)];
+  const std::string nativeProject = project.WriteTo(ScratchFolder::Get(), subfolder);
+  const std::string nativeFolder = ScratchFolder::Get().Path() + subfolder;
+  const std::string projectPath = NativeToEngine(nativeProject);
   const std::vector<ExpectedModule> modules = ModulesOf(project.Project);
 
   QuietHost host;
@@ -135,11 +152,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ctx.Workers = round == 0 ? 0 : 2;
     // Every file here can be read; a reference that names a folder is a missing file.
     AnalyzeProject(ctx, projectPath);
-    CheckAnalysis(ctx, host, projectPath, modules);
+    CheckAnalysis(ctx, host, projectPath, nativeFolder, modules);
+    FUZZ_CHECK(IsAnalysisInput(ctx, nativeProject));
     std::vector<std::string> snapshot = Snapshot(ctx);
     snapshot.insert(snapshot.end(), host.Messages.begin(), host.Messages.end());
     if (round == 0) first = std::move(snapshot);
     FUZZ_CHECK(snapshot == first || round == 0);
   }
+
+  // An output named like one of the files: refused when it is one that was read, written under
+  // its exact name otherwise, and never onto a file that was read.
+  struct Kept {
+    std::string Path, Content;
+  };
+  std::vector<Kept> inputs;
+  for (const auto& [name, content] : project.Modules) {
+    if (IsAnalysisInput(ctx, nativeFolder + name)) {
+      inputs.push_back({nativeFolder + name, ReadBytes(nativeFolder + name)});
+    }
+  }
+  const std::string outputName = project.Modules.empty()
+                                     ? std::string("Fuzz.VBP")
+                                     : project.Modules[size % project.Modules.size()].first;
+  for (const std::string& name : {outputName, std::string("FUZZ.vbp"), std::string("Fuzz.vbp")}) {
+    const WritePath output = WritePath::FromNative(nativeFolder + name);
+    if (IsAnalysisInput(ctx, output.Native())) continue;
+    try {
+      WriteTreeDump(ResultTree::Build(ctx.SymbolList), output);
+    } catch (const TarnelError&) {
+      // A folder of that name, say: the other files are what matters here.
+    }
+  }
+  for (const Kept& input : inputs) {
+    FUZZ_CHECK(IsAnalysisInput(ctx, input.Path) && ReadBytes(input.Path) == input.Content);
+  }
+  FUZZ_CHECK(IsAnalysisInput(ctx, nativeProject));
   return 0;
 }

@@ -34,6 +34,10 @@ void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module);
 // Reserved words from ProgramDir + "resv.dic" (engine path of the file). Throws FileOpenError.
 void LoadReservedWords(AnalysisContext& ctx, std::string_view dictionaryPath);
 
+// True when nativePath is, under any name, the project file, a module file or the dictionary that
+// the last analysis read: a file that no output may replace.
+bool IsAnalysisInput(const AnalysisContext& ctx, const std::string& nativePath);
+
 // Cross-reference pass
 void BuildXref(AnalysisContext& ctx);
 void IndexProcedures(AnalysisContext& ctx);

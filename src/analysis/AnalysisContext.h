@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "analysis/ReservedWords.h"
 #include "analysis/SourceDecoder.h"
 #include "analysis/SymbolList.h"
+#include "platform/Paths.h"
 
 namespace tarnel {
 
@@ -40,11 +42,6 @@ struct AnalysisContext : LineCounters {
   std::vector<std::string> ToolList;
   ReservedWordList ReservedWords;
 
-  // The files of the analysis that runs or ran last besides its modules (engine paths): nothing
-  // the program writes may replace them.
-  std::string ProjectPath;
-  std::string DictionaryPath;
-
   // Counters of the analysis that runs or ran last.
   std::string ProjectDir;
   long ModuleBase = 0;
@@ -67,6 +64,10 @@ struct AnalysisContext : LineCounters {
   SourceDecoder Decoder;
   // What the precise reading found beside the list; null after a classic analysis.
   std::shared_ptr<PreciseModel> Precise;
+  // Resolves the paths of the analysis that runs, and knows the files that the last one read.
+  PathResolver Paths;
+  // The reserved-word dictionary that was loaded, which counts as read by every analysis.
+  std::optional<FileId> ReservedWordsFile;
 };
 
 }  // namespace tarnel

@@ -9,17 +9,17 @@
 
 namespace tarnel {
 
-BodyScanner::BodyScanner(const TokenTable& tokens, int procedures)
-    : table_(tokens), stamps_(static_cast<std::size_t>(procedures), 0) {}
+BodyScanner::BodyScanner(const TokenTable& tokens, int procedures, PathResolver& resolver)
+    : table_(tokens), resolver_(resolver), stamps_(static_cast<std::size_t>(procedures), 0) {}
 
 TextReader& BodyScanner::Seek(const TPassRec& module, long startLine) {
   if (moduleKey_.empty() || moduleKey_ != module.Key) {
     moduleKey_.clear();
-    if (!ResolvePath(module.Text)) throw FileOpenError(module.Text);
+    if (!resolver_.Resolve(module.Text)) throw FileOpenError(module.Text);
     if (decoder_ != nullptr) {
-      decoder_->Load(reader_, module.Text);
+      decoder_->Load(reader_, module.Text, resolver_);
     } else {
-      reader_.Open(module.Text);
+      reader_.Open(module.Text, resolver_);
     }
     moduleKey_ = module.Key;
     readerLine_ = 0;

@@ -23,7 +23,7 @@ struct BodyScanResult {
 class BodyScanner {
  public:
   // procedures: how many procedures the token table can name.
-  BodyScanner(const TokenTable& tokens, int procedures);
+  BodyScanner(const TokenTable& tokens, int procedures, PathResolver& resolver);
 
   // Scans proc's body in its module file, reading the file at most once for a run of procedures
   // of one module in line order. Throws FileOpenError when the file cannot be read.
@@ -37,6 +37,7 @@ class BodyScanner {
 
   const TokenTable& table_;
   const SourceDecoder* decoder_ = nullptr;
+  PathResolver& resolver_;
 
   TextReader reader_;  // the module file being read, when moduleKey_ is set
   std::string moduleKey_;

@@ -105,8 +105,8 @@ void ReadModule(AnalysisContext& ctx, TPassRec& module, bool hasHeader) {
   std::optional<ModuleScan> scan;
   if (ctx.Prefetch != nullptr) scan = ctx.Prefetch->Take(module.Text);
   if (!scan) {
-    scan =
-        ScanModuleFile(module.Text, hasHeader, ctx.Decoder.KeepsBytes() ? nullptr : &ctx.Decoder);
+    scan = ScanModuleFile(module.Text, hasHeader, ctx.Paths,
+                          ctx.Decoder.KeepsBytes() ? nullptr : &ctx.Decoder);
   }
   if (scan->Missing) {
     ctx.Host->ShowRepeatedMessage(RepeatedMessage::FileNotFound, "File Not Found : " + module.Text);
@@ -157,9 +157,15 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
   }
 }
 
-ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, const SourceDecoder* decoder) {
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader) {
+  PathResolver resolver;
+  return ScanModuleFile(path, hasHeader, resolver);
+}
+
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, PathResolver& resolver,
+                          const SourceDecoder* decoder) {
   ModuleScan scan;
-  if (!FileExists(path)) {
+  if (!resolver.FileExists(path)) {
     scan.Missing = true;
     return scan;
   }
@@ -167,12 +173,13 @@ ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, const SourceD
     // One reader per thread, so that its storage serves every module that thread reads.
     thread_local TextReader file;
     if (decoder != nullptr) {
-      decoder->Load(file, path);
+      decoder->Load(file, path, resolver);
     } else {
-      file.Open(path);
+      file.Open(path, resolver);
     }
     scan.FullName = ReadModuleName(scan.Counters, file, hasHeader);
     FindDeclarations(scan.Counters, file, scan.Procedures);
+    file.Release();
   } catch (...) {
     scan.Error = std::current_exception();
   }
@@ -184,11 +191,13 @@ void ReadStdModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, mod
 void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, module, true); }
 
 ModulePrefetch::ModulePrefetch(std::vector<Module> modules, unsigned workers,
-                               const SourceDecoder* decoder)
+                               PathResolver& resolver, const SourceDecoder* decoder)
     : modules_(std::move(modules)),
+      resolver_(resolver),
       decoder_(decoder),
       work_(modules_.size(), [this](std::size_t index, ModuleScan& out, unsigned) {
-        out = ScanModuleFile(modules_[index].Path, modules_[index].HasHeader, decoder_);
+        out = ScanModuleFile(modules_[index].Path, modules_[index].HasHeader, resolver_,
+                             decoder_);
       }) {
   work_.Start(workers);
 }

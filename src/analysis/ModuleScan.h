@@ -38,10 +38,11 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
                       std::vector<DeclaredProcedure>& found);
 
 // Reads a module file: a standard module's name is on its first line, the other kinds' after
-// their header. Touches nothing shared, so it can run on any thread.
-// A decoder, when given, turns the file's text into UTF-8 first.
-ModuleScan ScanModuleFile(const std::string& path, bool hasHeader,
+// their header. Touches nothing shared but the resolver, so it can run on any thread. A decoder,
+// when given, turns the file's text into UTF-8 first.
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, PathResolver& resolver,
                           const SourceDecoder* decoder = nullptr);
+ModuleScan ScanModuleFile(const std::string& path, bool hasHeader);
 
 // The module files of a project, read and scanned ahead on spare cores while the analysis
 // enters the records in order.
@@ -51,7 +52,7 @@ class ModulePrefetch {
     std::string Path;
     bool HasHeader;
   };
-  ModulePrefetch(std::vector<Module> modules, unsigned workers,
+  ModulePrefetch(std::vector<Module> modules, unsigned workers, PathResolver& resolver,
                  const SourceDecoder* decoder = nullptr);
 
   // The scan of path when it is the next module expected; nullopt otherwise, and the caller
@@ -60,6 +61,7 @@ class ModulePrefetch {
 
  private:
   std::vector<Module> modules_;
+  PathResolver& resolver_;
   const SourceDecoder* decoder_;
   OrderedWork<ModuleScan> work_;
   std::size_t next_ = 0;

@@ -38,10 +38,12 @@ struct ModuleLine {
 };
 
 // The module lines of the project in pass order, and its CondComp constants.
-std::vector<ModuleLine> ReadProjectFile(std::string_view projectPath, CondConstants& constants) {
+std::vector<ModuleLine> ReadProjectFile(std::string_view projectPath, CondConstants& constants,
+                                        PathResolver& resolver) {
   std::vector<ModuleLine> modules;
   for (const PrecisePass& pass : kPasses) {
-    TextReader project(projectPath);
+    TextReader project;
+    project.Open(projectPath, resolver);
     while (!project.AtEnd()) {
       std::string_view line = project.ReadLineView();
       if (&pass == &kPasses[0] && line.size() > 9 &&
@@ -65,17 +67,18 @@ struct ModuleRead {
 
 // Reads and scans one module file; touches nothing shared, so it runs on any thread.
 ModuleRead ReadModuleFile(const std::string& path, std::uint8_t kind, const SourceDecoder& decoder,
-                          const CondConstants& constants, const BodyVisitor& visitor = {}) {
+                          PathResolver& resolver, const CondConstants& constants,
+                          const BodyVisitor& visitor = {}) {
   ModuleRead read;
   read.Model.Kind = kind;
   read.Model.Path = path;
-  if (!FileExists(path)) {
+  if (!resolver.FileExists(path)) {
     read.Missing = true;
     return read;
   }
   try {
     thread_local TextReader file;
-    decoder.Load(file, path);
+    decoder.Load(file, path, resolver);
     ScanModuleText(file, kind != KindStdModule, constants, decoder.KeepsBytes(), read.Model,
                    visitor);
   } catch (...) {
@@ -94,14 +97,14 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
   auto model = std::make_shared<PreciseModel>();
   ctx.Precise = model;
   const CondConstants* constants = &model->Conditions;
-  const std::vector<ModuleLine> lines = ReadProjectFile(projectPath, model->Conditions);
+  const std::vector<ModuleLine> lines = ReadProjectFile(projectPath, model->Conditions, ctx.Paths);
   std::vector<std::string> paths;
   for (const ModuleLine& line : lines) paths.push_back(ctx.ProjectDir + line.Reference);
-  if (ctx.Decoder.Setting() == SourceEncoding::Auto) ctx.Decoder.Decide(paths);
+  if (ctx.Decoder.Setting() == SourceEncoding::Auto) ctx.Decoder.Decide(paths, ctx.Paths);
 
   const SourceDecoder& decoder = ctx.Decoder;
   OrderedWork<ModuleRead> reads(lines.size(), [&](std::size_t i, ModuleRead& out, unsigned) {
-    out = ReadModuleFile(paths[i], lines[i].Pass->ModuleKind, decoder, *constants);
+    out = ReadModuleFile(paths[i], lines[i].Pass->ModuleKind, decoder, ctx.Paths, *constants);
   });
   reads.Start(ctx.Workers);
 
@@ -241,7 +244,7 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
     BodyVisitor visit = [&](const ModuleModel&, std::size_t proc, const VbStatement& s) {
       if (proc < out.Found.size()) matcher.Statement(module.Procedures[proc], s, out.Found[proc]);
     };
-    ModuleRead read = ReadModuleFile(module.Path, module.Kind, decoder, constants, visit);
+    ModuleRead read = ReadModuleFile(module.Path, module.Kind, decoder, ctx.Paths, constants, visit);
     out.Error = read.Error;
   });
 

@@ -35,11 +35,12 @@ std::string ModuleReference(const std::string& line, char separator) {
 }
 
 // Every module file that the five passes will read, in their order.
-std::vector<ModulePrefetch::Module> ModulesToRead(const AnalysisContext& ctx,
+std::vector<ModulePrefetch::Module> ModulesToRead(AnalysisContext& ctx,
                                                   std::string_view projectPath) {
   std::vector<ModulePrefetch::Module> modules;
   for (const ModulePass& pass : kPasses) {
-    TextReader project(projectPath);
+    TextReader project;
+    project.Open(projectPath, ctx.Paths);
     while (!project.AtEnd()) {
       std::string line = project.ReadLine();
       if (!StartsLikeLeftCut(line, pass.KindWord)) continue;
@@ -72,15 +73,16 @@ class Classic : public Reading {
     if (ctx.Decoder.Setting() == SourceEncoding::Auto) {
       std::vector<std::string> paths;
       for (const auto& module : modules) paths.push_back(module.Path);
-      ctx.Decoder.Decide(paths);
+      ctx.Decoder.Decide(paths, ctx.Paths);
     }
     // The module files are read and scanned ahead on spare cores; the records still enter the
     // list one by one, in the order of the passes.
-    ModulePrefetch prefetch(std::move(modules), ctx.Workers,
+    ModulePrefetch prefetch(std::move(modules), ctx.Workers, ctx.Paths,
                             ctx.Decoder.KeepsBytes() ? nullptr : &ctx.Decoder);
     PrefetchScope lend(ctx, prefetch);
     for (const ModulePass& pass : kPasses) {
-      TextReader project(projectPath);  // each pass reads the file from its start
+      TextReader project;  // each pass reads the file from its start
+      project.Open(projectPath, ctx.Paths);
       EnumerateModules(ctx, project, pass.GroupKey, pass.KindWord, pass.Separator);
       ctx.ModuleBase += ctx.PassModuleCount;
     }
@@ -100,8 +102,21 @@ void AnalyzeProject(AnalysisContext& ctx, std::string_view projectPath) {
   ctx.Precise.reset();
   ctx.ProcedureTotal = 0;
   ctx.ModuleBase = 0;
-  ctx.ProjectPath = projectPath;
-  ctx.ProjectDir = FolderOf(projectPath);
+  // The files of an earlier project are no longer this analysis's inputs; the dictionary is.
+  ctx.Paths.ForgetPaths();
+  ctx.Paths.ForgetReads();
+  if (ctx.ReservedWordsFile) ctx.Paths.NoteRead(*ctx.ReservedWordsFile);
+  struct ForgetPathsAtEnd {
+    PathResolver& Paths;
+    ~ForgetPathsAtEnd() { Paths.ForgetPaths(); }
+  } forget{ctx.Paths};
+  ctx.ProjectDir = NativeFolderOf(projectPath);
+  // The project's folder is resolved once; the modules' references resolve under it.
+  if (std::optional<std::string> native = ctx.Paths.Resolve(projectPath)) {
+    std::size_t slash = native->rfind('/');
+    ctx.Paths.SetBase(ctx.ProjectDir,
+                      slash == std::string::npos ? std::string() : native->substr(0, slash + 1));
+  }
   const Reading& reading =
       ctx.Reading == ReadingKind::Precise ? PreciseReading() : ClassicReading();
   reading.ScanDeclarations(ctx, projectPath);

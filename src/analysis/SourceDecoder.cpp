@@ -16,7 +16,7 @@ SourceEncoding SourceDecoder::Detect(std::string_view bytes) const {
   return GuessLegacyCodePage(bytes).value_or(fallback_);
 }
 
-void SourceDecoder::Decide(const std::vector<std::string>& enginePaths) {
+void SourceDecoder::Decide(const std::vector<std::string>& enginePaths, PathResolver& resolver) {
   decided_.clear();
   fallback_ = SourceEncoding::Cp932;
   if (setting_ != SourceEncoding::Auto) return;
@@ -24,10 +24,12 @@ void SourceDecoder::Decide(const std::vector<std::string>& enginePaths) {
   long western = 0;
   std::vector<const std::string*> undecided;
   for (const std::string& path : enginePaths) {
-    if (decided_.count(path) != 0 || !FileExists(path)) continue;
+    if (decided_.count(path) != 0 || !resolver.FileExists(path)) continue;
     std::string bytes;
     try {
-      bytes = ReadWholeFile(path);
+      TextReader file;
+      file.Open(path, resolver);
+      bytes = file.Bytes();
     } catch (...) {
       continue;
     }
@@ -63,12 +65,11 @@ std::string SourceDecoder::ProjectText(std::string_view bytes) const {
   return DecodeToUtf8(bytes, encoding);
 }
 
-void SourceDecoder::Load(TextReader& reader, const std::string& enginePath) const {
-  if (KeepsBytes()) {
-    reader.Open(enginePath);
-    return;
-  }
-  std::string bytes = ReadWholeFile(enginePath);
+void SourceDecoder::Load(TextReader& reader, const std::string& enginePath,
+                         PathResolver& resolver) const {
+  reader.Open(enginePath, resolver);
+  if (KeepsBytes()) return;
+  const std::string& bytes = reader.Bytes();
   reader = TextReader::FromBytes(DecodeToUtf8(bytes, EncodingOf(enginePath, bytes)));
 }
 

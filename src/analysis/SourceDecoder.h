@@ -22,7 +22,7 @@ class SourceDecoder {
   // Under Auto, decides the encoding of each file (engine paths) before they are read: a file
   // without enough evidence of its own follows the decision taken for most of the others.
   // Missing or unreadable files are left to the readers to report.
-  void Decide(const std::vector<std::string>& enginePaths);
+  void Decide(const std::vector<std::string>& enginePaths, PathResolver& resolver);
 
   // The concrete encoding that a file is read with.
   SourceEncoding EncodingOf(const std::string& enginePath, std::string_view bytes) const;
@@ -30,7 +30,7 @@ class SourceDecoder {
   std::string ProjectText(std::string_view bytes) const;
 
   // Opens a module file into reader, decoded. Throws as TextReader::Open does.
-  void Load(TextReader& reader, const std::string& enginePath) const;
+  void Load(TextReader& reader, const std::string& enginePath, PathResolver& resolver) const;
 
  private:
   SourceEncoding Detect(std::string_view bytes) const;

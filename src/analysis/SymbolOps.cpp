@@ -27,11 +27,17 @@ void ClearSymbols(AnalysisContext& ctx) {
 }
 
 void LoadReservedWords(AnalysisContext& ctx, std::string_view dictionaryPath) {
-  ctx.DictionaryPath = dictionaryPath;
   // A missing dictionary is reported like one that cannot be opened, with its path.
   if (!FileExists(dictionaryPath)) throw FileOpenError(dictionaryPath);
   std::string content = ReadWholeFile(dictionaryPath);
   ctx.ReservedWords.LoadFromBytes(content);
+  std::optional<std::string> native = ResolvePath(dictionaryPath);
+  ctx.ReservedWordsFile = native ? FileIdOf(*native) : std::nullopt;
+  if (ctx.ReservedWordsFile) ctx.Paths.NoteRead(*ctx.ReservedWordsFile);
+}
+
+bool IsAnalysisInput(const AnalysisContext& ctx, const std::string& nativePath) {
+  return ctx.Paths.WasRead(nativePath);
 }
 
 }  // namespace tarnel

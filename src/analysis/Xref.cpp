@@ -149,7 +149,7 @@ void BuildXref(AnalysisContext& ctx) {
   const TokenTable table(ctx.ProcNames, ctx.ProcFullNames, ctx.ReservedWords);
   std::vector<BodyScanner> scanners;
   for (unsigned i = 0; i <= ctx.Workers; ++i) {
-    scanners.emplace_back(table, ctx.ProcNames.Count());
+    scanners.emplace_back(table, ctx.ProcNames.Count(), ctx.Paths);
     if (!ctx.Decoder.KeepsBytes()) scanners.back().SetDecoder(&ctx.Decoder);
   }
   OrderedWork<UnitScan> pool(units.size(), [&](std::size_t index, UnitScan& out, unsigned worker) {

@@ -1,9 +1,9 @@
 #include "cli/BatchTool.h"
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <optional>
+#include <streambuf>
 
 #include "analysis/Analysis.h"
 #include "analysis/ResultTree.h"
@@ -187,33 +187,88 @@ class ArrowsToUtf8Sink : public LineSink {
   std::string line_;
 };
 
+// What standard output is called in the messages about it.
+constexpr const char* kStandardOutput = "standard output";
+
+// Report lines on standard output. A stream that failed stops the report there: the rest of a
+// report that cannot be written is not worth computing.
 class StreamLineSink : public LineSink {
  public:
   explicit StreamLineSink(std::ostream& out) : out_(out) {}
   void WriteLine(std::string_view line) override {
     out_.write(line.data(), static_cast<std::streamsize>(line.size()));
     out_.write("\r\n", 2);
+    if (out_.bad()) throw FileWriteError(kStandardOutput);
   }
 
  private:
   std::ostream& out_;
 };
 
-void WriteJson(const std::string& nativePath, const AnalysisContext& ctx) {
-  std::ofstream file(nativePath, std::ios::binary | std::ios::trunc);
-  if (!file) throw FileCreateError(NativeToEngine(nativePath));
-  WriteSymbolsJson(file, ctx.SymbolList, ctx.Precise.get(), !ctx.Decoder.KeepsBytes());
-  file.close();
-  if (!file) throw FileWriteError(NativeToEngine(nativePath));
+// A stream buffer that hands everything to a file writer.
+class WriterBuffer : public std::streambuf {
+ public:
+  explicit WriterBuffer(TextWriter& writer) : writer_(writer) {}
+
+ protected:
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    writer_.Write(std::string_view(s, static_cast<std::size_t>(n)));
+    return n;
+  }
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    char ch = traits_type::to_char_type(c);
+    writer_.Write(std::string_view(&ch, 1));
+    return c;
+  }
+
+ private:
+  TextWriter& writer_;
+};
+
+void WriteJson(const WritePath& path, const AnalysisContext& ctx) {
+  TextWriter writer(path);
+  WriterBuffer buffer(writer);
+  std::ostream stream(&buffer);
+  WriteSymbolsJson(stream, ctx.SymbolList, ctx.Precise.get(), !ctx.Decoder.KeepsBytes());
+  if (!stream) throw FileWriteError(path.Engine());  // the writer's failure, caught by the stream
+  writer.Close();
 }
 
-void WriteReport(const Options& options, const ResultTree& tree, const SymbolList& symbols,
-                 const std::string& caption, std::ostream& out) {
+// The files to write, each exactly as named.
+struct Outputs {
+  std::optional<WritePath> Report, TreeDump, Json, Dot, Edges, Tags;
+};
+
+Outputs OutputsOf(const Options& options) {
+  Outputs outputs;
+  if (options.Output) outputs.Report = WritePath::FromNative(*options.Output);
+  if (options.TreeDump) outputs.TreeDump = WritePath::FromNative(*options.TreeDump);
+  if (options.Json) outputs.Json = WritePath::FromNative(*options.Json);
+  if (options.Dot) outputs.Dot = WritePath::FromNative(*options.Dot);
+  if (options.Edges) outputs.Edges = WritePath::FromNative(*options.Edges);
+  if (options.Tags) outputs.Tags = WritePath::FromNative(*options.Tags);
+  return outputs;
+}
+
+// Refuses, before anything is written, an output that would replace a file the analysis read.
+void RefuseInputsAsOutputs(const AnalysisContext& ctx, const Outputs& outputs) {
+  for (const std::optional<WritePath>* output : {&outputs.Report, &outputs.TreeDump, &outputs.Json,
+                                                 &outputs.Dot, &outputs.Edges, &outputs.Tags}) {
+    if (*output && IsAnalysisInput(ctx, (*output)->Native())) {
+      throw FileCreateError((*output)->Engine());
+    }
+  }
+}
+
+void WriteReport(const Options& options, const std::optional<WritePath>& output,
+                 const ResultTree& tree, const SymbolList& symbols, const std::string& caption,
+                 std::ostream& out) {
   std::unique_ptr<FileLineSink> file;
   std::unique_ptr<StreamLineSink> stream;
   LineSink* sink;
-  if (options.Output) {
-    file = std::make_unique<FileLineSink>(NativeToEngine(*options.Output));
+  if (output) {
+    file = std::make_unique<FileLineSink>(*output);
     sink = file.get();
   } else {
     stream = std::make_unique<StreamLineSink>(out);
@@ -228,21 +283,20 @@ void WriteReport(const Options& options, const ResultTree& tree, const SymbolLis
   WriteXrefLines(target, tree, symbols, caption, options.Form, options.Direction, options.Style);
   if (file) file->Close();
   out.flush();
+  if (!out) throw FileWriteError(kStandardOutput);
 }
 
-void WriteExports(const Options& options, const ResultTree& tree, const SymbolList& symbols,
-                  const std::string& project) {
-  if (!options.Dot && !options.Edges && !options.Tags) return;
+void WriteExports(const Options& options, const Outputs& outputs, const ResultTree& tree,
+                  const SymbolList& symbols, const std::string& project) {
+  if (!outputs.Dot && !outputs.Edges && !outputs.Tags) return;
   const ExportGraph graph = ExportGraph::Build(tree, symbols, project);
-  if (options.Dot) {
+  if (outputs.Dot) {
     WriteExportFile(
         options.DotLevel == 'm' ? ExportFormat::ModuleGraphDot : ExportFormat::CallGraphDot, graph,
-        NativeToEngine(*options.Dot));
+        *outputs.Dot);
   }
-  if (options.Edges) {
-    WriteExportFile(ExportFormat::EdgesJsonLines, graph, NativeToEngine(*options.Edges));
-  }
-  if (options.Tags) WriteExportFile(ExportFormat::Tags, graph, NativeToEngine(*options.Tags));
+  if (outputs.Edges) WriteExportFile(ExportFormat::EdgesJsonLines, graph, *outputs.Edges);
+  if (outputs.Tags) WriteExportFile(ExportFormat::Tags, graph, *outputs.Tags);
 }
 
 }  // namespace
@@ -257,8 +311,10 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
     return 2;
   }
   if (options.Help) {
-    out << kBatchToolUsage;
-    return 0;
+    out << kBatchToolUsage << std::flush;
+    if (out) return 0;
+    std::fprintf(err, "%s\n", FileWriteError(kStandardOutput).what());
+    return 1;
   }
 
   CliHost host(err, errIsTerminal);
@@ -278,14 +334,17 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
     }
 
     const std::string project = NativeToEngine(options.Project);
+    const Outputs outputs = OutputsOf(options);
     AnalyzeProject(ctx, project);
-    if (options.Json) WriteJson(*options.Json, ctx);
+    RefuseInputsAsOutputs(ctx, outputs);
+    if (outputs.Json) WriteJson(*outputs.Json, ctx);
     ResultTree tree = ResultTree::Build(ctx.SymbolList);
-    if (options.TreeDump) WriteTreeDump(tree, NativeToEngine(*options.TreeDump));
-    WriteExports(options, tree, ctx.SymbolList, project);
-    WriteReport(options, tree, ctx.SymbolList,
+    if (outputs.TreeDump) WriteTreeDump(tree, *outputs.TreeDump);
+    WriteExports(options, outputs, tree, ctx.SymbolList, project);
+    WriteReport(options, outputs.Report, tree, ctx.SymbolList,
                 options.Encoding == SourceEncoding::Cp932 ? project : Cp932ToUtf8(project), out);
-  } catch (const TarnelError& e) {
+  } catch (const std::exception& e) {
+    // The designed errors and whatever else ends the run, such as memory running out.
     std::fprintf(err, "%s\n", e.what());
     return 1;
   }

@@ -17,4 +17,11 @@ std::string Utf8ToCp932(std::string_view utf8);
 // True when text converts to code page 932 without loss.
 bool RepresentableInCp932(std::string_view utf8);
 
+// True when bytes are valid UTF-8 throughout: no overlong form, surrogate or code point past
+// U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+
+// True when bytes are code page 932 text throughout: no byte needs the private-use mapping.
+bool IsValidCp932(std::string_view bytes);
+
 }  // namespace tarnel

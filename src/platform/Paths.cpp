@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <climits>
 #include <vector>
 
 #include "platform/ByteText.h"
@@ -10,15 +11,27 @@
 
 namespace tarnel {
 
+namespace {
+
+bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+// Bytes taken by the character at i: two for a lead byte followed by a trail byte.
+std::size_t CharLength(std::string_view s, std::size_t i) {
+  if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() &&
+      IsTrailByte(static_cast<unsigned char>(s[i + 1]))) {
+    return 2;
+  }
+  return 1;
+}
+
+}  // namespace
+
 std::string::size_type LastSeparator(std::string_view path) {
   std::string::size_type last = std::string::npos;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    unsigned char b = static_cast<unsigned char>(path[i]);
-    if (IsLeadByte(b)) {
-      ++i;  // the trail byte may equal "\" and is never a separator
-    } else if (b == '\\' || b == '/' || b == ':') {
-      last = i;
-    }
+  for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) {
+    char b = path[i];
+    // A trail byte may equal "\" and is never a separator: CharLength steps over it.
+    if (b == '\\' || b == '/' || b == ':') last = i;
   }
   return last;
 }
@@ -36,13 +49,8 @@ std::string UpperExtension(std::string_view path) {
   std::string::size_type sep = LastSeparator(path);
   std::size_t start = sep == std::string::npos ? 0 : sep + 1;
   std::string::size_type dot = std::string::npos;
-  for (std::size_t i = start; i < path.size(); ++i) {
-    unsigned char b = static_cast<unsigned char>(path[i]);
-    if (IsLeadByte(b)) {
-      ++i;
-    } else if (b == '.') {
-      dot = i;
-    }
+  for (std::size_t i = start; i < path.size(); i += CharLength(path, i)) {
+    if (path[i] == '.') dot = i;
   }
   if (dot == std::string::npos) return {};
   std::string ext(path.substr(dot));
@@ -54,133 +62,195 @@ std::string UpperExtension(std::string_view path) {
 
 namespace {
 
+// Longer native paths cannot name a file here: the system refuses them.
+constexpr std::size_t kPathMax = PATH_MAX;
+
 bool Exists(const std::string& native) {
   struct stat st;
-  return !native.empty() && ::stat(native.c_str(), &st) == 0;
+  return !native.empty() && native.size() < kPathMax && ::stat(native.c_str(), &st) == 0;
 }
 
 // "\" becomes "/", except where it is the second byte of a double-byte character.
 std::string SlashSeparated(std::string_view enginePath) {
   std::string result(enginePath);
-  for (std::size_t i = 0; i < result.size(); ++i) {
-    unsigned char b = static_cast<unsigned char>(result[i]);
-    if (IsLeadByte(b)) {
-      ++i;
-    } else if (b == '\\') {
-      result[i] = '/';
-    }
+  for (std::size_t i = 0; i < result.size(); i += CharLength(result, i)) {
+    if (result[i] == '\\') result[i] = '/';
   }
   return result;
 }
 
-std::vector<std::string> SplitComponents(std::string_view path) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= path.size(); ++i) {
-    if (i == path.size() || path[i] == '/') {
-      parts.emplace_back(path.substr(start, i - start));
-      start = i + 1;
-    } else if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-      ++i;
-    }
-  }
-  return parts;
-}
+using Listings = std::unordered_map<std::string, std::unordered_map<std::string, std::string>>;
 
-std::string Join(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  if (folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
-// The entry of folder that names component: exactly (as UTF-8 or as raw bytes), or else without
-// regard to letter case. Empty when there is none.
-std::string MatchComponent(const std::string& folder, const std::string& component) {
-  std::string asUtf8 = Cp932ToUtf8(component);
-  if (Exists(Join(folder, asUtf8))) return asUtf8;
-  if (Exists(Join(folder, component))) return component;
-
-  std::string wanted = FoldCase(component);
+// Every entry of folder by its folded name, as UTF-8 and as code page 932; the first entry in
+// listing order wins a fold that several share. Exact names are there too, behind a zero byte
+// that no name holds.
+const std::unordered_map<std::string, std::string>& ListingOf(const std::string& folder,
+                                                              Listings& listings) {
+  auto [it, added] = listings.try_emplace(folder);
+  if (!added) return it->second;
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (dir == nullptr) return {};
-  std::string found;
+  if (dir == nullptr) return it->second;
   while (dirent* entry = ::readdir(dir)) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
-    if (FoldCase(name) == wanted || FoldCase(Utf8ToCp932(name)) == wanted) {
-      found = name;
-      break;
-    }
+    it->second.try_emplace(std::string(1, '\0') + name, name);
+    it->second.try_emplace(FoldCase(name), name);
+    it->second.try_emplace(FoldCase(Utf8ToCp932(name)), name);
   }
   ::closedir(dir);
-  return found;
+  return it->second;
 }
 
-bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char b = static_cast<unsigned char>(text[i]);
-    const std::size_t length = b < 0x80         ? 1
-                               : (b >> 5) == 6  ? 2
-                               : (b >> 4) == 14 ? 3
-                               : (b >> 3) == 30 ? 4
-                                                : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+// Appends to current the entry that names component: exactly (as UTF-8 or as raw bytes), or else
+// without regard to letter case. False, with current unchanged, when there is none. A folder
+// listed before answers from its listing, without asking the system for names that are not there.
+bool AppendMatch(std::string& current, std::string_view component, Listings& listings) {
+  const std::size_t folderLength = current.size();
+  const bool needsSlash = !current.empty() && current.back() != '/';
+  auto tryName = [&](std::string_view name) {
+    current.resize(folderLength);
+    if (needsSlash) current += '/';
+    current.append(name);
+    if (Exists(current)) return true;
+    current.resize(folderLength);
+    return false;
+  };
+  std::string asUtf8 = Cp932ToUtf8(component);
+  auto listed = listings.find(current);
+  if (listed != listings.end()) {
+    for (const std::string& exact : {asUtf8, std::string(component)}) {
+      if (listed->second.count(std::string(1, '\0') + exact) > 0) return tryName(exact);
     }
-    i += length;
+  } else if (tryName(asUtf8) || (asUtf8 != component && tryName(component))) {
+    return true;
   }
+  if (folderLength >= kPathMax) return false;
+  const auto& listing = ListingOf(current, listings);
+  auto found = listing.find(FoldCase(component));
+  return found != listing.end() && tryName(found->second);
+}
+
+bool IsSymlink(const std::string& native) {
+  struct stat st;
+  return ::lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Takes the last folder off current when it is a real folder, not a link or "..": then "x/.."
+// is where x was entered. False when it cannot be taken back.
+bool TakeBackLastFolder(std::string& current) {
+  std::size_t end = current.size();
+  while (end > 1 && current[end - 1] == '/') --end;
+  std::size_t slash = current.rfind('/', end - 1);
+  std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  if (end == 0 || start >= end) return false;
+  std::string_view last(current.data() + start, end - start);
+  if (last == ".." || last == ".") return false;
+  struct stat st;
+  if (::lstat(current.substr(0, end).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  current.resize(start);
   return true;
 }
 
-// A native file name folded as the reading of module references folds it: through code page 932
-// where the name has a form there, else its ASCII letters only.
-std::string NameFold(const std::string& native) {
-  if (RepresentableInCp932(native)) return FoldCase(Utf8ToCp932(native));
-  std::string folded = native;
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return folded;
-}
-
-// Resolves every component but the last when allowMissingLast is set; the last then keeps its
-// case-insensitive match if there is one, else its own name.
-std::optional<std::string> Resolve(std::string_view enginePath, bool allowMissingLast) {
-  if (enginePath.empty()) return std::nullopt;
-  std::string slashed = SlashSeparated(enginePath);
-  std::string direct = Cp932ToUtf8(slashed);
-  if (Exists(direct)) return direct;
-  if (Exists(slashed)) return slashed;
-
-  std::vector<std::string> parts = SplitComponents(slashed);
-  std::string current = slashed[0] == '/' ? "/" : "";
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    const std::string& part = parts[i];
-    bool last = i + 1 == parts.size();
+// Resolves the components of relative (engine text, "\" already mapped) under current. Every
+// component but the last must be there when allowMissingLast is set; the last then keeps its
+// case-insensitive match if there is one, else its own name. "x/.." of a real folder x is taken
+// back at once, so that the path stays as short as the folder it names.
+std::optional<std::string> ResolveUnder(std::string current, std::string_view relative,
+                                        bool allowMissingLast, Listings& listings) {
+  struct Step {
+    std::size_t FolderLength;
+    bool TakesBack;  // a real folder, not a link: ".." returns to where it was entered
+  };
+  std::vector<Step> steps;
+  std::size_t start = 0;
+  while (start <= relative.size()) {
+    std::size_t end = start;
+    while (end < relative.size() && relative[end] != '/' && relative[end] != '\\') {
+      end += CharLength(relative, end);
+    }
+    std::string_view part = relative.substr(start, end - start);
+    const bool last = end >= relative.size();
+    start = end + 1;
     if (part.empty() || part == ".") {
       if (last && allowMissingLast) return std::nullopt;  // a folder, not a file
       continue;
     }
     if (part == "..") {
-      current = Join(current, "..");
-      continue;
+      if (!steps.empty() && steps.back().TakesBack) {
+        current.resize(steps.back().FolderLength);
+        steps.pop_back();
+      } else if (steps.empty() && TakeBackLastFolder(current)) {
+        // A folder of the starting point, such as the project's own.
+      } else if (current != "/") {  // above the root is the root
+        steps.push_back({current.size(), false});
+        if (!current.empty() && current.back() != '/') current += '/';
+        current += "..";
+      }
+    } else {
+      const std::size_t folderLength = current.size();
+      if (!AppendMatch(current, part, listings)) {
+        if (!(last && allowMissingLast)) return std::nullopt;
+        if (!current.empty() && current.back() != '/') current += '/';
+        current += Cp932ToUtf8(part);
+        return current;
+      }
+      steps.push_back({folderLength, !IsSymlink(current)});
     }
-    std::string match = MatchComponent(current, part);
-    if (match.empty()) {
-      if (last && allowMissingLast) return Join(current, Cp932ToUtf8(part));
-      return std::nullopt;
-    }
-    current = Join(current, match);
+    if (current.size() >= kPathMax) return std::nullopt;
   }
   return current;
 }
 
+std::optional<std::string> Resolve(std::string_view enginePath, bool allowMissingLast,
+                                   std::string_view engineBase, const std::string& nativeBase,
+                                   Listings& listings) {
+  if (enginePath.empty()) return std::nullopt;
+  // The path exactly as given first: on this system "\\" and ":" may be part of a name. A text
+  // too long to name a file is not converted: its UTF-8 form is no shorter.
+  if (enginePath.size() < kPathMax) {
+    std::string exact = Cp932ToUtf8(enginePath);
+    if (Exists(exact)) return exact;
+    if (exact != enginePath && Exists(std::string(enginePath))) return std::string(enginePath);
+  }
+
+  std::string current;
+  std::string_view rest = enginePath;
+  if (!engineBase.empty() && enginePath.substr(0, engineBase.size()) == engineBase) {
+    current = nativeBase;
+    rest.remove_prefix(engineBase.size());
+  }
+  if (current.size() + rest.size() < kPathMax) {
+    // With "\\" mapped; the same text again as given was tried above.
+    std::string slashed = SlashSeparated(rest);
+    std::string asUtf8 = current + Cp932ToUtf8(slashed);
+    if (asUtf8 != Cp932ToUtf8(enginePath) && Exists(asUtf8)) return asUtf8;
+    std::string raw = current + slashed;
+    if (raw != asUtf8 && raw != enginePath && Exists(raw)) return raw;
+  }
+  if (current.empty() && (rest[0] == '/' || rest[0] == '\\')) current = "/";
+  return ResolveUnder(std::move(current), rest, allowMissingLast, listings);
+}
+
 }  // namespace
 
+std::string NativeFolderOf(std::string_view enginePath) {
+  std::string exact = Cp932ToUtf8(enginePath);
+  std::string_view given;
+  if (Exists(exact)) {
+    given = enginePath;
+  } else if (Exists(std::string(enginePath))) {
+    given = enginePath;
+  } else {
+    return FolderOf(enginePath);
+  }
+  // The bytes as given: "/" is never a trail byte, so the last one ends the folder either way.
+  std::size_t slash = given.rfind('/');
+  return slash == std::string_view::npos ? std::string() : std::string(given.substr(0, slash + 1));
+}
+
 std::optional<std::string> ResolvePath(std::string_view enginePath) {
-  return Resolve(enginePath, false);
+  Listings listings;
+  return Resolve(enginePath, false, {}, {}, listings);
 }
 
 bool FileExists(std::string_view enginePath) {
@@ -195,37 +265,85 @@ std::string NativeToEngine(std::string_view nativePath) {
   return Utf8ToCp932(nativePath);
 }
 
-std::string ExactNativePath(std::string_view enginePath) {
-  // NativeToEngine keeps the bytes of a name that code page 932 cannot hold.
-  if (IsValidUtf8(enginePath) && !RepresentableInCp932(enginePath)) return std::string(enginePath);
-  return Cp932ToUtf8(enginePath);
+std::string EngineToNative(std::string_view enginePath) {
+  Listings listings;
+  std::optional<std::string> resolved = Resolve(enginePath, true, {}, {}, listings);
+  if (resolved) return *resolved;
+  return Cp932ToUtf8(SlashSeparated(enginePath));
+}
+
+std::string ExactNative(std::string_view enginePath) {
+  const bool keptNative =
+      !IsValidCp932(enginePath) || (IsValidUtf8(enginePath) && !RepresentableInCp932(enginePath));
+  return keptNative ? std::string(enginePath) : Cp932ToUtf8(enginePath);
 }
 
 std::string CaseVariantOf(const std::string& nativePath) {
   if (Exists(nativePath)) return {};
   const std::string::size_type slash = nativePath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : nativePath.substr(0, slash + 1);
+  const std::string folder = slash == std::string::npos ? "" : nativePath.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? nativePath : nativePath.substr(slash + 1);
   if (name.empty()) return {};
-  const std::string wanted = NameFold(name);
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return {};
-  std::string found;
-  while (dirent* entry = ::readdir(dir)) {
-    const std::string candidate = entry->d_name;
-    if (candidate != name && NameFold(candidate) == wanted) {
-      found = candidate;
-      break;
-    }
+  Listings listings;
+  const auto& listing = ListingOf(folder, listings);
+  for (const std::string& fold : {FoldCase(name), FoldCase(Utf8ToCp932(name))}) {
+    auto found = listing.find(fold);
+    if (found != listing.end() && found->second != name) return found->second;
   }
-  ::closedir(dir);
-  return found;
+  return {};
 }
 
-std::string EngineToNative(std::string_view enginePath) {
-  std::optional<std::string> resolved = Resolve(enginePath, true);
-  if (resolved) return *resolved;
-  return Cp932ToUtf8(SlashSeparated(enginePath));
+std::optional<FileId> FileIdOf(const std::string& nativePath) {
+  struct stat st;
+  if (nativePath.empty() || ::stat(nativePath.c_str(), &st) != 0) return std::nullopt;
+  return FileId{st.st_dev, st.st_ino};
+}
+
+void PathResolver::SetBase(std::string engineFolder, std::string nativeFolder) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  engineBase_ = std::move(engineFolder);
+  nativeBase_ = std::move(nativeFolder);
+  resolved_.clear();
+}
+
+std::optional<std::string> PathResolver::Resolve(std::string_view enginePath) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto found = resolved_.find(enginePath);
+  if (found != resolved_.end()) return found->second;
+  std::optional<std::string> native =
+      ::tarnel::Resolve(enginePath, false, engineBase_, nativeBase_, listings_);
+  resolved_.emplace(std::string(enginePath), native);
+  return native;
+}
+
+bool PathResolver::FileExists(std::string_view enginePath) {
+  std::optional<std::string> native = Resolve(enginePath);
+  struct stat st;
+  return native && ::stat(native->c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+void PathResolver::ForgetPaths() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  engineBase_.clear();
+  nativeBase_.clear();
+  resolved_.clear();
+  listings_.clear();
+}
+
+void PathResolver::NoteRead(const FileId& id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  read_.insert(id);
+}
+
+bool PathResolver::WasRead(const std::string& nativePath) const {
+  std::optional<FileId> id = FileIdOf(nativePath);
+  std::lock_guard<std::mutex> lock(mutex_);
+  return id && read_.count(*id) > 0;
+}
+
+void PathResolver::ForgetReads() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  read_.clear();
 }
 
 }  // namespace tarnel

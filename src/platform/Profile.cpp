@@ -1,6 +1,5 @@
 #include "platform/Profile.h"
 
-#include <cstdio>
 #include <optional>
 
 #include "platform/ByteText.h"
@@ -140,6 +139,7 @@ std::vector<std::string> GetProfileKeys(std::string_view fileName, std::string_v
 void WriteProfileString(std::string_view fileName, std::string_view section, std::string_view key,
                         std::string_view value) {
   std::vector<std::string> lines = ReadProfileLinesToRewrite(fileName);
+  const std::vector<std::string> original = lines;
   std::string newLine = std::string(TrimControls(key)) + "=" + std::string(value);
   SectionRange range = FindSection(lines, section);
   if (range.First == std::string::npos) {
@@ -163,16 +163,63 @@ void WriteProfileString(std::string_view fileName, std::string_view section, std
   }
 
   std::optional<std::string> existing = ResolvePath(fileName);
-  std::string native = existing ? *existing : EngineToNative(fileName);
-  std::FILE* file = std::fopen(native.c_str(), "wb");
-  if (file == nullptr) throw FileWriteError(fileName);
-  bool ok = true;
-  for (const std::string& line : lines) {
-    ok = ok && std::fwrite(line.data(), 1, line.size(), file) == line.size();
-    ok = ok && std::fwrite("\r\n", 1, 2, file) == 2;
+  if (existing && lines == original) return;
+  try {
+    TextWriter file(existing ? WritePath::FromNative(*existing) : WritePath(fileName));
+    for (const std::string& line : lines) file.WriteLine(line);
+    file.Close();
+  } catch (const TarnelError&) {
+    throw FileWriteError(fileName);
   }
-  ok = (std::fclose(file) == 0) && ok;
-  if (!ok) throw FileWriteError(fileName);
+}
+
+ProfileFile::ProfileFile(std::string_view fileName) {
+  std::vector<std::string> lines = ReadProfileLines(fileName);
+  Section* current = nullptr;
+  for (const std::string& line : lines) {
+    if (std::optional<std::string_view> name = SectionName(line)) {
+      // A section named twice: the look-ups above only ever see its first part.
+      auto [it, added] = sections_.try_emplace(FoldCase(*name));
+      current = added ? &it->second : nullptr;
+      continue;
+    }
+    std::optional<KeyLine> kv = current != nullptr ? SplitKeyLine(line) : std::nullopt;
+    if (!kv) continue;
+    current->Values.try_emplace(FoldCase(kv->Key), Unquoted(kv->Value));
+    if (current->Keys.size() < kProfileKeyListLimit) current->Keys.emplace_back(kv->Key);
+  }
+  // The key list of each section, cut as GetProfileKeys cuts it.
+  for (auto& [name, section] : sections_) {
+    std::size_t used = 1;
+    std::size_t fit = 0;
+    while (fit < section.Keys.size() &&
+           used + section.Keys[fit].size() + 1 <= kProfileKeyListLimit) {
+      used += section.Keys[fit].size() + 1;
+      ++fit;
+    }
+    section.Keys.resize(fit);
+  }
+}
+
+const ProfileFile::Section* ProfileFile::Find(std::string_view section) const {
+  auto it = sections_.find(FoldCase(TrimControls(section)));
+  return it == sections_.end() ? nullptr : &it->second;
+}
+
+std::string ProfileFile::GetString(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue) const {
+  std::string value(defaultValue);
+  if (const Section* found = Find(section)) {
+    auto it = found->Values.find(FoldCase(TrimControls(key)));
+    if (it != found->Values.end()) value = it->second;
+  }
+  if (value.size() > kProfileValueLimit) value.resize(kProfileValueLimit);
+  return value;
+}
+
+std::vector<std::string> ProfileFile::GetKeys(std::string_view section) const {
+  const Section* found = Find(section);
+  return found != nullptr ? found->Keys : std::vector<std::string>();
 }
 
 }  // namespace tarnel

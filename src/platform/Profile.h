@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Profile (ini) files: "[section]" lines, then "key=value" lines. Texts and paths are engine text
@@ -26,8 +27,28 @@ std::vector<std::string> GetProfileKeys(std::string_view fileName, std::string_v
 
 // Sets key in section to value: replaces the key's first line, or appends the key to its section,
 // or appends the section at the end. Creates the file when it is missing. Other lines stay as
-// they were. Throws FileWriteError with the file's path when the file cannot be written.
+// they were, and a file that would not change is not written. The new text replaces the old
+// only once all of it is written. Throws FileWriteError with the file's path when the file cannot
+// be written.
 void WriteProfileString(std::string_view fileName, std::string_view section, std::string_view key,
                         std::string_view value);
+
+// A profile file read once, for many look-ups with the same answers as the functions above.
+class ProfileFile {
+ public:
+  explicit ProfileFile(std::string_view fileName);
+  std::string GetString(std::string_view section, std::string_view key,
+                        std::string_view defaultValue = {}) const;
+  std::vector<std::string> GetKeys(std::string_view section) const;
+
+ private:
+  struct Section {
+    std::vector<std::string> Keys;                        // as many as fit in the key list
+    std::unordered_map<std::string, std::string> Values;  // folded key -> its first value
+  };
+  const Section* Find(std::string_view section) const;
+
+  std::unordered_map<std::string, Section> sections_;  // folded name -> its first section
+};
 
 }  // namespace tarnel

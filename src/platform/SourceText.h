@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/CodePage.h"  // IsValidUtf8
+
 // How module files are decoded. Code page 932 is the engine's own text and needs no decoding;
 // every other choice turns the source into UTF-8.
 namespace tarnel {
@@ -14,8 +16,6 @@ enum class SourceEncoding { Cp932, Cp1252, Utf8, Auto };
 std::optional<SourceEncoding> ParseSourceEncoding(std::string_view text);
 const char* SourceEncodingName(SourceEncoding encoding);
 
-// True when bytes are well-formed UTF-8 (no overlong forms, no surrogates).
-bool IsValidUtf8(std::string_view bytes);
 bool HasNonAscii(std::string_view bytes);
 
 std::string Cp1252ToUtf8(std::string_view cp1252);

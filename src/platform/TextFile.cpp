@@ -8,7 +8,9 @@
 #include <emmintrin.h>
 #endif
 
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -21,10 +23,12 @@ namespace {
 
 constexpr char kCtrlZ = 26;
 constexpr std::size_t kWriteChunk = 1 << 16;
+// Storage a reader keeps between files; more is given back after a large file.
+constexpr std::size_t kKeptReaderStorage = std::size_t{16} << 20;
 
-// Reads a whole file into content, reusing its storage.
+// Reads a whole file into content, reusing its storage; id receives the file's identity.
 void ReadNativeFileInto(const std::string& native, std::string_view enginePath,
-                        std::string& content) {
+                        std::string& content, FileId* id = nullptr) {
   // Only plain files: a folder cannot be read as one, a pipe may never deliver and a device may
   // deliver without end. Opening without blocking keeps a pipe from holding the open up.
   struct stat st;
@@ -35,12 +39,27 @@ void ReadNativeFileInto(const std::string& native, std::string_view enginePath,
     ::close(fd);
     throw FileOpenError(enginePath);
   }
-  // Straight into the string: the size is known, and a file that grows meanwhile is read on.
+  if (id != nullptr) *id = FileId{st.st_dev, st.st_ino};
+  // Straight into the string: the size is known, and a file that grows meanwhile is read on, up
+  // to the limit.
   std::size_t size = static_cast<std::size_t>(st.st_size);
+  if (size > kLargestReadableFile) {
+    ::close(fd);
+    throw FileOpenError(enginePath);
+  }
+  if (content.capacity() > kKeptReaderStorage && content.capacity() / 2 > size) {
+    std::string().swap(content);
+  }
   content.resize(size + 1);
   std::size_t got = 0;
   for (;;) {
-    if (got == content.size()) content.resize(content.size() * 2);
+    if (got == content.size()) {
+      if (content.size() > kLargestReadableFile) {
+        ::close(fd);
+        throw FileOpenError(enginePath);
+      }
+      content.resize(content.size() * 2);
+    }
     ssize_t n = ::read(fd, content.data() + got, content.size() - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
@@ -88,10 +107,33 @@ const char* FindLineEnd(const char* p, const char* end) {
 TextReader::TextReader(std::string_view enginePath) { Open(enginePath); }
 
 void TextReader::Open(std::string_view enginePath) {
+  OpenNative(ResolvedOrThrow(enginePath), enginePath, nullptr);
+}
+
+void TextReader::Open(std::string_view enginePath, PathResolver& resolver) {
+  std::optional<std::string> native = resolver.Resolve(enginePath);
+  if (!native) throw FileNotFoundError();
+  OpenNative(*native, enginePath, &resolver);
+}
+
+void TextReader::OpenNative(const std::string& native, std::string_view enginePath,
+                            PathResolver* resolver) {
   pos_ = end_ = 0;
-  ReadNativeFileInto(ResolvedOrThrow(enginePath), enginePath, data_);
+  data_.clear();
+  FileId id;
+  ReadNativeFileInto(native, enginePath, data_, &id);
+  if (resolver != nullptr) resolver->NoteRead(id);
   std::size_t eof = data_.find(kCtrlZ);
   end_ = eof == std::string::npos ? data_.size() : eof;
+}
+
+void TextReader::Release() {
+  pos_ = end_ = 0;
+  if (data_.capacity() > kKeptReaderStorage) {
+    std::string().swap(data_);
+  } else {
+    data_.clear();
+  }
 }
 
 TextReader TextReader::FromBytes(std::string content) {
@@ -133,51 +175,133 @@ long TextReader::SkipLines(long n) {
   return skipped;
 }
 
-TextWriter::TextWriter(std::string_view enginePath) : path_(enginePath) {
-  std::string native = ExactNativePath(enginePath);
-  struct stat st;
-  if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileCreateError(enginePath);
-  file_ = std::fopen(native.c_str(), "wb");
-  if (file_ == nullptr) throw FileCreateError(enginePath);
-  buffer_.reserve(kWriteChunk + 4096);
+WritePath WritePath::FromNative(std::string nativePath) {
+  WritePath path;
+  path.engine_ = NativeToEngine(nativePath);
+  path.native_ = std::move(nativePath);
+  return path;
 }
 
-TextWriter::~TextWriter() {
-  if (file_ != nullptr) std::fclose(file_);
+namespace {
+
+// Writes all of bytes; false on any failure.
+bool WriteAll(int fd, const char* bytes, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, bytes, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// A new file beside target, for the whole text before it replaces target.
+int CreateTempBeside(const std::string& target, std::string& temp) {
+  static std::atomic<unsigned> counter{0};
+  std::size_t slash = target.rfind('/');
+  std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = folder + ".tarnel-" + std::to_string(::getpid()) + "-" +
+           std::to_string(counter.fetch_add(1)) + ".tmp";
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+TextWriter::TextWriter(const WritePath& path) : path_(path.Engine()), target_(path.Native()) {
+  // Through a link, the file it names is replaced and the link stays.
+  struct stat st;
+  if (::lstat(target_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(target_.c_str(), nullptr)) {
+      target_ = real;
+      std::free(real);
+    }
+  }
+  buffer_.reserve(kWriteChunk + 4096);
+  const bool exists = ::stat(target_.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) throw FileCreateError(path_);
+  if (exists && !S_ISREG(st.st_mode)) {
+    // A device or pipe cannot be replaced, and must not be.
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) throw FileCreateError(path_);
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    return;
+  }
+  // A file that could not be opened for writing in place is not replaced either.
+  if (exists && ::access(target_.c_str(), W_OK) != 0) throw FileCreateError(path_);
+  fd_ = CreateTempBeside(target_, temp_);
+  if (fd_ < 0) {
+    temp_.clear();
+    throw FileCreateError(path_);
+  }
+  if (exists) {
+    // The new file takes the old one's owner and permissions.
+    if (::fchown(fd_, st.st_uid, st.st_gid) != 0) {
+      // Not ours to give away: the file stays the writer's.
+    }
+    ::fchmod(fd_, st.st_mode & 07777);
+  }
+}
+
+TextWriter::~TextWriter() { Discard(); }
+
+void TextWriter::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
 }
 
 void TextWriter::WriteLine(std::string_view line) {
-  if (file_ == nullptr) throw FileWriteError(path_);
+  if (fd_ < 0) throw FileWriteError(path_);
   buffer_.append(line);
   buffer_.append("\r\n");
   if (buffer_.size() >= kWriteChunk) Flush();
 }
 
 void TextWriter::Write(std::string_view bytes) {
-  if (file_ == nullptr) throw FileWriteError(path_);
+  if (fd_ < 0) throw FileWriteError(path_);
   buffer_.append(bytes);
   if (buffer_.size() >= kWriteChunk) Flush();
 }
 
 void TextWriter::Flush() {
-  // The lines may stay in the file's own buffer until close; a failure shows here or there.
-  bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();
+  bool written = WriteAll(fd_, buffer_.data(), buffer_.size());
   buffer_.clear();
-  if (!written) throw FileWriteError(path_);
+  if (!written) {
+    Discard();
+    throw FileWriteError(path_);
+  }
 }
 
 void TextWriter::Close() {
-  if (file_ == nullptr) return;
-  bool failed = false;
-  try {
-    Flush();
-  } catch (const FileWriteError&) {
-    failed = true;
+  if (fd_ < 0) return;
+  Flush();
+  bool ok = temp_.empty() || ::fsync(fd_) == 0;
+  ok = ::close(fd_) == 0 && ok;
+  fd_ = -1;
+  if (ok && !temp_.empty()) {
+    ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+    if (ok) {
+      temp_.clear();
+      // The new name is durable once the folder is.
+      std::size_t slash = target_.rfind('/');
+      std::string folder = slash == std::string::npos ? "." : target_.substr(0, slash + 1);
+      int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+      }
+    }
   }
-  failed = std::fflush(file_) != 0 || std::ferror(file_) != 0 || failed;
-  failed = (std::fclose(file_) != 0) || failed;
-  file_ = nullptr;
-  if (failed) throw FileWriteError(path_);
+  if (!ok) {
+    Discard();
+    throw FileWriteError(path_);
+  }
 }
 
 std::string ReadWholeFile(std::string_view enginePath) {

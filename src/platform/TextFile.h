@@ -1,13 +1,19 @@
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "platform/Paths.h"
 
 // Line-based text files with the program's line rules: a line ends at CR, CR LF or a lone LF;
 // Ctrl-Z (26) or the physical end ends the file; reading at the end yields empty lines. Every
 // written line ends in CR LF.
 namespace tarnel {
+
+// Files larger than this are refused before anything is allocated for them: no module or
+// project of this size is real, and reading it would take the machine's memory.
+inline constexpr std::size_t kLargestReadableFile = std::size_t{1} << 30;
 
 class TextReader {
  public:
@@ -16,8 +22,13 @@ class TextReader {
   explicit TextReader(std::string_view enginePath);
   // An empty reader, at its end.
   TextReader() = default;
-  // Reads another file into this reader, reusing its storage. Throws as the constructor does.
+  // Reads another file into this reader, reusing its storage. Throws as the constructor does,
+  // and FileOpenError for a file larger than kLargestReadableFile.
   void Open(std::string_view enginePath);
+  // The same, resolving through resolver and noting the file there as read.
+  void Open(std::string_view enginePath, PathResolver& resolver);
+  // Gives the storage back when a large file left it large; the reader is then at its end.
+  void Release();
   // Reads from bytes already in memory.
   static TextReader FromBytes(std::string content);
 
@@ -26,6 +37,8 @@ class TextReader {
   std::string ReadLine() { return std::string(ReadLineView()); }
   // The same without a copy; valid as long as the reader lives.
   std::string_view ReadLineView();
+  // The whole file as read, Ctrl-Z and what follows it included.
+  const std::string& Bytes() const { return data_; }
   // Skips up to n lines; returns how many were there.
   long SkipLines(long n);
   // Back to the first line, as if the file had been opened again.
@@ -33,16 +46,38 @@ class TextReader {
 
  private:
   void SetContent(std::string content);
+  void OpenNative(const std::string& native, std::string_view enginePath, PathResolver* resolver);
 
   std::string data_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
 };
 
+// Where a file is written: its native name, used exactly as given (never an existing file that
+// merely matches it without regard to letter case), and its engine text for messages.
+class WritePath {
+ public:
+  WritePath(std::string_view enginePath) : engine_(enginePath), native_(ExactNative(enginePath)) {}
+  WritePath(const std::string& enginePath) : WritePath(std::string_view(enginePath)) {}
+  WritePath(const char* enginePath) : WritePath(std::string_view(enginePath)) {}
+  static WritePath FromNative(std::string nativePath);
+
+  const std::string& Engine() const { return engine_; }
+  const std::string& Native() const { return native_; }
+
+ private:
+  WritePath() = default;
+  std::string engine_;
+  std::string native_;
+};
+
+// Writes a file whole or not at all: the lines go to a new file in the target's folder, which
+// replaces the target only when Close has written and synced all of it. Until then, and after
+// any failure, the previous file is untouched. A device or pipe is written in place.
 class TextWriter {
  public:
-  // Creates or empties the file of exactly that name (ExactNativePath). Throws FileCreateError.
-  explicit TextWriter(std::string_view enginePath);
+  // Throws FileCreateError when the file cannot be created or the target is not writable.
+  explicit TextWriter(const WritePath& path);
   ~TextWriter();
   TextWriter(const TextWriter&) = delete;
   TextWriter& operator=(const TextWriter&) = delete;
@@ -51,15 +86,19 @@ class TextWriter {
   void WriteLine(std::string_view line);
   // Writes bytes as they are, with no line end added. Throws FileWriteError.
   void Write(std::string_view bytes);
-  // Flushes and closes; throws FileWriteError when the data could not be written.
+  // Writes out, syncs and puts the file in place; throws FileWriteError when any of it failed,
+  // leaving the previous file as it was.
   void Close();
 
  private:
   void Flush();
+  void Discard();
 
-  std::string path_;
-  std::FILE* file_ = nullptr;
-  std::string buffer_;  // lines not yet handed to the file
+  std::string path_;    // engine text, for messages
+  std::string target_;  // native
+  std::string temp_;    // native; empty when writing in place
+  int fd_ = -1;
+  std::string buffer_;  // bytes not yet handed to the file
 };
 
 // Reads a whole file as bytes (engine path). Throws as TextReader does.

@@ -17,7 +17,7 @@ class ByteSink {
 
 class FileByteSink : public ByteSink {
  public:
-  explicit FileByteSink(std::string_view enginePath) : writer_(enginePath) {}
+  explicit FileByteSink(const WritePath& path) : writer_(path) {}
   void Write(std::string_view bytes) override { writer_.Write(bytes); }
   void Close() { writer_.Close(); }
 

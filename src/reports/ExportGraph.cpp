@@ -51,7 +51,7 @@ ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols
   const std::string::size_type separator = LastSeparator(projectPath);
   graph.projectName_ =
       Cp932ToUtf8(separator == std::string::npos ? projectPath : projectPath.substr(separator + 1));
-  graph.projectFolder_ = AbsolutePath(EngineToNative(FolderOf(projectPath)));
+  graph.projectFolder_ = AbsolutePath(EngineToNative(NativeFolderOf(projectPath)));
 
   // Modules are the tree's second level and procedures its third, whatever their kinds.
   for (const TreeNode& node : tree.Nodes()) {

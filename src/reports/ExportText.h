@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/SourceText.h"  // IsValidUtf8
+#include "platform/CodePage.h"
 
 // Text helpers shared by the exports, which are all UTF-8.
 namespace tarnel {

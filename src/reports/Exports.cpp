@@ -7,7 +7,7 @@
 
 namespace tarnel {
 
-void WriteExportFile(ExportFormat format, const ExportGraph& graph, std::string_view fileName,
+void WriteExportFile(ExportFormat format, const ExportGraph& graph, const WritePath& fileName,
                      const std::vector<Finding>& findings) {
   FileByteSink sink(fileName);
   switch (format) {
@@ -22,8 +22,7 @@ void WriteExportFile(ExportFormat format, const ExportGraph& graph, std::string_
       break;
     case ExportFormat::Tags:
       // The folder as given, so that a tags file that is a link is read beside itself.
-      WriteTags(sink, graph,
-                AbsolutePath(std::filesystem::path(EngineToNative(fileName)).parent_path()));
+      WriteTags(sink, graph, AbsolutePath(std::filesystem::path(fileName.Native()).parent_path()));
       break;
     case ExportFormat::Sarif:
       WriteSarif(sink, graph, findings);

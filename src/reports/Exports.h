@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/TextFile.h"
 #include "reports/ExportGraph.h"
 #include "reports/SarifExport.h"
 
@@ -16,9 +17,9 @@ enum class ExportFormat {
   Sarif,
 };
 
-// Writes one export to fileName (engine path), the same bytes from the batch tool and the
-// window. findings are read by the SARIF export only. Throws FileCreateError / FileWriteError.
-void WriteExportFile(ExportFormat format, const ExportGraph& graph, std::string_view fileName,
+// Writes one export to fileName, the same bytes from the batch tool and the window. findings are
+// read by the SARIF export only. Throws FileCreateError / FileWriteError.
+void WriteExportFile(ExportFormat format, const ExportGraph& graph, const WritePath& fileName,
                      const std::vector<Finding>& findings = {});
 
 }  // namespace tarnel

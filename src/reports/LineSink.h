@@ -17,7 +17,7 @@ class LineSink {
 
 class FileLineSink : public LineSink {
  public:
-  explicit FileLineSink(std::string_view enginePath) : writer_(enginePath) {}
+  explicit FileLineSink(const WritePath& path) : writer_(path) {}
   void WriteLine(std::string_view line) override { writer_.WriteLine(line); }
   void Close() { writer_.Close(); }
 

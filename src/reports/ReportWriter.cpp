@@ -136,7 +136,7 @@ void WriteXrefLines(LineSink& sink, const ResultTree& tree, const SymbolList& sy
 }
 
 bool WriteXref(AnalysisHost& host, const ResultTree& tree, const SymbolList& symbols,
-               std::string_view caption, std::string_view fileName, char form, char direction,
+               std::string_view caption, const WritePath& fileName, char form, char direction,
                char style) {
   if (tree.Empty()) {
     host.ShowMessage(" No Output Item \r");
@@ -149,8 +149,8 @@ bool WriteXref(AnalysisHost& host, const ResultTree& tree, const SymbolList& sym
 }
 
 void SaveReport(AnalysisHost& host, const ResultTree& tree, const SymbolList& symbols,
-                std::string_view caption, std::string_view fileName) {
-  char form = UpperExtension(fileName) == ".CSV" ? 'C' : 'F';
+                std::string_view caption, const WritePath& fileName) {
+  char form = UpperExtension(fileName.Engine()) == ".CSV" ? 'C' : 'F';
   WriteXref(host, tree, symbols, caption, fileName, form, 'B', 'S');
 }
 

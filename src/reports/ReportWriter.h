@@ -14,14 +14,14 @@ namespace tarnel {
 void WriteXrefLines(LineSink& sink, const ResultTree& tree, const SymbolList& symbols,
                     std::string_view caption, char form, char direction, char style);
 
-// Writes the report to fileName (engine path) and returns true. With an empty tree it shows
+// Writes the report to fileName and returns true. With an empty tree it shows
 // " No Output Item \r" through the host, creates nothing and returns false. File failures throw.
 bool WriteXref(AnalysisHost& host, const ResultTree& tree, const SymbolList& symbols,
-               std::string_view caption, std::string_view fileName, char form, char direction,
+               std::string_view caption, const WritePath& fileName, char form, char direction,
                char style);
 
 // "O&utput File": ".CSV" writes C, B, S; every other extension (".TXT" included) writes F, B, S.
 void SaveReport(AnalysisHost& host, const ResultTree& tree, const SymbolList& symbols,
-                std::string_view caption, std::string_view fileName);
+                std::string_view caption, const WritePath& fileName);
 
 }  // namespace tarnel

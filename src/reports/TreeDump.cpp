@@ -8,7 +8,7 @@ void WriteTreeDumpLines(LineSink& sink, const ResultTree& tree) {
   }
 }
 
-void WriteTreeDump(const ResultTree& tree, std::string_view fileName) {
+void WriteTreeDump(const ResultTree& tree, const WritePath& fileName) {
   FileLineSink sink(fileName);
   WriteTreeDumpLines(sink, tree);
   sink.Close();

@@ -9,7 +9,8 @@ namespace tarnel {
 
 // One line per node in tree order: as many tabs as its depth, then its caption.
 void WriteTreeDumpLines(LineSink& sink, const ResultTree& tree);
-// The same into a file (created or emptied). Throws FileCreateError / FileWriteError.
-void WriteTreeDump(const ResultTree& tree, std::string_view fileName);
+// The same into a file, which replaces the old one only once written whole. Throws
+// FileCreateError / FileWriteError.
+void WriteTreeDump(const ResultTree& tree, const WritePath& fileName);
 
 }  // namespace tarnel

@@ -78,7 +78,7 @@ void ExportClick(TMainForm& form, ExportFormat format) {
     }
     const ExportGraph graph =
         ExportGraph::Build(form.Tree(), form.Context().SymbolList, form.ProjectPath());
-    WriteExportFile(format, graph, NativeToEngine(dialog.SelectedFile()));
+    WriteExportFile(format, graph, WritePath::FromNative(dialog.SelectedFile()));
   } catch (const std::exception& e) {
     PresentMessage(&form, MessageKind::Error, QString::fromUtf8(e.what()));
   }

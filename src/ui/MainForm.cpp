@@ -291,13 +291,15 @@ void TMainForm::LoadSettings() {
   const std::string ini = programDir_ + "tarnel.ini";
   const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
   WriteProfileString(ini, "Date", "Last", Utf8ToCp932(today.toStdString()));
+  // One reading serves every entry, however many there are.
+  const ProfileFile settings(ini);
   const bool precise =
-      SameTextIgnoreCase(GetProfileString(ini, "Options", "Reading", ""), "Precise");
+      SameTextIgnoreCase(settings.GetString("Options", "Reading", ""), "Precise");
   ctx_.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
   PreciseReading1->setChecked(precise);
-  const std::vector<std::string> keys = GetProfileKeys(ini, "Exec");
+  const std::vector<std::string> keys = settings.GetKeys("Exec");
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    std::string value = GetProfileString(ini, "Exec", keys[i], "");
+    std::string value = settings.GetString("Exec", keys[i], "");
     ctx_.ToolList.push_back(value);
     toolKeys_.push_back(keys[i]);
     std::vector<std::string> fields = SplitFields(value);

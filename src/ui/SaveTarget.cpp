@@ -1,6 +1,6 @@
 #include "ui/SaveTarget.h"
 
-#include "analysis/InputFiles.h"
+#include "analysis/Analysis.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "ui/FileDialog.h"

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <string>
 #include <vector>
+#include <cstdio>
+#include <exception>
 
 #include "ui/MainForm.h"
 #include "ui/ProgramWindows.h"
@@ -13,8 +15,14 @@ int main(int argc, char** argv) {
   // The arguments' own bytes: a name that is not valid in the locale's encoding (code page 932
   // bytes from a Windows archive) would not survive a detour through QString.
   std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-  tarnel::TProgramWindows windows(tarnel::ExecutableFolder(), arguments);
-  QObject::connect(windows.MainForm.get(), &tarnel::TMainForm::Closed, &app, &QApplication::quit);
-  windows.Show();
-  return QApplication::exec();
+  // The actions show their own failures; what escapes them still ends the program with its text.
+  try {
+    tarnel::TProgramWindows windows(tarnel::ExecutableFolder(), arguments);
+    QObject::connect(windows.MainForm.get(), &tarnel::TMainForm::Closed, &app, &QApplication::quit);
+    windows.Show();
+    return QApplication::exec();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
 }

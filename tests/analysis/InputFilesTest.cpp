@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "analysis/InputFiles.h"
+#include "analysis/Analysis.h"
 #include "support/ProjectFixture.h"
 
 namespace tarnel {

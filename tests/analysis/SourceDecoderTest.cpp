@@ -17,6 +17,7 @@ class SourceDecoderTest : public ::testing::Test {
   }
   test::TempDir dir;
   SourceDecoder decoder;
+  PathResolver resolver;
 };
 
 TEST_F(SourceDecoderTest, AFileWithoutEvidenceFollowsMostOfTheOthers) {
@@ -28,14 +29,14 @@ TEST_F(SourceDecoderTest, AFileWithoutEvidenceFollowsMostOfTheOthers) {
                                             even, File("Ja.bas", "' \x95\x5c\x8e\xa6\r\n"),
                                             NativeToEngine(dir.File("Missing.bas"))};
   decoder.SetSetting(SourceEncoding::Auto);
-  decoder.Decide(western);
+  decoder.Decide(western, resolver);
   EXPECT_EQ(decoder.EncodingOf(even, kEven), SourceEncoding::Cp1252);
   EXPECT_EQ(decoder.EncodingOf(western[3], ""), SourceEncoding::Cp932);
   TextReader reader;
-  decoder.Load(reader, even);
+  decoder.Load(reader, even, resolver);
   EXPECT_EQ(reader.ReadLine(), "' C\xc3\xa1lculo \xe2\x80\x98\xc3\xac");
 
-  decoder.Decide({even, western[3], File("Ja2.bas", "MsgBox \"\xc3\xbd\xc4\"\r\n")});
+  decoder.Decide({even, western[3], File("Ja2.bas", "MsgBox \"\xc3\xbd\xc4\"\r\n")}, resolver);
   EXPECT_EQ(decoder.EncodingOf(even, kEven), SourceEncoding::Cp932);
 }
 
@@ -44,15 +45,15 @@ TEST_F(SourceDecoderTest, FixedSettingsApplyToEveryFile) {
                                 "' Gr\xc3\xb6\xc3\x9f"
                                 "e\r\n");
   decoder.SetSetting(SourceEncoding::Cp1252);
-  decoder.Decide({utf8});
+  decoder.Decide({utf8}, resolver);
   TextReader reader;
-  decoder.Load(reader, utf8);
+  decoder.Load(reader, utf8, resolver);
   EXPECT_EQ(reader.ReadLine(),
             "' Gr\xc3\x83\xc2\xb6\xc3\x83\xc5\xb8"
             "e");  // read as 1252
   decoder.SetSetting(SourceEncoding::Cp932);
   EXPECT_TRUE(decoder.KeepsBytes());
-  decoder.Load(reader, utf8);
+  decoder.Load(reader, utf8, resolver);
   EXPECT_EQ(reader.ReadLine(),
             "' Gr\xc3\xb6\xc3\x9f"
             "e");

@@ -37,7 +37,7 @@ TEST(ResolvePathTest, MapsBackslashesAndMatchesComponentsWithoutCase) {
   std::string projectDir = dir.Path() + "proj/";
   auto resolved = ResolvePath(projectDir + "..\\FORMS\\MAIN.FRM");
   ASSERT_TRUE(resolved.has_value());
-  EXPECT_EQ(*resolved, dir.Path() + "proj/../Forms/Main.frm");
+  EXPECT_EQ(*resolved, dir.Path() + "Forms/Main.frm");
   EXPECT_TRUE(FileExists(projectDir + "..\\forms\\main.frm"));
   EXPECT_FALSE(FileExists(projectDir + "..\\forms\\other.frm"));
   EXPECT_FALSE(FileExists(dir.Path() + "Forms"));  // a folder is no file
@@ -59,15 +59,15 @@ TEST(EngineToNativeTest, KeepsTheCaseOfAnExistingFileAndNamesANewOne) {
             dir.Path() + "Out/" + Cp932ToUtf8(kHyo) + ".txt");
 }
 
-TEST(ExactNativePathTest, TakesTheNameAsGivenAndUndoesNativeToEngine) {
+TEST(ExactNativeTest, TakesTheNameAsGivenAndUndoesNativeToEngine) {
   TempDir dir;
   dir.Write("report.txt", "x");
   // Neither letter case nor "\" is matched to what is on disk.
-  EXPECT_EQ(ExactNativePath(dir.Path() + "REPORT.TXT"), dir.Path() + "REPORT.TXT");
-  EXPECT_EQ(ExactNativePath("/tmp/bs\\dir/x:y.txt"), "/tmp/bs\\dir/x:y.txt");
+  EXPECT_EQ(ExactNative(dir.Path() + "REPORT.TXT"), dir.Path() + "REPORT.TXT");
+  EXPECT_EQ(ExactNative("/tmp/bs\\dir/x:y.txt"), "/tmp/bs\\dir/x:y.txt");
   for (const std::string native : {dir.Path() + "報告/表.txt", dir.Path() + "문서/새 폴더.txt",
                                    dir.Path() + "Změně/caf\xc3\xa9.txt"}) {
-    EXPECT_EQ(ExactNativePath(NativeToEngine(native)), native);
+    EXPECT_EQ(ExactNative(NativeToEngine(native)), native);
   }
 }
 
