@@ -43,7 +43,8 @@ std::unordered_map<std::string, Source> SourcesOf(const ProjectIndex& index, std
     for (const ControlDecl& c : mm.Controls) {
       const int type = index.TypeModule(c.Type);
       const bool userControl =
-          type >= 0 && index.Model().Modules[static_cast<std::size_t>(type)].Kind == KindUserControl;
+          type >= 0 &&
+          index.Model().Modules[static_cast<std::size_t>(type)].Kind == KindUserControl;
       sources.emplace(FoldCase(c.Name), Source{userControl ? type : -1, true});
     }
   }
@@ -111,15 +112,16 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> DispatchEdges(const Project
         if (implementation < 0) continue;
         edges.emplace_back(
             index.Number({static_cast<std::uint32_t>(type), static_cast<std::uint32_t>(p)}),
-            index.Number({static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(implementation)}));
+            index.Number(
+                {static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(implementation)}));
       }
     }
   }
   return edges;
 }
 
-void ComputeMarks(const ProjectIndex& index,
-                  const std::vector<std::vector<std::uint32_t>>& callees, PreciseModel& model) {
+void ComputeMarks(const ProjectIndex& index, const std::vector<std::vector<std::uint32_t>>& callees,
+                  PreciseModel& model) {
   const std::uint32_t count = index.ProcedureCount();
   std::vector<bool> entry(count, false), called(count, false), reached(count, false);
   for (std::uint32_t caller = 0; caller < callees.size() && caller < count; ++caller) {
@@ -128,7 +130,8 @@ void ComputeMarks(const ProjectIndex& index,
     }
   }
   std::unordered_set<std::string> strings;
-  for (const ModuleModel& mm : model.Modules) strings.insert(mm.NameStrings.begin(), mm.NameStrings.end());
+  for (const ModuleModel& mm : model.Modules)
+    strings.insert(mm.NameStrings.begin(), mm.NameStrings.end());
 
   std::uint32_t number = 0;
   std::string folded;

@@ -16,7 +16,7 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> DispatchEdges(const Project
 
 // Entry points, unused, unreachable and maybe-called-by-name procedures, from the distinct
 // callees of each procedure (by number). Fills the model's marks by key.
-void ComputeMarks(const ProjectIndex& index,
-                  const std::vector<std::vector<std::uint32_t>>& callees, PreciseModel& model);
+void ComputeMarks(const ProjectIndex& index, const std::vector<std::vector<std::uint32_t>>& callees,
+                  PreciseModel& model);
 
 }  // namespace tarnel

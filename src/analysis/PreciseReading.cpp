@@ -184,7 +184,9 @@ struct CallsRead {
 class EdgeLinker {
  public:
   EdgeLinker(PreciseModel& model, const ProjectIndex& index)
-      : model_(model), index_(index), stamps_(index.ProcedureCount(), 0),
+      : model_(model),
+        index_(index),
+        stamps_(index.ProcedureCount(), 0),
         callees_(index.ProcedureCount()) {}
 
   void Link(std::uint32_t caller, const std::vector<ResolvedCall>& found) {

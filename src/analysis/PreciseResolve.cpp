@@ -14,25 +14,101 @@ namespace {
 // Members that the run-time object behind a form, user control, property page or user
 // document brings along, folded. Inside such a module they come before any global of that name.
 constexpr std::array<std::string_view, 96> kBuiltins = {
-    "activecontrol", "ambient",     "appearance",    "asyncread",    "autoredraw",
-    "backcolor",     "borderstyle", "cancelasyncread", "canpropertychange", "caption",
-    "changed",       "circle",      "clipcontrols",  "cls",          "container",
-    "containerhwnd", "controlbox",  "controls",      "count",        "currentx",
-    "currenty",      "drag",        "dragicon",      "dragmode",     "drawmode",
-    "drawstyle",     "drawwidth",   "enabled",       "extender",     "fillcolor",
-    "fillstyle",     "font",        "fontbold",      "fontitalic",   "fontname",
-    "fontsize",      "fontstrikethru", "fontunderline", "forecolor", "hdc",
-    "height",        "helpcontextid", "hide",        "hwnd",         "hyperlink",
-    "icon",          "image",       "keypreview",    "left",         "line",
-    "linkmode",      "linktopic",   "maxbutton",     "mdichild",     "minbutton",
-    "mouseicon",     "mousepointer", "move",         "moveable",     "name",
-    "olerequestpendingtimeout", "paintpicture", "palette", "parent", "picture",
-    "point",         "popupmenu",   "print",         "printform",    "propertychanged",
-    "pset",          "refresh",     "scale",         "scaleheight",  "scaleleft",
-    "scalemode",     "scaletop",    "scalewidth",    "scalex",       "scaley",
-    "selectedcontrols", "setfocus", "show",          "showintaskbar", "startupposition",
-    "tag",           "textheight",  "textwidth",     "top",          "usercontrol",
-    "validatecontrols", "visible",  "whatsthisbutton", "whatsthishelp", "width",
+    "activecontrol",
+    "ambient",
+    "appearance",
+    "asyncread",
+    "autoredraw",
+    "backcolor",
+    "borderstyle",
+    "cancelasyncread",
+    "canpropertychange",
+    "caption",
+    "changed",
+    "circle",
+    "clipcontrols",
+    "cls",
+    "container",
+    "containerhwnd",
+    "controlbox",
+    "controls",
+    "count",
+    "currentx",
+    "currenty",
+    "drag",
+    "dragicon",
+    "dragmode",
+    "drawmode",
+    "drawstyle",
+    "drawwidth",
+    "enabled",
+    "extender",
+    "fillcolor",
+    "fillstyle",
+    "font",
+    "fontbold",
+    "fontitalic",
+    "fontname",
+    "fontsize",
+    "fontstrikethru",
+    "fontunderline",
+    "forecolor",
+    "hdc",
+    "height",
+    "helpcontextid",
+    "hide",
+    "hwnd",
+    "hyperlink",
+    "icon",
+    "image",
+    "keypreview",
+    "left",
+    "line",
+    "linkmode",
+    "linktopic",
+    "maxbutton",
+    "mdichild",
+    "minbutton",
+    "mouseicon",
+    "mousepointer",
+    "move",
+    "moveable",
+    "name",
+    "olerequestpendingtimeout",
+    "paintpicture",
+    "palette",
+    "parent",
+    "picture",
+    "point",
+    "popupmenu",
+    "print",
+    "printform",
+    "propertychanged",
+    "pset",
+    "refresh",
+    "scale",
+    "scaleheight",
+    "scaleleft",
+    "scalemode",
+    "scaletop",
+    "scalewidth",
+    "scalex",
+    "scaley",
+    "selectedcontrols",
+    "setfocus",
+    "show",
+    "showintaskbar",
+    "startupposition",
+    "tag",
+    "textheight",
+    "textwidth",
+    "top",
+    "usercontrol",
+    "validatecontrols",
+    "visible",
+    "whatsthisbutton",
+    "whatsthishelp",
+    "width",
     "windowstate",
 };
 
@@ -65,11 +141,13 @@ bool IsKeyword(const std::string& folded) {
   static const std::unordered_map<std::string_view, bool> words = [] {
     std::unordered_map<std::string_view, bool> w;
     for (std::string_view k :
-         {"addressof", "and", "as", "byref", "byval", "call", "case", "do", "each", "else",
-          "elseif", "end", "eqv", "exit", "false", "for", "if", "imp", "in", "is", "let", "like",
-          "loop", "mod", "new", "next", "not", "nothing", "or", "raiseevent", "redim", "select",
-          "set", "step", "then", "to", "true", "typeof", "until", "wend", "while", "with",
-          "xor", "preserve", "optional", "empty", "null", "on", "error", "resume", "stop"}) {
+         {"addressof", "and",    "as",     "byref",    "byval",    "call",       "case",  "do",
+          "each",      "else",   "elseif", "end",      "eqv",      "exit",       "false", "for",
+          "if",        "imp",    "in",     "is",       "let",      "like",       "loop",  "mod",
+          "new",       "next",   "not",    "nothing",  "or",       "raiseevent", "redim", "select",
+          "set",       "step",   "then",   "to",       "true",     "typeof",     "until", "wend",
+          "while",     "with",   "xor",    "preserve", "optional", "empty",      "null",  "on",
+          "error",     "resume", "stop"}) {
       w.emplace(k, true);
     }
     return w;
@@ -181,8 +259,7 @@ const ProcedureDecl& ProjectIndex::Decl(std::uint32_t number) const {
   return model_.Modules[id.Module].Procedures[id.Procedure];
 }
 
-BodyResolver::BodyResolver(const ProjectIndex& index, const TokenTable& words,
-                           std::uint32_t module)
+BodyResolver::BodyResolver(const ProjectIndex& index, const TokenTable& words, std::uint32_t module)
     : index_(index), words_(words), module_(module) {}
 
 void BodyResolver::Statement(std::size_t procedure, const VbStatement& s,
@@ -310,9 +387,8 @@ std::size_t BodyResolver::ChainEnd(std::size_t start) const {
   return pos;
 }
 
-BodyResolver::Value BodyResolver::Chain(std::size_t start, Value base, bool leadingDot,
-                                        bool target, bool setTarget,
-                                        std::vector<ResolvedCall>& out) {
+BodyResolver::Value BodyResolver::Chain(std::size_t start, Value base, bool leadingDot, bool target,
+                                        bool setTarget, std::vector<ResolvedCall>& out) {
   const std::size_t n = t_.size();
   std::size_t pos = leadingDot ? start + 1 : start;
   Value v = base;
@@ -382,7 +458,8 @@ BodyResolver::Value BodyResolver::OfMember(const Value& owner, const VbToken& to
     // A module's name reaches a standard module, a form, or a class with a predeclared instance.
     if (kind == KindStdModule) {
       anyScope = owner.Module == static_cast<int>(module_);
-    } else if (kind != KindFormModule && !index_.At(static_cast<std::size_t>(owner.Module)).Predeclared) {
+    } else if (kind != KindFormModule &&
+               !index_.At(static_cast<std::size_t>(owner.Module)).Predeclared) {
       return {};
     }
   }
@@ -398,8 +475,9 @@ BodyResolver::Value BodyResolver::Pick(std::uint32_t module, const MemberSet& se
                                        bool setTarget, std::vector<ResolvedCall>& out) {
   const ModuleModel& mm = index_.Model().Modules[module];
   if (!set.Procedures.empty()) {
-    const std::uint8_t wanted =
-        !target ? KindPropertyGet : setTarget ? KindPropertySet : KindPropertyLet;
+    const std::uint8_t wanted = !target     ? KindPropertyGet
+                                : setTarget ? KindPropertySet
+                                            : KindPropertyLet;
     int chosen = -1;
     for (std::uint32_t p : set.Procedures) {
       const ProcedureDecl& d = mm.Procedures[p];
@@ -424,8 +502,7 @@ BodyResolver::Value BodyResolver::OfVariable(const VariableDecl& v, const Step& 
   const Value value = OfType(v.Type);
   // "x(args)" indexes an array, or calls the default member of an object.
   if (!step.Args || v.Array || value.How != Value::Instance) return value;
-  return Special(value, index_.At(static_cast<std::size_t>(value.Module)).DefaultMember, line,
-                 out);
+  return Special(value, index_.At(static_cast<std::size_t>(value.Module)).DefaultMember, line, out);
 }
 
 BodyResolver::Value BodyResolver::OfType(std::string_view type) const {
@@ -437,7 +514,8 @@ BodyResolver::Value BodyResolver::Special(const Value& v, int member, std::int32
                                           std::vector<ResolvedCall>& out) {
   if (v.How != Value::Instance || member < 0) return {};
   const auto module = static_cast<std::uint32_t>(v.Module);
-  const ProcedureDecl& d = index_.Model().Modules[module].Procedures[static_cast<std::size_t>(member)];
+  const ProcedureDecl& d =
+      index_.Model().Modules[module].Procedures[static_cast<std::size_t>(member)];
   if (d.Scope[0] == 'P' && module != module_) return {};
   out.push_back({index_.Number({module, static_cast<std::uint32_t>(member)}), line});
   return ReturnsValue(d.Kind) ? OfType(d.ReturnType) : Value{};
@@ -459,12 +537,12 @@ bool BodyResolver::ValueContext(std::size_t start) const {
   if (start == 0) return false;
   const VbToken& prev = t_[start - 1];
   if (prev.Kind == TokenKind::Operator) {
-    static constexpr std::string_view kOps[] = {"=", "&", "+", "-", "*", "/", "\\",
+    static constexpr std::string_view kOps[] = {"=", "&", "+",  "-",  "*",  "/", "\\",
                                                 "<", ">", "<=", ">=", "<>", "^"};
     return std::find(std::begin(kOps), std::end(kOps), prev.Text) != std::end(kOps);
   }
-  return IsWord(prev, "and") || IsWord(prev, "or") || IsWord(prev, "not") ||
-         IsWord(prev, "xor") || IsWord(prev, "mod") || IsWord(prev, "like");
+  return IsWord(prev, "and") || IsWord(prev, "or") || IsWord(prev, "not") || IsWord(prev, "xor") ||
+         IsWord(prev, "mod") || IsWord(prev, "like");
 }
 
 }  // namespace tarnel

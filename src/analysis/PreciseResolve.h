@@ -64,8 +64,7 @@ class ProjectIndex {
   const PreciseModel& model_;
   std::vector<Module> modules_;
   std::unordered_map<std::string, int> byName_;
-  std::unordered_map<std::string, std::vector<std::pair<std::uint32_t, const MemberSet*>>>
-      globals_;
+  std::unordered_map<std::string, std::vector<std::pair<std::uint32_t, const MemberSet*>>> globals_;
   std::vector<std::uint32_t> offsets_;  // one more than modules: the last is the total
 };
 
