@@ -440,3 +440,136 @@ TEST_F(PreciseResolveTest, SelfTypedPropertiesDeepWithAndLongChainsEndQuickly) {
 
 }  // namespace
 }  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+// A project shaped like the public corpus: indented procedures, the same Private names in every
+// module, classes reached through typed variables, parameters and With blocks.
+class GeneratedProjectTest : public test::ProjectFixture {
+ protected:
+  void Generate(unsigned seed, int modules, int classes) {
+    std::mt19937 random(seed);
+    std::vector<std::string> project;
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int c = 0; c < classes; ++c) {
+      const std::string name = "Cls" + std::to_string(c);
+      project.push_back("Class=" + name + "; " + name + ".cls");
+      std::string text =
+          "VERSION 1.0 CLASS\r\nBEGIN\r\nEND\r\nAttribute VB_Name = \"" + name + "\"\r\n";
+      for (const char* shared : {"Helper", "Load", "Save"}) {
+        text +=
+            "    Private Sub " + std::string(shared) + "()\r\n        Helper\r\n    End Sub\r\n";
+      }
+      text += "    Public Function Peer() As Cls" + std::to_string(pick(classes)) +
+              "\r\n    End Function\r\n";
+      text += "    Public Sub Work(ByVal n As Long)\r\n        Load: Me.Save\r\n";
+      text += "        Peer.Work n\r\n    End Sub\r\n";
+      dir.Write(name + ".cls", text);
+    }
+    for (int m = 0; m < modules; ++m) {
+      const std::string name = "Mod" + std::to_string(m);
+      project.push_back("Module=" + name + "; " + name + ".bas");
+      std::string text = "Attribute VB_Name = \"" + name + "\"\r\n";
+      text += "Private mObj As Cls" + std::to_string(pick(classes)) + "\r\n";
+      for (const char* shared : {"Helper", "Load", "Save", "Work"}) {
+        text += "  Private Function " + std::string(shared) + "(x)\r\n  End Function\r\n";
+      }
+      for (int p = 0; p < 4; ++p) {
+        text += "  Public Sub Run" + std::to_string(m) + "_" + std::to_string(p) + "(o As Cls" +
+                std::to_string(pick(classes)) + ")\r\n";
+        for (int s = 0; s < 6; ++s) {
+          switch (pick(6)) {
+            case 0:
+              text += "    Helper 1: Save(2)\r\n";
+              break;
+            case 1:
+              text += "    o.Work 1: o.Peer.Peer.Work 2\r\n";
+              break;
+            case 2:
+              text += "    With mObj\r\n      .Work 3: .Load\r\n    End With\r\n";
+              break;
+            case 3:
+              text += "    Mod" + std::to_string(pick(modules)) + ".Helper 4\r\n";
+              break;
+            case 4:
+              text += "    Run" + std::to_string(pick(modules)) + "_" + std::to_string(pick(4)) +
+                      " o\r\n";
+              break;
+            default:
+              text += "    Cls" + std::to_string(pick(classes)) + ".Load\r\n";
+              break;
+          }
+        }
+        text += "  End Sub\r\n";
+      }
+      dir.Write(name + ".bas", text);
+    }
+    std::string vbp;
+    std::shuffle(project.begin(), project.end(), random);
+    for (const std::string& line : project) vbp += line + "\r\n";
+    dir.Write("Gen.vbp", vbp);
+  }
+
+  // Every edge as "caller -> callee @ line", in list order.
+  std::vector<std::string> Edges() {
+    std::vector<std::string> edges;
+    for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
+      const TPassRec& r = ctx.SymbolList.At(i);
+      auto it = ctx.Precise->CallSites.find(r.Key);
+      if (it == ctx.Precise->CallSites.end()) continue;
+      for (const CallSite& s : it->second) {
+        edges.push_back(r.FullName + " -> " + s.Callee->FullName + " @ " + std::to_string(s.Line));
+      }
+      edges.push_back("calledby " + r.Key + ":" + std::to_string(r.CalledBy.size()));
+    }
+    return edges;
+  }
+};
+
+TEST_F(GeneratedProjectTest, EdgesDoNotDependOnTheNumberOfWorkers) {
+  ctx.Reading = ReadingKind::Precise;
+  for (unsigned seed : {1u, 7u, 42u}) {
+    SCOPED_TRACE(seed);
+    Generate(seed, 30, 12);
+    std::vector<std::string> first;
+    for (unsigned workers : {0u, 1u, 3u, 8u}) {
+      ctx.Workers = workers;
+      Analyze("Gen.vbp");
+      const std::vector<std::string> edges = Edges();
+      EXPECT_GT(edges.size(), 100u);
+      if (first.empty()) {
+        first = edges;
+      } else {
+        EXPECT_EQ(edges, first) << workers << " workers";
+      }
+    }
+  }
+}
+
+TEST_F(GeneratedProjectTest, NoEdgeEverEntersAnotherModulesPrivateProcedure) {
+  ctx.Reading = ReadingKind::Precise;
+  Generate(2024, 60, 25);
+  Analyze("Gen.vbp");
+  int edges = 0;
+  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
+    const TPassRec& caller = ctx.SymbolList.At(i);
+    for (const std::string& key : caller.Calls) {
+      const TPassRec& callee = Rec(key);
+      ++edges;
+      EXPECT_FALSE(callee.Scope == "P" && callee.ParentKey != caller.ParentKey)
+          << caller.FullName << " -> " << callee.FullName;
+    }
+  }
+  EXPECT_GT(edges, 500);
+  // The same-named Private procedures are all reached from inside their own modules.
+  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
+    const TPassRec& r = ctx.SymbolList.At(i);
+    if (r.Kind == KindSub && r.Name == "Helper") {
+      EXPECT_EQ(r.CalledBy.size(), 3u) << r.FullName;  // Helper, Load and Save of its class
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarnel
