@@ -21,6 +21,7 @@ struct VariableDecl {
   bool New = false;
   bool WithEvents = false;
   bool Parameter = false;
+  bool Array = false;  // declared with bounds or "()": indexing it gives an element
   std::int32_t Line = 0;
 };
 
@@ -47,6 +48,14 @@ struct ProcedureDecl : DeclaredProcedure {
   TPassRec* Record = nullptr;        // its record, once entered
 };
 
+// Who calls a procedure-like record, once the calls are known.
+struct ProcedureMarks {
+  bool EntryPoint = false;   // called from outside the project's code
+  bool Unused = false;       // not an entry point, and no other procedure calls it
+  bool Unreachable = false;  // no chain of calls leads to it from an entry point
+  bool ByName = false;       // not called, but a string of the code holds its name
+};
+
 // What the precise reading knows of one module.
 struct ModuleModel {
   std::string Key;
@@ -59,6 +68,8 @@ struct ModuleModel {
   std::vector<AttributeDecl> Attributes;
   std::vector<std::string> Implements;
   std::vector<ProcedureDecl> Procedures;  // in source order, Declare and Event included
+  // Folded string literals of live code that could name a procedure, each once.
+  std::vector<std::string> NameStrings;
 };
 
 // A resolved occurrence of a callee in a body.
@@ -70,8 +81,10 @@ struct CallSite {
 // The precise reading's results beside the symbol list.
 struct PreciseModel {
   CondConstants Conditions;  // the project's CondComp constants
+  std::string ProjectName;   // the project's Name, which qualifies its own types
   std::vector<ModuleModel> Modules;
   std::unordered_map<std::string, std::vector<CallSite>> CallSites;  // by caller key
+  std::unordered_map<std::string, ProcedureMarks> Marks;             // by procedure key
 };
 
 }  // namespace tarnel

@@ -2,6 +2,8 @@
 
 #include "analysis/Analysis.h"
 #include "analysis/LineCompare.h"
+#include "analysis/PreciseMarks.h"
+#include "analysis/PreciseResolve.h"
 #include "analysis/PreciseScan.h"
 #include "analysis/Reading.h"
 #include "analysis/TokenTable.h"
@@ -38,7 +40,7 @@ struct ModuleLine {
 };
 
 // The module lines of the project in pass order, and its CondComp constants.
-std::vector<ModuleLine> ReadProjectFile(std::string_view projectPath, CondConstants& constants,
+std::vector<ModuleLine> ReadProjectFile(std::string_view projectPath, PreciseModel& model,
                                         PathResolver& resolver) {
   std::vector<ModuleLine> modules;
   for (const PrecisePass& pass : kPasses) {
@@ -48,7 +50,14 @@ std::vector<ModuleLine> ReadProjectFile(std::string_view projectPath, CondConsta
       std::string_view line = project.ReadLineView();
       if (&pass == &kPasses[0] && line.size() > 9 &&
           SameTextIgnoreCase(line.substr(0, 9), "CondComp=")) {
-        constants = ParseCondComp(line.substr(9));
+        model.Conditions = ParseCondComp(line.substr(9));
+      }
+      if (&pass == &kPasses[0] && line.size() > 5 &&
+          SameTextIgnoreCase(line.substr(0, 5), "Name=")) {
+        std::string_view name = line.substr(5);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '"')) name.remove_suffix(1);
+        while (!name.empty() && (name.front() == ' ' || name.front() == '"')) name.remove_prefix(1);
+        model.ProjectName = name;
       }
       if (!StartsLikeLeftCut(line, pass.KindWord)) continue;
       std::string text(line);
@@ -97,7 +106,7 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
   auto model = std::make_shared<PreciseModel>();
   ctx.Precise = model;
   const CondConstants* constants = &model->Conditions;
-  const std::vector<ModuleLine> lines = ReadProjectFile(projectPath, model->Conditions, ctx.Paths);
+  const std::vector<ModuleLine> lines = ReadProjectFile(projectPath, *model, ctx.Paths);
   std::vector<std::string> paths;
   for (const ModuleLine& line : lines) paths.push_back(ctx.ProjectDir + line.Reference);
   if (ctx.Decoder.Setting() == SourceEncoding::Auto) ctx.Decoder.Decide(paths, ctx.Paths);
@@ -169,62 +178,46 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
   ctx.ModuleBase += passCount;
 }
 
-// What a procedure's body calls, by position in the name indexes, with the token's line.
-using Sites = std::vector<std::vector<std::pair<int, std::int32_t>>>;
+struct CallsRead {
+  std::vector<std::vector<ResolvedCall>> Found;  // per procedure of the module
+  std::exception_ptr Error;
+};
 
-// Finds callees by name over the lexer's tokens: strings, comments, labels, jump targets, type
-// names and dead branches never name one.
-class NameMatcher {
+// Links caller to callee once, the call site kept each time.
+class EdgeLinker {
  public:
-  explicit NameMatcher(const TokenTable& table) : table_(table) {}
+  EdgeLinker(PreciseModel& model, const ProjectIndex& index)
+      : model_(model),
+        index_(index),
+        stamps_(index.ProcedureCount(), 0),
+        callees_(index.ProcedureCount()) {}
 
-  void Statement(const ProcedureDecl& proc, const VbStatement& s,
-                 std::vector<std::pair<int, std::int32_t>>& out) const {
-    const auto& t = s.Tokens;
-    thread_local std::string scratch, qualified;  // kept between statements
-    for (std::size_t i = 0; i < t.size(); ++i) {
-      const VbToken& token = t[i];
-      if (token.Kind != TokenKind::Identifier) continue;
-      if (IsWord(token, "goto") || IsWord(token, "gosub")) return;  // the rest are labels
-      const VbToken* before = i > 0 ? &t[i - 1] : nullptr;
-      const VbToken* after = i + 1 < t.size() ? &t[i + 1] : nullptr;
-      if (before != nullptr && (IsWord(*before, "resume") || IsWord(*before, "as") ||
-                                IsWord(*before, "new") || IsOperator(*before, "!"))) {
-        continue;
-      }
-      if (after != nullptr && IsOperator(*after, ":=")) continue;
-      const std::string_view name = BareName(token.Text);
-      const TokenTable::Meaning meaning = table_.Look(name, scratch);
-      if (meaning.ReservedAnyCase) continue;
-      // A function's own name without arguments is its result, not a call.
-      if ((proc.Kind == KindFunction || proc.Kind == KindPropertyGet) &&
-          SameTextIgnoreCase(name, proc.Name) && (after == nullptr || !IsOperator(*after, "("))) {
-        continue;
-      }
-      // A member is matched only through its module's full name, as the line scanner matches
-      // "Module1.Name"; members of objects wait for name resolution.
-      int callee = -1;
-      if (before == nullptr || !IsOperator(*before, ".")) {
-        callee = meaning.Callee;
-      } else if (i >= 2 && t[i - 2].Kind == TokenKind::Identifier) {
-        qualified.assign(BareName(t[i - 2].Text)).append(".").append(name);
-        callee = table_.Look(qualified, scratch).Callee;  // a name never holds a dot
-      }
-      if (callee >= 0) out.emplace_back(callee, token.Line);
+  void Link(std::uint32_t caller, const std::vector<ResolvedCall>& found) {
+    if (found.empty()) return;
+    const ProcedureDecl& decl = index_.Decl(caller);
+    std::vector<CallSite>& sites = model_.CallSites[decl.Key];
+    sites.reserve(sites.size() + found.size());
+    ++stamp_;
+    for (std::uint32_t known : callees_[caller]) stamps_[known] = stamp_;
+    for (const ResolvedCall& call : found) {
+      TPassRec* target = index_.Decl(call.Callee).Record;
+      sites.push_back({target, call.Line});
+      if (stamps_[call.Callee] == stamp_) continue;
+      stamps_[call.Callee] = stamp_;
+      callees_[caller].push_back(call.Callee);
+      decl.Record->Calls.push_back(target->Key);
+      target->CalledBy.push_back(decl.Record->Key);
     }
   }
 
+  const std::vector<std::vector<std::uint32_t>>& Callees() const { return callees_; }
+
  private:
-  static bool IsOperator(const VbToken& t, std::string_view op) {
-    return t.Kind == TokenKind::Operator && t.Text == op;
-  }
-
-  const TokenTable& table_;
-};
-
-struct CallsRead {
-  Sites Found;
-  std::exception_ptr Error;
+  PreciseModel& model_;
+  const ProjectIndex& index_;
+  std::vector<unsigned> stamps_;
+  unsigned stamp_ = 0;
+  std::vector<std::vector<std::uint32_t>> callees_;
 };
 
 void Precise::ScanCalls(AnalysisContext& ctx) const {
@@ -234,15 +227,16 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
   IndexProcedures(ctx);
   PreciseModel& model = *ctx.Precise;
   const TokenTable table(ctx.ProcNames, ctx.ProcFullNames, ctx.ReservedWords);
-  const NameMatcher matcher(table);
+  const ProjectIndex index(model);
   const CondConstants& constants = model.Conditions;
   const SourceDecoder& decoder = ctx.Decoder;
 
   OrderedWork<CallsRead> reads(model.Modules.size(), [&](std::size_t i, CallsRead& out, unsigned) {
     const ModuleModel& module = model.Modules[i];
     out.Found.resize(module.Procedures.size());
+    BodyResolver resolver(index, table, static_cast<std::uint32_t>(i));
     BodyVisitor visit = [&](const ModuleModel&, std::size_t proc, const VbStatement& s) {
-      if (proc < out.Found.size()) matcher.Statement(module.Procedures[proc], s, out.Found[proc]);
+      if (proc < out.Found.size()) resolver.Statement(proc, s, out.Found[proc]);
     };
     ModuleRead read = ReadModuleFile(module.Path, module.Kind, decoder, ctx.Paths, constants, visit);
     out.Error = read.Error;
@@ -256,35 +250,36 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
   } end{host};
   const int count = static_cast<int>(model.Modules.size());
   host.SetProgressRange(count > 0 ? count - 1 : 0);
-  std::vector<unsigned> stamps(static_cast<std::size_t>(ctx.ProcNames.Count()), 0);
-  unsigned stamp = 0;
+  EdgeLinker linker(model, index);
   char counter[64];
+  bool cancelled = false;
   for (int m = 0; m < count; ++m) {
     host.ProcessEvents();
     ModuleModel& module = model.Modules[static_cast<std::size_t>(m)];
     std::snprintf(counter, sizeof counter, "Process Xref %d/%d", m, count - 1);
     host.SetProgress(m, counter, module.FullName);
-    if (ctx.CancelRequested) break;
+    if (ctx.CancelRequested) {
+      cancelled = true;
+      break;
+    }
     reads.Start(ctx.Workers);
     CallsRead& read = reads.Take(static_cast<std::size_t>(m));
     if (read.Error) std::rethrow_exception(read.Error);
     for (std::size_t p = 0; p < module.Procedures.size() && p < read.Found.size(); ++p) {
-      const ProcedureDecl& decl = module.Procedures[p];
-      if (read.Found[p].empty()) continue;
-      TPassRec& caller = *decl.Record;
-      std::vector<CallSite>& sites = model.CallSites[decl.Key];
-      sites.reserve(read.Found[p].size());
-      ++stamp;
-      for (const auto& [callee, line] : read.Found[p]) {
-        TPassRec* target = ctx.ProcNames.RecordAt(callee);
-        sites.push_back({target, line});
-        if (stamps[static_cast<std::size_t>(callee)] == stamp) continue;
-        stamps[static_cast<std::size_t>(callee)] = stamp;
-        caller.Calls.push_back(target->Key);
-        target->CalledBy.push_back(caller.Key);
-      }
+      linker.Link(index.Number({static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(p)}),
+                  read.Found[p]);
+      std::vector<ResolvedCall>().swap(read.Found[p]);
     }
   }
+  if (cancelled) return;
+  // Calls made by the language itself: an event to its handlers, an interface to its
+  // implementations. They stand at the caller's own declaration line.
+  std::vector<ResolvedCall> one(1);
+  for (const auto& [caller, callee] : DispatchEdges(index)) {
+    one[0] = {callee, index.Decl(caller).StartLine};
+    linker.Link(caller, one);
+  }
+  ComputeMarks(index, linker.Callees(), model);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "analysis/PreciseScan.h"
 
+#include <cctype>
+#include <unordered_set>
+
 #include "analysis/Symbol.h"
 #include "platform/ByteText.h"
 
@@ -78,7 +81,10 @@ void ParseDeclarators(const Tokens& t, std::size_t i, std::size_t end, const Var
       decl.Line = t[i].Line;
       const char* suffix = TypeOfSuffix(t[i].Text);
       ++i;
-      if (i < end && IsOp(t[i], "(")) i = AfterClosing(t, i, end);
+      if (i < end && IsOp(t[i], "(")) {
+        decl.Array = true;
+        i = AfterClosing(t, i, end);
+      }
       decl.Type = TypeAfterAs(t, i, end, decl.New);
       if (decl.Type.empty()) decl.Type = suffix != nullptr ? suffix : "Variant";
       out.push_back(std::move(decl));
@@ -271,6 +277,7 @@ class ModuleReader {
       InBlock(t);
       return;
     }
+    if (full_ && (open_ || IsModuleConstant(t))) KeepNameStrings(t);
     if (open_ && !MayDeclare(t[0])) {
       if (visitor_) visitor_(module_, current_, s);
       return;
@@ -304,6 +311,33 @@ class ModuleReader {
   enum class Block { None, Enum, Type };
 
   ProcedureDecl& Current() { return module_.Procedures[current_]; }
+
+  static bool IsModuleConstant(const Tokens& t) {
+    const Modifiers m = ReadModifiers(t);
+    return WordAt(t, m.Next, "const");
+  }
+
+  // Strings that could be a procedure's name, as CallByName and its like take one.
+  void KeepNameStrings(const Tokens& t) {
+    for (const VbToken& token : t) {
+      if (token.Kind != TokenKind::String || token.Text.size() < 3) continue;
+      const std::string_view value = token.Text.substr(1, token.Text.size() - 2);
+      if (!LooksLikeName(value)) continue;
+      std::string folded = FoldCase(value);
+      if (seenStrings_.insert(folded).second) module_.NameStrings.push_back(std::move(folded));
+    }
+  }
+
+  static bool LooksLikeName(std::string_view value) {
+    if (value.empty() || value.size() > 255) return false;
+    const auto first = static_cast<unsigned char>(value[0]);
+    if (first < 0x80 && !std::isalpha(first)) return false;
+    for (char c : value) {
+      const auto u = static_cast<unsigned char>(c);
+      if (u < 0x80 && !std::isalnum(u) && c != '_') return false;
+    }
+    return true;
+  }
 
   void Declare(const VbStatement& s, const Modifiers& m, std::uint8_t kind, std::size_t name) {
     const Tokens& t = s.Tokens;
@@ -417,6 +451,7 @@ class ModuleReader {
   Block block_ = Block::None;
   std::string enumName_;
   char enumScope_ = 'P';
+  std::unordered_set<std::string> seenStrings_;
 };
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "reports/Exports.h"
 #include "reports/ReportWriter.h"
 #include "reports/TreeDump.h"
+#include "reports/UnusedList.h"
 
 namespace tarnel {
 
@@ -34,6 +35,8 @@ const char* const kBatchToolUsage =
     "  --edges FILE         also write every call edge as JSON Lines to FILE\n"
     "  --tags FILE          also write a tags file for editors to FILE\n"
     "  --sarif FILE         unused and unreachable procedures as SARIF (needs --precise)\n"
+    "  --unused FILE        unused, unreachable and maybe-called-by-name procedures, one per\n"
+    "                       line, CSV when FILE ends in .csv (needs --precise)\n"
     "  --resv FILE          reserved words (default: resv.dic beside the program)\n"
     "  --utf8               write the report in UTF-8 instead of code page 932\n"
     "  --precise            read the code as the VB5/VB6 compiler does (classic: the default)\n"
@@ -48,7 +51,7 @@ struct Options {
   char Direction = 'B';
   char Style = 'S';
   std::optional<std::string> Output, TreeDump, Json, Resv;
-  std::optional<std::string> Dot, Edges, Tags, Sarif;
+  std::optional<std::string> Dot, Edges, Tags, Sarif, Unused;
   char DotLevel = 0;
   bool Utf8 = false;
   bool Help = false;
@@ -126,6 +129,8 @@ Options Parse(const std::vector<std::string>& args) {
       options.Tags = value();
     } else if (arg == "--sarif") {
       options.Sarif = value();
+    } else if (arg == "--unused") {
+      options.Unused = value();
     } else if (arg == "--resv") {
       options.Resv = value();
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -141,10 +146,13 @@ Options Parse(const std::vector<std::string>& args) {
   if (options.DotLevel != 0 && !options.Dot) throw UsageError("--dot-level needs --dot");
   // Unused and unreachable procedures are known to the precise reading only, once it marks them.
   if (options.Sarif && !options.Precise) throw UsageError("--sarif needs --precise");
-  if (options.Sarif) throw UsageError("--sarif needs the unused marks, not made by this version");
+  if (options.Unused && !options.Precise) throw UsageError("--unused needs --precise");
   // The exports decode code page 932 text; other encodings give the records UTF-8 already.
   if ((options.Dot || options.Edges || options.Tags) && options.Encoding != SourceEncoding::Cp932) {
     throw UsageError("--dot, --edges and --tags need --encoding 932");
+  }
+  if (options.Sarif && options.Encoding != SourceEncoding::Cp932) {
+    throw UsageError("--sarif needs --encoding 932");
   }
   return options;
 }
@@ -237,7 +245,7 @@ void WriteJson(const WritePath& path, const AnalysisContext& ctx) {
 
 // The files to write, each exactly as named.
 struct Outputs {
-  std::optional<WritePath> Report, TreeDump, Json, Dot, Edges, Tags;
+  std::optional<WritePath> Report, TreeDump, Json, Dot, Edges, Tags, Sarif, Unused;
 };
 
 Outputs OutputsOf(const Options& options) {
@@ -248,13 +256,16 @@ Outputs OutputsOf(const Options& options) {
   if (options.Dot) outputs.Dot = WritePath::FromNative(*options.Dot);
   if (options.Edges) outputs.Edges = WritePath::FromNative(*options.Edges);
   if (options.Tags) outputs.Tags = WritePath::FromNative(*options.Tags);
+  if (options.Sarif) outputs.Sarif = WritePath::FromNative(*options.Sarif);
+  if (options.Unused) outputs.Unused = WritePath::FromNative(*options.Unused);
   return outputs;
 }
 
 // Refuses, before anything is written, an output that would replace a file the analysis read.
 void RefuseInputsAsOutputs(const AnalysisContext& ctx, const Outputs& outputs) {
-  for (const std::optional<WritePath>* output : {&outputs.Report, &outputs.TreeDump, &outputs.Json,
-                                                 &outputs.Dot, &outputs.Edges, &outputs.Tags}) {
+  for (const std::optional<WritePath>* output :
+       {&outputs.Report, &outputs.TreeDump, &outputs.Json, &outputs.Dot, &outputs.Edges,
+        &outputs.Tags, &outputs.Sarif, &outputs.Unused}) {
     if (*output && IsAnalysisInput(ctx, (*output)->Native())) {
       throw FileCreateError((*output)->Engine());
     }
@@ -287,9 +298,12 @@ void WriteReport(const Options& options, const std::optional<WritePath>& output,
 }
 
 void WriteExports(const Options& options, const Outputs& outputs, const ResultTree& tree,
-                  const SymbolList& symbols, const std::string& project) {
-  if (!outputs.Dot && !outputs.Edges && !outputs.Tags) return;
-  const ExportGraph graph = ExportGraph::Build(tree, symbols, project);
+                  const AnalysisContext& ctx, const std::string& project) {
+  if (!outputs.Dot && !outputs.Edges && !outputs.Tags && !outputs.Sarif) return;
+  const SymbolList& symbols = ctx.SymbolList;
+  std::optional<PreciseCallSites> sites;
+  if (ctx.Precise) sites.emplace(*ctx.Precise);
+  const ExportGraph graph = ExportGraph::Build(tree, symbols, project, sites ? &*sites : nullptr);
   if (outputs.Dot) {
     WriteExportFile(
         options.DotLevel == 'm' ? ExportFormat::ModuleGraphDot : ExportFormat::CallGraphDot, graph,
@@ -297,6 +311,22 @@ void WriteExports(const Options& options, const Outputs& outputs, const ResultTr
   }
   if (outputs.Edges) WriteExportFile(ExportFormat::EdgesJsonLines, graph, *outputs.Edges);
   if (outputs.Tags) WriteExportFile(ExportFormat::Tags, graph, *outputs.Tags);
+  if (outputs.Sarif && ctx.Precise) {
+    WriteExportFile(ExportFormat::Sarif, graph, *outputs.Sarif,
+                    FindingsOf(CollectUnused(symbols, *ctx.Precise)));
+  }
+}
+
+// The unused list, in the report's code page.
+void WriteUnused(const Options& options, const Outputs& outputs, const AnalysisContext& ctx) {
+  if (!outputs.Unused || !ctx.Precise) return;
+  FileLineSink file(*outputs.Unused);
+  Utf8LineSink utf8(file);
+  LineSink& target = options.Encoding == SourceEncoding::Cp932 && options.Utf8
+                         ? static_cast<LineSink&>(utf8)
+                         : file;
+  WriteUnusedList(target, CollectUnused(ctx.SymbolList, *ctx.Precise), WantsCsv(*options.Unused));
+  file.Close();
 }
 
 }  // namespace
@@ -340,7 +370,8 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
     if (outputs.Json) WriteJson(*outputs.Json, ctx);
     ResultTree tree = ResultTree::Build(ctx.SymbolList);
     if (outputs.TreeDump) WriteTreeDump(tree, *outputs.TreeDump);
-    WriteExports(options, outputs, tree, ctx.SymbolList, project);
+    WriteExports(options, outputs, tree, ctx, project);
+    WriteUnused(options, outputs, ctx);
     WriteReport(options, outputs.Report, tree, ctx.SymbolList,
                 options.Encoding == SourceEncoding::Cp932 ? project : Cp932ToUtf8(project), out);
   } catch (const std::exception& e) {

@@ -59,9 +59,11 @@ void WritePreciseFields(std::ostream& out, const PreciseModel& precise, const st
       out << ", \"Line\": " << it->second[i].Line << '}';
     }
   }
-  // The marks come from the entry-point analysis, which this reading does not make yet.
-  out << "], \"EntryPoint\": false, \"Unused\": false, \"Unreachable\": false, "
-         "\"ByName\": false";
+  ProcedureMarks marks;
+  if (auto it = precise.Marks.find(key); it != precise.Marks.end()) marks = it->second;
+  const auto flag = [](bool b) { return b ? "true" : "false"; };
+  out << "], \"EntryPoint\": " << flag(marks.EntryPoint) << ", \"Unused\": " << flag(marks.Unused)
+      << ", \"Unreachable\": " << flag(marks.Unreachable) << ", \"ByName\": " << flag(marks.ByName);
 }
 
 }  // namespace

@@ -20,8 +20,13 @@ class CallListModel : public QAbstractItemModel {
 
   // Removes every item.
   void Clear();
-  // Replaces the items with the procedures of keys, in key order: FillCallList's work.
-  void Fill(const AnalysisContext& ctx, const std::vector<std::string>& keys);
+  // Replaces the items with the procedures of keys, in key order: FillCallList's work. After a
+  // precise analysis, with the selected procedure given, a seventh column shows the first line
+  // at which the call is made (and how many there are): itemsCallSelected for the callers' list.
+  void Fill(const AnalysisContext& ctx, const std::vector<std::string>& keys,
+            const TPassRec* selected = nullptr, bool itemsCallSelected = false);
+  // The lines at which the row's call is made, in source order; empty without call sites.
+  const std::vector<int>& SiteLines(int row) const;
 
   int Count() const { return static_cast<int>(items_.size()); }
   const TPassRec* RecordAt(int row) const;
@@ -40,8 +45,10 @@ class CallListModel : public QAbstractItemModel {
   struct Item {
     const TPassRec* Proc;
     const TPassRec* Module;
+    std::vector<int> Sites;
   };
   std::vector<Item> items_;
+  bool sites_ = false;
 };
 
 }  // namespace tarnel

@@ -231,6 +231,19 @@ void TDspForm::ShowProcedure(const TPassRec& proc, const std::string& markName) 
   }
 }
 
+void TDspForm::MarkLines(const std::vector<int>& lines) {
+  if (shownLines_.empty()) return;  // nothing shown, or the last showing failed
+  QTextDocument* doc = rchDsp->document();
+  QTextBlockFormat marked;
+  marked.setBackground(QColor(255, 244, 170));
+  for (int line : lines) {
+    const long long block = line - shownStart_;
+    if (block < 0 || block >= doc->blockCount()) continue;
+    QTextCursor cursor(doc->findBlockByNumber(static_cast<int>(block)));
+    cursor.mergeBlockFormat(marked);
+  }
+}
+
 void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) {
   BusyCursor busy;
   // proc may be a record that the next analysis replaces; take what is needed now.
@@ -269,6 +282,7 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   } else {
     ShownText();
   }
+  shownStart_ = startLine;
   rchDsp->setTextCursor(QTextCursor(doc));
 
   // The procedure's own name: first hit in the first line, any case, inside words too.

@@ -41,6 +41,8 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   // and brings the window to the front. markName (code page 932) is painted red after the first
   // line; empty for none. A failure goes to ShowError with the control already emptied.
   void ShowProcedure(const TPassRec& proc, const std::string& markName) override;
+  // Gives the shown lines at these physical line numbers a light background.
+  void MarkLines(const std::vector<int>& lines) override;
   // Marks word (code page 932) after the first line: red for mode 1, bold otherwise.
   void MarkWord(const std::string& word, int mode);
 
@@ -113,6 +115,7 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   void BuildMenus();
   void InstallDefaultDialogs();
   void LoadProcedure(const TPassRec& proc, const std::string& markName);
+  long long shownStart_ = 0;  // physical line of the first shown line
   void ApplyFontToText(const QFont& font);
   // The head of shownLines_ within the limits, as one text; sets the status bar.
   QString ShownText();

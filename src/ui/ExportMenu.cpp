@@ -2,8 +2,10 @@
 
 #include <QMenu>
 #include <filesystem>
+#include <optional>
 
 #include "platform/Paths.h"
+#include "reports/UnusedList.h"
 #include "ui/FileDialog.h"
 #include "ui/MainForm.h"
 #include "ui/MessagePresenter.h"
@@ -53,8 +55,12 @@ QMenu* AddExportMenu(TMainForm& form, QMenu* file) {
                      [&form, format] { ExportClick(form, format); });
     if (format == ExportFormat::Sarif) {
       // Unused and unreachable procedures are found by the precise reading only.
-      action->setEnabled(false);
       action->setToolTip(QStringLiteral("Needs the precise reading"));
+      const auto update = [&form, action] {
+        action->setEnabled(form.Context().Reading == ReadingKind::Precise);
+      };
+      update();
+      QObject::connect(menu, &QMenu::aboutToShow, action, update);
     }
   }
   return menu;
@@ -76,9 +82,16 @@ void ExportClick(TMainForm& form, ExportFormat format) {
       form.Context().Host->ShowMessage(" No Output Item \r");
       return;
     }
-    const ExportGraph graph =
-        ExportGraph::Build(form.Tree(), form.Context().SymbolList, form.ProjectPath());
-    WriteExportFile(format, graph, WritePath::FromNative(dialog.SelectedFile()));
+    const AnalysisContext& ctx = form.Context();
+    std::optional<PreciseCallSites> sites;
+    std::vector<Finding> findings;
+    if (ctx.Precise) {
+      sites.emplace(*ctx.Precise);
+      findings = FindingsOf(CollectUnused(ctx.SymbolList, *ctx.Precise));
+    }
+    const ExportGraph graph = ExportGraph::Build(form.Tree(), ctx.SymbolList, form.ProjectPath(),
+                                                 sites ? &*sites : nullptr);
+    WriteExportFile(format, graph, WritePath::FromNative(dialog.SelectedFile()), findings);
   } catch (const std::exception& e) {
     PresentMessage(&form, MessageKind::Error, QString::fromUtf8(e.what()));
   }

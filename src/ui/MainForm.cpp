@@ -45,6 +45,7 @@
 #include "ui/ResultTreeModel.h"
 #include "ui/SaveTarget.h"
 #include "ui/SplitterBars.h"
+#include "ui/UnusedWindow.h"
 
 namespace tarnel {
 
@@ -253,6 +254,12 @@ void TMainForm::BuildMenus() {
   PreciseReading1 = Options1->addAction(QStringLiteral("&Precise Reading (VB5/VB6)"));
   PreciseReading1->setCheckable(true);
   connect(PreciseReading1, &QAction::triggered, this, &TMainForm::PreciseReading1Click);
+  UnusedProcedures1 = Options1->addAction(QStringLiteral("&Unused Procedures..."));
+  UnusedProcedures1->setObjectName("UnusedProcedures1");
+  connect(UnusedProcedures1, &QAction::triggered, this, &TMainForm::UnusedProcedures1Click);
+  // The marks come from the precise reading only.
+  connect(Options1, &QMenu::aboutToShow, this,
+          [this] { UnusedProcedures1->setEnabled(ctx_.Precise != nullptr); });
 
   Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
   About1 = Help1->addAction(QStringLiteral("&About..."));
@@ -344,6 +351,7 @@ void TMainForm::OpenProject(const std::string& path) {
   tree_.Clear();
   lsICallItems->Clear();
   lsYCallItems->Clear();
+  if (unusedWindow_ != nullptr) unusedWindow_->Clear();
   ClearSymbols(ctx_);
   SetStatusNote({});
 
@@ -369,6 +377,7 @@ void TMainForm::OpenProject(const std::string& path) {
   projectPath_ = path;
   SetStatusNote(SkippedMessagesNote(host_.SkippedMessages(RepeatedMessage::FileNotFound),
                                     host_.SkippedMessages(RepeatedMessage::Eof)));
+  if (unusedWindow_ != nullptr && unusedWindow_->isVisible()) unusedWindow_->Fill(ctx_);
 }
 
 void TMainForm::Read1Click() {
@@ -384,8 +393,8 @@ void TMainForm::Read1Click() {
 void TMainForm::TreeView1Change(const QModelIndex& node) {
   if (!viewsReady_) return;
   if (const TPassRec* r = treeModel_->RecordOf(node)) {
-    FillCallList(r->CalledBy, lsYCall);
-    FillCallList(r->Calls, lsICall);
+    FillCallList(r->CalledBy, lsYCall, r);
+    FillCallList(r->Calls, lsICall, r);
     // Until another node is chosen, the note of a cancelled pass stays in the panel.
     SetStatusPanel(1, cancelNote_.isEmpty() ? Shown(r->Text) : cancelNote_);
     currentProc_ = IsProcedureKind(r->Kind) ? r : nullptr;
@@ -399,13 +408,14 @@ void TMainForm::TreeView1DblClick() {
   if (currentProc_ != nullptr) ShowProcedure(*currentProc_, currentProc_->Name);
 }
 
-void TMainForm::FillCallList(const std::vector<std::string>& keys, QTreeView* list) {
+void TMainForm::FillCallList(const std::vector<std::string>& keys, QTreeView* list,
+                             const TPassRec* selected) {
   CallListModel* items = ItemsOf(list);
   if (keys.empty()) {
     items->Clear();
     return;
   }
-  items->Fill(ctx_, keys);
+  items->Fill(ctx_, keys, selected, list == lsYCall);
 }
 
 void TMainForm::lsYCallChange(QTreeView* sender, int row) {
@@ -434,6 +444,8 @@ void TMainForm::lsYCallDblClick(QTreeView* sender) {
   } else {
     ShowProcedure(*currentProc_, q->Name);
   }
+  const std::vector<int>& sites = ItemsOf(sender)->SiteLines(currentRow_);
+  if (viewer_ != nullptr && !sites.empty()) viewer_->MarkLines(sites);
 }
 
 const TPassRec* TMainForm::CurrentListItem() const {
@@ -536,6 +548,19 @@ void TMainForm::PreciseReading1Click(bool checked) {
     WriteProfileString(programDir_ + "tarnel.ini", "Options", "Reading",
                        checked ? "Precise" : "Classic");
     if (!projectPath_.empty()) OpenProject(projectPath_);
+  });
+}
+
+void TMainForm::UnusedProcedures1Click() {
+  Guarded([this] {
+    if (unusedWindow_ == nullptr) {
+      unusedWindow_ = new TUnusedWindow(this);
+      unusedWindow_->setWindowFlag(Qt::Window);
+      unusedWindow_->OpenSource = [this](const TPassRec& proc) { ShowProcedure(proc, ""); };
+    }
+    unusedWindow_->Fill(ctx_);
+    unusedWindow_->show();
+    unusedWindow_->raise();
   });
 }
 

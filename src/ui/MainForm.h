@@ -20,6 +20,8 @@ class QTreeView;
 
 namespace tarnel {
 
+class TUnusedWindow;
+
 class CallListModel;
 class ProcedureViewer;
 class ResultTreeModel;
@@ -61,13 +63,17 @@ class TMainForm : public QMainWindow {
   // Switches between the classic and the precise reading, remembers the choice in tarnel.ini and
   // analyses the open project again.
   void PreciseReading1Click(bool checked);
+  // Options > Unused Procedures: the precise reading's list in a window of its own.
+  void UnusedProcedures1Click();
+  TUnusedWindow* UnusedWindow() const { return unusedWindow_; }
   // nativePaths: the dropped files' names as the file system holds them.
   void WMDropFiles(const std::vector<std::string>& nativePaths);
   // The result views.
   void TreeView1Change(const QModelIndex& node);
   void TreeView1Enter();
   void TreeView1DblClick();
-  void FillCallList(const std::vector<std::string>& keys, QTreeView* list);
+  void FillCallList(const std::vector<std::string>& keys, QTreeView* list,
+                    const TPassRec* selected = nullptr);
   // row: the item whose state changed, -1 for none.
   void lsYCallChange(QTreeView* sender, int row);
   void lsYCallEnter(QTreeView* sender);
@@ -124,6 +130,7 @@ class TMainForm : public QMainWindow {
   QAction* Exit1 = nullptr;
   QAction* Mdummy = nullptr;
   QAction* PreciseReading1 = nullptr;
+  QAction* UnusedProcedures1 = nullptr;
   QAction* About1 = nullptr;
   QAction* Help2 = nullptr;
 
@@ -153,6 +160,7 @@ class TMainForm : public QMainWindow {
   void ShowError(const QString& text);
   std::vector<std::string> DroppedFiles(const QDropEvent* event) const;
 
+  TUnusedWindow* unusedWindow_ = nullptr;
   QtAnalysisHost host_;
   AnalysisContext ctx_;
   std::string programDir_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "analysis/Symbol.h"
 
@@ -12,6 +13,8 @@ class ProcedureViewer {
  public:
   virtual ~ProcedureViewer() = default;
   virtual void ShowProcedure(const TPassRec& proc, const std::string& markName) = 0;
+  // Highlights the shown lines at these physical line numbers of the file (call sites).
+  virtual void MarkLines(const std::vector<int>& lines) { (void)lines; }
 };
 
 }  // namespace tarnel

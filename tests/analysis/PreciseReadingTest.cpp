@@ -97,8 +97,9 @@ TEST_F(PreciseReadingTest, DeclareAndEventAreRecordsOfTheirOwn) {
   EXPECT_EQ(Shape("Tick"), "18 G 6+0");
   EXPECT_EQ(Shape("Stopped"), "18 G 7+0");
   EXPECT_EQ(Proc("Start").StartLine, 8);
-  EXPECT_EQ(CallNames("Start"), (Names{"Clock.Tick", "Api.GetTick"}));
-  EXPECT_EQ(Proc("GetTick").CalledBy, (Names{Proc("Start").Key}));
+  // GetTick is Private to Api: the class cannot reach it.
+  EXPECT_EQ(CallNames("Start"), (Names{"Clock.Tick"}));
+  EXPECT_TRUE(Proc("GetTick").CalledBy.empty());
 }
 
 TEST_F(PreciseReadingTest, ModuleAndLocalDeclarationsKeepTheirTypes) {

@@ -1,0 +1,548 @@
+#include "analysis/PreciseResolve.h"
+
+#include <algorithm>
+#include <array>
+
+#include "analysis/Symbol.h"
+#include "analysis/TokenTable.h"
+#include "platform/ByteText.h"
+
+namespace tarnel {
+
+namespace {
+
+// Members that the run-time object behind a form, user control, property page or user
+// document brings along, folded. Inside such a module they come before any global of that name.
+constexpr std::array<std::string_view, 96> kBuiltins = {
+    "activecontrol",
+    "ambient",
+    "appearance",
+    "asyncread",
+    "autoredraw",
+    "backcolor",
+    "borderstyle",
+    "cancelasyncread",
+    "canpropertychange",
+    "caption",
+    "changed",
+    "circle",
+    "clipcontrols",
+    "cls",
+    "container",
+    "containerhwnd",
+    "controlbox",
+    "controls",
+    "count",
+    "currentx",
+    "currenty",
+    "drag",
+    "dragicon",
+    "dragmode",
+    "drawmode",
+    "drawstyle",
+    "drawwidth",
+    "enabled",
+    "extender",
+    "fillcolor",
+    "fillstyle",
+    "font",
+    "fontbold",
+    "fontitalic",
+    "fontname",
+    "fontsize",
+    "fontstrikethru",
+    "fontunderline",
+    "forecolor",
+    "hdc",
+    "height",
+    "helpcontextid",
+    "hide",
+    "hwnd",
+    "hyperlink",
+    "icon",
+    "image",
+    "keypreview",
+    "left",
+    "line",
+    "linkmode",
+    "linktopic",
+    "maxbutton",
+    "mdichild",
+    "minbutton",
+    "mouseicon",
+    "mousepointer",
+    "move",
+    "moveable",
+    "name",
+    "olerequestpendingtimeout",
+    "paintpicture",
+    "palette",
+    "parent",
+    "picture",
+    "point",
+    "popupmenu",
+    "print",
+    "printform",
+    "propertychanged",
+    "pset",
+    "refresh",
+    "scale",
+    "scaleheight",
+    "scaleleft",
+    "scalemode",
+    "scaletop",
+    "scalewidth",
+    "scalex",
+    "scaley",
+    "selectedcontrols",
+    "setfocus",
+    "show",
+    "showintaskbar",
+    "startupposition",
+    "tag",
+    "textheight",
+    "textwidth",
+    "top",
+    "usercontrol",
+    "validatecontrols",
+    "visible",
+    "whatsthisbutton",
+    "whatsthishelp",
+    "width",
+    "windowstate",
+};
+
+bool IsOp(const VbToken& t, std::string_view op) {
+  return t.Kind == TokenKind::Operator && t.Text == op;
+}
+
+bool IsProperty(std::uint8_t kind) {
+  return kind == KindPropertyGet || kind == KindPropertyLet || kind == KindPropertySet;
+}
+
+bool ReturnsValue(std::uint8_t kind) {
+  return kind == KindFunction || kind == KindPropertyGet || kind == KindDeclareFunction;
+}
+
+// An attribute's number as written ("- 4" comes back with a blank between sign and digits).
+std::string Compact(std::string_view value) {
+  std::string out;
+  for (char c : value) {
+    if (c != ' ') out += c;
+  }
+  return out;
+}
+
+bool IsObjectModule(std::uint8_t kind) { return IsModuleKind(kind) && kind != KindStdModule; }
+
+// Words of the language's statements and operators, which never name anything of the project
+// whatever the reserved-word list holds.
+bool IsKeyword(const std::string& folded) {
+  static const std::unordered_map<std::string_view, bool> words = [] {
+    std::unordered_map<std::string_view, bool> w;
+    for (std::string_view k :
+         {"addressof", "and",    "as",     "byref",    "byval",    "call",       "case",  "do",
+          "each",      "else",   "elseif", "end",      "eqv",      "exit",       "false", "for",
+          "if",        "imp",    "in",     "is",       "let",      "like",       "loop",  "mod",
+          "new",       "next",   "not",    "nothing",  "or",       "raiseevent", "redim", "select",
+          "set",       "step",   "then",   "to",       "true",     "typeof",     "until", "wend",
+          "while",     "with",   "xor",    "preserve", "optional", "empty",      "null",  "on",
+          "error",     "resume", "stop"}) {
+      w.emplace(k, true);
+    }
+    return w;
+  }();
+  return folded.size() <= 10 && words.count(folded) != 0;
+}
+
+}  // namespace
+
+bool IsBuiltinMember(const std::string& folded) {
+  static const std::unordered_map<std::string_view, bool> set = [] {
+    std::unordered_map<std::string_view, bool> s;
+    for (std::string_view w : kBuiltins) s.emplace(w, true);
+    return s;
+  }();
+  return set.count(folded) != 0;
+}
+
+ProjectIndex::ProjectIndex(const PreciseModel& model) : model_(model) {
+  modules_.resize(model.Modules.size());
+  offsets_.reserve(model.Modules.size() + 1);
+  std::uint32_t total = 0;
+  for (std::size_t m = 0; m < model.Modules.size(); ++m) {
+    const ModuleModel& mm = model.Modules[m];
+    Module& index = modules_[m];
+    offsets_.push_back(total);
+    total += static_cast<std::uint32_t>(mm.Procedures.size());
+    if (!mm.FullName.empty()) byName_.emplace(FoldCase(mm.FullName), static_cast<int>(m));
+    index.HasBuiltins = mm.Kind == KindFormModule || mm.Kind == KindUserControl ||
+                        mm.Kind == KindPropertyPage || mm.Kind == KindUserDocument;
+    for (const VariableDecl& v : mm.Variables) {
+      MemberSet& set = index.Members[FoldCase(v.Name)];
+      if (set.Variable == nullptr) set.Variable = &v;
+    }
+    for (const ControlDecl& c : mm.Controls) {
+      MemberSet& set = index.Members[FoldCase(c.Name)];
+      if (set.Control == nullptr) set.Control = &c;
+    }
+    for (std::size_t p = 0; p < mm.Procedures.size(); ++p) {
+      index.Members[FoldCase(mm.Procedures[p].Name)].Procedures.push_back(
+          static_cast<std::uint32_t>(p));
+    }
+    for (const AttributeDecl& a : mm.Attributes) {
+      const std::string name = FoldCase(a.Name);
+      const std::string value = FoldCase(Compact(a.Value));
+      if (name == "vb_predeclaredid") index.Predeclared = value == "true" || value == "-1";
+      if (name == "vb_exposed") index.Exposed = value == "true" || value == "-1";
+      const std::size_t dot = name.find(".vb_usermemid");
+      if (dot == std::string::npos || dot == 0 || (value != "0" && value != "-4")) continue;
+      auto it = index.Members.find(name.substr(0, dot));
+      if (it == index.Members.end() || it->second.Procedures.empty()) continue;
+      // The attribute follows its own declaration; a property's Get is what a value reads.
+      int chosen = static_cast<int>(it->second.Procedures.front());
+      for (std::uint32_t p : it->second.Procedures) {
+        if (mm.Procedures[p].Kind == KindPropertyGet) chosen = static_cast<int>(p);
+      }
+      (value == "0" ? index.DefaultMember : index.Enumerator) = chosen;
+    }
+  }
+  offsets_.push_back(total);
+  for (std::size_t m = 0; m < model.Modules.size(); ++m) {
+    if (model.Modules[m].Kind != KindStdModule) continue;
+    for (const auto& [name, set] : modules_[m].Members) {
+      bool global = set.Variable != nullptr && set.Variable->Scope == 'G';
+      for (std::uint32_t p : set.Procedures) {
+        if (model.Modules[m].Procedures[p].Scope[0] != 'P') global = true;
+      }
+      if (global) globals_[name].emplace_back(static_cast<std::uint32_t>(m), &set);
+    }
+  }
+}
+
+int ProjectIndex::ModuleNamed(std::string_view name) const {
+  auto it = byName_.find(FoldCase(name));
+  return it == byName_.end() ? -1 : it->second;
+}
+
+int ProjectIndex::TypeModule(std::string_view type) const {
+  const std::size_t dot = type.rfind('.');
+  if (dot != std::string_view::npos) {
+    if (model_.ProjectName.empty() || !SameTextIgnoreCase(type.substr(0, dot), model_.ProjectName))
+      return -1;
+    type = type.substr(dot + 1);
+  }
+  const int m = ModuleNamed(type);
+  return m >= 0 && IsObjectModule(model_.Modules[static_cast<std::size_t>(m)].Kind) ? m : -1;
+}
+
+const std::vector<std::pair<std::uint32_t, const MemberSet*>>* ProjectIndex::Globals(
+    const std::string& folded) const {
+  auto it = globals_.find(folded);
+  return it == globals_.end() ? nullptr : &it->second;
+}
+
+const MemberSet* ProjectIndex::Member(std::size_t module, const std::string& folded) const {
+  const auto& members = modules_[module].Members;
+  auto it = members.find(folded);
+  return it == members.end() ? nullptr : &it->second;
+}
+
+ProcedureId ProjectIndex::IdOf(std::uint32_t number) const {
+  const auto it = std::upper_bound(offsets_.begin(), offsets_.end(), number);
+  const auto module = static_cast<std::uint32_t>(it - offsets_.begin() - 1);
+  return {module, number - offsets_[module]};
+}
+
+const ProcedureDecl& ProjectIndex::Decl(std::uint32_t number) const {
+  const ProcedureId id = IdOf(number);
+  return model_.Modules[id.Module].Procedures[id.Procedure];
+}
+
+BodyResolver::BodyResolver(const ProjectIndex& index, const TokenTable& words, std::uint32_t module)
+    : index_(index), words_(words), module_(module) {}
+
+void BodyResolver::Statement(std::size_t procedure, const VbStatement& s,
+                             std::vector<ResolvedCall>& out) {
+  const ModuleModel& module = index_.Model().Modules[module_];
+  if (procedure != procedure_) {
+    procedure_ = procedure;
+    proc_ = procedure < module.Procedures.size() ? &module.Procedures[procedure] : nullptr;
+    with_.clear();
+  }
+  if (proc_ == nullptr) return;
+  t_ = s.Tokens;
+  const std::size_t n = t_.size();
+  if (n == 0) return;
+  if (n >= 2 && IsWord(t_[0], "end") && IsWord(t_[1], "with")) {
+    if (!with_.empty()) with_.pop_back();
+    return;
+  }
+  // Parentheses matched once, without recursion, however deep they nest.
+  closing_.assign(n, n - 1);
+  open_.clear();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (t_[i].Kind != TokenKind::Operator) continue;
+    if (t_[i].Text == "(") open_.push_back(i);
+    if (t_[i].Text == ")" && !open_.empty()) {
+      closing_[open_.back()] = i;
+      open_.pop_back();
+    }
+  }
+
+  const bool withStatement = IsWord(t_[0], "with");
+  const bool forEach = n > 2 && IsWord(t_[0], "for") && IsWord(t_[1], "each");
+  bool firstChain = true;
+  bool typeOf = false;
+  Value withValue;
+  if (withStatement && n > 2 && IsWord(t_[1], "new")) {
+    std::size_t i = 2;
+    std::string type;
+    while (i < n && (t_[i].Kind == TokenKind::Identifier || IsOp(t_[i], "."))) {
+      type += t_[i].Kind == TokenKind::Identifier ? std::string(BareName(t_[i].Text)) : ".";
+      ++i;
+    }
+    withValue = OfType(type);
+    firstChain = false;
+  }
+
+  for (std::size_t i = withStatement ? 1 : 0; i < n; ++i) {
+    const VbToken& token = t_[i];
+    // Where an assignment's target may begin: the statement's start, after Let or Set, or after
+    // the Then or Else of a one-line If.
+    const auto startsStatement = [&](std::size_t at) {
+      return at == 0 || IsWord(t_[at - 1], "then") || IsWord(t_[at - 1], "else");
+    };
+    bool target = false;
+    bool setTarget = false;
+    if (startsStatement(i)) {
+      target = true;
+    } else if (i > 0 && (IsWord(t_[i - 1], "let") || IsWord(t_[i - 1], "set")) &&
+               startsStatement(i - 1)) {
+      target = true;
+      setTarget = IsWord(t_[i - 1], "set");
+    }
+    Value base;
+    bool leadingDot = false;
+    if (token.Kind == TokenKind::Operator) {
+      if (token.Text != "." || i + 1 >= n || t_[i + 1].Kind != TokenKind::Identifier ||
+          !LeadingDot(i)) {
+        continue;
+      }
+      leadingDot = true;
+      if (!with_.empty()) base = with_.back();
+    } else if (token.Kind != TokenKind::Identifier) {
+      continue;
+    } else {
+      if (i > 0 && (IsOp(t_[i - 1], ".") || IsOp(t_[i - 1], "!"))) continue;
+      if (IsWord(token, "goto") || IsWord(token, "gosub")) break;  // the rest are labels
+      if (IsWord(token, "resume")) {
+        ++i;
+        continue;
+      }
+      if (IsWord(token, "typeof")) typeOf = true;
+      if (IsWord(token, "as") || IsWord(token, "new") || IsWord(token, "implements") ||
+          (typeOf && IsWord(token, "is"))) {
+        // A type's name, never a call.
+        while (i + 1 < n && (t_[i + 1].Kind == TokenKind::Identifier || IsOp(t_[i + 1], "."))) {
+          ++i;
+        }
+        typeOf = false;
+        continue;
+      }
+      if (i + 1 < n && IsOp(t_[i + 1], ":=")) continue;  // a named argument
+    }
+    const std::size_t end = ChainEnd(i);
+    target = target && end < n && IsOp(t_[end], "=");
+    const std::size_t before = out.size();
+    Value v = Chain(i, base, leadingDot, target, target && setTarget, out);
+    const std::int32_t line = t_[end > 0 ? end - 1 : 0].Line;
+    if (!target && v.How == Value::Instance && ValueContext(i) &&
+        !(IsWord(t_[0], "set") && i > 0 && IsOp(t_[i - 1], "="))) {
+      v = Special(v, index_.At(static_cast<std::size_t>(v.Module)).DefaultMember, line, out);
+    }
+    if (forEach && i > 0 && IsWord(t_[i - 1], "in") && v.How == Value::Instance) {
+      Special(v, index_.At(static_cast<std::size_t>(v.Module)).Enumerator, line, out);
+    }
+    if (withStatement && firstChain) withValue = v;
+    firstChain = false;
+    (void)before;
+    if (leadingDot) ++i;
+  }
+  if (withStatement) with_.push_back(withValue);
+}
+
+std::size_t BodyResolver::ChainEnd(std::size_t start) const {
+  const std::size_t n = t_.size();
+  std::size_t pos = IsOp(t_[start], ".") ? start + 1 : start;
+  while (pos < n && t_[pos].Kind == TokenKind::Identifier) {
+    std::size_t after = pos + 1;
+    if (after < n && IsOp(t_[after], "(")) after = closing_[after] + 1;
+    if (after + 1 < n && IsOp(t_[after], ".") && t_[after + 1].Kind == TokenKind::Identifier) {
+      pos = after + 1;
+      continue;
+    }
+    return after;
+  }
+  return pos;
+}
+
+BodyResolver::Value BodyResolver::Chain(std::size_t start, Value base, bool leadingDot, bool target,
+                                        bool setTarget, std::vector<ResolvedCall>& out) {
+  const std::size_t n = t_.size();
+  std::size_t pos = leadingDot ? start + 1 : start;
+  Value v = base;
+  bool first = !leadingDot;
+  while (pos < n && t_[pos].Kind == TokenKind::Identifier) {
+    Step step;
+    std::size_t after = pos + 1;
+    step.Args = after < n && IsOp(t_[after], "(");
+    if (step.Args) after = closing_[after] + 1;
+    const bool more =
+        after + 1 < n && IsOp(t_[after], ".") && t_[after + 1].Kind == TokenKind::Identifier;
+    step.Last = !more;
+    if (first) {
+      v = Unqualified(t_[pos], step, target && step.Last, setTarget, out);
+    } else if (v.Module >= 0) {
+      v = OfMember(v, t_[pos], step, target && step.Last, setTarget, out);
+    } else {
+      v = {};
+    }
+    first = false;
+    if (!more) break;
+    pos = after + 1;
+  }
+  return v;
+}
+
+BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& step, bool target,
+                                              bool setTarget, std::vector<ResolvedCall>& out) {
+  const std::string_view name = BareName(token.Text);
+  if (IsWord(token, "me")) return {static_cast<int>(module_), Value::Self};
+  for (const VariableDecl& local : proc_->Locals) {
+    if (SameTextIgnoreCase(local.Name, name)) return OfVariable(local, step, token.Line, out);
+  }
+  if ((proc_->Kind == KindFunction || proc_->Kind == KindPropertyGet) &&
+      SameTextIgnoreCase(proc_->Name, name)) {
+    // Its own name is the result it returns; with arguments it calls itself.
+    if (step.Args && !target) {
+      out.push_back({index_.Number({module_, static_cast<std::uint32_t>(procedure_)}), token.Line});
+    }
+    return OfType(proc_->ReturnType);
+  }
+  FoldCaseInto(name, folded_);
+  if (IsKeyword(folded_) || words_.Look(name, scratch_).ReservedAnyCase) return {};
+  if (const MemberSet* own = index_.Member(module_, folded_)) {
+    return Pick(module_, *own, true, token, step, target, setTarget, out);
+  }
+  if (index_.At(module_).HasBuiltins && IsBuiltinMember(folded_)) return {};
+  if (const auto* globals = index_.Globals(folded_)) {
+    Value v;
+    for (const auto& [m, set] : *globals) {
+      const Value found = Pick(m, *set, false, token, step, target, setTarget, out);
+      if (globals->size() == 1) v = found;
+    }
+    return v;
+  }
+  const int named = index_.ModuleNamed(name);
+  if (named >= 0) return {named, Value::Named};
+  return {};
+}
+
+BodyResolver::Value BodyResolver::OfMember(const Value& owner, const VbToken& token,
+                                           const Step& step, bool target, bool setTarget,
+                                           std::vector<ResolvedCall>& out) {
+  const std::uint8_t kind = index_.Model().Modules[static_cast<std::size_t>(owner.Module)].Kind;
+  bool anyScope = owner.How == Value::Self;
+  if (owner.How == Value::Named) {
+    // A module's name reaches a standard module, a form, or a class with a predeclared instance.
+    if (kind == KindStdModule) {
+      anyScope = owner.Module == static_cast<int>(module_);
+    } else if (kind != KindFormModule &&
+               !index_.At(static_cast<std::size_t>(owner.Module)).Predeclared) {
+      return {};
+    }
+  }
+  FoldCaseInto(BareName(token.Text), folded_);
+  const MemberSet* set = index_.Member(static_cast<std::size_t>(owner.Module), folded_);
+  if (set == nullptr) return {};
+  return Pick(static_cast<std::uint32_t>(owner.Module), *set, anyScope, token, step, target,
+              setTarget, out);
+}
+
+BodyResolver::Value BodyResolver::Pick(std::uint32_t module, const MemberSet& set, bool anyScope,
+                                       const VbToken& token, const Step& step, bool target,
+                                       bool setTarget, std::vector<ResolvedCall>& out) {
+  const ModuleModel& mm = index_.Model().Modules[module];
+  if (!set.Procedures.empty()) {
+    const std::uint8_t wanted = !target     ? KindPropertyGet
+                                : setTarget ? KindPropertySet
+                                            : KindPropertyLet;
+    int chosen = -1;
+    for (std::uint32_t p : set.Procedures) {
+      const ProcedureDecl& d = mm.Procedures[p];
+      if (!anyScope && d.Scope[0] == 'P') continue;
+      if (IsProperty(d.Kind) ? d.Kind == wanted : chosen < 0) chosen = static_cast<int>(p);
+    }
+    if (chosen < 0) return {};
+    const ProcedureDecl& d = mm.Procedures[static_cast<std::size_t>(chosen)];
+    out.push_back({index_.Number({module, static_cast<std::uint32_t>(chosen)}), token.Line});
+    return ReturnsValue(d.Kind) ? OfType(d.ReturnType) : Value{};
+  }
+  if (set.Variable != nullptr) {
+    if (!anyScope && set.Variable->Scope != 'G') return {};
+    return OfVariable(*set.Variable, step, token.Line, out);
+  }
+  if (set.Control != nullptr) return OfType(set.Control->Type);
+  return {};
+}
+
+BodyResolver::Value BodyResolver::OfVariable(const VariableDecl& v, const Step& step,
+                                             std::int32_t line, std::vector<ResolvedCall>& out) {
+  const Value value = OfType(v.Type);
+  // "x(args)" indexes an array, or calls the default member of an object.
+  if (!step.Args || v.Array || value.How != Value::Instance) return value;
+  return Special(value, index_.At(static_cast<std::size_t>(value.Module)).DefaultMember, line, out);
+}
+
+BodyResolver::Value BodyResolver::OfType(std::string_view type) const {
+  const int m = type.empty() ? -1 : index_.TypeModule(type);
+  return m >= 0 ? Value{m, Value::Instance} : Value{};
+}
+
+BodyResolver::Value BodyResolver::Special(const Value& v, int member, std::int32_t line,
+                                          std::vector<ResolvedCall>& out) {
+  if (v.How != Value::Instance || member < 0) return {};
+  const auto module = static_cast<std::uint32_t>(v.Module);
+  const ProcedureDecl& d =
+      index_.Model().Modules[module].Procedures[static_cast<std::size_t>(member)];
+  if (d.Scope[0] == 'P' && module != module_) return {};
+  out.push_back({index_.Number({module, static_cast<std::uint32_t>(member)}), line});
+  return ReturnsValue(d.Kind) ? OfType(d.ReturnType) : Value{};
+}
+
+bool BodyResolver::LeadingDot(std::size_t i) const {
+  if (i == 0) return true;
+  const VbToken& prev = t_[i - 1];
+  if (IsOp(prev, ")")) return false;
+  if (prev.Kind != TokenKind::Identifier) return true;
+  // "a.b" is written without a blank; "Call .b", "If .b Then" and "Foo .b" have one.
+  if (prev.Line == t_[i].Line) return prev.Text.data() + prev.Text.size() != t_[i].Text.data();
+  // A member on a continued line.
+  thread_local std::string scratch;
+  return words_.Look(BareName(prev.Text), scratch).ReservedAnyCase;
+}
+
+bool BodyResolver::ValueContext(std::size_t start) const {
+  if (start == 0) return false;
+  const VbToken& prev = t_[start - 1];
+  if (prev.Kind == TokenKind::Operator) {
+    static constexpr std::string_view kOps[] = {"=", "&", "+",  "-",  "*",  "/", "\\",
+                                                "<", ">", "<=", ">=", "<>", "^"};
+    return std::find(std::begin(kOps), std::end(kOps), prev.Text) != std::end(kOps);
+  }
+  return IsWord(prev, "and") || IsWord(prev, "or") || IsWord(prev, "not") || IsWord(prev, "xor") ||
+         IsWord(prev, "mod") || IsWord(prev, "like");
+}
+
+}  // namespace tarnel

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "analysis/PreciseModel.h"
+#include "analysis/VbLexer.h"
+
+namespace tarnel {
+
+class TokenTable;
+
+// A procedure-like declaration anywhere in the project: its module and its position there.
+struct ProcedureId {
+  std::uint32_t Module = 0;
+  std::uint32_t Procedure = 0;
+};
+
+// What a name means at module level: its procedures (a property's Get, Let and Set share one
+// name), or the variable, constant or control that holds it.
+struct MemberSet {
+  std::vector<std::uint32_t> Procedures;
+  const VariableDecl* Variable = nullptr;
+  const ControlDecl* Control = nullptr;
+};
+
+// The project's names, built once after the declarations are read; read-only afterwards, so the
+// body resolvers of several threads share it.
+class ProjectIndex {
+ public:
+  explicit ProjectIndex(const PreciseModel& model);
+
+  struct Module {
+    std::unordered_map<std::string, MemberSet> Members;  // by folded name
+    int DefaultMember = -1;                              // VB_UserMemId 0 (its Get when a property)
+    int Enumerator = -1;                                 // VB_UserMemId -4
+    bool Predeclared = false;
+    bool Exposed = false;
+    bool HasBuiltins = false;  // a form or its like, whose own members come before globals
+  };
+
+  const PreciseModel& Model() const { return model_; }
+  const Module& At(std::size_t module) const { return modules_[module]; }
+  // The module named so (letter case ignored), or -1.
+  int ModuleNamed(std::string_view name) const;
+  // The class, form, user control or other object module that a declared type names, or -1:
+  // "Class1", or "Project1.Class1" qualified by the project's own name.
+  int TypeModule(std::string_view type) const;
+  // Non-Private procedures and public variables of standard modules under a folded name.
+  const std::vector<std::pair<std::uint32_t, const MemberSet*>>* Globals(
+      const std::string& folded) const;
+  // The members of module under a folded name, or null.
+  const MemberSet* Member(std::size_t module, const std::string& folded) const;
+  // Procedures numbered across the project, modules in order.
+  std::uint32_t Number(ProcedureId id) const { return offsets_[id.Module] + id.Procedure; }
+  std::uint32_t ProcedureCount() const { return offsets_.empty() ? 0 : offsets_.back(); }
+  ProcedureId IdOf(std::uint32_t number) const;
+  const ProcedureDecl& Decl(std::uint32_t number) const;
+
+ private:
+  const PreciseModel& model_;
+  std::vector<Module> modules_;
+  std::unordered_map<std::string, int> byName_;
+  std::unordered_map<std::string, std::vector<std::pair<std::uint32_t, const MemberSet*>>> globals_;
+  std::vector<std::uint32_t> offsets_;  // one more than modules: the last is the total
+};
+
+// True for a member that the object behind a form, user control, property page or user document
+// brings along (Show, Caption, Controls...), given as a folded name.
+bool IsBuiltinMember(const std::string& folded);
+
+// A resolved occurrence: the callee's project-wide number and the line of its token.
+struct ResolvedCall {
+  std::uint32_t Callee = 0;
+  std::int32_t Line = 0;
+};
+
+// Resolves the names of one module's bodies statement by statement, as the compiler binds them.
+// One per module and thread; keeps the open With blocks of the procedure being read.
+class BodyResolver {
+ public:
+  BodyResolver(const ProjectIndex& index, const TokenTable& words, std::uint32_t module);
+
+  void Statement(std::size_t procedure, const VbStatement& s, std::vector<ResolvedCall>& out);
+
+  // What an expression stands for, as far as names go: an object of a module's type, the module
+  // itself named as a qualifier, or Me.
+  struct Value {
+    enum Access : std::uint8_t { Unknown, Instance, Named, Self };
+    int Module = -1;
+    Access How = Unknown;
+  };
+
+ private:
+  struct Step {
+    bool Args = false;  // "(" follows the name
+    bool Last = false;
+  };
+  Value Chain(std::size_t start, Value base, bool leadingDot, bool target, bool setTarget,
+              std::vector<ResolvedCall>& out);
+  Value Unqualified(const VbToken& token, const Step& step, bool target, bool setTarget,
+                    std::vector<ResolvedCall>& out);
+  Value OfMember(const Value& owner, const VbToken& token, const Step& step, bool target,
+                 bool setTarget, std::vector<ResolvedCall>& out);
+  Value Pick(std::uint32_t module, const MemberSet& set, bool anyScope, const VbToken& token,
+             const Step& step, bool target, bool setTarget, std::vector<ResolvedCall>& out);
+  Value OfVariable(const VariableDecl& v, const Step& step, std::int32_t line,
+                   std::vector<ResolvedCall>& out);
+  Value OfType(std::string_view type) const;
+  Value Special(const Value& v, int member, std::int32_t line, std::vector<ResolvedCall>& out);
+  std::size_t ChainEnd(std::size_t start) const;
+  bool LeadingDot(std::size_t i) const;
+  bool ValueContext(std::size_t start) const;
+
+  const ProjectIndex& index_;
+  const TokenTable& words_;
+  std::uint32_t module_;
+  std::size_t procedure_ = static_cast<std::size_t>(-1);
+  const ProcedureDecl* proc_ = nullptr;
+  std::vector<Value> with_;  // the open With blocks, innermost last
+  std::span<const VbToken> t_;
+  std::vector<std::size_t> closing_;  // per "(" the position of its ")", else the last token
+  std::vector<std::size_t> open_;
+  std::string folded_, scratch_;
+};
+
+}  // namespace tarnel
