@@ -1,6 +1,5 @@
 #include "ui/CallListModel.h"
 
-#include "analysis/Analysis.h"
 #include "platform/CodePage.h"
 #include "ui/ImageList.h"
 
@@ -10,7 +9,8 @@ namespace {
 QString Shown(const std::string& bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
 }  // namespace
 
-CallListModel::CallListModel(QObject* parent) : QAbstractItemModel(parent) {}
+CallListModel::CallListModel(const ProjectSession& session, CallSide side, QObject* parent)
+    : QAbstractItemModel(parent), session_(session), side_(side) {}
 
 void CallListModel::Clear() {
   beginResetModel();
@@ -18,15 +18,9 @@ void CallListModel::Clear() {
   endResetModel();
 }
 
-void CallListModel::Fill(const AnalysisContext& ctx, const std::vector<std::string>& keys) {
+void CallListModel::Refresh() {
   beginResetModel();
-  items_.clear();
-  items_.reserve(keys.size());
-  for (const std::string& key : keys) {
-    const TPassRec& proc = FindSymbol(ctx, key);
-    const TPassRec& module = FindSymbol(ctx, proc.ParentKey);
-    items_.push_back({&proc, &module});
-  }
+  items_ = session_.Rows(side_);
   endResetModel();
 }
 
@@ -37,7 +31,7 @@ const TPassRec* CallListModel::RecordAt(int row) const {
 
 QString CallListModel::Text(int row, int column) const {
   if (row < 0 || row >= Count()) return {};
-  const Item& item = items_[static_cast<std::size_t>(row)];
+  const CallRow& item = items_[static_cast<std::size_t>(row)];
   switch (column) {
     case 0:
       return Shown(item.Proc->Name);

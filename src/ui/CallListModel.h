@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisContext.h"
+#include "session/ProjectSession.h"
 
 namespace tarnel {
 
@@ -16,12 +16,13 @@ class CallListModel : public QAbstractItemModel {
  public:
   static constexpr int kColumns = 6;
 
-  explicit CallListModel(QObject* parent = nullptr);
+  // The list shows the session's rows of side.
+  CallListModel(const ProjectSession& session, CallSide side, QObject* parent = nullptr);
 
   // Removes every item.
   void Clear();
-  // Replaces the items with the procedures of keys, in key order: FillCallList's work.
-  void Fill(const AnalysisContext& ctx, const std::vector<std::string>& keys);
+  // Shows the session's rows as they are now.
+  void Refresh();
 
   int Count() const { return static_cast<int>(items_.size()); }
   const TPassRec* RecordAt(int row) const;
@@ -37,11 +38,10 @@ class CallListModel : public QAbstractItemModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
-  struct Item {
-    const TPassRec* Proc;
-    const TPassRec* Module;
-  };
-  std::vector<Item> items_;
+  const ProjectSession& session_;
+  CallSide side_;
+  // The rows shown, held apart so that the session may change its rows before the views hear.
+  std::vector<CallRow> items_;
 };
 
 }  // namespace tarnel

@@ -100,8 +100,8 @@ bool PrintTextDocument(const QTextDocument& source, QPrinter& printer) {
   return painter.end();
 }
 
-TDspForm::TDspForm(const AnalysisContext& ctx, QWidget* parent)
-    : QMainWindow(parent), ctx_(ctx), printer_(QPrinter::HighResolution) {
+TDspForm::TDspForm(const ProjectSession& session, QWidget* parent)
+    : QMainWindow(parent), session_(session), printer_(QPrinter::HighResolution) {
   RegisterFontSubstitutions();
   setObjectName(QStringLiteral("DspForm"));
   setWindowTitle(QStringLiteral("Function Display"));
@@ -244,7 +244,7 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   shownLines_.clear();
   SetStatusText({});
 
-  const std::string path = FindSymbol(ctx_, parentKey).Text;
+  const std::string path = FindSymbol(session_.Context(), parentKey).Text;
   setWindowTitle(ToQt(path + " " + name));
 
   std::vector<std::string> lines;
@@ -337,8 +337,9 @@ void TDspForm::CheckSubFunction1Click() {
   // Pending repaints and input run once before the marks, as they would between names.
   QCoreApplication::processEvents();
   std::vector<QString> names;
-  names.reserve(static_cast<std::size_t>(ctx_.ProcNames.Count()));
-  for (int i = 0; i < ctx_.ProcNames.Count(); ++i) names.push_back(ToQt(ctx_.ProcNames.TextAt(i)));
+  names.reserve(static_cast<std::size_t>(session_.Context().ProcNames.Count()));
+  for (int i = 0; i < session_.Context().ProcNames.Count(); ++i)
+    names.push_back(ToQt(session_.Context().ProcNames.TextAt(i)));
   MarkNamesBold(*rchDsp->document(), names);
 }
 
@@ -393,7 +394,8 @@ void TDspForm::SavetoFile1Click() {
   std::optional<std::string> fileName = AskSaveFileName();
   if (!fileName || fileName->empty()) return;
   try {
-    const std::optional<std::string> target = CheckSaveTarget(ctx_, *fileName, AskYesNo);
+    const std::optional<std::string> target =
+        CheckSaveTarget(session_.Context(), *fileName, AskYesNo);
     if (!target) return;
     // The bytes as read from the module, so that even undecodable bytes come back unchanged.
     TextWriter out(*target);

@@ -68,16 +68,17 @@ void ExportClick(TMainForm& form, ExportFormat format) {
     dialog.setNameFilters({QString::fromUtf8(item.Filter), QStringLiteral("All files (*)")});
     dialog.setDefaultSuffix(QString::fromUtf8(item.Suffix));
     // Beside the project, where a tags file is looked for.
-    const std::string folder =
-        form.ProjectPath().empty() ? std::string() : EngineToNative(FolderOf(form.ProjectPath()));
+    const std::string folder = form.Session().ProjectPath().empty()
+                                   ? std::string()
+                                   : EngineToNative(FolderOf(form.Session().ProjectPath()));
     dialog.selectFile(folder + item.FileName);
     if (form.RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
-    if (form.Tree().Empty()) {
-      form.Context().Host->ShowMessage(" No Output Item \r");
+    if (form.Session().Tree().Empty()) {
+      form.Session().Context().Host->ShowMessage(" No Output Item \r");
       return;
     }
-    const ExportGraph graph =
-        ExportGraph::Build(form.Tree(), form.Context().SymbolList, form.ProjectPath());
+    const ExportGraph graph = ExportGraph::Build(
+        form.Session().Tree(), form.Session().Context().SymbolList, form.Session().ProjectPath());
     WriteExportFile(format, graph, WritePath::FromNative(dialog.SelectedFile()));
   } catch (const std::exception& e) {
     PresentMessage(&form, MessageKind::Error, QString::fromUtf8(e.what()));
