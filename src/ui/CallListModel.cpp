@@ -1,13 +1,9 @@
 #include "ui/CallListModel.h"
 
-#include "platform/CodePage.h"
+#include "ui/Cp932Text.h"
 #include "ui/ImageList.h"
 
 namespace tarnel {
-
-namespace {
-QString Shown(const std::string& bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
-}  // namespace
 
 CallListModel::CallListModel(const ProjectSession& session, CallSide side, QObject* parent)
     : QAbstractItemModel(parent), session_(session), side_(side) {}
@@ -34,13 +30,13 @@ QString CallListModel::Text(int row, int column) const {
   const CallRow& item = items_[static_cast<std::size_t>(row)];
   switch (column) {
     case 0:
-      return Shown(item.Proc->Name);
+      return FromCp932(item.Proc->Name);
     case 1:
       return item.Proc->Scope == "P" ? QStringLiteral("Private") : QStringLiteral("Global");
     case 2:
-      return Shown(item.Module->FullName);
+      return FromCp932(item.Module->FullName);
     case 3:
-      return Shown(item.Module->Name);
+      return FromCp932(item.Module->Name);
     case 4:
       return QString::number(item.Proc->StartLine);
     case 5:

@@ -35,6 +35,7 @@
 #include "reports/ToolLauncher.h"
 #include "ui/AboutDlg.h"
 #include "ui/CallListModel.h"
+#include "ui/Cp932Text.h"
 #include "ui/DbgForm.h"
 #include "ui/ExportMenu.h"
 #include "ui/FileDialog.h"
@@ -51,8 +52,6 @@ namespace tarnel {
 namespace {
 
 const char* const kInitialCaption = "Tarnel " TARNEL_VERSION;
-
-QString Shown(std::string_view bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
 
 std::string Engine(const QString& native) { return NativeToEngine(native.toStdString()); }
 
@@ -288,7 +287,7 @@ void TMainForm::AddToolItems() {
   PreciseReading1_->setChecked(session_.Reading() == ReadingKind::Precise);
   const std::vector<std::string>& captions = session_.ToolCaptions();
   for (std::size_t i = MAddIn_->actions().size() - 1; i < captions.size(); ++i) {
-    auto* item = new QAction(Shown(captions[i]), MAddIn_);
+    auto* item = new QAction(FromCp932(captions[i]), MAddIn_);
     item->setData(static_cast<int>(i));  // the item's Tag: its entry in ToolList
     connect(item, &QAction::triggered, this, [this, item] { MdummyClick(item); });
     MAddIn_->addAction(item);
@@ -322,14 +321,14 @@ void TMainForm::ReleaseRecords() {
 }
 
 void TMainForm::ProjectRead() {
-  setWindowTitle(Shown(session_.Caption()));
+  setWindowTitle(FromCp932(session_.Caption()));
   Read1Click();
 }
 
 void TMainForm::ViewsReady() {
   SetStatusPanel(0, QStringLiteral("Ready"));
   TreeView1_->setFocus();
-  if (!session_.CancelNote().empty()) SetStatusPanel(1, Shown(session_.CancelNote()));
+  if (!session_.CancelNote().empty()) SetStatusPanel(1, FromCp932(session_.CancelNote()));
   SetStatusNote(SkippedMessagesNote(host_.SkippedMessages(RepeatedMessage::FileNotFound),
                                     host_.SkippedMessages(RepeatedMessage::Eof)));
 }
@@ -348,7 +347,7 @@ void TMainForm::SelectNode(const QModelIndex& node, bool moved) {
   if (!session_.ViewsReady()) return;
   lsYCallItems_->Refresh();
   lsICallItems_->Refresh();
-  if (status) SetStatusPanel(1, Shown(*status));
+  if (status) SetStatusPanel(1, FromCp932(*status));
 }
 
 void TMainForm::TreeView1Change(const QModelIndex& node) { SelectNode(node, false); }
@@ -361,7 +360,7 @@ void TMainForm::lsYCallChange(QTreeView* sender, int row) {
   if (!session_.ViewsReady() || row < 0 || row >= ItemsOf(sender)->Count()) return;
   if (sender->currentIndex().isValid() && sender->currentIndex().row() == row) {
     if (auto status = session_.FocusListItem(SideOf(sender), row)) {
-      SetStatusPanel(1, Shown(*status));
+      SetStatusPanel(1, FromCp932(*status));
     }
   } else {
     session_.ClearListItem();
