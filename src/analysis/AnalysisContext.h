@@ -39,7 +39,6 @@ struct AnalysisContext : LineCounters {
   // The tokens of the line being examined. The cross-reference pass may scan on several threads,
   // each with a token list of its own; this one serves single-threaded callers.
   std::vector<std::string_view> TokenList;
-  std::vector<std::string> ToolList;
   ReservedWordList ReservedWords;
 
   // Counters of the analysis that runs or ran last.

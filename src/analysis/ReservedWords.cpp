@@ -1,5 +1,7 @@
 #include "analysis/ReservedWords.h"
 
+#include "platform/ByteText.h"
+
 namespace tarnel {
 
 void ReservedWordList::Clear() {
@@ -11,15 +13,7 @@ void ReservedWordList::LoadFromBytes(std::string_view content) {
   Clear();
   std::size_t nul = content.find('\0');
   if (nul != std::string_view::npos) content = content.substr(0, nul);
-  std::size_t pos = 0;
-  while (pos < content.size()) {
-    std::size_t end = content.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = content.size();
-    words_.emplace_back(content.substr(pos, end - pos));
-    pos = end;
-    if (pos < content.size() && content[pos] == '\r') ++pos;
-    if (pos < content.size() && content[pos] == '\n') ++pos;
-  }
+  for (std::string_view word : SplitLines(content)) words_.emplace_back(word);
   for (const std::string& word : words_) set_.Insert(word, 0);
 }
 

@@ -36,15 +36,7 @@ std::vector<std::string> ReadProfileLinesToRewrite(std::string_view fileName) {
 
 std::vector<std::string> SplitProfileLines(const std::string& content) {
   std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < content.size()) {
-    std::size_t end = content.find_first_of("\r\n", pos);
-    if (end == std::string::npos) end = content.size();
-    lines.emplace_back(content, pos, end - pos);
-    pos = end;
-    if (pos < content.size() && content[pos] == '\r') ++pos;
-    if (pos < content.size() && content[pos] == '\n') ++pos;
-  }
+  for (std::string_view line : SplitLines(content)) lines.emplace_back(line);
   return lines;
 }
 

@@ -1,19 +1,12 @@
 #include "ui/CallListModel.h"
 
-#include <optional>
-
-#include "analysis/Analysis.h"
-#include "platform/CodePage.h"
-#include "reports/UnusedList.h"
+#include "ui/Cp932Text.h"
 #include "ui/ImageList.h"
 
 namespace tarnel {
 
-namespace {
-QString Shown(const std::string& bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
-}  // namespace
-
-CallListModel::CallListModel(QObject* parent) : QAbstractItemModel(parent) {}
+CallListModel::CallListModel(const ProjectSession& session, CallSide side, QObject* parent)
+    : QAbstractItemModel(parent), session_(session), side_(side) {}
 
 void CallListModel::Clear() {
   beginResetModel();
@@ -21,25 +14,10 @@ void CallListModel::Clear() {
   endResetModel();
 }
 
-void CallListModel::Fill(const AnalysisContext& ctx, const std::vector<std::string>& keys,
-                         const TPassRec* selected, bool itemsCallSelected) {
+void CallListModel::Refresh() {
   beginResetModel();
-  items_.clear();
-  items_.reserve(keys.size());
-  sites_ = ctx.Precise != nullptr && selected != nullptr;
-  std::optional<PreciseCallSites> sites;
-  if (sites_) sites.emplace(*ctx.Precise);
-  for (const std::string& key : keys) {
-    const TPassRec& proc = FindSymbol(ctx, key);
-    const TPassRec& module = FindSymbol(ctx, proc.ParentKey);
-    Item& item = items_.emplace_back(Item{&proc, &module, {}});
-    if (!sites) continue;
-    if (itemsCallSelected) {
-      sites->AppendLines(proc, selected->Key, item.Sites);
-    } else {
-      sites->AppendLines(*selected, proc.Key, item.Sites);
-    }
-  }
+  items_ = session_.Rows(side_);
+  sites_ = session_.HasCallSites();
   endResetModel();
 }
 
@@ -56,16 +34,16 @@ const TPassRec* CallListModel::RecordAt(int row) const {
 
 QString CallListModel::Text(int row, int column) const {
   if (row < 0 || row >= Count()) return {};
-  const Item& item = items_[static_cast<std::size_t>(row)];
+  const CallRow& item = items_[static_cast<std::size_t>(row)];
   switch (column) {
     case 0:
-      return Shown(item.Proc->Name);
+      return FromCp932(item.Proc->Name);
     case 1:
       return item.Proc->Scope == "P" ? QStringLiteral("Private") : QStringLiteral("Global");
     case 2:
-      return Shown(item.Module->FullName);
+      return FromCp932(item.Module->FullName);
     case 3:
-      return Shown(item.Module->Name);
+      return FromCp932(item.Module->Name);
     case 4:
       return QString::number(item.Proc->StartLine);
     case 5:

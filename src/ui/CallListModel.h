@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisContext.h"
+#include "session/ProjectSession.h"
 
 namespace tarnel {
 
@@ -16,15 +16,13 @@ class CallListModel : public QAbstractItemModel {
  public:
   static constexpr int kColumns = 6;
 
-  explicit CallListModel(QObject* parent = nullptr);
+  // The list shows the session's rows of side.
+  CallListModel(const ProjectSession& session, CallSide side, QObject* parent = nullptr);
 
   // Removes every item.
   void Clear();
-  // Replaces the items with the procedures of keys, in key order: FillCallList's work. After a
-  // precise analysis, with the selected procedure given, a seventh column shows the first line
-  // at which the call is made (and how many there are): itemsCallSelected for the callers' list.
-  void Fill(const AnalysisContext& ctx, const std::vector<std::string>& keys,
-            const TPassRec* selected = nullptr, bool itemsCallSelected = false);
+  // Shows the session's rows as they are now.
+  void Refresh();
   // The lines at which the row's call is made, in source order; empty without call sites.
   const std::vector<int>& SiteLines(int row) const;
 
@@ -42,13 +40,11 @@ class CallListModel : public QAbstractItemModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
-  struct Item {
-    const TPassRec* Proc;
-    const TPassRec* Module;
-    std::vector<int> Sites;
-  };
-  std::vector<Item> items_;
-  bool sites_ = false;
+  const ProjectSession& session_;
+  CallSide side_;
+  // The rows shown, held apart so that the session may change its rows before the views hear.
+  std::vector<CallRow> items_;
+  bool sites_ = false;  // a seventh column with the call-site lines
 };
 
 }  // namespace tarnel

@@ -29,6 +29,7 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "ui/Cp932Text.h"
 #include "ui/FileDialog.h"
 #include "ui/Fonts.h"
 #include "ui/MarkWord.h"
@@ -47,8 +48,6 @@ class BusyCursor {
   BusyCursor(const BusyCursor&) = delete;
   BusyCursor& operator=(const BusyCursor&) = delete;
 };
-
-QString ToQt(const std::string& cp932) { return QString::fromStdString(Cp932ToUtf8(cp932)); }
 
 // Family and size only: the style that a font dialog returns is not carried over.
 QFont FaceAndSize(const QFont& from) {
@@ -100,8 +99,8 @@ bool PrintTextDocument(const QTextDocument& source, QPrinter& printer) {
   return painter.end();
 }
 
-TDspForm::TDspForm(const AnalysisContext& ctx, QWidget* parent)
-    : QMainWindow(parent), ctx_(ctx), printer_(QPrinter::HighResolution) {
+TDspForm::TDspForm(const ProjectSession& session, QWidget* parent)
+    : QMainWindow(parent), session_(session), printer_(QPrinter::HighResolution) {
   RegisterFontSubstitutions();
   setObjectName(QStringLiteral("DspForm"));
   setWindowTitle(QStringLiteral("Function Display"));
@@ -257,8 +256,8 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   shownLines_.clear();
   SetStatusText({});
 
-  const std::string path = FindSymbol(ctx_, parentKey).Text;
-  setWindowTitle(ToQt(path + " " + name));
+  const std::string path = FindSymbol(session_.Context(), parentKey).Text;
+  setWindowTitle(FromCp932(path + " " + name));
 
   std::vector<std::string> lines;
   {
@@ -286,7 +285,7 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   rchDsp->setTextCursor(QTextCursor(doc));
 
   // The procedure's own name: first hit in the first line, any case, inside words too.
-  const QString qName = ToQt(name);
+  const QString qName = FromCp932(name);
   const QString firstLine = doc->firstBlock().text();
   const qsizetype hit = qName.isEmpty() ? -1 : firstLine.indexOf(qName, 0, Qt::CaseInsensitive);
   if (hit >= 0) {
@@ -311,7 +310,7 @@ QString TDspForm::ShownText() {
   std::size_t shown = 0;
   qsizetype cutAt = -1;  // where a first line longer than the whole budget was cut
   for (; shown < shownLines_.size() && shown < static_cast<std::size_t>(ShownLineLimit); ++shown) {
-    QString line = ToQt(shownLines_[shown]);
+    QString line = FromCp932(shownLines_[shown]);
     const qsizetype needed = line.size() + (shown > 0 ? 1 : 0);
     if (text.size() + needed > ShownCharLimit) {
       if (shown > 0) break;  // whole lines only, unless not even the first one fits
@@ -343,7 +342,8 @@ void TDspForm::SetStatusText(const QString& text) {
 QString TDspForm::StatusText() const { return statusLabel_->text(); }
 
 void TDspForm::MarkWord(const std::string& word, int mode) {
-  ::tarnel::MarkWord(*rchDsp->document(), ToQt(word), mode == 1 ? MarkMode::Red : MarkMode::Bold);
+  ::tarnel::MarkWord(*rchDsp->document(), FromCp932(word),
+                     mode == 1 ? MarkMode::Red : MarkMode::Bold);
 }
 
 void TDspForm::CheckSubFunction1Click() {
@@ -351,8 +351,9 @@ void TDspForm::CheckSubFunction1Click() {
   // Pending repaints and input run once before the marks, as they would between names.
   QCoreApplication::processEvents();
   std::vector<QString> names;
-  names.reserve(static_cast<std::size_t>(ctx_.ProcNames.Count()));
-  for (int i = 0; i < ctx_.ProcNames.Count(); ++i) names.push_back(ToQt(ctx_.ProcNames.TextAt(i)));
+  names.reserve(static_cast<std::size_t>(session_.Context().ProcNames.Count()));
+  for (int i = 0; i < session_.Context().ProcNames.Count(); ++i)
+    names.push_back(FromCp932(session_.Context().ProcNames.TextAt(i)));
   MarkNamesBold(*rchDsp->document(), names);
 }
 
@@ -407,7 +408,8 @@ void TDspForm::SavetoFile1Click() {
   std::optional<std::string> fileName = AskSaveFileName();
   if (!fileName || fileName->empty()) return;
   try {
-    const std::optional<std::string> target = CheckSaveTarget(ctx_, *fileName, AskYesNo);
+    const std::optional<std::string> target =
+        CheckSaveTarget(session_.Context(), *fileName, AskYesNo);
     if (!target) return;
     // The bytes as read from the module, so that even undecodable bytes come back unchanged.
     TextWriter out(*target);

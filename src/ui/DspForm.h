@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisContext.h"
 #include "analysis/Symbol.h"
+#include "session/ProjectSession.h"
 #include "ui/ProcedureViewer.h"
 
 class QAction;
@@ -33,8 +33,8 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   Q_OBJECT
 
  public:
-  // The window reads the module records and ProcNames of ctx, which must outlive it.
-  explicit TDspForm(const AnalysisContext& ctx, QWidget* parent = nullptr);
+  // The window reads the module records and ProcNames of the session, which must outlive it.
+  explicit TDspForm(const ProjectSession& session, QWidget* parent = nullptr);
   ~TDspForm() override;
 
   // Shows the lines StartLine .. StartLine + BodyLines + 1 of proc's module file with their marks
@@ -121,7 +121,7 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   QString ShownText();
   void SetStatusText(const QString& text);
 
-  const AnalysisContext& ctx_;
+  const ProjectSession& session_;
   std::vector<std::string> shownLines_;
   QFont displayFont_;
   QPrinter printer_;

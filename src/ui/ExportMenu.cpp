@@ -57,7 +57,7 @@ QMenu* AddExportMenu(TMainForm& form, QMenu* file) {
       // Unused and unreachable procedures are found by the precise reading only.
       action->setToolTip(QStringLiteral("Needs the precise reading"));
       const auto update = [&form, action] {
-        action->setEnabled(form.Context().Reading == ReadingKind::Precise);
+        action->setEnabled(form.Session().Context().Reading == ReadingKind::Precise);
       };
       update();
       QObject::connect(menu, &QMenu::aboutToShow, action, update);
@@ -74,22 +74,23 @@ void ExportClick(TMainForm& form, ExportFormat format) {
     dialog.setNameFilters({QString::fromUtf8(item.Filter), QStringLiteral("All files (*)")});
     dialog.setDefaultSuffix(QString::fromUtf8(item.Suffix));
     // Beside the project, where a tags file is looked for.
-    const std::string folder =
-        form.ProjectPath().empty() ? std::string() : EngineToNative(FolderOf(form.ProjectPath()));
+    const std::string folder = form.Session().ProjectPath().empty()
+                                   ? std::string()
+                                   : EngineToNative(FolderOf(form.Session().ProjectPath()));
     dialog.selectFile(folder + item.FileName);
     if (form.RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
-    if (form.Tree().Empty()) {
-      form.Context().Host->ShowMessage(" No Output Item \r");
+    if (form.Session().Tree().Empty()) {
+      form.Session().Context().Host->ShowMessage(" No Output Item \r");
       return;
     }
-    const AnalysisContext& ctx = form.Context();
+    const AnalysisContext& ctx = form.Session().Context();
     std::optional<PreciseCallSites> sites;
     std::vector<Finding> findings;
     if (ctx.Precise) {
       sites.emplace(*ctx.Precise);
       findings = FindingsOf(CollectUnused(ctx.SymbolList, *ctx.Precise));
     }
-    const ExportGraph graph = ExportGraph::Build(form.Tree(), ctx.SymbolList, form.ProjectPath(),
+    const ExportGraph graph = ExportGraph::Build(form.Session().Tree(), ctx.SymbolList, form.Session().ProjectPath(),
                                                  sites ? &*sites : nullptr);
     WriteExportFile(format, graph, WritePath::FromNative(dialog.SelectedFile()), findings);
   } catch (const std::exception& e) {

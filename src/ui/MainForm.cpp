@@ -35,6 +35,7 @@
 #include "reports/ToolLauncher.h"
 #include "ui/AboutDlg.h"
 #include "ui/CallListModel.h"
+#include "ui/Cp932Text.h"
 #include "ui/DbgForm.h"
 #include "ui/ExportMenu.h"
 #include "ui/FileDialog.h"
@@ -53,15 +54,7 @@ namespace {
 
 const char* const kInitialCaption = "Tarnel " TARNEL_VERSION;
 
-QString Shown(std::string_view bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
-
 std::string Engine(const QString& native) { return NativeToEngine(native.toStdString()); }
-
-// The list index error of a malformed "Exec" entry, naming the entry's key so that the user can
-// find it in the settings file.
-TarnelError EntryError(const std::string& key) {
-  return TarnelError(std::string(ListIndexError().what()) + " : [Exec] " + Cp932ToUtf8(key));
-}
 
 // A report list: no border, flat, no editing, no sorting, items as added.
 QTreeView* MakeReportList(QWidget* parent, const char* name, CallListModel* model) {
@@ -103,10 +96,8 @@ std::string ExecutableFolder() {
 TMainForm::TMainForm(std::string programDir, std::vector<std::string> arguments, QWidget* parent)
     : QMainWindow(parent),
       host_(this),
-      ctx_(host_),
-      programDir_(std::move(programDir)),
-      arguments_(std::move(arguments)),
-      caption_(kInitialCaption) {
+      session_(host_, std::move(programDir), kInitialCaption),
+      arguments_(std::move(arguments)) {
   setObjectName("MainForm");
   RunDialog = [](QDialog& dialog) { return dialog.exec(); };
   BuildLayout();
@@ -114,6 +105,7 @@ TMainForm::TMainForm(std::string programDir, std::vector<std::string> arguments,
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, &TMainForm::HelpForFocus);
+  session_.AddObserver(this);
   Guarded([this] { FormCreate(); });
 }
 
@@ -133,58 +125,58 @@ void TMainForm::BuildLayout() {
   auto* panes = new AlignLayout(central);
   panes->setEnabled(false);  // nothing is placed until every pane has its stored size
 
-  Panel2 = new QWidget(central);
-  Panel2->setObjectName("Panel2");
-  Panel2->resize(153, 274);
-  auto* treeBox = new QVBoxLayout(Panel2);
+  Panel2_ = new QWidget(central);
+  Panel2_->setObjectName("Panel2");
+  Panel2_->resize(153, 274);
+  auto* treeBox = new QVBoxLayout(Panel2_);
   treeBox->setContentsMargins(0, 0, 0, 0);
   treeModel_ = new ResultTreeModel(this);
-  TreeView1 = new QTreeView(Panel2);
-  TreeView1->setObjectName("TreeView1");
-  TreeView1->setModel(treeModel_);
-  TreeView1->setHeaderHidden(true);
-  TreeView1->setIndentation(19);
-  TreeView1->setUniformRowHeights(true);
-  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  TreeView1->setIconSize(QSize(16, 16));
-  TreeView1->setProperty("HelpContext", 4);
+  TreeView1_ = new QTreeView(Panel2_);
+  TreeView1_->setObjectName("TreeView1");
+  TreeView1_->setModel(treeModel_);
+  TreeView1_->setHeaderHidden(true);
+  TreeView1_->setIndentation(19);
+  TreeView1_->setUniformRowHeights(true);
+  TreeView1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  TreeView1_->setSelectionMode(QAbstractItemView::SingleSelection);
+  TreeView1_->setIconSize(QSize(16, 16));
+  TreeView1_->setProperty("HelpContext", 4);
   // Names are shown whole: the one column is as wide as its widest shown name and the tree
   // scrolls sideways when that is wider than the pane.
-  TreeView1->setTextElideMode(Qt::ElideNone);
-  TreeView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  TreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  TreeView1->header()->setStretchLastSection(false);
-  TreeView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  TreeView1_->setTextElideMode(Qt::ElideNone);
+  TreeView1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  TreeView1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  TreeView1_->header()->setStretchLastSection(false);
+  TreeView1_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   // The selection stays highlighted while another control has the focus.
-  QPalette palette = TreeView1->palette();
+  QPalette palette = TreeView1_->palette();
   palette.setColor(QPalette::Inactive, QPalette::Highlight,
                    palette.color(QPalette::Active, QPalette::Highlight));
   palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                    palette.color(QPalette::Active, QPalette::HighlightedText));
-  TreeView1->setPalette(palette);
-  treeBox->addWidget(TreeView1);
-  panes->addWidget(Panel2, Align::Left);
+  TreeView1_->setPalette(palette);
+  treeBox->addWidget(TreeView1_);
+  panes->addWidget(Panel2_, Align::Left);
 
-  Separater1 = MakeLevelBar(central, Panel2, 2, 274);
-  Separater1->setObjectName("Separater1");
+  Separater1_ = MakeLevelBar(central, Panel2_, 2, 274);
+  Separater1_->setObjectName("Separater1");
 
-  Panel1 = new QFrame(central);
-  Panel1->setObjectName("Panel1");
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel1->setLineWidth(2);
-  panes->addWidget(Panel1, Align::Client);
-  auto* lists = new AlignLayout(Panel1);
+  Panel1_ = new QFrame(central);
+  Panel1_->setObjectName("Panel1");
+  Panel1_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Panel1_->setLineWidth(2);
+  panes->addWidget(Panel1_, Align::Client);
+  auto* lists = new AlignLayout(Panel1_);
   lists->setEnabled(false);
-  lsYCallItems = new CallListModel(this);
-  lsICallItems = new CallListModel(this);
-  lsYCall = MakeReportList(Panel1, "lsYCall", lsYCallItems);
-  lsYCall->resize(384, 137);
-  lists->addWidget(lsYCall, Align::Top);
-  Separater2 = MakeVerticalBar(Panel1, lsYCall, 384, 5);
-  Separater2->setObjectName("Separater2");
-  lsICall = MakeReportList(Panel1, "lsICall", lsICallItems);
-  lists->addWidget(lsICall, Align::Client);
+  lsYCallItems_ = new CallListModel(session_, CallSide::Callers, this);
+  lsICallItems_ = new CallListModel(session_, CallSide::Callees, this);
+  lsYCall_ = MakeReportList(Panel1_, "lsYCall", lsYCallItems_);
+  lsYCall_->resize(384, 137);
+  lists->addWidget(lsYCall_, Align::Top);
+  Separater2_ = MakeVerticalBar(Panel1_, lsYCall_, 384, 5);
+  Separater2_->setObjectName("Separater2");
+  lsICall_ = MakeReportList(Panel1_, "lsICall", lsICallItems_);
+  lists->addWidget(lsICall_, Align::Client);
   lists->setEnabled(true);
   panes->setEnabled(true);
   setCentralWidget(central);
@@ -196,27 +188,24 @@ void TMainForm::BuildLayout() {
   bar->setFixedHeight(24);
   bar->setSizeGripEnabled(false);
   for (int i = 0; i < 2; ++i) {
-    StatusPanels[i] = new QLabel(bar);
-    StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-    StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusPanels_[i] = new QLabel(bar);
+    StatusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    StatusPanels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   }
-  StatusPanels[0]->setFixedWidth(150);
-  bar->addWidget(StatusPanels[0]);
-  bar->addWidget(StatusPanels[1], 1);  // the last panel reaches to the right edge
-  StatusNote = new QLabel(bar);
-  StatusNote->setObjectName("StatusNote");
-  StatusNote->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  StatusNote->hide();
-  bar->addPermanentWidget(StatusNote);
+  StatusPanels_[0]->setFixedWidth(150);
+  bar->addWidget(StatusPanels_[0]);
+  bar->addWidget(StatusPanels_[1], 1);  // the last panel reaches to the right edge
+  StatusNote_ = new QLabel(bar);
+  StatusNote_->setObjectName("StatusNote");
+  StatusNote_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  StatusNote_->hide();
+  bar->addPermanentWidget(StatusNote_);
 
   resize(543, 298 + menuBar()->sizeHint().height());
 
-  connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) {
-            if (viewsReady_) cancelNote_.clear();
-            TreeView1Change(current);
-          });
-  for (QTreeView* list : {lsYCall, lsICall}) {
+  connect(TreeView1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) { SelectNode(current, true); });
+  for (QTreeView* list : {lsYCall_, lsICall_}) {
     connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this, list](const QModelIndex& current, const QModelIndex& previous) {
               // The item that takes the focus mark, or, when none does, the one that lost it.
@@ -225,47 +214,48 @@ void TMainForm::BuildLayout() {
                                                        : -1);
             });
   }
-  for (QTreeView* view : {TreeView1, lsYCall, lsICall}) {
+  for (QTreeView* view : {TreeView1_, lsYCall_, lsICall_}) {
     view->installEventFilter(this);
     view->viewport()->installEventFilter(this);
   }
 }
 
 void TMainForm::BuildMenus() {
-  File1 = menuBar()->addMenu(QStringLiteral("&File"));
-  OpenV = File1->addAction(QStringLiteral("&Open Vbp"));
-  connect(OpenV, &QAction::triggered, this, &TMainForm::OpenVClick);
-  Read1 = File1->addAction(QStringLiteral("&Read"));
-  Read1->setVisible(false);
-  OutputFile1 = File1->addAction(QStringLiteral("O&utput File"));
-  connect(OutputFile1, &QAction::triggered, this, &TMainForm::OutputFile1Click);
-  AddExportMenu(*this, File1);
-  File1->addSeparator();
-  Exit1 = File1->addAction(QStringLiteral("&Exit"));
-  connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
+  File1_ = menuBar()->addMenu(QStringLiteral("&File"));
+  OpenV_ = File1_->addAction(QStringLiteral("&Open Vbp"));
+  connect(OpenV_, &QAction::triggered, this, &TMainForm::OpenVClick);
+  Read1_ = File1_->addAction(QStringLiteral("&Read"));
+  Read1_->setVisible(false);
+  OutputFile1_ = File1_->addAction(QStringLiteral("O&utput File"));
+  connect(OutputFile1_, &QAction::triggered, this, &TMainForm::OutputFile1Click);
+  AddExportMenu(*this, File1_);
+  File1_->addSeparator();
+  Exit1_ = File1_->addAction(QStringLiteral("&Exit"));
+  connect(Exit1_, &QAction::triggered, this, &TMainForm::Exit1Click);
 
-  MAddIn = menuBar()->addMenu(QStringLiteral("&Exec"));
-  Mdummy = MAddIn->addAction(QStringLiteral("dummy"));
-  Mdummy->setVisible(false);
+  MAddIn_ = menuBar()->addMenu(QStringLiteral("&Exec"));
+  Mdummy_ = MAddIn_->addAction(QStringLiteral("dummy"));
+  Mdummy_->setVisible(false);
   // Without tool items the menu still drops down, as an empty box one can see.
-  MAddIn->setMinimumSize(100, 8);
+  MAddIn_->setMinimumSize(100, 8);
 
-  Options1 = menuBar()->addMenu(QStringLiteral("&Options"));
-  PreciseReading1 = Options1->addAction(QStringLiteral("&Precise Reading (VB5/VB6)"));
-  PreciseReading1->setCheckable(true);
-  connect(PreciseReading1, &QAction::triggered, this, &TMainForm::PreciseReading1Click);
-  UnusedProcedures1 = Options1->addAction(QStringLiteral("&Unused Procedures..."));
-  UnusedProcedures1->setObjectName("UnusedProcedures1");
-  connect(UnusedProcedures1, &QAction::triggered, this, &TMainForm::UnusedProcedures1Click);
+  Options1_ = menuBar()->addMenu(QStringLiteral("&Options"));
+  PreciseReading1_ = Options1_->addAction(QStringLiteral("&Precise Reading (VB5/VB6)"));
+  PreciseReading1_->setCheckable(true);
+  connect(PreciseReading1_, &QAction::triggered, this, &TMainForm::PreciseReading1Click);
+  UnusedProcedures1_ = Options1_->addAction(QStringLiteral("&Unused Procedures..."));
+  UnusedProcedures1_->setObjectName("UnusedProcedures1");
+  connect(UnusedProcedures1_, &QAction::triggered, this, &TMainForm::UnusedProcedures1Click);
   // The marks come from the precise reading only.
-  connect(Options1, &QMenu::aboutToShow, this,
-          [this] { UnusedProcedures1->setEnabled(ctx_.Precise != nullptr); });
+  connect(Options1_, &QMenu::aboutToShow, this, [this] {
+    UnusedProcedures1_->setEnabled(session_.Context().Precise != nullptr);
+  });
 
-  Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
-  About1 = Help1->addAction(QStringLiteral("&About..."));
-  connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
-  Help2 = Help1->addAction(QStringLiteral("&Help"));
-  connect(Help2, &QAction::triggered, this, &TMainForm::Help2Click);
+  Help1_ = menuBar()->addMenu(QStringLiteral("&Help"));
+  About1_ = Help1_->addAction(QStringLiteral("&About..."));
+  connect(About1_, &QAction::triggered, this, &TMainForm::About1Click);
+  Help2_ = Help1_->addAction(QStringLiteral("&Help"));
+  connect(Help2_, &QAction::triggered, this, &TMainForm::Help2Click);
 }
 
 void TMainForm::AttachWindows(TDbgForm* dbgForm, ProcedureViewer* viewer, TAboutDlg* aboutDlg) {
@@ -273,48 +263,42 @@ void TMainForm::AttachWindows(TDbgForm* dbgForm, ProcedureViewer* viewer, TAbout
   viewer_ = viewer;
   aboutDlg_ = aboutDlg;
   host_.SetProgressDialog(dbgForm);
-  if (dbgForm != nullptr) dbgForm->SetCancelFlag(&ctx_.CancelRequested);
+  if (dbgForm != nullptr) dbgForm->SetCancelFlag(&session_.Context().CancelRequested);
 }
 
 void TMainForm::FormCreate() {
   // ProgramDir came with the constructor; the lists were made empty with the context.
-  helpFile_ = programDir_ + "xref.hlp";
+  helpFile_ = session_.ProgramDir() + "xref.hlp";
   LoadSettings();
-  LoadReservedWords(ctx_, programDir_ + "resv.dic");
+  session_.LoadDictionary();
   setAcceptDrops(true);
   appHook_ = new AppMessageHook(this);
   qApp->installEventFilter(appHook_);
 }
 
 void TMainForm::FormDestroy() {
-  treeModel_->SetTree(nullptr);
-  lsYCallItems->Clear();
-  lsICallItems->Clear();
-  tree_.Clear();
-  ClearSymbols(ctx_);
+  session_.RemoveObserver(this);
+  ReleaseRecords();
 }
 
 void TMainForm::LoadSettings() {
-  const std::string ini = programDir_ + "tarnel.ini";
   const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-  WriteProfileString(ini, "Date", "Last", Utf8ToCp932(today.toStdString()));
-  // One reading serves every entry, however many there are.
-  const ProfileFile settings(ini);
-  const bool precise =
-      SameTextIgnoreCase(settings.GetString("Options", "Reading", ""), "Precise");
-  ctx_.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
-  PreciseReading1->setChecked(precise);
-  const std::vector<std::string> keys = settings.GetKeys("Exec");
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    std::string value = settings.GetString("Exec", keys[i], "");
-    ctx_.ToolList.push_back(value);
-    toolKeys_.push_back(keys[i]);
-    std::vector<std::string> fields = SplitFields(value);
-    if (fields.empty()) throw EntryError(keys[i]);
-    auto* item = new QAction(Shown(fields[0]), MAddIn);
+  // The entries read before a malformed one still get their items.
+  struct ShowSettings {
+    TMainForm* form;
+    ~ShowSettings() { form->AddToolItems(); }
+  } show{this};
+  session_.LoadSettings(Utf8ToCp932(today.toStdString()));
+}
+
+void TMainForm::AddToolItems() {
+  PreciseReading1_->setChecked(session_.Reading() == ReadingKind::Precise);
+  const std::vector<std::string>& captions = session_.ToolCaptions();
+  for (std::size_t i = MAddIn_->actions().size() - 1; i < captions.size(); ++i) {
+    auto* item = new QAction(FromCp932(captions[i]), MAddIn_);
     item->setData(static_cast<int>(i));  // the item's Tag: its entry in ToolList
     connect(item, &QAction::triggered, this, [this, item] { MdummyClick(item); });
-    MAddIn->addAction(item);
+    MAddIn_->addAction(item);
   }
 }
 
@@ -334,99 +318,62 @@ void TMainForm::ShowMainWindow() {
   show();
 }
 
-void TMainForm::OpenProject(const std::string& path) {
-  // The cross-reference pass lets events through; a drop then must not start over its data.
-  if (analysing_) return;
-  analysing_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{analysing_};
+void TMainForm::OpenProject(const std::string& path) { session_.OpenProject(path); }
 
-  viewsReady_ = false;
-  currentProc_ = nullptr;
-  ClearCurrentListItem();
-  // The views let go of the records before the records go.
+void TMainForm::ReleaseRecords() {
   treeModel_->SetTree(nullptr);
-  tree_.Clear();
-  lsICallItems->Clear();
-  lsYCallItems->Clear();
+  lsICallItems_->Clear();
+  lsYCallItems_->Clear();
   if (unusedWindow_ != nullptr) unusedWindow_->Clear();
-  ClearSymbols(ctx_);
   SetStatusNote({});
-
-  cancelNote_.clear();
-  ctx_.CancelRequested = false;
   host_.ResetRepeatedMessages();
-  AnalyzeProject(ctx_, path);
-  // The pass stops at the record where it saw the flag; the lists lack what lies beyond it.
-  const QString cancelNote = ctx_.CancelRequested
-                                 ? QStringLiteral("Cross-reference cancelled at record %1 of %2")
-                                       .arg(host_.Position())
-                                       .arg(host_.Maximum())
-                                 : QString();
+}
 
-  caption_ = path;
-  setWindowTitle(Shown(path));
+void TMainForm::ProjectRead() {
+  setWindowTitle(FromCp932(session_.Caption()));
   Read1Click();
+}
+
+void TMainForm::ViewsReady() {
   SetStatusPanel(0, QStringLiteral("Ready"));
-  viewsReady_ = true;
-  cancelNote_ = cancelNote;
-  TreeView1->setFocus();
-  if (!cancelNote_.isEmpty()) SetStatusPanel(1, cancelNote_);
-  projectPath_ = path;
+  TreeView1_->setFocus();
+  if (!session_.CancelNote().empty()) SetStatusPanel(1, FromCp932(session_.CancelNote()));
   SetStatusNote(SkippedMessagesNote(host_.SkippedMessages(RepeatedMessage::FileNotFound),
                                     host_.SkippedMessages(RepeatedMessage::Eof)));
-  if (unusedWindow_ != nullptr && unusedWindow_->isVisible()) unusedWindow_->Fill(ctx_);
+  if (unusedWindow_ != nullptr && unusedWindow_->isVisible()) unusedWindow_->Fill(session_.Context());
 }
 
 void TMainForm::Read1Click() {
-  TreeView1->setUpdatesEnabled(false);
-  tree_ = ResultTree::Build(ctx_.SymbolList);
-  treeModel_->SetTree(&tree_);
+  TreeView1_->setUpdatesEnabled(false);
+  treeModel_->SetTree(&session_.Tree());
   QModelIndex root = treeModel_->IndexOf(0);
-  TreeView1->setCurrentIndex(root);
-  TreeView1->expand(root);  // a fresh model shows every other node collapsed
-  TreeView1->setUpdatesEnabled(true);
+  TreeView1_->setCurrentIndex(root);
+  TreeView1_->expand(root);  // a fresh model shows every other node collapsed
+  TreeView1_->setUpdatesEnabled(true);
 }
 
-void TMainForm::TreeView1Change(const QModelIndex& node) {
-  if (!viewsReady_) return;
-  if (const TPassRec* r = treeModel_->RecordOf(node)) {
-    FillCallList(r->CalledBy, lsYCall, r);
-    FillCallList(r->Calls, lsICall, r);
-    // Until another node is chosen, the note of a cancelled pass stays in the panel.
-    SetStatusPanel(1, cancelNote_.isEmpty() ? Shown(r->Text) : cancelNote_);
-    currentProc_ = IsProcedureKind(r->Kind) ? r : nullptr;
-  }
-  ClearCurrentListItem();
+void TMainForm::SelectNode(const QModelIndex& node, bool moved) {
+  const std::optional<std::string> status = session_.SelectNode(treeModel_->RecordOf(node), moved);
+  if (!session_.ViewsReady()) return;
+  lsYCallItems_->Refresh();
+  lsICallItems_->Refresh();
+  if (status) SetStatusPanel(1, FromCp932(*status));
 }
 
-void TMainForm::TreeView1Enter() { TreeView1Change(TreeView1->currentIndex()); }
+void TMainForm::TreeView1Change(const QModelIndex& node) { SelectNode(node, false); }
 
-void TMainForm::TreeView1DblClick() {
-  if (currentProc_ != nullptr) ShowProcedure(*currentProc_, currentProc_->Name);
-}
+void TMainForm::TreeView1Enter() { TreeView1Change(TreeView1_->currentIndex()); }
 
-void TMainForm::FillCallList(const std::vector<std::string>& keys, QTreeView* list,
-                             const TPassRec* selected) {
-  CallListModel* items = ItemsOf(list);
-  if (keys.empty()) {
-    items->Clear();
-    return;
-  }
-  items->Fill(ctx_, keys, selected, list == lsYCall);
-}
+void TMainForm::TreeView1DblClick() { ShowProcedure(session_.ProcedureForTree()); }
 
 void TMainForm::lsYCallChange(QTreeView* sender, int row) {
-  if (!viewsReady_ || row < 0 || row >= ItemsOf(sender)->Count()) return;
+  if (!session_.ViewsReady() || row < 0 || row >= ItemsOf(sender)->Count()) return;
   if (sender->currentIndex().isValid() && sender->currentIndex().row() == row) {
-    currentList_ = sender;
-    currentRow_ = row;
-    cancelNote_.clear();
-    SetStatusPanel(1, Shown(ItemsOf(sender)->RecordAt(row)->Text));
+    if (auto status = session_.FocusListItem(SideOf(sender), row)) {
+      SetStatusPanel(1, FromCp932(*status));
+    }
   } else {
-    ClearCurrentListItem();
+    session_.ClearListItem();
   }
 }
 
@@ -436,34 +383,22 @@ void TMainForm::lsYCallEnter(QTreeView* sender) {
 }
 
 void TMainForm::lsYCallDblClick(QTreeView* sender) {
-  const TPassRec* q = CurrentListItem();
-  // An item is focused only in lists that a procedure filled, so CurrentProc is set then.
-  if (q == nullptr || currentProc_ == nullptr) return;
-  if (sender == lsYCall) {
-    ShowProcedure(*q, currentProc_->Name);
-  } else {
-    ShowProcedure(*currentProc_, q->Name);
-  }
-  const std::vector<int>& sites = ItemsOf(sender)->SiteLines(currentRow_);
+  ShowProcedure(session_.ProcedureForList(SideOf(sender)));
+  const std::vector<int>& sites = ItemsOf(sender)->SiteLines(session_.CurrentListRow());
   if (viewer_ != nullptr && !sites.empty()) viewer_->MarkLines(sites);
 }
 
-const TPassRec* TMainForm::CurrentListItem() const {
-  return currentList_ == nullptr ? nullptr : ItemsOf(currentList_)->RecordAt(currentRow_);
+CallSide TMainForm::SideOf(const QTreeView* list) const {
+  return list == lsYCall_ ? CallSide::Callers : CallSide::Callees;
 }
 
-CallListModel* TMainForm::ItemsOf(QTreeView* list) const {
-  return list == lsYCall ? lsYCallItems : lsICallItems;
+CallListModel* TMainForm::ItemsOf(const QTreeView* list) const {
+  return list == lsYCall_ ? lsYCallItems_ : lsICallItems_;
 }
 
-void TMainForm::ClearCurrentListItem() {
-  currentList_ = nullptr;
-  currentRow_ = -1;
-}
-
-void TMainForm::ShowProcedure(const TPassRec& proc, const std::string& markName) {
-  if (viewer_ == nullptr) return;
-  Guarded([&] { viewer_->ShowProcedure(proc, markName); });
+void TMainForm::ShowProcedure(const std::optional<ProcedureRequest>& request) {
+  if (viewer_ == nullptr || !request) return;
+  Guarded([&] { viewer_->ShowProcedure(*request->Proc, request->MarkName); });
 }
 
 void TMainForm::OpenVClick() {
@@ -487,11 +422,11 @@ void TMainForm::OutputFile1Click() {
     if (RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
     // The name carries the extension of the chosen type, which decides the report's form.
     const std::optional<std::string> target =
-        CheckSaveTarget(ctx_, dialog.SelectedFile(), [this](const QString& question) {
+        CheckSaveTarget(session_.Context(), dialog.SelectedFile(), [this](const QString& question) {
           return PresentMessage(this, MessageKind::Question, question) == MessageAnswer::Yes;
         });
     if (!target) return;
-    SaveReport(host_, tree_, ctx_.SymbolList, caption_, *target);
+    session_.SaveReport(*target);
   });
 }
 
@@ -529,25 +464,12 @@ THelpWindow* TMainForm::HelpWindow() {
 }
 
 void TMainForm::MdummyClick(QAction* item) {
-  Guarded([this, item] {
-    ToolContext context{host_,       tree_,        ctx_.SymbolList, caption_,
-                        programDir_, projectPath_, StartProgram};
-    const int tag = item->data().toInt();
-    try {
-      RunTool(context, ctx_.ToolList, tag);
-    } catch (const ListIndexError&) {
-      if (tag < 0 || static_cast<std::size_t>(tag) >= toolKeys_.size()) throw;
-      throw EntryError(toolKeys_[static_cast<std::size_t>(tag)]);
-    }
-  });
+  Guarded([this, item] { session_.RunTool(item->data().toInt(), StartProgram); });
 }
 
 void TMainForm::PreciseReading1Click(bool checked) {
   Guarded([this, checked] {
-    ctx_.Reading = checked ? ReadingKind::Precise : ReadingKind::Classic;
-    WriteProfileString(programDir_ + "tarnel.ini", "Options", "Reading",
-                       checked ? "Precise" : "Classic");
-    if (!projectPath_.empty()) OpenProject(projectPath_);
+    session_.ChangeReading(checked ? ReadingKind::Precise : ReadingKind::Classic);
   });
 }
 
@@ -556,9 +478,11 @@ void TMainForm::UnusedProcedures1Click() {
     if (unusedWindow_ == nullptr) {
       unusedWindow_ = new TUnusedWindow(this);
       unusedWindow_->setWindowFlag(Qt::Window);
-      unusedWindow_->OpenSource = [this](const TPassRec& proc) { ShowProcedure(proc, ""); };
+      unusedWindow_->OpenSource = [this](const TPassRec& proc) {
+        ShowProcedure(ProcedureRequest{&proc, ""});
+      };
     }
-    unusedWindow_->Fill(ctx_);
+    unusedWindow_->Fill(session_.Context());
     unusedWindow_->show();
     unusedWindow_->raise();
   });
@@ -586,7 +510,7 @@ std::vector<std::string> TMainForm::DroppedFiles(const QDropEvent* event) const 
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData() != nullptr && event->mimeData()->hasUrls() && !analysing_) {
+  if (event->mimeData() != nullptr && event->mimeData()->hasUrls() && !session_.Analysing()) {
     event->acceptProposedAction();
   }
 }
@@ -600,13 +524,13 @@ void TMainForm::dropEvent(QDropEvent* event) {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn) {
-    if (watched == TreeView1) TreeView1Enter();
-    if (watched == lsYCall || watched == lsICall) lsYCallEnter(static_cast<QTreeView*>(watched));
+    if (watched == TreeView1_) TreeView1Enter();
+    if (watched == lsYCall_ || watched == lsICall_) lsYCallEnter(static_cast<QTreeView*>(watched));
   } else if (event->type() == QEvent::MouseButtonDblClick) {
     // The press before the double-click has already moved the selection.
-    if (watched == TreeView1->viewport()) TreeView1DblClick();
-    if (watched == lsYCall->viewport()) lsYCallDblClick(lsYCall);
-    if (watched == lsICall->viewport()) lsYCallDblClick(lsICall);
+    if (watched == TreeView1_->viewport()) TreeView1DblClick();
+    if (watched == lsYCall_->viewport()) lsYCallDblClick(lsYCall_);
+    if (watched == lsICall_->viewport()) lsYCallDblClick(lsICall_);
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -641,15 +565,15 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::SetStatusPanel(int panel, const QString& text) {
-  StatusPanels[panel]->setText(text);
+  StatusPanels_[panel]->setText(text);
 }
 
 void TMainForm::SetStatusNote(const QString& text) {
-  StatusNote->setText(text);
-  StatusNote->setVisible(!text.isEmpty());
+  StatusNote_->setText(text);
+  StatusNote_->setVisible(!text.isEmpty());
 }
 
-QString TMainForm::PanelText(int panel) const { return StatusPanels[panel]->text(); }
+QString TMainForm::PanelText(int panel) const { return StatusPanels_[panel]->text(); }
 
 void TMainForm::Guarded(const std::function<void()>& action) {
   try {

@@ -3,11 +3,11 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisContext.h"
-#include "analysis/ResultTree.h"
+#include "session/ProjectSession.h"
 #include "ui/QtAnalysisHost.h"
 
 class QAction;
@@ -31,7 +31,7 @@ class THelpWindow;
 
 // The main window: the tree of the project, the callers and callees of the selected procedure,
 // the menus, the settings and the one way to open a project.
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, private SessionObserver {
   Q_OBJECT
 
  public:
@@ -72,8 +72,6 @@ class TMainForm : public QMainWindow {
   void TreeView1Change(const QModelIndex& node);
   void TreeView1Enter();
   void TreeView1DblClick();
-  void FillCallList(const std::vector<std::string>& keys, QTreeView* list,
-                    const TPassRec* selected = nullptr);
   // row: the item whose state changed, -1 for none.
   void lsYCallChange(QTreeView* sender, int row);
   void lsYCallEnter(QTreeView* sender);
@@ -83,21 +81,8 @@ class TMainForm : public QMainWindow {
   void HelpForFocus();
   void ShowHelp(int context);
 
-  // State.
-  AnalysisContext& Context() { return ctx_; }
-  const std::string& ProgramDir() const { return programDir_; }
-  const std::string& ProjectPath() const { return projectPath_; }
-  const std::string& Caption() const { return caption_; }
-  bool ViewsReady() const { return viewsReady_; }
-  bool Analysing() const { return analysing_; }
-  const ResultTree& Tree() const { return tree_; }
-  // The procedure whose relations the lists show, or nullptr.
-  const TPassRec* CurrentProc() const { return currentProc_; }
-  // The list item that last took the focus mark in either list: its list (nullptr for none),
-  // row and record.
-  QTreeView* CurrentListOwner() const { return currentList_; }
-  int CurrentListRow() const { return currentRow_; }
-  const TPassRec* CurrentListItem() const;
+  // State: the open project and the rules over it.
+  const ProjectSession& Session() const { return session_; }
   ResultTreeModel* TreeModel() const { return treeModel_; }
   THelpWindow* HelpWindow();
   QString PanelText(int panel) const;
@@ -107,32 +92,31 @@ class TMainForm : public QMainWindow {
   // Starts an external tool's command line; tests replace it to record the lines.
   std::function<void(const std::string&)> StartProgram;
 
-  // Components.
-  QLabel* StatusPanels[2] = {};
-  // Right of the panels, shown only while there is a note about the last analysis.
-  QLabel* StatusNote = nullptr;
-  QWidget* Panel2 = nullptr;
-  QWidget* Separater1 = nullptr;  // the splitter bars
-  QFrame* Panel1 = nullptr;
-  QTreeView* TreeView1 = nullptr;
-  QTreeView* lsYCall = nullptr;
-  QWidget* Separater2 = nullptr;
-  QTreeView* lsICall = nullptr;
-  CallListModel* lsYCallItems = nullptr;
-  CallListModel* lsICallItems = nullptr;
-  QMenu* File1 = nullptr;
-  QMenu* MAddIn = nullptr;
-  QMenu* Options1 = nullptr;
-  QMenu* Help1 = nullptr;
-  QAction* OpenV = nullptr;
-  QAction* Read1 = nullptr;
-  QAction* OutputFile1 = nullptr;
-  QAction* Exit1 = nullptr;
-  QAction* Mdummy = nullptr;
-  QAction* PreciseReading1 = nullptr;
-  QAction* UnusedProcedures1 = nullptr;
-  QAction* About1 = nullptr;
-  QAction* Help2 = nullptr;
+  // Components, for the views and the tests.
+  QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
+  QLabel* StatusNote() const { return StatusNote_; }
+  QWidget* Panel2() const { return Panel2_; }
+  QWidget* Separater1() const { return Separater1_; }
+  QFrame* Panel1() const { return Panel1_; }
+  QTreeView* TreeView1() const { return TreeView1_; }
+  QTreeView* lsYCall() const { return lsYCall_; }
+  QWidget* Separater2() const { return Separater2_; }
+  QTreeView* lsICall() const { return lsICall_; }
+  CallListModel* lsYCallItems() const { return lsYCallItems_; }
+  CallListModel* lsICallItems() const { return lsICallItems_; }
+  QMenu* File1() const { return File1_; }
+  QMenu* MAddIn() const { return MAddIn_; }
+  QMenu* Options1() const { return Options1_; }
+  QMenu* Help1() const { return Help1_; }
+  QAction* OpenV() const { return OpenV_; }
+  QAction* Read1() const { return Read1_; }
+  QAction* OutputFile1() const { return OutputFile1_; }
+  QAction* Exit1() const { return Exit1_; }
+  QAction* Mdummy() const { return Mdummy_; }
+  QAction* PreciseReading1() const { return PreciseReading1_; }
+  QAction* UnusedProcedures1() const { return UnusedProcedures1_; }
+  QAction* About1() const { return About1_; }
+  QAction* Help2() const { return Help2_; }
 
  signals:
   // The window was closed: the program ends.
@@ -154,26 +138,49 @@ class TMainForm : public QMainWindow {
   void SetStatusNote(const QString& text);
   // Runs a user action and shows any failure in the error box.
   void Guarded(const std::function<void()>& action);
-  CallListModel* ItemsOf(QTreeView* list) const;
-  void ClearCurrentListItem();
-  void ShowProcedure(const TPassRec& proc, const std::string& markName);
+  // moved: the user moved the selection rather than came back to it.
+  void SelectNode(const QModelIndex& node, bool moved);
+  void ShowProcedure(const std::optional<ProcedureRequest>& request);
+  CallSide SideOf(const QTreeView* list) const;
+  CallListModel* ItemsOf(const QTreeView* list) const;
+  void AddToolItems();
+  // The session's notifications.
+  void ReleaseRecords() override;
+  void ProjectRead() override;
+  void ViewsReady() override;
   void ShowError(const QString& text);
   std::vector<std::string> DroppedFiles(const QDropEvent* event) const;
 
   TUnusedWindow* unusedWindow_ = nullptr;
   QtAnalysisHost host_;
-  AnalysisContext ctx_;
-  std::string programDir_;
+  ProjectSession session_;
+  QLabel* StatusPanels_[2] = {};
+  // Right of the panels, shown only while there is a note about the last analysis.
+  QLabel* StatusNote_ = nullptr;
+  QWidget* Panel2_ = nullptr;
+  QWidget* Separater1_ = nullptr;
+  QFrame* Panel1_ = nullptr;
+  QTreeView* TreeView1_ = nullptr;
+  QTreeView* lsYCall_ = nullptr;
+  QWidget* Separater2_ = nullptr;
+  QTreeView* lsICall_ = nullptr;
+  CallListModel* lsYCallItems_ = nullptr;
+  CallListModel* lsICallItems_ = nullptr;
+  QMenu* File1_ = nullptr;
+  QMenu* MAddIn_ = nullptr;
+  QMenu* Options1_ = nullptr;
+  QMenu* Help1_ = nullptr;
+  QAction* OpenV_ = nullptr;
+  QAction* Read1_ = nullptr;
+  QAction* OutputFile1_ = nullptr;
+  QAction* Exit1_ = nullptr;
+  QAction* Mdummy_ = nullptr;
+  QAction* PreciseReading1_ = nullptr;
+  QAction* UnusedProcedures1_ = nullptr;
+  QAction* About1_ = nullptr;
+  QAction* Help2_ = nullptr;
   std::vector<std::string> arguments_;
   std::string helpFile_;
-  // The key of each "Exec" entry, in the order of ToolList.
-  std::vector<std::string> toolKeys_;
-  std::string projectPath_;
-  std::string caption_;
-  bool viewsReady_ = false;
-  bool analysing_ = false;
-  // Panel 1's note that the last cross-reference pass was cancelled; empty when it ran through.
-  QString cancelNote_;
   // The application-wide hook: every event of the program passes AppMessage.
   class AppMessageHook : public QObject {
    public:
@@ -188,10 +195,6 @@ class TMainForm : public QMainWindow {
   bool AppMessage(QObject* watched, QEvent* event);
   AppMessageHook* appHook_ = nullptr;
   bool sized_ = false;
-  const TPassRec* currentProc_ = nullptr;
-  QTreeView* currentList_ = nullptr;
-  int currentRow_ = -1;
-  ResultTree tree_;
   ResultTreeModel* treeModel_ = nullptr;
   TDbgForm* dbgForm_ = nullptr;
   ProcedureViewer* viewer_ = nullptr;

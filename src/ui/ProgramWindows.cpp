@@ -20,7 +20,7 @@ TProgramWindows::TProgramWindows(std::string programDir, std::vector<std::string
   RegisterFontSubstitutions();
   MainForm = std::make_unique<TMainForm>(std::move(programDir), std::move(arguments));
   DbgForm = std::make_unique<TDbgForm>();
-  DspForm = std::make_unique<TDspForm>(MainForm->Context());
+  DspForm = std::make_unique<TDspForm>(MainForm->Session());
   AboutDlg = std::make_unique<TAboutDlg>(MainForm.get());
 
   TMainForm* main = MainForm.get();

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 
 #include "platform/CodePage.h"
+#include "ui/Cp932Text.h"
 #include "ui/DbgForm.h"
 #include "ui/MessagePresenter.h"
 
@@ -15,7 +16,7 @@ constexpr qint64 kRepaintMs = 40;
 }
 
 void QtAnalysisHost::ShowMessage(const std::string& text) {
-  PresentMessage(mainWindow_, MessageKind::Message, QString::fromStdString(Cp932ToUtf8(text)));
+  PresentMessage(mainWindow_, MessageKind::Message, FromCp932(text));
 }
 
 void QtAnalysisHost::ShowRepeatedMessage(RepeatedMessage kind, const std::string& text) {
@@ -24,8 +25,7 @@ void QtAnalysisHost::ShowRepeatedMessage(RepeatedMessage kind, const std::string
     ++tally.Skipped;
     return;
   }
-  const MessageAnswer answer =
-      PresentMessage(mainWindow_, MessageKind::Repeated, QString::fromStdString(Cp932ToUtf8(text)));
+  const MessageAnswer answer = PresentMessage(mainWindow_, MessageKind::Repeated, FromCp932(text));
   tally.Skipping = answer == MessageAnswer::SkipRest;
 }
 
@@ -60,9 +60,9 @@ void QtAnalysisHost::SetProgress(int position, const std::string& counter,
 void QtAnalysisHost::Flush() {
   if (dialog_ != nullptr && pending_) {
     dialog_->ProgressBar1->setValue(position_);
-    dialog_->DbgPrg->setText(QString::fromStdString(Cp932ToUtf8(counter_)));
+    dialog_->DbgPrg->setText(FromCp932(counter_));
     dialog_->DbgPrg->adjustSize();
-    dialog_->DbgProc->setText(QString::fromStdString(Cp932ToUtf8(name_)));
+    dialog_->DbgProc->setText(FromCp932(name_));
     dialog_->DbgProc->adjustSize();
   }
   pending_ = false;

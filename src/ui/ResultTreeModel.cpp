@@ -1,6 +1,7 @@
 #include "ui/ResultTreeModel.h"
 
 #include "platform/CodePage.h"
+#include "ui/Cp932Text.h"
 #include "ui/ImageList.h"
 
 namespace tarnel {
@@ -66,7 +67,7 @@ QVariant ResultTreeModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return QString::fromStdString(Cp932ToUtf8(n.Caption));
+      return FromCp932(n.Caption);
     case Qt::DecorationRole:
       return ImageList1().Icon(n.Image);
     default:

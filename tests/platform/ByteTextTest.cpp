@@ -84,3 +84,20 @@ TEST(FoldCaseTest, TrailBytesThatLookLikeLettersAreNotFolded) {
 
 }  // namespace
 }  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+TEST(SplitLinesTest, EndsAreCrLfOrCrLfAndAnEndlessLastLineCounts) {
+  using Lines = std::vector<std::string_view>;
+  EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"}));
+  // LF CR is two ends, with an empty line between them.
+  EXPECT_EQ(SplitLines("a\n\rb\r\n"), (Lines{"a", "", "b"}));
+  EXPECT_EQ(SplitLines("\r\n\r\n"), (Lines{"", ""}));
+  EXPECT_TRUE(SplitLines("").empty());
+  // Double-byte characters whose second byte is no line end stay whole.
+  EXPECT_EQ(SplitLines("\x95\x5C\r\x83\x76"), (Lines{"\x95\x5C", "\x83\x76"}));
+}
+
+}  // namespace
+}  // namespace tarnel

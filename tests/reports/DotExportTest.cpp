@@ -123,7 +123,7 @@ TEST_F(DotExportTest, RealDotRendersTheAwkwardNamesAndTheExample) {
   ExpectRenders(ModuleGraph(), svg);
   EXPECT_NE(svg.find(">モジュール</text>"), std::string::npos);
 
-  ProjectFixture::ctx.SymbolList.Clear();
+  test::ProjectFixture::ctx.SymbolList.Clear();
   BuildExample();
   ExpectRenders(CallGraph(), svg);
   EXPECT_EQ(Count(svg, "class=\"node\""), graph.Procedures().size());

@@ -12,8 +12,20 @@
 
 namespace tarnel::test {
 
-// A project written to a temporary folder and analysed with a recording host.
-class ProjectFixture : public ::testing::Test {
+// Owns the analysis context of a fixture.
+class OwnContext {
+ public:
+  OwnContext(AnalysisHost& host, const TempDir&) : ctx_(host) {}
+  AnalysisContext& Context() { return ctx_; }
+
+ private:
+  AnalysisContext ctx_;
+};
+
+// A project written to a temporary folder and analysed with a recording host, in the context that
+// Owner holds.
+template <typename Owner>
+class BasicProjectFixture : public ::testing::Test {
  protected:
   // Writes a file of the project; lines get CR LF.
   void Lines(std::string_view name, std::initializer_list<std::string_view> lines) {
@@ -41,8 +53,11 @@ class ProjectFixture : public ::testing::Test {
 
   TempDir dir;
   RecordingHost host;
-  AnalysisContext ctx{host};
+  Owner owner{host, dir};
+  AnalysisContext& ctx = owner.Context();
 };
+
+using ProjectFixture = BasicProjectFixture<OwnContext>;
 
 using Keys = std::vector<std::string>;
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "support/ProjectFixture.h"
+#include "support/SessionFixture.h"
 #include "ui/DspForm.h"
 #include "ui/FileDialog.h"
 #include "ui/MessagePresenter.h"
@@ -73,10 +73,10 @@ QFont FontAt(QTextDocument& doc, int pos) {
   return c.charFormat().font().resolve(doc.defaultFont());
 }
 
-class DspFormTest : public test::ProjectFixture {
+class DspFormTest : public test::SessionFixture {
  protected:
   void SetUp() override {
-    form = std::make_unique<TDspForm>(ctx);
+    form = std::make_unique<TDspForm>(owner.session);
     form->ShowError = [this](const QString& text) {
       errors.push_back(text.toStdString());
       busyAtError = QApplication::overrideCursor() != nullptr;
@@ -374,7 +374,7 @@ TEST_F(DspFormTest, AsTheResultViewsSeeItFailuresGoToTheProgramsErrorBox) {
   SetMessagePresenter([&](QWidget*, MessageKind kind, const QString& text) {
     boxes.emplace_back(kind, text.toStdString());
   });
-  TDspForm fresh(ctx);
+  TDspForm fresh(owner.session);
   ProcedureViewer& viewer = fresh;
   viewer.ShowProcedure(Proc("Twice"), "Bump");
   EXPECT_EQ(Runs(*fresh.rchDsp->document(), "r"), (Strings{"2:12:Bump"}));

@@ -11,7 +11,7 @@ namespace {
 class ExportMenuTest : public test::UiFixture {
  protected:
   QAction* Item(const char* name) {
-    auto* menu = main().File1->findChild<QMenu*>("Export1");
+    auto* menu = main().File1()->findChild<QMenu*>("Export1");
     EXPECT_NE(menu, nullptr);
     return menu == nullptr ? nullptr : menu->findChild<QAction*>(name);
   }
@@ -31,7 +31,8 @@ class ExportMenuTest : public test::UiFixture {
   // The bytes the batch tool writes for the open project.
   std::string BatchBytes(ExportFormat format, const std::string& name) {
     const ExportGraph graph =
-        ExportGraph::Build(main().Tree(), main().Context().SymbolList, main().ProjectPath());
+        ExportGraph::Build(main().Session().Tree(), main().Session().Context().SymbolList,
+                           main().Session().ProjectPath());
     WriteExportFile(format, graph, NativeToEngine(dir.File(name)));
     return test::ReadNative(dir.File(name));
   }

@@ -43,7 +43,7 @@ class MainFormTest : public test::UiFixture {
   // The visible items of the "&Exec" menu: caption and Tag.
   std::vector<std::pair<std::string, int>> ExecItems() {
     std::vector<std::pair<std::string, int>> items;
-    for (QAction* action : main().MAddIn->actions()) {
+    for (QAction* action : main().MAddIn()->actions()) {
       if (action->isVisible())
         items.emplace_back(action->text().toStdString(), action->data().toInt());
     }
@@ -64,20 +64,20 @@ class MainFormTest : public test::UiFixture {
     QApplication::sendEvent(&main(), &drop);
   }
   std::string Title() { return main().windowTitle().toStdString(); }
-  int TopRows() { return main().TreeView1->model()->rowCount(); }
+  int TopRows() { return main().TreeView1()->model()->rowCount(); }
 };
 
 TEST_F(MainFormTest, StartWithoutSettingsCreatesTheFileWithTheDateOnly) {
   Start();
   EXPECT_TRUE(errors.empty());
   EXPECT_TRUE(ExecItems().empty());
-  ASSERT_EQ(main().MAddIn->actions().size(), 1);
-  EXPECT_FALSE(main().Mdummy->isVisible());
+  ASSERT_EQ(main().MAddIn()->actions().size(), 1);
+  EXPECT_FALSE(main().Mdummy()->isVisible());
   std::string today =
       QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
   EXPECT_EQ(test::ReadNative(Prog("tarnel.ini")), "[Date]\r\nLast=" + today + "\r\n");
   EXPECT_TRUE(main().acceptDrops());
-  EXPECT_FALSE(main().Context().ReservedWords.Words().empty());
+  EXPECT_FALSE(main().Session().Context().ReservedWords.Words().empty());
   EXPECT_EQ(Title(), "Tarnel 1.11");
   EXPECT_EQ(main().PanelText(0), "");
 }
@@ -97,13 +97,13 @@ TEST_F(MainFormTest, EmptyExecMenuStillDropsDown) {
   main().show();
   QApplication::processEvents();
   QMenuBar* bar = main().menuBar();
-  const QRect title = bar->actionGeometry(main().MAddIn->menuAction());
+  const QRect title = bar->actionGeometry(main().MAddIn()->menuAction());
   ASSERT_FALSE(title.isEmpty());
   QTest::mouseClick(bar, Qt::LeftButton, {}, title.center());
-  EXPECT_TRUE(main().MAddIn->isVisible());
-  EXPECT_GE(main().MAddIn->width(), 100);
-  EXPECT_GE(main().MAddIn->height(), 8);
-  main().MAddIn->close();
+  EXPECT_TRUE(main().MAddIn()->isVisible());
+  EXPECT_GE(main().MAddIn()->width(), 100);
+  EXPECT_GE(main().MAddIn()->height(), 8);
+  main().MAddIn()->close();
 }
 
 TEST_F(MainFormTest, BoxesAndTheAboutBoxAreCentredOnTheirWindow) {
@@ -119,7 +119,7 @@ TEST_F(MainFormTest, BoxesAndTheAboutBoxAreCentredOnTheirWindow) {
     aboutCentre = dialog.frameGeometry().center();
     return int(QDialog::Accepted);
   };
-  main().About1->trigger();
+  main().About1()->trigger();
   EXPECT_LE((aboutCentre - centre).manhattanLength(), 2);
 }
 
@@ -130,8 +130,8 @@ TEST_F(MainFormTest, ExecEntriesBecomeItemsInFileOrderWithTheirNumberAsTag) {
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(ExecItems(), (std::vector<std::pair<std::string, int>>{
                              {"&Zeta", 0}, {"&Alpha tool", 1}, {"&Mu", 2}}));
-  EXPECT_EQ(main().Context().ToolList.size(), 3u);
-  EXPECT_EQ(main().Context().ToolList[2], "&Mu,P,F,B,S,view,");
+  EXPECT_EQ(main().Session().ToolList().size(), 3u);
+  EXPECT_EQ(main().Session().ToolList()[2], "&Mu,P,F,B,S,view,");
   EXPECT_NE(test::ReadNative(Prog("tarnel.ini")).find("[Date]\r\nLast="), std::string::npos);
   EXPECT_EQ(test::ReadNative(Prog("tarnel.ini")).find("Last=old"), std::string::npos);
 }
@@ -143,7 +143,7 @@ TEST_F(MainFormTest, EntryWithoutFieldsStopsStartUpAfterTheItemsBeforeIt) {
   EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています : [Exec] b"});
   EXPECT_EQ(ExecItems(), (std::vector<std::pair<std::string, int>>{{"&First", 0}}));
   // The dictionary, the drop target and the hook come after the settings.
-  EXPECT_TRUE(main().Context().ReservedWords.Words().empty());
+  EXPECT_TRUE(main().Session().Context().ReservedWords.Words().empty());
   EXPECT_FALSE(main().acceptDrops());
 }
 
@@ -155,7 +155,7 @@ TEST_F(MainFormTest, MissingDictionaryIsReportedOnceAndDropsAreNotAccepted) {
   // The program still works: a project opens.
   std::string project = WriteDemo();
   main().OpenProject(project);
-  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_TRUE(main().Session().ViewsReady());
 }
 
 TEST_F(MainFormTest, UnwritableSettingsFileIsReportedWithItsPath) {
@@ -174,9 +174,9 @@ TEST_F(MainFormTest, FirstArgumentWithVbpExtensionInAnyCaseOpensBeforeTheWindowS
   EXPECT_FALSE(visibleDuringOpen);
   EXPECT_TRUE(main().isVisible());
   EXPECT_EQ(Title(), given);  // the path exactly as given
-  EXPECT_EQ(main().ProjectPath(), NativeToEngine(given));
+  EXPECT_EQ(main().Session().ProjectPath(), NativeToEngine(given));
   EXPECT_EQ(main().PanelText(0), "Ready");
-  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_TRUE(main().Session().ViewsReady());
   EXPECT_EQ(TreeCaptions(),
             (Strings{"Vbp", " " + kStdGroup, "  Module1.bas", "   Main", "   Bump"}));
 }
@@ -192,14 +192,14 @@ TEST_F(MainFormTest, ArgumentAndDropNamedInCodePage932BytesOpenTheProject) {
   Start({dir.File(test::kSjisFolder + "/Demo.vbp")});
   windows->Show();
   EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(main().Session().ProjectPath(), project);
   EXPECT_EQ(Title(), dir.File(shownFolder + "/Demo.vbp"));
   EXPECT_EQ(TreeCaptions().size(), 5u);
 
   Start();
   Drop({dir.File(sjisName)});
   EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(main().ProjectPath(), dir.File(sjisName));
+  EXPECT_EQ(main().Session().ProjectPath(), dir.File(sjisName));
   EXPECT_EQ(Title(), dir.File(shownFolder + "/試験.vbp"));
   EXPECT_EQ(TreeCaptions().size(), 5u);
 }
@@ -215,7 +215,7 @@ TEST_F(MainFormTest, OtherFirstArgumentsOpenNothing) {
     windows->Show();
     EXPECT_EQ(TopRows(), 0);
     EXPECT_EQ(Title(), "Tarnel 1.11");
-    EXPECT_FALSE(main().ViewsReady());
+    EXPECT_FALSE(main().Session().ViewsReady());
   }
   EXPECT_TRUE(errors.empty());
 }
@@ -225,11 +225,11 @@ TEST_F(MainFormTest, DropOpensOnlyAProjectThatIsTheFirstFile) {
   std::string text = dir.Write("demo/notes.txt", "x");
   Start();
   Drop({text, dir.File("demo/Demo.vbp")});
-  EXPECT_FALSE(main().ViewsReady());
+  EXPECT_FALSE(main().Session().ViewsReady());
   EXPECT_EQ(TopRows(), 0);
   Drop({dir.File("demo/Demo.vbp"), text});
-  EXPECT_TRUE(main().ViewsReady());
-  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_TRUE(main().Session().ViewsReady());
+  EXPECT_EQ(main().Session().ProjectPath(), project);
   EXPECT_EQ(TreeCaptions().size(), 5u);
 }
 
@@ -239,7 +239,7 @@ TEST_F(MainFormTest, DropOnTheMinimisedWindowOpensAndRestoresIt) {
   main().showMinimized();
   ASSERT_TRUE(main().isMinimized());
   Drop({dir.File("demo/Demo.vbp")});
-  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(main().Session().ProjectPath(), project);
   EXPECT_FALSE(main().isMinimized());
 }
 
@@ -252,10 +252,10 @@ TEST_F(MainFormTest, SecondProjectReplacesTheFirst) {
   main().OpenProject(first);
   main().OpenProject(second);
   EXPECT_EQ(Title(), dir.File("two/Two.vbp"));
-  EXPECT_EQ(main().ProjectPath(), second);
+  EXPECT_EQ(main().Session().ProjectPath(), second);
   EXPECT_EQ(TreeCaptions(), (Strings{"Vbp", " " + Cp932ToUtf8(GroupCaption(KindClassGroup)),
                                      "  C1.cls", "   Run"}));
-  EXPECT_EQ(main().Context().SymbolList.Count(), 3);
+  EXPECT_EQ(main().Session().Context().SymbolList.Count(), 3);
 }
 
 TEST_F(MainFormTest, FailedOpenLeavesTheViewsEmptyAndKeepsCaptionPathAndStatus) {
@@ -264,16 +264,16 @@ TEST_F(MainFormTest, FailedOpenLeavesTheViewsEmptyAndKeepsCaptionPathAndStatus) 
   main().OpenProject(project);
   Drop({dir.File("demo/Missing.vbp")});
   EXPECT_EQ(errors, Strings{"ﾌｧｲﾙが見つかりません"});
-  EXPECT_FALSE(main().ViewsReady());
+  EXPECT_FALSE(main().Session().ViewsReady());
   EXPECT_EQ(TopRows(), 0);
-  EXPECT_EQ(main().lsYCall->model()->rowCount(), 0);
+  EXPECT_EQ(main().lsYCall()->model()->rowCount(), 0);
   EXPECT_EQ(Title(), dir.File("demo/Demo.vbp"));
-  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(main().Session().ProjectPath(), project);
   EXPECT_EQ(main().PanelText(0), "Ready");
   EXPECT_TRUE(main().isEnabled());
   // The next open that runs to its end brings the views back.
   main().OpenProject(project);
-  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_TRUE(main().Session().ViewsReady());
   EXPECT_EQ(TopRows(), 1);
 }
 
@@ -286,7 +286,7 @@ TEST_F(MainFormTest, ProgressDialogShowsWhileThePassRunsWithTheMainWindowDisable
   QTimer probe;
   probe.setInterval(0);
   QObject::connect(&probe, &QTimer::timeout, [&] {
-    if (!main().Analysing()) return;
+    if (!main().Session().Analysing()) return;
     ++rounds;
     alwaysShownAndDisabled =
         alwaysShownAndDisabled && windows->DbgForm->isVisible() && !main().isEnabled();
@@ -313,7 +313,7 @@ TEST_F(MainFormTest, CancelDuringThePassStillBuildsTheTree) {
     windows->DbgForm->btnCancel->click();
   });
   main().OpenProject(project);
-  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_TRUE(main().Session().ViewsReady());
   EXPECT_EQ(main().PanelText(0), "Ready");
   EXPECT_EQ(TreeCaptions().size(), 5u);
   EXPECT_FALSE(windows->DbgForm->isVisible());
@@ -322,17 +322,18 @@ TEST_F(MainFormTest, CancelDuringThePassStillBuildsTheTree) {
   EXPECT_EQ(Title(), project);
   // Cancelled before the first record: no relation was found, and the second panel says so.
   EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 0 of 3");
-  for (int i = 0; i < main().Context().SymbolList.Count(); ++i) {
-    EXPECT_TRUE(main().Context().SymbolList.At(i).Calls.empty());
+  for (int i = 0; i < main().Session().Context().SymbolList.Count(); ++i) {
+    EXPECT_TRUE(main().Session().Context().SymbolList.At(i).Calls.empty());
   }
   // Entering the tree again keeps the note; choosing a node shows that node's text.
   main().TreeView1Enter();
   EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 0 of 3");
-  main().TreeView1->setCurrentIndex(main().TreeModel()->IndexOf(2));
-  EXPECT_EQ(main().PanelText(1).toStdString(), Cp932ToUtf8(main().Tree().Node(2).Record->Text));
+  main().TreeView1()->setCurrentIndex(main().TreeModel()->IndexOf(2));
+  EXPECT_EQ(main().PanelText(1).toStdString(),
+            Cp932ToUtf8(main().Session().Tree().Node(2).Record->Text));
   // The next pass starts with the flag cleared and leaves no note.
   main().OpenProject(project);
-  EXPECT_FALSE(FindSymbol(main().Context(), "4-0001").Calls.empty());
+  EXPECT_FALSE(FindSymbol(main().Session().Context(), "4-0001").Calls.empty());
   EXPECT_EQ(main().PanelText(1).indexOf("cancelled"), -1);
 }
 
@@ -344,7 +345,7 @@ TEST_F(MainFormTest, CancelPartWayNamesTheRecordWhereThePassStopped) {
   QTimer probe;
   probe.setInterval(0);
   QObject::connect(&probe, &QTimer::timeout, [&] {
-    if (main().Analysing() && ++rounds == 2) windows->DbgForm->btnCancel->click();
+    if (main().Session().Analysing() && ++rounds == 2) windows->DbgForm->btnCancel->click();
   });
   probe.start();
   main().OpenProject(project);
@@ -352,7 +353,7 @@ TEST_F(MainFormTest, CancelPartWayNamesTheRecordWhereThePassStopped) {
   EXPECT_EQ(main().PanelText(0), "Ready");
   EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 1 of 3");
   // Record 0 (the group) was passed; Main, record 2, was not reached.
-  EXPECT_TRUE(FindSymbol(main().Context(), "4-0001").Calls.empty());
+  EXPECT_TRUE(FindSymbol(main().Session().Context(), "4-0001").Calls.empty());
 }
 
 TEST_F(MainFormTest, ProgressDialogHasNoCloseBoxAndIgnoresEscape) {
@@ -382,7 +383,7 @@ TEST_F(MainFormTest, OutputFileWritesTheTextReportWithTheDefaultExtension) {
     return files.result();
   };
   dir.Write("out/keep", "");
-  main().OutputFile1->trigger();
+  main().OutputFile1()->trigger();
   EXPECT_TRUE(errors.empty());
   const std::string bytes = ExpectedReportBytes(project);
   EXPECT_EQ(test::ReadNative(dir.File("out/report.txt")), bytes);
@@ -408,11 +409,12 @@ TEST_F(MainFormTest, OutputFileTypedWithoutExtensionTakesTheChosenTypeAndItsForm
     files.accept();
     return files.result();
   };
-  main().OutputFile1->trigger();
+  main().OutputFile1()->trigger();
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(test::ReadNative(dir.File("out/report1.txt")), "old");
   MemoryLineSink csv;
-  WriteXrefLines(csv, main().Tree(), main().Context().SymbolList, project, 'C', 'B', 'S');
+  WriteXrefLines(csv, main().Session().Tree(), main().Session().Context().SymbolList, project, 'C',
+                 'B', 'S');
   std::string expected;
   for (const std::string& line : csv.Lines) expected += line + "\r\n";
   EXPECT_EQ(test::ReadNative(dir.File("out/report1.csv")), expected);
@@ -423,9 +425,9 @@ TEST_F(MainFormTest, CancelledDialogsDoNothing) {
   std::string project = WriteDemo();
   Start();
   main().RunDialog = [](QDialog&) { return int(QDialog::Rejected); };
-  main().OpenV->trigger();
-  main().OutputFile1->trigger();
-  EXPECT_FALSE(main().ViewsReady());
+  main().OpenV()->trigger();
+  main().OutputFile1()->trigger();
+  EXPECT_FALSE(main().Session().ViewsReady());
   EXPECT_TRUE(errors.empty() && messages.empty());
 }
 
@@ -440,8 +442,8 @@ TEST_F(MainFormTest, OpenDialogFiltersProjectsAndOpensTheChosenOne) {
     files.accept();
     return files.result();
   };
-  main().OpenV->trigger();
-  EXPECT_EQ(main().ProjectPath(), project);
+  main().OpenV()->trigger();
+  EXPECT_EQ(main().Session().ProjectPath(), project);
 }
 
 TEST_F(MainFormTest, OpenDialogBrowsesIntoACodePage932FolderAndOpensTheProjectByItsBytes) {
@@ -468,10 +470,10 @@ TEST_F(MainFormTest, OpenDialogBrowsesIntoACodePage932FolderAndOpensTheProjectBy
     files.ActivateRow(model->RowOf("Demo.vbp"));
     return files.result();
   };
-  main().OpenV->trigger();
+  main().OpenV()->trigger();
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(listed, (Strings{"Demo.vbp", "OTHER.VBP"}));  // projects only, any letter case
-  EXPECT_EQ(main().ProjectPath(), project);
+  EXPECT_EQ(main().Session().ProjectPath(), project);
   EXPECT_EQ(TreeCaptions().size(), 5u);
 }
 
@@ -482,7 +484,7 @@ TEST_F(MainFormTest, ExecItemsRunEveryModeWithTheirTemporaryFiles) {
   std::string project = WriteDemo();
   Start();
   main().OpenProject(project);
-  QList<QAction*> items = main().MAddIn->actions();
+  QList<QAction*> items = main().MAddIn()->actions();
   ASSERT_EQ(items.size(), 6);
   const std::string prog = ProgramDir();
   items[1]->trigger();
@@ -505,7 +507,7 @@ TEST_F(MainFormTest, ExecItemsRunEveryModeWithTheirTemporaryFiles) {
 TEST_F(MainFormTest, ReportToolBeforeAnyProjectShowsNoOutputItem) {
   dir.WriteLines("prog/tarnel.ini", {"[Exec]", "r=&Report,P,F,B,S,viewer,"});
   Start();
-  main().MAddIn->actions()[1]->trigger();
+  main().MAddIn()->actions()[1]->trigger();
   EXPECT_EQ(messages, Strings{" No Output Item \r"});
   EXPECT_TRUE(started.empty());
 }
@@ -517,7 +519,7 @@ TEST_F(MainFormTest, AboutBoxShowsItsLabelsWithOkAsDefault) {
     shown = &dialog;
     return int(QDialog::Accepted);
   };
-  main().About1->trigger();
+  main().About1()->trigger();
   ASSERT_EQ(shown, windows->AboutDlg.get());
   TAboutDlg& about = *windows->AboutDlg;
   EXPECT_EQ(about.windowTitle(), "Tarnel");
@@ -533,17 +535,17 @@ TEST_F(MainFormTest, AboutBoxShowsItsLabelsWithOkAsDefault) {
 
 TEST_F(MainFormTest, HelpOpensTheContentsAndF1TheFocusedControlsTopic) {
   Start();
-  main().Help2->trigger();
+  main().Help2()->trigger();
   EXPECT_TRUE(main().HelpWindow()->isVisible());
   EXPECT_EQ(main().HelpWindow()->CurrentAnchor(), "context1");
   main().show();
   main().activateWindow();
-  main().lsICall->setFocus();
+  main().lsICall()->setFocus();
   QApplication::setActiveWindow(&main());
-  main().lsICall->setFocus();
+  main().lsICall()->setFocus();
   main().HelpForFocus();
   EXPECT_EQ(main().HelpWindow()->CurrentAnchor(), "context5");
-  main().TreeView1->setFocus();
+  main().TreeView1()->setFocus();
   main().HelpForFocus();
   EXPECT_EQ(main().HelpWindow()->CurrentAnchor(), "context4");
   EXPECT_TRUE(errors.empty());
@@ -552,24 +554,24 @@ TEST_F(MainFormTest, HelpOpensTheContentsAndF1TheFocusedControlsTopic) {
 TEST_F(MainFormTest, MissingHelpFileIsReported) {
   std::remove(Prog("xref.hlp").c_str());
   Start();
-  main().Help2->trigger();
+  main().Help2()->trigger();
   EXPECT_EQ(errors, Strings{"ﾌｧｲﾙ " + Prog("xref.hlp") + " は開けません"});
 }
 
 TEST_F(MainFormTest, LayoutHasTheDesignedSizes) {
   Start();
   main().show();
-  EXPECT_EQ(main().Panel2->width(), 153);
-  EXPECT_EQ(main().Separater1->width(), 2);
-  EXPECT_EQ(main().lsYCall->height(), 137);
-  EXPECT_EQ(main().Separater2->height(), 5);
+  EXPECT_EQ(main().Panel2()->width(), 153);
+  EXPECT_EQ(main().Separater1()->width(), 2);
+  EXPECT_EQ(main().lsYCall()->height(), 137);
+  EXPECT_EQ(main().Separater2()->height(), 5);
   EXPECT_EQ(main().statusBar()->height(), 24);
-  EXPECT_EQ(main().StatusPanels[0]->width(), 150);
+  EXPECT_EQ(main().StatusPanel(0)->width(), 150);
   EXPECT_EQ(main().centralWidget()->width(), 543);
   EXPECT_EQ(main().centralWidget()->height() + main().statusBar()->height(), 298);
-  EXPECT_FALSE(main().Read1->isVisible());
-  EXPECT_EQ(main().File1->title(), "&File");
-  EXPECT_EQ(main().OutputFile1->text(), "O&utput File");
+  EXPECT_FALSE(main().Read1()->isVisible());
+  EXPECT_EQ(main().File1()->title(), "&File");
+  EXPECT_EQ(main().OutputFile1()->text(), "O&utput File");
 }
 
 }  // namespace
@@ -582,8 +584,8 @@ TEST_F(MainFormTest, TreeDoubleClickShowsTheProcedureInTheSourceWindow) {
   std::string project = WriteDemo();
   Start();
   main().OpenProject(project);
-  main().TreeView1->setCurrentIndex(main().TreeModel()->IndexOf(3));  // Main
-  ASSERT_NE(main().CurrentProc(), nullptr);
+  main().TreeView1()->setCurrentIndex(main().TreeModel()->IndexOf(3));  // Main
+  ASSERT_NE(main().Session().CurrentProc(), nullptr);
   main().TreeView1DblClick();
   EXPECT_TRUE(windows->DspForm->isVisible());
   ASSERT_FALSE(windows->DspForm->ShownLines().empty());
@@ -603,24 +605,24 @@ TEST_F(MainFormTest, SplitterBarsResizeTheTreeAndTheUpperList) {
   Start();
   main().show();
   QApplication::processEvents();
-  SendMouse(main().Separater1, QEvent::MouseButtonPress, {0, 50}, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(main().Separater1(), QEvent::MouseButtonPress, {0, 50}, Qt::LeftButton, Qt::LeftButton);
   // The upright line runs from below the menu over the status bar to the window's bottom.
-  auto* bar = static_cast<TSeparater*>(main().Separater1);
+  auto* bar = static_cast<TSeparater*>(main().Separater1());
   const int top = main().centralWidget()->y();
   ASSERT_EQ(bar->ShownLines().size(), 1u);
   EXPECT_EQ(bar->ShownLines()[0], QLine(154, top, 154, main().height() - 1));
   EXPECT_GT(main().height() - 1, main().statusBar()->y());
-  SendMouse(main().Separater1, QEvent::MouseMove, {40, 50}, Qt::NoButton, Qt::LeftButton);
-  SendMouse(main().Separater1, QEvent::MouseButtonRelease, {40, 50}, Qt::LeftButton, {});
-  EXPECT_EQ(main().Panel2->width(), 193);
-  EXPECT_EQ(main().Separater1->x(), 193);
-  EXPECT_EQ(main().Panel1->x(), 195);
+  SendMouse(main().Separater1(), QEvent::MouseMove, {40, 50}, Qt::NoButton, Qt::LeftButton);
+  SendMouse(main().Separater1(), QEvent::MouseButtonRelease, {40, 50}, Qt::LeftButton, {});
+  EXPECT_EQ(main().Panel2()->width(), 193);
+  EXPECT_EQ(main().Separater1()->x(), 193);
+  EXPECT_EQ(main().Panel1()->x(), 195);
 
-  SendMouse(main().Separater2, QEvent::MouseButtonPress, {0, 2}, Qt::LeftButton, Qt::LeftButton);
-  SendMouse(main().Separater2, QEvent::MouseMove, {0, -60}, Qt::NoButton, Qt::LeftButton);
-  SendMouse(main().Separater2, QEvent::MouseButtonRelease, {0, -60}, Qt::LeftButton, {});
-  EXPECT_EQ(main().lsYCall->height(), 137 - 62);
-  EXPECT_EQ(main().lsICall->y(), main().Separater2->y() + 5);
+  SendMouse(main().Separater2(), QEvent::MouseButtonPress, {0, 2}, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(main().Separater2(), QEvent::MouseMove, {0, -60}, Qt::NoButton, Qt::LeftButton);
+  SendMouse(main().Separater2(), QEvent::MouseButtonRelease, {0, -60}, Qt::LeftButton, {});
+  EXPECT_EQ(main().lsYCall()->height(), 137 - 62);
+  EXPECT_EQ(main().lsICall()->y(), main().Separater2()->y() + 5);
 }
 
 }  // namespace
@@ -640,11 +642,11 @@ TEST_F(MainFormTest, ProjectArrivingWhileAnAnalysisRunsIsIgnored) {
   });
   main().OpenProject(first);
   EXPECT_TRUE(tried);
-  EXPECT_EQ(main().ProjectPath(), first);
+  EXPECT_EQ(main().Session().ProjectPath(), first);
   EXPECT_EQ(TreeCaptions().size(), 5u);
   EXPECT_TRUE(errors.empty());
   main().WMDropFiles({dir.File("two/Demo.vbp")});
-  EXPECT_EQ(main().ProjectPath(), second);
+  EXPECT_EQ(main().Session().ProjectPath(), second);
 }
 
 }  // namespace

@@ -35,12 +35,12 @@ class PreciseViewsTest : public test::UiFixture {
     return NativeToEngine(dir.File("p/P.vbp"));
   }
   void Select(const std::string& name) {
-    main().TreeView1->expandAll();
-    const QModelIndexList hits = main().TreeView1->model()->match(
-        main().TreeView1->model()->index(0, 0), Qt::DisplayRole, QString::fromStdString(name), 1,
+    main().TreeView1()->expandAll();
+    const QModelIndexList hits = main().TreeView1()->model()->match(
+        main().TreeView1()->model()->index(0, 0), Qt::DisplayRole, QString::fromStdString(name), 1,
         Qt::MatchRecursive | Qt::MatchExactly);
     ASSERT_FALSE(hits.isEmpty()) << name;
-    main().TreeView1->setCurrentIndex(hits.front());
+    main().TreeView1()->setCurrentIndex(hits.front());
     main().TreeView1Change(hits.front());
   }
   // The shown lines with a background, by their physical line numbers.
@@ -60,20 +60,20 @@ TEST_F(PreciseViewsTest, CallListsShowTheFirstCallSiteAndOpenTheSourceWithItMark
   Start();
   main().OpenProject(WriteProject());
   Select("Main");
-  CallListModel& callees = *main().lsICallItems;
+  CallListModel& callees = *main().lsICallItems();
   ASSERT_EQ(callees.Count(), 2);
   EXPECT_EQ(callees.columnCount(), 7);
   EXPECT_EQ(callees.Text(0, 6), "3 (2)");
   EXPECT_EQ(callees.Text(1, 6), "5");
-  main().lsICall->setFocus();
-  main().lsICall->setCurrentIndex(callees.index(0, 0));
-  main().lsYCallChange(main().lsICall, 0);
-  main().lsYCallDblClick(main().lsICall);
+  main().lsICall()->setFocus();
+  main().lsICall()->setCurrentIndex(callees.index(0, 0));
+  main().lsYCallChange(main().lsICall(), 0);
+  main().lsYCallDblClick(main().lsICall());
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(MarkedLines(2), (std::vector<int>{3, 5}));
 
   Select("Helper");
-  CallListModel& callers = *main().lsYCallItems;
+  CallListModel& callers = *main().lsYCallItems();
   ASSERT_EQ(callers.Count(), 1);
   EXPECT_EQ(callers.Text(0, 6), "3 (2)");
 }
@@ -82,18 +82,18 @@ TEST_F(PreciseViewsTest, ClassicListsKeepTheirSixColumnsAndTheUnusedItemWaits) {
   Start();
   main().OpenProject(WriteProject());
   Select("Main");
-  EXPECT_EQ(main().lsICallItems->columnCount(), 6);
-  emit main().Options1->aboutToShow();
-  EXPECT_FALSE(main().UnusedProcedures1->isEnabled());
+  EXPECT_EQ(main().lsICallItems()->columnCount(), 6);
+  emit main().Options1()->aboutToShow();
+  EXPECT_FALSE(main().UnusedProcedures1()->isEnabled());
 }
 
 TEST_F(PreciseViewsTest, UnusedWindowListsSortsOpensAndSaves) {
   dir.WriteLines("prog/tarnel.ini", {"[Options]", "Reading=Precise"});
   Start();
   main().OpenProject(WriteProject());
-  emit main().Options1->aboutToShow();
-  ASSERT_TRUE(main().UnusedProcedures1->isEnabled());
-  main().UnusedProcedures1->trigger();
+  emit main().Options1()->aboutToShow();
+  ASSERT_TRUE(main().UnusedProcedures1()->isEnabled());
+  main().UnusedProcedures1()->trigger();
   TUnusedWindow* window = main().UnusedWindow();
   ASSERT_NE(window, nullptr);
   ASSERT_EQ(window->Count(), 1);

@@ -60,10 +60,10 @@ TEST_F(RepeatedMessagesTest, SkippingTheRestKeepsTheFirstBoxOfEachKindAndCountsT
   EXPECT_EQ(Texts(MessageKind::Repeated),
             (Strings{"File Not Found : " + dir.File("p/Gone1.bas"), "Eof"}));
   EXPECT_EQ(boxes.size(), 2u);
-  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_TRUE(main().Session().ViewsReady());
   EXPECT_EQ(main().PanelText(0), "Ready");
-  EXPECT_TRUE(main().StatusNote->isVisibleTo(&main()));
-  EXPECT_EQ(main().StatusNote->text(), "Skipped messages: 2 File Not Found, 2 Eof");
+  EXPECT_TRUE(main().StatusNote()->isVisibleTo(&main()));
+  EXPECT_EQ(main().StatusNote()->text(), "Skipped messages: 2 File Not Found, 2 Eof");
 
   // The choice holds for one analysis only: the next one shows its first boxes again.
   boxes.clear();
@@ -73,8 +73,8 @@ TEST_F(RepeatedMessagesTest, SkippingTheRestKeepsTheFirstBoxOfEachKindAndCountsT
             (Strings{"File Not Found : " + dir.File("p/Gone1.bas"),
                      "File Not Found : " + dir.File("p/Gone2.bas"),
                      "File Not Found : " + dir.File("p/Gone3.bas"), "Eof", "Eof", "Eof"}));
-  EXPECT_FALSE(main().StatusNote->isVisibleTo(&main()));
-  EXPECT_EQ(main().StatusNote->text(), "");
+  EXPECT_FALSE(main().StatusNote()->isVisibleTo(&main()));
+  EXPECT_EQ(main().StatusNote()->text(), "");
 }
 
 TEST_F(RepeatedMessagesTest, SkippingOneKindLeavesTheOtherShown) {
@@ -84,7 +84,7 @@ TEST_F(RepeatedMessagesTest, SkippingOneKindLeavesTheOtherShown) {
   });
   OpenShrinking();
   EXPECT_EQ(Texts(MessageKind::Repeated).size(), 4u);
-  EXPECT_EQ(main().StatusNote->text(), "Skipped messages: 2 Eof");
+  EXPECT_EQ(main().StatusNote()->text(), "Skipped messages: 2 Eof");
 }
 
 TEST_F(RepeatedMessagesTest, TheBoxOffersSkipTheRestBesideOk) {

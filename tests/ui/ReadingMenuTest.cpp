@@ -19,8 +19,8 @@ class ReadingMenuTest : public test::UiFixture {
   }
   int Procedures() {
     int count = 0;
-    for (int i = 0; i < main().Context().SymbolList.Count(); ++i) {
-      if (IsProcedureKind(main().Context().SymbolList.At(i).Kind)) ++count;
+    for (int i = 0; i < main().Session().Context().SymbolList.Count(); ++i) {
+      if (IsProcedureKind(main().Session().Context().SymbolList.At(i).Kind)) ++count;
     }
     return count;
   }
@@ -28,18 +28,18 @@ class ReadingMenuTest : public test::UiFixture {
 
 TEST_F(ReadingMenuTest, TheCheckedItemReanalysesTheOpenProjectAndIsRemembered) {
   Start();
-  EXPECT_FALSE(main().PreciseReading1->isChecked());
+  EXPECT_FALSE(main().PreciseReading1()->isChecked());
   main().OpenProject(WriteIndented());
   EXPECT_EQ(Procedures(), 1);
 
-  main().PreciseReading1->trigger();
+  main().PreciseReading1()->trigger();
   EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(main().Context().Reading, ReadingKind::Precise);
+  EXPECT_EQ(main().Session().Context().Reading, ReadingKind::Precise);
   EXPECT_EQ(Procedures(), 2);
   EXPECT_NE(test::ReadNative(Prog("tarnel.ini")).find("[Options]\r\nReading=Precise\r\n"),
             std::string::npos);
 
-  main().PreciseReading1->trigger();
+  main().PreciseReading1()->trigger();
   EXPECT_EQ(Procedures(), 1);
   EXPECT_NE(test::ReadNative(Prog("tarnel.ini")).find("Reading=Classic"), std::string::npos);
 }
@@ -47,7 +47,7 @@ TEST_F(ReadingMenuTest, TheCheckedItemReanalysesTheOpenProjectAndIsRemembered) {
 TEST_F(ReadingMenuTest, TheSettingChoosesTheReadingAtStart) {
   dir.WriteLines("prog/tarnel.ini", {"[options]", "reading = precise"});
   Start();
-  EXPECT_TRUE(main().PreciseReading1->isChecked());
+  EXPECT_TRUE(main().PreciseReading1()->isChecked());
   main().OpenProject(WriteIndented());
   EXPECT_EQ(Procedures(), 2);
 }

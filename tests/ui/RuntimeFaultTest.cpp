@@ -64,7 +64,7 @@ class RuntimeFaultTest : public test::UiFixture {
     return NativeToEngine(dir.File(folder + "/Two.vbp"));
   }
   // Selects the tree node at position (tree order).
-  void Select(int node) { main().TreeView1->setCurrentIndex(main().TreeModel()->IndexOf(node)); }
+  void Select(int node) { main().TreeView1()->setCurrentIndex(main().TreeModel()->IndexOf(node)); }
   int Rows(QTreeView* view) { return view->model()->rowCount(); }
   // The state of the main window's views, to compare before and after a fault.
   Strings ViewState() {
@@ -72,11 +72,12 @@ class RuntimeFaultTest : public test::UiFixture {
     state.push_back("title " + main().windowTitle().toStdString());
     state.push_back("panels " + main().PanelText(0).toStdString() + "|" +
                     main().PanelText(1).toStdString());
-    state.push_back("ready " + std::to_string(main().ViewsReady()));
-    state.push_back("proc " + (main().CurrentProc() ? main().CurrentProc()->Key : "-"));
-    state.push_back("lists " + std::to_string(Rows(main().lsYCall)) + " " +
-                    std::to_string(Rows(main().lsICall)));
-    state.push_back("project " + main().ProjectPath());
+    state.push_back("ready " + std::to_string(main().Session().ViewsReady()));
+    state.push_back("proc " +
+                    (main().Session().CurrentProc() ? main().Session().CurrentProc()->Key : "-"));
+    state.push_back("lists " + std::to_string(Rows(main().lsYCall())) + " " +
+                    std::to_string(Rows(main().lsICall())));
+    state.push_back("project " + main().Session().ProjectPath());
     return state;
   }
   // Answers the next save dialog of the main window with path; chosen gets the name that the
@@ -92,7 +93,7 @@ class RuntimeFaultTest : public test::UiFixture {
   }
   std::vector<QAction*> ExecItems() {
     std::vector<QAction*> items;
-    for (QAction* action : main().MAddIn->actions()) {
+    for (QAction* action : main().MAddIn()->actions()) {
       if (action->isVisible()) items.push_back(action);
     }
     return items;
@@ -143,7 +144,7 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
     errors.clear();
     main().OpenProject(good);
     Select(3);  // Main: both lists hold a row
-    ASSERT_EQ(Rows(main().lsICall), 1);
+    ASSERT_EQ(Rows(main().lsICall()), 1);
     bool duringPass = false;
     bool boxAfterDialog = false;
     QTimer::singleShot(0, [&] {
@@ -162,16 +163,16 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
     EXPECT_TRUE(boxAfterDialog);
     EXPECT_FALSE(windows->DbgForm->isVisible());
     EXPECT_TRUE(main().isEnabled());
-    EXPECT_FALSE(main().Analysing());
+    EXPECT_FALSE(main().Session().Analysing());
     // The views are empty; caption, project path and status stay those of the last good open.
-    EXPECT_FALSE(main().ViewsReady());
-    EXPECT_EQ(main().TreeView1->model()->rowCount(), 0);
-    EXPECT_EQ(Rows(main().lsYCall), 0);
-    EXPECT_EQ(Rows(main().lsICall), 0);
-    EXPECT_EQ(main().CurrentProc(), nullptr);
-    EXPECT_EQ(main().CurrentListItem(), nullptr);
+    EXPECT_FALSE(main().Session().ViewsReady());
+    EXPECT_EQ(main().TreeView1()->model()->rowCount(), 0);
+    EXPECT_EQ(Rows(main().lsYCall()), 0);
+    EXPECT_EQ(Rows(main().lsICall()), 0);
+    EXPECT_EQ(main().Session().CurrentProc(), nullptr);
+    EXPECT_EQ(main().Session().CurrentListItem(), nullptr);
     EXPECT_EQ(main().windowTitle().toStdString(), dir.File("good/Demo.vbp"));
-    EXPECT_EQ(main().ProjectPath(), good);
+    EXPECT_EQ(main().Session().ProjectPath(), good);
     EXPECT_EQ(main().PanelText(0), "Ready");
     // With the file back the same project opens to its end.
     fs::remove(module2);
@@ -179,9 +180,9 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
                    {"Attribute VB_Name = \"Module2\"", "Sub Helper()", "End Sub"});
     main().WMDropFiles({dir.File("bad/Two.vbp")});
     EXPECT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(main().ViewsReady());
-    EXPECT_EQ(main().ProjectPath(), bad);
-    EXPECT_EQ(FindSymbol(main().Context(), "4-0001").Calls, Strings{"4-0002"});
+    EXPECT_TRUE(main().Session().ViewsReady());
+    EXPECT_EQ(main().Session().ProjectPath(), bad);
+    EXPECT_EQ(FindSymbol(main().Session().Context(), "4-0001").Calls, Strings{"4-0002"});
   }
 }
 
@@ -195,8 +196,8 @@ TEST_F(RuntimeFaultTest, ModuleGoneDuringTheOpenFromTheCommandLineStillShowsTheW
   EXPECT_TRUE(main().isEnabled());
   EXPECT_FALSE(windows->DbgForm->isVisible());
   EXPECT_EQ(main().windowTitle().toStdString(), "Tarnel 1.11");
-  EXPECT_EQ(main().TreeView1->model()->rowCount(), 0);
-  EXPECT_EQ(main().ProjectPath(), "");
+  EXPECT_EQ(main().TreeView1()->model()->rowCount(), 0);
+  EXPECT_EQ(main().Session().ProjectPath(), "");
 }
 
 // Report and source files that cannot be written.
@@ -210,14 +211,14 @@ TEST_F(RuntimeFaultTest, OutputFileThatCannotBeWrittenIsReportedAndLosesNothing)
       {full, "%s に書き込めません"}};
   // The name of a folder opens that folder in the dialog; nothing is written.
   SaveAs(dir.File("out/folder.txt"));
-  main().OutputFile1->trigger();
+  main().OutputFile1()->trigger();
   EXPECT_TRUE(errors.empty());
   EXPECT_TRUE(chosen.empty());
   for (const auto& [path, text] : cases) {
     SCOPED_TRACE(path);
     errors.clear();
     SaveAs(path);
-    main().OutputFile1->trigger();
+    main().OutputFile1()->trigger();
     EXPECT_EQ(
         errors,
         Strings{
@@ -230,7 +231,7 @@ TEST_F(RuntimeFaultTest, OutputFileThatCannotBeWrittenIsReportedAndLosesNothing)
   // A good name afterwards gets the whole report.
   errors.clear();
   SaveAs(dir.File("out/report.txt"));
-  main().OutputFile1->trigger();
+  main().OutputFile1()->trigger();
   EXPECT_TRUE(errors.empty());
   const std::string bytes = ExpectedReportBytes(project);
   EXPECT_EQ(test::ReadNative(dir.File("out/report.txt")), bytes);
@@ -249,16 +250,16 @@ TEST_F(RuntimeFaultTest, ReportFailingPastItsFirstBufferfulClosesTheFile) {
   Start();
   main().OpenProject(NativeToEngine(dir.File("big/Big.vbp")));
   MemoryLineSink expected;
-  WriteXrefLines(expected, main().Tree(), main().Context().SymbolList, main().Caption(), 'F', 'B',
-                 'S');
+  WriteXrefLines(expected, main().Session().Tree(), main().Session().Context().SymbolList,
+                 main().Session().Caption(), 'F', 'B', 'S');
   std::size_t size = 0;
   for (const std::string& line : expected.Lines) size += line.size() + 2;
   ASSERT_GT(size, std::size_t{1} << 16);
   SaveAs(full);
-  main().OutputFile1->trigger();
+  main().OutputFile1()->trigger();
   EXPECT_EQ(errors, Strings{full + " に書き込めません"});
   EXPECT_EQ(DescriptorsOn(full), 0);
-  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_TRUE(main().Session().ViewsReady());
 }
 
 TEST_F(RuntimeFaultTest, SourceSaveThatCannotBeWrittenKeepsTheTextAndItsMarks) {
@@ -315,7 +316,7 @@ TEST_F(RuntimeFaultTest, SettingsFileThatCannotBeWrittenIsReportedAndTheProgramG
     Start();
     EXPECT_EQ(errors, Strings{ini + " に書き込めません"});
     EXPECT_TRUE(ExecItems().empty());
-    EXPECT_TRUE(main().Context().ToolList.empty());
+    EXPECT_TRUE(main().Session().ToolList().empty());
     windows->Show();
     EXPECT_TRUE(main().isVisible());
     EXPECT_TRUE(main().isEnabled());
@@ -326,10 +327,10 @@ TEST_F(RuntimeFaultTest, SettingsFileThatCannotBeWrittenIsReportedAndTheProgramG
       files.accept();
       return files.result();
     };
-    main().OpenV->trigger();
+    main().OpenV()->trigger();
     EXPECT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(main().ViewsReady());
-    EXPECT_EQ(main().ProjectPath(), project);
+    EXPECT_TRUE(main().Session().ViewsReady());
+    EXPECT_EQ(main().Session().ProjectPath(), project);
     EXPECT_EQ(TreeCaptions().size(), 5u);
   }
   EXPECT_TRUE(fs::is_symlink(ini));
@@ -358,16 +359,16 @@ TEST_F(RuntimeFaultTest, SettingsFileFullOfGarbageKeepsItsBytesAndStillGivesItsE
   for (int i = 0; i < 3; ++i) EXPECT_EQ(items[static_cast<std::size_t>(i)]->data().toInt(), i);
   EXPECT_EQ(items[0]->text().size(), 1023);  // the value is cut, the caption is its one field
   EXPECT_EQ(items[2]->text(), "&Ok");
-  ASSERT_EQ(main().Context().ToolList.size(), 3u);
-  EXPECT_EQ(main().Context().ToolList[0], std::string(1023, 'A'));
+  ASSERT_EQ(main().Session().ToolList().size(), 3u);
+  EXPECT_EQ(main().Session().ToolList()[0], std::string(1023, 'A'));
   // The date is added; nothing else of the file is lost.
   const std::string after = test::ReadNative(Prog("tarnel.ini"));
   EXPECT_EQ(after.substr(0, content.size()), content);
   EXPECT_EQ(after.substr(content.size(), 12), "[Date]\r\nLast");
-  EXPECT_FALSE(main().Context().ReservedWords.Words().empty());
+  EXPECT_FALSE(main().Session().Context().ReservedWords.Words().empty());
   EXPECT_TRUE(main().acceptDrops());
   main().OpenProject(project);
-  EXPECT_TRUE(main().ViewsReady());
+  EXPECT_TRUE(main().Session().ViewsReady());
   // An item whose entry is cut short fails at its click with the designed error only.
   items[0]->trigger();
   EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています : [Exec] huge"});
@@ -484,7 +485,7 @@ TEST_F(RuntimeToolTest, PathsHoldingShellSyntaxReachTheToolUnchanged) {
   StartForReal(NativeToEngine(dir.File(progDir)));
   EXPECT_TRUE(errors.empty());
   main().OpenProject(project);
-  ASSERT_TRUE(main().ViewsReady());
+  ASSERT_TRUE(main().Session().ViewsReady());
   std::vector<QAction*> items = ExecItems();
   ASSERT_EQ(items.size(), 3u);
   items[0]->trigger();

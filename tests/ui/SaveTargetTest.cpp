@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "UiFixture.h"
-#include "support/ProjectFixture.h"
+#include "support/SessionFixture.h"
 #include "ui/DspForm.h"
 #include "ui/FileDialog.h"
 #include "ui/MainForm.h"
@@ -37,7 +37,7 @@ class MainFormSaveTest : public test::UiFixture {
       files.accept();
       return files.result();
     };
-    main().OutputFile1->trigger();
+    main().OutputFile1()->trigger();
   }
 
   std::string project;
@@ -84,14 +84,14 @@ TEST_F(MainFormSaveTest, ANameThatDiffersOnlyInCaseAsksAndNeverTouchesTheOtherFi
   EXPECT_TRUE(errors.empty());
 }
 
-class DspFormSaveTest : public test::ProjectFixture {
+class DspFormSaveTest : public test::SessionFixture {
  protected:
   void SetUp() override {
     Lines("Demo.vbp", {"Module=Module1; Module1.bas"});
     Lines("Module1.bas", {"Attribute VB_Name = \"Module1\"", "Sub Main()", "    Bump", "End Sub",
                           "Sub Bump()", "End Sub"});
     Analyze();
-    form = std::make_unique<TDspForm>(ctx);
+    form = std::make_unique<TDspForm>(owner.session);
     form->ShowError = [this](const QString& text) { errors.push_back(text.toStdString()); };
     form->AskYesNo = [this](const QString& question) {
       questions.push_back(question.toStdString());

@@ -71,7 +71,8 @@ class UiFixture : public ::testing::Test {
   // The bytes of the F, B, S report of the open project, as the writer makes them.
   std::string ExpectedReportBytes(const std::string& caption) {
     MemoryLineSink expected;
-    WriteXrefLines(expected, main().Tree(), main().Context().SymbolList, caption, 'F', 'B', 'S');
+    WriteXrefLines(expected, main().Session().Tree(), main().Session().Context().SymbolList,
+                   caption, 'F', 'B', 'S');
     std::string bytes;
     for (const std::string& line : expected.Lines) bytes += line + "\r\n";
     return bytes;
@@ -88,7 +89,7 @@ class UiFixture : public ::testing::Test {
 
 inline std::vector<std::string> UiFixture::TreeCaptions() const {
   std::vector<std::string> captions;
-  const QAbstractItemModel* model = windows->MainForm->TreeView1->model();
+  const QAbstractItemModel* model = windows->MainForm->TreeView1()->model();
   std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& parent, int depth) {
     for (int row = 0; row < model->rowCount(parent); ++row) {
       QModelIndex index = model->index(row, 0, parent);

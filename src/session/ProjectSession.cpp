@@ -1,0 +1,215 @@
+#include "session/ProjectSession.h"
+
+#include <algorithm>
+
+#include "analysis/Analysis.h"
+#include "platform/ByteText.h"
+#include "platform/CodePage.h"
+#include "platform/Errors.h"
+#include "platform/Profile.h"
+#include "reports/ReportWriter.h"
+#include "reports/ToolLauncher.h"
+#include "reports/UnusedList.h"
+
+namespace tarnel {
+
+namespace {
+
+// The list index error of a malformed "Exec" entry, naming the entry's key so that the user can
+// find it in the settings file.
+TarnelError EntryError(const std::string& key) {
+  return TarnelError(std::string(ListIndexError().what()) + " : [Exec] " + Cp932ToUtf8(key));
+}
+
+}  // namespace
+
+ProjectSession::ProjectSession(AnalysisHost& host, std::string programDir, std::string caption)
+    : host_(host), ctx_(*this), programDir_(std::move(programDir)), caption_(std::move(caption)) {}
+
+ProjectSession::~ProjectSession() {
+  for (SessionObserver* observer : observers_) observer->ReleaseRecords();
+  tree_.Clear();
+  ClearSymbols(ctx_);
+}
+
+void ProjectSession::AddObserver(SessionObserver* observer) { observers_.push_back(observer); }
+
+void ProjectSession::RemoveObserver(SessionObserver* observer) {
+  observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void ProjectSession::LoadSettings(const std::string& today) {
+  const std::string ini = SettingsFile();
+  WriteProfileString(ini, "Date", "Last", today);
+  // One reading serves every entry, however many there are.
+  const ProfileFile settings(ini);
+  const bool precise = SameTextIgnoreCase(settings.GetString("Options", "Reading", ""), "Precise");
+  ctx_.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
+  for (const std::string& key : settings.GetKeys("Exec")) {
+    std::string value = settings.GetString("Exec", key, "");
+    toolList_.push_back(value);
+    toolKeys_.push_back(key);
+    std::vector<std::string> fields = SplitFields(value);
+    if (fields.empty()) throw EntryError(key);
+    toolCaptions_.push_back(fields[0]);
+  }
+}
+
+void ProjectSession::LoadDictionary() { LoadReservedWords(ctx_, programDir_ + "resv.dic"); }
+
+void ProjectSession::ChangeReading(ReadingKind reading) {
+  ctx_.Reading = reading;
+  WriteProfileString(SettingsFile(), "Options", "Reading",
+                     reading == ReadingKind::Precise ? "Precise" : "Classic");
+  if (!projectPath_.empty()) OpenProject(projectPath_);
+}
+
+void ProjectSession::OpenProject(const std::string& path) {
+  if (analysing_) return;
+  analysing_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{analysing_};
+
+  viewsReady_ = false;
+  currentProc_ = nullptr;
+  ClearListItem();
+  // The views let go of the records before the records go.
+  for (SessionObserver* observer : observers_) observer->ReleaseRecords();
+  tree_.Clear();
+  callers_.clear();
+  callees_.clear();
+  ClearSymbols(ctx_);
+
+  cancelNote_.clear();
+  ctx_.CancelRequested = false;
+  AnalyzeProject(ctx_, path);
+  // The pass stops at the record where it saw the flag; the lists lack what lies beyond it.
+  std::string note;
+  if (ctx_.CancelRequested) {
+    note = "Cross-reference cancelled at record " + std::to_string(progressPosition_) + " of " +
+           std::to_string(progressMaximum_);
+  }
+
+  caption_ = path;
+  tree_ = ResultTree::Build(ctx_.SymbolList);
+  for (SessionObserver* observer : observers_) observer->ProjectRead();
+  viewsReady_ = true;
+  cancelNote_ = note;
+  for (SessionObserver* observer : observers_) observer->ViewsReady();
+  projectPath_ = path;
+}
+
+std::optional<std::string> ProjectSession::SelectNode(const TPassRec* record, bool moved) {
+  if (!viewsReady_) return std::nullopt;
+  if (moved) cancelNote_.clear();
+  std::optional<std::string> status;
+  if (record != nullptr) {
+    FillRows(callers_, *record, CallSide::Callers);
+    FillRows(callees_, *record, CallSide::Callees);
+    // Until another node is chosen, the note of a cancelled pass stays in the status bar.
+    status = cancelNote_.empty() ? record->Text : cancelNote_;
+    currentProc_ = IsProcedureKind(record->Kind) ? record : nullptr;
+  }
+  ClearListItem();
+  return status;
+}
+
+void ProjectSession::FillRows(std::vector<CallRow>& rows, const TPassRec& selected,
+                              CallSide side) {
+  const std::vector<std::string>& keys = side == CallSide::Callers ? selected.CalledBy : selected.Calls;
+  std::optional<PreciseCallSites> sites;
+  if (ctx_.Precise) sites.emplace(*ctx_.Precise);
+  rows.clear();
+  rows.reserve(keys.size());
+  for (const std::string& key : keys) {
+    const TPassRec& proc = FindSymbol(ctx_, key);
+    CallRow& row = rows.emplace_back(CallRow{&proc, &FindSymbol(ctx_, proc.ParentKey), {}});
+    if (!sites) continue;
+    // A caller's sites lie in the caller's body; a callee's in the selected procedure's.
+    if (side == CallSide::Callers) {
+      sites->AppendLines(proc, selected.Key, row.Sites);
+    } else {
+      sites->AppendLines(selected, proc.Key, row.Sites);
+    }
+  }
+}
+
+std::optional<std::string> ProjectSession::FocusListItem(CallSide side, int row) {
+  const std::vector<CallRow>& rows = Rows(side);
+  if (!viewsReady_ || row < 0 || static_cast<std::size_t>(row) >= rows.size()) return std::nullopt;
+  currentSide_ = side;
+  currentRow_ = row;
+  cancelNote_.clear();
+  return rows[static_cast<std::size_t>(row)].Proc->Text;
+}
+
+void ProjectSession::ClearListItem() {
+  currentSide_.reset();
+  currentRow_ = -1;
+}
+
+const std::vector<CallRow>& ProjectSession::Rows(CallSide side) const {
+  return side == CallSide::Callers ? callers_ : callees_;
+}
+
+const TPassRec* ProjectSession::CurrentListItem() const {
+  if (!currentSide_) return nullptr;
+  const std::vector<CallRow>& rows = Rows(*currentSide_);
+  if (currentRow_ < 0 || static_cast<std::size_t>(currentRow_) >= rows.size()) return nullptr;
+  return rows[static_cast<std::size_t>(currentRow_)].Proc;
+}
+
+std::optional<ProcedureRequest> ProjectSession::ProcedureForTree() const {
+  if (currentProc_ == nullptr) return std::nullopt;
+  return ProcedureRequest{currentProc_, currentProc_->Name};
+}
+
+std::optional<ProcedureRequest> ProjectSession::ProcedureForList(CallSide side) const {
+  const TPassRec* item = CurrentListItem();
+  // An item is focused only in lists that a procedure filled, so CurrentProc is set then.
+  if (item == nullptr || currentProc_ == nullptr) return std::nullopt;
+  if (side == CallSide::Callers) return ProcedureRequest{item, currentProc_->Name};
+  return ProcedureRequest{currentProc_, item->Name};
+}
+
+void ProjectSession::SaveReport(const std::string& enginePath) {
+  ::tarnel::SaveReport(host_, tree_, ctx_.SymbolList, caption_, enginePath);
+}
+
+void ProjectSession::RunTool(int tag, const std::function<void(const std::string&)>& start) {
+  ToolContext context{host_, tree_, ctx_.SymbolList, caption_, programDir_, projectPath_, start};
+  try {
+    ::tarnel::RunTool(context, toolList_, tag);
+  } catch (const ListIndexError&) {
+    if (tag < 0 || static_cast<std::size_t>(tag) >= toolKeys_.size()) throw;
+    throw EntryError(toolKeys_[static_cast<std::size_t>(tag)]);
+  }
+}
+
+void ProjectSession::ShowMessage(const std::string& text) { host_.ShowMessage(text); }
+
+void ProjectSession::ShowRepeatedMessage(RepeatedMessage kind, const std::string& text) {
+  host_.ShowRepeatedMessage(kind, text);
+}
+
+void ProjectSession::BeginProgress() { host_.BeginProgress(); }
+
+void ProjectSession::SetProgressRange(int maximum) {
+  progressMaximum_ = maximum;
+  progressPosition_ = 0;
+  host_.SetProgressRange(maximum);
+}
+
+void ProjectSession::SetProgress(int position, const std::string& counter,
+                                 const std::string& name) {
+  progressPosition_ = position;
+  host_.SetProgress(position, counter, name);
+}
+
+void ProjectSession::ProcessEvents() { host_.ProcessEvents(); }
+
+void ProjectSession::EndProgress() { host_.EndProgress(); }
+
+}  // namespace tarnel
