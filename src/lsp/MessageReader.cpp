@@ -76,7 +76,11 @@ bool MessageReader::ReadHeaderLine(std::string& line, bool& tooLong) {
       tooLong = true;
       start_ = buffer_.size();
     }
-    if (!Fill()) return false;
+    if (!Fill()) {
+      line.assign(buffer_, start_, std::string::npos);  // what came of a line that never ended
+      start_ = buffer_.size();
+      return false;
+    }
   }
 }
 
