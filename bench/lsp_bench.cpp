@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
   tarnel::Workspace space(options);
   auto start = std::chrono::steady_clock::now();
   space.AddFolders({argv[1]});
-  std::printf("first analysis: %.3f s, %zu project(s)\n", Seconds(start), space.ProjectFiles().size());
+  std::printf("first analysis: %.3f s, %zu project(s)\n", Seconds(start),
+              space.ProjectFiles().size());
   const std::vector<std::string> modules = space.ModuleFiles();
   if (modules.empty()) return 1;
   const std::string path = modules[modules.size() / 2];

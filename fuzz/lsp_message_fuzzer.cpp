@@ -1,10 +1,9 @@
 // The language server's input: Content-Length framing read in chunks of varying size, then every
 // message handed to the server after an initialize on an empty folder. Every answer must be a
 // JSON-RPC object, every body within the limit, and nothing may crash.
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "FuzzSupport.h"
