@@ -1,0 +1,468 @@
+#include "lsp/Server.h"
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+#include "analysis/Symbol.h"
+#include "lsp/Uri.h"
+#include "lsp/Workspace.h"
+
+namespace tarnel {
+
+using nlohmann::json;
+
+namespace {
+
+// The protocol's error codes.
+enum ErrorCode {
+  ParseError = -32700,
+  InvalidRequest = -32600,
+  MethodNotFound = -32601,
+  InvalidParams = -32602,
+  InternalError = -32603,
+  ServerNotInitialized = -32002,
+  RequestCancelled = -32800,
+};
+
+struct RequestError : std::runtime_error {
+  RequestError(int code, const std::string& text) : std::runtime_error(text), Code(code) {}
+  int Code;
+};
+
+std::string Text(const json& value) {
+  return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+json Position(const SourcePosition& position) {
+  return {{"line", position.Line}, {"character", position.Column}};
+}
+json Range(const SourceRange& range) {
+  return {{"start", Position(range.Start)}, {"end", Position(range.End)}};
+}
+
+// The protocol's symbol kinds.
+int SymbolKindOf(std::uint8_t kind) {
+  switch (kind) {
+    case KindPropertyGet:
+    case KindPropertyLet:
+    case KindPropertySet:
+      return 7;  // Property
+    case KindEvent:
+      return 24;  // Event
+    default:
+      return 12;  // Function
+  }
+}
+
+std::string PathOf(const json& params) {
+  const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+  std::optional<std::string> path = FileUriToPath(uri);
+  if (!path) throw RequestError(InvalidParams, "not a file URI: " + uri);
+  return CanonicalPath(*path);
+}
+
+SourcePosition PositionOf(const json& params) {
+  const json& position = params.at("position");
+  return {position.at("line").get<int>(), position.at("character").get<int>()};
+}
+
+}  // namespace
+
+struct Server::Impl {
+  Server& Owner;
+  Send Out;
+  std::string Dictionary;
+  std::unique_ptr<Workspace> Space;
+  bool Initialized = false;
+  bool WatchRegistration = false;
+
+  void Notify(const std::string& method, json params) {
+    Out(Text({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}}));
+  }
+  void Reply(const json& id, json result) {
+    Out(Text({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}}));
+  }
+  void ReplyError(const json& id, int code, const std::string& message) {
+    Out(Text({{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}}));
+  }
+
+  void ForwardMessages() {
+    if (!Space) return;
+    for (const std::string& message : Space->TakeMessages()) {
+      Notify("window/logMessage", {{"type", 2}, {"message", message}});
+    }
+  }
+
+  json Item(const ProcedureItem& item) const {
+    return {{"name", item.Name},
+            {"kind", SymbolKindOf(item.Kind)},
+            {"detail", item.Module},
+            {"uri", PathToFileUri(item.Path)},
+            {"range", Range(item.Range)},
+            {"selectionRange", Range(item.SelectionRange)},
+            {"data", {{"project", item.Project}, {"key", item.Key}}}};
+  }
+
+  // The procedure a call hierarchy item stands for: by its key when the analysis still has it
+  // under the same name, else by its place.
+  std::optional<ProcedureItem> FromItem(const json& item) const {
+    const std::string name = item.at("name").get<std::string>();
+    if (item.contains("data") && item["data"].is_object()) {
+      const json& data = item["data"];
+      std::optional<ProcedureItem> found =
+          Space->Find(data.value("project", -1), data.value("key", std::string()));
+      if (found && found->Name == name) return found;
+    }
+    std::optional<std::string> path = FileUriToPath(item.at("uri").get<std::string>());
+    if (!path) return std::nullopt;
+    const json& start = item.at("selectionRange").at("start");
+    for (const ProcedureItem& candidate : Space->ProceduresIn(CanonicalPath(*path))) {
+      if (candidate.Range.Start.Line <= start.at("line").get<int>() &&
+          start.at("line").get<int>() <= candidate.Range.End.Line && candidate.Name == name) {
+        return candidate;
+      }
+    }
+    return std::nullopt;
+  }
+
+  void PublishDiagnostics() {
+    for (const std::string& path : Space->ModuleFiles()) {
+      json diagnostics = json::array();
+      for (const UnusedMark& mark : Space->UnusedIn(path)) {
+        diagnostics.push_back(
+            {{"range", Range(mark.Procedure.SelectionRange)},
+             {"severity", 4},
+             {"tags", {1}},
+             {"source", "tarnel"},
+             {"message", mark.Unreachable
+                             ? mark.Procedure.Name + " is never reached from an entry point"
+                             : mark.Procedure.Name + " is never called"}});
+      }
+      Notify("textDocument/publishDiagnostics",
+             {{"uri", PathToFileUri(path)}, {"diagnostics", std::move(diagnostics)}});
+    }
+  }
+
+  json Initialize(const json& params) {
+    Workspace::Options options;
+    options.Dictionary = Dictionary;
+    std::vector<std::string> warnings;
+    if (params.contains("initializationOptions") && params["initializationOptions"].is_object()) {
+      const json& init = params["initializationOptions"];
+      if (init.contains("reading")) {
+        const std::string reading =
+            init["reading"].is_string() ? init["reading"].get<std::string>() : "";
+        if (reading == "classic" || reading == "Classic") {
+          options.Reading = ReadingKind::Classic;
+        } else if (reading != "precise" && reading != "Precise") {
+          warnings.push_back("reading takes \"precise\" or \"classic\"; using precise");
+        }
+      }
+      if (init.contains("encoding")) {
+        std::optional<SourceEncoding> encoding;
+        if (init["encoding"].is_string())
+          encoding = ParseSourceEncoding(init["encoding"].get<std::string>());
+        if (encoding) {
+          options.Encoding = *encoding;
+        } else {
+          warnings.push_back("encoding takes 932, 1252, UTF-8 or Auto; using Auto");
+        }
+      }
+    }
+    std::vector<std::string> folders;
+    if (params.contains("workspaceFolders") && params["workspaceFolders"].is_array()) {
+      for (const json& folder : params["workspaceFolders"]) {
+        if (!folder.is_object() || !folder.contains("uri") || !folder["uri"].is_string()) continue;
+        if (auto path = FileUriToPath(folder["uri"].get<std::string>())) folders.push_back(*path);
+      }
+    }
+    if (folders.empty() && params.contains("rootUri") && params["rootUri"].is_string()) {
+      if (auto path = FileUriToPath(params["rootUri"].get<std::string>())) folders.push_back(*path);
+    }
+    if (folders.empty() && params.contains("rootPath") && params["rootPath"].is_string()) {
+      folders.push_back(params["rootPath"].get<std::string>());
+    }
+    const json* watch = nullptr;
+    if (params.contains("capabilities") && params["capabilities"].is_object()) {
+      const json& caps = params["capabilities"];
+      if (caps.contains("workspace") && caps["workspace"].is_object() &&
+          caps["workspace"].contains("didChangeWatchedFiles")) {
+        watch = &caps["workspace"]["didChangeWatchedFiles"];
+      }
+    }
+    WatchRegistration = watch && watch->is_object() && watch->value("dynamicRegistration", false);
+
+    Space = std::make_unique<Workspace>(options);
+    Space->AddFolders(folders);
+    for (const std::string& warning : warnings) {
+      Notify("window/showMessage", {{"type", 2}, {"message", "tarnel-lsp: " + warning}});
+    }
+    ForwardMessages();
+    Initialized = true;
+    return {{"capabilities",
+             {{"positionEncoding", "utf-16"},
+              {"textDocumentSync",
+               {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
+              {"documentSymbolProvider", true},
+              {"workspaceSymbolProvider", true},
+              {"definitionProvider", true},
+              {"referencesProvider", true},
+              {"callHierarchyProvider", true},
+              {"hoverProvider", true}}},
+            {"serverInfo", {{"name", "tarnel-lsp"}, {"version", "1.11"}}}};
+  }
+
+  json Request(const std::string& method, const json& params) {
+    if (method == "textDocument/documentSymbol") {
+      json symbols = json::array();
+      for (const ProcedureItem& item : Space->ProceduresIn(PathOf(params))) {
+        symbols.push_back({{"name", item.Name},
+                           {"detail", item.Declaration},
+                           {"kind", SymbolKindOf(item.Kind)},
+                           {"range", Range(item.Range)},
+                           {"selectionRange", Range(item.SelectionRange)}});
+      }
+      return symbols;
+    }
+    if (method == "workspace/symbol") {
+      json symbols = json::array();
+      for (const ProcedureItem& item : Space->Search(params.at("query").get<std::string>(), 256)) {
+        symbols.push_back(
+            {{"name", item.Name},
+             {"kind", SymbolKindOf(item.Kind)},
+             {"containerName", item.Module},
+             {"location",
+              {{"uri", PathToFileUri(item.Path)}, {"range", Range(item.SelectionRange)}}}});
+      }
+      return symbols;
+    }
+    if (method == "textDocument/definition") {
+      json locations = json::array();
+      for (const ProcedureItem& item : Space->DefinitionAt(PathOf(params), PositionOf(params))) {
+        locations.push_back(
+            {{"uri", PathToFileUri(item.Path)}, {"range", Range(item.SelectionRange)}});
+      }
+      return locations;
+    }
+    if (method == "textDocument/references") {
+      bool withDeclaration = false;
+      if (params.contains("context") && params["context"].is_object()) {
+        withDeclaration = params["context"].value("includeDeclaration", false);
+      }
+      json locations = json::array();
+      for (const ProcedureItem& item : Space->ProceduresAt(PathOf(params), PositionOf(params))) {
+        if (withDeclaration) {
+          locations.push_back(
+              {{"uri", PathToFileUri(item.Path)}, {"range", Range(item.SelectionRange)}});
+        }
+        for (const SourceLocation& call : Space->CallsOf(item)) {
+          locations.push_back({{"uri", PathToFileUri(call.Path)}, {"range", Range(call.Range)}});
+        }
+      }
+      return locations;
+    }
+    if (method == "textDocument/prepareCallHierarchy") {
+      json items = json::array();
+      for (const ProcedureItem& item : Space->ProceduresAt(PathOf(params), PositionOf(params))) {
+        items.push_back(Item(item));
+      }
+      return items;
+    }
+    if (method == "callHierarchy/incomingCalls" || method == "callHierarchy/outgoingCalls") {
+      const bool incoming = method == "callHierarchy/incomingCalls";
+      std::optional<ProcedureItem> procedure = FromItem(params.at("item"));
+      json calls = json::array();
+      if (!procedure) return calls;
+      for (const CallItem& call :
+           incoming ? Space->Incoming(*procedure) : Space->Outgoing(*procedure)) {
+        json ranges = json::array();
+        for (const SourceRange& range : call.FromRanges) ranges.push_back(Range(range));
+        calls.push_back({{incoming ? "from" : "to", Item(call.Procedure)}, {"fromRanges", ranges}});
+      }
+      return calls;
+    }
+    if (method == "textDocument/hover") {
+      const std::string path = PathOf(params);
+      std::vector<ProcedureItem> items = Space->DefinitionAt(path, PositionOf(params));
+      if (items.empty()) return nullptr;
+      std::string value;
+      for (const ProcedureItem& item : items) {
+        if (!value.empty()) value += "\n---\n";
+        value += "```vb\n" + item.Declaration + "\n```\n" + item.Module + " · " +
+                 std::to_string(item.Callers) + (item.Callers == 1 ? " caller" : " callers") +
+                 " · " + std::to_string(item.Callees) +
+                 (item.Callees == 1 ? " callee" : " callees");
+      }
+      return {{"contents", {{"kind", "markdown"}, {"value", value}}}};
+    }
+    throw RequestError(MethodNotFound, "method not found: " + method);
+  }
+
+  void Notification(const std::string& method, const json& params) {
+    if (method == "initialized") {
+      if (WatchRegistration) {
+        Out(Text({{"jsonrpc", "2.0"},
+                  {"id", "tarnel-watch"},
+                  {"method", "client/registerCapability"},
+                  {"params",
+                   {{"registrations",
+                     {{{"id", "tarnel-watch"},
+                       {"method", "workspace/didChangeWatchedFiles"},
+                       {"registerOptions",
+                        {{"watchers",
+                          {{{"globPattern", "**/*.{vbp,bas,cls,frm,ctl,pag,dsr,dob}"}}}}}}}}}}}}));
+      }
+      PublishDiagnostics();
+      return;
+    }
+    if (!Initialized) return;
+    if (method == "textDocument/didOpen" || method == "textDocument/didChange") {
+      std::string text;
+      if (method == "textDocument/didOpen") {
+        text = params.at("textDocument").at("text").get<std::string>();
+      } else {
+        const json& changes = params.at("contentChanges");
+        if (!changes.is_array() || changes.empty()) return;
+        // Whole-text changes only, as the capabilities ask.
+        text = changes.back().at("text").get<std::string>();
+      }
+      Space->SetOpenText(PathOf(params), std::move(text));
+      return;
+    }
+    if (method == "textDocument/didClose") {
+      Space->SetOpenText(PathOf(params), std::nullopt);
+      return;
+    }
+    if (method == "textDocument/didSave") {
+      const std::string path = PathOf(params);
+      if (params.contains("text") && params["text"].is_string()) {
+        Space->SetOpenText(path, params["text"].get<std::string>());
+      }
+      if (Space->Reanalyse({path})) PublishDiagnostics();
+      ForwardMessages();
+      return;
+    }
+    if (method == "workspace/didChangeWatchedFiles") {
+      std::vector<std::string> paths;
+      for (const json& change : params.at("changes")) {
+        if (auto path = FileUriToPath(change.at("uri").get<std::string>())) {
+          paths.push_back(CanonicalPath(*path));
+        }
+      }
+      if (Space->Reanalyse(paths)) PublishDiagnostics();
+      ForwardMessages();
+      return;
+    }
+  }
+};
+
+Server::Server(Send send, std::string dictionary)
+    : impl_(std::make_unique<Impl>(Impl{*this, std::move(send), std::move(dictionary), nullptr})) {}
+Server::~Server() = default;
+
+void Server::NoteIfCancel(std::string_view body) {
+  // Cheap refusal first: most messages are no cancellation.
+  if (body.find("$/cancelRequest") == std::string_view::npos) return;
+  json message = json::parse(body, nullptr, false);
+  if (!message.is_object() || message.value("method", json()) != "$/cancelRequest") return;
+  if (!message.contains("params") || !message["params"].is_object() ||
+      !message["params"].contains("id")) {
+    return;
+  }
+  std::lock_guard lock(cancelMutex_);
+  if (cancelled_.size() > 4096) cancelled_.clear();  // ids of requests answered long ago
+  cancelled_.insert(Text(message["params"]["id"]));
+}
+
+void Server::HandleBadFrame(MessageReader::Status status) {
+  if (status == MessageReader::Status::TooLarge) {
+    impl_->ReplyError(nullptr, InvalidRequest,
+                      "message refused: longer than " + std::to_string(kMessageLimit) + " bytes");
+  } else if (status == MessageReader::Status::BadHeader) {
+    impl_->ReplyError(nullptr, ParseError, "message header without a valid Content-Length");
+  }
+}
+
+void Server::Handle(std::string_view body) {
+  json message = json::parse(body, nullptr, false);
+  if (message.is_discarded()) {
+    impl_->ReplyError(nullptr, ParseError, "not JSON (or not UTF-8)");
+    return;
+  }
+  if (!message.is_object()) {
+    impl_->ReplyError(nullptr, InvalidRequest, "a message is a JSON object");
+    return;
+  }
+  const bool hasId = message.contains("id");
+  const json id = hasId ? message["id"] : json();
+  if (hasId && !id.is_string() && !id.is_number_integer()) {
+    impl_->ReplyError(nullptr, InvalidRequest, "an id is a number or a string");
+    return;
+  }
+  if (!message.contains("method")) return;  // a client's answer to our request
+  if (!message["method"].is_string()) {
+    if (hasId) impl_->ReplyError(id, InvalidRequest, "method is not a string");
+    return;
+  }
+  const std::string method = message["method"].get<std::string>();
+  const json params = message.contains("params") && !message["params"].is_null() ? message["params"]
+                                                                                 : json::object();
+
+  if (!hasId) {
+    if (method == "exit") {
+      exited_ = true;
+      return;
+    }
+    try {
+      if (params.is_object()) impl_->Notification(method, params);
+    } catch (const std::exception&) {
+      // A notification has no answer to carry the fault; the server stays as it was.
+    }
+    return;
+  }
+
+  {
+    std::lock_guard lock(cancelMutex_);
+    if (cancelled_.erase(Text(id)) > 0) {
+      impl_->ReplyError(id, RequestCancelled, "cancelled");
+      return;
+    }
+  }
+  if (shutdown_) {
+    impl_->ReplyError(id, InvalidRequest, "the server is shut down");
+    return;
+  }
+  if (method == "initialize") {
+    if (impl_->Initialized) {
+      impl_->ReplyError(id, InvalidRequest, "initialize was already received");
+      return;
+    }
+  } else if (!impl_->Initialized) {
+    impl_->ReplyError(id, ServerNotInitialized, "initialize first");
+    return;
+  }
+  if (!params.is_object() && !params.is_array()) {
+    impl_->ReplyError(id, InvalidParams, "params is an object or an array");
+    return;
+  }
+  try {
+    if (method == "initialize") {
+      impl_->Reply(id, impl_->Initialize(params));
+    } else if (method == "shutdown") {
+      shutdown_ = true;
+      impl_->Reply(id, nullptr);
+    } else {
+      impl_->Reply(id, impl_->Request(method, params));
+    }
+  } catch (const RequestError& e) {
+    impl_->ReplyError(id, e.Code, e.what());
+  } catch (const json::exception& e) {
+    impl_->ReplyError(id, InvalidParams, e.what());
+  } catch (const std::exception& e) {
+    impl_->ReplyError(id, InternalError, e.what());
+  }
+}
+
+}  // namespace tarnel

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tarnel {
+
+// The text of one module file in UTF-8, cut into physical lines (CR LF, CR or LF), with the
+// conversions between byte offsets and the UTF-16 columns that editors count in.
+class SourceLines {
+ public:
+  SourceLines() = default;
+  explicit SourceLines(std::string utf8);
+
+  int Count() const { return static_cast<int>(lines_.size()); }
+  // The line at index (from 0); empty beyond the end.
+  std::string_view Line(int index) const;
+
+  // UTF-16 code units before byteOffset. A byte that starts no valid sequence counts as one.
+  static int Utf16Column(std::string_view line, std::size_t byteOffset);
+  // The byte offset of a UTF-16 column; a column inside a character or past the end is clamped
+  // to the character's start or to the end.
+  static std::size_t ByteOffset(std::string_view line, int utf16Column);
+
+ private:
+  std::string text_;
+  std::vector<std::pair<std::size_t, std::size_t>> lines_;  // offset, length
+};
+
+// The bytes [first, second) of the identifier at byteOffset, or ending there; empty when none.
+std::pair<std::size_t, std::size_t> WordAt(std::string_view line, std::size_t byteOffset);
+
+// The byte offsets where name stands as a whole word (ASCII letter case ignored) in the code of
+// line: outside string literals and after no comment mark.
+std::vector<std::size_t> FindWord(std::string_view line, std::string_view name);
+
+}  // namespace tarnel

@@ -1,0 +1,569 @@
+#include "lsp/Workspace.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <unordered_map>
+
+#include "analysis/Analysis.h"
+#include "analysis/AnalysisContext.h"
+#include "analysis/PreciseModel.h"
+#include "analysis/Symbol.h"
+#include "lsp/SourceLines.h"
+#include "platform/CodePage.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+#include "session/ProcedureSearch.h"
+
+namespace tarnel {
+
+namespace {
+
+// Collects the analysis's messages instead of showing them.
+class CollectingHost : public SilentHost {
+ public:
+  explicit CollectingHost(std::vector<std::string>& messages) : messages_(messages) {}
+  void ShowMessage(const std::string& text) override { messages_.push_back(Cp932ToUtf8(text)); }
+
+ private:
+  std::vector<std::string>& messages_;
+};
+
+bool SameWord(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+bool HasProjectExtension(const std::filesystem::path& path) {
+  std::string ext = path.extension().string();
+  return SameWord(ext, ".vbp");
+}
+
+// Whether a procedure gets a diagnostic: nullopt for none, false when it is unused (nothing calls
+// it), true when it is only unreachable (its callers are never reached from an entry point).
+std::optional<bool> UnusedMarkOf(const AnalysisContext& ctx, const TPassRec& record) {
+  if (!ctx.Precise) return std::nullopt;
+  auto found = ctx.Precise->Marks.find(record.Key);
+  if (found == ctx.Precise->Marks.end()) return std::nullopt;
+  if (found->second.Unused) return false;
+  if (found->second.Unreachable) return true;
+  return std::nullopt;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+std::string CanonicalPath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+  return error ? path : canonical.string();
+}
+
+struct Workspace::Module {
+  std::string Key;
+  std::string Name;  // UTF-8
+  std::string EnginePath;
+  std::string Path;                         // canonical native
+  std::vector<const TPassRec*> Procedures;  // by declaration line
+};
+
+struct Workspace::Project {
+  explicit Project(std::vector<std::string>& messages) : Host(messages) {}
+  std::string Path;
+  CollectingHost Host;
+  std::unique_ptr<AnalysisContext> Ctx;
+  std::vector<Module> Modules;
+  std::unordered_map<std::string, std::size_t> ModuleByPath;
+  std::unordered_map<std::string, std::size_t> ModuleByKey;
+  std::unordered_map<const TPassRec*, const ProcedureDecl*> Decls;
+
+  std::string Utf8(const std::string& engineText) const {
+    return Ctx->Decoder.KeepsBytes() ? Cp932ToUtf8(engineText) : engineText;
+  }
+  const Module* ModuleOfRecord(const TPassRec& record) const {
+    auto found = ModuleByKey.find(record.ParentKey);
+    return found == ModuleByKey.end() ? nullptr : &Modules[found->second];
+  }
+  // Declaration and end line (from 1) of a procedure.
+  std::pair<int, int> Lines(const TPassRec& record) const {
+    auto decl = Decls.find(&record);
+    if (decl != Decls.end()) {
+      const int end =
+          decl->second->EndLine > 0 ? decl->second->EndLine : record.StartLine + record.BodyLines;
+      return {record.StartLine, end};
+    }
+    const bool hasBody = record.Kind != KindDeclareSub && record.Kind != KindDeclareFunction &&
+                         record.Kind != KindEvent;
+    return {record.StartLine, record.StartLine + record.BodyLines + (hasBody ? 1 : 0)};
+  }
+  const TPassRec* Record(const std::string& key) const {
+    return Ctx ? Ctx->SymbolList.TryFind(key) : nullptr;
+  }
+};
+
+Workspace::Workspace(Options options) : options_(std::move(options)) {}
+Workspace::~Workspace() = default;
+
+void Workspace::AddFolders(const std::vector<std::string>& folders) {
+  std::set<std::string> known;
+  for (const auto& project : projects_) known.insert(project->Path);
+  for (const std::string& folder : folders) {
+    std::error_code error;
+    std::vector<std::string> found;
+    for (std::filesystem::recursive_directory_iterator
+             it(folder, std::filesystem::directory_options::skip_permission_denied, error),
+         end;
+         !error && it != end; it.increment(error)) {
+      if (it->is_regular_file(error) && HasProjectExtension(it->path())) {
+        found.push_back(CanonicalPath(it->path().string()));
+      }
+    }
+    std::sort(found.begin(), found.end());
+    for (const std::string& path : found) {
+      if (!known.insert(path).second) continue;
+      auto project = std::make_unique<Project>(messages_);
+      project->Path = path;
+      projects_.push_back(std::move(project));
+      Analyse(*projects_.back());
+    }
+  }
+}
+
+std::vector<std::string> Workspace::ProjectFiles() const {
+  std::vector<std::string> paths;
+  for (const auto& project : projects_) paths.push_back(project->Path);
+  return paths;
+}
+
+std::vector<std::string> Workspace::TakeMessages() { return std::exchange(messages_, {}); }
+
+std::vector<std::string> Workspace::ModuleFiles() const {
+  std::set<std::string> seen;
+  std::vector<std::string> paths;
+  for (const auto& project : projects_) {
+    for (const Module& module : project->Modules) {
+      if (seen.insert(module.Path).second) paths.push_back(module.Path);
+    }
+  }
+  return paths;
+}
+
+const Workspace::Module* Workspace::ModuleOf(const Project& project,
+                                             const std::string& path) const {
+  auto found = project.ModuleByPath.find(path);
+  return found == project.ModuleByPath.end() ? nullptr : &project.Modules[found->second];
+}
+
+namespace {
+
+std::shared_ptr<SourceLines> LinesOf(std::map<std::string, std::shared_ptr<SourceLines>>& cache,
+                                     const std::map<std::string, std::string>& open,
+                                     const AnalysisContext& ctx, const std::string& enginePath,
+                                     const std::string& path) {
+  auto cached = cache.find(path);
+  if (cached != cache.end()) return cached->second;
+  std::string text;
+  auto held = open.find(path);
+  if (held != open.end()) {
+    text = held->second;
+  } else {
+    const std::string bytes = ReadFileBytes(path);
+    text = DecodeToUtf8(bytes, ctx.Decoder.EncodingOf(enginePath, bytes));
+  }
+  auto lines = std::make_shared<SourceLines>(std::move(text));
+  cache[path] = lines;
+  return lines;
+}
+
+SourceRange WordRange(std::string_view line, int lineIndex, std::size_t first, std::size_t last) {
+  return {{lineIndex, SourceLines::Utf16Column(line, first)},
+          {lineIndex, SourceLines::Utf16Column(line, last)}};
+}
+
+// The line without its indentation, for a call that names no word of the line.
+SourceRange TrimmedLineRange(std::string_view line, int lineIndex) {
+  std::size_t first = line.find_first_not_of(" \t");
+  if (first == std::string_view::npos) first = line.size();
+  return WordRange(line, lineIndex, first, line.size());
+}
+
+}  // namespace
+
+ProcedureItem Workspace::Item(int projectIndex, const void* recordPointer) const {
+  const Project& project = *projects_[static_cast<std::size_t>(projectIndex)];
+  const auto& record = *static_cast<const TPassRec*>(recordPointer);
+  ProcedureItem item;
+  item.Project = projectIndex;
+  item.Key = record.Key;
+  item.Name = project.Utf8(record.Name);
+  item.Declaration = project.Utf8(record.Text);
+  item.Kind = record.Kind;
+  item.Callers = static_cast<int>(record.CalledBy.size());
+  item.Callees = static_cast<int>(record.Calls.size());
+  const Module* module = project.ModuleOfRecord(record);
+  if (!module) return item;
+  item.Module = module->Name;
+  item.Path = module->Path;
+  auto lines = LinesOf(lines_, openTexts_, *project.Ctx, module->EnginePath, module->Path);
+  const auto [start, end] = project.Lines(record);
+  const std::string_view first = lines->Line(start - 1);
+  const std::string_view last = lines->Line(end - 1);
+  item.Range = {{start - 1, 0}, {end - 1, SourceLines::Utf16Column(last, last.size())}};
+  std::vector<std::size_t> at = FindWord(first, item.Name);
+  item.SelectionRange = at.empty() ? TrimmedLineRange(first, start - 1)
+                                   : WordRange(first, start - 1, at[0], at[0] + item.Name.size());
+  return item;
+}
+
+std::vector<ProcedureItem> Workspace::ProceduresIn(const std::string& path) const {
+  std::vector<ProcedureItem> items;
+  std::set<std::pair<int, std::string>> seen;  // declaration line and name
+  for (std::size_t p = 0; p < projects_.size(); ++p) {
+    const Module* module = ModuleOf(*projects_[p], path);
+    if (!module) continue;
+    for (const TPassRec* record : module->Procedures) {
+      ProcedureItem item = Item(static_cast<int>(p), record);
+      if (seen.emplace(item.Range.Start.Line, item.Name).second) items.push_back(std::move(item));
+    }
+  }
+  return items;
+}
+
+std::optional<ProcedureItem> Workspace::Find(int project, const std::string& key) const {
+  if (project < 0 || project >= static_cast<int>(projects_.size())) return std::nullopt;
+  const TPassRec* record = projects_[static_cast<std::size_t>(project)]->Record(key);
+  if (!record || !IsProcedureKind(record->Kind)) return std::nullopt;
+  return Item(project, record);
+}
+
+std::vector<ProcedureItem> Workspace::DefinitionAt(const std::string& path,
+                                                   SourcePosition position) const {
+  std::vector<ProcedureItem> found;
+  std::set<std::pair<std::string, int>> seen;
+  auto add = [&](int project, const TPassRec* record) {
+    ProcedureItem item = Item(project, record);
+    if (seen.emplace(item.Path, item.Range.Start.Line).second) found.push_back(std::move(item));
+  };
+  for (std::size_t p = 0; p < projects_.size(); ++p) {
+    const Project& project = *projects_[p];
+    const Module* module = ModuleOf(project, path);
+    if (!module) continue;
+    auto lines = LinesOf(lines_, openTexts_, *project.Ctx, module->EnginePath, module->Path);
+    const std::string_view line = lines->Line(position.Line);
+    const auto [first, last] = WordAt(line, SourceLines::ByteOffset(line, position.Column));
+    if (first == last) continue;
+    const std::string_view word = line.substr(first, last - first);
+    const int lineNumber = position.Line + 1;
+
+    const TPassRec* around = nullptr;
+    for (const TPassRec* record : module->Procedures) {
+      const auto [start, end] = project.Lines(*record);
+      if (start <= lineNumber && lineNumber <= end) around = record;
+    }
+    // The name of a declaration is its own definition.
+    if (around && around->StartLine == lineNumber && SameWord(project.Utf8(around->Name), word)) {
+      add(static_cast<int>(p), around);
+      continue;
+    }
+    if (project.Ctx->Precise) {
+      if (!around) continue;
+      auto sites = project.Ctx->Precise->CallSites.find(around->Key);
+      if (sites == project.Ctx->Precise->CallSites.end()) continue;
+      for (const CallSite& site : sites->second) {
+        if (site.Line == lineNumber && site.Callee &&
+            SameWord(project.Utf8(site.Callee->Name), word)) {
+          add(static_cast<int>(p), site.Callee);
+        }
+      }
+      continue;
+    }
+    // Without resolved calls: the procedures of that name, those of the same module first.
+    std::vector<const TPassRec*> sameModule, others;
+    const SymbolList& list = project.Ctx->SymbolList;
+    for (int i = 0; i < list.Count(); ++i) {
+      const TPassRec& record = list.At(i);
+      if (!IsProcedureKind(record.Kind) || !SameWord(project.Utf8(record.Name), word)) continue;
+      (record.ParentKey == module->Key ? sameModule : others).push_back(&record);
+    }
+    for (const TPassRec* record : sameModule) add(static_cast<int>(p), record);
+    if (sameModule.empty()) {
+      for (const TPassRec* record : others) add(static_cast<int>(p), record);
+    }
+  }
+  return found;
+}
+
+std::vector<ProcedureItem> Workspace::ProceduresAt(const std::string& path,
+                                                   SourcePosition position) const {
+  std::vector<ProcedureItem> found = DefinitionAt(path, position);
+  if (!found.empty()) return found;
+  for (const ProcedureItem& item : ProceduresIn(path)) {
+    if (item.Range.Start.Line <= position.Line && position.Line <= item.Range.End.Line) {
+      found = {item};  // the innermost: the last that starts before
+    }
+  }
+  return found;
+}
+
+std::vector<SourceRange> Workspace::SiteRanges(const Project& project, const void* callerPointer,
+                                               const void* calleePointer) const {
+  const auto& caller = *static_cast<const TPassRec*>(callerPointer);
+  const auto& callee = *static_cast<const TPassRec*>(calleePointer);
+  std::vector<SourceRange> ranges;
+  const Module* module = project.ModuleOfRecord(caller);
+  if (!module) return ranges;
+  auto lines = LinesOf(lines_, openTexts_, *project.Ctx, module->EnginePath, module->Path);
+  const std::string name = project.Utf8(callee.Name);
+  auto wordsOn = [&](int lineNumber, std::size_t count) {
+    const std::string_view line = lines->Line(lineNumber - 1);
+    std::vector<std::size_t> at = FindWord(line, name);
+    if (at.empty()) {
+      ranges.push_back(TrimmedLineRange(line, lineNumber - 1));
+      return;
+    }
+    for (std::size_t k = 0; k < std::min(count, at.size()); ++k) {
+      ranges.push_back(WordRange(line, lineNumber - 1, at[k], at[k] + name.size()));
+    }
+  };
+  if (project.Ctx->Precise) {
+    auto sites = project.Ctx->Precise->CallSites.find(caller.Key);
+    if (sites == project.Ctx->Precise->CallSites.end()) return ranges;
+    // Calls of the callee counted line by line, in source order.
+    std::vector<std::pair<int, std::size_t>> perLine;
+    for (const CallSite& site : sites->second) {
+      if (site.Callee != &callee) continue;
+      if (!perLine.empty() && perLine.back().first == site.Line) {
+        ++perLine.back().second;
+      } else {
+        perLine.emplace_back(site.Line, 1);
+      }
+    }
+    for (const auto& [line, count] : perLine) wordsOn(line, count);
+    return ranges;
+  }
+  const auto [start, end] = project.Lines(caller);
+  for (int line = start + 1; line <= end; ++line) {
+    if (!FindWord(lines->Line(line - 1), name).empty()) wordsOn(line, SIZE_MAX);
+  }
+  return ranges;
+}
+
+namespace {
+
+// The same declaration in every project that lists its module.
+template <class Projects, class Visit>
+void ForEachTwin(const Projects& projects, const ProcedureItem& procedure, Visit visit) {
+  for (std::size_t p = 0; p < projects.size(); ++p) {
+    const auto& project = *projects[p];
+    auto module = project.ModuleByPath.find(procedure.Path);
+    if (module == project.ModuleByPath.end()) continue;
+    for (const TPassRec* record : project.Modules[module->second].Procedures) {
+      if (record->StartLine == procedure.Range.Start.Line + 1 &&
+          SameWord(project.Utf8(record->Name), procedure.Name)) {
+        visit(static_cast<int>(p), project, *record);
+      }
+    }
+  }
+}
+
+void Merge(std::vector<CallItem>& items, CallItem item) {
+  for (CallItem& known : items) {
+    if (known.Procedure.Path == item.Procedure.Path &&
+        known.Procedure.Range.Start == item.Procedure.Range.Start) {
+      for (const SourceRange& range : item.FromRanges) {
+        if (std::find(known.FromRanges.begin(), known.FromRanges.end(), range) ==
+            known.FromRanges.end()) {
+          known.FromRanges.push_back(range);
+        }
+      }
+      return;
+    }
+  }
+  items.push_back(std::move(item));
+}
+
+}  // namespace
+
+std::vector<CallItem> Workspace::Incoming(const ProcedureItem& procedure) const {
+  std::vector<CallItem> items;
+  ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
+    for (const std::string& key : record.CalledBy) {
+      const TPassRec* caller = project.Record(key);
+      if (!caller) continue;
+      Merge(items, {Item(p, caller), SiteRanges(project, caller, &record)});
+    }
+  });
+  return items;
+}
+
+std::vector<CallItem> Workspace::Outgoing(const ProcedureItem& procedure) const {
+  std::vector<CallItem> items;
+  ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
+    for (const std::string& key : record.Calls) {
+      const TPassRec* callee = project.Record(key);
+      if (!callee) continue;
+      Merge(items, {Item(p, callee), SiteRanges(project, &record, callee)});
+    }
+  });
+  return items;
+}
+
+std::vector<SourceLocation> Workspace::CallsOf(const ProcedureItem& procedure) const {
+  std::vector<SourceLocation> locations;
+  for (const CallItem& caller : Incoming(procedure)) {
+    for (const SourceRange& range : caller.FromRanges) {
+      locations.push_back({caller.Procedure.Path, range});
+    }
+  }
+  return locations;
+}
+
+std::vector<ProcedureItem> Workspace::Search(std::string_view text, std::size_t limit) const {
+  struct Ranked {
+    MatchRank Rank;
+    std::size_t Length;
+    std::size_t Project;
+    std::size_t Order;
+    const TPassRec* Record;
+  };
+  std::vector<Ranked> ranked;
+  for (std::size_t p = 0; p < projects_.size(); ++p) {
+    const Project& project = *projects_[p];
+    if (!project.Ctx) continue;
+    const std::string query =
+        project.Ctx->Decoder.KeepsBytes() ? Utf8ToCp932(text) : std::string(text);
+    ProcedureSearch search(project.Ctx->SymbolList);
+    std::size_t order = 0;
+    for (const ProcedureSearch::Match& match : search.Find(query, limit)) {
+      ranked.push_back({match.Rank, match.Record->Name.size(), p, order++, match.Record});
+    }
+  }
+  std::stable_sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+    return std::tie(a.Rank, a.Length, a.Project, a.Order) <
+           std::tie(b.Rank, b.Length, b.Project, b.Order);
+  });
+  std::vector<ProcedureItem> items;
+  std::set<std::pair<std::string, int>> seen;
+  for (const Ranked& entry : ranked) {
+    if (items.size() >= limit) break;
+    ProcedureItem item = Item(static_cast<int>(entry.Project), entry.Record);
+    if (seen.emplace(item.Path, item.Range.Start.Line).second) items.push_back(std::move(item));
+  }
+  return items;
+}
+
+std::vector<UnusedMark> Workspace::UnusedIn(const std::string& path) const {
+  std::vector<UnusedMark> marks;
+  std::set<int> seen;
+  for (std::size_t p = 0; p < projects_.size(); ++p) {
+    const Project& project = *projects_[p];
+    const Module* module = ModuleOf(project, path);
+    if (!module) continue;
+    for (const TPassRec* record : module->Procedures) {
+      std::optional<bool> unreachable = UnusedMarkOf(*project.Ctx, *record);
+      if (unreachable && seen.insert(record->StartLine).second) {
+        marks.push_back({Item(static_cast<int>(p), record), *unreachable});
+      }
+    }
+  }
+  return marks;
+}
+
+void Workspace::SetOpenText(const std::string& path, std::optional<std::string> utf8) {
+  if (utf8) {
+    openTexts_[path] = std::move(*utf8);
+  } else {
+    openTexts_.erase(path);
+  }
+  lines_.erase(path);
+}
+
+bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
+  bool any = false;
+  for (auto& owned : projects_) {
+    Project& project = *owned;
+    const bool holds = std::any_of(paths.begin(), paths.end(), [&](const std::string& path) {
+      return project.Path == path || ModuleOf(project, path);
+    });
+    if (!holds) continue;
+    any = true;
+    Analyse(project);
+  }
+  for (const std::string& path : paths) {
+    if (!HasProjectExtension(path) || !std::filesystem::is_regular_file(path)) continue;
+    const bool known = std::any_of(projects_.begin(), projects_.end(),
+                                   [&](const auto& project) { return project->Path == path; });
+    if (known) continue;
+    projects_.push_back(std::make_unique<Project>(messages_));
+    projects_.back()->Path = path;
+    Analyse(*projects_.back());
+    any = true;
+  }
+  return any;
+}
+
+void Workspace::Analyse(Project& project) {
+  for (const Module& module : project.Modules) lines_.erase(module.Path);
+  project.Modules.clear();
+  project.ModuleByPath.clear();
+  project.ModuleByKey.clear();
+  project.Decls.clear();
+  project.Ctx = std::make_unique<AnalysisContext>(project.Host);
+  AnalysisContext& ctx = *project.Ctx;
+  ctx.Reading = options_.Reading;
+  ctx.Decoder.SetSetting(options_.Encoding);
+  try {
+    if (!options_.Dictionary.empty() && std::filesystem::exists(options_.Dictionary)) {
+      LoadReservedWords(ctx, NativeToEngine(options_.Dictionary));
+    }
+    AnalyzeProject(ctx, NativeToEngine(project.Path));
+  } catch (const std::exception& e) {
+    messages_.push_back(project.Path + ": " + Cp932ToUtf8(e.what()));
+  }
+  const SymbolList& list = ctx.SymbolList;
+  for (int i = 0; i < list.Count(); ++i) {
+    const TPassRec& record = list.At(i);
+    if (!IsModuleKind(record.Kind)) continue;
+    Module module;
+    module.Key = record.Key;
+    module.Name = project.Utf8(record.FullName.empty() ? record.Name : record.FullName);
+    module.EnginePath = record.Text;
+    std::optional<std::string> native = ctx.Paths.Resolve(record.Text);
+    module.Path = CanonicalPath(native ? *native : EngineToNative(record.Text));
+    project.ModuleByKey[module.Key] = project.Modules.size();
+    project.ModuleByPath[module.Path] = project.Modules.size();
+    project.Modules.push_back(std::move(module));
+  }
+  for (int i = 0; i < list.Count(); ++i) {
+    const TPassRec& record = list.At(i);
+    if (!IsProcedureKind(record.Kind)) continue;
+    auto module = project.ModuleByKey.find(record.ParentKey);
+    if (module != project.ModuleByKey.end()) {
+      project.Modules[module->second].Procedures.push_back(&record);
+    }
+  }
+  for (Module& module : project.Modules) {
+    std::stable_sort(
+        module.Procedures.begin(), module.Procedures.end(),
+        [](const TPassRec* a, const TPassRec* b) { return a->StartLine < b->StartLine; });
+  }
+  if (ctx.Precise) {
+    for (const ModuleModel& model : ctx.Precise->Modules) {
+      for (const ProcedureDecl& decl : model.Procedures) {
+        if (decl.Record) project.Decls[decl.Record] = &decl;
+      }
+    }
+  }
+}
+
+}  // namespace tarnel

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/Reading.h"
+#include "platform/SourceText.h"
+
+namespace tarnel {
+
+class SourceLines;
+
+// A place in a file as editors count it: line from 0, column in UTF-16 code units.
+struct SourcePosition {
+  int Line = 0;
+  int Column = 0;
+  bool operator==(const SourcePosition&) const = default;
+};
+struct SourceRange {
+  SourcePosition Start, End;
+  bool operator==(const SourceRange&) const = default;
+};
+struct SourceLocation {
+  std::string Path;  // native, absolute
+  SourceRange Range;
+};
+
+// A procedure, property, external procedure or event, with its text in UTF-8.
+struct ProcedureItem {
+  int Project = 0;  // which project's analysis it comes from
+  std::string Key;  // its record's key in that analysis
+  std::string Name;
+  std::string Module;
+  std::string Declaration;  // the declaration line
+  std::uint8_t Kind = 0;
+  std::string Path;
+  SourceRange Range;           // declaration to end line
+  SourceRange SelectionRange;  // its name on the declaration line
+  int Callers = 0;
+  int Callees = 0;
+};
+
+// A caller or callee of a procedure with the ranges of the calls, in the caller's file.
+struct CallItem {
+  ProcedureItem Procedure;
+  std::vector<SourceRange> FromRanges;
+};
+
+struct UnusedMark {
+  ProcedureItem Procedure;
+  bool Unreachable = false;  // reachable from no entry point, though something may call it
+};
+
+// The projects of an editor's workspace and the engine's answers about them. Each project file
+// found has its own analysis; a module that several projects list is answered from each.
+class Workspace {
+ public:
+  struct Options {
+    ReadingKind Reading = ReadingKind::Precise;
+    SourceEncoding Encoding = SourceEncoding::Auto;
+    std::string Dictionary;  // reserved words; none when empty or missing
+  };
+  explicit Workspace(Options options);
+  ~Workspace();
+
+  // Finds the project files (*.vbp) under the folders (native paths) and analyses each.
+  void AddFolders(const std::vector<std::string>& folders);
+  std::vector<std::string> ProjectFiles() const;
+  // The messages of the analyses since the last call, in UTF-8.
+  std::vector<std::string> TakeMessages();
+
+  // Every module file of every project (native, absolute, without repeats).
+  std::vector<std::string> ModuleFiles() const;
+  std::vector<ProcedureItem> ProceduresIn(const std::string& path) const;
+  std::optional<ProcedureItem> Find(int project, const std::string& key) const;
+
+  // The procedures that the name under the cursor calls; by name when no call site says.
+  std::vector<ProcedureItem> DefinitionAt(const std::string& path, SourcePosition position) const;
+  // The procedure the cursor points at: a callee under it, else the declaration around it.
+  std::vector<ProcedureItem> ProceduresAt(const std::string& path, SourcePosition position) const;
+  // Every call of the procedure, across modules and projects.
+  std::vector<SourceLocation> CallsOf(const ProcedureItem& procedure) const;
+  std::vector<CallItem> Incoming(const ProcedureItem& procedure) const;
+  std::vector<CallItem> Outgoing(const ProcedureItem& procedure) const;
+  // Procedures whose name contains text, best first as the quick-open ranks them.
+  std::vector<ProcedureItem> Search(std::string_view text, std::size_t limit) const;
+  // Unused and unreachable procedures of a module, when the reading marks them.
+  std::vector<UnusedMark> UnusedIn(const std::string& path) const;
+
+  // The text an editor holds for a file (UTF-8), or nullopt to read it from disk again.
+  void SetOpenText(const std::string& path, std::optional<std::string> utf8);
+  // Reads again, once each, every project that holds one of the paths (a module or the project
+  // file itself); a new project file is added. Returns true when some project was read.
+  bool Reanalyse(const std::vector<std::string>& paths);
+
+ private:
+  struct Project;
+  struct Module;
+  void Analyse(Project& project);
+  const Module* ModuleOf(const Project& project, const std::string& path) const;
+  ProcedureItem Item(int project, const void* record) const;
+  std::vector<SourceRange> SiteRanges(const Project& project, const void* caller,
+                                      const void* callee) const;
+
+  Options options_;
+  std::vector<std::unique_ptr<Project>> projects_;
+  std::map<std::string, std::string> openTexts_;
+  // Lines of files, decoded as their analysis decided, kept until a file changes.
+  mutable std::map<std::string, std::shared_ptr<SourceLines>> lines_;
+  std::vector<std::string> messages_;
+};
+
+// The canonical native form of a path, for comparing files.
+std::string CanonicalPath(const std::string& path);
+
+}  // namespace tarnel

@@ -1,0 +1,121 @@
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "lsp/MessageReader.h"
+#include "lsp/Server.h"
+
+namespace {
+
+std::string ProgramDir(const char* argv0) {
+  std::error_code error;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) self = std::filesystem::absolute(argv0, error);
+  return self.parent_path().string() + "/";
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    done += static_cast<std::size_t>(wrote);
+  }
+  return true;
+}
+
+// What the reading thread hands over, in arrival order.
+struct Incoming {
+  tarnel::MessageReader::Status Status;
+  std::string Body;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  (void)argc;
+  // A client that went away must end the server through a failed write, not a signal.
+  ::signal(SIGPIPE, SIG_IGN);
+
+  std::mutex outMutex;
+  bool outBroken = false;
+  tarnel::Server server(
+      [&](const std::string& body) {
+        std::lock_guard lock(outMutex);
+        if (!outBroken) outBroken = !WriteAll(STDOUT_FILENO, tarnel::FrameMessage(body));
+      },
+      ProgramDir(argv[0]) + "resv.dic");
+
+  std::mutex queueMutex;
+  std::condition_variable arrived;
+  std::deque<Incoming> queue;
+
+  // Reading runs ahead of the answers, so that a cancellation is seen while its request waits.
+  std::thread reading([&] {
+    tarnel::MessageReader reader(
+        [](char* buffer, std::size_t capacity) -> std::size_t {
+          for (;;) {
+            const ssize_t got = ::read(STDIN_FILENO, buffer, capacity);
+            if (got < 0 && errno == EINTR) continue;
+            return got > 0 ? static_cast<std::size_t>(got) : 0;
+          }
+        },
+        tarnel::Server::kMessageLimit);
+    for (;;) {
+      std::deque<Incoming> batch;
+      do {
+        tarnel::MessageReader::Result result = reader.Next();
+        if (result.Status == tarnel::MessageReader::Status::Message)
+          server.NoteIfCancel(result.Body);
+        batch.push_back({result.Status, std::move(result.Body)});
+        if (batch.back().Status == tarnel::MessageReader::Status::End ||
+            batch.back().Status == tarnel::MessageReader::Status::Truncated) {
+          break;
+        }
+      } while (reader.HasBufferedMessage());
+      const bool ended = batch.back().Status == tarnel::MessageReader::Status::End ||
+                         batch.back().Status == tarnel::MessageReader::Status::Truncated;
+      {
+        std::lock_guard lock(queueMutex);
+        for (Incoming& item : batch) queue.push_back(std::move(item));
+      }
+      arrived.notify_one();
+      if (ended) return;
+    }
+  });
+
+  int status = 1;  // input that ends without exit is an abnormal end
+  for (;;) {
+    Incoming item;
+    {
+      std::unique_lock lock(queueMutex);
+      arrived.wait(lock, [&] { return !queue.empty(); });
+      item = std::move(queue.front());
+      queue.pop_front();
+    }
+    if (item.Status == tarnel::MessageReader::Status::Message) {
+      server.Handle(item.Body);
+      if (server.Exited()) {
+        status = server.ExitStatus();
+        break;
+      }
+    } else if (item.Status == tarnel::MessageReader::Status::End ||
+               item.Status == tarnel::MessageReader::Status::Truncated) {
+      break;
+    } else {
+      server.HandleBadFrame(item.Status);
+    }
+  }
+  // The reading thread may still wait on input that never comes; the process ends without it.
+  std::fflush(nullptr);
+  std::_Exit(status);
+}

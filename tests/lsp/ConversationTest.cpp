@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "lsp/LspClient.h"
+#include "support/TempDir.h"
+
+namespace tarnel::test {
+namespace {
+
+using nlohmann::json;
+
+json At(int line, int character) { return {{"line", line}, {"character", character}}; }
+
+json DocPos(const std::string& uri, int line, int character) {
+  return {{"textDocument", {{"uri", uri}}}, {"position", At(line, character)}};
+}
+
+std::vector<std::string> Names(const json& items, const char* field = nullptr) {
+  std::vector<std::string> names;
+  for (const json& item : items) names.push_back((field ? item[field] : item)["name"]);
+  return names;
+}
+
+// The example project copied to a folder the test may edit.
+class ConversationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name :
+         {"Demo.vbp", "Module1.bas", "CCounter.cls", "frmMain.frm", "frmAbout.frm"}) {
+      std::filesystem::copy_file(SourcePath(std::string("examples/Demo/") + name), dir_.File(name));
+    }
+    root_ = std::filesystem::canonical(dir_.Path()).string();
+    module_ = FileUri(root_ + "/Module1.bas");
+  }
+
+  json Initialize(LspClient& client) {
+    json reply = client.Request(
+        "initialize",
+        {{"processId", nullptr}, {"rootUri", FileUri(root_)}, {"capabilities", json::object()}});
+    client.Notify("initialized", json::object());
+    return reply;
+  }
+
+  TempDir dir_;
+  std::string root_;
+  std::string module_;
+};
+
+TEST_F(ConversationTest, AWholeSessionOnTheExampleProject) {
+  LspClient client;
+  json init = Initialize(client);
+  ASSERT_TRUE(init.contains("result")) << init;
+  EXPECT_TRUE(init["result"]["capabilities"]["callHierarchyProvider"]);
+  EXPECT_EQ(init["result"]["capabilities"]["positionEncoding"], "utf-16");
+
+  // Procedures, properties and external procedures of the module, each with its range.
+  json symbols =
+      client.Request("textDocument/documentSymbol", {{"textDocument", {{"uri", module_}}}});
+  std::vector<std::string> names = Names(symbols["result"]);
+  ASSERT_GE(names.size(), 12u);
+  EXPECT_EQ(names[0], "GetTickCount");
+  EXPECT_EQ(names[2], "Main");
+  const json& main = symbols["result"][2];
+  EXPECT_EQ(main["range"]["start"], At(21, 0));
+  EXPECT_EQ(main["range"]["end"], At(28, 7));
+  EXPECT_EQ(main["selectionRange"]["start"], At(21, 4));
+
+  // "InitApp" on line 24 of Sub Main calls the private procedure declared on line 31.
+  json definition = client.Request("textDocument/definition", DocPos(module_, 23, 6));
+  ASSERT_EQ(definition["result"].size(), 1u) << definition;
+  EXPECT_EQ(definition["result"][0]["range"]["start"], At(30, 12));
+
+  // Every call of WriteLog, across modules; the one after Japanese text counts UTF-16 units.
+  json references =
+      client.Request("textDocument/references", {{"textDocument", {{"uri", module_}}},
+                                                 {"position", At(40, 14)},
+                                                 {"context", {{"includeDeclaration", false}}}});
+  std::set<std::string> files;
+  for (const json& location : references["result"]) files.insert(location["uri"]);
+  EXPECT_GE(references["result"].size(), 4u);
+  EXPECT_TRUE(files.count(FileUri(root_ + "/frmMain.frm"))) << references;
+  EXPECT_TRUE(files.count(module_));
+
+  // Quick-open ranking: a name that starts with the text comes before one that contains it.
+  json found = client.Request("workspace/symbol", {{"query", "log"}});
+  std::vector<std::string> ranked = Names(found["result"]);
+  ASSERT_FALSE(ranked.empty());
+  auto where = [&](const std::string& name) {
+    return std::find(ranked.begin(), ranked.end(), name) - ranked.begin();
+  };
+  EXPECT_LT(where("SaveLog"), where("NextLogId"));  // word start, shorter first
+  EXPECT_LT(where("WriteLog"), static_cast<long>(ranked.size()));
+
+  // Call hierarchy both ways from Tick.
+  json prepared = client.Request("textDocument/prepareCallHierarchy", DocPos(module_, 99, 12));
+  ASSERT_EQ(Names(prepared["result"]), std::vector<std::string>{"Tick"});
+  json tick = prepared["result"][0];
+  json outgoing = client.Request("callHierarchy/outgoingCalls", {{"item", tick}});
+  json formatCount;
+  for (const json& call : outgoing["result"]) {
+    if (call["to"]["name"] == "FormatCount") formatCount = call;
+  }
+  ASSERT_FALSE(formatCount.is_null()) << outgoing;
+  // "        Module1.WriteLog "経過表示: " & FormatCount(": 36 UTF-16 units, 40 bytes of 932.
+  EXPECT_EQ(formatCount["fromRanges"][0]["start"], At(105, 36));
+  EXPECT_EQ(formatCount["fromRanges"][0]["end"], At(105, 47));
+
+  json writeLog = client.Request("textDocument/prepareCallHierarchy", DocPos(module_, 40, 14));
+  json incoming = client.Request("callHierarchy/incomingCalls", {{"item", writeLog["result"][0]}});
+  std::vector<std::string> callers = Names(incoming["result"], "from");
+  EXPECT_NE(std::find(callers.begin(), callers.end(), "Main"), callers.end()) << incoming;
+  EXPECT_NE(std::find(callers.begin(), callers.end(), "Tick"), callers.end());
+  for (const json& call : incoming["result"]) EXPECT_FALSE(call["fromRanges"].empty());
+
+  json hover = client.Request("textDocument/hover", DocPos(module_, 23, 6));
+  const std::string text = hover["result"]["contents"]["value"];
+  EXPECT_NE(text.find("Private Sub InitApp()"), std::string::npos) << text;
+  EXPECT_NE(text.find("1 caller"), std::string::npos) << text;
+
+  // An edit that changes a callee: Tick now counts with SumTo instead of FormatCount.
+  std::string source = ReadNative(dir_.File("Module1.bas"));
+  const std::size_t call = source.find("FormatCount(gCounter.Value)");
+  ASSERT_NE(call, std::string::npos);
+  source.replace(call, 11, "SumTo");
+  dir_.Write("Module1.bas", source);
+  client.Notify("textDocument/didSave", {{"textDocument", {{"uri", module_}}}});
+  outgoing = client.Request("callHierarchy/outgoingCalls", {{"item", tick}});
+  std::vector<std::string> callees = Names(outgoing["result"], "to");
+  EXPECT_NE(std::find(callees.begin(), callees.end(), "SumTo"), callees.end()) << outgoing;
+  EXPECT_EQ(std::find(callees.begin(), callees.end(), "FormatCount"), callees.end());
+  definition = client.Request("textDocument/definition", DocPos(module_, 105, 38));
+  ASSERT_EQ(definition["result"].size(), 1u) << definition;
+  EXPECT_EQ(definition["result"][0]["range"]["start"]["line"], 91);
+
+  // Diagnostics were published for every module of the project; the external procedure that
+  // nothing calls is a hint marked unnecessary.
+  std::set<std::string> published;
+  std::vector<std::string> unused;
+  for (const json& note : client.Notifications) {
+    if (note["method"] != "textDocument/publishDiagnostics") continue;
+    published.insert(note["params"]["uri"]);
+    for (const json& d : note["params"]["diagnostics"]) {
+      EXPECT_EQ(d["severity"], 4);
+      EXPECT_EQ(d["tags"], json::array({1}));
+      if (note["params"]["uri"] == module_) unused.push_back(d["message"]);
+    }
+  }
+  EXPECT_EQ(published.size(), 4u);
+  EXPECT_NE(std::find(unused.begin(), unused.end(), "GetPrivateProfileString is never called"),
+            unused.end());
+
+  json shutdown = client.Request("shutdown", nullptr);
+  EXPECT_TRUE(shutdown.contains("result"));
+  json late = client.Request("textDocument/documentSymbol", {{"textDocument", {{"uri", module_}}}});
+  EXPECT_EQ(late["error"]["code"], -32600);
+  client.Notify("exit", nullptr);
+  EXPECT_EQ(client.Finish(), 0);
+}
+
+TEST_F(ConversationTest, RequestsBeforeInitializeAndUnknownMethodsGetErrorCodes) {
+  LspClient client;
+  json early =
+      client.Request("textDocument/documentSymbol", {{"textDocument", {{"uri", module_}}}});
+  EXPECT_EQ(early["error"]["code"], -32002);
+  Initialize(client);
+  EXPECT_EQ(client.Request("textDocument/formatting", json::object())["error"]["code"], -32601);
+  // A missing position is bad params, not a crash.
+  EXPECT_EQ(client.Request("textDocument/definition",
+                           {{"textDocument", {{"uri", module_}}}})["error"]["code"],
+            -32602);
+  EXPECT_EQ(
+      client.Request("textDocument/definition", DocPos("http://x/y.bas", 0, 0))["error"]["code"],
+      -32602);
+  // Positions far outside the file answer nothing.
+  EXPECT_EQ(client.Request("textDocument/definition", DocPos(module_, 100000, -5))["result"],
+            json::array());
+  // An unknown notification is ignored; the server still answers.
+  client.Notify("$/somethingNew", json::object());
+  EXPECT_TRUE(client.Request("shutdown", nullptr).contains("result"));
+  client.Notify("exit", nullptr);
+  EXPECT_EQ(client.Finish(), 0);
+}
+
+TEST_F(ConversationTest, ExitWithoutShutdownAndEndOfInputEndWithStatusOne) {
+  {
+    LspClient client;
+    client.Notify("exit", nullptr);
+    EXPECT_EQ(client.Finish(), 1);
+  }
+  LspClient client;
+  Initialize(client);
+  EXPECT_EQ(client.Finish(), 1);
+}
+
+TEST_F(ConversationTest, ACancelledRequestIsAnsweredWithRequestCancelled) {
+  LspClient client;
+  Initialize(client);
+  // The request and its cancellation arrive together, so the cancellation is seen first.
+  const json request = {
+      {"jsonrpc", "2.0"}, {"id", 77}, {"method", "workspace/symbol"}, {"params", {{"query", "a"}}}};
+  const json cancel = {{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", {{"id", 77}}}};
+  client.SendRaw(FrameMessage(request.dump()) + FrameMessage(cancel.dump()));
+  json reply;
+  do {
+    reply = client.Next();
+  } while (!reply.is_null() && reply.value("id", json()) != 77);
+  EXPECT_EQ(reply["error"]["code"], -32800) << reply;
+  // Later requests are answered as usual, in order.
+  EXPECT_TRUE(client.Request("workspace/symbol", {{"query", "Main"}}).contains("result"));
+}
+
+TEST_F(ConversationTest, BadInputIsAnsweredOrRefusedAndTheServerGoesOn) {
+  LspClient client;
+  Initialize(client);
+  auto nextError = [&] {
+    for (;;) {
+      json message = client.Next();
+      if (message.is_null() || message.contains("error")) return message;
+    }
+  };
+  // Not JSON, and invalid UTF-8 inside a string.
+  client.SendRaw(FrameMessage("{\"jsonrpc\": \"2.0\", \"id\": 1,"));
+  EXPECT_EQ(nextError()["error"]["code"], -32700);
+  client.SendRaw(
+      FrameMessage("{\"jsonrpc\":\"2.0\",\"id\":2,\"method\":\"workspace/"
+                   "symbol\",\"params\":{\"query\":\"\xff\xfe\"}}"));
+  EXPECT_EQ(nextError()["error"]["code"], -32700);
+  // JSON that is no request.
+  client.SendRaw(FrameMessage("[1,2,3]"));
+  EXPECT_EQ(nextError()["error"]["code"], -32600);
+  client.SendRaw(FrameMessage("{\"jsonrpc\":\"2.0\",\"id\":{\"a\":1},\"method\":\"shutdown\"}"));
+  EXPECT_EQ(nextError()["error"]["code"], -32600);
+  // A header without a length.
+  client.SendRaw("Content-Type: text/plain\r\n\r\n");
+  EXPECT_EQ(nextError()["error"]["code"], -32700);
+  // A 100 MB message is refused without being kept, and the next one is read as usual.
+  const std::size_t huge = 100u << 20;
+  client.SendRaw("Content-Length: " + std::to_string(huge) + "\r\n\r\n");
+  client.SendRaw(std::string(huge, ' '));
+  EXPECT_EQ(nextError()["error"]["code"], -32600);
+  EXPECT_TRUE(client.Request("workspace/symbol", {{"query", "Main"}}).contains("result"));
+  // A truncated header ends the session like the end of input.
+  client.SendRaw("Content-Len");
+  EXPECT_EQ(client.Finish(), 1);
+}
+
+}  // namespace
+}  // namespace tarnel::test
