@@ -54,12 +54,8 @@ BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module) {
 }
 
 void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc, BodyScanResult& result) {
-  // Parentheses become blanks, as BlankOut would make them.
-  line_.assign(logical);
-  for (char& c : line_) {
-    if (c == '(' || c == ')') c = ' ';
-  }
-  SplitFieldViews(line_, tokens_, unquoted_);
+  // Parentheses separate as blanks do, as if BlankOut had made them blanks.
+  SplitCodeFieldViews(logical, tokens_, unquoted_);
 
   // An assignment to the procedure's own name before the first "=" sets its result; it is no
   // call. Only that first occurrence goes.

@@ -30,6 +30,10 @@ std::vector<std::string> SplitFields(std::string_view text);
 // storage of both vectors.
 void SplitFieldViews(std::string_view text, std::vector<std::string_view>& fields,
                      std::string& unquoted);
+// The same with "(" and ")" as blanks, also inside quoted fields: what SplitFieldViews gives for
+// the text with its parentheses blanked, without a copy of the text.
+void SplitCodeFieldViews(std::string_view text, std::vector<std::string_view>& fields,
+                         std::string& unquoted);
 
 // True when b starts a double-byte character in code page 932.
 inline bool IsLeadByte(unsigned char b) {
