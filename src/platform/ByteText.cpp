@@ -190,17 +190,14 @@ std::string FoldCase(std::string_view s) {
 void FoldCaseInto(std::string_view s, std::string& out) {
   out.resize(s.size());
   char* d = out.data();
-  // Plain ASCII, eight bytes at a time: a byte gets its high bit from the first sum when it is
-  // at least "A", from the second when it is above "Z"; 0x80 >> 2 is the 0x20 between the cases.
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHighBits = kOnes * 0x80;
+  // Plain ASCII, eight bytes at a time.
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
   std::size_t i = 0;
   for (; i + 8 <= s.size(); i += 8) {
     std::uint64_t word;
     std::memcpy(&word, s.data() + i, 8);
     if ((word & kHighBits) != 0) break;
-    const std::uint64_t upper = (word + kOnes * (0x80 - 'A')) & ~(word + kOnes * (0x7F - 'Z'));
-    word |= (upper & kHighBits) >> 2;
+    word = FoldAsciiWord(word);
     std::memcpy(d + i, &word, 8);
   }
   for (; i < s.size(); ++i) {
