@@ -54,17 +54,16 @@ BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module) {
 }
 
 void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc, BodyScanResult& result) {
-  // Parentheses become blanks, as BlankOut would make them.
-  line_.assign(logical);
-  for (char& c : line_) {
-    if (c == '(' || c == ')') c = ' ';
-  }
-  SplitFieldViews(line_, tokens_, unquoted_);
+  // Parentheses separate as blanks do, as if BlankOut had made them blanks.
+  SplitCodeFieldViews(logical, tokens_, unquoted_);
 
   // An assignment to the procedure's own name before the first "=" sets its result; it is no
   // call. Only that first occurrence goes.
-  auto own = std::find_if(tokens_.begin(), tokens_.end(),
-                          [&](std::string_view t) { return SameTextIgnoreCase(t, proc.Name); });
+  // The length is compared here first: most tokens differ in it, and the call is saved.
+  const std::size_t ownSize = proc.Name.size();
+  auto own = std::find_if(tokens_.begin(), tokens_.end(), [&](std::string_view t) {
+    return t.size() == ownSize && SameTextIgnoreCase(t, proc.Name);
+  });
   auto equals = std::find(tokens_.begin(), tokens_.end(), std::string_view("="));
   if (own != tokens_.end() && equals != tokens_.end() && equals > own) tokens_.erase(own);
 

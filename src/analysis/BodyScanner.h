@@ -43,7 +43,7 @@ class BodyScanner {
   std::string moduleKey_;
   long readerLine_ = 0;
 
-  std::string joined_, line_, unquoted_, folded_;
+  std::string joined_, unquoted_, folded_;
   std::vector<std::string_view> tokens_;
   std::vector<unsigned> stamps_;  // == scanNumber_ where the current body already calls it
   unsigned scanNumber_ = 0;

@@ -23,8 +23,12 @@ TPassRec& SymbolList::Add(TPassRec record) {
 }
 
 TPassRec* SymbolList::TryFind(std::string_view key) const {
-  FoldCaseInto(key, folded_);
-  int index = byKey_.Find(folded_);
+  // Keys are mostly digits and "-": such a key is its own fold, and is looked up without a copy.
+  const bool folds = std::any_of(key.begin(), key.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
+  });
+  if (folds) FoldCaseInto(key, folded_);
+  int index = byKey_.Find(folds ? std::string_view(folded_) : key);
   return index < 0 ? nullptr : byKeyRecords_[static_cast<std::size_t>(index)];
 }
 
@@ -60,9 +64,20 @@ void SymbolList::SwitchToKeyOrder() {
 
 void SymbolList::SortIfNeeded() const {
   if (!unsorted_) return;
-  std::stable_sort(records_.begin(), records_.end(), [](const auto& a, const auto& b) {
-    return FoldCase(a->Key) < FoldCase(b->Key);
-  });
+  // Each key is folded once, not once per comparison; the records move only when nothing
+  // more can fail.
+  std::vector<std::pair<std::string, std::size_t>> folded;
+  folded.reserve(records_.size());
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    folded.emplace_back(FoldCase(records_[i]->Key), i);
+  }
+  std::stable_sort(folded.begin(), folded.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::unique_ptr<TPassRec>> sorted(records_.size());
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    sorted[i] = std::move(records_[folded[i].second]);
+  }
+  records_.swap(sorted);
   unsorted_ = false;
 }
 

@@ -8,17 +8,7 @@ namespace tarnel {
 
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighBits = kOnes * 0x80;
-
-// A..Z to a..z in eight bytes below 0x80 at once: a byte gets its high bit from the first sum
-// when it is at least "A", from the second when it is above "Z".
-std::uint64_t FoldAsciiWord(std::uint64_t word) {
-  std::uint64_t atLeastA = word + kOnes * (0x80 - 'A');
-  std::uint64_t aboveZ = word + kOnes * (0x7F - 'Z');
-  std::uint64_t upper = atLeastA & ~aboveZ & kHighBits;
-  return word | (upper >> 2);  // 0x80 >> 2 is the 0x20 between the cases
-}
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
 // Folds token into scratch and returns the hash of the fold, in one pass when the token is plain
 // ASCII (most are); other text goes through the general fold.

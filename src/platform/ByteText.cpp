@@ -1,5 +1,8 @@
 #include "platform/ByteText.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tarnel {
 
 std::string LeftCut(std::string_view s, int n) {
@@ -44,12 +47,6 @@ std::string_view TrimControls(std::string_view s) {
   return s.substr(begin, end - begin);
 }
 
-namespace {
-
-bool IsFieldBlank(unsigned char b) { return b >= 1 && b <= 32; }
-
-}  // namespace
-
 std::vector<std::string> SplitFields(std::string_view text) {
   std::vector<std::string_view> views;
   std::string unquoted;
@@ -57,20 +54,50 @@ std::vector<std::string> SplitFields(std::string_view text) {
   return std::vector<std::string>(views.begin(), views.end());
 }
 
-void SplitFieldViews(std::string_view text, std::vector<std::string_view>& fields,
-                     std::string& unquoted) {
+namespace {
+
+// What a byte is to the field splitter: 0 part of a field, 1 a blank, 2 a comma; with
+// ParenthesesBlank, "(" and ")" count as blanks as well.
+template <bool ParenthesesBlank>
+struct FieldBytes {
+  unsigned char Class[256] = {};
+  constexpr FieldBytes() {
+    for (int b = 1; b <= 32; ++b) Class[b] = 1;
+    Class[static_cast<unsigned char>(',')] = 2;
+    if (ParenthesesBlank) Class['('] = Class[')'] = 1;
+  }
+};
+
+// A quoted field as its text stands, or, when parentheses count as blanks and it holds one, a
+// copy in unquoted with them blanked.
+template <bool ParenthesesBlank>
+std::string_view QuotedField(std::string_view field, std::string& unquoted) {
+  if (!ParenthesesBlank || field.find_first_of("()") == std::string_view::npos) return field;
+  const std::size_t from = unquoted.size();
+  for (char c : field) unquoted += c == '(' || c == ')' ? ' ' : c;
+  return std::string_view(unquoted).substr(from);
+}
+
+template <bool ParenthesesBlank>
+void SplitFieldViewsAs(std::string_view text, std::vector<std::string_view>& fields,
+                       std::string& unquoted) {
+  static constexpr FieldBytes<ParenthesesBlank> kBytes;
   fields.clear();
   unquoted.clear();
-  std::size_t nul = text.find('\0');
-  if (nul != std::string_view::npos) text = text.substr(0, nul);
-  // Undone quotes never make a field longer, so this room is never outgrown and views into
-  // unquoted stay valid.
+  if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
+    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+  }
+  // Undone quotes and blanked parentheses never make a field longer, so this room is never
+  // outgrown and views into unquoted stay valid.
   unquoted.reserve(text.size());
 
   std::size_t pos = 0;
   const std::size_t size = text.size();
+  const auto byteClass = [&](std::size_t at) {
+    return kBytes.Class[static_cast<unsigned char>(text[at])];
+  };
   auto skipBlanks = [&] {
-    while (pos < size && IsFieldBlank(static_cast<unsigned char>(text[pos]))) ++pos;
+    while (pos < size && byteClass(pos) == 1) ++pos;
   };
 
   skipBlanks();
@@ -80,15 +107,19 @@ void SplitFieldViews(std::string_view text, std::vector<std::string_view>& field
       const std::size_t start = ++pos;
       std::size_t close = text.find('"', start);
       if (close == std::string_view::npos) {
-        fields.push_back(text.substr(start));  // no closing quote: to the end
+        // no closing quote: to the end
+        fields.push_back(QuotedField<ParenthesesBlank>(text.substr(start), unquoted));
         pos = size;
       } else if (close + 1 >= size || text[close + 1] != '"') {
-        fields.push_back(text.substr(start, close - start));  // no doubled quote inside
+        // no doubled quote inside
+        fields.push_back(
+            QuotedField<ParenthesesBlank>(text.substr(start, close - start), unquoted));
         pos = close + 1;
       } else {
         const std::size_t from = unquoted.size();
         while (pos < size) {
-          if (text[pos] == '"') {
+          char c = text[pos];
+          if (c == '"') {
             if (pos + 1 < size && text[pos + 1] == '"') {
               unquoted += '"';
               pos += 2;
@@ -97,14 +128,15 @@ void SplitFieldViews(std::string_view text, std::vector<std::string_view>& field
             ++pos;  // the closing quote
             break;
           }
-          unquoted += text[pos++];
+          if (ParenthesesBlank && (c == '(' || c == ')')) c = ' ';
+          unquoted += c;
+          ++pos;
         }
         fields.push_back(std::string_view(unquoted).substr(from));
       }
     } else {
       std::size_t start = pos;
-      while (pos < size && text[pos] != ',' && !IsFieldBlank(static_cast<unsigned char>(text[pos])))
-        ++pos;
+      while (pos < size && byteClass(pos) == 0) ++pos;
       fields.push_back(text.substr(start, pos - start));
     }
 
@@ -119,6 +151,18 @@ void SplitFieldViews(std::string_view text, std::vector<std::string_view>& field
       }
     }
   }
+}
+
+}  // namespace
+
+void SplitFieldViews(std::string_view text, std::vector<std::string_view>& fields,
+                     std::string& unquoted) {
+  SplitFieldViewsAs<false>(text, fields, unquoted);
+}
+
+void SplitCodeFieldViews(std::string_view text, std::vector<std::string_view>& fields,
+                         std::string& unquoted) {
+  SplitFieldViewsAs<true>(text, fields, unquoted);
 }
 
 namespace {
@@ -146,7 +190,17 @@ std::string FoldCase(std::string_view s) {
 void FoldCaseInto(std::string_view s, std::string& out) {
   out.resize(s.size());
   char* d = out.data();
-  for (std::size_t i = 0; i < s.size(); ++i) {
+  // Plain ASCII, eight bytes at a time.
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    if ((word & kHighBits) != 0) break;
+    word = FoldAsciiWord(word);
+    std::memcpy(d + i, &word, 8);
+  }
+  for (; i < s.size(); ++i) {
     unsigned char b = static_cast<unsigned char>(s[i]);
     if (IsLeadByte(b) && i + 1 < s.size()) {
       d[i] = static_cast<char>(b);

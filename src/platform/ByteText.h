@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,20 @@ std::vector<std::string> SplitFields(std::string_view text);
 // storage of both vectors.
 void SplitFieldViews(std::string_view text, std::vector<std::string_view>& fields,
                      std::string& unquoted);
+// The same with "(" and ")" as blanks, also inside quoted fields: what SplitFieldViews gives for
+// the text with its parentheses blanked, without a copy of the text.
+void SplitCodeFieldViews(std::string_view text, std::vector<std::string_view>& fields,
+                         std::string& unquoted);
+
+// A..Z to a..z in eight bytes that are all below 0x80, at once: a byte gets its high bit from the
+// first sum when it is at least "A", from the second when it is above "Z"; 0x80 >> 2 is the 0x20
+// between the cases.
+inline std::uint64_t FoldAsciiWord(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  const std::uint64_t atLeastA = word + kOnes * (0x80 - 'A');
+  const std::uint64_t aboveZ = word + kOnes * (0x7F - 'Z');
+  return word | ((atLeastA & ~aboveZ & (kOnes * 0x80)) >> 2);
+}
 
 // True when b starts a double-byte character in code page 932.
 inline bool IsLeadByte(unsigned char b) {

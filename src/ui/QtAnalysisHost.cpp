@@ -13,7 +13,8 @@ namespace tarnel {
 
 namespace {
 constexpr qint64 kRepaintMs = 40;
-}
+constexpr qint64 kEventsMs = 40;
+}  // namespace
 
 void QtAnalysisHost::ShowMessage(const std::string& text) {
   PresentMessage(mainWindow_, MessageKind::Message, FromCp932(text));
@@ -38,6 +39,7 @@ void QtAnalysisHost::BeginProgress() {
   mainWindow_->setEnabled(false);
   sinceFlush_.start();
   pending_ = false;
+  sinceEvents_.invalidate();
 }
 
 void QtAnalysisHost::SetProgressRange(int maximum) {
@@ -69,7 +71,13 @@ void QtAnalysisHost::Flush() {
   sinceFlush_.restart();
 }
 
-void QtAnalysisHost::ProcessEvents() { QCoreApplication::processEvents(); }
+void QtAnalysisHost::ProcessEvents() {
+  // The first round runs at once (a click queued before the pass counts before its first
+  // record); later rounds start at most every kEventsMs, well within what Cancel may take.
+  if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventsMs) return;
+  sinceEvents_.start();
+  QCoreApplication::processEvents();
+}
 
 void QtAnalysisHost::EndProgress() {
   Flush();

@@ -50,6 +50,7 @@ class QtAnalysisHost : public AnalysisHost {
   TDbgForm* dialog_ = nullptr;
   // The labels are repainted at most every few milliseconds; the last values are kept here.
   QElapsedTimer sinceFlush_;
+  QElapsedTimer sinceEvents_;  // since events were last processed; invalid before the first
   int position_ = 0;
   int maximum_ = 0;
   std::string counter_;

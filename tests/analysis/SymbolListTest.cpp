@@ -38,6 +38,13 @@ TEST(SymbolListTest, KeyOrderPlacesTenThousandBetween1000And1001) {
   EXPECT_EQ(Order(list), (std::vector<std::string>{"4-0999", "4-1000", "4-10000", "4-1001"}));
 }
 
+TEST(SymbolListTest, KeyOrderIgnoresCaseAndKeepsEqualKeysInTheirOrder) {
+  SymbolList list;
+  for (auto k : {"4-b", "4-A", "4-B", "4-a"}) list.Add(Record(k));
+  list.SwitchToKeyOrder();
+  EXPECT_EQ(Order(list), (std::vector<std::string>{"4-A", "4-a", "4-b", "4-B"}));
+}
+
 TEST(SymbolListTest, FindIgnoresCaseAndFailsForAMissingKey) {
   SymbolList list;
   TPassRec& stored = list.Add(Record("4-0001"));

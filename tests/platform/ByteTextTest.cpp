@@ -82,6 +82,44 @@ TEST(FoldCaseTest, TrailBytesThatLookLikeLettersAreNotFolded) {
   EXPECT_EQ(FoldCase("X\x83\x41Y"), "x\x83\x41y");
 }
 
+TEST(FoldCaseTest, LongAsciiFoldsOnlyLettersAtEveryPosition) {
+  // The bytes around A..Z ("@", "[", "`", "{") and letters at each of eight places and past them.
+  EXPECT_EQ(FoldCase("@AZ[`az{MixedCaseNAME_09"), "@az[`az{mixedcasename_09");
+  EXPECT_EQ(FoldCase(std::string(17, 'Q')), std::string(17, 'q'));
+  // A double-byte character after the first eight bytes: its trail is folded as such, not as
+  // ASCII, and the ASCII after it is folded again.
+  EXPECT_EQ(FoldCase("ABCDEFGHI\x82\x60J\x83\x41K"), "abcdefghi\x82\x81j\x83\x41k");
+  EXPECT_EQ(FoldCase("\x7f\x80"
+                     "ABCDEFGH"),
+            "\x7f\x80"
+            "abcdefgh");
+}
+
+TEST(SplitCodeFieldsTest, GivesWhatSplittingTheBlankedTextGives) {
+  using namespace std::string_view_literals;
+  const std::string_view lines[] = {
+      "Call Foo(a, b)"sv,
+      "x = Bar(\"(\", y)"sv,
+      "MsgBox \"say \"\"(hi)\"\" now\""sv,
+      "s = \"open (to the end"sv,
+      "a(b)c,(d) ,, e"sv,
+      "((Foo))"sv,
+      "f(x\0)(y)"sv,
+      "\"\"("sv,
+      ""sv,
+  };
+  std::vector<std::string_view> plain, code;
+  std::string plainUnquoted, codeUnquoted;
+  for (std::string_view line : lines) {
+    const std::string blanked = BlankOut(BlankOut(line, '('), ')');
+    SplitFieldViews(blanked, plain, plainUnquoted);
+    SplitCodeFieldViews(line, code, codeUnquoted);
+    EXPECT_EQ(Fields(code.begin(), code.end()), Fields(plain.begin(), plain.end())) << line;
+  }
+  SplitCodeFieldViews("Foo(\"a(b)\")", code, codeUnquoted);
+  EXPECT_EQ(Fields(code.begin(), code.end()), (Fields{"Foo", "a b "}));
+}
+
 }  // namespace
 }  // namespace tarnel
 

@@ -2,6 +2,7 @@
 #include <QDate>
 #include <QDialogButtonBox>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
@@ -304,6 +306,37 @@ TEST_F(MainFormTest, ProgressDialogShowsWhileThePassRunsWithTheMainWindowDisable
   EXPECT_EQ(windows->DbgForm->ProgressBar1->maximum(), 3);
 }
 
+TEST_F(MainFormTest, EventsRunEveryFewMillisecondsNotOncePerRecord) {
+  // 3,000 procedures, each calling the next.
+  std::string text = "Attribute VB_Name = \"Module1\"\r\n";
+  constexpr int kProcedures = 3000;
+  for (int i = 0; i < kProcedures; ++i) {
+    text += "Sub P" + std::to_string(i) + "()\r\n    P" + std::to_string(i + 1) + "\r\nEnd Sub\r\n";
+  }
+  dir.WriteLines("many/Many.vbp", {"Module=Module1; Module1.bas"});
+  dir.Write("many/Module1.bas", text);
+  Start();
+  int rounds = 0;
+  QTimer probe;
+  probe.setInterval(0);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (main().Session().Analysing()) ++rounds;
+  });
+  probe.start();
+  QElapsedTimer clock;
+  clock.start();
+  main().OpenProject(NativeToEngine(dir.File("many/Many.vbp")));
+  const qint64 elapsed = clock.elapsed();
+  probe.stop();
+  EXPECT_TRUE(main().Session().ViewsReady());
+  EXPECT_GT(rounds, 0);
+  // A round at most every 40 ms while the pass runs, and the first at once.
+  EXPECT_LE(rounds, elapsed / 40 + 2) << elapsed << " ms";
+  EXPECT_EQ(
+      windows->DbgForm->DbgPrg->text().toStdString(),
+      "Process Xref " + std::to_string(kProcedures + 1) + "/" + std::to_string(kProcedures + 1));
+}
+
 TEST_F(MainFormTest, CancelDuringThePassStillBuildsTheTree) {
   std::string project = WriteDemo();
   Start();
@@ -340,12 +373,15 @@ TEST_F(MainFormTest, CancelDuringThePassStillBuildsTheTree) {
 TEST_F(MainFormTest, CancelPartWayNamesTheRecordWhereThePassStopped) {
   std::string project = WriteDemo();
   Start();
-  // The pass lets events run once before each record: the second round comes before record 1.
+  // The pass lets events run before a record once 40 ms have passed since the last round: a
+  // first round that takes longer makes the second come before record 1.
   int rounds = 0;
   QTimer probe;
   probe.setInterval(0);
   QObject::connect(&probe, &QTimer::timeout, [&] {
-    if (main().Session().Analysing() && ++rounds == 2) windows->DbgForm->btnCancel->click();
+    if (!main().Session().Analysing()) return;
+    if (++rounds == 1) QThread::msleep(60);
+    if (rounds == 2) windows->DbgForm->btnCancel->click();
   });
   probe.start();
   main().OpenProject(project);
