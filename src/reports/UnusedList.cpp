@@ -2,22 +2,18 @@
 
 #include "platform/ByteText.h"
 #include "reports/ExportGraph.h"
+#include "reports/ExportText.h"
 
 namespace tarnel {
 
 namespace {
 
 void AppendField(std::string& out, std::string_view field, bool csv) {
-  if (!csv || field.find_first_of(",\"\r\n") == std::string_view::npos) {
+  if (csv) {
+    AppendCsvField(out, field);
+  } else {
     out += field;
-    return;
   }
-  out += '"';
-  for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/ByteText.h"
 #include "platform/CodePage.h"
 #include "reports/ExportGraph.h"
+#include "reports/ExportText.h"
 #include "session/ProcedureSearch.h"
 
 namespace tarnel {
@@ -29,19 +30,6 @@ long Number(const TPassRec& r, ProcedureTable::Column column) {
     default:
       return 0;
   }
-}
-
-void AppendCsvField(std::string& out, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += field;
-    return;
-  }
-  out += '"';
-  for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
 }
 
 }  // namespace

@@ -28,5 +28,14 @@ TEST(ExportTextTest, JsonStringsEscapeQuotesBackslashesAndControlCharacters) {
   EXPECT_EQ(out, "x\"a\\\"b\\\\c\\td\\r\\n\\u0001表\"");
 }
 
+TEST(ExportTextTest, CsvFieldsAreQuotedOnlyWhenTheyHoldACommaAQuoteOrALineEnd) {
+  std::string out;
+  for (const char* field : {"plain", "a,b", "say \"hi\"", "two\r\nlines", "表"}) {
+    AppendCsvField(out, field);
+    out += '|';
+  }
+  EXPECT_EQ(out, "plain|\"a,b\"|\"say \"\"hi\"\"\"|\"two\r\nlines\"|表|");
+}
+
 }  // namespace
 }  // namespace tarnel
