@@ -54,8 +54,6 @@ namespace {
 
 const char* const kInitialCaption = "Tarnel " TARNEL_VERSION;
 
-std::string Engine(const QString& native) { return NativeToEngine(native.toStdString()); }
-
 // A report list: no border, flat, no editing, no sorting, items as added.
 QTreeView* MakeReportList(QWidget* parent, const char* name, CallListModel* model) {
   auto* list = new QTreeView(parent);
