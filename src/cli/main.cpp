@@ -4,21 +4,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <iostream>
 
 #include "cli/BatchTool.h"
+#include "platform/Paths.h"
 #include "platform/Errors.h"
 
 namespace {
-
-// The folder of the running executable, ending in "/".
-std::string ProgramDir(const char* argv0) {
-  std::error_code error;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) self = std::filesystem::absolute(argv0, error);
-  return self.parent_path().string() + "/";
-}
 
 // A standard stream that was closed gets a read-only /dev/null: a file opened later must not
 // take its number and receive the report, and writing to it still fails as it should.
@@ -48,7 +40,7 @@ int main(int argc, char** argv) {
   int status;
   try {
     std::vector<std::string> args(argv + 1, argv + argc);
-    status = tarnel::RunBatchTool(args, ProgramDir(argv[0]), std::cout, stderr,
+    status = tarnel::RunBatchTool(args, tarnel::ExecutableFolderOf(argv[0]), std::cout, stderr,
                                   isatty(fileno(stderr)) != 0);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

@@ -6,21 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 
 #include "lsp/MessageReader.h"
 #include "lsp/Server.h"
+#include "platform/Paths.h"
 
 namespace {
-
-std::string ProgramDir(const char* argv0) {
-  std::error_code error;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) self = std::filesystem::absolute(argv0, error);
-  return self.parent_path().string() + "/";
-}
 
 bool WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
@@ -53,7 +46,7 @@ int main(int argc, char** argv) {
         std::lock_guard lock(outMutex);
         if (!outBroken) outBroken = !WriteAll(STDOUT_FILENO, tarnel::FrameMessage(body));
       },
-      ProgramDir(argv[0]) + "resv.dic");
+      tarnel::ExecutableFolderOf(argv[0]) + "resv.dic");
 
   std::mutex queueMutex;
   std::condition_variable arrived;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <filesystem>
 #include <vector>
 
 #include "platform/ByteText.h"
@@ -291,6 +292,13 @@ std::string CaseVariantOf(const std::string& nativePath) {
     if (found != listing.end() && found->second != name) return found->second;
   }
   return {};
+}
+
+std::string ExecutableFolderOf(const char* argv0) {
+  std::error_code error;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) self = std::filesystem::absolute(argv0 != nullptr ? argv0 : ".", error);
+  return self.parent_path().string() + "/";
 }
 
 std::optional<FileId> FileIdOf(const std::string& nativePath) {

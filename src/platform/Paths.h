@@ -53,6 +53,10 @@ std::string EngineToNative(std::string_view enginePath);
 // inverse of NativeToEngine, which keeps names that code page 932 cannot hold as native bytes.
 std::string ExactNative(std::string_view enginePath);
 
+// The folder of the running executable as the file system names it, ending in "/"; argv0 serves
+// where the system cannot tell (it may be null).
+std::string ExecutableFolderOf(const char* argv0);
+
 // A file as the system knows it, whatever name reaches it.
 struct FileId {
   dev_t Device = 0;

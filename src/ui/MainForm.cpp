@@ -88,7 +88,8 @@ QString SkippedMessagesNote(long fileNotFound, long eof) {
 }  // namespace
 
 std::string ExecutableFolder() {
-  return NativeToEngine(QCoreApplication::applicationDirPath().toStdString() + "/");
+  // Native bytes, not through QString: a folder whose name is not UTF-8 must keep its name.
+  return NativeToEngine(ExecutableFolderOf(nullptr));
 }
 
 TMainForm::TMainForm(std::string programDir, std::vector<std::string> arguments, QWidget* parent)
