@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <unordered_map>
 
 #include "analysis/Analysis.h"
@@ -15,6 +13,7 @@
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "platform/TextFile.h"
 #include "session/ProcedureSearch.h"
 
 namespace tarnel {
@@ -54,11 +53,13 @@ std::optional<bool> UnusedMarkOf(const AnalysisContext& ctx, const TPassRec& rec
   return std::nullopt;
 }
 
+// A file that cannot be read (gone since the analysis, or too large) shows as empty.
 std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  try {
+    return ReadWholeNativeFile(path);
+  } catch (const std::exception&) {
+    return {};
+  }
 }
 
 }  // namespace

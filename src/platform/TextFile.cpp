@@ -308,4 +308,8 @@ std::string ReadWholeFile(std::string_view enginePath) {
   return ReadNativeFile(ResolvedOrThrow(enginePath), enginePath);
 }
 
+std::string ReadWholeNativeFile(const std::string& nativePath) {
+  return ReadNativeFile(nativePath, NativeToEngine(nativePath));
+}
+
 }  // namespace tarnel

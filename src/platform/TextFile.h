@@ -103,5 +103,7 @@ class TextWriter {
 
 // Reads a whole file as bytes (engine path). Throws as TextReader does.
 std::string ReadWholeFile(std::string_view enginePath);
+// The same for a native path taken exactly as given.
+std::string ReadWholeNativeFile(const std::string& nativePath);
 
 }  // namespace tarnel
