@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "analysis/ResultTree.h"
+#include "BatchRun.h"
 #include "cli/BatchTool.h"
 #include "reports/Exports.h"
 #include "support/ProjectFixture.h"
@@ -23,17 +24,9 @@ class BatchExportsTest : public test::ProjectFixture {
                     "Public Sub Go()", "    Main", "End Sub"});
   }
   int Run(std::vector<std::string> args) {
-    std::FILE* errFile = std::tmpfile();
     std::ostringstream out;
-    const int status = RunBatchTool(args, dir.File("bin/"), out, errFile, false);
+    const int status = test::RunBatch(args, dir.File("bin/"), out, err);
     report = out.str();
-    std::rewind(errFile);
-    err.clear();
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, errFile)) > 0;) {
-      err.append(buffer, got);
-    }
-    std::fclose(errFile);
     return status;
   }
   // What the writers give for this project, through the same file path.

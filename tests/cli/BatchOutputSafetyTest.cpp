@@ -6,6 +6,7 @@
 #include <sstream>
 #include <streambuf>
 
+#include "BatchRun.h"
 #include "cli/BatchTool.h"
 #include "support/ProjectFixture.h"
 
@@ -41,15 +42,7 @@ class BatchOutputSafetyTest : public test::ProjectFixture {
     Lines("C.cls", {"VERSION 1.0 CLASS", "Attribute VB_Name = \"C\"", "Sub Go()", "End Sub"});
   }
   int Run(std::vector<std::string> args, std::ostream& out) {
-    std::FILE* errFile = std::tmpfile();
-    int status = RunBatchTool(args, dir.File("bin/"), out, errFile, false);
-    std::rewind(errFile);
-    err.clear();
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, errFile)) > 0) err.append(buffer, got);
-    std::fclose(errFile);
-    return status;
+    return test::RunBatch(args, dir.File("bin/"), out, err);
   }
   int Run(std::vector<std::string> args) {
     std::ostringstream out;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "BatchRun.h"
 #include "cli/BatchTool.h"
 #include "support/ProjectFixture.h"
 
@@ -19,16 +20,8 @@ class BatchToolTest : public test::ProjectFixture {
                     "End Sub", "Function Bump(n)", "    Bump = n", "End Function"});
   }
   int Run(std::vector<std::string> args) {
-    std::FILE* errFile = std::tmpfile();
     out.str("");
-    int status = RunBatchTool(args, dir.File("bin/"), out, errFile, false);
-    std::rewind(errFile);
-    err.clear();
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, errFile)) > 0) err.append(buffer, got);
-    std::fclose(errFile);
-    return status;
+    return test::RunBatch(args, dir.File("bin/"), out, err);
   }
   std::ostringstream out;
   std::string err;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "BatchRun.h"
 #include "cli/BatchTool.h"
 #include "support/ProjectFixture.h"
 
@@ -14,11 +15,9 @@ class PreciseBatchTest : public test::ProjectFixture {
  protected:
   void SetUp() override { dir.Write("bin/resv.dic", "Call\r\n"); }
   int Run(std::vector<std::string> args) {
-    std::FILE* errFile = std::tmpfile();
     out.str("");
-    int status = RunBatchTool(args, dir.File("bin/"), out, errFile, false);
-    std::fclose(errFile);
-    return status;
+    std::string err;
+    return test::RunBatch(args, dir.File("bin/"), out, err);
   }
   std::ostringstream out;
 };
