@@ -45,6 +45,9 @@ void ProjectSession::LoadSettings(const std::string& today) {
   const ProfileFile settings(ini);
   const bool precise = SameTextIgnoreCase(settings.GetString("Options", "Reading", ""), "Precise");
   ctx_.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
+  // A value this program does not know leaves the modules read as they are.
+  ctx_.Decoder.SetSetting(ParseSourceEncoding(settings.GetString("Options", "Encoding", ""))
+                              .value_or(SourceEncoding::Cp932));
   for (const std::string& key : settings.GetKeys("Exec")) {
     std::string value = settings.GetString("Exec", key, "");
     toolList_.push_back(value);
@@ -61,6 +64,13 @@ void ProjectSession::ChangeReading(ReadingKind reading) {
   ctx_.Reading = reading;
   WriteProfileString(SettingsFile(), "Options", "Reading",
                      reading == ReadingKind::Precise ? "Precise" : "Classic");
+  if (!projectPath_.empty()) OpenProject(projectPath_);
+}
+
+void ProjectSession::ChangeEncoding(SourceEncoding encoding) {
+  // Saved first: when the file cannot be written, the records keep the encoding they were read in.
+  WriteProfileString(SettingsFile(), "Options", "Encoding", SourceEncodingName(encoding));
+  ctx_.Decoder.SetSetting(encoding);
   if (!projectPath_.empty()) OpenProject(projectPath_);
 }
 
@@ -84,6 +94,7 @@ void ProjectSession::OpenProject(const std::string& path) {
 
   cancelNote_.clear();
   ctx_.CancelRequested = false;
+  recordEncoding_ = ctx_.Decoder.KeepsBytes() ? TextEncoding::Cp932 : TextEncoding::Utf8;
   AnalyzeProject(ctx_, path);
   // The pass stops at the record where it saw the flag; the lists lack what lies beyond it.
   std::string note;
@@ -109,7 +120,7 @@ std::optional<std::string> ProjectSession::SelectNode(const TPassRec* record, bo
     FillRows(callers_, *record, CallSide::Callers);
     FillRows(callees_, *record, CallSide::Callees);
     // Until another node is chosen, the note of a cancelled pass stays in the status bar.
-    status = cancelNote_.empty() ? record->Text : cancelNote_;
+    status = cancelNote_.empty() ? StatusOf(*record) : cancelNote_;
     currentProc_ = IsProcedureKind(record->Kind) ? record : nullptr;
   }
   ClearListItem();
@@ -142,7 +153,15 @@ std::optional<std::string> ProjectSession::FocusListItem(CallSide side, int row)
   currentSide_ = side;
   currentRow_ = row;
   cancelNote_.clear();
-  return rows[static_cast<std::size_t>(row)].Proc->Text;
+  return StatusOf(*rows[static_cast<std::size_t>(row)].Proc);
+}
+
+std::string ProjectSession::StatusOf(const TPassRec& record) const {
+  // A module's Text is its path, engine text whatever the encoding of the other texts.
+  if (recordEncoding_ == TextEncoding::Utf8 && IsModuleKind(record.Kind)) {
+    return Cp932ToUtf8(record.Text);
+  }
+  return record.Text;
 }
 
 void ProjectSession::ClearListItem() {

@@ -29,6 +29,11 @@ struct ProcedureRequest {
   std::string MarkName;
 };
 
+// How the records of an analysis hold their texts: code page 932 bytes as the modules have them,
+// or UTF-8 when the source encoding setting decodes the modules. A module record's Text is its
+// path and stays engine text either way.
+enum class TextEncoding { Cp932, Utf8 };
+
 // What the views of a session hear from it.
 class SessionObserver {
  public:
@@ -56,15 +61,20 @@ class ProjectSession : private AnalysisHost {
   void AddObserver(SessionObserver* observer);
   void RemoveObserver(SessionObserver* observer);
 
-  // Settings: writes today's date (engine text) under [Date] Last, then reads the reading and the
-  // "Exec" entries of tarnel.ini. A malformed entry stops the reading with the list index error
-  // naming its key; the entries before it stay.
+  // Settings: writes today's date (engine text) under [Date] Last, then reads the reading, the
+  // source encoding and the "Exec" entries of tarnel.ini. A malformed entry stops the reading with
+  // the list index error naming its key; the entries before it stay.
   void LoadSettings(const std::string& today);
   // The reserved-word dictionary beside the program. Throws FileOpenError.
   void LoadDictionary();
   // Remembers the reading in tarnel.ini and analyses the open project again with it.
   void ChangeReading(ReadingKind reading);
   ReadingKind Reading() const { return ctx_.Reading; }
+  // Remembers how module files are decoded in tarnel.ini and analyses the open project again.
+  void ChangeEncoding(SourceEncoding encoding);
+  SourceEncoding Encoding() const { return ctx_.Decoder.Setting(); }
+  // The encoding of the records' texts, fixed when their analysis began.
+  TextEncoding RecordEncoding() const { return recordEncoding_; }
 
   // Analyses the project at path (engine text): the observers let go of the records first. Does
   // nothing while an analysis runs (the pass lets events through, and a drop may come then).
@@ -128,6 +138,8 @@ class ProjectSession : private AnalysisHost {
 
   void FillRows(std::vector<CallRow>& rows, const TPassRec& selected, CallSide side);
   std::string SettingsFile() const { return programDir_ + "tarnel.ini"; }
+  // The status text of a record, in the records' encoding.
+  std::string StatusOf(const TPassRec& record) const;
 
   AnalysisHost& host_;
   AnalysisContext ctx_;
@@ -138,6 +150,7 @@ class ProjectSession : private AnalysisHost {
   std::string caption_;
   bool viewsReady_ = false;
   bool analysing_ = false;
+  TextEncoding recordEncoding_ = TextEncoding::Cp932;
   std::string cancelNote_;
   int progressPosition_ = 0;
   int progressMaximum_ = 0;

@@ -18,6 +18,7 @@ void CallListModel::Refresh() {
   beginResetModel();
   items_ = session_.Rows(side_);
   sites_ = session_.HasCallSites();
+  encoding_ = session_.RecordEncoding();
   endResetModel();
 }
 
@@ -37,13 +38,13 @@ QString CallListModel::Text(int row, int column) const {
   const CallRow& item = items_[static_cast<std::size_t>(row)];
   switch (column) {
     case 0:
-      return FromCp932(item.Proc->Name);
+      return FromRecordText(item.Proc->Name, encoding_);
     case 1:
       return item.Proc->Scope == "P" ? QStringLiteral("Private") : QStringLiteral("Global");
     case 2:
-      return FromCp932(item.Module->FullName);
+      return FromRecordText(item.Module->FullName, encoding_);
     case 3:
-      return FromCp932(item.Module->Name);
+      return FromRecordText(item.Module->Name, encoding_);
     case 4:
       return QString::number(item.Proc->StartLine);
     case 5:

@@ -28,7 +28,7 @@ class CallListModel : public QAbstractItemModel {
 
   int Count() const { return static_cast<int>(items_.size()); }
   const TPassRec* RecordAt(int row) const;
-  // The text of a cell, as the list shows it (UTF-8 converted from the record's bytes).
+  // The text of a cell, as the list shows it, decoded from the records' encoding.
   QString Text(int row, int column) const;
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -45,6 +45,7 @@ class CallListModel : public QAbstractItemModel {
   // The rows shown, held apart so that the session may change its rows before the views hear.
   std::vector<CallRow> items_;
   bool sites_ = false;  // a seventh column with the call-site lines
+  TextEncoding encoding_ = TextEncoding::Cp932;  // of the records that items_ point to
 };
 
 }  // namespace tarnel

@@ -257,7 +257,9 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   SetStatusText({});
 
   const std::string path = FindSymbol(session_.Context(), parentKey).Text;
-  setWindowTitle(FromCp932(path + " " + name));
+  // The path is engine text; the name is a record's.
+  setWindowTitle(FromCp932(path) + QLatin1Char(' ') +
+                 FromRecordText(name, session_.RecordEncoding()));
 
   std::vector<std::string> lines;
   {
@@ -268,6 +270,9 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
       // Which file is missing matters here: the project names many.
       throw TarnelError(std::string(e.what()) + " : " + Cp932ToUtf8(path));
     }
+    // The file's encoding as its analysis chose it. Line ends are the same bytes in every
+    // encoding, so the lines counted here are those the analysis counted in the decoded text.
+    fileEncoding_ = session_.Context().Decoder.EncodingOf(path, file.Bytes());
     if (startLine > 1) file.SkipLines(static_cast<long>(startLine - 1));
     for (long long i = 0; i < count; ++i) lines.push_back(file.ReadLine());
   }
@@ -285,7 +290,7 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   rchDsp->setTextCursor(QTextCursor(doc));
 
   // The procedure's own name: first hit in the first line, any case, inside words too.
-  const QString qName = FromCp932(name);
+  const QString qName = FromRecordText(name, session_.RecordEncoding());
   const QString firstLine = doc->firstBlock().text();
   const qsizetype hit = qName.isEmpty() ? -1 : firstLine.indexOf(qName, 0, Qt::CaseInsensitive);
   if (hit >= 0) {
@@ -310,7 +315,7 @@ QString TDspForm::ShownText() {
   std::size_t shown = 0;
   qsizetype cutAt = -1;  // where a first line longer than the whole budget was cut
   for (; shown < shownLines_.size() && shown < static_cast<std::size_t>(ShownLineLimit); ++shown) {
-    QString line = FromCp932(shownLines_[shown]);
+    QString line = FromSourceLine(shownLines_[shown], fileEncoding_);
     const qsizetype needed = line.size() + (shown > 0 ? 1 : 0);
     if (text.size() + needed > ShownCharLimit) {
       if (shown > 0) break;  // whole lines only, unless not even the first one fits
@@ -342,7 +347,7 @@ void TDspForm::SetStatusText(const QString& text) {
 QString TDspForm::StatusText() const { return statusLabel_->text(); }
 
 void TDspForm::MarkWord(const std::string& word, int mode) {
-  ::tarnel::MarkWord(*rchDsp->document(), FromCp932(word),
+  ::tarnel::MarkWord(*rchDsp->document(), FromRecordText(word, session_.RecordEncoding()),
                      mode == 1 ? MarkMode::Red : MarkMode::Bold);
 }
 
@@ -353,7 +358,8 @@ void TDspForm::CheckSubFunction1Click() {
   std::vector<QString> names;
   names.reserve(static_cast<std::size_t>(session_.Context().ProcNames.Count()));
   for (int i = 0; i < session_.Context().ProcNames.Count(); ++i)
-    names.push_back(FromCp932(session_.Context().ProcNames.TextAt(i)));
+    names.push_back(
+        FromRecordText(session_.Context().ProcNames.TextAt(i), session_.RecordEncoding()));
   MarkNamesBold(*rchDsp->document(), names);
 }
 

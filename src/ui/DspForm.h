@@ -38,12 +38,13 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   ~TDspForm() override;
 
   // Shows the lines StartLine .. StartLine + BodyLines + 1 of proc's module file with their marks
-  // and brings the window to the front. markName (code page 932) is painted red after the first
-  // line; empty for none. A failure goes to ShowError with the control already emptied.
+  // and brings the window to the front, each line decoded by the file's encoding. markName (a
+  // record's text) is painted red after the first line; empty for none. A failure goes to ShowError
+  // with the control already emptied.
   void ShowProcedure(const TPassRec& proc, const std::string& markName) override;
   // Gives the shown lines at these physical line numbers a light background.
   void MarkLines(const std::vector<int>& lines) override;
-  // Marks word (code page 932) after the first line: red for mode 1, bold otherwise.
+  // Marks word (a record's text) after the first line: red for mode 1, bold otherwise.
   void MarkWord(const std::string& word, int mode);
 
   // The menu operations.
@@ -56,7 +57,7 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   void CopyasText1Click();
   void Help1Click();
 
-  // The procedure's lines as they were read from the module file, code page 932 bytes; the control
+  // The procedure's lines as they were read from the module file, its bytes undecoded; the control
   // shows their head when they exceed the limits below, and Save to File writes them all.
   const std::vector<std::string>& ShownLines() const { return shownLines_; }
   // What the control holds of a procedure at most. Laying text out takes time in proportion to it,
@@ -123,6 +124,7 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
 
   const ProjectSession& session_;
   std::vector<std::string> shownLines_;
+  SourceEncoding fileEncoding_ = SourceEncoding::Cp932;  // of the module of shownLines_
   QFont displayFont_;
   QPrinter printer_;
   QLabel* statusLabel_ = nullptr;

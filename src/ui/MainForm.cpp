@@ -1,6 +1,7 @@
 #include "ui/MainForm.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
@@ -105,6 +106,7 @@ TMainForm::TMainForm(std::string programDir, std::vector<std::string> arguments,
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, &TMainForm::HelpForFocus);
   session_.AddObserver(this);
+  host_.SetSession(&session_);
   Guarded([this] { FormCreate(); });
 }
 
@@ -242,6 +244,23 @@ void TMainForm::BuildMenus() {
   PreciseReading1_ = Options1_->addAction(QStringLiteral("&Precise Reading (VB5/VB6)"));
   PreciseReading1_->setCheckable(true);
   connect(PreciseReading1_, &QAction::triggered, this, &TMainForm::PreciseReading1Click);
+  Encoding1_ = Options1_->addMenu(QStringLiteral("Source &Encoding"));
+  Encoding1_->setObjectName("Encoding1");
+  auto* encodings = new QActionGroup(Encoding1_);
+  encodings->setExclusive(true);
+  const std::pair<SourceEncoding, const char*> encodingItems[] = {
+      {SourceEncoding::Cp932, "&932 (Japanese)"},
+      {SourceEncoding::Cp1252, "&1252 (Western European)"},
+      {SourceEncoding::Utf8, "&UTF-8"},
+      {SourceEncoding::Auto, "&Auto (each file by its content)"}};
+  for (const auto& [encoding, caption] : encodingItems) {
+    QAction* item = Encoding1_->addAction(QString::fromUtf8(caption));
+    item->setCheckable(true);
+    encodings->addAction(item);
+    EncodingItems_[static_cast<int>(encoding)] = item;
+    connect(item, &QAction::triggered, this,
+            [this, encoding = encoding] { Encoding1Click(encoding); });
+  }
   UnusedProcedures1_ = Options1_->addAction(QStringLiteral("&Unused Procedures..."));
   UnusedProcedures1_->setObjectName("UnusedProcedures1");
   connect(UnusedProcedures1_, &QAction::triggered, this, &TMainForm::UnusedProcedures1Click);
@@ -292,6 +311,7 @@ void TMainForm::LoadSettings() {
 
 void TMainForm::AddToolItems() {
   PreciseReading1_->setChecked(session_.Reading() == ReadingKind::Precise);
+  EncodingItem(session_.Encoding())->setChecked(true);
   const std::vector<std::string>& captions = session_.ToolCaptions();
   for (std::size_t i = MAddIn_->actions().size() - 1; i < captions.size(); ++i) {
     auto* item = new QAction(FromCp932(captions[i]), MAddIn_);
@@ -339,12 +359,12 @@ void TMainForm::ViewsReady() {
   if (!session_.CancelNote().empty()) SetStatusPanel(1, FromCp932(session_.CancelNote()));
   SetStatusNote(SkippedMessagesNote(host_.SkippedMessages(RepeatedMessage::FileNotFound),
                                     host_.SkippedMessages(RepeatedMessage::Eof)));
-  if (unusedWindow_ != nullptr && unusedWindow_->isVisible()) unusedWindow_->Fill(session_.Context());
+  if (unusedWindow_ != nullptr && unusedWindow_->isVisible()) unusedWindow_->Fill(session_);
 }
 
 void TMainForm::Read1Click() {
   TreeView1_->setUpdatesEnabled(false);
-  treeModel_->SetTree(&session_.Tree());
+  treeModel_->SetTree(&session_.Tree(), session_.RecordEncoding());
   QModelIndex root = treeModel_->IndexOf(0);
   TreeView1_->setCurrentIndex(root);
   TreeView1_->expand(root);  // a fresh model shows every other node collapsed
@@ -356,7 +376,7 @@ void TMainForm::SelectNode(const QModelIndex& node, bool moved) {
   if (!session_.ViewsReady()) return;
   lsYCallItems_->Refresh();
   lsICallItems_->Refresh();
-  if (status) SetStatusPanel(1, FromCp932(*status));
+  if (status) SetStatusPanel(1, FromRecordText(*status, session_.RecordEncoding()));
 }
 
 void TMainForm::TreeView1Change(const QModelIndex& node) { SelectNode(node, false); }
@@ -369,7 +389,7 @@ void TMainForm::lsYCallChange(QTreeView* sender, int row) {
   if (!session_.ViewsReady() || row < 0 || row >= ItemsOf(sender)->Count()) return;
   if (sender->currentIndex().isValid() && sender->currentIndex().row() == row) {
     if (auto status = session_.FocusListItem(SideOf(sender), row)) {
-      SetStatusPanel(1, FromCp932(*status));
+      SetStatusPanel(1, FromRecordText(*status, session_.RecordEncoding()));
     }
   } else {
     session_.ClearListItem();
@@ -472,6 +492,14 @@ void TMainForm::PreciseReading1Click(bool checked) {
   });
 }
 
+void TMainForm::Encoding1Click(SourceEncoding encoding) {
+  // Choosing the item already in force reads nothing again.
+  if (encoding == session_.Encoding()) return;
+  Guarded([this, encoding] { session_.ChangeEncoding(encoding); });
+  // The check follows the setting, also when saving it failed.
+  EncodingItem(session_.Encoding())->setChecked(true);
+}
+
 void TMainForm::UnusedProcedures1Click() {
   Guarded([this] {
     if (unusedWindow_ == nullptr) {
@@ -481,7 +509,7 @@ void TMainForm::UnusedProcedures1Click() {
         ShowProcedure(ProcedureRequest{&proc, ""});
       };
     }
-    unusedWindow_->Fill(session_.Context());
+    unusedWindow_->Fill(session_);
     unusedWindow_->show();
     unusedWindow_->raise();
   });

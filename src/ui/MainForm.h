@@ -63,6 +63,9 @@ class TMainForm : public QMainWindow, private SessionObserver {
   // Switches between the classic and the precise reading, remembers the choice in tarnel.ini and
   // analyses the open project again.
   void PreciseReading1Click(bool checked);
+  // Options > Source Encoding: how module files are decoded; remembered in tarnel.ini, and the
+  // open project is analysed again.
+  void Encoding1Click(SourceEncoding encoding);
   // Options > Unused Procedures: the precise reading's list in a window of its own.
   void UnusedProcedures1Click();
   TUnusedWindow* UnusedWindow() const { return unusedWindow_; }
@@ -114,6 +117,10 @@ class TMainForm : public QMainWindow, private SessionObserver {
   QAction* Exit1() const { return Exit1_; }
   QAction* Mdummy() const { return Mdummy_; }
   QAction* PreciseReading1() const { return PreciseReading1_; }
+  QMenu* Encoding1() const { return Encoding1_; }
+  QAction* EncodingItem(SourceEncoding encoding) const {
+    return EncodingItems_[static_cast<int>(encoding)];
+  }
   QAction* UnusedProcedures1() const { return UnusedProcedures1_; }
   QAction* About1() const { return About1_; }
   QAction* Help2() const { return Help2_; }
@@ -176,6 +183,9 @@ class TMainForm : public QMainWindow, private SessionObserver {
   QAction* Exit1_ = nullptr;
   QAction* Mdummy_ = nullptr;
   QAction* PreciseReading1_ = nullptr;
+  QMenu* Encoding1_ = nullptr;
+  // One radio item per setting, in the order of SourceEncoding.
+  QAction* EncodingItems_[4] = {};
   QAction* UnusedProcedures1_ = nullptr;
   QAction* About1_ = nullptr;
   QAction* Help2_ = nullptr;

@@ -64,7 +64,8 @@ void QtAnalysisHost::Flush() {
     dialog_->ProgressBar1->setValue(position_);
     dialog_->DbgPrg->setText(FromCp932(counter_));
     dialog_->DbgPrg->adjustSize();
-    dialog_->DbgProc->setText(FromCp932(name_));
+    dialog_->DbgProc->setText(
+        session_ != nullptr ? FromRecordText(name_, session_->RecordEncoding()) : FromCp932(name_));
     dialog_->DbgProc->adjustSize();
   }
   pending_ = false;

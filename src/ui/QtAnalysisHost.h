@@ -4,6 +4,7 @@
 #include <string>
 
 #include "analysis/AnalysisHost.h"
+#include "session/ProjectSession.h"
 
 class QWidget;
 
@@ -18,6 +19,9 @@ class QtAnalysisHost : public AnalysisHost {
   explicit QtAnalysisHost(QWidget* mainWindow) : mainWindow_(mainWindow) {}
 
   void SetProgressDialog(TDbgForm* dialog) { dialog_ = dialog; }
+  // The session whose analysis reports progress: the names shown are its records' texts. Without
+  // one they are taken as code page 932.
+  void SetSession(const ProjectSession* session) { session_ = session; }
 
   void ShowMessage(const std::string& text) override;
   // The first message of each kind gets a box that offers to skip the rest of that kind; once
@@ -48,6 +52,7 @@ class QtAnalysisHost : public AnalysisHost {
 
   QWidget* mainWindow_;
   TDbgForm* dialog_ = nullptr;
+  const ProjectSession* session_ = nullptr;
   // The labels are repainted at most every few milliseconds; the last values are kept here.
   QElapsedTimer sinceFlush_;
   QElapsedTimer sinceEvents_;  // since events were last processed; invalid before the first

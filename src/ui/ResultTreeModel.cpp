@@ -8,8 +8,9 @@ namespace tarnel {
 
 ResultTreeModel::ResultTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 
-void ResultTreeModel::SetTree(const ResultTree* tree) {
+void ResultTreeModel::SetTree(const ResultTree* tree, TextEncoding encoding) {
   beginResetModel();
+  encoding_ = encoding;
   tree_ = (tree != nullptr && !tree->Empty()) ? tree : nullptr;
   rowInParent_.assign(tree_ ? static_cast<std::size_t>(tree_->Count()) : 0, 0);
   if (tree_) {
@@ -67,7 +68,7 @@ QVariant ResultTreeModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return FromCp932(n.Caption);
+      return FromRecordText(n.Caption, encoding_);
     case Qt::DecorationRole:
       return ImageList1().Icon(n.Image);
     default:

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/ResultTree.h"
+#include "session/ProjectSession.h"
 
 namespace tarnel {
 
@@ -15,8 +16,9 @@ class ResultTreeModel : public QAbstractItemModel {
  public:
   explicit ResultTreeModel(QObject* parent = nullptr);
 
-  // Shows tree (which must outlive its use here); nullptr empties the model.
-  void SetTree(const ResultTree* tree);
+  // Shows tree (which must outlive its use here), its captions in encoding; nullptr empties the
+  // model.
+  void SetTree(const ResultTree* tree, TextEncoding encoding = TextEncoding::Cp932);
   const ResultTree* Tree() const { return tree_; }
 
   // The node behind an index, or -1 for the invisible top.
@@ -34,6 +36,7 @@ class ResultTreeModel : public QAbstractItemModel {
 
  private:
   const ResultTree* tree_ = nullptr;
+  TextEncoding encoding_ = TextEncoding::Cp932;
   std::vector<int> rowInParent_;
 };
 

@@ -4,9 +4,9 @@
 #include <QMenuBar>
 #include <QTreeWidget>
 
-#include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "reports/ExportGraph.h"
+#include "ui/Cp932Text.h"
 #include "ui/FileDialog.h"
 #include "ui/MessagePresenter.h"
 
@@ -60,12 +60,13 @@ TUnusedWindow::TUnusedWindow(QWidget* parent) : QMainWindow(parent) {
   };
 }
 
-void TUnusedWindow::Fill(const AnalysisContext& ctx) {
+void TUnusedWindow::Fill(const ProjectSession& session) {
   Clear();
+  const AnalysisContext& ctx = session.Context();
   if (ctx.Precise) entries_ = CollectUnused(ctx.SymbolList, *ctx.Precise);
-  const bool utf8 = !ctx.Decoder.KeepsBytes();
-  const auto shown = [utf8](const std::string& bytes) {
-    return QString::fromStdString(utf8 ? bytes : Cp932ToUtf8(bytes));
+  const TextEncoding encoding = session.RecordEncoding();
+  const auto shown = [encoding](const std::string& bytes) {
+    return FromRecordText(bytes, encoding);
   };
   lvUnused->setSortingEnabled(false);
   for (std::size_t i = 0; i < entries_.size(); ++i) {

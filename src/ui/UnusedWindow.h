@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisContext.h"
 #include "reports/UnusedList.h"
+#include "session/ProjectSession.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -23,9 +23,9 @@ class TUnusedWindow : public QMainWindow {
  public:
   explicit TUnusedWindow(QWidget* parent = nullptr);
 
-  // Lists the marked procedures of ctx (nothing after a classic analysis). The records must stay
-  // until the next Fill.
-  void Fill(const AnalysisContext& ctx);
+  // Lists the marked procedures of the session's analysis (nothing after a classic one). The
+  // records must stay until the next Fill.
+  void Fill(const ProjectSession& session);
   // Empties the list, before the records it shows go.
   void Clear();
   int Count() const;
