@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "analysis/Analysis.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
@@ -206,6 +208,40 @@ TEST_F(ProjectSessionTest, ChangingTheReadingIsRememberedAndReadsTheProjectAgain
   EXPECT_EQ(session.Context().Reading, ReadingKind::Classic);
   EXPECT_NE(ReadNative(dir.File("prog/tarnel.ini")).find("Reading=Classic"), std::string::npos);
   session.RemoveObserver(&views);
+}
+
+TEST_F(ProjectSessionTest, TheRecordsKeepTheEncodingTheirAnalysisBeganWith) {
+  session.OpenProject(Project());
+  EXPECT_EQ(session.RecordEncoding(), TextEncoding::Cp932);
+  session.ChangeEncoding(SourceEncoding::Cp1252);
+  EXPECT_EQ(session.RecordEncoding(), TextEncoding::Utf8);
+  EXPECT_NE(ReadNative(dir.File("prog/tarnel.ini")).find("Encoding=1252"), std::string::npos);
+
+  // A setting that cannot be saved changes nothing: the records stay as they were read.
+  const int count = session.Context().SymbolList.Count();
+  std::filesystem::remove(dir.File("prog/tarnel.ini"));
+  dir.Write("prog/tarnel.ini/x", "");  // a folder where the file should be
+  EXPECT_THROW(session.ChangeEncoding(SourceEncoding::Cp932), std::exception);
+  EXPECT_EQ(session.Encoding(), SourceEncoding::Cp1252);
+  EXPECT_EQ(session.RecordEncoding(), TextEncoding::Utf8);
+  EXPECT_EQ(session.Context().SymbolList.Count(), count);
+}
+
+TEST_F(ProjectSessionTest, AModuleStatusIsItsPathInTheRecordsEncoding) {
+  dir.WriteLines("表/P.vbp", {"Module=M; M.bas"});
+  dir.WriteLines("表/M.bas", {"Attribute VB_Name = \"M\"", "Sub A()", "End Sub"});
+  const std::string project = NativeToEngine(dir.File("表/P.vbp"));
+  const auto moduleStatus = [&] {
+    const SymbolList& list = session.Context().SymbolList;
+    for (int i = 0; i < list.Count(); ++i) {
+      if (IsModuleKind(list.At(i).Kind)) return session.SelectNode(&list.At(i), true).value_or("");
+    }
+    return std::string();
+  };
+  session.OpenProject(project);
+  EXPECT_EQ(moduleStatus(), FolderOf(project) + "M.bas");  // engine text, code page 932
+  session.ChangeEncoding(SourceEncoding::Utf8);
+  EXPECT_EQ(moduleStatus(), dir.File("表/M.bas"));
 }
 
 TEST_F(ProjectSessionTest, ToolsWriteTheReportAndStartTheirCommandWithTheEntryKeyOnErrors) {
