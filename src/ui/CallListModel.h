@@ -44,7 +44,7 @@ class CallListModel : public QAbstractItemModel {
   CallSide side_;
   // The rows shown, held apart so that the session may change its rows before the views hear.
   std::vector<CallRow> items_;
-  bool sites_ = false;  // a seventh column with the call-site lines
+  bool sites_ = false;                           // a seventh column with the call-site lines
   TextEncoding encoding_ = TextEncoding::Cp932;  // of the records that items_ point to
 };
 
