@@ -23,6 +23,7 @@ namespace tarnel {
 class TUnusedWindow;
 
 class CallListModel;
+class Navigator;
 class ProcedureViewer;
 class ResultTreeModel;
 class TAboutDlg;
@@ -84,6 +85,8 @@ class TMainForm : public QMainWindow, private SessionObserver {
   // State: the open project and the rules over it.
   const ProjectSession& Session() const { return session_; }
   ResultTreeModel* TreeModel() const { return treeModel_; }
+  // Search, Go to procedure, Back and Forward, the call hierarchy.
+  Navigator* Navigation() const { return navigator_; }
   THelpWindow* HelpWindow();
   QString PanelText(int panel) const;
 
@@ -196,6 +199,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   AppMessageHook* appHook_ = nullptr;
   bool sized_ = false;
   ResultTreeModel* treeModel_ = nullptr;
+  Navigator* navigator_ = nullptr;
   TDbgForm* dbgForm_ = nullptr;
   ProcedureViewer* viewer_ = nullptr;
   TAboutDlg* aboutDlg_ = nullptr;
