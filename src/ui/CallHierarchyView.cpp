@@ -47,7 +47,9 @@ CallHierarchyView::CallHierarchyView(const ProjectSession& session, QWidget* par
                            QStringLiteral("Line")});
     tree->setUniformRowHeights(true);
     tree->setIconSize(QSize(16, 16));
-    tree->header()->resizeSection(NameColumn, 140);
+    const int widths[ColumnCount] = {130, 70, 70, 50};
+    for (int column = 0; column < ColumnCount; ++column)
+      tree->header()->resizeSection(column, widths[column]);
     tree->installEventFilter(this);
     connect(tree, &QTreeWidget::itemExpanded, this, &CallHierarchyView::Populate);
     connect(tree, &QTreeWidget::itemDoubleClicked, this,

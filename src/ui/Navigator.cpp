@@ -160,6 +160,11 @@ bool Navigator::SourceShown() const {
 void Navigator::ShowCallHierarchy() {
   hierarchy_->SetRoot(form_.Session().CurrentProc());
   hierarchy_->show();
+  if (!hierarchyShown_ && !hierarchy_->isFloating()) {
+    // Wide enough for name, module and kind at the first showing; the user's width after that.
+    hierarchyShown_ = true;
+    form_.resizeDocks({hierarchy_}, {std::max(320, form_.width() * 2 / 5)}, Qt::Horizontal);
+  }
   hierarchy_->raise();
 }
 

@@ -71,7 +71,8 @@ class Navigator : public QObject {
   TMainForm& form_;
   ProcedureViewer* viewer_ = nullptr;
   SelectionHistory history_;
-  bool stepping_ = false;  // Back or Forward is selecting: no new entry
+  bool stepping_ = false;
+  bool hierarchyShown_ = false;  // Back or Forward is selecting: no new entry
   TreeSearch* search_ = nullptr;
   GoToProcedure* quickOpen_ = nullptr;
   CallHierarchyView* hierarchy_ = nullptr;
