@@ -30,6 +30,7 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "session/DefinitionLookup.h"
 #include "ui/Cp932Text.h"
 #include "ui/FileDialog.h"
 #include "ui/Fonts.h"
@@ -37,7 +38,6 @@
 #include "ui/MessagePresenter.h"
 #include "ui/SaveTarget.h"
 #include "ui/SourceTextEdit.h"
-#include "session/DefinitionLookup.h"
 
 namespace tarnel {
 
@@ -282,9 +282,10 @@ bool TDspForm::GoToDefinition(const QTextCursor& at) {
       FindDefinition(session_.Context(), *shown, static_cast<int>(shownStart_ + block), name);
   if (target == nullptr) {
     const QPoint where = rchDsp->viewport()->mapToGlobal(rchDsp->cursorRect(at).bottomLeft());
-    QToolTip::showText(where, name.Name.empty() ? QStringLiteral("No name here")
-                                                : QStringLiteral("No procedure found for %1")
-                                                      .arg(FromCp932(name.Name)),
+    QToolTip::showText(where,
+                       name.Name.empty()
+                           ? QStringLiteral("No name here")
+                           : QStringLiteral("No procedure found for %1").arg(FromCp932(name.Name)),
                        rchDsp);
     return false;
   }

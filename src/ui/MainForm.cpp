@@ -9,8 +9,8 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
@@ -343,7 +343,8 @@ void TMainForm::ViewsReady() {
   if (!session_.CancelNote().empty()) SetStatusPanel(1, FromCp932(session_.CancelNote()));
   SetStatusNote(SkippedMessagesNote(host_.SkippedMessages(RepeatedMessage::FileNotFound),
                                     host_.SkippedMessages(RepeatedMessage::Eof)));
-  if (unusedWindow_ != nullptr && unusedWindow_->isVisible()) unusedWindow_->Fill(session_.Context());
+  if (unusedWindow_ != nullptr && unusedWindow_->isVisible())
+    unusedWindow_->Fill(session_.Context());
 }
 
 void TMainForm::Read1Click() {
@@ -540,7 +541,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       if (watched == TreeView1_) TreeView1DblClick();
-      if (watched == lsYCall_ || watched == lsICall_) lsYCallDblClick(static_cast<QTreeView*>(watched));
+      if (watched == lsYCall_ || watched == lsICall_)
+        lsYCallDblClick(static_cast<QTreeView*>(watched));
       if (watched == TreeView1_ || watched == lsYCall_ || watched == lsICall_) return true;
     }
   }
