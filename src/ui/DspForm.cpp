@@ -21,6 +21,7 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
+#include <QToolTip>
 #include <exception>
 #include <memory>
 
@@ -29,12 +30,14 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "session/DefinitionLookup.h"
 #include "ui/Cp932Text.h"
 #include "ui/FileDialog.h"
 #include "ui/Fonts.h"
 #include "ui/MarkWord.h"
 #include "ui/MessagePresenter.h"
 #include "ui/SaveTarget.h"
+#include "ui/SourceTextEdit.h"
 
 namespace tarnel {
 
@@ -106,7 +109,7 @@ TDspForm::TDspForm(const ProjectSession& session, QWidget* parent)
   setWindowTitle(QStringLiteral("Function Display"));
   setFont(DesignedFont(kFormFace, 12));
 
-  rchDsp = new QTextEdit(this);
+  rchDsp = source_ = new SourceTextEdit(this);
   rchDsp->setObjectName(QStringLiteral("rchDsp"));
   rchDsp->setReadOnly(true);
   rchDsp->setUndoRedoEnabled(false);
@@ -186,6 +189,15 @@ void TDspForm::BuildMenus() {
   auto* f1 = new QShortcut(QKeySequence::HelpContents, rchDsp);
   f1->setContext(Qt::WidgetWithChildrenShortcut);
   connect(f1, &QShortcut::activated, this, &TDspForm::Help1Click);
+
+  auto* f12 = new QShortcut(QKeySequence(Qt::Key_F12), rchDsp);
+  f12->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(f12, &QShortcut::activated, this, [this] { GoToDefinition(rchDsp->textCursor()); });
+  connect(source_, &SourceTextEdit::DefinitionRequested, this,
+          [this](const QTextCursor& at) { GoToDefinition(at); });
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, &TDspForm::Close1Click);
 }
 
 void TDspForm::InstallDefaultDialogs() {
@@ -211,6 +223,7 @@ void TDspForm::InstallDefaultDialogs() {
     QPageSetupDialog dialog(&printer, this);
     return dialog.exec() == QDialog::Accepted;
   };
+  OpenDefinition = [this](const TPassRec& proc) { ShowProcedure(proc, proc.Name); };
 }
 
 std::unique_ptr<TFileDialog> TDspForm::MakeSaveDialog() {
@@ -243,17 +256,58 @@ void TDspForm::MarkLines(const std::vector<int>& lines) {
   }
 }
 
+void TDspForm::ScrollToLine(int line) {
+  const long long block = line - shownStart_;
+  QTextDocument* doc = rchDsp->document();
+  if (shownLines_.empty() || block < 0 || block >= doc->blockCount()) return;
+  rchDsp->setTextCursor(QTextCursor(doc->findBlockByNumber(static_cast<int>(block))));
+  rchDsp->ensureCursorVisible();
+}
+
+long long TDspForm::LineNumberOf(int block) const { return source_->LineNumberOf(block); }
+
+bool TDspForm::GoToDefinition(const QTextCursor& at) {
+  const int block = at.blockNumber();
+  if (shownLines_.empty() || block < 0 || static_cast<std::size_t>(block) >= shownLines_.size())
+    return false;
+  const TPassRec* shown = session_.Context().SymbolList.TryFind(shownKey_);
+  // A new analysis may have given the key to another procedure.
+  if (shown == nullptr || shown->Name != shownName_ || shown->ParentKey != shownParent_)
+    return false;
+  // The column in the line's own bytes: the shown text converts back to them without loss.
+  const QString prefix = at.block().text().left(at.positionInBlock());
+  const std::size_t byte = Utf8ToCp932(prefix.toStdString()).size();
+  const NameInLine name = NameAt(shownLines_[static_cast<std::size_t>(block)], byte);
+  const TPassRec* target =
+      FindDefinition(session_.Context(), *shown, static_cast<int>(shownStart_ + block), name);
+  if (target == nullptr) {
+    const QPoint where = rchDsp->viewport()->mapToGlobal(rchDsp->cursorRect(at).bottomLeft());
+    QToolTip::showText(where,
+                       name.Name.empty()
+                           ? QStringLiteral("No name here")
+                           : QStringLiteral("No procedure found for %1").arg(FromCp932(name.Name)),
+                       rchDsp);
+    return false;
+  }
+  if (OpenDefinition) OpenDefinition(*target);
+  return true;
+}
+
 void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) {
   BusyCursor busy;
   // proc may be a record that the next analysis replaces; take what is needed now.
   const std::string name = proc.Name;
   const std::string parentKey = proc.ParentKey;
+  shownKey_ = proc.Key;
+  shownName_ = name;
+  shownParent_ = parentKey;
   const long long startLine = proc.StartLine;
   const long long count = static_cast<long long>(proc.BodyLines) + 2;
 
   QTextDocument* doc = rchDsp->document();
   doc->clear();
   shownLines_.clear();
+  source_->SetFirstLineNumber(0);
   SetStatusText({});
 
   const std::string path = FindSymbol(session_.Context(), parentKey).Text;
@@ -287,6 +341,7 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
     ShownText();
   }
   shownStart_ = startLine;
+  source_->SetFirstLineNumber(shownLines_.empty() ? 0 : startLine);
   rchDsp->setTextCursor(QTextCursor(doc));
 
   // The procedure's own name: first hit in the first line, any case, inside words too.

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QPrinter>
 #include <QString>
+#include <QTextCursor>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,6 +25,7 @@ class QTextEdit;
 
 namespace tarnel {
 
+class SourceTextEdit;
 class TFileDialog;
 
 // The source window: one procedure read afresh from its module file, its own name marked blue in
@@ -44,8 +46,15 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   void ShowProcedure(const TPassRec& proc, const std::string& markName) override;
   // Gives the shown lines at these physical line numbers a light background.
   void MarkLines(const std::vector<int>& lines) override;
+  void ScrollToLine(int line) override;
   // Marks word (a record's text) after the first line: red for mode 1, bold otherwise.
   void MarkWord(const std::string& word, int mode);
+
+  // Go to definition (F12, Ctrl+click): the procedure that the name at cursor stands for, by the
+  // rules of the reading that made the lists, goes to OpenDefinition. False when there is none.
+  bool GoToDefinition(const QTextCursor& at);
+  // The physical line number shown beside a block of the text.
+  long long LineNumberOf(int block) const;
 
   // The menu operations.
   void SavetoFile1Click();
@@ -88,13 +97,15 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   // The print dialog and the printer-setup dialog; true when confirmed.
   std::function<bool(QPrinter& printer)> AskPrint;
   std::function<bool(QPrinter& printer)> AskPrinterSetup;
+  // Opens a procedure that Go to definition found; by default this window shows it.
+  std::function<void(const TPassRec& proc)> OpenDefinition;
   // Opens the help file at a help context. Empty when there is no help file: nothing happens.
   std::function<void(int context)> HelpRequested;
 
   static constexpr int kHelpContext = 6;
 
   // The controls, under the names of the form description.
-  QTextEdit* rchDsp;
+  QTextEdit* rchDsp;  // a SourceTextEdit
   QMenuBar* MainMenu1;
   QMenu* File1;
   QAction* SavetoFile1;
@@ -117,6 +128,11 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   void InstallDefaultDialogs();
   void LoadProcedure(const TPassRec& proc, const std::string& markName);
   long long shownStart_ = 0;  // physical line of the first shown line
+  // The shown procedure, to find it again for Go to definition (the record may be gone).
+  std::string shownKey_;
+  std::string shownName_;
+  std::string shownParent_;
+  SourceTextEdit* source_ = nullptr;
   void ApplyFontToText(const QFont& font);
   // The head of shownLines_ within the limits, as one text; sets the status bar.
   QString ShownText();

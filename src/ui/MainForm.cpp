@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
@@ -43,6 +44,7 @@
 #include "ui/Fonts.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessagePresenter.h"
+#include "ui/Navigator.h"
 #include "ui/ProcedureViewer.h"
 #include "ui/ResultTreeModel.h"
 #include "ui/SaveTarget.h"
@@ -102,6 +104,7 @@ TMainForm::TMainForm(std::string programDir, std::vector<std::string> arguments,
   RunDialog = [](QDialog& dialog) { return dialog.exec(); };
   BuildLayout();
   BuildMenus();
+  navigator_ = new Navigator(*this);
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, &TMainForm::HelpForFocus);
@@ -280,6 +283,7 @@ void TMainForm::AttachWindows(TDbgForm* dbgForm, ProcedureViewer* viewer, TAbout
   dbgForm_ = dbgForm;
   viewer_ = viewer;
   aboutDlg_ = aboutDlg;
+  navigator_->SetViewer(viewer);
   host_.SetProgressDialog(dbgForm);
   if (dbgForm != nullptr) dbgForm->SetCancelFlag(&session_.Context().CancelRequested);
 }
@@ -403,6 +407,7 @@ void TMainForm::lsYCallEnter(QTreeView* sender) {
 
 void TMainForm::lsYCallDblClick(QTreeView* sender) {
   ShowProcedure(session_.ProcedureForList(SideOf(sender)));
+  if (const TPassRec* item = session_.CurrentListItem()) navigator_->Visited(*item);
   const std::vector<int>& sites = ItemsOf(sender)->SiteLines(session_.CurrentListRow());
   if (viewer_ != nullptr && !sites.empty()) viewer_->MarkLines(sites);
 }
@@ -558,6 +563,15 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TreeView1_->viewport()) TreeView1DblClick();
     if (watched == lsYCall_->viewport()) lsYCallDblClick(lsYCall_);
     if (watched == lsICall_->viewport()) lsYCallDblClick(lsICall_);
+  } else if (event->type() == QEvent::KeyPress) {
+    // Enter opens the source as a double-click does.
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (watched == TreeView1_) TreeView1DblClick();
+      if (watched == lsYCall_ || watched == lsICall_)
+        lsYCallDblClick(static_cast<QTreeView*>(watched));
+      if (watched == TreeView1_ || watched == lsYCall_ || watched == lsICall_) return true;
+    }
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -23,6 +23,7 @@ namespace tarnel {
 class TUnusedWindow;
 
 class CallListModel;
+class Navigator;
 class ProcedureViewer;
 class ResultTreeModel;
 class TAboutDlg;
@@ -87,6 +88,8 @@ class TMainForm : public QMainWindow, private SessionObserver {
   // State: the open project and the rules over it.
   const ProjectSession& Session() const { return session_; }
   ResultTreeModel* TreeModel() const { return treeModel_; }
+  // Search, Go to procedure, Back and Forward, the call hierarchy.
+  Navigator* Navigation() const { return navigator_; }
   THelpWindow* HelpWindow();
   QString PanelText(int panel) const;
 
@@ -206,6 +209,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   AppMessageHook* appHook_ = nullptr;
   bool sized_ = false;
   ResultTreeModel* treeModel_ = nullptr;
+  Navigator* navigator_ = nullptr;
   TDbgForm* dbgForm_ = nullptr;
   ProcedureViewer* viewer_ = nullptr;
   TAboutDlg* aboutDlg_ = nullptr;

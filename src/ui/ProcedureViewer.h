@@ -15,6 +15,8 @@ class ProcedureViewer {
   virtual void ShowProcedure(const TPassRec& proc, const std::string& markName) = 0;
   // Highlights the shown lines at these physical line numbers of the file (call sites).
   virtual void MarkLines(const std::vector<int>& lines) { (void)lines; }
+  // Brings the shown line at this physical line number of the file into view.
+  virtual void ScrollToLine(int line) { (void)line; }
 };
 
 }  // namespace tarnel

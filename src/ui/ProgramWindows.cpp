@@ -7,6 +7,7 @@
 #include "ui/DspForm.h"
 #include "ui/Fonts.h"
 #include "ui/MainForm.h"
+#include "ui/Navigator.h"
 
 namespace tarnel {
 
@@ -25,6 +26,9 @@ TProgramWindows::TProgramWindows(std::string programDir, std::vector<std::string
 
   TMainForm* main = MainForm.get();
   DspForm->HelpRequested = [main](int context) { main->ShowHelp(context); };
+  DspForm->OpenDefinition = [main](const TPassRec& proc) {
+    main->Navigation()->OpenDefinition(proc);
+  };
   MainForm->AttachWindows(DbgForm.get(), DspForm.get(), AboutDlg.get());
 }
 

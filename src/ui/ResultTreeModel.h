@@ -5,6 +5,7 @@
 
 #include "analysis/ResultTree.h"
 #include "session/ProjectSession.h"
+#include "session/TreeFilter.h"
 
 namespace tarnel {
 
@@ -19,10 +20,15 @@ class ResultTreeModel : public QAbstractItemModel {
   // Shows tree (which must outlive its use here), its captions in encoding; nullptr empties the
   // model.
   void SetTree(const ResultTree* tree, TextEncoding encoding = TextEncoding::Cp932);
+  // Shows only the nodes that filter shows (nullptr: every node). filter must belong to the tree
+  // shown and outlive its use here; the model is reset.
+  void SetFilter(const TreeFilter* filter);
+  bool Filtered() const { return filter_ != nullptr; }
   const ResultTree* Tree() const { return tree_; }
 
   // The node behind an index, or -1 for the invisible top.
   int NodeOf(const QModelIndex& index) const;
+  // An invalid index for a node that the filter hides.
   QModelIndex IndexOf(int node) const;
   // The record behind an index; nullptr for the root and the invisible top.
   const TPassRec* RecordOf(const QModelIndex& index) const;
@@ -34,10 +40,19 @@ class ResultTreeModel : public QAbstractItemModel {
   QVariant data(const QModelIndex& index, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+ signals:
+  // Another tree (or none) is shown: what pointed into the old one must go.
+  void TreeChanged();
+
  private:
+  const std::vector<int>& ChildrenOf(int node) const;
+  void IndexRows();
+
   const ResultTree* tree_ = nullptr;
   TextEncoding encoding_ = TextEncoding::Cp932;
-  std::vector<int> rowInParent_;
+  std::vector<int> rowInParent_;  // -1 for a node the filter hides
+  const TreeFilter* filter_ = nullptr;
+  std::vector<std::vector<int>> shownChildren_;  // per node, while a filter is set
 };
 
 }  // namespace tarnel
