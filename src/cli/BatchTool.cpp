@@ -47,9 +47,7 @@ const char* const kBatchToolUsage =
 namespace {
 
 struct Options {
-  char Form = 'F';
-  char Direction = 'B';
-  char Style = 'S';
+  ReportOptions Report;
   std::optional<std::string> Output, TreeDump, Json, Resv;
   std::optional<std::string> Dot, Edges, Tags, Sarif, Unused;
   char DotLevel = 0;
@@ -65,11 +63,13 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-char Letter(const std::string& option, const std::string& value, std::string_view allowed) {
-  if (value.size() != 1 || allowed.find(value[0]) == std::string_view::npos) {
+template <typename Choice>
+Choice Letter(const std::string& option, const std::string& value, std::optional<Choice> parsed,
+              std::string_view allowed) {
+  if (!parsed) {
     throw UsageError(option + " takes one of " + std::string(allowed) + ", not \"" + value + "\"");
   }
-  return value[0];
+  return *parsed;
 }
 
 Options Parse(const std::vector<std::string>& args) {
@@ -104,11 +104,14 @@ Options Parse(const std::vector<std::string>& args) {
       }
       options.Encoding = *encoding;
     } else if (arg == "--form") {
-      options.Form = Letter(arg, value(), "FC");
+      const std::string text = value();
+      options.Report.Form = Letter(arg, text, ParseReportForm(text), kFormLetters);
     } else if (arg == "--direction") {
-      options.Direction = Letter(arg, value(), "IYBN");
+      const std::string text = value();
+      options.Report.Direction = Letter(arg, text, ParseReportDirection(text), kDirectionLetters);
     } else if (arg == "--style") {
-      options.Style = Letter(arg, value(), "SD");
+      const std::string text = value();
+      options.Report.Style = Letter(arg, text, ParseReportStyle(text), kStyleLetters);
     } else if (arg == "--output") {
       options.Output = value();
     } else if (arg == "--tree-dump") {
@@ -291,7 +294,7 @@ void WriteReport(const Options& options, const std::optional<WritePath>& output,
   LineSink& target = options.Encoding != SourceEncoding::Cp932 ? arrows
                      : options.Utf8                            ? utf8
                                                                : *sink;
-  WriteXrefLines(target, tree, symbols, caption, options.Form, options.Direction, options.Style);
+  WriteXrefLines(target, {tree, symbols, caption}, options.Report);
   if (file) file->Close();
   out.flush();
   if (!out) throw FileWriteError(kStandardOutput);
