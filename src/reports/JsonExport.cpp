@@ -1,44 +1,14 @@
 #include "reports/JsonExport.h"
 
-#include <cstdio>
-
 #include "platform/CodePage.h"
+#include "reports/ExportText.h"
 
 namespace tarnel {
 
 namespace {
 
 void AppendString(std::string& out, const std::string& engineText, bool isUtf8 = false) {
-  std::string utf8 = isUtf8 ? engineText : Cp932ToUtf8(engineText);
-  out += '"';
-  for (unsigned char c : utf8) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  out += '"';
+  AppendJsonString(out, isUtf8 ? engineText : Cp932ToUtf8(engineText));
 }
 
 void AppendKeys(std::string& out, const std::vector<std::string>& keys) {

@@ -136,9 +136,8 @@ class ProjectSession : private AnalysisHost {
   const std::vector<CallRow>& Rows(CallSide side) const;
   // Whether the rows carry call-site lines (after a precise analysis).
   bool HasCallSites() const { return ctx_.Precise != nullptr; }
-  // The list item that last took the focus mark, or nullptr; and its list.
+  // The list item that last took the focus mark, or nullptr; and its row.
   const TPassRec* CurrentListItem() const;
-  std::optional<CallSide> CurrentListSide() const { return currentSide_; }
   int CurrentListRow() const { return currentRow_; }
 
   // The "Exec" entries in the order read, their keys, and the captions of those that have one.
