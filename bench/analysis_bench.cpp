@@ -78,8 +78,9 @@ int main(int argc, char** argv) {
   const std::string reportPath =
       (std::filesystem::temp_directory_path() / "tarnel-bench-report.txt").string();
   start = Clock::now();
-  tarnel::WriteXref(host, tree, ctx.SymbolList, tarnel::NativeToEngine(project),
-                    tarnel::NativeToEngine(reportPath), 'F', 'B', 'S');
+  const std::string engineProject = tarnel::NativeToEngine(project);
+  tarnel::WriteXref(host, {tree, ctx.SymbolList, engineProject}, tarnel::NativeToEngine(reportPath),
+                    {});
   const double report = Seconds(start);
   const auto reportBytes = std::filesystem::file_size(reportPath);
   std::filesystem::remove(reportPath);
@@ -104,8 +105,8 @@ int main(int argc, char** argv) {
   tarnel::AnalyzeProject(preciseCtx, tarnel::NativeToEngine(project));
   const double preciseAnalysis = Seconds(start);
   tarnel::ResultTree preciseTree = tarnel::ResultTree::Build(preciseCtx.SymbolList);
-  tarnel::WriteXref(host, preciseTree, preciseCtx.SymbolList, tarnel::NativeToEngine(project),
-                    tarnel::NativeToEngine(reportPath), 'F', 'B', 'S');
+  tarnel::WriteXref(host, {preciseTree, preciseCtx.SymbolList, engineProject},
+                    tarnel::NativeToEngine(reportPath), {});
   const double preciseRun = Seconds(start);
   std::filesystem::remove(reportPath);
   std::printf("precise analysis   %.3f s; whole run %.3f s against classic %.3f s = %.2f x\n",

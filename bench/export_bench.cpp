@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
 
   for (int round = 0; round < rounds; ++round) {
     auto start = Clock::now();
-    tarnel::WriteXref(host, tree, ctx.SymbolList, engineProject, outPath, 'F', 'B', 'S');
+    tarnel::WriteXref(host, {tree, ctx.SymbolList, engineProject}, outPath, {});
     timings[0].Runs.push_back(Seconds(start));
     timings[0].Bytes = std::filesystem::file_size(out);
     start = Clock::now();

@@ -1,22 +1,14 @@
 #include "cli/BatchTool.h"
 
-#include <algorithm>
 #include <memory>
 #include <optional>
-#include <streambuf>
 
-#include "analysis/Analysis.h"
-#include "analysis/ResultTree.h"
 #include "cli/CliHost.h"
-#include "cli/JsonExport.h"
-#include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/SourceText.h"
-#include "reports/Exports.h"
-#include "reports/ReportWriter.h"
-#include "reports/TreeDump.h"
 #include "reports/UnusedList.h"
+#include "session/ProjectSession.h"
 
 namespace tarnel {
 
@@ -47,9 +39,7 @@ const char* const kBatchToolUsage =
 namespace {
 
 struct Options {
-  char Form = 'F';
-  char Direction = 'B';
-  char Style = 'S';
+  ReportOptions Report;
   std::optional<std::string> Output, TreeDump, Json, Resv;
   std::optional<std::string> Dot, Edges, Tags, Sarif, Unused;
   char DotLevel = 0;
@@ -65,11 +55,13 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-char Letter(const std::string& option, const std::string& value, std::string_view allowed) {
-  if (value.size() != 1 || allowed.find(value[0]) == std::string_view::npos) {
+template <typename Choice>
+Choice Letter(const std::string& option, const std::string& value, std::optional<Choice> parsed,
+              std::string_view allowed) {
+  if (!parsed) {
     throw UsageError(option + " takes one of " + std::string(allowed) + ", not \"" + value + "\"");
   }
-  return value[0];
+  return *parsed;
 }
 
 Options Parse(const std::vector<std::string>& args) {
@@ -104,11 +96,14 @@ Options Parse(const std::vector<std::string>& args) {
       }
       options.Encoding = *encoding;
     } else if (arg == "--form") {
-      options.Form = Letter(arg, value(), "FC");
+      const std::string text = value();
+      options.Report.Form = Letter(arg, text, ParseReportForm(text), kFormLetters);
     } else if (arg == "--direction") {
-      options.Direction = Letter(arg, value(), "IYBN");
+      const std::string text = value();
+      options.Report.Direction = Letter(arg, text, ParseReportDirection(text), kDirectionLetters);
     } else if (arg == "--style") {
-      options.Style = Letter(arg, value(), "SD");
+      const std::string text = value();
+      options.Report.Style = Letter(arg, text, ParseReportStyle(text), kStyleLetters);
     } else if (arg == "--output") {
       options.Output = value();
     } else if (arg == "--tree-dump") {
@@ -157,91 +152,8 @@ Options Parse(const std::vector<std::string>& args) {
   return options;
 }
 
-// Report lines converted to UTF-8 on their way to another sink.
-class Utf8LineSink : public LineSink {
- public:
-  explicit Utf8LineSink(LineSink& target) : target_(target) {}
-  void WriteLine(std::string_view line) override { target_.WriteLine(Cp932ToUtf8(line)); }
-
- private:
-  LineSink& target_;
-};
-
-// Report lines whose record texts are UTF-8 already: only the arrows, code page 932 in the
-// report writer, are converted. Walking the line character by character tells them apart: in
-// UTF-8 the arrow's first byte, 0x81, can only continue a character, never start one.
-class ArrowsToUtf8Sink : public LineSink {
- public:
-  explicit ArrowsToUtf8Sink(LineSink& target) : target_(target) {}
-  void WriteLine(std::string_view line) override {
-    line_.clear();
-    for (std::size_t i = 0; i < line.size();) {
-      const auto c = static_cast<unsigned char>(line[i]);
-      if (c == 0x81 && i + 1 < line.size() && (line[i + 1] == '\xa8' || line[i + 1] == '\xa9')) {
-        line_ += line[i + 1] == '\xa8' ? "\u2192" : "\u2190";
-        i += 2;
-        continue;
-      }
-      std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-      length = std::min(length, line.size() - i);
-      line_.append(line.substr(i, length));
-      i += length;
-    }
-    target_.WriteLine(line_);
-  }
-
- private:
-  LineSink& target_;
-  std::string line_;
-};
-
 // What standard output is called in the messages about it.
 constexpr const char* kStandardOutput = "standard output";
-
-// Report lines on standard output. A stream that failed stops the report there: the rest of a
-// report that cannot be written is not worth computing.
-class StreamLineSink : public LineSink {
- public:
-  explicit StreamLineSink(std::ostream& out) : out_(out) {}
-  void WriteLine(std::string_view line) override {
-    out_.write(line.data(), static_cast<std::streamsize>(line.size()));
-    out_.write("\r\n", 2);
-    if (out_.bad()) throw FileWriteError(kStandardOutput);
-  }
-
- private:
-  std::ostream& out_;
-};
-
-// A stream buffer that hands everything to a file writer.
-class WriterBuffer : public std::streambuf {
- public:
-  explicit WriterBuffer(TextWriter& writer) : writer_(writer) {}
-
- protected:
-  std::streamsize xsputn(const char* s, std::streamsize n) override {
-    writer_.Write(std::string_view(s, static_cast<std::size_t>(n)));
-    return n;
-  }
-  int_type overflow(int_type c) override {
-    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-    char ch = traits_type::to_char_type(c);
-    writer_.Write(std::string_view(&ch, 1));
-    return c;
-  }
-
- private:
-  TextWriter& writer_;
-};
-
-void WriteJson(const WritePath& path, const AnalysisContext& ctx) {
-  TextWriter writer(path);
-  WriterBuffer buffer(writer);
-  std::ostream stream(&buffer);
-  WriteSymbolsJson(stream, ctx.SymbolList, ctx.Precise.get(), !ctx.Decoder.KeepsBytes());
-  if (!stream) throw FileWriteError(path.Engine());  // the writer's failure, caught by the stream
-  writer.Close();
-}
 
 // The files to write, each exactly as named.
 struct Outputs {
@@ -262,19 +174,18 @@ Outputs OutputsOf(const Options& options) {
 }
 
 // Refuses, before anything is written, an output that would replace a file the analysis read.
-void RefuseInputsAsOutputs(const AnalysisContext& ctx, const Outputs& outputs) {
+void RefuseInputsAsOutputs(const ProjectSession& session, const Outputs& outputs) {
   for (const std::optional<WritePath>* output :
        {&outputs.Report, &outputs.TreeDump, &outputs.Json, &outputs.Dot, &outputs.Edges,
         &outputs.Tags, &outputs.Sarif, &outputs.Unused}) {
-    if (*output && IsAnalysisInput(ctx, (*output)->Native())) {
+    if (*output && session.IsInput((*output)->Native())) {
       throw FileCreateError((*output)->Engine());
     }
   }
 }
 
 void WriteReport(const Options& options, const std::optional<WritePath>& output,
-                 const ResultTree& tree, const SymbolList& symbols, const std::string& caption,
-                 std::ostream& out) {
+                 const ProjectSession& session, std::ostream& out) {
   std::unique_ptr<FileLineSink> file;
   std::unique_ptr<StreamLineSink> stream;
   LineSink* sink;
@@ -282,50 +193,38 @@ void WriteReport(const Options& options, const std::optional<WritePath>& output,
     file = std::make_unique<FileLineSink>(*output);
     sink = file.get();
   } else {
-    stream = std::make_unique<StreamLineSink>(out);
+    stream = std::make_unique<StreamLineSink>(out, kStandardOutput);
     sink = stream.get();
   }
   Utf8LineSink utf8(*sink);
   ArrowsToUtf8Sink arrows(*sink);
-  // With any encoding but 932 the records already hold UTF-8.
-  LineSink& target = options.Encoding != SourceEncoding::Cp932 ? arrows
-                     : options.Utf8                            ? utf8
-                                                               : *sink;
-  WriteXrefLines(target, tree, symbols, caption, options.Form, options.Direction, options.Style);
+  LineSink& target = session.TextIsUtf8() ? arrows : options.Utf8 ? utf8 : *sink;
+  session.WriteReport(target, options.Report);
   if (file) file->Close();
   out.flush();
   if (!out) throw FileWriteError(kStandardOutput);
 }
 
-void WriteExports(const Options& options, const Outputs& outputs, const ResultTree& tree,
-                  const AnalysisContext& ctx, const std::string& project) {
-  if (!outputs.Dot && !outputs.Edges && !outputs.Tags && !outputs.Sarif) return;
-  const SymbolList& symbols = ctx.SymbolList;
-  std::optional<PreciseCallSites> sites;
-  if (ctx.Precise) sites.emplace(*ctx.Precise);
-  const ExportGraph graph = ExportGraph::Build(tree, symbols, project, sites ? &*sites : nullptr);
+std::vector<ExportJob> ExportJobs(const Options& options, const Outputs& outputs) {
+  std::vector<ExportJob> jobs;
   if (outputs.Dot) {
-    WriteExportFile(
-        options.DotLevel == 'm' ? ExportFormat::ModuleGraphDot : ExportFormat::CallGraphDot, graph,
-        *outputs.Dot);
+    jobs.push_back(
+        {options.DotLevel == 'm' ? ExportFormat::ModuleGraphDot : ExportFormat::CallGraphDot,
+         *outputs.Dot});
   }
-  if (outputs.Edges) WriteExportFile(ExportFormat::EdgesJsonLines, graph, *outputs.Edges);
-  if (outputs.Tags) WriteExportFile(ExportFormat::Tags, graph, *outputs.Tags);
-  if (outputs.Sarif && ctx.Precise) {
-    WriteExportFile(ExportFormat::Sarif, graph, *outputs.Sarif,
-                    FindingsOf(CollectUnused(symbols, *ctx.Precise)));
-  }
+  if (outputs.Edges) jobs.push_back({ExportFormat::EdgesJsonLines, *outputs.Edges});
+  if (outputs.Tags) jobs.push_back({ExportFormat::Tags, *outputs.Tags});
+  if (outputs.Sarif) jobs.push_back({ExportFormat::Sarif, *outputs.Sarif});
+  return jobs;
 }
 
 // The unused list, in the report's code page.
-void WriteUnused(const Options& options, const Outputs& outputs, const AnalysisContext& ctx) {
-  if (!outputs.Unused || !ctx.Precise) return;
+void WriteUnused(const Options& options, const Outputs& outputs, const ProjectSession& session) {
+  if (!outputs.Unused) return;
   FileLineSink file(*outputs.Unused);
   Utf8LineSink utf8(file);
-  LineSink& target = options.Encoding == SourceEncoding::Cp932 && options.Utf8
-                         ? static_cast<LineSink&>(utf8)
-                         : file;
-  WriteUnusedList(target, CollectUnused(ctx.SymbolList, *ctx.Precise), WantsCsv(*options.Unused));
+  LineSink& target = !session.TextIsUtf8() && options.Utf8 ? static_cast<LineSink&>(utf8) : file;
+  WriteUnusedList(target, session.UnusedProcedures(), WantsCsv(*options.Unused));
   file.Close();
 }
 
@@ -347,33 +246,32 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
     return 1;
   }
 
-  CliHost host(err, errIsTerminal);
-  AnalysisContext ctx(host);
-  ctx.Reading = options.Precise ? ReadingKind::Precise : ReadingKind::Classic;
-  ctx.Decoder.SetSetting(options.Encoding);
   try {
+    CliHost host(err, errIsTerminal);
+    ProjectSession session(host, NativeToEngine(programDir), std::string());
+    session.UseReading(options.Precise ? ReadingKind::Precise : ReadingKind::Classic);
+    session.UseEncoding(options.Encoding);
     // Like the window, a missing default dictionary is reported and the analysis goes on with
     // none; a dictionary named on the command line must be there.
-    std::string dictionary =
-        options.Resv ? NativeToEngine(*options.Resv) : NativeToEngine(programDir) + "resv.dic";
     try {
-      LoadReservedWords(ctx, dictionary);
+      if (options.Resv) {
+        session.LoadDictionary(NativeToEngine(*options.Resv));
+      } else {
+        session.LoadDictionary();
+      }
     } catch (const TarnelError& e) {
       if (options.Resv) throw;
       std::fprintf(err, "%s\n", e.what());
     }
 
-    const std::string project = NativeToEngine(options.Project);
     const Outputs outputs = OutputsOf(options);
-    AnalyzeProject(ctx, project);
-    RefuseInputsAsOutputs(ctx, outputs);
-    if (outputs.Json) WriteJson(*outputs.Json, ctx);
-    ResultTree tree = ResultTree::Build(ctx.SymbolList);
-    if (outputs.TreeDump) WriteTreeDump(tree, *outputs.TreeDump);
-    WriteExports(options, outputs, tree, ctx, project);
-    WriteUnused(options, outputs, ctx);
-    WriteReport(options, outputs.Report, tree, ctx.SymbolList,
-                options.Encoding == SourceEncoding::Cp932 ? project : Cp932ToUtf8(project), out);
+    session.OpenProject(NativeToEngine(options.Project));
+    RefuseInputsAsOutputs(session, outputs);
+    if (outputs.Json) session.ExportJson(*outputs.Json);
+    if (outputs.TreeDump) session.ExportTreeDump(*outputs.TreeDump);
+    session.Export(ExportJobs(options, outputs));
+    WriteUnused(options, outputs, session);
+    WriteReport(options, outputs.Report, session, out);
   } catch (const std::exception& e) {
     // The designed errors and whatever else ends the run, such as memory running out.
     std::fprintf(err, "%s\n", e.what());

@@ -211,7 +211,7 @@ struct Server::Impl {
               {"referencesProvider", true},
               {"callHierarchyProvider", true},
               {"hoverProvider", true}}},
-            {"serverInfo", {{"name", "tarnel-lsp"}, {"version", "1.11"}}}};
+            {"serverInfo", {{"name", "tarnel-lsp"}, {"version", TARNEL_VERSION}}}};
   }
 
   json Request(const std::string& method, const json& params) {

@@ -14,15 +14,6 @@ std::string LeftCut(std::string_view s, int n) {
   return result;
 }
 
-std::string RightCut(std::string_view s, int n) {
-  if (n < 1) return {};
-  std::size_t want = static_cast<std::size_t>(n);
-  if (s.size() >= want) return std::string(s.substr(s.size() - want));
-  std::string result(want - s.size(), ' ');
-  result.append(s);
-  return result;
-}
-
 std::string ExtractQuoted(std::string_view line, char quote) {
   std::size_t first = line.find(quote);
   if (first == std::string_view::npos) return {};

@@ -11,8 +11,6 @@ namespace tarnel {
 
 // The first n bytes of s, blank-filled on the right when s is shorter; empty for n < 1.
 std::string LeftCut(std::string_view s, int n);
-// The last n bytes of s, blank-filled on the left when s is shorter; empty for n < 1.
-std::string RightCut(std::string_view s, int n);
 
 // The text between the first and second occurrence of quote; empty when it occurs fewer than twice.
 std::string ExtractQuoted(std::string_view line, char quote);

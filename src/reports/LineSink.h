@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,40 @@ class MemoryLineSink : public LineSink {
  public:
   void WriteLine(std::string_view line) override { Lines.emplace_back(line); }
   std::vector<std::string> Lines;
+};
+
+// Lines on a stream, each with CR LF. A stream that failed throws FileWriteError naming it, which
+// stops the report there: the rest of a report that cannot be written is not worth computing.
+class StreamLineSink : public LineSink {
+ public:
+  StreamLineSink(std::ostream& out, std::string name) : out_(out), name_(std::move(name)) {}
+  void WriteLine(std::string_view line) override;
+
+ private:
+  std::ostream& out_;
+  std::string name_;
+};
+
+// Code page 932 lines converted to UTF-8 on their way to another sink.
+class Utf8LineSink : public LineSink {
+ public:
+  explicit Utf8LineSink(LineSink& target) : target_(target) {}
+  void WriteLine(std::string_view line) override;
+
+ private:
+  LineSink& target_;
+};
+
+// Report lines whose record texts are UTF-8 already: only the report's own arrows, code page
+// 932, are converted on their way to another sink.
+class ArrowsToUtf8Sink : public LineSink {
+ public:
+  explicit ArrowsToUtf8Sink(LineSink& target) : target_(target) {}
+  void WriteLine(std::string_view line) override;
+
+ private:
+  LineSink& target_;
+  std::string line_;
 };
 
 }  // namespace tarnel

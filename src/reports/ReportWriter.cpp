@@ -1,5 +1,7 @@
 #include "reports/ReportWriter.h"
 
+#include <memory>
+
 #include "platform/Paths.h"
 
 namespace tarnel {
@@ -33,125 +35,178 @@ const char* KindWord(int kind) {
   }
 }
 
-// Writes one procedure: its label, then its links in the chosen direction. The label goes out on
-// the line of the first link, or alone.
-class ProcedureWriter {
+std::size_t LevelsAbove(int level) { return level > 1 ? static_cast<std::size_t>(level - 1) : 0; }
+
+// One form of the report. A procedure's label waits in the pending line until the first link is
+// written beside it, or it goes out alone.
+class FormWriter {
  public:
-  ProcedureWriter(LineSink& sink, const SymbolList& symbols, char form, const TPassRec& proc)
-      : sink_(sink), symbols_(symbols), form_(form), prefix_(Prefix(form, proc.Level)) {}
+  FormWriter(LineSink& sink, const SymbolList& symbols) : sink_(sink), symbols_(symbols) {}
+  virtual ~FormWriter() = default;
 
-  static std::string Prefix(char form, int level) {
-    std::size_t above = level > 1 ? static_cast<std::size_t>(level - 1) : 0;
-    if (form == 'F') return std::string(above * 4, ' ');
-    if (form == 'C') return std::string(above, ',');
-    return {};
-  }
+  virtual std::string Prefix(int level) const = 0;
 
-  void Write(const TPassRec& proc, char direction, char style) {
-    pending_ = prefix_ + Label(proc, style);
-    switch (direction) {
-      case 'N':
+  void WriteProcedure(const TPassRec& proc, const ReportOptions& options) {
+    prefix_ = Prefix(proc.Level);
+    pending_ = prefix_ + Label(proc, options.Style);
+    switch (options.Direction) {
+      case ReportDirection::LabelsOnly:
         sink_.WriteLine(pending_);
         break;
-      case 'I':
+      case ReportDirection::Callees:
         WriteLinks(proc.Calls, kArrowRight);
         break;
-      case 'Y':
+      case ReportDirection::Callers:
         WriteLinks(proc.CalledBy, kArrowLeft);
         break;
-      case 'B':
+      case ReportDirection::Both:
         WriteLinks(proc.Calls, kArrowRight);
         WriteLinks(proc.CalledBy, kArrowLeft);
         break;
-      default:
+      case ReportDirection::Nothing:
         break;
     }
   }
+
+ protected:
+  virtual std::string DeclarationLabel(const std::string& text) const = 0;
+  virtual void WriteLinks(const std::vector<std::string>& keys, const std::string& arrow) = 0;
+
+  const std::string& FullNameOf(const std::string& key) const {
+    return symbols_.Find(key).FullName;
+  }
+
+  LineSink& sink_;
+  std::string prefix_;
+  std::string pending_;
+  std::string line_;  // the arrow line being put together
 
  private:
-  std::string Label(const TPassRec& proc, char style) const {
-    if (style == 'S') return KindWord(proc.Kind) + proc.Name;
-    if (form_ == 'F') return proc.Text;
-    return "\"" + proc.Text + "\"";
+  std::string Label(const TPassRec& proc, ReportStyle style) const {
+    if (style == ReportStyle::KindAndName) return KindWord(proc.Kind) + proc.Name;
+    return DeclarationLabel(proc.Text);
   }
 
-  // The pending line on its own, unless it is empty or only the comma prefix.
-  void FlushAlone() {
-    if (!pending_.empty() && !(form_ == 'C' && pending_ == prefix_)) sink_.WriteLine(pending_);
-  }
+  const SymbolList& symbols_;
+};
 
-  void WriteLinks(const std::vector<std::string>& keys, const std::string& arrow) {
-    if (form_ == 'C') {
-      if (keys.empty()) {
-        FlushAlone();
-      } else {
-        for (const std::string& key : keys) {
-          line_.assign(pending_).append(",").append(arrow).append(",");
-          line_.append(symbols_.Find(key).FullName);
-          sink_.WriteLine(line_);
-          pending_ = prefix_;
-        }
-      }
-      pending_ = prefix_;
-      return;
-    }
+// Blanks by level; the arrows line up in one column after labels of up to 40 bytes.
+class FixedFormWriter : public FormWriter {
+ public:
+  using FormWriter::FormWriter;
+
+  std::string Prefix(int level) const override { return std::string(LevelsAbove(level) * 4, ' '); }
+
+ protected:
+  std::string DeclarationLabel(const std::string& text) const override { return text; }
+
+  void WriteLinks(const std::vector<std::string>& keys, const std::string& arrow) override {
     if (keys.empty()) {
-      FlushAlone();
+      if (!pending_.empty()) sink_.WriteLine(pending_);
       pending_.clear();
       return;
     }
-    if (form_ != 'F') return;  // other forms write no arrow lines
     std::size_t width = pending_.size() > kArrowColumn ? 0 : pending_.size();
     for (const std::string& key : keys) {
       line_.assign(pending_).append(kArrowColumn - width, ' ').append(arrow).append(" ");
-      line_.append(symbols_.Find(key).FullName);
+      line_.append(FullNameOf(key));
       sink_.WriteLine(line_);
       pending_.assign(width, ' ');
     }
     pending_.clear();
   }
-
-  LineSink& sink_;
-  const SymbolList& symbols_;
-  char form_;
-  std::string prefix_;
-  std::string pending_;
-  std::string line_;  // the arrow line being put together
 };
+
+// A column per level, then the label, the arrow and the name, each in a column of its own.
+class CommaFormWriter : public FormWriter {
+ public:
+  using FormWriter::FormWriter;
+
+  std::string Prefix(int level) const override { return std::string(LevelsAbove(level), ','); }
+
+ protected:
+  std::string DeclarationLabel(const std::string& text) const override {
+    return "\"" + text + "\"";
+  }
+
+  void WriteLinks(const std::vector<std::string>& keys, const std::string& arrow) override {
+    // The prefix alone is what is left after the label went out with a link.
+    if (keys.empty() && !pending_.empty() && pending_ != prefix_) sink_.WriteLine(pending_);
+    for (const std::string& key : keys) {
+      line_.assign(pending_).append(",").append(arrow).append(",").append(FullNameOf(key));
+      sink_.WriteLine(line_);
+      pending_ = prefix_;
+    }
+    pending_ = prefix_;
+  }
+};
+
+// Any other form letter: no prefix and no arrow lines; a label still goes out when a list it
+// would have stood beside is empty.
+class BareFormWriter : public FormWriter {
+ public:
+  using FormWriter::FormWriter;
+
+  std::string Prefix(int) const override { return {}; }
+
+ protected:
+  std::string DeclarationLabel(const std::string& text) const override {
+    return "\"" + text + "\"";
+  }
+
+  void WriteLinks(const std::vector<std::string>& keys, const std::string&) override {
+    if (!keys.empty()) return;
+    if (!pending_.empty()) sink_.WriteLine(pending_);
+    pending_.clear();
+  }
+};
+
+std::unique_ptr<FormWriter> MakeFormWriter(ReportForm form, LineSink& sink,
+                                           const SymbolList& symbols) {
+  switch (form) {
+    case ReportForm::Fixed:
+      return std::make_unique<FixedFormWriter>(sink, symbols);
+    case ReportForm::Comma:
+      return std::make_unique<CommaFormWriter>(sink, symbols);
+    case ReportForm::Bare:
+      break;
+  }
+  return std::make_unique<BareFormWriter>(sink, symbols);
+}
 
 }  // namespace
 
-void WriteXrefLines(LineSink& sink, const ResultTree& tree, const SymbolList& symbols,
-                    std::string_view caption, char form, char direction, char style) {
-  for (const TreeNode& node : tree.Nodes()) {
+void WriteXrefLines(LineSink& sink, const ReportInput& input, const ReportOptions& options) {
+  std::unique_ptr<FormWriter> writer = MakeFormWriter(options.Form, sink, input.Symbols);
+  for (const TreeNode& node : input.Tree.Nodes()) {
     const TPassRec* record = node.Record;
     if (record == nullptr) {
-      sink.WriteLine(caption);
+      sink.WriteLine(input.Caption);
     } else if (IsProcedureKind(record->Kind)) {
-      ProcedureWriter(sink, symbols, form, *record).Write(*record, direction, style);
+      writer->WriteProcedure(*record, options);
     } else {
-      sink.WriteLine(ProcedureWriter::Prefix(form, record->Level) + record->Name);
+      sink.WriteLine(writer->Prefix(record->Level) + record->Name);
     }
   }
 }
 
-bool WriteXref(AnalysisHost& host, const ResultTree& tree, const SymbolList& symbols,
-               std::string_view caption, const WritePath& fileName, char form, char direction,
-               char style) {
-  if (tree.Empty()) {
+bool WriteXref(AnalysisHost& host, const ReportInput& input, const WritePath& fileName,
+               const ReportOptions& options) {
+  if (input.Tree.Empty()) {
     host.ShowMessage(" No Output Item \r");
     return false;
   }
   FileLineSink sink(fileName);
-  WriteXrefLines(sink, tree, symbols, caption, form, direction, style);
+  WriteXrefLines(sink, input, options);
   sink.Close();
   return true;
 }
 
-void SaveReport(AnalysisHost& host, const ResultTree& tree, const SymbolList& symbols,
-                std::string_view caption, const WritePath& fileName) {
-  char form = UpperExtension(fileName.Engine()) == ".CSV" ? 'C' : 'F';
-  WriteXref(host, tree, symbols, caption, fileName, form, 'B', 'S');
+void SaveReport(AnalysisHost& host, const ReportInput& input, const WritePath& fileName) {
+  ReportOptions options;
+  options.Form =
+      UpperExtension(fileName.Engine()) == ".CSV" ? ReportForm::Comma : ReportForm::Fixed;
+  WriteXref(host, input, fileName, options);
 }
 
 }  // namespace tarnel

@@ -1,27 +1,23 @@
 #pragma once
 
-#include <string_view>
-
-#include "analysis/AnalysisContext.h"
-#include "analysis/ResultTree.h"
+#include "analysis/AnalysisHost.h"
+#include "platform/TextFile.h"
 #include "reports/LineSink.h"
+#include "reports/ReportOptions.h"
 
 namespace tarnel {
 
-// The cross-reference report. form: 'F' fixed columns, 'C' comma-separated; direction: 'I'
-// callees, 'Y' callers, 'B' both, 'N' labels only; style: 'S' kind word and name, anything else
-// the declaration line. caption is the first line (the main window's caption).
-void WriteXrefLines(LineSink& sink, const ResultTree& tree, const SymbolList& symbols,
-                    std::string_view caption, char form, char direction, char style);
+// The cross-reference report: the caption, then every node of the tree with its prefix, each
+// procedure with its label and its links in the chosen direction.
+void WriteXrefLines(LineSink& sink, const ReportInput& input, const ReportOptions& options);
 
 // Writes the report to fileName and returns true. With an empty tree it shows
 // " No Output Item \r" through the host, creates nothing and returns false. File failures throw.
-bool WriteXref(AnalysisHost& host, const ResultTree& tree, const SymbolList& symbols,
-               std::string_view caption, const WritePath& fileName, char form, char direction,
-               char style);
+bool WriteXref(AnalysisHost& host, const ReportInput& input, const WritePath& fileName,
+               const ReportOptions& options);
 
-// "O&utput File": ".CSV" writes C, B, S; every other extension (".TXT" included) writes F, B, S.
-void SaveReport(AnalysisHost& host, const ResultTree& tree, const SymbolList& symbols,
-                std::string_view caption, const WritePath& fileName);
+// "O&utput File": ".CSV" writes the comma form, every other extension (".TXT" included) the fixed
+// one; both directions, kind word and name.
+void SaveReport(AnalysisHost& host, const ReportInput& input, const WritePath& fileName);
 
 }  // namespace tarnel

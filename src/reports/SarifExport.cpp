@@ -57,8 +57,6 @@ std::string PercentEncoded(std::string_view path) {
 
 }  // namespace
 
-std::string_view FindingRuleId(FindingRule rule) { return TextOf(rule).Id; }
-
 std::string FileUri(std::string_view absolutePath) {
   return "file://" + PercentEncoded(absolutePath);
 }

@@ -20,9 +20,6 @@ struct Finding {
   std::string ProcedureKey;
 };
 
-// The rule's identifier in the log ("TNL1001"...).
-std::string_view FindingRuleId(FindingRule rule);
-
 // A SARIF 2.1.0 log with one run: the three rules, and a result per finding in the order given,
 // located at the procedure's declaration line in its file (relative to the project's folder, or
 // an absolute file URI when it lies outside it). A finding whose key names no procedure of the

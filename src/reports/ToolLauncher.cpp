@@ -56,8 +56,8 @@ void RunTool(const ToolContext& context, const std::vector<std::string>& toolLis
       return;
     }
     std::string line = ToolCommandLine(command, temp);
-    if (WriteXref(context.Host, context.Tree, context.Symbols, context.Caption, temp, form[0],
-                  direction[0], style[0])) {
+    if (WriteXref(context.Host, context.Report, temp,
+                  ReportOptionsOf(form[0], direction[0], style[0]))) {
       start(line);
     }
     return;
@@ -67,7 +67,7 @@ void RunTool(const ToolContext& context, const std::vector<std::string>& toolLis
                        : argument == "@VBP" ? context.ProjectPath
                                             : argument;
   std::string line = ToolCommandLine(command, chosen);
-  if (mode == "A") WriteTreeDump(context.Tree, temp);
+  if (mode == "A") WriteTreeDump(context.Report.Tree, temp);
   start(line);
 }
 

@@ -5,17 +5,14 @@
 #include <vector>
 
 #include "analysis/AnalysisHost.h"
-#include "analysis/ResultTree.h"
-#include "analysis/SymbolList.h"
+#include "reports/ReportOptions.h"
 
 namespace tarnel {
 
 // What a click on an "&Exec" item works with. Texts are engine text (code page 932).
 struct ToolContext {
   AnalysisHost& Host;
-  const ResultTree& Tree;
-  const SymbolList& Symbols;
-  std::string Caption;      // the main window's caption: the report's first line
+  ReportInput Report;       // its caption is the main window's
   std::string ProgramDir;   // ends in "/"; the temporary files lie there
   std::string ProjectPath;  // "@VBP"
   // Starts a command line; StartProcess unless a test records the lines instead.

@@ -7,8 +7,11 @@
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "platform/Profile.h"
+#include "reports/ExportGraph.h"
+#include "reports/JsonExport.h"
 #include "reports/ReportWriter.h"
 #include "reports/ToolLauncher.h"
+#include "reports/TreeDump.h"
 #include "reports/UnusedList.h"
 
 namespace tarnel {
@@ -58,7 +61,15 @@ void ProjectSession::LoadSettings(const std::string& today) {
   }
 }
 
-void ProjectSession::LoadDictionary() { LoadReservedWords(ctx_, programDir_ + "resv.dic"); }
+void ProjectSession::LoadDictionary() { LoadDictionary(programDir_ + "resv.dic"); }
+
+void ProjectSession::LoadDictionary(const std::string& enginePath) {
+  LoadReservedWords(ctx_, enginePath);
+}
+
+void ProjectSession::UseEncoding(SourceEncoding encoding) { ctx_.Decoder.SetSetting(encoding); }
+
+bool ProjectSession::TextIsUtf8() const { return recordEncoding_ == TextEncoding::Utf8; }
 
 void ProjectSession::ChangeReading(ReadingKind reading) {
   ctx_.Reading = reading;
@@ -127,9 +138,9 @@ std::optional<std::string> ProjectSession::SelectNode(const TPassRec* record, bo
   return status;
 }
 
-void ProjectSession::FillRows(std::vector<CallRow>& rows, const TPassRec& selected,
-                              CallSide side) {
-  const std::vector<std::string>& keys = side == CallSide::Callers ? selected.CalledBy : selected.Calls;
+void ProjectSession::FillRows(std::vector<CallRow>& rows, const TPassRec& selected, CallSide side) {
+  const std::vector<std::string>& keys =
+      side == CallSide::Callers ? selected.CalledBy : selected.Calls;
   std::optional<PreciseCallSites> sites;
   if (ctx_.Precise) sites.emplace(*ctx_.Precise);
   rows.clear();
@@ -194,11 +205,46 @@ std::optional<ProcedureRequest> ProjectSession::ProcedureForList(CallSide side) 
 }
 
 void ProjectSession::SaveReport(const std::string& enginePath) {
-  ::tarnel::SaveReport(host_, tree_, ctx_.SymbolList, caption_, enginePath);
+  ::tarnel::SaveReport(host_, ReportInput{tree_, ctx_.SymbolList, caption_}, enginePath);
+}
+
+void ProjectSession::WriteReport(LineSink& sink, const ReportOptions& options) const {
+  // The caption is the project's path, engine text; the records may hold UTF-8 already.
+  const std::string caption = TextIsUtf8() ? Cp932ToUtf8(caption_) : caption_;
+  WriteXrefLines(sink, {tree_, ctx_.SymbolList, caption}, options);
+}
+
+bool ProjectSession::IsInput(const std::string& nativePath) const {
+  return IsAnalysisInput(ctx_, nativePath);
+}
+
+void ProjectSession::ExportJson(const WritePath& file) const {
+  WriteSymbolsJsonFile(file, ctx_.SymbolList, ctx_.Precise.get(), TextIsUtf8());
+}
+
+void ProjectSession::ExportTreeDump(const WritePath& file) const { WriteTreeDump(tree_, file); }
+
+void ProjectSession::Export(const std::vector<ExportJob>& jobs) const {
+  if (jobs.empty()) return;
+  std::optional<PreciseCallSites> sites;
+  if (ctx_.Precise) sites.emplace(*ctx_.Precise);
+  std::vector<Finding> findings;
+  const auto isSarif = [](const ExportJob& job) { return job.Format == ExportFormat::Sarif; };
+  if (std::any_of(jobs.begin(), jobs.end(), isSarif)) findings = FindingsOf(UnusedProcedures());
+  const ExportGraph graph =
+      ExportGraph::Build(tree_, ctx_.SymbolList, projectPath_, sites ? &*sites : nullptr);
+  for (const ExportJob& job : jobs) {
+    WriteExportFile(job.Format, graph, job.File, isSarif(job) ? findings : std::vector<Finding>{});
+  }
+}
+
+std::vector<UnusedEntry> ProjectSession::UnusedProcedures() const {
+  if (!ctx_.Precise) return {};
+  return CollectUnused(ctx_.SymbolList, *ctx_.Precise);
 }
 
 void ProjectSession::RunTool(int tag, const std::function<void(const std::string&)>& start) {
-  ToolContext context{host_, tree_, ctx_.SymbolList, caption_, programDir_, projectPath_, start};
+  ToolContext context{host_, {tree_, ctx_.SymbolList, caption_}, programDir_, projectPath_, start};
   try {
     ::tarnel::RunTool(context, toolList_, tag);
   } catch (const ListIndexError&) {

@@ -9,6 +9,12 @@
 #include "analysis/AnalysisHost.h"
 #include "analysis/ResultTree.h"
 #include "analysis/Symbol.h"
+#include "platform/SourceText.h"
+#include "platform/TextFile.h"
+#include "reports/Exports.h"
+#include "reports/LineSink.h"
+#include "reports/ReportOptions.h"
+#include "reports/UnusedList.h"
 
 namespace tarnel {
 
@@ -46,6 +52,12 @@ class SessionObserver {
   virtual void ViewsReady() {}
 };
 
+// One export of the open project and the file it goes to.
+struct ExportJob {
+  ExportFormat Format;
+  WritePath File;
+};
+
 // One open project and the rules of the windows over it, without any window: the analysis and its
 // result tree, the project path and caption, the selected procedure and list item, the settings
 // and the "Exec" tools. Texts are engine text (code page 932).
@@ -67,6 +79,8 @@ class ProjectSession : private AnalysisHost {
   void LoadSettings(const std::string& today);
   // The reserved-word dictionary beside the program. Throws FileOpenError.
   void LoadDictionary();
+  // The dictionary at enginePath instead. Throws FileOpenError.
+  void LoadDictionary(const std::string& enginePath);
   // Remembers the reading in tarnel.ini and analyses the open project again with it.
   void ChangeReading(ReadingKind reading);
   ReadingKind Reading() const { return ctx_.Reading; }
@@ -75,6 +89,12 @@ class ProjectSession : private AnalysisHost {
   SourceEncoding Encoding() const { return ctx_.Decoder.Setting(); }
   // The encoding of the records' texts, fixed when their analysis began.
   TextEncoding RecordEncoding() const { return recordEncoding_; }
+  // For this session only: the reading and the encoding of the module files of the next analysis.
+  void UseReading(ReadingKind reading) { ctx_.Reading = reading; }
+  void UseEncoding(SourceEncoding encoding);
+  // Whether the records hold UTF-8 rather than code page 932 (they were read with another
+  // encoding than 932).
+  bool TextIsUtf8() const;
 
   // Analyses the project at path (engine text): the observers let go of the records first. Does
   // nothing while an analysis runs (the pass lets events through, and a drop may come then).
@@ -97,6 +117,17 @@ class ProjectSession : private AnalysisHost {
 
   // The F, B, S report of the open project into enginePath.
   void SaveReport(const std::string& enginePath);
+  // The report of the open project into sink, its caption in the records' encoding.
+  void WriteReport(LineSink& sink, const ReportOptions& options) const;
+  // Whether the analysis read the file at nativePath: no output may replace it.
+  bool IsInput(const std::string& nativePath) const;
+  // The records in recording order as JSON; the tree dump; the exports, from one graph of the
+  // project. Each file replaces the old one only once written whole; file errors throw.
+  void ExportJson(const WritePath& file) const;
+  void ExportTreeDump(const WritePath& file) const;
+  void Export(const std::vector<ExportJob>& jobs) const;
+  // The unused, unreachable and maybe-called-by-name procedures; none before a precise analysis.
+  std::vector<UnusedEntry> UnusedProcedures() const;
   // Runs the "Exec" entry tag; start starts its command line. A malformed entry's error names its
   // key.
   void RunTool(int tag, const std::function<void(const std::string&)>& start);
@@ -116,9 +147,8 @@ class ProjectSession : private AnalysisHost {
   const std::vector<CallRow>& Rows(CallSide side) const;
   // Whether the rows carry call-site lines (after a precise analysis).
   bool HasCallSites() const { return ctx_.Precise != nullptr; }
-  // The list item that last took the focus mark, or nullptr; and its list.
+  // The list item that last took the focus mark, or nullptr; and its row.
   const TPassRec* CurrentListItem() const;
-  std::optional<CallSide> CurrentListSide() const { return currentSide_; }
   int CurrentListRow() const { return currentRow_; }
 
   // The "Exec" entries in the order read, their keys, and the captions of those that have one.

@@ -7,13 +7,11 @@ namespace {
 
 using Fields = std::vector<std::string>;
 
-TEST(CutTest, LeftCutFillsWithBlanksOnTheRightAndRightCutOnTheLeft) {
+TEST(CutTest, LeftCutFillsWithBlanksOnTheRight) {
   EXPECT_EQ(LeftCut("End", 4), "End ");
   EXPECT_EQ(LeftCut("End Sub", 4), "End ");
-  EXPECT_EQ(RightCut("x _", 1), "_");
-  EXPECT_EQ(RightCut("ab", 4), "  ab");
   EXPECT_EQ(LeftCut("abc", 0), "");
-  EXPECT_EQ(RightCut("abc", -3), "");
+  EXPECT_EQ(LeftCut("abc", -3), "");
 }
 
 TEST(ExtractQuotedTest, TakesTheTextBetweenTheFirstTwoQuotes) {

@@ -31,7 +31,7 @@ class ReportWriterTest : public test::ProjectFixture {
   }
   Out Report(char form, char direction, char style) {
     MemoryLineSink sink;
-    WriteXrefLines(sink, tree, ctx.SymbolList, caption, form, direction, style);
+    WriteXrefLines(sink, {tree, ctx.SymbolList, caption}, ReportOptionsOf(form, direction, style));
     return sink.Lines;
   }
   // The lines after the caption, group and module lines.
@@ -98,7 +98,8 @@ TEST_F(ReportColumnsTest, FortyByteLabelsMeetTheArrowAndLongerOnesPushItOut) {
   Analyze();
   ResultTree tree = ResultTree::Build(ctx.SymbolList);
   MemoryLineSink sink;
-  WriteXrefLines(sink, tree, ctx.SymbolList, "p", 'F', 'I', 'S');
+  WriteXrefLines(sink, {tree, ctx.SymbolList, "p"},
+                 {ReportForm::Fixed, ReportDirection::Callees, ReportStyle::KindAndName});
   std::vector<std::string> lines(sink.Lines.begin() + 3, sink.Lines.end());
   EXPECT_EQ(lines[0], Blanks(12) + "Sub " + exact + kRight + " M.T1");
   EXPECT_EQ(lines[1], Blanks(40) + kRight + " M.T2");
@@ -117,37 +118,36 @@ TEST_F(ReportColumnsTest, ModulesWithoutProceduresAndQuotesInDeclarations) {
   Analyze();
   ResultTree tree = ResultTree::Build(ctx.SymbolList);
   MemoryLineSink sink;
-  WriteXrefLines(sink, tree, ctx.SymbolList, "p", 'C', 'Y', 'D');
+  WriteXrefLines(sink, {tree, ctx.SymbolList, "p"},
+                 {ReportForm::Comma, ReportDirection::Callers, ReportStyle::Declaration});
   EXPECT_EQ(sink.Lines, (Out{"p", "," + kStdGroup, ",,M.bas",
                              ",,,\"Sub Say(Optional s = \"a,b\")\"", ",,E.bas"}));
 }
 
 TEST_F(ReportWriterTest, SaveReportPicksTheFormByExtension) {
-  SaveReport(host, tree, ctx.SymbolList, caption, Engine("out.Txt"));
+  SaveReport(host, {tree, ctx.SymbolList, caption}, Engine("out.Txt"));
   EXPECT_EQ(test::ReadNative(dir.File("out.Txt")),
             caption + "\r\n" + Blanks(4) + kStdGroup + "\r\n" + Blanks(8) + "Module1.bas\r\n" +
                 Blanks(12) + "Sub Main" + Blanks(20) + kRight + " Module1.Bump\r\n" + Blanks(12) +
                 "Function Bump\r\n" + Blanks(40) + kLeft + " Module1.Main\r\n");
-  SaveReport(host, tree, ctx.SymbolList, caption, Engine("out.csv"));
+  SaveReport(host, {tree, ctx.SymbolList, caption}, Engine("out.csv"));
   EXPECT_EQ(test::ReadNative(dir.File("out.csv")).substr(caption.size() + 2, 2 + kStdGroup.size()),
             "," + kStdGroup + "\r");
-  SaveReport(host, tree, ctx.SymbolList, caption, Engine("out.lst"));
+  SaveReport(host, {tree, ctx.SymbolList, caption}, Engine("out.lst"));
   EXPECT_EQ(test::ReadNative(dir.File("out.lst")), test::ReadNative(dir.File("out.Txt")));
 }
 
 TEST_F(ReportWriterTest, AnEmptyTreeWritesNothingAndSaysSo) {
   ResultTree empty;
-  EXPECT_FALSE(WriteXref(host, empty, ctx.SymbolList, caption, Engine("none.txt"), 'F', 'B', 'S'));
+  EXPECT_FALSE(WriteXref(host, {empty, ctx.SymbolList, caption}, Engine("none.txt"), {}));
   EXPECT_EQ(host.Messages, (std::vector<std::string>{" No Output Item \r"}));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.txt")));
 }
 
 TEST_F(ReportWriterTest, AnUnwritableReportFails) {
-  EXPECT_THROW(
-      WriteXref(host, tree, ctx.SymbolList, caption, Engine("no/dir/r.txt"), 'F', 'B', 'S'),
-      FileCreateError);
-  EXPECT_THROW(WriteXref(host, tree, ctx.SymbolList, caption, "/dev/full", 'F', 'B', 'S'),
-               FileWriteError);
+  const ReportInput input{tree, ctx.SymbolList, caption};
+  EXPECT_THROW(WriteXref(host, input, Engine("no/dir/r.txt"), {}), FileCreateError);
+  EXPECT_THROW(WriteXref(host, input, "/dev/full", {}), FileWriteError);
 }
 
 TEST_F(ReportWriterTest, TheTreeDumpIndentsByDepthWithTabs) {

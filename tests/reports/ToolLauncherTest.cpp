@@ -27,9 +27,7 @@ class ToolLauncherTest : public test::ProjectFixture {
   }
   void Run(std::vector<std::string> tools, int tag) {
     ToolContext context{host,
-                        tree,
-                        ctx.SymbolList,
-                        projectPath,
+                        {tree, ctx.SymbolList, projectPath},
                         programDir,
                         projectPath,
                         [this](const std::string& line) { started.push_back(line); }};

@@ -255,7 +255,7 @@ TEST_F(ProjectSessionTest, ToolsWriteTheReportAndStartTheirCommandWithTheEntryKe
   ASSERT_EQ(started, (Strings{"viewer \"" + ProgramDir() + "Xreftmp.txt\""}));
 
   MemoryLineSink expected;
-  WriteXrefLines(expected, session.Tree(), session.Context().SymbolList, Project(), 'F', 'B', 'S');
+  WriteXrefLines(expected, {session.Tree(), session.Context().SymbolList, Project()}, {});
   std::string bytes;
   for (const std::string& line : expected.Lines) bytes += line + "\r\n";
   EXPECT_EQ(ReadNative(dir.File("prog/Xreftmp.txt")), bytes);

@@ -449,8 +449,8 @@ TEST_F(MainFormTest, OutputFileTypedWithoutExtensionTakesTheChosenTypeAndItsForm
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(test::ReadNative(dir.File("out/report1.txt")), "old");
   MemoryLineSink csv;
-  WriteXrefLines(csv, main().Session().Tree(), main().Session().Context().SymbolList, project, 'C',
-                 'B', 'S');
+  WriteXrefLines(csv, {main().Session().Tree(), main().Session().Context().SymbolList, project},
+                 {ReportForm::Comma});
   std::string expected;
   for (const std::string& line : csv.Lines) expected += line + "\r\n";
   EXPECT_EQ(test::ReadNative(dir.File("out/report1.csv")), expected);

@@ -250,8 +250,10 @@ TEST_F(RuntimeFaultTest, ReportFailingPastItsFirstBufferfulClosesTheFile) {
   Start();
   main().OpenProject(NativeToEngine(dir.File("big/Big.vbp")));
   MemoryLineSink expected;
-  WriteXrefLines(expected, main().Session().Tree(), main().Session().Context().SymbolList,
-                 main().Session().Caption(), 'F', 'B', 'S');
+  WriteXrefLines(
+      expected,
+      {main().Session().Tree(), main().Session().Context().SymbolList, main().Session().Caption()},
+      {});
   std::size_t size = 0;
   for (const std::string& line : expected.Lines) size += line.size() + 2;
   ASSERT_GT(size, std::size_t{1} << 16);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <ostream>
-
 #include "analysis/PreciseModel.h"
 #include "analysis/SymbolList.h"
+#include "platform/TextFile.h"
+#include "reports/ByteSink.h"
 
 namespace tarnel {
 
@@ -11,7 +11,12 @@ namespace tarnel {
 // not a tree has put the list in key order since), texts in UTF-8. After a precise analysis
 // (precise not null) the top level adds "Reading" and every procedure-like record its call sites
 // and marks. textIsUtf8: the records hold UTF-8 already, not code page 932.
-void WriteSymbolsJson(std::ostream& out, const SymbolList& symbols,
+void WriteSymbolsJson(ByteSink& sink, const SymbolList& symbols,
                       const PreciseModel* precise = nullptr, bool textIsUtf8 = false);
+
+// The same into a file, which replaces the old one only once written whole. Throws
+// FileCreateError / FileWriteError.
+void WriteSymbolsJsonFile(const WritePath& fileName, const SymbolList& symbols,
+                          const PreciseModel* precise, bool textIsUtf8);
 
 }  // namespace tarnel

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "analysis/ResultTree.h"
-#include "cli/JsonExport.h"
 #include "platform/Errors.h"
+#include "reports/JsonExport.h"
 #include "support/ProjectFixture.h"
 
 namespace tarnel {
@@ -21,9 +19,9 @@ class JsonExportTest : public test::ProjectFixture {
     Analyze();
   }
   std::string Json() const {
-    std::ostringstream out;
+    StringByteSink out;
     WriteSymbolsJson(out, ctx.SymbolList);
-    return out.str();
+    return out.Text;
   }
 };
 

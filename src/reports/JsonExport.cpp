@@ -1,0 +1,87 @@
+#include "reports/JsonExport.h"
+
+#include "platform/CodePage.h"
+#include "reports/ExportText.h"
+
+namespace tarnel {
+
+namespace {
+
+void AppendString(std::string& out, const std::string& engineText, bool isUtf8 = false) {
+  AppendJsonString(out, isUtf8 ? engineText : Cp932ToUtf8(engineText));
+}
+
+void AppendKeys(std::string& out, const std::vector<std::string>& keys) {
+  out += '[';
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (i > 0) out += ", ";
+    AppendString(out, keys[i]);
+  }
+  out += ']';
+}
+
+void AppendPreciseFields(std::string& out, const PreciseModel& precise, const std::string& key) {
+  out += ", \"CallSites\": [";
+  if (auto it = precise.CallSites.find(key); it != precise.CallSites.end()) {
+    for (std::size_t i = 0; i < it->second.size(); ++i) {
+      out += i > 0 ? ", {\"Key\": " : "{\"Key\": ";
+      AppendString(out, it->second[i].Callee->Key);
+      out.append(", \"Line\": ").append(std::to_string(it->second[i].Line)) += '}';
+    }
+  }
+  ProcedureMarks marks;
+  if (auto it = precise.Marks.find(key); it != precise.Marks.end()) marks = it->second;
+  const auto flag = [](bool b) { return b ? "true" : "false"; };
+  out.append("], \"EntryPoint\": ").append(flag(marks.EntryPoint));
+  out.append(", \"Unused\": ").append(flag(marks.Unused));
+  out.append(", \"Unreachable\": ").append(flag(marks.Unreachable));
+  out.append(", \"ByName\": ").append(flag(marks.ByName));
+}
+
+}  // namespace
+
+void WriteSymbolsJson(ByteSink& sink, const SymbolList& symbols, const PreciseModel* precise,
+                      bool textIsUtf8) {
+  const bool u = textIsUtf8;
+  sink.Write(precise != nullptr ? "{\"Reading\": \"Precise\", \"symbols\": [" : "{\"symbols\": [");
+  std::string out;  // one record at a time
+  // Recording order, not the list's current order, which the tree may have changed to key order.
+  for (int i = 0; i < symbols.Count(); ++i) {
+    const TPassRec& r = symbols.Recorded(i);
+    const bool procedure = IsProcedureKind(r.Kind);
+    out.assign(i > 0 ? ",\n  " : "\n  ");
+    out.append("{\"Level\": ").append(std::to_string(r.Level)).append(", \"Name\": ");
+    AppendString(out, r.Name, u);
+    out += ", \"FullName\": ";
+    AppendString(out, r.FullName, u);
+    out += ", \"Key\": ";
+    AppendString(out, r.Key);
+    out += ", \"ParentKey\": ";
+    AppendString(out, r.ParentKey);
+    out += ", \"Scope\": ";
+    AppendString(out, r.Scope);
+    out.append(", \"Kind\": ").append(std::to_string(static_cast<int>(r.Kind)));
+    out += ", \"Text\": ";
+    // A module's Text is its path, which stays engine text.
+    AppendString(out, r.Text, u && !IsModuleKind(r.Kind));
+    out.append(", \"StartLine\": ").append(std::to_string(procedure ? r.StartLine : 0));
+    out.append(", \"BodyLines\": ").append(std::to_string(procedure ? r.BodyLines : 0));
+    out += ", \"Calls\": ";
+    AppendKeys(out, r.Calls);
+    out += ", \"CalledBy\": ";
+    AppendKeys(out, r.CalledBy);
+    if (precise != nullptr && procedure) AppendPreciseFields(out, *precise, r.Key);
+    out += '}';
+    sink.Write(out);
+  }
+  sink.Write(symbols.Count() > 0 ? "\n]}\n" : "]}\n");
+}
+
+void WriteSymbolsJsonFile(const WritePath& fileName, const SymbolList& symbols,
+                          const PreciseModel* precise, bool textIsUtf8) {
+  FileByteSink sink(fileName);
+  WriteSymbolsJson(sink, symbols, precise, textIsUtf8);
+  sink.Close();
+}
+
+}  // namespace tarnel
