@@ -116,9 +116,9 @@ std::optional<std::string> ProjectSession::SelectNode(const TPassRec* record, bo
   return status;
 }
 
-void ProjectSession::FillRows(std::vector<CallRow>& rows, const TPassRec& selected,
-                              CallSide side) {
-  const std::vector<std::string>& keys = side == CallSide::Callers ? selected.CalledBy : selected.Calls;
+void ProjectSession::FillRows(std::vector<CallRow>& rows, const TPassRec& selected, CallSide side) {
+  const std::vector<std::string>& keys =
+      side == CallSide::Callers ? selected.CalledBy : selected.Calls;
   std::optional<PreciseCallSites> sites;
   if (ctx_.Precise) sites.emplace(*ctx_.Precise);
   rows.clear();
@@ -178,7 +178,7 @@ void ProjectSession::SaveReport(const std::string& enginePath) {
   ::tarnel::SaveReport(host_, tree_, ctx_.SymbolList, caption_, enginePath);
 }
 
-void ProjectSession::RunTool(int tag, const std::function<void(const std::string&)>& start) {
+void ProjectSession::RunTool(int tag, const std::function<bool(const std::string&)>& start) {
   ToolContext context{host_, tree_, ctx_.SymbolList, caption_, programDir_, projectPath_, start};
   try {
     ::tarnel::RunTool(context, toolList_, tag);

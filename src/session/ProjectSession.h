@@ -87,9 +87,9 @@ class ProjectSession : private AnalysisHost {
 
   // The F, B, S report of the open project into enginePath.
   void SaveReport(const std::string& enginePath);
-  // Runs the "Exec" entry tag; start starts its command line. A malformed entry's error names its
-  // key.
-  void RunTool(int tag, const std::function<void(const std::string&)>& start);
+  // Runs the "Exec" entry tag; start starts its command line and says whether it could. A
+  // malformed entry's error names its key.
+  void RunTool(int tag, const std::function<bool(const std::string&)>& start);
 
   AnalysisContext& Context() { return ctx_; }
   const AnalysisContext& Context() const { return ctx_; }
