@@ -40,9 +40,7 @@ void RunTool(const ToolContext& context, const std::vector<std::string>& toolLis
 
   std::string temp = context.ProgramDir + (form == "C" ? "Xreftmp.csv" : "Xreftmp.txt");
   auto start = [&](const std::string& line) {
-    if (context.Start) {
-      context.Start(line);
-    } else if (!StartProcess(line)) {
+    if (!(context.Start ? context.Start(line) : StartProcess(line))) {
       // Nothing else would tell the user why the click did nothing.
       context.Host.ShowMessage("Cannot start : " + line);
     }

@@ -15,8 +15,8 @@ struct ToolContext {
   ReportInput Report;       // its caption is the main window's
   std::string ProgramDir;   // ends in "/"; the temporary files lie there
   std::string ProjectPath;  // "@VBP"
-  // Starts a command line; StartProcess unless a test records the lines instead.
-  std::function<void(const std::string&)> Start;
+  // Starts a command line, false when it could not be started; StartProcess when empty.
+  std::function<bool(const std::string&)> Start;
 };
 
 // The fields of an "Exec" entry: caption, mode, form, direction, style, command, argument.

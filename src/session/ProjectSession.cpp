@@ -243,7 +243,7 @@ std::vector<UnusedEntry> ProjectSession::UnusedProcedures() const {
   return CollectUnused(ctx_.SymbolList, *ctx_.Precise);
 }
 
-void ProjectSession::RunTool(int tag, const std::function<void(const std::string&)>& start) {
+void ProjectSession::RunTool(int tag, const std::function<bool(const std::string&)>& start) {
   ToolContext context{host_, {tree_, ctx_.SymbolList, caption_}, programDir_, projectPath_, start};
   try {
     ::tarnel::RunTool(context, toolList_, tag);

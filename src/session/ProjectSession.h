@@ -128,9 +128,9 @@ class ProjectSession : private AnalysisHost {
   void Export(const std::vector<ExportJob>& jobs) const;
   // The unused, unreachable and maybe-called-by-name procedures; none before a precise analysis.
   std::vector<UnusedEntry> UnusedProcedures() const;
-  // Runs the "Exec" entry tag; start starts its command line. A malformed entry's error names its
-  // key.
-  void RunTool(int tag, const std::function<void(const std::string&)>& start);
+  // Runs the "Exec" entry tag; start starts its command line and says whether it could. A
+  // malformed entry's error names its key.
+  void RunTool(int tag, const std::function<bool(const std::string&)>& start);
 
   AnalysisContext& Context() { return ctx_; }
   const AnalysisContext& Context() const { return ctx_; }

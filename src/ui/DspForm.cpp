@@ -5,14 +5,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFontDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPageSetupDialog>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -35,9 +32,9 @@
 #include "ui/FileDialog.h"
 #include "ui/Fonts.h"
 #include "ui/MarkWord.h"
-#include "ui/MessagePresenter.h"
 #include "ui/SaveTarget.h"
 #include "ui/SourceTextEdit.h"
+#include "ui/UserPrompts.h"
 
 namespace tarnel {
 
@@ -64,12 +61,6 @@ QFont FaceAndSize(const QFont& from) {
 }
 
 }  // namespace
-
-std::unique_ptr<QFontDialog> MakeFontDialog(const QFont& preset, QWidget* parent) {
-  auto dialog = std::make_unique<QFontDialog>(preset, parent);
-  dialog->setCurrentFont(preset);
-  return dialog;
-}
 
 bool PrintTextDocument(const QTextDocument& source, QPrinter& printer) {
   QPainter painter;
@@ -102,12 +93,16 @@ bool PrintTextDocument(const QTextDocument& source, QPrinter& printer) {
   return painter.end();
 }
 
-TDspForm::TDspForm(const ProjectSession& session, QWidget* parent)
-    : QMainWindow(parent), session_(session), printer_(QPrinter::HighResolution) {
+TDspForm::TDspForm(const ProjectSession& session, UserPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent),
+      session_(session),
+      prompts_(prompts),
+      printer_(QPrinter::HighResolution) {
   RegisterFontSubstitutions();
   setObjectName(QStringLiteral("DspForm"));
   setWindowTitle(QStringLiteral("Function Display"));
   setFont(DesignedFont(kFormFace, 12));
+  OpenDefinition = [this](const TPassRec& proc) { ShowProcedure(proc, proc.Name); };
 
   rchDsp = source_ = new SourceTextEdit(this);
   rchDsp->setObjectName(QStringLiteral("rchDsp"));
@@ -129,7 +124,6 @@ TDspForm::TDspForm(const ProjectSession& session, QWidget* parent)
   statusBar()->hide();  // shown only while a procedure is shown in part
 
   BuildMenus();
-  InstallDefaultDialogs();
 
   resize(435, 300);
   if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
@@ -200,39 +194,7 @@ void TDspForm::BuildMenus() {
   connect(escape, &QShortcut::activated, this, &TDspForm::Close1Click);
 }
 
-void TDspForm::InstallDefaultDialogs() {
-  ShowError = [this](const QString& text) { PresentMessage(this, MessageKind::Error, text); };
-  AskYesNo = [this](const QString& question) {
-    return PresentMessage(this, MessageKind::Question, question) == MessageAnswer::Yes;
-  };
-  AskSaveFileName = [this]() -> std::optional<std::string> {
-    std::unique_ptr<TFileDialog> dialog = MakeSaveDialog();
-    if (dialog->exec() != QDialog::Accepted || dialog->SelectedFile().empty()) return std::nullopt;
-    return dialog->SelectedFile();
-  };
-  AskFont = [this](const QFont& preset) -> std::optional<QFont> {
-    std::unique_ptr<QFontDialog> dialog = MakeFontDialog(preset, this);
-    if (dialog->exec() != QDialog::Accepted) return std::nullopt;
-    return dialog->selectedFont();
-  };
-  AskPrint = [this](QPrinter& printer) {
-    QPrintDialog dialog(&printer, this);
-    return dialog.exec() == QDialog::Accepted;
-  };
-  AskPrinterSetup = [this](QPrinter& printer) {
-    QPageSetupDialog dialog(&printer, this);
-    return dialog.exec() == QDialog::Accepted;
-  };
-  OpenDefinition = [this](const TPassRec& proc) { ShowProcedure(proc, proc.Name); };
-}
-
-std::unique_ptr<TFileDialog> TDspForm::MakeSaveDialog() {
-  auto dialog =
-      std::make_unique<TFileDialog>(this, QStringLiteral("Save"), TFileDialog::Mode::Save);
-  dialog->setNameFilters({QStringLiteral(u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("Basic (*.Bas)")});
-  dialog->setDefaultSuffix(QStringLiteral("txt"));
-  return dialog;
-}
+void TDspForm::ShowError(const QString& text) { prompts_.ShowError(this, text); }
 
 void TDspForm::ShowProcedure(const TPassRec& proc, const std::string& markName) {
   // The window is where this user action ends, so its failures are reported here.
@@ -424,7 +386,7 @@ void TDspForm::Font1Click() {
   const QFontInfo drawn(displayFont_);
   QFont preset(drawn.family());
   preset.setPointSizeF(drawn.pointSizeF());
-  std::optional<QFont> chosen = AskFont(preset);
+  std::optional<QFont> chosen = prompts_.ChooseFont(this, preset);
   if (!chosen) return;
   const QFont font = FaceAndSize(*chosen);
   ApplyFontToText(font);
@@ -466,11 +428,16 @@ void TDspForm::CopyasText1Click() {
 }
 
 void TDspForm::SavetoFile1Click() {
-  std::optional<std::string> fileName = AskSaveFileName();
+  FileRequest request;
+  request.Mode = TFileDialog::Mode::Save;
+  request.Title = QStringLiteral("Save");
+  request.Filters = {QStringLiteral(u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("Basic (*.Bas)")};
+  request.DefaultSuffix = QStringLiteral("txt");
+  std::optional<std::string> fileName = prompts_.ChooseFile(this, request);
   if (!fileName || fileName->empty()) return;
   try {
     const std::optional<std::string> target =
-        CheckSaveTarget(session_.Context(), *fileName, AskYesNo);
+        CheckSaveTarget(session_.Context(), *fileName, prompts_, this);
     if (!target) return;
     // The bytes as read from the module, so that even undecodable bytes come back unchanged.
     TextWriter out(*target);
@@ -481,10 +448,10 @@ void TDspForm::SavetoFile1Click() {
   }
 }
 
-void TDspForm::PrinterSetup1Click() { AskPrinterSetup(printer_); }
+void TDspForm::PrinterSetup1Click() { prompts_.SetUpPrinter(this, printer_); }
 
 void TDspForm::Print1Click() {
-  if (!AskPrint(printer_)) return;
+  if (!prompts_.ConfirmPrint(this, printer_)) return;
   printer_.setDocName(windowTitle());
   bool printed;
   {

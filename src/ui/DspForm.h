@@ -6,8 +6,6 @@
 #include <QString>
 #include <QTextCursor>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +14,6 @@
 #include "ui/ProcedureViewer.h"
 
 class QAction;
-class QFontDialog;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -26,7 +23,7 @@ class QTextEdit;
 namespace tarnel {
 
 class SourceTextEdit;
-class TFileDialog;
+class UserPrompts;
 
 // The source window: one procedure read afresh from its module file, its own name marked blue in
 // the first line, a name brought along from the result views red and, on request, every procedure
@@ -35,14 +32,15 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   Q_OBJECT
 
  public:
-  // The window reads the module records and ProcNames of the session, which must outlive it.
-  explicit TDspForm(const ProjectSession& session, QWidget* parent = nullptr);
+  // The window reads the module records and ProcNames of the session and asks the user through
+  // prompts; both must outlive it.
+  TDspForm(const ProjectSession& session, UserPrompts& prompts, QWidget* parent = nullptr);
   ~TDspForm() override;
 
   // Shows the lines StartLine .. StartLine + BodyLines + 1 of proc's module file with their marks
   // and brings the window to the front, each line decoded by the file's encoding. markName (a
-  // record's text) is painted red after the first line; empty for none. A failure goes to ShowError
-  // with the control already emptied.
+  // record's text) is painted red after the first line; empty for none. A failure goes to the error
+  // box with the control already emptied.
   void ShowProcedure(const TPassRec& proc, const std::string& markName) override;
   // Gives the shown lines at these physical line numbers a light background.
   void MarkLines(const std::vector<int>& lines) override;
@@ -78,25 +76,9 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   QString StatusText() const;
   // The face and size of text that ShowProcedure adds.
   const QFont& DisplayFont() const { return displayFont_; }
-  // The save dialog that AskSaveFileName shows by default.
-  std::unique_ptr<TFileDialog> MakeSaveDialog();
   // The printer that Printer Set&up configures and &Print uses.
   QPrinter& Printer() { return printer_; }
 
-  // Where the window meets the user. The defaults show the real dialogs; tests replace them so
-  // that nothing blocks.
-  // The error box; by default the program's presenter (title "Tarnel", one OK button). Text is
-  // UTF-8 as it came from the failure.
-  std::function<void(const QString& text)> ShowError;
-  // A question with Yes and No; true for Yes. By default the program's presenter.
-  std::function<bool(const QString& question)> AskYesNo;
-  // The save dialog; nullopt when cancelled. Returns a native path (bytes).
-  std::function<std::optional<std::string>()> AskSaveFileName;
-  // The font dialog preset with face and size; nullopt when cancelled.
-  std::function<std::optional<QFont>(const QFont& preset)> AskFont;
-  // The print dialog and the printer-setup dialog; true when confirmed.
-  std::function<bool(QPrinter& printer)> AskPrint;
-  std::function<bool(QPrinter& printer)> AskPrinterSetup;
   // Opens a procedure that Go to definition found; by default this window shows it.
   std::function<void(const TPassRec& proc)> OpenDefinition;
   // Opens the help file at a help context. Empty when there is no help file: nothing happens.
@@ -125,7 +107,7 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
 
  private:
   void BuildMenus();
-  void InstallDefaultDialogs();
+  void ShowError(const QString& text);
   void LoadProcedure(const TPassRec& proc, const std::string& markName);
   long long shownStart_ = 0;  // physical line of the first shown line
   // The shown procedure, to find it again for Go to definition (the record may be gone).
@@ -139,15 +121,13 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   void SetStatusText(const QString& text);
 
   const ProjectSession& session_;
+  UserPrompts& prompts_;
   std::vector<std::string> shownLines_;
   SourceEncoding fileEncoding_ = SourceEncoding::Cp932;  // of the module of shownLines_
   QFont displayFont_;
   QPrinter printer_;
   QLabel* statusLabel_ = nullptr;
 };
-
-// The font dialog that Fon&t shows, opened on preset.
-std::unique_ptr<QFontDialog> MakeFontDialog(const QFont& preset, QWidget* parent);
 
 // Prints doc on printer as one job: the whole printable area, no margins of its own, lines wider
 // than the page wrapped, a new page wherever the text no longer fits. Returns false when the

@@ -8,7 +8,7 @@
 #include "reports/UnusedList.h"
 #include "ui/FileDialog.h"
 #include "ui/MainForm.h"
-#include "ui/MessagePresenter.h"
+#include "ui/UserPrompts.h"
 
 namespace tarnel {
 
@@ -69,16 +69,19 @@ QMenu* AddExportMenu(TMainForm& form, QMenu* file) {
 void ExportClick(TMainForm& form, ExportFormat format) {
   try {
     const ExportItem& item = ItemOf(format);
-    TFileDialog dialog(&form, QStringLiteral("Export"), TFileDialog::Mode::Save);
-    dialog.setObjectName("ExportDialog");
-    dialog.setNameFilters({QString::fromUtf8(item.Filter), QStringLiteral("All files (*)")});
-    dialog.setDefaultSuffix(QString::fromUtf8(item.Suffix));
+    FileRequest request;
+    request.Mode = TFileDialog::Mode::Save;
+    request.Title = QStringLiteral("Export");
+    request.ObjectName = QStringLiteral("ExportDialog");
+    request.Filters = {QString::fromUtf8(item.Filter), QStringLiteral("All files (*)")};
+    request.DefaultSuffix = QString::fromUtf8(item.Suffix);
     // Beside the project, where a tags file is looked for.
     const std::string folder = form.Session().ProjectPath().empty()
                                    ? std::string()
                                    : EngineToNative(FolderOf(form.Session().ProjectPath()));
-    dialog.selectFile(folder + item.FileName);
-    if (form.RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
+    request.Preselect = folder + item.FileName;
+    const std::optional<std::string> chosen = form.Prompts().ChooseFile(&form, request);
+    if (!chosen) return;
     if (form.Session().Tree().Empty()) {
       form.Session().Context().Host->ShowMessage(" No Output Item \r");
       return;
@@ -90,11 +93,12 @@ void ExportClick(TMainForm& form, ExportFormat format) {
       sites.emplace(*ctx.Precise);
       findings = FindingsOf(CollectUnused(ctx.SymbolList, *ctx.Precise));
     }
-    const ExportGraph graph = ExportGraph::Build(form.Session().Tree(), ctx.SymbolList, form.Session().ProjectPath(),
-                                                 sites ? &*sites : nullptr);
-    WriteExportFile(format, graph, WritePath::FromNative(dialog.SelectedFile()), findings);
+    const ExportGraph graph =
+        ExportGraph::Build(form.Session().Tree(), ctx.SymbolList, form.Session().ProjectPath(),
+                           sites ? &*sites : nullptr);
+    WriteExportFile(format, graph, WritePath::FromNative(*chosen), findings);
   } catch (const std::exception& e) {
-    PresentMessage(&form, MessageKind::Error, QString::fromUtf8(e.what()));
+    form.Prompts().ShowError(&form, QString::fromUtf8(e.what()));
   }
 }
 

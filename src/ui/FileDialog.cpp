@@ -18,7 +18,7 @@
 #include <algorithm>
 
 #include "platform/CodePage.h"
-#include "ui/MessagePresenter.h"
+#include "ui/UserPrompts.h"
 
 namespace tarnel {
 
@@ -118,8 +118,8 @@ int NativeFolderModel::RowOf(const QString& shown) const {
   return -1;
 }
 
-TFileDialog::TFileDialog(QWidget* parent, const QString& title, Mode mode)
-    : QDialog(parent), mode_(mode), model_(new NativeFolderModel(this)) {
+TFileDialog::TFileDialog(QWidget* parent, const QString& title, Mode mode, UserPrompts& prompts)
+    : QDialog(parent), mode_(mode), prompts_(prompts), model_(new NativeFolderModel(this)) {
   setWindowTitle(title);
   resize(460, 320);
 
@@ -170,11 +170,6 @@ TFileDialog::TFileDialog(QWidget* parent, const QString& title, Mode mode)
   box->addLayout(fields);
   box->addWidget(buttons_);
 
-  ConfirmOverwrite = [this](const QString& shownPath) {
-    return AskQuestion(
-        this, windowTitle(),
-        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(shownPath));
-  };
   SetFolder(LastFolder().empty() ? CurrentFolder() : LastFolder());
   name_->setFocus();
 }
@@ -260,21 +255,37 @@ void TFileDialog::accept() {
   if (mode_ == Mode::Save) {
     const QString suffix = defaultSuffix();
     // A filter may name a whole file ("tags"): that name is taken as typed.
-    const bool namedByFilter = PatternsOf(selectedNameFilter())
-                                   .contains(QFile::decodeName(LastComponent(path).c_str()));
-    if (LastComponent(path).find('.') == std::string::npos && !suffix.isEmpty() &&
-        !namedByFilter) {
+    const bool namedByFilter =
+        PatternsOf(selectedNameFilter()).contains(QFile::decodeName(LastComponent(path).c_str()));
+    if (LastComponent(path).find('.') == std::string::npos && !suffix.isEmpty() && !namedByFilter) {
       path += "." + QFile::encodeName(suffix).toStdString();
     }
-    if (PathExists(path) && ConfirmOverwrite && !ConfirmOverwrite(ShownFileName(path))) return;
+    if (PathExists(path) &&
+        !prompts_.Confirm(this, windowTitle(),
+                          QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                              .arg(ShownFileName(path)))) {
+      return;
+    }
   } else if (!PathExists(path)) {
-    PresentMessage(this, MessageKind::Error,
-                   QStringLiteral("%1\nFile not found.").arg(ShownFileName(path)));
+    prompts_.ShowError(this, QStringLiteral("%1\nFile not found.").arg(ShownFileName(path)));
     return;
   }
   selected_ = path;
   LastFolder() = path.substr(0, path.size() - LastComponent(path).size());
   QDialog::accept();
+}
+
+std::unique_ptr<TFileDialog> MakeFileDialog(QWidget* over, const FileRequest& request,
+                                            UserPrompts& prompts) {
+  auto dialog = std::make_unique<TFileDialog>(over, request.Title, request.Mode, prompts);
+  dialog->setObjectName(request.ObjectName);
+  dialog->setNameFilters(request.Filters);
+  dialog->setDefaultSuffix(request.DefaultSuffix);
+  if (!request.Preselect.empty()) dialog->selectFile(request.Preselect);
+  if (request.Help) {
+    QObject::connect(dialog.get(), &TFileDialog::helpRequested, dialog.get(), request.Help);
+  }
+  return dialog;
 }
 
 }  // namespace tarnel

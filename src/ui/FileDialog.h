@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ class QModelIndex;
 class QPushButton;
 
 namespace tarnel {
+
+class UserPrompts;
 
 // A native file name as the user reads it: UTF-8 names as they are, any other bytes (names from
 // a Windows archive) as code page 932.
@@ -53,13 +56,14 @@ class NativeFolderModel : public QAbstractListModel {
 };
 
 // The program's open and save dialog. Qt's own dialog drops names that are not valid in the
-// locale's encoding; this one lists and returns native bytes.
+// locale's encoding; this one lists and returns native bytes. Its own questions and errors go
+// through prompts.
 class TFileDialog : public QDialog {
   Q_OBJECT
 
  public:
   enum class Mode { Open, Save };
-  TFileDialog(QWidget* parent, const QString& title, Mode mode);
+  TFileDialog(QWidget* parent, const QString& title, Mode mode, UserPrompts& prompts);
 
   // Filters such as "CSVﾌｧｲﾙ (*.csv)"; the first is selected.
   void setNameFilters(const QStringList& filters);
@@ -84,8 +88,6 @@ class TFileDialog : public QDialog {
 
   NativeFolderModel* Model() const { return model_; }
   QPushButton* HelpButton() const { return help_; }
-  // Asked before a save replaces an existing file; true goes on. Tests answer it themselves.
-  std::function<bool(const QString& shownPath)> ConfirmOverwrite;
 
   // Takes the name field: a folder is entered, a file chosen (Save adds the extension and asks
   // before replacing; Open wants an existing file).
@@ -100,6 +102,7 @@ class TFileDialog : public QDialog {
   std::string TypedPath() const;
 
   Mode mode_;
+  UserPrompts& prompts_;
   NativeFolderModel* model_;
   QLabel* folderLabel_;
   QListView* list_;
@@ -114,5 +117,22 @@ class TFileDialog : public QDialog {
   QString pickedShown_;
   std::string selected_;
 };
+
+// What an open or save dialog shows.
+struct FileRequest {
+  TFileDialog::Mode Mode = TFileDialog::Mode::Open;
+  QString Title;
+  QString ObjectName;
+  QStringList Filters;  // the first is selected
+  QString DefaultSuffix;
+  // A native path, or a bare name for the start folder, put into the name field; empty for none.
+  std::string Preselect;
+  // What the Help button opens; nothing when empty.
+  std::function<void()> Help;
+};
+
+// The dialog that request describes, a child of over.
+std::unique_ptr<TFileDialog> MakeFileDialog(QWidget* over, const FileRequest& request,
+                                            UserPrompts& prompts);
 
 }  // namespace tarnel

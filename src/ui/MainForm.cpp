@@ -43,13 +43,14 @@
 #include "ui/FileDialog.h"
 #include "ui/Fonts.h"
 #include "ui/HelpWindow.h"
-#include "ui/MessagePresenter.h"
 #include "ui/Navigator.h"
 #include "ui/ProcedureViewer.h"
+#include "ui/QtUserPrompts.h"
 #include "ui/ResultTreeModel.h"
 #include "ui/SaveTarget.h"
 #include "ui/SplitterBars.h"
 #include "ui/UnusedWindow.h"
+#include "ui/UserPrompts.h"
 
 namespace tarnel {
 
@@ -95,13 +96,14 @@ std::string ExecutableFolder() {
   return NativeToEngine(ExecutableFolderOf(nullptr));
 }
 
-TMainForm::TMainForm(std::string programDir, std::vector<std::string> arguments, QWidget* parent)
+TMainForm::TMainForm(UserPrompts& prompts, std::string programDir,
+                     std::vector<std::string> arguments, QWidget* parent)
     : QMainWindow(parent),
-      host_(this),
+      prompts_(prompts),
+      host_(this, prompts),
       session_(host_, std::move(programDir), kInitialCaption),
       arguments_(std::move(arguments)) {
   setObjectName("MainForm");
-  RunDialog = [](QDialog& dialog) { return dialog.exec(); };
   BuildLayout();
   BuildMenus();
   navigator_ = new Navigator(*this);
@@ -427,28 +429,32 @@ void TMainForm::ShowProcedure(const std::optional<ProcedureRequest>& request) {
 
 void TMainForm::OpenVClick() {
   Guarded([this] {
-    TFileDialog dialog(this, QStringLiteral("Open"), TFileDialog::Mode::Open);
-    dialog.setObjectName("OpenDialog");
-    dialog.setNameFilters({QStringLiteral("VisualBasic4.0 Project (*.vbp)")});
-    connect(&dialog, &TFileDialog::helpRequested, this, [this] { ShowHelp(2); });
-    if (RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
-    OpenProject(NativeToEngine(dialog.SelectedFile()));
+    FileRequest request;
+    request.Mode = TFileDialog::Mode::Open;
+    request.Title = QStringLiteral("Open");
+    request.ObjectName = QStringLiteral("OpenDialog");
+    request.Filters = {QStringLiteral("VisualBasic4.0 Project (*.vbp)")};
+    request.Help = [this] { ShowHelp(2); };
+    const std::optional<std::string> chosen = prompts_.ChooseFile(this, request);
+    if (!chosen) return;
+    OpenProject(NativeToEngine(*chosen));
   });
 }
 
 void TMainForm::OutputFile1Click() {
   Guarded([this] {
-    TFileDialog dialog(this, QStringLiteral("Save"), TFileDialog::Mode::Save);
-    dialog.setObjectName("SaveDialog");
-    dialog.setNameFilters({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("CSVﾌｧｲﾙ (*.csv)")});
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    connect(&dialog, &TFileDialog::helpRequested, this, [this] { ShowHelp(3); });
-    if (RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
+    FileRequest request;
+    request.Mode = TFileDialog::Mode::Save;
+    request.Title = QStringLiteral("Save");
+    request.ObjectName = QStringLiteral("SaveDialog");
+    request.Filters = {QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("CSVﾌｧｲﾙ (*.csv)")};
+    request.DefaultSuffix = QStringLiteral("txt");
+    request.Help = [this] { ShowHelp(3); };
+    const std::optional<std::string> chosen = prompts_.ChooseFile(this, request);
+    if (!chosen) return;
     // The name carries the extension of the chosen type, which decides the report's form.
     const std::optional<std::string> target =
-        CheckSaveTarget(session_.Context(), dialog.SelectedFile(), [this](const QString& question) {
-          return PresentMessage(this, MessageKind::Question, question) == MessageAnswer::Yes;
-        });
+        CheckSaveTarget(session_.Context(), *chosen, prompts_, this);
     if (!target) return;
     session_.SaveReport(*target);
   });
@@ -459,7 +465,7 @@ void TMainForm::Exit1Click() { close(); }
 void TMainForm::About1Click() {
   if (aboutDlg_ == nullptr) return;
   CentreOver(aboutDlg_, this);
-  RunDialog(*aboutDlg_);
+  prompts_.Run(*aboutDlg_);
 }
 
 void TMainForm::Help2Click() {
@@ -488,7 +494,10 @@ THelpWindow* TMainForm::HelpWindow() {
 }
 
 void TMainForm::MdummyClick(QAction* item) {
-  Guarded([this, item] { session_.RunTool(item->data().toInt(), StartProgram); });
+  Guarded([this, item] {
+    session_.RunTool(item->data().toInt(),
+                     [this](const std::string& line) { return prompts_.StartProgram(line); });
+  });
 }
 
 void TMainForm::PreciseReading1Click(bool checked) {
@@ -508,7 +517,7 @@ void TMainForm::Encoding1Click(SourceEncoding encoding) {
 void TMainForm::UnusedProcedures1Click() {
   Guarded([this] {
     if (unusedWindow_ == nullptr) {
-      unusedWindow_ = new TUnusedWindow(this);
+      unusedWindow_ = new TUnusedWindow(prompts_, this);
       unusedWindow_->setWindowFlag(Qt::Window);
       unusedWindow_->OpenSource = [this](const TPassRec& proc) {
         ShowProcedure(ProcedureRequest{&proc, ""});
@@ -624,6 +633,6 @@ void TMainForm::Guarded(const std::function<void()>& action) {
   }
 }
 
-void TMainForm::ShowError(const QString& text) { PresentMessage(this, MessageKind::Error, text); }
+void TMainForm::ShowError(const QString& text) { prompts_.ShowError(this, text); }
 
 }  // namespace tarnel

@@ -21,6 +21,7 @@ class QTreeView;
 namespace tarnel {
 
 class TUnusedWindow;
+class UserPrompts;
 
 class CallListModel;
 class Navigator;
@@ -36,10 +37,12 @@ class TMainForm : public QMainWindow, private SessionObserver {
   Q_OBJECT
 
  public:
-  // programDir is the program's folder (engine path ending in "/"): the settings, dictionary, help
-  // and temporary files lie there. arguments are the command-line arguments after the program
-  // name, native bytes. Runs FormCreate.
-  TMainForm(std::string programDir, std::vector<std::string> arguments, QWidget* parent = nullptr);
+  // prompts is where the window and the windows it opens ask the user and start programs; it must
+  // outlive the window. programDir is the program's folder (engine path ending in "/"): the
+  // settings, dictionary, help and temporary files lie there. arguments are the command-line
+  // arguments after the program name, native bytes. Runs FormCreate.
+  TMainForm(UserPrompts& prompts, std::string programDir, std::vector<std::string> arguments,
+            QWidget* parent = nullptr);
   ~TMainForm() override;
 
   // The windows created after this one.
@@ -93,10 +96,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   THelpWindow* HelpWindow();
   QString PanelText(int panel) const;
 
-  // Runs a modal dialog and returns its result; tests replace it to answer without showing.
-  std::function<int(QDialog&)> RunDialog;
-  // Starts an external tool's command line; tests replace it to record the lines.
-  std::function<void(const std::string&)> StartProgram;
+  UserPrompts& Prompts() const { return prompts_; }
 
   // Components, for the views and the tests.
   QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
@@ -162,6 +162,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   std::vector<std::string> DroppedFiles(const QDropEvent* event) const;
 
   TUnusedWindow* unusedWindow_ = nullptr;
+  UserPrompts& prompts_;
   QtAnalysisHost host_;
   ProjectSession session_;
   QLabel* StatusPanels_[2] = {};

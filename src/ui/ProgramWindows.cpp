@@ -17,11 +17,12 @@ void SetUpApplication() {
   QApplication::setQuitOnLastWindowClosed(false);
 }
 
-TProgramWindows::TProgramWindows(std::string programDir, std::vector<std::string> arguments) {
+TProgramWindows::TProgramWindows(UserPrompts& prompts, std::string programDir,
+                                 std::vector<std::string> arguments) {
   RegisterFontSubstitutions();
-  MainForm = std::make_unique<TMainForm>(std::move(programDir), std::move(arguments));
+  MainForm = std::make_unique<TMainForm>(prompts, std::move(programDir), std::move(arguments));
   DbgForm = std::make_unique<TDbgForm>();
-  DspForm = std::make_unique<TDspForm>(MainForm->Session());
+  DspForm = std::make_unique<TDspForm>(MainForm->Session(), prompts);
   AboutDlg = std::make_unique<TAboutDlg>(MainForm.get());
 
   TMainForm* main = MainForm.get();

@@ -10,6 +10,7 @@ class TAboutDlg;
 class TDbgForm;
 class TDspForm;
 class TMainForm;
+class UserPrompts;
 
 // The application's name "Tarnel", an empty display name (the desktop appends a non-empty one to
 // every window title, and the captions are the design's own) and the program's end with the main
@@ -21,7 +22,8 @@ void SetUpApplication();
 class TProgramWindows {
  public:
   // arguments: the command-line arguments after the program name, as the bytes the system gave.
-  TProgramWindows(std::string programDir, std::vector<std::string> arguments);
+  // Every window asks the user through prompts, which must outlive them.
+  TProgramWindows(UserPrompts& prompts, std::string programDir, std::vector<std::string> arguments);
   ~TProgramWindows();
 
   // FormShow, then the main window on screen.

@@ -7,7 +7,7 @@
 #include "platform/CodePage.h"
 #include "ui/Cp932Text.h"
 #include "ui/DbgForm.h"
-#include "ui/MessagePresenter.h"
+#include "ui/UserPrompts.h"
 
 namespace tarnel {
 
@@ -17,7 +17,7 @@ constexpr qint64 kEventsMs = 40;
 }  // namespace
 
 void QtAnalysisHost::ShowMessage(const std::string& text) {
-  PresentMessage(mainWindow_, MessageKind::Message, FromCp932(text));
+  prompts_.Show(mainWindow_, MessageKind::Message, FromCp932(text));
 }
 
 void QtAnalysisHost::ShowRepeatedMessage(RepeatedMessage kind, const std::string& text) {
@@ -26,7 +26,7 @@ void QtAnalysisHost::ShowRepeatedMessage(RepeatedMessage kind, const std::string
     ++tally.Skipped;
     return;
   }
-  const MessageAnswer answer = PresentMessage(mainWindow_, MessageKind::Repeated, FromCp932(text));
+  const MessageAnswer answer = prompts_.Show(mainWindow_, MessageKind::Repeated, FromCp932(text));
   tally.Skipping = answer == MessageAnswer::SkipRest;
 }
 

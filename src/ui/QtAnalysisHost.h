@@ -11,12 +11,14 @@ class QWidget;
 namespace tarnel {
 
 class TDbgForm;
+class UserPrompts;
 
-// The analysis host of the window program: messages in the message box, progress in the progress
-// dialog with the main window disabled meanwhile.
+// The analysis host of the window program: messages in the message box over the main window,
+// progress in the progress dialog with the main window disabled meanwhile.
 class QtAnalysisHost : public AnalysisHost {
  public:
-  explicit QtAnalysisHost(QWidget* mainWindow) : mainWindow_(mainWindow) {}
+  QtAnalysisHost(QWidget* mainWindow, UserPrompts& prompts)
+      : mainWindow_(mainWindow), prompts_(prompts) {}
 
   void SetProgressDialog(TDbgForm* dialog) { dialog_ = dialog; }
   // The session whose analysis reports progress: the names shown are its records' texts. Without
@@ -51,6 +53,7 @@ class QtAnalysisHost : public AnalysisHost {
   const RepeatTally& Tally(RepeatedMessage kind) const { return tallies_[static_cast<int>(kind)]; }
 
   QWidget* mainWindow_;
+  UserPrompts& prompts_;
   TDbgForm* dialog_ = nullptr;
   const ProjectSession* session_ = nullptr;
   // The labels are repainted at most every few milliseconds; the last values are kept here.

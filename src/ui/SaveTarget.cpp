@@ -4,11 +4,12 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "ui/FileDialog.h"
+#include "ui/UserPrompts.h"
 
 namespace tarnel {
 
 std::optional<std::string> CheckSaveTarget(const AnalysisContext& ctx, const std::string& native,
-                                           const std::function<bool(const QString&)>& ask) {
+                                           UserPrompts& prompts, QWidget* over) {
   const std::string enginePath = NativeToEngine(native);
   if (IsAnalysisInput(ctx, native)) throw FileCreateError(enginePath);
   const std::string variant = CaseVariantOf(native);
@@ -19,7 +20,7 @@ std::optional<std::string> CheckSaveTarget(const AnalysisContext& ctx, const std
             "\"%1\" is already in this folder; its name differs only in letter case.\n"
             "Save \"%2\" as another file beside it?")
             .arg(ShownFileName(variant), name);
-    if (!ask(question)) return std::nullopt;
+    if (!prompts.AskYesNo(over, question)) return std::nullopt;
   }
   return enginePath;
 }

@@ -8,7 +8,7 @@
 #include "reports/ExportGraph.h"
 #include "ui/Cp932Text.h"
 #include "ui/FileDialog.h"
-#include "ui/MessagePresenter.h"
+#include "ui/UserPrompts.h"
 
 namespace tarnel {
 
@@ -27,7 +27,8 @@ class UnusedItem : public QTreeWidgetItem {
 
 }  // namespace
 
-TUnusedWindow::TUnusedWindow(QWidget* parent) : QMainWindow(parent) {
+TUnusedWindow::TUnusedWindow(UserPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts) {
   setObjectName("UnusedWindow");
   setWindowTitle(QStringLiteral("Unused Procedures"));
   resize(640, 400);
@@ -47,17 +48,6 @@ TUnusedWindow::TUnusedWindow(QWidget* parent) : QMainWindow(parent) {
   connect(save, &QAction::triggered, this, &TUnusedWindow::Save1Click);
   QAction* close = file->addAction(QStringLiteral("&Close"));
   connect(close, &QAction::triggered, this, &QWidget::close);
-
-  ShowError = [this](const QString& text) { PresentMessage(this, MessageKind::Error, text); };
-  AskSaveFileName = [this]() -> std::optional<std::string> {
-    TFileDialog dialog(this, QStringLiteral("Save"), TFileDialog::Mode::Save);
-    dialog.setNameFilters({QStringLiteral("Text (*.txt)"), QStringLiteral("CSV (*.csv)"),
-                           QStringLiteral("All files (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.selectFile("unused.txt");
-    if (dialog.exec() != QDialog::Accepted || dialog.SelectedFile().empty()) return std::nullopt;
-    return dialog.SelectedFile();
-  };
 }
 
 void TUnusedWindow::Fill(const ProjectSession& session) {
@@ -102,8 +92,14 @@ void TUnusedWindow::ItemDoubleClicked(QTreeWidgetItem* item) {
 }
 
 void TUnusedWindow::Save1Click() {
-  if (!AskSaveFileName) return;
-  if (const std::optional<std::string> path = AskSaveFileName()) SaveAs(*path);
+  FileRequest request;
+  request.Mode = TFileDialog::Mode::Save;
+  request.Title = QStringLiteral("Save");
+  request.Filters = {QStringLiteral("Text (*.txt)"), QStringLiteral("CSV (*.csv)"),
+                     QStringLiteral("All files (*)")};
+  request.DefaultSuffix = QStringLiteral("txt");
+  request.Preselect = "unused.txt";
+  if (const std::optional<std::string> path = prompts_.ChooseFile(this, request)) SaveAs(*path);
 }
 
 void TUnusedWindow::SaveAs(const std::string& nativePath) {
@@ -112,7 +108,7 @@ void TUnusedWindow::SaveAs(const std::string& nativePath) {
     WriteUnusedList(file, entries_, WantsCsv(nativePath));
     file.Close();
   } catch (const std::exception& e) {
-    if (ShowError) ShowError(QString::fromUtf8(e.what()));
+    prompts_.ShowError(this, QString::fromUtf8(e.what()));
   }
 }
 

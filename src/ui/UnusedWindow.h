@@ -2,7 +2,6 @@
 
 #include <QMainWindow>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,8 @@ class QTreeWidgetItem;
 
 namespace tarnel {
 
+class UserPrompts;
+
 // The unused, unreachable and maybe-called-by-name procedures of a precise analysis, one row
 // each: mark, Module.Name, kind, file and line. Sorted by any column; a double-click opens the
 // procedure's source; File > Save writes the batch tool's --unused file.
@@ -21,7 +22,8 @@ class TUnusedWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TUnusedWindow(QWidget* parent = nullptr);
+  // The save dialog and the error box come from prompts, which must outlive the window.
+  explicit TUnusedWindow(UserPrompts& prompts, QWidget* parent = nullptr);
 
   // Lists the marked procedures of the session's analysis (nothing after a classic one). The
   // records must stay until the next Fill.
@@ -31,21 +33,19 @@ class TUnusedWindow : public QMainWindow {
   int Count() const;
   // A cell's text as shown.
   QString Text(int row, int column) const;
-  // Saves the list, CSV when the name ends in ".csv"; failures go to ShowError.
+  // Saves the list, CSV when the name ends in ".csv"; failures go to the error box.
   void SaveAs(const std::string& nativePath);
   void Save1Click();
 
   // Opens a procedure's source; set by the main window.
   std::function<void(const TPassRec& proc)> OpenSource;
-  // The save dialog (native path, nullopt when cancelled) and the error box; tests replace them.
-  std::function<std::optional<std::string>()> AskSaveFileName;
-  std::function<void(const QString& text)> ShowError;
 
   QTreeWidget* lvUnused = nullptr;
 
  private:
   void ItemDoubleClicked(QTreeWidgetItem* item);
 
+  UserPrompts& prompts_;
   std::vector<UnusedEntry> entries_;
 };
 

@@ -1,12 +1,13 @@
 #include <QApplication>
 #include <algorithm>
-#include <string>
-#include <vector>
 #include <cstdio>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "ui/MainForm.h"
 #include "ui/ProgramWindows.h"
+#include "ui/QtUserPrompts.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
   // The actions show their own failures; what escapes them still ends the program with its text.
   try {
-    tarnel::TProgramWindows windows(tarnel::ExecutableFolder(), arguments);
+    tarnel::QtUserPrompts prompts;
+    tarnel::TProgramWindows windows(prompts, tarnel::ExecutableFolder(), arguments);
     QObject::connect(windows.MainForm.get(), &tarnel::TMainForm::Closed, &app, &QApplication::quit);
     windows.Show();
     return QApplication::exec();

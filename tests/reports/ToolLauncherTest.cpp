@@ -30,7 +30,10 @@ class ToolLauncherTest : public test::ProjectFixture {
                         {tree, ctx.SymbolList, projectPath},
                         programDir,
                         projectPath,
-                        [this](const std::string& line) { started.push_back(line); }};
+                        [this](const std::string& line) {
+                          started.push_back(line);
+                          return starts;
+                        }};
     RunTool(context, tools, tag);
   }
   std::string Temp(const char* name) { return ReadNative(dir.File(std::string("prog/") + name)); }
@@ -39,6 +42,7 @@ class ToolLauncherTest : public test::ProjectFixture {
   std::string programDir;
   std::string projectPath;
   Strings started;
+  bool starts = true;  // what the start of a command line reports
 };
 
 TEST_F(ToolLauncherTest, ModePWritesTheReportAndPassesTheTemporaryFile) {
@@ -119,6 +123,20 @@ TEST_F(ToolLauncherTest, LowerCaseFormSelectsTheTextFileAndPassesItsLetter) {
   Run({"&R,P,c,B,S,viewer,"}, 0);
   EXPECT_EQ(started, Strings{"viewer \"" + programDir + "Xreftmp.txt\""});
   EXPECT_EQ(Temp("Xreftmp.csv"), "");
+}
+
+TEST_F(ToolLauncherTest, ACommandThatCannotStartIsReportedWithItsLineAfterTheFileIsWritten) {
+  Open();
+  starts = false;
+  Run({"&Report,P,F,B,S,viewer,", "&Project,X,T,N,S,edit,@VBP"}, 0);
+  Run({"&Report,P,F,B,S,viewer,", "&Project,X,T,N,S,edit,@VBP"}, 1);
+  EXPECT_EQ(host.Messages, (Strings{"Cannot start : viewer \"" + programDir + "Xreftmp.txt\"",
+                                    "Cannot start : edit \"" + projectPath + "\""}));
+  EXPECT_EQ(Temp("Xreftmp.txt").substr(0, projectPath.size()), projectPath);
+  // A started command says nothing.
+  starts = true;
+  Run({"&Project,X,T,N,S,edit,@VBP"}, 0);
+  EXPECT_EQ(host.Messages.size(), 2u);
 }
 
 TEST_F(ToolLauncherTest, UnwritableTemporaryFileStartsNothing) {

@@ -250,7 +250,10 @@ TEST_F(ProjectSessionTest, ToolsWriteTheReportAndStartTheirCommandWithTheEntryKe
   session.LoadSettings("today");
   session.OpenProject(Project());
   Strings started;
-  auto start = [&](const std::string& line) { started.push_back(line); };
+  auto start = [&](const std::string& line) {
+    started.push_back(line);
+    return true;
+  };
   session.RunTool(0, start);
   ASSERT_EQ(started, (Strings{"viewer \"" + ProgramDir() + "Xreftmp.txt\""}));
 

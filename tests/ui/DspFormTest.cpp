@@ -21,11 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "support/RecordingPrompts.h"
 #include "support/SessionFixture.h"
 #include "ui/DspForm.h"
 #include "ui/FileDialog.h"
-#include "ui/MessagePresenter.h"
 #include "ui/ProcedureViewer.h"
+#include "ui/QtUserPrompts.h"
 
 namespace tarnel {
 namespace {
@@ -76,28 +77,33 @@ QFont FontAt(QTextDocument& doc, int pos) {
 class DspFormTest : public test::SessionFixture {
  protected:
   void SetUp() override {
-    form = std::make_unique<TDspForm>(owner.session);
-    form->ShowError = [this](const QString& text) {
-      errors.push_back(text.toStdString());
-      busyAtError = QApplication::overrideCursor() != nullptr;
+    form = std::make_unique<TDspForm>(owner.session, prompts);
+    prompts.OnBox = [this](const test::RecordingPrompts::Box& box) {
+      if (box.Kind == MessageKind::Error) busyAtError = QApplication::overrideCursor() != nullptr;
     };
-    form->AskSaveFileName = [this]() -> std::optional<std::string> {
-      if (saveName.empty()) return std::nullopt;
-      return saveName;
-    };
-    form->AskFont = [this](const QFont& preset) {
-      fontPreset = preset;
-      return chosenFont;
-    };
-    form->AskPrint = [this](QPrinter& printer) {
+  }
+  void TearDown() override { EXPECT_TRUE(prompts.AllAnswered()); }
+
+  // Save to File, with name (native path) chosen in the save dialog.
+  void SaveAs(const std::string& name) {
+    prompts.ChooseFileName(name);
+    form->SavetoFile1->trigger();
+  }
+  // Fon&t, with font chosen in the font dialog; nullopt cancels it. The face and size that the
+  // dialog opened on.
+  QFont ChooseFont(QAction* item, std::optional<QFont> font) {
+    prompts.FontAnswers.push_back(std::move(font));
+    item->trigger();
+    return prompts.FontPresets.back();
+  }
+  // &Print, into pdf when the print dialog is confirmed.
+  void PrintTo(const std::string& pdf) {
+    prompts.PrintAnswers.push_back([pdf](QPrinter& printer) {
       printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(pdfName));
-      return !pdfName.empty();
-    };
-    form->AskPrinterSetup = [this](QPrinter& printer) {
-      setupPrinter = &printer;
+      printer.setOutputFileName(QString::fromStdString(pdf));
       return true;
-    };
+    });
+    form->Print1->trigger();
   }
 
   // Module1.bas with these lines (CR LF), the project, and the analysis.
@@ -121,14 +127,10 @@ class DspFormTest : public test::SessionFixture {
   QTextDocument& Doc() { return *form->rchDsp->document(); }
   std::string Text() { return form->rchDsp->toPlainText().toStdString(); }
 
+  test::RecordingPrompts prompts;
   std::unique_ptr<TDspForm> form;
-  Strings errors;
+  Strings& errors = prompts.Errors;
   bool busyAtError = true;
-  std::string saveName;
-  std::string pdfName;
-  std::optional<QFont> chosenFont;
-  QFont fontPreset;
-  QPrinter* setupPrinter = nullptr;
 };
 
 const std::initializer_list<std::string_view> kDemo = {
@@ -245,8 +247,7 @@ TEST_F(DspFormTest, SecondProcedureReplacesTextAndMarksAndKeepsTheChosenFont) {
   Show("Main", "Bump");
   form->CheckSubFunction1->trigger();
   // The dialog's style choice is ignored: face and size only.
-  chosenFont = QFont("IPAGothic", 20, QFont::Bold, true);
-  form->Font1->trigger();
+  QFont fontPreset = ChooseFont(form->Font1, QFont("IPAGothic", 20, QFont::Bold, true));
   EXPECT_FALSE(fontPreset.bold());
   EXPECT_FALSE(fontPreset.italic());
   EXPECT_GT(fontPreset.pointSizeF(), 0);
@@ -270,8 +271,7 @@ TEST_F(DspFormTest, SecondProcedureReplacesTextAndMarksAndKeepsTheChosenFont) {
     EXPECT_NE(f.weight(), QFont::Bold);
   }
   // A cancelled dialog changes nothing.
-  chosenFont.reset();
-  form->Font2->trigger();
+  fontPreset = ChooseFont(form->Font2, std::nullopt);
   EXPECT_EQ(form->DisplayFont().family(), "IPAGothic");
   EXPECT_EQ(fontPreset.family(), "IPAGothic");
 }
@@ -279,8 +279,7 @@ TEST_F(DspFormTest, SecondProcedureReplacesTextAndMarksAndKeepsTheChosenFont) {
 TEST_F(DspFormTest, FontDialogOpensOnTheFaceAndSizeTheTextIsDrawnIn) {
   Module(kDemo);
   Show("Main", "Bump");
-  chosenFont.reset();
-  form->Font1->trigger();
+  const QFont fontPreset = ChooseFont(form->Font1, std::nullopt);
   const QFontInfo drawn(form->DisplayFont());
   std::unique_ptr<QFontDialog> dialog = MakeFontDialog(fontPreset, form.get());
   EXPECT_EQ(dialog->currentFont().family(), drawn.family());
@@ -302,10 +301,9 @@ TEST_F(DspFormTest, SavedFileIsByteForByteTheShownLinesOfTheModule) {
   EXPECT_EQ(form->rchDsp->document()->findBlockByNumber(1).text(),
             QStringLiteral(u"    s = \"あ表\""));
 
-  saveName = dir.File("保存.txt");
-  form->SavetoFile1->trigger();
+  SaveAs(dir.File("保存.txt"));
   EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(test::ReadNative(saveName), body);
+  EXPECT_EQ(test::ReadNative(dir.File("保存.txt")), body);
 }
 
 TEST_F(DspFormTest, FileGrownShorterShowsAndSavesEmptyLines) {
@@ -314,41 +312,48 @@ TEST_F(DspFormTest, FileGrownShorterShowsAndSavesEmptyLines) {
                  {"Attribute VB_Name = \"Module1\"", "Public Sub Main()", "    Call Bump(1)"});
   Show("Main", "");
   EXPECT_EQ(Text(), "Public Sub Main()\n    Call Bump(1)\n\n\n\n");
-  saveName = dir.File("out.txt");
-  form->SavetoFile1->trigger();
-  EXPECT_EQ(test::ReadNative(saveName),
+  SaveAs(dir.File("out.txt"));
+  EXPECT_EQ(test::ReadNative(dir.File("out.txt")),
             "Public Sub Main()\r\n    Call Bump(1)\r\n\r\n\r\n\r\n\r\n");
 }
 
 TEST_F(DspFormTest, SaveDialogGivesATypedNameTheChosenTypesExtension) {
-  std::unique_ptr<TFileDialog> dialog = form->MakeSaveDialog();
-  EXPECT_EQ(dialog->nameFilters(), (QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "Basic (*.Bas)"}));
-  dialog->SetFolder(dir.Path());
-  dialog->SetFileName("proc");
-  dialog->selectNameFilter("Basic (*.Bas)");
-  dialog->accept();
-  EXPECT_EQ(dialog->SelectedFile(), dir.File("proc.Bas"));
-  // A name with an extension keeps it.
-  dialog = form->MakeSaveDialog();
-  dialog->SetFolder(dir.Path());
-  dialog->SetFileName("proc.frm");
-  dialog->selectNameFilter("Basic (*.Bas)");
-  dialog->accept();
-  EXPECT_EQ(dialog->SelectedFile(), dir.File("proc.frm"));
-  dialog = form->MakeSaveDialog();
-  dialog->SetFolder(dir.Path());
-  dialog->SetFileName("proc");
-  dialog->accept();
-  EXPECT_EQ(dialog->SelectedFile(), dir.File("proc.txt"));
+  Module(kDemo);
+  Show("Bump", "");
+  // The name as typed, the type chosen, and the file that the window then writes.
+  struct Case {
+    const char* Typed;
+    const char* Filter;  // empty: the first
+    const char* Written;
+  };
+  const Case cases[] = {{"proc", "Basic (*.Bas)", "proc.Bas"},
+                        {"proc.frm", "Basic (*.Bas)", "proc.frm"},  // an extension stays
+                        {"proc", "", "proc.txt"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Typed);
+    prompts.WorkFileDialog([&](TFileDialog& dialog) {
+      EXPECT_EQ(dialog.windowTitle(), "Save");
+      EXPECT_EQ(dialog.nameFilters(), (QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "Basic (*.Bas)"}));
+      dialog.SetFolder(dir.Path());
+      dialog.SetFileName(c.Typed);
+      if (*c.Filter != 0) dialog.selectNameFilter(c.Filter);
+      dialog.accept();
+    });
+    form->SavetoFile1->trigger();
+    EXPECT_EQ(test::ReadNative(dir.File(c.Written)),
+              "Private Function Bump(n)\r\n    Bump = n + 1\r\nEnd Function\r\n");
+  }
+  EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(DspFormTest, SaveFailureGoesToTheErrorBoxAndCancelWritesNothing) {
   Module(kDemo);
   Show("Bump", "");
+  prompts.CancelFileDialog();
   form->SavetoFile1->trigger();
   EXPECT_TRUE(errors.empty());
-  saveName = dir.File("missing-folder/out.txt");
-  form->SavetoFile1->trigger();
+  EXPECT_EQ(prompts.FileRequests.size(), 1u);
+  SaveAs(dir.File("missing-folder/out.txt"));
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_NE(errors[0].find("を作成できません"), std::string::npos) << errors[0];
 }
@@ -370,20 +375,17 @@ TEST_F(DspFormTest, MissingModuleFileGivesTheErrorBoxWithControlEmptyAndCursorRe
 
 TEST_F(DspFormTest, AsTheResultViewsSeeItFailuresGoToTheProgramsErrorBox) {
   Module(kDemo);
-  std::vector<std::pair<MessageKind, std::string>> boxes;
-  SetMessagePresenter([&](QWidget*, MessageKind kind, const QString& text) {
-    boxes.emplace_back(kind, text.toStdString());
-  });
-  TDspForm fresh(owner.session);
+  TDspForm fresh(owner.session, prompts);
   ProcedureViewer& viewer = fresh;
   viewer.ShowProcedure(Proc("Twice"), "Bump");
   EXPECT_EQ(Runs(*fresh.rchDsp->document(), "r"), (Strings{"2:12:Bump"}));
   std::filesystem::remove(dir.File("Module1.bas"));
   viewer.ShowProcedure(Proc("Twice"), "Bump");
-  SetMessagePresenter({});
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].first, MessageKind::Error);
-  EXPECT_EQ(boxes[0].second, "ﾌｧｲﾙが見つかりません : " + dir.File("Module1.bas"));
+  ASSERT_EQ(prompts.Boxes.size(), 1u);
+  EXPECT_EQ(prompts.Boxes[0].Kind, MessageKind::Error);
+  EXPECT_EQ(prompts.Boxes[0].Title, "Tarnel");
+  EXPECT_EQ(prompts.Boxes[0].Over, &fresh);
+  EXPECT_EQ(prompts.Boxes[0].Text, "ﾌｧｲﾙが見つかりません : " + dir.File("Module1.bas"));
 }
 
 TEST_F(DspFormTest, UnknownModuleKeyGivesTheErrorBoxAfterEmptyingTheControl) {
@@ -405,10 +407,10 @@ TEST_F(DspFormTest, PrintingToPdfGivesOnePagePerScreenfulTitledWithTheCaption) {
   Show("Long", "x");
 
   form->Print1->trigger();  // cancelled: nothing printed
-  pdfName = dir.File("out.pdf");
-  form->Print1->trigger();
+  EXPECT_EQ(prompts.PrintDialogs.size(), 1u);
+  PrintTo(dir.File("out.pdf"));
   EXPECT_TRUE(errors.empty());
-  const std::string pdf = test::ReadNative(pdfName);
+  const std::string pdf = test::ReadNative(dir.File("out.pdf"));
   ASSERT_GT(pdf.size(), 1000u);
   EXPECT_EQ(pdf.substr(0, 4), "%PDF");
   int pages = 0;
@@ -420,7 +422,8 @@ TEST_F(DspFormTest, PrintingToPdfGivesOnePagePerScreenfulTitledWithTheCaption) {
   EXPECT_EQ(form->Printer().docName(), form->windowTitle());
 
   form->PrinterSetup1->trigger();
-  EXPECT_EQ(setupPrinter, &form->Printer());
+  EXPECT_EQ(prompts.PrinterSetups, std::vector<QPrinter*>{&form->Printer()});
+  EXPECT_EQ(prompts.PrintDialogs, (std::vector<QPrinter*>{&form->Printer(), &form->Printer()}));
 }
 
 // The text of a PDF without any white space, through pdftotext; nullopt when that is missing.
@@ -445,13 +448,10 @@ TEST_F(DspFormTest, PrintedLinesWiderThanThePageWrapAndLoseNoCharacter) {
   std::erase(expected, ' ');
   for (int points : {0, 14}) {
     SCOPED_TRACE(points);
-    if (points > 0) {
-      chosenFont = QFont(form->DisplayFont().family(), points);
-      form->Font1->trigger();
-    }
-    pdfName = dir.File("wide" + std::to_string(points) + ".pdf");
+    if (points > 0) ChooseFont(form->Font1, QFont(form->DisplayFont().family(), points));
+    const std::string pdfName = dir.File("wide" + std::to_string(points) + ".pdf");
     form->Printer().setPageOrientation(QPageLayout::Portrait);
-    form->Print1->trigger();
+    PrintTo(pdfName);
     ASSERT_TRUE(errors.empty());
     std::optional<std::string> text = PdfTextWithoutBlanks(pdfName);
     if (!text) GTEST_SKIP() << "pdftotext is not installed";
@@ -478,9 +478,8 @@ TEST_F(DspFormTest, AProcedureBeyondTheLimitsShowsItsHeadSaysSoAndSavesWhole) {
   EXPECT_EQ(Runs(Doc(), "u"), (Strings{"1:4:Long"}));
   EXPECT_EQ(Runs(Doc(), "r").size(), 9u);
 
-  saveName = dir.File("all.txt");
-  form->SavetoFile1->trigger();
-  EXPECT_EQ(test::ReadNative(saveName),
+  SaveAs(dir.File("all.txt"));
+  EXPECT_EQ(test::ReadNative(dir.File("all.txt")),
             bytes.substr(bytes.find("Sub Long"), bytes.find("Sub Short") - bytes.find("Sub Long")));
 
   // The character limit ends the text at a whole line; only a first line beyond it is cut.

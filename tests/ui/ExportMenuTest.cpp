@@ -17,16 +17,13 @@ class ExportMenuTest : public test::UiFixture {
   }
   // Answers the save dialog with a file name; records the dialog's filters and folder.
   void Answer(const std::string& nativePath) {
-    main().RunDialog = [this, nativePath](QDialog& dialog) {
-      auto& files = dynamic_cast<TFileDialog&>(dialog);
-      files.ConfirmOverwrite = [](const QString&) { return true; };
+    prompts.WorkFileDialog([this, nativePath](TFileDialog& files) {
       filters = files.nameFilters();
       suffix = files.defaultSuffix();
       folder = files.Model()->Folder();
       files.selectFile(nativePath);
       files.accept();
-      return files.result();
-    };
+    });
   }
   // The bytes the batch tool writes for the open project.
   std::string BatchBytes(ExportFormat format, const std::string& name) {

@@ -31,6 +31,7 @@
 #include "ui/FileDialog.h"
 #include "ui/HelpWindow.h"
 #include "ui/MainForm.h"
+#include "ui/QtUserPrompts.h"
 #include "ui/ResultTreeModel.h"
 
 namespace tarnel {
@@ -117,10 +118,10 @@ TEST_F(MainFormTest, BoxesAndTheAboutBoxAreCentredOnTheirWindow) {
   std::unique_ptr<QMessageBox> box = MakeMessageBox(&main(), MessageKind::Error, "text");
   EXPECT_LE((box->frameGeometry().center() - centre).manhattanLength(), 2);
   QPoint aboutCentre;
-  main().RunDialog = [&](QDialog& dialog) {
+  prompts.DialogAnswers.push_back([&](QDialog& dialog) {
     aboutCentre = dialog.frameGeometry().center();
     return int(QDialog::Accepted);
-  };
+  });
   main().About1()->trigger();
   EXPECT_LE((aboutCentre - centre).manhattanLength(), 2);
 }
@@ -409,15 +410,14 @@ TEST_F(MainFormTest, OutputFileWritesTheTextReportWithTheDefaultExtension) {
   std::string project = WriteDemo();
   Start();
   main().OpenProject(project);
-  main().RunDialog = [&](QDialog& dialog) {
-    auto& files = dynamic_cast<TFileDialog&>(dialog);
+  prompts.WorkFileDialog([&](TFileDialog& files) {
+    EXPECT_EQ(files.windowTitle(), "Save");
     EXPECT_EQ(files.nameFilters(), (QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "CSVﾌｧｲﾙ (*.csv)"}));
     EXPECT_EQ(files.defaultSuffix(), "txt");
     EXPECT_NE(files.HelpButton(), nullptr);
     files.selectFile(dir.File("out/report"));
     files.accept();
-    return files.result();
-  };
+  });
   dir.Write("out/keep", "");
   main().OutputFile1()->trigger();
   EXPECT_TRUE(errors.empty());
@@ -431,10 +431,8 @@ TEST_F(MainFormTest, OutputFileTypedWithoutExtensionTakesTheChosenTypeAndItsForm
   Start();
   main().OpenProject(project);
   dir.Write("out/report1.txt", "old");
-  int asked = 0;
-  main().RunDialog = [&](QDialog& dialog) {
-    auto& files = dynamic_cast<TFileDialog&>(dialog);
-    files.ConfirmOverwrite = [&](const QString&) { return ++asked, false; };
+  prompts.ConfirmAnswers = {false};
+  prompts.WorkFileDialog([&](TFileDialog& files) {
     files.SetFolder(dir.File("out/"));
     files.SetFileName("report1");
     // The text type: the file exists, the user is asked and declines.
@@ -443,10 +441,11 @@ TEST_F(MainFormTest, OutputFileTypedWithoutExtensionTakesTheChosenTypeAndItsForm
     files.selectNameFilter("CSVﾌｧｲﾙ (*.csv)");
     EXPECT_EQ(files.defaultSuffix(), "csv");
     files.accept();
-    return files.result();
-  };
+  });
   main().OutputFile1()->trigger();
-  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(prompts.Confirmations,
+            Strings{dir.File("out/report1.txt") + " already exists.\nDo you want to replace it?"});
+  EXPECT_EQ(prompts.Boxes.at(0).Title, "Save");
   EXPECT_EQ(test::ReadNative(dir.File("out/report1.txt")), "old");
   MemoryLineSink csv;
   WriteXrefLines(csv, {main().Session().Tree(), main().Session().Context().SymbolList, project},
@@ -460,9 +459,11 @@ TEST_F(MainFormTest, OutputFileTypedWithoutExtensionTakesTheChosenTypeAndItsForm
 TEST_F(MainFormTest, CancelledDialogsDoNothing) {
   std::string project = WriteDemo();
   Start();
-  main().RunDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  prompts.CancelFileDialog();
+  prompts.CancelFileDialog();
   main().OpenV()->trigger();
   main().OutputFile1()->trigger();
+  EXPECT_EQ(prompts.FileRequests.size(), 2u);
   EXPECT_FALSE(main().Session().ViewsReady());
   EXPECT_TRUE(errors.empty() && messages.empty());
 }
@@ -470,16 +471,29 @@ TEST_F(MainFormTest, CancelledDialogsDoNothing) {
 TEST_F(MainFormTest, OpenDialogFiltersProjectsAndOpensTheChosenOne) {
   std::string project = WriteDemo();
   Start();
-  main().RunDialog = [&](QDialog& dialog) {
-    auto& files = dynamic_cast<TFileDialog&>(dialog);
+  prompts.WorkFileDialog([&](TFileDialog& files) {
+    EXPECT_EQ(files.windowTitle(), "Open");
     EXPECT_EQ(files.nameFilters(), QStringList{"VisualBasic4.0 Project (*.vbp)"});
     EXPECT_NE(files.HelpButton(), nullptr);
     files.selectFile(dir.File("demo/Demo.vbp"));
     files.accept();
-    return files.result();
-  };
+  });
   main().OpenV()->trigger();
   EXPECT_EQ(main().Session().ProjectPath(), project);
+}
+
+TEST_F(MainFormTest, TheFileDialogsHelpButtonsOpenTheirOwnTopics) {
+  Start();
+  for (const char* topic : {"context2", "context3"}) {
+    prompts.WorkFileDialog([this, topic](TFileDialog& files) {
+      files.HelpButton()->click();
+      EXPECT_EQ(main().HelpWindow()->CurrentAnchor(), topic);
+    });
+  }
+  main().OpenV()->trigger();
+  main().OutputFile1()->trigger();
+  EXPECT_EQ(prompts.FileRequests.size(), 2u);
+  EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(MainFormTest, OpenDialogBrowsesIntoACodePage932FolderAndOpensTheProjectByItsBytes) {
@@ -489,8 +503,7 @@ TEST_F(MainFormTest, OpenDialogBrowsesIntoACodePage932FolderAndOpensTheProjectBy
   dir.Write("plain/keep", "");
   Start();
   Strings listed;
-  main().RunDialog = [&](QDialog& dialog) {
-    auto& files = dynamic_cast<TFileDialog&>(dialog);
+  prompts.WorkFileDialog([&](TFileDialog& files) {
     NativeFolderModel* model = files.Model();
     files.SetFolder(dir.Path());
     Strings top;
@@ -504,8 +517,7 @@ TEST_F(MainFormTest, OpenDialogBrowsesIntoACodePage932FolderAndOpensTheProjectBy
       listed.push_back(model->index(row, 0).data().toString().toStdString());
     }
     files.ActivateRow(model->RowOf("Demo.vbp"));
-    return files.result();
-  };
+  });
   main().OpenV()->trigger();
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(listed, (Strings{"Demo.vbp", "OTHER.VBP"}));  // projects only, any letter case
@@ -550,13 +562,8 @@ TEST_F(MainFormTest, ReportToolBeforeAnyProjectShowsNoOutputItem) {
 
 TEST_F(MainFormTest, AboutBoxShowsItsLabelsWithOkAsDefault) {
   Start();
-  QDialog* shown = nullptr;
-  main().RunDialog = [&](QDialog& dialog) {
-    shown = &dialog;
-    return int(QDialog::Accepted);
-  };
   main().About1()->trigger();
-  ASSERT_EQ(shown, windows->AboutDlg.get());
+  ASSERT_EQ(prompts.Dialogs, std::vector<QDialog*>{windows->AboutDlg.get()});
   TAboutDlg& about = *windows->AboutDlg;
   EXPECT_EQ(about.windowTitle(), "Tarnel");
   EXPECT_EQ(about.Label2->text(), "Tarnel");

@@ -10,6 +10,7 @@
 #include "analysis/Analysis.h"
 #include "ui/CallListModel.h"
 #include "ui/DspForm.h"
+#include "ui/FileDialog.h"
 #include "ui/MainForm.h"
 #include "ui/UnusedWindow.h"
 
@@ -107,11 +108,21 @@ TEST_F(PreciseViewsTest, UnusedWindowListsSortsOpensAndSaves) {
   window->SaveAs(dir.File("u.csv"));
   EXPECT_EQ(test::ReadNative(dir.File("u.csv")),
             "Mark,Name,Kind,File,Line\r\nUnused,M.Spare,Sub,M.bas,11\r\n");
-  // A failed save reaches the error box.
-  std::vector<std::string> failures;
-  window->ShowError = [&](const QString& text) { failures.push_back(text.toStdString()); };
+  // A failed save reaches the error box over the window.
+  ASSERT_TRUE(errors.empty());
   window->SaveAs(dir.File("no/such/folder/u.txt"));
-  EXPECT_EQ(failures.size(), 1u);
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(prompts.Boxes.back().Over, window);
+  // File > Save As offers unused.txt in the dialog's folder and saves what is chosen.
+  prompts.WorkFileDialog([&](TFileDialog& files) {
+    EXPECT_EQ(files.nameFilters(), (QStringList{"Text (*.txt)", "CSV (*.csv)", "All files (*)"}));
+    files.SetFolder(dir.File(""));
+    files.SetFileName("u2");
+    files.accept();
+  });
+  window->findChild<QAction*>("SaveUnused")->trigger();
+  EXPECT_EQ(prompts.FileRequests.back().Preselect, "unused.txt");
+  EXPECT_EQ(test::ReadNative(dir.File("u2.txt")), "Unused\tM.Spare\tSub\tM.bas\t11\r\n");
   // Reading the project again refreshes the open list instead of keeping old records.
   main().OpenProject(WriteProject());
   EXPECT_EQ(window->Count(), 1);

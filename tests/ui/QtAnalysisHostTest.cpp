@@ -8,6 +8,7 @@
 
 #include "UiFixture.h"
 #include "ui/QtAnalysisHost.h"
+#include "ui/QtUserPrompts.h"
 
 namespace tarnel {
 namespace {
@@ -20,10 +21,6 @@ class RepeatedMessagesTest : public test::UiFixture {
  protected:
   void SetUp() override {
     UiFixture::SetUp();
-    SetMessagePresenter([this](QWidget*, MessageKind kind, const QString& text) {
-      boxes.emplace_back(kind, text.toStdString());
-      return kind == MessageKind::Repeated && skip ? MessageAnswer::SkipRest : MessageAnswer::Ok;
-    });
     dir.WriteLines("p/P.vbp", {"Module=Gone1; Gone1.bas", "Module=Gone2; Gone2.bas",
                                "Module=M; M.bas", "Module=Gone3; Gone3.bas"});
     WriteModule();
@@ -43,31 +40,30 @@ class RepeatedMessagesTest : public test::UiFixture {
   }
   Strings Texts(MessageKind kind) const {
     Strings texts;
-    for (const auto& [k, text] : boxes) {
-      if (k == kind) texts.push_back(text);
+    for (const test::RecordingPrompts::Box& box : prompts.Boxes) {
+      if (box.Kind == kind) texts.push_back(box.Text);
     }
     return texts;
   }
 
   std::string project;
-  std::vector<std::pair<MessageKind, std::string>> boxes;
-  bool skip = false;
 };
 
 TEST_F(RepeatedMessagesTest, SkippingTheRestKeepsTheFirstBoxOfEachKindAndCountsTheOthers) {
-  skip = true;
+  // The first box of each kind is answered with "Skip the rest".
+  prompts.BoxAnswers = {MessageAnswer::SkipRest, MessageAnswer::SkipRest};
   OpenShrinking();
   EXPECT_EQ(Texts(MessageKind::Repeated),
             (Strings{"File Not Found : " + dir.File("p/Gone1.bas"), "Eof"}));
-  EXPECT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(prompts.Boxes.size(), 2u);
+  for (const test::RecordingPrompts::Box& box : prompts.Boxes) EXPECT_EQ(box.Over, &main());
   EXPECT_TRUE(main().Session().ViewsReady());
   EXPECT_EQ(main().PanelText(0), "Ready");
   EXPECT_TRUE(main().StatusNote()->isVisibleTo(&main()));
   EXPECT_EQ(main().StatusNote()->text(), "Skipped messages: 2 File Not Found, 2 Eof");
 
   // The choice holds for one analysis only: the next one shows its first boxes again.
-  boxes.clear();
-  skip = false;
+  prompts.Boxes.clear();
   OpenShrinking();
   EXPECT_EQ(Texts(MessageKind::Repeated),
             (Strings{"File Not Found : " + dir.File("p/Gone1.bas"),
@@ -78,18 +74,18 @@ TEST_F(RepeatedMessagesTest, SkippingTheRestKeepsTheFirstBoxOfEachKindAndCountsT
 }
 
 TEST_F(RepeatedMessagesTest, SkippingOneKindLeavesTheOtherShown) {
-  SetMessagePresenter([this](QWidget*, MessageKind kind, const QString& text) {
-    boxes.emplace_back(kind, text.toStdString());
-    return text == "Eof" ? MessageAnswer::SkipRest : MessageAnswer::Ok;
-  });
+  // Three missing modules, then the first "Eof", which skips the rest of its kind.
+  prompts.BoxAnswers = {MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Ok,
+                        MessageAnswer::SkipRest};
   OpenShrinking();
   EXPECT_EQ(Texts(MessageKind::Repeated).size(), 4u);
+  EXPECT_EQ(Texts(MessageKind::Repeated).back(), "Eof");
   EXPECT_EQ(main().StatusNote()->text(), "Skipped messages: 2 Eof");
 }
 
 TEST_F(RepeatedMessagesTest, TheBoxOffersSkipTheRestBesideOk) {
-  SetMessagePresenter({});  // the real box, closed from a timer
-  QtAnalysisHost host(&main());
+  QtUserPrompts real;  // the real box, closed from a timer
+  QtAnalysisHost host(&main(), real);
   Strings buttons;
   auto clickSkip = [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

@@ -17,6 +17,7 @@
 #include "UiFixture.h"
 #include "analysis/Analysis.h"
 #include "platform/CodePage.h"
+#include "platform/ProcessStart.h"
 #include "reports/ReportWriter.h"
 #include "ui/DbgForm.h"
 #include "ui/DspForm.h"
@@ -80,16 +81,16 @@ class RuntimeFaultTest : public test::UiFixture {
     state.push_back("project " + main().Session().ProjectPath());
     return state;
   }
-  // Answers the next save dialog of the main window with path; chosen gets the name that the
-  // dialog gives back (a name in a missing folder is taken as typed).
+  // Answers the next save dialog of the main window with path, replacing a file of that name;
+  // chosen gets the name that the dialog gives back (a name in a missing folder is taken as
+  // typed).
   void SaveAs(const std::string& path) {
-    main().RunDialog = [this, path](QDialog& dialog) {
-      auto& files = dynamic_cast<TFileDialog&>(dialog);
+    prompts.WorkFileDialog([this, path](TFileDialog& files) {
+      if (fs::exists(path) && !fs::is_directory(path)) prompts.ConfirmAnswers = {true};
       files.selectFile(path);
       files.accept();
       chosen = files.SelectedFile();
-      return files.result();
-    };
+    });
   }
   std::vector<QAction*> ExecItems() {
     std::vector<QAction*> items;
@@ -152,11 +153,11 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
       duringPass = windows->DbgForm->isVisible() && !main().isEnabled();
       fault();
     });
-    onMessage = [&](MessageKind, const QString&) {
+    prompts.OnBox = [&](const test::RecordingPrompts::Box&) {
       boxAfterDialog = !windows->DbgForm->isVisible() && main().isEnabled();
     };
     main().WMDropFiles({dir.File("bad/Two.vbp")});
-    onMessage = nullptr;
+    prompts.OnBox = nullptr;
     EXPECT_TRUE(duringPass);
     EXPECT_EQ(errors, Strings{"ﾌｧｲﾙ " + module2 + " は開けません"});
     EXPECT_TRUE(messages.empty());
@@ -277,7 +278,6 @@ TEST_F(RuntimeFaultTest, SourceSaveThatCannotBeWrittenKeepsTheTextAndItsMarks) {
   ASSERT_EQ(shown, (Strings{"Public Sub Main()", "    Bump 1", "End Sub"}));
   const Strings viewsBefore = ViewState();
   std::string target;
-  dsp.AskSaveFileName = [&target]() -> std::optional<std::string> { return target; };
   const std::vector<std::pair<std::string, std::string>> cases = {
       {dir.File("out/folder.txt"), "ﾌｧｲﾙ " + dir.File("out/folder.txt") + " を作成できません"},
       {dir.File("gone/source.txt"), "ﾌｧｲﾙ " + dir.File("gone/source.txt") + " を作成できません"},
@@ -286,6 +286,7 @@ TEST_F(RuntimeFaultTest, SourceSaveThatCannotBeWrittenKeepsTheTextAndItsMarks) {
     SCOPED_TRACE(path);
     errors.clear();
     target = path;
+    prompts.ChooseFileName(target);
     dsp.SavetoFile1->trigger();
     EXPECT_EQ(errors, Strings{text});
     EXPECT_EQ(DescriptorsOn(path), 0);
@@ -297,6 +298,7 @@ TEST_F(RuntimeFaultTest, SourceSaveThatCannotBeWrittenKeepsTheTextAndItsMarks) {
   EXPECT_EQ(ViewState(), viewsBefore);
   errors.clear();
   target = dir.File("out/source.txt");
+  prompts.ChooseFileName(target);
   dsp.SavetoFile1->trigger();
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(test::ReadNative(target), "Public Sub Main()\r\n    Bump 1\r\nEnd Sub\r\n");
@@ -323,12 +325,10 @@ TEST_F(RuntimeFaultTest, SettingsFileThatCannotBeWrittenIsReportedAndTheProgramG
     EXPECT_TRUE(main().isVisible());
     EXPECT_TRUE(main().isEnabled());
     // Without drops, the open dialog still opens projects.
-    main().RunDialog = [&](QDialog& dialog) {
-      auto& files = dynamic_cast<TFileDialog&>(dialog);
+    prompts.WorkFileDialog([&](TFileDialog& files) {
       files.selectFile(dir.File("demo/Demo.vbp"));
       files.accept();
-      return files.result();
-    };
+    });
     main().OpenV()->trigger();
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_TRUE(main().Session().ViewsReady());
@@ -396,8 +396,8 @@ class RuntimeToolTest : public RuntimeFaultTest {
   }
   // Starts the windows with the real process start for the tools.
   TMainForm& StartForReal(std::string programDir = {}) {
+    prompts.Starter = StartProcess;
     Start({}, std::move(programDir));
-    main().StartProgram = nullptr;
     return main();
   }
   // An "Exec" value field: quoted, inner quotes doubled.

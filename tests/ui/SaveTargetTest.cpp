@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "UiFixture.h"
+#include "support/RecordingPrompts.h"
 #include "support/SessionFixture.h"
 #include "ui/DspForm.h"
 #include "ui/FileDialog.h"
@@ -18,30 +19,23 @@ class MainFormSaveTest : public test::UiFixture {
  protected:
   void SetUp() override {
     UiFixture::SetUp();
-    SetMessagePresenter([this](QWidget*, MessageKind kind, const QString& text) {
-      if (kind == MessageKind::Error) errors.push_back(text.toStdString());
-      if (kind != MessageKind::Question) return MessageAnswer::Ok;
-      questions.push_back(text.toStdString());
-      return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
-    });
     project = WriteDemo();
     Start();
     main().OpenProject(project);
   }
-  // "O&utput File" with name chosen in the dialog (native path).
+  // "O&utput File" with name chosen in the dialog (native path), replacing a file of that name.
   void Output(const std::string& name) {
-    main().RunDialog = [name](QDialog& dialog) {
-      auto& files = dynamic_cast<TFileDialog&>(dialog);
-      files.ConfirmOverwrite = [](const QString&) { return true; };
+    prompts.WorkFileDialog([this, name](TFileDialog& files) {
+      if (std::filesystem::exists(name)) prompts.ConfirmAnswers = {true};
       files.selectFile(name);
       files.accept();
-      return files.result();
-    };
+    });
+    if (answerYes) prompts.BoxAnswers = {MessageAnswer::Yes};
     main().OutputFile1()->trigger();
+    prompts.BoxAnswers.clear();  // no question about the name came
   }
 
   std::string project;
-  Strings questions;
   bool answerYes = false;
 };
 
@@ -91,25 +85,21 @@ class DspFormSaveTest : public test::SessionFixture {
     Lines("Module1.bas", {"Attribute VB_Name = \"Module1\"", "Sub Main()", "    Bump", "End Sub",
                           "Sub Bump()", "End Sub"});
     Analyze();
-    form = std::make_unique<TDspForm>(owner.session);
-    form->ShowError = [this](const QString& text) { errors.push_back(text.toStdString()); };
-    form->AskYesNo = [this](const QString& question) {
-      questions.push_back(question.toStdString());
-      return answerYes;
-    };
-    form->AskSaveFileName = [this]() -> std::optional<std::string> { return saveName; };
+    form = std::make_unique<TDspForm>(owner.session, prompts);
     form->ShowProcedure(Proc("Main"), "");
   }
   void Save(const std::string& name) {
-    saveName = name;
+    prompts.ChooseFileName(name);
+    if (answerYes) prompts.BoxAnswers = {MessageAnswer::Yes};
     form->SavetoFile1->trigger();
+    prompts.BoxAnswers.clear();
   }
 
+  test::RecordingPrompts prompts;
   std::unique_ptr<TDspForm> form;
-  Strings errors;
-  Strings questions;
+  Strings& errors = prompts.Errors;
+  Strings& questions = prompts.Questions;
   bool answerYes = false;
-  std::string saveName;
 };
 
 TEST_F(DspFormSaveTest, SourceIsNeverSavedOverAModuleAndAsksBesideAnotherSpelling) {

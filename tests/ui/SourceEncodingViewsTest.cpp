@@ -125,7 +125,7 @@ TEST_F(SourceEncodingViewsTest, SavedSourceKeepsTheModuleBytes) {
   TDspForm& dsp = *windows->DspForm;
   ASSERT_EQ(dsp.ShownLines().size(), 3u);
   EXPECT_EQ(dsp.ShownLines()[0], "Public Sub CalcularA\xF1o()");
-  dsp.AskSaveFileName = [this] { return std::optional<std::string>(dir.File("out.bas")); };
+  prompts.ChooseFileName(dir.File("out.bas"));
   dsp.SavetoFile1Click();
   EXPECT_EQ(test::ReadNative(dir.File("out.bas")),
             "Public Sub CalcularA\xF1o()\r\n    Imprimir\xCDndice ' llamada al informe\r\nEnd "

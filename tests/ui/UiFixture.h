@@ -15,40 +15,32 @@
 #include "platform/Paths.h"
 #include "reports/LineSink.h"
 #include "reports/ReportWriter.h"
+#include "support/RecordingPrompts.h"
 #include "support/TempDir.h"
 #include "ui/MainForm.h"
-#include "ui/MessagePresenter.h"
 #include "ui/ProgramWindows.h"
 
 namespace tarnel::test {
 
 // A program folder "prog/" with the dictionary and help file, projects beside it, and the
-// program's windows created on demand. Boxes are recorded, never shown.
+// program's windows created on demand. What the windows ask is answered by the test's script and
+// recorded; nothing is shown and no program is started.
 class UiFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetMessagePresenter([this](QWidget*, MessageKind kind, const QString& text) {
-      (kind == MessageKind::Error ? errors : messages).push_back(text.toStdString());
-      if (onMessage) onMessage(kind, text);
-    });
-    SetQuestionAsker([this](QWidget*, const QString&, const QString& text) {
-      questions.push_back(text.toStdString());
-      return true;
-    });
     dir.Write("prog/resv.dic", ReadNative(SourcePath("data/resv.dic")));
     dir.Write("prog/xref.hlp", ReadNative(SourcePath("data/xref.hlp")));
   }
   void TearDown() override {
     windows.reset();
-    SetMessagePresenter({});
-    SetQuestionAsker({});
+    // An answer left over is a dialog or box that the test expected and the windows never asked.
+    EXPECT_TRUE(prompts.AllAnswered());
   }
 
   // Creates the windows as the program does, with these command-line arguments (native bytes).
   TMainForm& Start(std::vector<std::string> arguments = {}, std::string programDir = {}) {
     if (programDir.empty()) programDir = ProgramDir();
-    windows = std::make_unique<TProgramWindows>(programDir, std::move(arguments));
-    main().StartProgram = [this](const std::string& line) { started.push_back(line); };
+    windows = std::make_unique<TProgramWindows>(prompts, programDir, std::move(arguments));
     return main();
   }
   TMainForm& main() { return *windows->MainForm; }
@@ -79,12 +71,13 @@ class UiFixture : public ::testing::Test {
   }
 
   TempDir dir;
+  RecordingPrompts prompts;
   std::unique_ptr<TProgramWindows> windows;
-  std::vector<std::string> messages;
-  std::vector<std::string> errors;
-  std::vector<std::string> questions;
-  std::vector<std::string> started;
-  std::function<void(MessageKind, const QString&)> onMessage;
+  // The texts of the boxes and the started command lines, as the prompts recorded them.
+  std::vector<std::string>& messages = prompts.Messages;
+  std::vector<std::string>& errors = prompts.Errors;
+  std::vector<std::string>& questions = prompts.Questions;
+  std::vector<std::string>& started = prompts.Started;
 };
 
 inline std::vector<std::string> UiFixture::TreeCaptions() const {
