@@ -45,6 +45,8 @@ class CallListModel : public QAbstractItemModel {
   // The rows shown, held apart so that the session may change its rows before the views hear.
   std::vector<CallRow> items_;
   bool sites_ = false;  // a seventh column with the call-site lines
+  // The procedure whose rows were last shown; its count is in the first header.
+  const TPassRec* counted_ = nullptr;
 };
 
 }  // namespace tarnel

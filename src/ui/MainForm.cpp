@@ -42,6 +42,7 @@
 #include "ui/Fonts.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessagePresenter.h"
+#include "ui/ProcedureTableWindow.h"
 #include "ui/ProcedureViewer.h"
 #include "ui/ResultTreeModel.h"
 #include "ui/SaveTarget.h"
@@ -245,10 +246,12 @@ void TMainForm::BuildMenus() {
   UnusedProcedures1_ = Options1_->addAction(QStringLiteral("&Unused Procedures..."));
   UnusedProcedures1_->setObjectName("UnusedProcedures1");
   connect(UnusedProcedures1_, &QAction::triggered, this, &TMainForm::UnusedProcedures1Click);
+  ProcedureTable1_ = Options1_->addAction(QStringLiteral("Procedure &Table..."));
+  ProcedureTable1_->setObjectName("ProcedureTable1");
+  connect(ProcedureTable1_, &QAction::triggered, this, &TMainForm::ProcedureTable1Click);
   // The marks come from the precise reading only.
-  connect(Options1_, &QMenu::aboutToShow, this, [this] {
-    UnusedProcedures1_->setEnabled(session_.Context().Precise != nullptr);
-  });
+  connect(Options1_, &QMenu::aboutToShow, this,
+          [this] { UnusedProcedures1_->setEnabled(session_.Context().Precise != nullptr); });
 
   Help1_ = menuBar()->addMenu(QStringLiteral("&Help"));
   About1_ = Help1_->addAction(QStringLiteral("&About..."));
@@ -324,6 +327,7 @@ void TMainForm::ReleaseRecords() {
   lsICallItems_->Clear();
   lsYCallItems_->Clear();
   if (unusedWindow_ != nullptr) unusedWindow_->Clear();
+  if (tableWindow_ != nullptr) tableWindow_->Clear();
   SetStatusNote({});
   host_.ResetRepeatedMessages();
 }
@@ -339,7 +343,9 @@ void TMainForm::ViewsReady() {
   if (!session_.CancelNote().empty()) SetStatusPanel(1, FromCp932(session_.CancelNote()));
   SetStatusNote(SkippedMessagesNote(host_.SkippedMessages(RepeatedMessage::FileNotFound),
                                     host_.SkippedMessages(RepeatedMessage::Eof)));
-  if (unusedWindow_ != nullptr && unusedWindow_->isVisible()) unusedWindow_->Fill(session_.Context());
+  if (unusedWindow_ != nullptr && unusedWindow_->isVisible())
+    unusedWindow_->Fill(session_.Context());
+  if (tableWindow_ != nullptr && tableWindow_->isVisible()) tableWindow_->Fill(session_.Context());
 }
 
 void TMainForm::Read1Click() {
@@ -484,6 +490,26 @@ void TMainForm::UnusedProcedures1Click() {
     unusedWindow_->Fill(session_.Context());
     unusedWindow_->show();
     unusedWindow_->raise();
+  });
+}
+
+void TMainForm::ProcedureTable1Click() {
+  Guarded([this] {
+    if (tableWindow_ == nullptr) {
+      tableWindow_ = new TProcedureTableWindow(this);
+      tableWindow_->setWindowFlag(Qt::Window);
+      tableWindow_->OpenSource = [this](const TPassRec& proc) {
+        ShowProcedure(ProcedureRequest{&proc, ""});
+      };
+    }
+    // Before a project is read to its end there is nothing to list.
+    if (session_.ViewsReady()) {
+      tableWindow_->Fill(session_.Context());
+    } else {
+      tableWindow_->Clear();
+    }
+    tableWindow_->show();
+    tableWindow_->raise();
   });
 }
 

@@ -21,6 +21,7 @@ class QTreeView;
 namespace tarnel {
 
 class TUnusedWindow;
+class TProcedureTableWindow;
 
 class CallListModel;
 class ProcedureViewer;
@@ -66,6 +67,9 @@ class TMainForm : public QMainWindow, private SessionObserver {
   // Options > Unused Procedures: the precise reading's list in a window of its own.
   void UnusedProcedures1Click();
   TUnusedWindow* UnusedWindow() const { return unusedWindow_; }
+  // Options > Procedure Table: every procedure in a sortable table of its own.
+  void ProcedureTable1Click();
+  TProcedureTableWindow* ProcedureTableWindow() const { return tableWindow_; }
   // nativePaths: the dropped files' names as the file system holds them.
   void WMDropFiles(const std::vector<std::string>& nativePaths);
   // The result views.
@@ -115,6 +119,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   QAction* Mdummy() const { return Mdummy_; }
   QAction* PreciseReading1() const { return PreciseReading1_; }
   QAction* UnusedProcedures1() const { return UnusedProcedures1_; }
+  QAction* ProcedureTable1() const { return ProcedureTable1_; }
   QAction* About1() const { return About1_; }
   QAction* Help2() const { return Help2_; }
 
@@ -152,6 +157,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   std::vector<std::string> DroppedFiles(const QDropEvent* event) const;
 
   TUnusedWindow* unusedWindow_ = nullptr;
+  TProcedureTableWindow* tableWindow_ = nullptr;
   QtAnalysisHost host_;
   ProjectSession session_;
   QLabel* StatusPanels_[2] = {};
@@ -177,6 +183,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   QAction* Mdummy_ = nullptr;
   QAction* PreciseReading1_ = nullptr;
   QAction* UnusedProcedures1_ = nullptr;
+  QAction* ProcedureTable1_ = nullptr;
   QAction* About1_ = nullptr;
   QAction* Help2_ = nullptr;
   std::vector<std::string> arguments_;
