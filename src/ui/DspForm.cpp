@@ -114,7 +114,7 @@ TDspForm::TDspForm(const ProjectSession& session, QWidget* parent)
   rchDsp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rchDsp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rchDsp->setProperty("HelpContext", kHelpContext);
-  displayFont_ = DesignedFont(kFormFace, 13);
+  displayFont_ = DesignedDisplayFont();
   rchDsp->setFont(displayFont_);
   setCentralWidget(rchDsp);
 
@@ -218,6 +218,7 @@ std::unique_ptr<TFileDialog> TDspForm::MakeSaveDialog() {
       std::make_unique<TFileDialog>(this, QStringLiteral("Save"), TFileDialog::Mode::Save);
   dialog->setNameFilters({QStringLiteral(u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("Basic (*.Bas)")});
   dialog->setDefaultSuffix(QStringLiteral("txt"));
+  dialog->SetPurpose("Source");
   return dialog;
 }
 
@@ -365,7 +366,13 @@ void TDspForm::Font1Click() {
   preset.setPointSizeF(drawn.pointSizeF());
   std::optional<QFont> chosen = AskFont(preset);
   if (!chosen) return;
-  const QFont font = FaceAndSize(*chosen);
+  SetDisplayFont(*chosen);
+}
+
+QFont TDspForm::DesignedDisplayFont() { return DesignedFont(kFormFace, 13); }
+
+void TDspForm::SetDisplayFont(const QFont& chosen) {
+  const QFont font = FaceAndSize(chosen);
   ApplyFontToText(font);
   displayFont_ = font;
   rchDsp->setFont(font);

@@ -71,6 +71,7 @@ void ExportClick(TMainForm& form, ExportFormat format) {
     const ExportItem& item = ItemOf(format);
     TFileDialog dialog(&form, QStringLiteral("Export"), TFileDialog::Mode::Save);
     dialog.setObjectName("ExportDialog");
+    dialog.SetPurpose("Export");
     dialog.setNameFilters({QString::fromUtf8(item.Filter), QStringLiteral("All files (*)")});
     dialog.setDefaultSuffix(QString::fromUtf8(item.Suffix));
     // Beside the project, where a tags file is looked for.
@@ -90,8 +91,9 @@ void ExportClick(TMainForm& form, ExportFormat format) {
       sites.emplace(*ctx.Precise);
       findings = FindingsOf(CollectUnused(ctx.SymbolList, *ctx.Precise));
     }
-    const ExportGraph graph = ExportGraph::Build(form.Session().Tree(), ctx.SymbolList, form.Session().ProjectPath(),
-                                                 sites ? &*sites : nullptr);
+    const ExportGraph graph =
+        ExportGraph::Build(form.Session().Tree(), ctx.SymbolList, form.Session().ProjectPath(),
+                           sites ? &*sites : nullptr);
     WriteExportFile(format, graph, WritePath::FromNative(dialog.SelectedFile()), findings);
   } catch (const std::exception& e) {
     PresentMessage(&form, MessageKind::Error, QString::fromUtf8(e.what()));

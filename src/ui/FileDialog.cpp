@@ -1,5 +1,7 @@
 #include "ui/FileDialog.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -42,6 +44,11 @@ QStringList PatternsOf(const QString& filter) {
 std::string& LastFolder() {
   static std::string folder;
   return folder;
+}
+
+TFileDialog::FolderMemory& PurposeFolders() {
+  static TFileDialog::FolderMemory memory;
+  return memory;
 }
 
 std::string CurrentFolder() {
@@ -260,10 +267,9 @@ void TFileDialog::accept() {
   if (mode_ == Mode::Save) {
     const QString suffix = defaultSuffix();
     // A filter may name a whole file ("tags"): that name is taken as typed.
-    const bool namedByFilter = PatternsOf(selectedNameFilter())
-                                   .contains(QFile::decodeName(LastComponent(path).c_str()));
-    if (LastComponent(path).find('.') == std::string::npos && !suffix.isEmpty() &&
-        !namedByFilter) {
+    const bool namedByFilter =
+        PatternsOf(selectedNameFilter()).contains(QFile::decodeName(LastComponent(path).c_str()));
+    if (LastComponent(path).find('.') == std::string::npos && !suffix.isEmpty() && !namedByFilter) {
       path += "." + QFile::encodeName(suffix).toStdString();
     }
     if (PathExists(path) && ConfirmOverwrite && !ConfirmOverwrite(ShownFileName(path))) return;
@@ -274,7 +280,21 @@ void TFileDialog::accept() {
   }
   selected_ = path;
   LastFolder() = path.substr(0, path.size() - LastComponent(path).size());
+  if (!purpose_.empty() && PurposeFolders().Chosen) PurposeFolders().Chosen(purpose_, LastFolder());
   QDialog::accept();
 }
+
+void TFileDialog::SetPurpose(const std::string& purpose) {
+  purpose_ = purpose;
+  if (!PurposeFolders().Folder) return;
+  const std::string folder = PurposeFolders().Folder(purpose);
+  struct stat info {};
+  if (!folder.empty() && folder.back() == '/' && ::stat(folder.c_str(), &info) == 0 &&
+      S_ISDIR(info.st_mode)) {
+    SetFolder(folder);
+  }
+}
+
+void TFileDialog::SetFolderMemory(FolderMemory memory) { PurposeFolders() = std::move(memory); }
 
 }  // namespace tarnel

@@ -41,6 +41,7 @@
 #include "ui/FileDialog.h"
 #include "ui/Fonts.h"
 #include "ui/HelpWindow.h"
+#include "ui/ListSplit.h"
 #include "ui/MessagePresenter.h"
 #include "ui/ProcedureTableWindow.h"
 #include "ui/ProcedureViewer.h"
@@ -182,6 +183,9 @@ void TMainForm::BuildLayout() {
   setCentralWidget(central);
   panes->Realign();
   lists->Realign();
+  // The designed share of the upper list: 137 of the 265 pixels the two lists have.
+  listSplit_ = new TListSplit(Panel1_, lsYCall_, Separater2_);
+  listSplit_->SetShare(137.0 / 265.0);
 
   QStatusBar* bar = statusBar();
   bar->setObjectName("StatusBar1");
@@ -312,7 +316,9 @@ void TMainForm::FormShow() {
 
 void TMainForm::ShowMainWindow() {
   Guarded([this] { FormShow(); });
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+  if (PlaceWindow && PlaceWindow()) {
+    sized_ = true;
+  } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
@@ -320,7 +326,10 @@ void TMainForm::ShowMainWindow() {
   show();
 }
 
-void TMainForm::OpenProject(const std::string& path) { session_.OpenProject(path); }
+void TMainForm::OpenProject(const std::string& path) {
+  session_.OpenProject(path);
+  if (session_.ViewsReady() && session_.ProjectPath() == path) emit ProjectOpened(path);
+}
 
 void TMainForm::ReleaseRecords() {
   treeModel_->SetTree(nullptr);
@@ -410,6 +419,7 @@ void TMainForm::OpenVClick() {
   Guarded([this] {
     TFileDialog dialog(this, QStringLiteral("Open"), TFileDialog::Mode::Open);
     dialog.setObjectName("OpenDialog");
+    dialog.SetPurpose("Open");
     dialog.setNameFilters({QStringLiteral("VisualBasic4.0 Project (*.vbp)")});
     connect(&dialog, &TFileDialog::helpRequested, this, [this] { ShowHelp(2); });
     if (RunDialog(dialog) != QDialog::Accepted || dialog.SelectedFile().empty()) return;
@@ -421,6 +431,7 @@ void TMainForm::OutputFile1Click() {
   Guarded([this] {
     TFileDialog dialog(this, QStringLiteral("Save"), TFileDialog::Mode::Save);
     dialog.setObjectName("SaveDialog");
+    dialog.SetPurpose("Report");
     dialog.setNameFilters({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("CSVﾌｧｲﾙ (*.csv)")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     connect(&dialog, &TFileDialog::helpRequested, this, [this] { ShowHelp(3); });

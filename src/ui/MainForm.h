@@ -21,6 +21,7 @@ class QTreeView;
 namespace tarnel {
 
 class TUnusedWindow;
+class TListSplit;
 class TProcedureTableWindow;
 
 class CallListModel;
@@ -95,6 +96,11 @@ class TMainForm : public QMainWindow, private SessionObserver {
   std::function<int(QDialog&)> RunDialog;
   // Starts an external tool's command line; tests replace it to record the lines.
   std::function<void(const std::string&)> StartProgram;
+  // Places the window before it first shows; true when it did, and the window then keeps that
+  // place and size instead of the designed ones. Empty: the designed size, centred.
+  std::function<bool()> PlaceWindow;
+  // How the lists share their pane's height.
+  TListSplit* ListSplit() const { return listSplit_; }
 
   // Components, for the views and the tests.
   QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
@@ -126,6 +132,8 @@ class TMainForm : public QMainWindow, private SessionObserver {
  signals:
   // The window was closed: the program ends.
   void Closed();
+  // OpenProject ran to its end with this project (engine text, as passed in).
+  void ProjectOpened(const std::string& path);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -202,6 +210,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   bool AppMessage(QObject* watched, QEvent* event);
   AppMessageHook* appHook_ = nullptr;
   bool sized_ = false;
+  TListSplit* listSplit_ = nullptr;
   ResultTreeModel* treeModel_ = nullptr;
   TDbgForm* dbgForm_ = nullptr;
   ProcedureViewer* viewer_ = nullptr;

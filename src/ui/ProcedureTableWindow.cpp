@@ -109,6 +109,7 @@ TProcedureTableWindow::TProcedureTableWindow(QWidget* parent)
   AskSaveFileName = [this]() -> std::optional<std::string> {
     TFileDialog dialog(this, QStringLiteral("Save"), TFileDialog::Mode::Save);
     dialog.setObjectName("TableSaveDialog");
+    dialog.SetPurpose("Table");
     dialog.setNameFilters({QStringLiteral("CSV (*.csv)"), QStringLiteral("All files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.SetFileName(QStringLiteral("procedures.csv"));

@@ -7,6 +7,7 @@
 #include "ui/DspForm.h"
 #include "ui/Fonts.h"
 #include "ui/MainForm.h"
+#include "ui/WindowMemory.h"
 
 namespace tarnel {
 
@@ -26,9 +27,12 @@ TProgramWindows::TProgramWindows(std::string programDir, std::vector<std::string
   TMainForm* main = MainForm.get();
   DspForm->HelpRequested = [main](int context) { main->ShowHelp(context); };
   MainForm->AttachWindows(DbgForm.get(), DspForm.get(), AboutDlg.get());
+  Memory =
+      new TWindowMemory(*MainForm, DspForm.get(), MainForm->Session().ProgramDir() + "tarnel.ini");
 }
 
 TProgramWindows::~TProgramWindows() {
+  delete Memory;
   // The about box is a child of the main window; it goes first.
   AboutDlg.reset();
   DspForm.reset();

@@ -54,6 +54,7 @@ TUnusedWindow::TUnusedWindow(QWidget* parent) : QMainWindow(parent) {
     dialog.setNameFilters({QStringLiteral("Text (*.txt)"), QStringLiteral("CSV (*.csv)"),
                            QStringLiteral("All files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.SetPurpose("Unused");
     dialog.selectFile("unused.txt");
     if (dialog.exec() != QDialog::Accepted || dialog.SelectedFile().empty()) return std::nullopt;
     return dialog.SelectedFile();
