@@ -183,7 +183,7 @@ void TWindowMemory::OpenRecent(std::size_t index) {
     const QString question =
         QStringLiteral("%1 is not there any more.\nRemove it from the recent projects?")
             .arg(FromCp932(path));
-    if (PresentMessage(&main_, MessageKind::Question, question) == MessageAnswer::Yes) {
+    if (AskQuestion(&main_, QStringLiteral("Recent"), question)) {
       recent_.Remove(path);
       FillRecentMenu();
     }
