@@ -49,6 +49,7 @@
 #include "ui/SaveTarget.h"
 #include "ui/SplitterBars.h"
 #include "ui/UnusedWindow.h"
+#include "ui/ViewMenus.h"
 
 namespace tarnel {
 
@@ -103,6 +104,7 @@ TMainForm::TMainForm(std::string programDir, std::vector<std::string> arguments,
   RunDialog = [](QDialog& dialog) { return dialog.exec(); };
   BuildLayout();
   BuildMenus();
+  viewMenus_ = new TViewMenus(*this);
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, &TMainForm::HelpForFocus);

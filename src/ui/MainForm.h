@@ -22,6 +22,7 @@ namespace tarnel {
 
 class TUnusedWindow;
 class TListSplit;
+class TViewMenus;
 class TProcedureTableWindow;
 
 class CallListModel;
@@ -101,6 +102,8 @@ class TMainForm : public QMainWindow, private SessionObserver {
   std::function<bool()> PlaceWindow;
   // How the lists share their pane's height.
   TListSplit* ListSplit() const { return listSplit_; }
+  // The context menus of the tree and the lists.
+  TViewMenus* ViewMenus() const { return viewMenus_; }
 
   // Components, for the views and the tests.
   QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
@@ -211,6 +214,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   AppMessageHook* appHook_ = nullptr;
   bool sized_ = false;
   TListSplit* listSplit_ = nullptr;
+  TViewMenus* viewMenus_ = nullptr;
   ResultTreeModel* treeModel_ = nullptr;
   TDbgForm* dbgForm_ = nullptr;
   ProcedureViewer* viewer_ = nullptr;
