@@ -97,8 +97,7 @@ TProcedureTableWindow::TProcedureTableWindow(QWidget* parent)
   table_->addActions({open, copy, copyCsv});
 
   connect(filter_, &QLineEdit::textChanged, this, &TProcedureTableWindow::SetFilterText);
-  connect(table_, &QTableView::doubleClicked, this,
-          [this](const QModelIndex& index) { OpenRow(index.row()); });
+  // Activation is a double-click (or the platform's single click) and Enter.
   connect(table_, &QTableView::activated, this,
           [this](const QModelIndex& index) { OpenRow(index.row()); });
 
