@@ -128,31 +128,51 @@ std::vector<std::string> GetProfileKeys(std::string_view fileName, std::string_v
   return keys;
 }
 
-void WriteProfileString(std::string_view fileName, std::string_view section, std::string_view key,
-                        std::string_view value) {
-  std::vector<std::string> lines = ReadProfileLinesToRewrite(fileName);
-  const std::vector<std::string> original = lines;
-  std::string newLine = std::string(TrimControls(key)) + "=" + std::string(value);
+namespace {
+
+// Applies one key's change to the lines as WriteProfileString describes it.
+void ApplyProfileEntry(std::vector<std::string>& lines, std::string_view section,
+                       std::string_view key, const std::optional<std::string>& value) {
   SectionRange range = FindSection(lines, section);
   if (range.First == std::string::npos) {
+    if (!value) return;
     lines.push_back("[" + std::string(TrimControls(section)) + "]");
-    lines.push_back(newLine);
-  } else {
-    bool replaced = false;
-    std::size_t lastKeyLine = range.First;  // insert after the section's last key line
-    for (std::size_t i = range.First; i < range.Last && !replaced; ++i) {
-      std::optional<KeyLine> kv = SplitKeyLine(lines[i]);
-      if (!kv) continue;
-      lastKeyLine = i + 1;
-      if (SameTextIgnoreCase(kv->Key, TrimControls(key))) {
-        lines[i] = newLine;
-        replaced = true;
+    lines.push_back(std::string(TrimControls(key)) + "=" + *value);
+    return;
+  }
+  std::size_t lastKeyLine = range.First;  // insert after the section's last key line
+  for (std::size_t i = range.First; i < range.Last; ++i) {
+    std::optional<KeyLine> kv = SplitKeyLine(lines[i]);
+    if (!kv) continue;
+    lastKeyLine = i + 1;
+    if (SameTextIgnoreCase(kv->Key, TrimControls(key))) {
+      if (value) {
+        lines[i] = std::string(TrimControls(key)) + "=" + *value;
+      } else {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
       }
-    }
-    if (!replaced) {
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKeyLine), newLine);
+      return;
     }
   }
+  if (value) {
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKeyLine),
+                 std::string(TrimControls(key)) + "=" + *value);
+  }
+}
+
+}  // namespace
+
+void WriteProfileString(std::string_view fileName, std::string_view section, std::string_view key,
+                        std::string_view value) {
+  WriteProfileStrings(fileName, section, {{std::string(key), std::string(value)}});
+}
+
+void WriteProfileStrings(std::string_view fileName, std::string_view section,
+                         const std::vector<ProfileEntry>& entries) {
+  std::vector<std::string> lines = ReadProfileLinesToRewrite(fileName);
+  const std::vector<std::string> original = lines;
+  for (const ProfileEntry& entry : entries)
+    ApplyProfileEntry(lines, section, entry.Key, entry.Value);
 
   std::optional<std::string> existing = ResolvePath(fileName);
   if (existing && lines == original) return;

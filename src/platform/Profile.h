@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,6 +33,17 @@ std::vector<std::string> GetProfileKeys(std::string_view fileName, std::string_v
 // be written.
 void WriteProfileString(std::string_view fileName, std::string_view section, std::string_view key,
                         std::string_view value);
+
+// One key of a batch write: a value to set, or none to remove the key's first line.
+struct ProfileEntry {
+  std::string Key;
+  std::optional<std::string> Value;
+};
+
+// Sets (or removes) several keys of one section in a single rewrite, each as WriteProfileString
+// would, in order. Removing a key that is not there changes nothing. Throws as WriteProfileString.
+void WriteProfileStrings(std::string_view fileName, std::string_view section,
+                         const std::vector<ProfileEntry>& entries);
 
 // A profile file read once, for many look-ups with the same answers as the functions above.
 class ProfileFile {

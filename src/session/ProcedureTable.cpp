@@ -1,11 +1,13 @@
 #include "session/ProcedureTable.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/ByteText.h"
 #include "platform/CodePage.h"
 #include "reports/ExportGraph.h"
 #include "reports/ExportText.h"
+#include "reports/UnusedList.h"
 #include "session/ProcedureSearch.h"
 
 namespace tarnel {
@@ -34,7 +36,13 @@ long Number(const TPassRec& r, ProcedureTable::Column column) {
 
 }  // namespace
 
-ProcedureTable::ProcedureTable(const SymbolList& symbols) {
+ProcedureTable::ProcedureTable(const SymbolList& symbols, const PreciseModel* model)
+    : hasMarks_(model != nullptr) {
+  std::unordered_map<const TPassRec*, std::string_view> marks;
+  if (model != nullptr) {
+    for (const UnusedEntry& entry : CollectUnused(symbols, *model))
+      marks.emplace(entry.Procedure, entry.Mark);
+  }
   for (int i = 0; i < symbols.Count(); ++i) {
     const TPassRec& r = symbols.At(i);
     if (!IsProcedureKind(r.Kind)) continue;
@@ -43,14 +51,15 @@ ProcedureTable::ProcedureTable(const SymbolList& symbols) {
     if (module.size() > r.Name.size() + 1 &&
         module.compare(module.size() - r.Name.size(), r.Name.size(), r.Name) == 0)
       module.resize(module.size() - r.Name.size() - 1);
-    all_.push_back({&r, std::move(module)});
+    const auto mark = marks.find(&r);
+    all_.push_back({&r, std::move(module), mark != marks.end() ? mark->second : ""});
   }
   rows_ = all_;
 }
 
 const char* ProcedureTable::Header(Column column) {
-  static const char* const kHeaders[ColumnCount] = {"Module", "Name",  "Kind",    "Scope",
-                                                    "Line",   "Lines", "Callers", "Callees"};
+  static const char* const kHeaders[ColumnCount] = {"Module", "Name",    "Kind",    "Scope", "Line",
+                                                    "Lines",  "Callers", "Callees", "Mark"};
   return kHeaders[column];
 }
 
@@ -65,6 +74,8 @@ std::string ProcedureTable::Cell(int row, Column column) const {
       return std::string(ProcedureKindWord(r.Record->Kind));
     case Scope:
       return r.Record->Scope;
+    case Mark:
+      return std::string(r.Mark);
     default:
       return std::to_string(Number(*r.Record, column));
   }
@@ -107,13 +118,13 @@ void ProcedureTable::Filter(std::string_view text) {
 
 std::string ProcedureTable::ToCsv(const std::vector<int>& rows) const {
   std::string out;
-  for (int c = 0; c < ColumnCount; ++c) {
+  for (int c = 0; c < Columns(); ++c) {
     if (c > 0) out += ',';
     out += Header(static_cast<Column>(c));
   }
   out += "\r\n";
   for (int row : rows) {
-    for (int c = 0; c < ColumnCount; ++c) {
+    for (int c = 0; c < Columns(); ++c) {
       if (c > 0) out += ',';
       AppendCsvField(out, Cp932ToUtf8(Cell(row, static_cast<Column>(c))));
     }
@@ -126,6 +137,22 @@ std::string ProcedureTable::ToCsv() const {
   std::vector<int> rows(rows_.size());
   for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int>(i);
   return ToCsv(rows);
+}
+
+}  // namespace tarnel
+
+namespace tarnel {
+
+std::string ProcedureTable::ToTabText(const std::vector<int>& rows) const {
+  std::string out;
+  for (int row : rows) {
+    for (int c = 0; c < Columns(); ++c) {
+      if (c > 0) out += '\t';
+      out += Cp932ToUtf8(Cell(row, static_cast<Column>(c)));
+    }
+    out += '\n';
+  }
+  return out;
 }
 
 }  // namespace tarnel

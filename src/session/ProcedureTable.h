@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/PreciseModel.h"
 #include "analysis/SymbolList.h"
 
 namespace tarnel {
@@ -12,12 +13,16 @@ namespace tarnel {
 // narrow down by part of a name, and save as CSV.
 class ProcedureTable {
  public:
-  enum Column { Module, Name, Kind, Scope, Line, Lines, Callers, Callees, ColumnCount };
+  // Mark is a column only after a precise analysis: "Unused", "ByName", "Unreachable" or empty,
+  // as the unused list names them.
+  enum Column { Module, Name, Kind, Scope, Line, Lines, Callers, Callees, Mark, ColumnCount };
 
-  // The procedures of the list in its current order.
-  explicit ProcedureTable(const SymbolList& symbols);
+  // The procedures of the list in its current order; with a precise model, their marks too.
+  explicit ProcedureTable(const SymbolList& symbols, const PreciseModel* model = nullptr);
 
   static const char* Header(Column column);
+  // The columns shown: every one but Mark when there are no marks.
+  int Columns() const { return hasMarks_ ? ColumnCount : Mark; }
   int RowCount() const { return static_cast<int>(rows_.size()); }
   const TPassRec& Record(int row) const { return *rows_[static_cast<std::size_t>(row)].Record; }
   // The cell as engine text (numbers in decimal).
@@ -34,12 +39,16 @@ class ProcedureTable {
   // where they hold a comma, a quote or a line end, lines ended by CR LF.
   std::string ToCsv(const std::vector<int>& rows) const;
   std::string ToCsv() const;
+  // The given rows as tab-separated UTF-8 lines without a header, for the clipboard.
+  std::string ToTabText(const std::vector<int>& rows) const;
 
  private:
   struct Row {
     const TPassRec* Record;
     std::string Module;
+    std::string_view Mark;
   };
+  bool hasMarks_ = false;
   std::vector<Row> all_;
   std::vector<Row> rows_;
 };

@@ -11,6 +11,7 @@ CallListModel::CallListModel(const ProjectSession& session, CallSide side, QObje
 void CallListModel::Clear() {
   beginResetModel();
   items_.clear();
+  counted_ = nullptr;
   endResetModel();
 }
 
@@ -19,6 +20,7 @@ void CallListModel::Refresh() {
   items_ = session_.Rows(side_);
   sites_ = session_.HasCallSites();
   encoding_ = session_.RecordEncoding();
+  counted_ = session_.CurrentProc();
   endResetModel();
 }
 
@@ -86,10 +88,20 @@ QVariant CallListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant CallListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+  // While a procedure is selected, the first header counts the rows shown for it.
+  if (section == 0 && counted_ != nullptr) {
+    if (role == Qt::DisplayRole) return QStringLiteral("Name (%1)").arg(Count());
+    if (role == Qt::ToolTipRole) {
+      const QString name = FromCp932(counted_->Name);
+      return side_ == CallSide::Callers
+                 ? QStringLiteral("%1 caller(s) of %2").arg(Count()).arg(name)
+                 : QStringLiteral("%1 calls %2 procedure(s)").arg(name).arg(Count());
+    }
+  }
+  if (role != Qt::DisplayRole) return {};
   static const char* const kHeaders[kColumns + 1] = {"Name", "Scope", "Module", "File",
                                                      "",     "",      "Call at"};
-  if (section < 0 || section >= columnCount()) return {};
   return QString::fromLatin1(kHeaders[section]);
 }
 

@@ -46,6 +46,8 @@ class CallListModel : public QAbstractItemModel {
   std::vector<CallRow> items_;
   bool sites_ = false;                           // a seventh column with the call-site lines
   TextEncoding encoding_ = TextEncoding::Cp932;  // of the records that items_ point to
+  // The procedure whose rows were last shown; its count is in the first header.
+  const TPassRec* counted_ = nullptr;
 };
 
 }  // namespace tarnel

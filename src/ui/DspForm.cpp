@@ -112,7 +112,7 @@ TDspForm::TDspForm(const ProjectSession& session, UserPrompts& prompts, QWidget*
   rchDsp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rchDsp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rchDsp->setProperty("HelpContext", kHelpContext);
-  displayFont_ = DesignedFont(kFormFace, 13);
+  displayFont_ = DesignedDisplayFont();
   rchDsp->setFont(displayFont_);
   setCentralWidget(rchDsp);
 
@@ -388,7 +388,13 @@ void TDspForm::Font1Click() {
   preset.setPointSizeF(drawn.pointSizeF());
   std::optional<QFont> chosen = prompts_.ChooseFont(this, preset);
   if (!chosen) return;
-  const QFont font = FaceAndSize(*chosen);
+  SetDisplayFont(*chosen);
+}
+
+QFont TDspForm::DesignedDisplayFont() { return DesignedFont(kFormFace, 13); }
+
+void TDspForm::SetDisplayFont(const QFont& chosen) {
+  const QFont font = FaceAndSize(chosen);
   ApplyFontToText(font);
   displayFont_ = font;
   rchDsp->setFont(font);

@@ -61,6 +61,10 @@ class TDspForm : public QMainWindow, public ProcedureViewer {
   void Close1Click();
   void CheckSubFunction1Click();
   void Font1Click();
+  // Shows the text in font from now on, as choosing it in Fon&t does.
+  void SetDisplayFont(const QFont& font);
+  // The font the text is shown in until the user chooses another.
+  static QFont DesignedDisplayFont();
   void CopyasText1Click();
   void Help1Click();
 

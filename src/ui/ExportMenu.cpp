@@ -75,6 +75,7 @@ void ExportClick(TMainForm& form, ExportFormat format) {
     request.ObjectName = QStringLiteral("ExportDialog");
     request.Filters = {QString::fromUtf8(item.Filter), QStringLiteral("All files (*)")};
     request.DefaultSuffix = QString::fromUtf8(item.Suffix);
+    request.Purpose = "Export";
     // Beside the project, where a tags file is looked for.
     const std::string folder = form.Session().ProjectPath().empty()
                                    ? std::string()

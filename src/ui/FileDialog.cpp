@@ -1,5 +1,7 @@
 #include "ui/FileDialog.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -42,6 +44,11 @@ QStringList PatternsOf(const QString& filter) {
 std::string& LastFolder() {
   static std::string folder;
   return folder;
+}
+
+TFileDialog::FolderMemory& PurposeFolders() {
+  static TFileDialog::FolderMemory memory;
+  return memory;
 }
 
 std::string CurrentFolder() {
@@ -272,6 +279,7 @@ void TFileDialog::accept() {
   }
   selected_ = path;
   LastFolder() = path.substr(0, path.size() - LastComponent(path).size());
+  if (!purpose_.empty() && PurposeFolders().Chosen) PurposeFolders().Chosen(purpose_, LastFolder());
   QDialog::accept();
 }
 
@@ -281,11 +289,25 @@ std::unique_ptr<TFileDialog> MakeFileDialog(QWidget* over, const FileRequest& re
   dialog->setObjectName(request.ObjectName);
   dialog->setNameFilters(request.Filters);
   dialog->setDefaultSuffix(request.DefaultSuffix);
+  if (!request.Purpose.empty()) dialog->SetPurpose(request.Purpose);
   if (!request.Preselect.empty()) dialog->selectFile(request.Preselect);
   if (request.Help) {
     QObject::connect(dialog.get(), &TFileDialog::helpRequested, dialog.get(), request.Help);
   }
   return dialog;
 }
+
+void TFileDialog::SetPurpose(const std::string& purpose) {
+  purpose_ = purpose;
+  if (!PurposeFolders().Folder) return;
+  const std::string folder = PurposeFolders().Folder(purpose);
+  struct stat info {};
+  if (!folder.empty() && folder.back() == '/' && ::stat(folder.c_str(), &info) == 0 &&
+      S_ISDIR(info.st_mode)) {
+    SetFolder(folder);
+  }
+}
+
+void TFileDialog::SetFolderMemory(FolderMemory memory) { PurposeFolders() = std::move(memory); }
 
 }  // namespace tarnel

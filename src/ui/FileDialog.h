@@ -76,6 +76,16 @@ class TFileDialog : public QDialog {
 
   // Shows nativeFolder (ending in "/").
   void SetFolder(const std::string& nativeFolder);
+  // Names what the dialog is for ("Open", "Report"...): it starts in the folder where the last
+  // dialog of that purpose was accepted, when the folder memory knows one that still exists, and
+  // tells the memory the folder it is accepted in.
+  void SetPurpose(const std::string& purpose);
+  // The memory behind SetPurpose (native folders ending in "/"); empty functions remember nothing.
+  struct FolderMemory {
+    std::function<std::string(const std::string& purpose)> Folder;
+    std::function<void(const std::string& purpose, const std::string& folder)> Chosen;
+  };
+  static void SetFolderMemory(FolderMemory memory);
   // Goes to the folder of a native path and puts its name in the name field.
   void selectFile(const std::string& nativePath);
   // What the name field holds, as typed.
@@ -116,6 +126,7 @@ class TFileDialog : public QDialog {
   std::string pickedName_;
   QString pickedShown_;
   std::string selected_;
+  std::string purpose_;
 };
 
 // What an open or save dialog shows.
@@ -127,6 +138,8 @@ struct FileRequest {
   QString DefaultSuffix;
   // A native path, or a bare name for the start folder, put into the name field; empty for none.
   std::string Preselect;
+  // Which dialog this is ("Open", "Report", ...): it starts in the folder last used for it.
+  std::string Purpose;
   // What the Help button opens; nothing when empty.
   std::function<void()> Help;
 };

@@ -22,6 +22,9 @@ namespace tarnel {
 
 class TUnusedWindow;
 class UserPrompts;
+class TListSplit;
+class TViewMenus;
+class TProcedureTableWindow;
 
 class CallListModel;
 class Navigator;
@@ -73,6 +76,9 @@ class TMainForm : public QMainWindow, private SessionObserver {
   // Options > Unused Procedures: the precise reading's list in a window of its own.
   void UnusedProcedures1Click();
   TUnusedWindow* UnusedWindow() const { return unusedWindow_; }
+  // Options > Procedure Table: every procedure in a sortable table of its own.
+  void ProcedureTable1Click();
+  TProcedureTableWindow* ProcedureTableWindow() const { return tableWindow_; }
   // nativePaths: the dropped files' names as the file system holds them.
   void WMDropFiles(const std::vector<std::string>& nativePaths);
   // The result views.
@@ -97,6 +103,13 @@ class TMainForm : public QMainWindow, private SessionObserver {
   QString PanelText(int panel) const;
 
   UserPrompts& Prompts() const { return prompts_; }
+  // Places the window before it first shows; true when it did, and the window then keeps that
+  // place and size instead of the designed ones. Empty: the designed size, centred.
+  std::function<bool()> PlaceWindow;
+  // How the lists share their pane's height.
+  TListSplit* ListSplit() const { return listSplit_; }
+  // The context menus of the tree and the lists.
+  TViewMenus* ViewMenus() const { return viewMenus_; }
 
   // Components, for the views and the tests.
   QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
@@ -125,12 +138,15 @@ class TMainForm : public QMainWindow, private SessionObserver {
     return EncodingItems_[static_cast<int>(encoding)];
   }
   QAction* UnusedProcedures1() const { return UnusedProcedures1_; }
+  QAction* ProcedureTable1() const { return ProcedureTable1_; }
   QAction* About1() const { return About1_; }
   QAction* Help2() const { return Help2_; }
 
  signals:
   // The window was closed: the program ends.
   void Closed();
+  // OpenProject ran to its end with this project (engine text, as passed in).
+  void ProjectOpened(const std::string& path);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -163,6 +179,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
 
   TUnusedWindow* unusedWindow_ = nullptr;
   UserPrompts& prompts_;
+  TProcedureTableWindow* tableWindow_ = nullptr;
   QtAnalysisHost host_;
   ProjectSession session_;
   QLabel* StatusPanels_[2] = {};
@@ -191,6 +208,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   // One radio item per setting, in the order of SourceEncoding.
   QAction* EncodingItems_[4] = {};
   QAction* UnusedProcedures1_ = nullptr;
+  QAction* ProcedureTable1_ = nullptr;
   QAction* About1_ = nullptr;
   QAction* Help2_ = nullptr;
   std::vector<std::string> arguments_;
@@ -209,6 +227,8 @@ class TMainForm : public QMainWindow, private SessionObserver {
   bool AppMessage(QObject* watched, QEvent* event);
   AppMessageHook* appHook_ = nullptr;
   bool sized_ = false;
+  TListSplit* listSplit_ = nullptr;
+  TViewMenus* viewMenus_ = nullptr;
   ResultTreeModel* treeModel_ = nullptr;
   Navigator* navigator_ = nullptr;
   TDbgForm* dbgForm_ = nullptr;

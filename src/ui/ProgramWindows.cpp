@@ -8,6 +8,7 @@
 #include "ui/Fonts.h"
 #include "ui/MainForm.h"
 #include "ui/Navigator.h"
+#include "ui/WindowMemory.h"
 
 namespace tarnel {
 
@@ -31,9 +32,12 @@ TProgramWindows::TProgramWindows(UserPrompts& prompts, std::string programDir,
     main->Navigation()->OpenDefinition(proc);
   };
   MainForm->AttachWindows(DbgForm.get(), DspForm.get(), AboutDlg.get());
+  Memory =
+      new TWindowMemory(*MainForm, DspForm.get(), MainForm->Session().ProgramDir() + "tarnel.ini");
 }
 
 TProgramWindows::~TProgramWindows() {
+  delete Memory;
   // The about box is a child of the main window; it goes first.
   AboutDlg.reset();
   DspForm.reset();

@@ -11,6 +11,7 @@ class TDbgForm;
 class TDspForm;
 class TMainForm;
 class UserPrompts;
+class TWindowMemory;
 
 // The application's name "Tarnel", an empty display name (the desktop appends a non-empty one to
 // every window title, and the captions are the design's own) and the program's end with the main
@@ -33,6 +34,8 @@ class TProgramWindows {
   std::unique_ptr<TDbgForm> DbgForm;
   std::unique_ptr<TDspForm> DspForm;
   std::unique_ptr<TAboutDlg> AboutDlg;
+  // Owned by the main window; goes first, while the windows it reads are all there.
+  TWindowMemory* Memory = nullptr;
 };
 
 }  // namespace tarnel

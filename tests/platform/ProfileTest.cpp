@@ -77,6 +77,19 @@ TEST_F(ProfileTest, WriteReplacesTheKeyOrAddsItToItsSectionKeepingOtherLines) {
             "; note\r\n[date]\r\nLast=new\r\n\r\n[Exec]\r\nt=a b,c\r\nu=x\r\n[Third]\r\nk=v\r\n");
 }
 
+TEST_F(ProfileTest, BatchWriteSetsAndRemovesKeysOfOneSectionKeepingEverythingElse) {
+  std::string ini =
+      Ini("; mine\r\n[Window]\r\nWidth=1\r\nOld=gone\r\nmine=kept\r\n[Exec]\r\nt=a\r\n");
+  WriteProfileStrings(ini, "window",
+                      {{"WIDTH", "800"}, {"Old", std::nullopt}, {"Height", "600"}, {"none", {}}});
+  EXPECT_EQ(ReadNative(dir.File("tarnel.ini")),
+            "; mine\r\n[Window]\r\nWIDTH=800\r\nmine=kept\r\nHeight=600\r\n[Exec]\r\nt=a\r\n");
+  // Only removals in a missing section: nothing to write, and no section appears.
+  WriteProfileStrings(ini, "Recent", {{"File1", std::nullopt}});
+  EXPECT_EQ(GetProfileKeys(ini, "Recent"), Strings{});
+  EXPECT_EQ(ReadNative(dir.File("tarnel.ini")).find("[Recent]"), std::string::npos);
+}
+
 TEST_F(ProfileTest, WriteFailureNamesTheFile) {
   std::string ini = NativeToEngine(dir.File("missing-folder/tarnel.ini"));
   try {

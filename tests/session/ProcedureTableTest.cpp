@@ -68,5 +68,31 @@ TEST_F(ProcedureTableTest, CsvIsUtf8WithAHeaderQuotedFieldsAndCrLf) {
   EXPECT_EQ(table.ToCsv().substr(0, 51), "Module,Name,Kind,Scope,Line,Lines,Callers,Callees\r\n");
 }
 
+TEST_F(ProcedureTableTest, TabTextHasNoHeaderAndOneLinePerChosenRow) {
+  ProcedureTable table(ctx.SymbolList);
+  EXPECT_EQ(table.ToTabText({2, 0}),
+            "Acct\xef\xbc\xa1\tPost\tSub\tG\t2\t2\t2\t0\n"
+            "Main\tStart\tSub\tG\t2\t3\t0\t2\n");
+  EXPECT_EQ(table.ToTabText({}), "");
+}
+
+TEST_F(ProcedureTableTest, PreciseReadingAddsTheMarkColumnThatSortsAndSaves) {
+  ctx.Reading = ReadingKind::Precise;
+  Analyze();
+  ASSERT_NE(ctx.Precise, nullptr);
+  ProcedureTable classic(ctx.SymbolList);
+  EXPECT_EQ(classic.Columns(), ProcedureTable::Mark);
+  ProcedureTable table(ctx.SymbolList, ctx.Precise.get());
+  ASSERT_EQ(table.Columns(), ProcedureTable::ColumnCount);
+  // Nothing calls Start; Total is called from it only; the bare "Post" in a standard module does
+  // not reach the class's method.
+  EXPECT_EQ(Column(table, ProcedureTable::Mark), (test::Keys{"Unused", "Unreachable", "Unused"}));
+  table.Sort(ProcedureTable::Mark, false);
+  EXPECT_EQ(Column(table, ProcedureTable::Name).front(), "Start");
+  EXPECT_EQ(table.ToCsv({0}),
+            "Module,Name,Kind,Scope,Line,Lines,Callers,Callees,Mark\r\n"
+            "Main,Start,Sub,G,2,3,0,1,Unused\r\n");
+}
+
 }  // namespace
 }  // namespace tarnel
