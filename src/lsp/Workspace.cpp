@@ -7,6 +7,7 @@
 
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisContext.h"
+#include "analysis/ModuleUpdate.h"
 #include "analysis/PreciseModel.h"
 #include "analysis/Symbol.h"
 #include "lsp/SourceLines.h"
@@ -76,6 +77,7 @@ struct Workspace::Module {
   std::string EnginePath;
   std::string Path;                         // canonical native
   std::vector<const TPassRec*> Procedures;  // by declaration line
+  std::size_t Model = SIZE_MAX;             // its place in the precise reading's model
 };
 
 struct Workspace::Project {
@@ -83,6 +85,8 @@ struct Workspace::Project {
   std::string Path;
   CollectingHost Host;
   std::unique_ptr<AnalysisContext> Ctx;
+  // Reads one changed module again instead of the project; null after a classic analysis.
+  std::unique_ptr<ModuleUpdater> Updater;
   std::vector<Module> Modules;
   std::unordered_map<std::string, std::size_t> ModuleByPath;
   std::unordered_map<std::string, std::size_t> ModuleByKey;
@@ -480,25 +484,55 @@ std::vector<UnusedMark> Workspace::UnusedIn(const std::string& path) const {
   return marks;
 }
 
-void Workspace::SetOpenText(const std::string& path, std::optional<std::string> utf8) {
+std::string Workspace::TextOf(const std::string& path) const {
+  auto held = openTexts_.find(path);
+  if (held != openTexts_.end()) return held->second;
+  for (const auto& project : projects_) {
+    if (const Module* module = ModuleOf(*project, path)) {
+      const std::string bytes = ReadFileBytes(path);
+      return DecodeToUtf8(bytes, project->Ctx->Decoder.EncodingOf(module->EnginePath, bytes));
+    }
+  }
+  return ReadFileBytes(path);
+}
+
+bool Workspace::SetOpenText(const std::string& path, std::optional<std::string> utf8) {
+  const std::string before = TextOf(path);
   if (utf8) {
     openTexts_[path] = std::move(*utf8);
   } else {
     openTexts_.erase(path);
   }
   lines_.erase(path);
+  return TextOf(path) != before;
 }
 
 bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
   bool any = false;
   for (auto& owned : projects_) {
     Project& project = *owned;
-    const bool holds = std::any_of(paths.begin(), paths.end(), [&](const std::string& path) {
-      return project.Path == path || ModuleOf(project, path);
-    });
-    if (!holds) continue;
+    const bool whole = std::find(paths.begin(), paths.end(), project.Path) != paths.end();
+    std::vector<std::size_t> changed;  // places in the model
+    for (const Module& module : project.Modules) {
+      if (std::find(paths.begin(), paths.end(), module.Path) != paths.end()) {
+        changed.push_back(module.Model);
+      }
+    }
+    if (!whole && changed.empty()) continue;
     any = true;
-    Analyse(project);
+    bool updated = !whole && project.Updater;
+    for (std::size_t model : changed) {
+      if (!updated) break;
+      updated = project.Updater->Update(*project.Ctx, model);
+    }
+    if (!updated) {
+      Analyse(project);
+      lastResolved_ = project.Modules.size();
+      continue;
+    }
+    lastResolved_ = project.Updater->LastResolved();
+    for (const std::string& path : paths) lines_.erase(path);
+    IndexModules(project);
   }
   for (const std::string& path : paths) {
     if (!HasProjectExtension(path) || !std::filesystem::is_regular_file(path)) continue;
@@ -515,21 +549,42 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
 
 void Workspace::Analyse(Project& project) {
   for (const Module& module : project.Modules) lines_.erase(module.Path);
-  project.Modules.clear();
-  project.ModuleByPath.clear();
-  project.ModuleByKey.clear();
-  project.Decls.clear();
+  project.Updater.reset();
   project.Ctx = std::make_unique<AnalysisContext>(project.Host);
   AnalysisContext& ctx = *project.Ctx;
   ctx.Reading = options_.Reading;
   ctx.Decoder.SetSetting(options_.Encoding);
+  // An open module is read as its editor holds it.
+  ctx.Decoder.SetHeldTexts([this](const std::string& native) -> const std::string* {
+    if (openTexts_.empty()) return nullptr;
+    auto held = openTexts_.find(CanonicalPath(native));
+    return held == openTexts_.end() ? nullptr : &held->second;
+  });
+  bool read = false;
   try {
     if (!options_.Dictionary.empty() && std::filesystem::exists(options_.Dictionary)) {
       LoadReservedWords(ctx, NativeToEngine(options_.Dictionary));
     }
     AnalyzeProject(ctx, NativeToEngine(project.Path));
+    read = true;
   } catch (const std::exception& e) {
     messages_.push_back(project.Path + ": " + Cp932ToUtf8(e.what()));
+  }
+  if (read && ctx.Precise) project.Updater = std::make_unique<ModuleUpdater>(ctx);
+  IndexModules(project);
+}
+
+void Workspace::IndexModules(Project& project) {
+  project.Modules.clear();
+  project.ModuleByPath.clear();
+  project.ModuleByKey.clear();
+  project.Decls.clear();
+  const AnalysisContext& ctx = *project.Ctx;
+  std::unordered_map<std::string, std::size_t> models;
+  if (ctx.Precise) {
+    for (std::size_t m = 0; m < ctx.Precise->Modules.size(); ++m) {
+      models[ctx.Precise->Modules[m].Key] = m;
+    }
   }
   const SymbolList& list = ctx.SymbolList;
   for (int i = 0; i < list.Count(); ++i) {
@@ -539,8 +594,9 @@ void Workspace::Analyse(Project& project) {
     module.Key = record.Key;
     module.Name = project.Utf8(record.FullName.empty() ? record.Name : record.FullName);
     module.EnginePath = record.Text;
-    std::optional<std::string> native = ctx.Paths.Resolve(record.Text);
+    std::optional<std::string> native = project.Ctx->Paths.Resolve(record.Text);
     module.Path = CanonicalPath(native ? *native : EngineToNative(record.Text));
+    if (auto model = models.find(record.Key); model != models.end()) module.Model = model->second;
     project.ModuleByKey[module.Key] = project.Modules.size();
     project.ModuleByPath[module.Path] = project.Modules.size();
     project.Modules.push_back(std::move(module));

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "analysis/PreciseResolve.h"
+
+namespace tarnel {
+
+struct AnalysisContext;
+
+// Brings a precise analysis up to date after one module's text changed, without reading the
+// whole project again. The module's declarations and bodies are read again; another module's
+// bodies only when they use a name whose declaration changed (or every module's, when the
+// module's name or its default members changed); then every call is linked again in the order a
+// whole analysis links them, so the list, the call sites and the marks come out the same.
+class ModuleUpdater {
+ public:
+  // Takes the resolved calls of the precise analysis that ctx holds.
+  explicit ModuleUpdater(const AnalysisContext& ctx);
+
+  // Reads module (its place in the model) again. False when it cannot be read (gone, or an
+  // error): a whole analysis then reports it. ctx must be the context given at construction,
+  // changed by nothing but this updater since.
+  bool Update(AnalysisContext& ctx, std::size_t module);
+
+  // How many modules' bodies the last update resolved again.
+  std::size_t LastResolved() const { return lastResolved_; }
+
+ private:
+  void NoteMentions(AnalysisContext& ctx);
+
+  // Per module, per procedure: the calls its body makes, callee by project-wide number.
+  std::vector<std::vector<std::vector<ResolvedCall>>> calls_;
+  // Per module: the sorted hashes of the folded names its bodies use; filled when first needed.
+  std::vector<std::vector<std::uint64_t>> mentions_;
+  bool mentionsKnown_ = false;
+  std::size_t lastResolved_ = 0;
+};
+
+}  // namespace tarnel
