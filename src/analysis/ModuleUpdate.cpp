@@ -1,6 +1,7 @@
 #include "analysis/ModuleUpdate.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <string>
@@ -18,6 +19,11 @@
 namespace tarnel {
 
 namespace {
+
+// Procedure keys number the procedures from 1 in the order of the model.
+std::uint32_t NumberOfKey(const std::string& key) {
+  return static_cast<std::uint32_t>(std::strtoul(key.c_str() + 2, nullptr, 10) - 1);
+}
 
 std::uint64_t NameHash(std::string_view folded) { return std::hash<std::string_view>()(folded); }
 
@@ -64,6 +70,7 @@ std::string Compact(std::string_view value) {
 // default member, enumerator), and the folded names of the members they point at.
 std::string TraitsOf(const ModuleModel& module, std::unordered_set<std::string>& members) {
   std::string traits = module.FullName + '\n';
+  for (const std::string& name : module.Implements) traits += "implements " + FoldCase(name) + '\n';
   for (const AttributeDecl& a : module.Attributes) {
     const std::string name = FoldCase(a.Name);
     const std::size_t dot = name.find(".vb_usermemid");
@@ -181,9 +188,13 @@ ModuleUpdater::ModuleUpdater(const AnalysisContext& ctx) {
   if (!model.CallSites.empty()) {
     for (const auto& edge : DispatchEdges(index)) ++dispatched[edge.first];
   }
+  callees_.resize(index.ProcedureCount());
   for (std::size_t m = 0; m < model.Modules.size(); ++m) {
     for (std::size_t p = 0; p < model.Modules[m].Procedures.size(); ++p) {
       const ProcedureDecl& decl = model.Modules[m].Procedures[p];
+      for (const std::string& key : decl.Record->Calls) {
+        callees_[numbers[decl.Record]].push_back(NumberOfKey(key));
+      }
       auto sites = model.CallSites.find(decl.Key);
       if (sites == model.CallSites.end()) continue;
       const std::uint32_t number = numbers[decl.Record];
@@ -270,6 +281,16 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
       }
     }
   }
+  // A change inside the module's own bodies and lines keeps every record and key.
+  keptRecords_ = same && changed.empty() && !resolveAll;
+  if (keptRecords_) {
+    for (std::size_t p = 0; p < after.Procedures.size(); ++p) {
+      after.Procedures[p].Key = before.Procedures[p].Key;
+      after.Procedures[p].Record = before.Procedures[p].Record;
+    }
+  }
+  const std::vector<std::vector<ResolvedCall>> kept =
+      keptRecords_ ? calls_[module] : std::vector<std::vector<ResolvedCall>>();
   model.Modules[module] = std::move(after);
   const std::vector<std::uint32_t> newOffsets = Offsets(model);
   if (!same) {
@@ -304,8 +325,20 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   lastResolved_ = modules.size();
   if (failed) return false;
 
+  if (keptRecords_) {
+    Patch(ctx, changedModule, index, newOffsets, kept);
+  } else {
+    Relink(ctx, index, newOffsets);
+  }
+  return true;
+}
+
+void ModuleUpdater::Relink(AnalysisContext& ctx, const ProjectIndex& index,
+                           const std::vector<std::uint32_t>& offsets) {
   // The list again, in the order of a whole analysis: each group, then each module's procedures
   // before the module itself.
+  PreciseModel& model = *ctx.Precise;
+  const std::size_t count = model.Modules.size();
   std::vector<TPassRec> kept;
   for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
     const TPassRec& record = ctx.SymbolList.Recorded(i);
@@ -326,18 +359,131 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
     }
     ctx.SymbolList.Add(std::move(record));
   }
-  if (ctx.ProcedureTotal == 0) return true;
+  callees_.assign(index.ProcedureCount(), {});
+  if (ctx.ProcedureTotal == 0) return;
   ctx.ProcNames.Clear();
   ctx.ProcFullNames.Clear();
   IndexProcedures(ctx);
   EdgeLinker linker(model, index);
   for (std::uint32_t m = 0; m < count; ++m) {
-    for (std::uint32_t p = 0; p < calls_[m].size(); ++p)
-      linker.Link(newOffsets[m] + p, calls_[m][p]);
+    for (std::uint32_t p = 0; p < calls_[m].size(); ++p) linker.Link(offsets[m] + p, calls_[m][p]);
   }
   linker.LinkDispatch();
-  ComputeMarks(index, linker.Callees(), model);
-  return true;
+  callees_ = linker.Callees();
+  ComputeMarks(index, callees_, model);
+}
+
+void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module, const ProjectIndex& index,
+                          const std::vector<std::uint32_t>& offsets,
+                          const std::vector<std::vector<ResolvedCall>>& before) {
+  PreciseModel& model = *ctx.Precise;
+  ModuleModel& mm = model.Modules[module];
+  const std::uint32_t base = offsets[module];
+  const auto size = static_cast<std::uint32_t>(mm.Procedures.size());
+  bool renamed = false;
+  for (ProcedureDecl& decl : mm.Procedures) {
+    TPassRec& record = *decl.Record;
+    if (record.Name != decl.Name) {  // its letter case only: anything more changes the shape
+      renamed = true;
+      record.Name = decl.Name;
+      record.FullName = mm.FullName + "." + decl.Name;
+    }
+    record.Text = decl.Text;
+    record.StartLine = decl.StartLine;
+    record.BodyLines = decl.BodyLines;
+  }
+  if (renamed) {
+    ctx.ProcNames.Clear();
+    ctx.ProcFullNames.Clear();
+    IndexProcedures(ctx);
+  }
+
+  // The language's own calls from this module's procedures, at their (maybe moved) lines, and
+  // the order of all of them, which orders callers that only they link.
+  const auto edges = DispatchEdges(index);
+  std::unordered_map<std::uint64_t, std::size_t> edgeOrder;
+  std::vector<std::vector<ResolvedCall>> dispatched(size);
+  for (std::size_t e = 0; e < edges.size(); ++e) {
+    const auto [caller, callee] = edges[e];
+    edgeOrder.emplace(std::uint64_t{caller} << 32 | callee, e);
+    if (caller >= base && caller - base < size) {
+      dispatched[caller - base].push_back({callee, index.Decl(caller).StartLine});
+    }
+  }
+  const auto bodyCalls = [&](const std::vector<ResolvedCall>& calls, std::uint32_t callee) {
+    return std::any_of(calls.begin(), calls.end(),
+                       [&](const ResolvedCall& call) { return call.Callee == callee; });
+  };
+
+  std::vector<std::uint32_t> affected;  // callees whose callers changed
+  for (std::uint32_t p = 0; p < size; ++p) {
+    const std::uint32_t number = base + p;
+    TPassRec& record = *mm.Procedures[p].Record;
+    std::vector<ResolvedCall> found = calls_[module][p];
+    found.insert(found.end(), dispatched[p].begin(), dispatched[p].end());
+    if (found.empty()) {
+      model.CallSites.erase(record.Key);
+    } else {
+      std::vector<CallSite>& sites = model.CallSites[record.Key];
+      sites.clear();
+      for (const ResolvedCall& call : found)
+        sites.push_back({index.Decl(call.Callee).Record, call.Line});
+    }
+    std::vector<std::uint32_t> callees;
+    for (const ResolvedCall& call : found) {
+      if (std::find(callees.begin(), callees.end(), call.Callee) == callees.end()) {
+        callees.push_back(call.Callee);
+      }
+    }
+    const std::vector<ResolvedCall>& old = p < before.size() ? before[p] : calls_[module][p];
+    for (const auto* list : {&callees_[number], &callees}) {
+      for (std::uint32_t callee : *list) {
+        const bool was = std::find(callees_[number].begin(), callees_[number].end(), callee) !=
+                         callees_[number].end();
+        const bool is = std::find(callees.begin(), callees.end(), callee) != callees.end();
+        if (was != is || bodyCalls(old, callee) != bodyCalls(calls_[module][p], callee)) {
+          affected.push_back(callee);
+        }
+      }
+    }
+    record.Calls.clear();
+    for (std::uint32_t callee : callees) record.Calls.push_back(index.Decl(callee).Record->Key);
+    callees_[number] = std::move(callees);
+  }
+  std::sort(affected.begin(), affected.end());
+  affected.erase(std::unique(affected.begin(), affected.end()), affected.end());
+
+  // A callee's callers as the linking orders them: those whose bodies call it by number, then
+  // those that only the language's own calls link, in their order.
+  for (std::uint32_t callee : affected) {
+    TPassRec& record = *index.Decl(callee).Record;
+    std::vector<std::uint32_t> callers;
+    for (const std::string& key : record.CalledBy) {
+      const std::uint32_t caller = NumberOfKey(key);
+      if (caller < base || caller - base >= size) callers.push_back(caller);
+    }
+    for (std::uint32_t p = 0; p < size; ++p) {
+      const auto& list = callees_[base + p];
+      if (std::find(list.begin(), list.end(), callee) != list.end()) callers.push_back(base + p);
+    }
+    std::vector<std::uint32_t> byBody, byLanguage;
+    for (std::uint32_t caller : callers) {
+      const std::uint32_t owner = ModuleOfNumber(offsets, caller);
+      (bodyCalls(calls_[owner][caller - offsets[owner]], callee) ? byBody : byLanguage)
+          .push_back(caller);
+    }
+    std::sort(byBody.begin(), byBody.end());
+    std::sort(byLanguage.begin(), byLanguage.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return edgeOrder[std::uint64_t{a} << 32 | callee] <
+             edgeOrder[std::uint64_t{b} << 32 | callee];
+    });
+    record.CalledBy.clear();
+    for (const auto* list : {&byBody, &byLanguage}) {
+      for (std::uint32_t caller : *list) record.CalledBy.push_back(index.Decl(caller).Record->Key);
+    }
+  }
+  model.Marks.clear();
+  ComputeMarks(index, callees_, model);
 }
 
 }  // namespace tarnel

@@ -27,16 +27,27 @@ class ModuleUpdater {
 
   // How many modules' bodies the last update resolved again.
   std::size_t LastResolved() const { return lastResolved_; }
+  // True when the last update kept every record (only the module's own changed in place); the
+  // module's declarations in the model are new all the same.
+  bool KeptRecords() const { return keptRecords_; }
 
  private:
   void NoteMentions(AnalysisContext& ctx);
+  void Relink(AnalysisContext& ctx, const ProjectIndex& index,
+              const std::vector<std::uint32_t>& offsets);
+  void Patch(AnalysisContext& ctx, std::uint32_t module, const ProjectIndex& index,
+             const std::vector<std::uint32_t>& offsets,
+             const std::vector<std::vector<ResolvedCall>>& before);
 
   // Per module, per procedure: the calls its body makes, callee by project-wide number.
   std::vector<std::vector<std::vector<ResolvedCall>>> calls_;
   // Per module: the sorted hashes of the folded names its bodies use; filled when first needed.
   std::vector<std::vector<std::uint64_t>> mentions_;
+  // Per procedure by number: its distinct callees in the order they were linked.
+  std::vector<std::vector<std::uint32_t>> callees_;
   bool mentionsKnown_ = false;
   std::size_t lastResolved_ = 0;
+  bool keptRecords_ = false;
 };
 
 }  // namespace tarnel

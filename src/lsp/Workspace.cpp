@@ -521,9 +521,11 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
     if (!whole && changed.empty()) continue;
     any = true;
     bool updated = !whole && project.Updater;
+    bool kept = true;  // every record stayed where it was
     for (std::size_t model : changed) {
       if (!updated) break;
       updated = project.Updater->Update(*project.Ctx, model);
+      kept = kept && project.Updater->KeptRecords();
     }
     if (!updated) {
       Analyse(project);
@@ -532,7 +534,20 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
     }
     lastResolved_ = project.Updater->LastResolved();
     for (const std::string& path : paths) lines_.erase(path);
-    IndexModules(project);
+    if (!kept) {
+      IndexModules(project);
+      continue;
+    }
+    // Only the changed modules' declarations are new.
+    for (Module& module : project.Modules) {
+      if (std::find(changed.begin(), changed.end(), module.Model) == changed.end()) continue;
+      for (const ProcedureDecl& decl : project.Ctx->Precise->Modules[module.Model].Procedures) {
+        project.Decls[decl.Record] = &decl;
+      }
+      std::stable_sort(
+          module.Procedures.begin(), module.Procedures.end(),
+          [](const TPassRec* a, const TPassRec* b) { return a->StartLine < b->StartLine; });
+    }
   }
   for (const std::string& path : paths) {
     if (!HasProjectExtension(path) || !std::filesystem::is_regular_file(path)) continue;

@@ -146,6 +146,23 @@ TEST_F(IncrementalTest, EditsAnswerAsAFreshAnalysis) {
   // Lines shift: every range after them moves, no other module is read.
   Replace("Util.bas", "Public gStack", "' a comment\r\n\r\nPublic gStack");
   Saved(space, "Util.bas", 1);
+  // Callers gained and lost inside bodies keep the order a whole analysis gives them: by
+  // number, then those that only the language's own calls link (events, interfaces).
+  Replace("Extra.bas", "    Total = ", "    Log \"total\"\r\n    Total = ");
+  Saved(space, "Extra.bas", 1);
+  Replace("frmMain.frm", "    Set mStack = gStack",
+          "    Set mStack = gStack\r\n    mStack_Changed");
+  Saved(space, "frmMain.frm", 1);
+  Replace("CStack.cls", "    RaiseEvent Changed\r\n", "");
+  Saved(space, "CStack.cls", 1);
+  Replace("IShape.cls", "Public Function Area", "' moved\r\nPublic Function Area");
+  Replace("IShape.cls", "End Function", "    Log \"area\"\r\nEnd Function");
+  Saved(space, "IShape.cls", 1);
+  Replace("CStack.cls", "    mItems.Add v\r\n", "    mItems.Add v\r\n    RaiseEvent Changed\r\n");
+  Saved(space, "CStack.cls", 1);
+  // A name whose letter case alone changed.
+  Replace("Util.bas", "Public Sub Log(", "Public Sub LOG(");
+  Saved(space, "Util.bas", 1);
   // A procedure added that another module already calls by name: that module binds to it, and
   // the keys of every later procedure move on by one.
   Replace("Util.bas", "Private Sub Unused()",
@@ -159,7 +176,7 @@ TEST_F(IncrementalTest, EditsAnswerAsAFreshAnalysis) {
   Replace("Util.bas", "Public Sub Helper(", "Private Sub Helper(");
   Saved(space, "Util.bas", 6);
   // A procedure removed that others call.
-  Replace("Util.bas", "Public Sub Log(ByVal text As String)\r\nEnd Sub\r\n", "");
+  Replace("Util.bas", "Public Sub LOG(ByVal text As String)\r\nEnd Sub\r\n", "");
   Saved(space, "Util.bas", 6);
   // A class member inserted before the others, a property's kind changed, the default member
   // dropped, an event removed.
