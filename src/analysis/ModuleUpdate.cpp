@@ -169,10 +169,13 @@ void ReadBodies(AnalysisContext& ctx, const std::vector<std::uint32_t>& modules,
 
 }  // namespace
 
-ModuleUpdater::ModuleUpdater(const AnalysisContext& ctx) {
+ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
   if (!ctx.Precise) return;
-  const PreciseModel& model = *ctx.Precise;
-  const ProjectIndex index(model);
+  PreciseModel& model = *ctx.Precise;
+  index_ = std::make_unique<ProjectIndex>(model);
+  const ProjectIndex& index = *index_;
+  KeepEdges();
+  KeepMarks(model);
   std::unordered_map<const TPassRec*, std::uint32_t> numbers;
   calls_.resize(model.Modules.size());
   for (std::size_t m = 0; m < model.Modules.size(); ++m) {
@@ -186,7 +189,7 @@ ModuleUpdater::ModuleUpdater(const AnalysisContext& ctx) {
   // A caller's sites are its body's calls followed by the calls the language makes for it.
   std::vector<std::uint32_t> dispatched(index.ProcedureCount(), 0);
   if (!model.CallSites.empty()) {
-    for (const auto& edge : DispatchEdges(index)) ++dispatched[edge.first];
+    for (const auto& edge : edges_) ++dispatched[edge.first];
   }
   callees_.resize(index.ProcedureCount());
   for (std::size_t m = 0; m < model.Modules.size(); ++m) {
@@ -291,8 +294,16 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   }
   const std::vector<std::vector<ResolvedCall>> kept =
       keptRecords_ ? calls_[module] : std::vector<std::vector<ResolvedCall>>();
+  if (keptRecords_) NameStrings(before, -1);
   model.Modules[module] = std::move(after);
   const std::vector<std::uint32_t> newOffsets = Offsets(model);
+  if (keptRecords_) {
+    const ModuleModel& now = model.Modules[module];
+    NameStrings(now, 1);
+    for (std::size_t p = 0; p < now.Procedures.size(); ++p) {
+      folded_[newOffsets[module] + p] = FoldCase(now.Procedures[p].Name);
+    }
+  }
   if (!same) {
     for (std::size_t m = 0; m < count; ++m) {
       if (resolve[m]) continue;
@@ -308,7 +319,12 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   }
 
   // The bodies that may resolve differently, against the new declarations.
-  const ProjectIndex index(model);
+  if (keptRecords_) {
+    index_->Repoint(module);
+  } else {
+    index_ = std::make_unique<ProjectIndex>(model);
+  }
+  const ProjectIndex& index = *index_;
   const NameIndex none;
   const TokenTable words(none, none, ctx.ReservedWords);
   std::vector<std::uint32_t> modules;
@@ -326,15 +342,16 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   if (failed) return false;
 
   if (keptRecords_) {
-    Patch(ctx, changedModule, index, newOffsets, kept);
+    Patch(ctx, changedModule, newOffsets, kept);
   } else {
-    Relink(ctx, index, newOffsets);
+    Relink(ctx, newOffsets);
   }
   return true;
 }
 
-void ModuleUpdater::Relink(AnalysisContext& ctx, const ProjectIndex& index,
-                           const std::vector<std::uint32_t>& offsets) {
+void ModuleUpdater::Relink(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets) {
+  const ProjectIndex& index = *index_;
+  KeepEdges();
   // The list again, in the order of a whole analysis: each group, then each module's procedures
   // before the module itself.
   PreciseModel& model = *ctx.Precise;
@@ -360,7 +377,10 @@ void ModuleUpdater::Relink(AnalysisContext& ctx, const ProjectIndex& index,
     ctx.SymbolList.Add(std::move(record));
   }
   callees_.assign(index.ProcedureCount(), {});
-  if (ctx.ProcedureTotal == 0) return;
+  if (ctx.ProcedureTotal == 0) {
+    KeepMarks(model);
+    return;
+  }
   ctx.ProcNames.Clear();
   ctx.ProcFullNames.Clear();
   IndexProcedures(ctx);
@@ -371,11 +391,13 @@ void ModuleUpdater::Relink(AnalysisContext& ctx, const ProjectIndex& index,
   linker.LinkDispatch();
   callees_ = linker.Callees();
   ComputeMarks(index, callees_, model);
+  KeepMarks(model);
 }
 
-void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module, const ProjectIndex& index,
+void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
                           const std::vector<std::uint32_t>& offsets,
                           const std::vector<std::vector<ResolvedCall>>& before) {
+  const ProjectIndex& index = *index_;
   PreciseModel& model = *ctx.Precise;
   ModuleModel& mm = model.Modules[module];
   const std::uint32_t base = offsets[module];
@@ -398,14 +420,10 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module, const Proj
     IndexProcedures(ctx);
   }
 
-  // The language's own calls from this module's procedures, at their (maybe moved) lines, and
-  // the order of all of them, which orders callers that only they link.
-  const auto edges = DispatchEdges(index);
-  std::unordered_map<std::uint64_t, std::size_t> edgeOrder;
+  // The language's own calls from this module's procedures, at their (maybe moved) lines. They
+  // are the same calls as before: the module declares the same names the same way.
   std::vector<std::vector<ResolvedCall>> dispatched(size);
-  for (std::size_t e = 0; e < edges.size(); ++e) {
-    const auto [caller, callee] = edges[e];
-    edgeOrder.emplace(std::uint64_t{caller} << 32 | callee, e);
+  for (const auto& [caller, callee] : edges_) {
     if (caller >= base && caller - base < size) {
       dispatched[caller - base].push_back({callee, index.Decl(caller).StartLine});
     }
@@ -474,16 +492,79 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module, const Proj
     }
     std::sort(byBody.begin(), byBody.end());
     std::sort(byLanguage.begin(), byLanguage.end(), [&](std::uint32_t a, std::uint32_t b) {
-      return edgeOrder[std::uint64_t{a} << 32 | callee] <
-             edgeOrder[std::uint64_t{b} << 32 | callee];
+      return edgeOrder_[std::uint64_t{a} << 32 | callee] <
+             edgeOrder_[std::uint64_t{b} << 32 | callee];
     });
     record.CalledBy.clear();
     for (const auto* list : {&byBody, &byLanguage}) {
       for (std::uint32_t caller : *list) record.CalledBy.push_back(index.Decl(caller).Record->Key);
     }
   }
-  model.Marks.clear();
-  ComputeMarks(index, callees_, model);
+  MarkAgain(model);
+}
+
+void ModuleUpdater::KeepEdges() {
+  edges_ = DispatchEdges(*index_);
+  edgeOrder_.clear();
+  for (std::size_t e = 0; e < edges_.size(); ++e) {
+    edgeOrder_.emplace(std::uint64_t{edges_[e].first} << 32 | edges_[e].second, e);
+  }
+}
+
+void ModuleUpdater::KeepMarks(PreciseModel& model) {
+  folded_.clear();
+  marks_.clear();
+  strings_.clear();
+  for (const ModuleModel& module : model.Modules) {
+    NameStrings(module, 1);
+    for (const ProcedureDecl& decl : module.Procedures) {
+      folded_.push_back(FoldCase(decl.Name));
+      auto found = model.Marks.find(decl.Key);
+      marks_.push_back(found == model.Marks.end() ? nullptr : &found->second);
+    }
+  }
+}
+
+void ModuleUpdater::NameStrings(const ModuleModel& module, int change) {
+  for (const std::string& text : module.NameStrings) {
+    auto found = strings_.emplace(text, 0).first;
+    if ((found->second += change) <= 0) strings_.erase(found);
+  }
+}
+
+// The marks again after calls inside one module changed: entry points stay what they were (they
+// follow from declarations alone); whether each procedure is called, reached from an entry point
+// or named by a string is found again.
+void ModuleUpdater::MarkAgain(PreciseModel& model) {
+  const std::size_t count = marks_.size();
+  if (std::find(marks_.begin(), marks_.end(), nullptr) != marks_.end()) return;
+  std::vector<char> called(count, 0), reached(count, 0);
+  std::vector<std::uint32_t> work;
+  for (std::uint32_t caller = 0; caller < count; ++caller) {
+    for (std::uint32_t callee : callees_[caller]) {
+      if (callee != caller) called[callee] = 1;
+    }
+    if (marks_[caller]->EntryPoint) {
+      reached[caller] = 1;
+      work.push_back(caller);
+    }
+  }
+  while (!work.empty()) {
+    const std::uint32_t at = work.back();
+    work.pop_back();
+    for (std::uint32_t next : callees_[at]) {
+      if (!reached[next]) {
+        reached[next] = 1;
+        work.push_back(next);
+      }
+    }
+  }
+  for (std::size_t n = 0; n < count; ++n) {
+    ProcedureMarks& marks = *marks_[n];
+    marks.Unreachable = !reached[n];
+    marks.ByName = !marks.EntryPoint && !called[n] && strings_.count(folded_[n]) != 0;
+    marks.Unused = !marks.EntryPoint && !called[n] && !marks.ByName;
+  }
 }
 
 }  // namespace tarnel

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/PreciseResolve.h"
@@ -18,7 +21,7 @@ struct AnalysisContext;
 class ModuleUpdater {
  public:
   // Takes the resolved calls of the precise analysis that ctx holds.
-  explicit ModuleUpdater(const AnalysisContext& ctx);
+  explicit ModuleUpdater(AnalysisContext& ctx);
 
   // Reads module (its place in the model) again. False when it cannot be read (gone, or an
   // error): a whole analysis then reports it. ctx must be the context given at construction,
@@ -33,11 +36,13 @@ class ModuleUpdater {
 
  private:
   void NoteMentions(AnalysisContext& ctx);
-  void Relink(AnalysisContext& ctx, const ProjectIndex& index,
-              const std::vector<std::uint32_t>& offsets);
-  void Patch(AnalysisContext& ctx, std::uint32_t module, const ProjectIndex& index,
-             const std::vector<std::uint32_t>& offsets,
+  void Relink(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets);
+  void Patch(AnalysisContext& ctx, std::uint32_t module, const std::vector<std::uint32_t>& offsets,
              const std::vector<std::vector<ResolvedCall>>& before);
+  void KeepMarks(PreciseModel& model);
+  void KeepEdges();
+  void NameStrings(const ModuleModel& module, int change);
+  void MarkAgain(PreciseModel& model);
 
   // Per module, per procedure: the calls its body makes, callee by project-wide number.
   std::vector<std::vector<std::vector<ResolvedCall>>> calls_;
@@ -45,6 +50,15 @@ class ModuleUpdater {
   std::vector<std::vector<std::uint64_t>> mentions_;
   // Per procedure by number: its distinct callees in the order they were linked.
   std::vector<std::vector<std::uint32_t>> callees_;
+  std::unique_ptr<ProjectIndex> index_;
+  // The calls the language makes (caller, callee), in their order; by number.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> edges_;
+  std::unordered_map<std::uint64_t, std::size_t> edgeOrder_;
+  // For marking again without reading declarations: each procedure's folded name and marks,
+  // and how many modules hold each string that may name a procedure.
+  std::vector<std::string> folded_;
+  std::vector<ProcedureMarks*> marks_;
+  std::unordered_map<std::string, int> strings_;
   bool mentionsKnown_ = false;
   std::size_t lastResolved_ = 0;
   bool keptRecords_ = false;

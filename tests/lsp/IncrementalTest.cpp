@@ -160,6 +160,11 @@ TEST_F(IncrementalTest, EditsAnswerAsAFreshAnalysis) {
   Saved(space, "IShape.cls", 1);
   Replace("CStack.cls", "    mItems.Add v\r\n", "    mItems.Add v\r\n    RaiseEvent Changed\r\n");
   Saved(space, "CStack.cls", 1);
+  // A string that names a procedure nothing calls makes it maybe called: still unreachable, no
+  // longer unused.
+  Replace("Extra.bas", "    Fresh\r\n", "    Fresh\r\n    CallByName Me, \"unused\", VbMethod\r\n");
+  Saved(space, "Extra.bas", 1);
+  EXPECT_NE(Answers(space).find("unused Unused unreachable\n"), std::string::npos);
   // A name whose letter case alone changed.
   Replace("Util.bas", "Public Sub Log(", "Public Sub LOG(");
   Saved(space, "Util.bas", 1);
