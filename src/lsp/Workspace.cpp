@@ -468,7 +468,8 @@ std::vector<ProcedureItem> Workspace::Search(std::string_view text, std::size_t 
 }
 
 std::vector<UnusedMark> Workspace::UnusedIn(const std::string& path) const {
-  std::vector<UnusedMark> marks;
+  // What the marks come from; the items are made again only when it changed (or the file did).
+  std::vector<UnusedSource> sources;
   std::set<int> seen;
   for (std::size_t p = 0; p < projects_.size(); ++p) {
     const Project& project = *projects_[p];
@@ -477,11 +478,26 @@ std::vector<UnusedMark> Workspace::UnusedIn(const std::string& path) const {
     for (const TPassRec* record : module->Procedures) {
       std::optional<bool> unreachable = UnusedMarkOf(*project.Ctx, *record);
       if (unreachable && seen.insert(record->StartLine).second) {
-        marks.push_back({Item(static_cast<int>(p), record), *unreachable});
+        sources.push_back({static_cast<int>(p), record, record->Key, module->Name,
+                           record->StartLine, record->BodyLines,
+                           static_cast<int>(record->CalledBy.size()),
+                           static_cast<int>(record->Calls.size()), *unreachable});
       }
     }
   }
+  auto cached = unused_.find(path);
+  if (cached != unused_.end() && cached->second.first == sources) return cached->second.second;
+  std::vector<UnusedMark> marks;
+  for (const UnusedSource& source : sources) {
+    marks.push_back({Item(source.Project, source.Record), source.Unreachable});
+  }
+  unused_[path] = {std::move(sources), marks};
   return marks;
+}
+
+void Workspace::Forget(const std::string& path) {
+  lines_.erase(path);
+  unused_.erase(path);
 }
 
 std::string Workspace::TextOf(const std::string& path) const {
@@ -503,7 +519,7 @@ bool Workspace::SetOpenText(const std::string& path, std::optional<std::string> 
   } else {
     openTexts_.erase(path);
   }
-  lines_.erase(path);
+  Forget(path);
   return TextOf(path) != before;
 }
 
@@ -533,7 +549,7 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
       continue;
     }
     lastResolved_ = project.Updater->LastResolved();
-    for (const std::string& path : paths) lines_.erase(path);
+    for (const std::string& path : paths) Forget(path);
     if (!kept) {
       IndexModules(project);
       continue;
@@ -563,7 +579,7 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
 }
 
 void Workspace::Analyse(Project& project) {
-  for (const Module& module : project.Modules) lines_.erase(module.Path);
+  for (const Module& module : project.Modules) Forget(module.Path);
   project.Updater.reset();
   project.Ctx = std::make_unique<AnalysisContext>(project.Host);
   AnalysisContext& ctx = *project.Ctx;

@@ -111,6 +111,8 @@ class Workspace {
   struct Module;
   void Analyse(Project& project);
   void IndexModules(Project& project);
+  // Drops what is kept of a file's text.
+  void Forget(const std::string& path);
   const Module* ModuleOf(const Project& project, const std::string& path) const;
   ProcedureItem Item(int project, const void* record) const;
   std::vector<SourceRange> SiteRanges(const Project& project, const void* caller,
@@ -121,6 +123,17 @@ class Workspace {
   std::map<std::string, std::string> openTexts_;
   // Lines of files, decoded as their analysis decided, kept until a file changes.
   mutable std::map<std::string, std::shared_ptr<SourceLines>> lines_;
+  // The diagnostics of a file and what they were made from.
+  struct UnusedSource {
+    int Project;
+    const void* Record;
+    std::string Key, Module;
+    int StartLine, BodyLines, Callers, Callees;
+    bool Unreachable;
+    bool operator==(const UnusedSource&) const = default;
+  };
+  mutable std::map<std::string, std::pair<std::vector<UnusedSource>, std::vector<UnusedMark>>>
+      unused_;
   std::vector<std::string> messages_;
   std::size_t lastResolved_ = 0;
 };
