@@ -1,20 +1,56 @@
 // tarnel-bench-lsp FOLDER [ROUNDS]: the language server's workspace on the projects under FOLDER
-// (precise reading, Auto encoding). Times the first analysis, then rounds of "one module edited
-// and saved": the project read again and the edited procedure's callers asked for.
+// (precise reading, Auto encoding). Times the first analysis, then rounds of edits to one module,
+// each from the edit to current answers (the module's procedures and the callers of its first):
+// a call added to a body and saved, the same typed but unsaved (the editor's text), and a
+// procedure added (a declared name changed, so the modules using that name are read again too).
+// Then the diagnostics of every module, as the server sends them after an edit.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "analysis/Symbol.h"
 #include "lsp/Workspace.h"
 
 namespace {
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// The text with line (from 0) inserted before line `at`.
+std::string InsertLine(const std::string& text, int at, const std::string& line) {
+  std::size_t pos = 0;
+  for (int i = 0; i < at && pos != std::string::npos; ++i) {
+    pos = text.find('\n', pos);
+    if (pos != std::string::npos) ++pos;
+  }
+  if (pos == std::string::npos) pos = text.size();
+  std::string out = text;
+  out.insert(pos, line + "\r\n");
+  return out;
+}
+
+void Report(const char* what, std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  std::printf("%s: min %.1f ms, median %.1f ms, max %.1f ms\n", what, times.front() * 1000,
+              times[times.size() / 2] * 1000, times.back() * 1000);
 }
 
 }  // namespace
@@ -24,7 +60,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: tarnel-bench-lsp FOLDER [ROUNDS]\n");
     return 2;
   }
-  const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+  const int rounds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 5);
   tarnel::Workspace::Options options;
   options.Dictionary = "data/resv.dic";
   tarnel::Workspace space(options);
@@ -35,30 +71,64 @@ int main(int argc, char** argv) {
   const std::vector<std::string> modules = space.ModuleFiles();
   if (modules.empty()) return 1;
   const std::string path = modules[modules.size() / 2];
-  std::string original;
-  {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    original = text.str();
-  }
+  const std::string original = ReadAll(path);
+  std::vector<tarnel::ProcedureItem> procedures = space.ProceduresIn(path);
+  auto body = std::find_if(procedures.begin(), procedures.end(), [](const auto& item) {
+    return item.Kind >= tarnel::KindSub && item.Kind <= tarnel::KindFunction;
+  });
+  if (body == procedures.end()) return 1;
+  const int inside = body->Range.Start.Line + 1;
+  const std::string callee = procedures.back().Name;
+  std::printf("edited module: %s (%zu procedures), call to %s added in %s\n", path.c_str(),
+              procedures.size(), callee.c_str(), body->Name.c_str());
+
+  std::size_t answers = 0;
+  auto answer = [&] {
+    std::vector<tarnel::ProcedureItem> now = space.ProceduresIn(path);
+    answers += now.size() + (now.empty() ? 0 : space.Incoming(now.front()).size());
+  };
+  auto measure = [&](const char* what, const std::function<void(int)>& edit) {
+    std::vector<double> times;
+    std::size_t resolved = 0;
+    for (int round = 0; round < rounds; ++round) {
+      start = std::chrono::steady_clock::now();
+      edit(round);
+      answer();
+      times.push_back(Seconds(start));
+      resolved = std::max(resolved, space.LastResolved());
+    }
+    Report(what, times);
+    std::printf("  (at most %zu of %zu modules' bodies read again)\n", resolved, modules.size());
+  };
+
+  measure("call added to a body, saved", [&](int round) {
+    WriteAll(path, InsertLine(original, inside, round % 2 ? "    " + callee : "    ' x"));
+    space.Reanalyse({path});
+  });
+  WriteAll(path, original);
+  space.Reanalyse({path});
+  measure("call added to a body, unsaved", [&](int round) {
+    space.SetOpenText(path, InsertLine(original, inside, round % 2 ? "    " + callee : "    ' x"));
+    space.Reanalyse({path});
+  });
+  space.SetOpenText(path, std::nullopt);
+  space.Reanalyse({path});
+  measure("procedure added, saved", [&](int round) {
+    WriteAll(path,
+             original + "Public Sub BenchAdded" + std::to_string(round) + "()\r\nEnd Sub\r\n");
+    space.Reanalyse({path});
+  });
+  WriteAll(path, original);
+  space.Reanalyse({path});
+
   std::vector<double> times;
   for (int round = 0; round < rounds; ++round) {
-    {
-      std::ofstream out(path, std::ios::binary | std::ios::trunc);
-      out << original << "' edit " << round << "\r\n";
-    }
     start = std::chrono::steady_clock::now();
-    space.Reanalyse({path});
-    std::vector<tarnel::ProcedureItem> procedures = space.ProceduresIn(path);
-    std::size_t callers = procedures.empty() ? 0 : space.Incoming(procedures.front()).size();
+    std::size_t marks = 0;
+    for (const std::string& module : modules) marks += space.UnusedIn(module).size();
     times.push_back(Seconds(start));
-    std::printf("edit %d: %.1f ms (%zu procedures, %zu callers of the first)\n", round,
-                times.back() * 1000, procedures.size(), callers);
+    if (round == 0) std::printf("diagnostics: %zu marks\n", marks);
   }
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
-  std::sort(times.begin(), times.end());
-  std::printf("edit to current answers: min %.1f ms, median %.1f ms, max %.1f ms\n",
-              times.front() * 1000, times[times.size() / 2] * 1000, times.back() * 1000);
-  return 0;
+  Report("diagnostics of every module", times);
+  return answers == 0 ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 
 #include "analysis/Analysis.h"
 #include "analysis/LineCompare.h"
+#include "analysis/PreciseLink.h"
 #include "analysis/PreciseMarks.h"
 #include "analysis/PreciseResolve.h"
 #include "analysis/PreciseScan.h"
@@ -68,34 +69,6 @@ std::vector<ModuleLine> ReadProjectFile(std::string_view projectPath, PreciseMod
   return modules;
 }
 
-struct ModuleRead {
-  bool Missing = false;
-  std::exception_ptr Error;
-  ModuleModel Model;
-};
-
-// Reads and scans one module file; touches nothing shared, so it runs on any thread.
-ModuleRead ReadModuleFile(const std::string& path, std::uint8_t kind, const SourceDecoder& decoder,
-                          PathResolver& resolver, const CondConstants& constants,
-                          const BodyVisitor& visitor = {}) {
-  ModuleRead read;
-  read.Model.Kind = kind;
-  read.Model.Path = path;
-  if (!resolver.FileExists(path)) {
-    read.Missing = true;
-    return read;
-  }
-  try {
-    thread_local TextReader file;
-    decoder.Load(file, path, resolver);
-    ScanModuleText(file, kind != KindStdModule, constants, decoder.KeepsBytes(), read.Model,
-                   visitor);
-  } catch (...) {
-    read.Error = std::current_exception();
-  }
-  return read;
-}
-
 class Precise : public Reading {
  public:
   void ScanDeclarations(AnalysisContext& ctx, std::string_view projectPath) const override;
@@ -113,7 +86,7 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
 
   const SourceDecoder& decoder = ctx.Decoder;
   OrderedWork<ModuleRead> reads(lines.size(), [&](std::size_t i, ModuleRead& out, unsigned) {
-    out = ReadModuleFile(paths[i], lines[i].Pass->ModuleKind, decoder, ctx.Paths, *constants);
+    out = ReadPreciseModule(paths[i], lines[i].Pass->ModuleKind, decoder, ctx.Paths, *constants);
   });
   reads.Start(ctx.Workers);
 
@@ -157,21 +130,7 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
     found.Encoding =
         decoder.KeepsBytes() ? SourceEncoding::Cp932 : decoder.EncodingOf(found.Path, {});
     module.FullName = found.FullName;
-    for (ProcedureDecl& decl : found.Procedures) {
-      TPassRec proc;
-      proc.Level = 4;
-      proc.Name = decl.Name;
-      proc.FullName = module.FullName + "." + decl.Name;
-      proc.Key = CutTo(FormatKey(4, ++ctx.ProcedureTotal), 10);
-      proc.ParentKey = module.Key;
-      proc.Scope = decl.Scope;
-      proc.Kind = decl.Kind;
-      proc.Text = decl.Text;
-      proc.StartLine = decl.StartLine;
-      proc.BodyLines = decl.BodyLines;
-      decl.Key = proc.Key;
-      decl.Record = &ctx.SymbolList.Add(std::move(proc));
-    }
+    EnterProcedures(ctx, module.Key, module.FullName, found);
     ctx.SymbolList.Add(std::move(module));
     model->Modules.push_back(std::move(found));
   }
@@ -181,43 +140,6 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
 struct CallsRead {
   std::vector<std::vector<ResolvedCall>> Found;  // per procedure of the module
   std::exception_ptr Error;
-};
-
-// Links caller to callee once, the call site kept each time.
-class EdgeLinker {
- public:
-  EdgeLinker(PreciseModel& model, const ProjectIndex& index)
-      : model_(model),
-        index_(index),
-        stamps_(index.ProcedureCount(), 0),
-        callees_(index.ProcedureCount()) {}
-
-  void Link(std::uint32_t caller, const std::vector<ResolvedCall>& found) {
-    if (found.empty()) return;
-    const ProcedureDecl& decl = index_.Decl(caller);
-    std::vector<CallSite>& sites = model_.CallSites[decl.Key];
-    sites.reserve(sites.size() + found.size());
-    ++stamp_;
-    for (std::uint32_t known : callees_[caller]) stamps_[known] = stamp_;
-    for (const ResolvedCall& call : found) {
-      TPassRec* target = index_.Decl(call.Callee).Record;
-      sites.push_back({target, call.Line});
-      if (stamps_[call.Callee] == stamp_) continue;
-      stamps_[call.Callee] = stamp_;
-      callees_[caller].push_back(call.Callee);
-      decl.Record->Calls.push_back(target->Key);
-      target->CalledBy.push_back(decl.Record->Key);
-    }
-  }
-
-  const std::vector<std::vector<std::uint32_t>>& Callees() const { return callees_; }
-
- private:
-  PreciseModel& model_;
-  const ProjectIndex& index_;
-  std::vector<unsigned> stamps_;
-  unsigned stamp_ = 0;
-  std::vector<std::vector<std::uint32_t>> callees_;
 };
 
 void Precise::ScanCalls(AnalysisContext& ctx) const {
@@ -238,7 +160,8 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
     BodyVisitor visit = [&](const ModuleModel&, std::size_t proc, const VbStatement& s) {
       if (proc < out.Found.size()) resolver.Statement(proc, s, out.Found[proc]);
     };
-    ModuleRead read = ReadModuleFile(module.Path, module.Kind, decoder, ctx.Paths, constants, visit);
+    ModuleRead read =
+        ReadPreciseModule(module.Path, module.Kind, decoder, ctx.Paths, constants, visit);
     out.Error = read.Error;
   });
 
@@ -272,13 +195,7 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
     }
   }
   if (cancelled) return;
-  // Calls made by the language itself: an event to its handlers, an interface to its
-  // implementations. They stand at the caller's own declaration line.
-  std::vector<ResolvedCall> one(1);
-  for (const auto& [caller, callee] : DispatchEdges(index)) {
-    one[0] = {callee, index.Decl(caller).StartLine};
-    linker.Link(caller, one);
-  }
+  linker.LinkDispatch();
   ComputeMarks(index, linker.Callees(), model);
 }
 

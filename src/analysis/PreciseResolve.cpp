@@ -220,6 +220,23 @@ ProjectIndex::ProjectIndex(const PreciseModel& model) : model_(model) {
   }
 }
 
+void ProjectIndex::Repoint(std::size_t module) {
+  const ModuleModel& mm = model_.Modules[module];
+  auto& members = modules_[module].Members;
+  for (auto& entry : members) {
+    entry.second.Variable = nullptr;
+    entry.second.Control = nullptr;
+  }
+  for (const VariableDecl& v : mm.Variables) {
+    MemberSet& set = members[FoldCase(v.Name)];
+    if (set.Variable == nullptr) set.Variable = &v;
+  }
+  for (const ControlDecl& c : mm.Controls) {
+    MemberSet& set = members[FoldCase(c.Name)];
+    if (set.Control == nullptr) set.Control = &c;
+  }
+}
+
 int ProjectIndex::ModuleNamed(std::string_view name) const {
   auto it = byName_.find(FoldCase(name));
   return it == byName_.end() ? -1 : it->second;

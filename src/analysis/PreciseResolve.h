@@ -32,6 +32,9 @@ struct MemberSet {
 class ProjectIndex {
  public:
   explicit ProjectIndex(const PreciseModel& model);
+  // Points the index at a module's declarations again after the model's entry for it was
+  // replaced by one that declares the same names, in the same order, the same way.
+  void Repoint(std::size_t module);
 
   struct Module {
     std::unordered_map<std::string, MemberSet> Members;  // by folded name

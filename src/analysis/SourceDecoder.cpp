@@ -1,5 +1,6 @@
 #include "analysis/SourceDecoder.h"
 
+#include "platform/CodePage.h"
 #include "platform/Paths.h"
 
 namespace tarnel {
@@ -65,8 +66,24 @@ std::string SourceDecoder::ProjectText(std::string_view bytes) const {
   return DecodeToUtf8(bytes, encoding);
 }
 
+const std::string* SourceDecoder::HeldText(const std::string& enginePath,
+                                           PathResolver& resolver) const {
+  if (!held_) return nullptr;
+  std::optional<std::string> native = resolver.Resolve(enginePath);
+  return native ? held_(*native) : nullptr;
+}
+
+bool SourceDecoder::HoldsText(const std::string& enginePath, PathResolver& resolver) const {
+  return HeldText(enginePath, resolver) != nullptr;
+}
+
 void SourceDecoder::Load(TextReader& reader, const std::string& enginePath,
                          PathResolver& resolver) const {
+  if (const std::string* text = HeldText(enginePath, resolver)) {
+    // The editor's text is UTF-8; the engine reads code page 932 bytes under that setting.
+    reader = TextReader::FromBytes(KeepsBytes() ? Utf8ToCp932(*text) : *text);
+    return;
+  }
   reader.Open(enginePath, resolver);
   if (KeepsBytes()) return;
   const std::string& bytes = reader.Bytes();

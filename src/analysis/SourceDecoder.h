@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -29,15 +30,24 @@ class SourceDecoder {
   // Text of the project file (module references) in the analysis's text.
   std::string ProjectText(std::string_view bytes) const;
 
-  // Opens a module file into reader, decoded. Throws as TextReader::Open does.
+  // Texts that an editor holds for files (UTF-8) by the native path a module resolves to, read
+  // instead of what the files hold; null when it holds none for that path.
+  using HeldTexts = std::function<const std::string*(const std::string& nativePath)>;
+  void SetHeldTexts(HeldTexts texts) { held_ = std::move(texts); }
+  bool HoldsText(const std::string& enginePath, PathResolver& resolver) const;
+
+  // Opens a module file into reader, decoded, or the text held for it. Throws as
+  // TextReader::Open does.
   void Load(TextReader& reader, const std::string& enginePath, PathResolver& resolver) const;
 
  private:
   SourceEncoding Detect(std::string_view bytes) const;
+  const std::string* HeldText(const std::string& enginePath, PathResolver& resolver) const;
 
   SourceEncoding setting_ = SourceEncoding::Cp932;
   SourceEncoding fallback_ = SourceEncoding::Cp932;
   std::unordered_map<std::string, SourceEncoding> decided_;
+  HeldTexts held_;
 };
 
 }  // namespace tarnel

@@ -1,5 +1,6 @@
 #include "lsp/Server.h"
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
@@ -77,6 +78,8 @@ struct Server::Impl {
   std::unique_ptr<Workspace> Space;
   bool Initialized = false;
   bool WatchRegistration = false;
+  // The diagnostics last sent, by document URI, as JSON text.
+  std::map<std::string, std::string> Published;
 
   void Notify(const std::string& method, json params) {
     Out(Text({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}}));
@@ -127,7 +130,10 @@ struct Server::Impl {
     return std::nullopt;
   }
 
+  // Sends the diagnostics of every module whose diagnostics changed since they were last sent,
+  // and empty ones for a module that no project lists any more.
   void PublishDiagnostics() {
+    std::map<std::string, std::string> current;
     for (const std::string& path : Space->ModuleFiles()) {
       json diagnostics = json::array();
       for (const UnusedMark& mark : Space->UnusedIn(path)) {
@@ -140,9 +146,26 @@ struct Server::Impl {
                              ? mark.Procedure.Name + " is never reached from an entry point"
                              : mark.Procedure.Name + " is never called"}});
       }
-      Notify("textDocument/publishDiagnostics",
-             {{"uri", PathToFileUri(path)}, {"diagnostics", std::move(diagnostics)}});
+      current[PathToFileUri(path)] = Text(diagnostics);
     }
+    for (const auto& [uri, sent] : Published) {
+      if (current.count(uri) == 0) {
+        Notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", json::array()}});
+      }
+    }
+    for (const auto& [uri, diagnostics] : current) {
+      auto sent = Published.find(uri);
+      if (sent != Published.end() && sent->second == diagnostics) continue;
+      Notify("textDocument/publishDiagnostics",
+             {{"uri", uri}, {"diagnostics", json::parse(diagnostics)}});
+    }
+    Published = std::move(current);
+  }
+
+  // Brings the analyses up to date after a file changed, and what the editor shows with them.
+  void Changed(const std::vector<std::string>& paths) {
+    if (Space->Reanalyse(paths)) PublishDiagnostics();
+    ForwardMessages();
   }
 
   json Initialize(const json& params) {
@@ -328,11 +351,13 @@ struct Server::Impl {
         // Whole-text changes only, as the capabilities ask.
         text = changes.back().at("text").get<std::string>();
       }
-      Space->SetOpenText(PathOf(params), std::move(text));
+      const std::string path = PathOf(params);
+      if (Space->SetOpenText(path, std::move(text))) Changed({path});
       return;
     }
     if (method == "textDocument/didClose") {
-      Space->SetOpenText(PathOf(params), std::nullopt);
+      const std::string path = PathOf(params);
+      if (Space->SetOpenText(path, std::nullopt)) Changed({path});
       return;
     }
     if (method == "textDocument/didSave") {
@@ -340,8 +365,7 @@ struct Server::Impl {
       if (params.contains("text") && params["text"].is_string()) {
         Space->SetOpenText(path, params["text"].get<std::string>());
       }
-      if (Space->Reanalyse({path})) PublishDiagnostics();
-      ForwardMessages();
+      Changed({path});
       return;
     }
     if (method == "workspace/didChangeWatchedFiles") {
@@ -351,8 +375,7 @@ struct Server::Impl {
           paths.push_back(CanonicalPath(*path));
         }
       }
-      if (Space->Reanalyse(paths)) PublishDiagnostics();
-      ForwardMessages();
+      Changed(paths);
       return;
     }
   }

@@ -7,6 +7,7 @@
 
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisContext.h"
+#include "analysis/ModuleUpdate.h"
 #include "analysis/PreciseModel.h"
 #include "analysis/Symbol.h"
 #include "lsp/SourceLines.h"
@@ -76,6 +77,7 @@ struct Workspace::Module {
   std::string EnginePath;
   std::string Path;                         // canonical native
   std::vector<const TPassRec*> Procedures;  // by declaration line
+  std::size_t Model = SIZE_MAX;             // its place in the precise reading's model
 };
 
 struct Workspace::Project {
@@ -83,6 +85,8 @@ struct Workspace::Project {
   std::string Path;
   CollectingHost Host;
   std::unique_ptr<AnalysisContext> Ctx;
+  // Reads one changed module again instead of the project; null after a classic analysis.
+  std::unique_ptr<ModuleUpdater> Updater;
   std::vector<Module> Modules;
   std::unordered_map<std::string, std::size_t> ModuleByPath;
   std::unordered_map<std::string, std::size_t> ModuleByKey;
@@ -464,7 +468,8 @@ std::vector<ProcedureItem> Workspace::Search(std::string_view text, std::size_t 
 }
 
 std::vector<UnusedMark> Workspace::UnusedIn(const std::string& path) const {
-  std::vector<UnusedMark> marks;
+  // What the marks come from; the items are made again only when it changed (or the file did).
+  std::vector<UnusedSource> sources;
   std::set<int> seen;
   for (std::size_t p = 0; p < projects_.size(); ++p) {
     const Project& project = *projects_[p];
@@ -473,32 +478,92 @@ std::vector<UnusedMark> Workspace::UnusedIn(const std::string& path) const {
     for (const TPassRec* record : module->Procedures) {
       std::optional<bool> unreachable = UnusedMarkOf(*project.Ctx, *record);
       if (unreachable && seen.insert(record->StartLine).second) {
-        marks.push_back({Item(static_cast<int>(p), record), *unreachable});
+        sources.push_back({static_cast<int>(p), record, record->Key, module->Name,
+                           record->StartLine, record->BodyLines,
+                           static_cast<int>(record->CalledBy.size()),
+                           static_cast<int>(record->Calls.size()), *unreachable});
       }
     }
   }
+  auto cached = unused_.find(path);
+  if (cached != unused_.end() && cached->second.first == sources) return cached->second.second;
+  std::vector<UnusedMark> marks;
+  for (const UnusedSource& source : sources) {
+    marks.push_back({Item(source.Project, source.Record), source.Unreachable});
+  }
+  unused_[path] = {std::move(sources), marks};
   return marks;
 }
 
-void Workspace::SetOpenText(const std::string& path, std::optional<std::string> utf8) {
+void Workspace::Forget(const std::string& path) {
+  lines_.erase(path);
+  unused_.erase(path);
+}
+
+std::string Workspace::TextOf(const std::string& path) const {
+  auto held = openTexts_.find(path);
+  if (held != openTexts_.end()) return held->second;
+  for (const auto& project : projects_) {
+    if (const Module* module = ModuleOf(*project, path)) {
+      const std::string bytes = ReadFileBytes(path);
+      return DecodeToUtf8(bytes, project->Ctx->Decoder.EncodingOf(module->EnginePath, bytes));
+    }
+  }
+  return ReadFileBytes(path);
+}
+
+bool Workspace::SetOpenText(const std::string& path, std::optional<std::string> utf8) {
+  const std::string before = TextOf(path);
   if (utf8) {
     openTexts_[path] = std::move(*utf8);
   } else {
     openTexts_.erase(path);
   }
-  lines_.erase(path);
+  Forget(path);
+  return TextOf(path) != before;
 }
 
 bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
   bool any = false;
   for (auto& owned : projects_) {
     Project& project = *owned;
-    const bool holds = std::any_of(paths.begin(), paths.end(), [&](const std::string& path) {
-      return project.Path == path || ModuleOf(project, path);
-    });
-    if (!holds) continue;
+    const bool whole = std::find(paths.begin(), paths.end(), project.Path) != paths.end();
+    std::vector<std::size_t> changed;  // places in the model
+    for (const Module& module : project.Modules) {
+      if (std::find(paths.begin(), paths.end(), module.Path) != paths.end()) {
+        changed.push_back(module.Model);
+      }
+    }
+    if (!whole && changed.empty()) continue;
     any = true;
-    Analyse(project);
+    bool updated = !whole && project.Updater;
+    bool kept = true;  // every record stayed where it was
+    for (std::size_t model : changed) {
+      if (!updated) break;
+      updated = project.Updater->Update(*project.Ctx, model);
+      kept = kept && project.Updater->KeptRecords();
+    }
+    if (!updated) {
+      Analyse(project);
+      lastResolved_ = project.Modules.size();
+      continue;
+    }
+    lastResolved_ = project.Updater->LastResolved();
+    for (const std::string& path : paths) Forget(path);
+    if (!kept) {
+      IndexModules(project);
+      continue;
+    }
+    // Only the changed modules' declarations are new.
+    for (Module& module : project.Modules) {
+      if (std::find(changed.begin(), changed.end(), module.Model) == changed.end()) continue;
+      for (const ProcedureDecl& decl : project.Ctx->Precise->Modules[module.Model].Procedures) {
+        project.Decls[decl.Record] = &decl;
+      }
+      std::stable_sort(
+          module.Procedures.begin(), module.Procedures.end(),
+          [](const TPassRec* a, const TPassRec* b) { return a->StartLine < b->StartLine; });
+    }
   }
   for (const std::string& path : paths) {
     if (!HasProjectExtension(path) || !std::filesystem::is_regular_file(path)) continue;
@@ -514,22 +579,43 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
 }
 
 void Workspace::Analyse(Project& project) {
-  for (const Module& module : project.Modules) lines_.erase(module.Path);
-  project.Modules.clear();
-  project.ModuleByPath.clear();
-  project.ModuleByKey.clear();
-  project.Decls.clear();
+  for (const Module& module : project.Modules) Forget(module.Path);
+  project.Updater.reset();
   project.Ctx = std::make_unique<AnalysisContext>(project.Host);
   AnalysisContext& ctx = *project.Ctx;
   ctx.Reading = options_.Reading;
   ctx.Decoder.SetSetting(options_.Encoding);
+  // An open module is read as its editor holds it.
+  ctx.Decoder.SetHeldTexts([this](const std::string& native) -> const std::string* {
+    if (openTexts_.empty()) return nullptr;
+    auto held = openTexts_.find(CanonicalPath(native));
+    return held == openTexts_.end() ? nullptr : &held->second;
+  });
+  bool read = false;
   try {
     if (!options_.Dictionary.empty() && std::filesystem::exists(options_.Dictionary)) {
       LoadReservedWords(ctx, NativeToEngine(options_.Dictionary));
     }
     AnalyzeProject(ctx, NativeToEngine(project.Path));
+    read = true;
   } catch (const std::exception& e) {
     messages_.push_back(project.Path + ": " + Cp932ToUtf8(e.what()));
+  }
+  if (read && ctx.Precise) project.Updater = std::make_unique<ModuleUpdater>(ctx);
+  IndexModules(project);
+}
+
+void Workspace::IndexModules(Project& project) {
+  project.Modules.clear();
+  project.ModuleByPath.clear();
+  project.ModuleByKey.clear();
+  project.Decls.clear();
+  const AnalysisContext& ctx = *project.Ctx;
+  std::unordered_map<std::string, std::size_t> models;
+  if (ctx.Precise) {
+    for (std::size_t m = 0; m < ctx.Precise->Modules.size(); ++m) {
+      models[ctx.Precise->Modules[m].Key] = m;
+    }
   }
   const SymbolList& list = ctx.SymbolList;
   for (int i = 0; i < list.Count(); ++i) {
@@ -539,8 +625,9 @@ void Workspace::Analyse(Project& project) {
     module.Key = record.Key;
     module.Name = project.Utf8(record.FullName.empty() ? record.Name : record.FullName);
     module.EnginePath = record.Text;
-    std::optional<std::string> native = ctx.Paths.Resolve(record.Text);
+    std::optional<std::string> native = project.Ctx->Paths.Resolve(record.Text);
     module.Path = CanonicalPath(native ? *native : EngineToNative(record.Text));
+    if (auto model = models.find(record.Key); model != models.end()) module.Model = model->second;
     project.ModuleByKey[module.Key] = project.Modules.size();
     project.ModuleByPath[module.Path] = project.Modules.size();
     project.Modules.push_back(std::move(module));

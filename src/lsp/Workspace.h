@@ -92,16 +92,27 @@ class Workspace {
   // Unused and unreachable procedures of a module, when the reading marks them.
   std::vector<UnusedMark> UnusedIn(const std::string& path) const;
 
-  // The text an editor holds for a file (UTF-8), or nullopt to read it from disk again.
-  void SetOpenText(const std::string& path, std::optional<std::string> utf8);
-  // Reads again, once each, every project that holds one of the paths (a module or the project
-  // file itself); a new project file is added. Returns true when some project was read.
+  // The text an editor holds for a file (UTF-8), or nullopt to read it from disk again. The
+  // analyses read it instead of the file from their next reading on. Returns true when the text
+  // that the analyses read changed.
+  bool SetOpenText(const std::string& path, std::optional<std::string> utf8);
+  // The file's text as the analyses read it (UTF-8): the editor's, else the file's.
+  std::string TextOf(const std::string& path) const;
+  // Brings every project that holds one of the paths up to date: a changed module is read again
+  // alone, with what depends on it, and a changed project file reads its project again; a new
+  // project file is added. Returns true when some project changed.
   bool Reanalyse(const std::vector<std::string>& paths);
+  // How many modules' bodies the last Reanalyse read again in its last project (all of them
+  // when it read the project whole).
+  std::size_t LastResolved() const { return lastResolved_; }
 
  private:
   struct Project;
   struct Module;
   void Analyse(Project& project);
+  void IndexModules(Project& project);
+  // Drops what is kept of a file's text.
+  void Forget(const std::string& path);
   const Module* ModuleOf(const Project& project, const std::string& path) const;
   ProcedureItem Item(int project, const void* record) const;
   std::vector<SourceRange> SiteRanges(const Project& project, const void* caller,
@@ -112,7 +123,19 @@ class Workspace {
   std::map<std::string, std::string> openTexts_;
   // Lines of files, decoded as their analysis decided, kept until a file changes.
   mutable std::map<std::string, std::shared_ptr<SourceLines>> lines_;
+  // The diagnostics of a file and what they were made from.
+  struct UnusedSource {
+    int Project;
+    const void* Record;
+    std::string Key, Module;
+    int StartLine, BodyLines, Callers, Callees;
+    bool Unreachable;
+    bool operator==(const UnusedSource&) const = default;
+  };
+  mutable std::map<std::string, std::pair<std::vector<UnusedSource>, std::vector<UnusedMark>>>
+      unused_;
   std::vector<std::string> messages_;
+  std::size_t lastResolved_ = 0;
 };
 
 // The canonical native form of a path, for comparing files.

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "lsp/LspClient.h"
+#include "platform/CodePage.h"
 #include "support/TempDir.h"
 
 namespace tarnel::test {
@@ -244,6 +245,70 @@ TEST_F(ConversationTest, BadInputIsAnsweredOrRefusedAndTheServerGoesOn) {
   // A truncated header ends the session like the end of input.
   client.SendRaw("Content-Len");
   EXPECT_EQ(client.Finish(), 1);
+}
+
+// The editor's unsaved text is what the server answers from while the document is open.
+TEST_F(ConversationTest, UnsavedTextIsAnsweredUntilTheEditorClosesIt) {
+  LspClient client;
+  Initialize(client);
+  const std::string disk = ReadNative(dir_.File("Module1.bas"));
+  const std::string original = Cp932ToUtf8(disk);
+  std::string edited = original;
+  const std::size_t call = edited.find("FormatCount(gCounter.Value)");
+  ASSERT_NE(call, std::string::npos);
+  edited.replace(call, 11, "SumTo");
+
+  auto tickCallees = [&] {
+    json prepared = client.Request("textDocument/prepareCallHierarchy", DocPos(module_, 99, 12));
+    if (prepared["result"].size() != 1) return std::vector<std::string>{"?"};
+    return Names(
+        client.Request("callHierarchy/outgoingCalls", {{"item", prepared["result"][0]}})["result"],
+        "to");
+  };
+  auto has = [](const std::vector<std::string>& names, const char* name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
+  // References of FormatCount, declared on line 59, by file.
+  auto formatCountCallers = [&] {
+    json found = client.Request("textDocument/references", DocPos(module_, 58, 18));
+    std::multiset<std::string> files;
+    for (const json& location : found["result"]) files.insert(location["uri"]);
+    return files;
+  };
+  ASSERT_TRUE(has(tickCallees(), "FormatCount"));
+  const std::multiset<std::string> before = formatCountCallers();
+  const std::string form = FileUri(root_ + "/frmMain.frm");
+  EXPECT_EQ(before.count(module_), 1u);
+  EXPECT_GE(before.count(form), 1u);
+
+  client.Notify("textDocument/didOpen",
+                {{"textDocument",
+                  {{"uri", module_}, {"languageId", "vb"}, {"version", 1}, {"text", edited}}}});
+  std::vector<std::string> callees = tickCallees();
+  EXPECT_TRUE(has(callees, "SumTo"));
+  EXPECT_FALSE(has(callees, "FormatCount"));
+  EXPECT_EQ(formatCountCallers().count(module_), 0u);
+  EXPECT_EQ(formatCountCallers().count(form), before.count(form));
+  EXPECT_EQ(ReadNative(dir_.File("Module1.bas")), disk);
+
+  // Whole-text changes, as the server asks for them.
+  client.Notify("textDocument/didChange", {{"textDocument", {{"uri", module_}, {"version", 2}}},
+                                           {"contentChanges", {{{"text", original}}}}});
+  EXPECT_TRUE(has(tickCallees(), "FormatCount"));
+  client.Notify("textDocument/didChange", {{"textDocument", {{"uri", module_}, {"version", 3}}},
+                                           {"contentChanges", {{{"text", edited}}}}});
+  EXPECT_FALSE(has(tickCallees(), "FormatCount"));
+
+  // Closed without saving: the file on disk counts again.
+  client.Notify("textDocument/didClose", {{"textDocument", {{"uri", module_}}}});
+  callees = tickCallees();
+  EXPECT_TRUE(has(callees, "FormatCount"));
+  EXPECT_FALSE(has(callees, "SumTo"));
+  EXPECT_EQ(formatCountCallers(), before);
+
+  client.Request("shutdown", nullptr);
+  client.Notify("exit", nullptr);
+  EXPECT_EQ(client.Finish(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,570 @@
+#include "analysis/ModuleUpdate.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "analysis/Analysis.h"
+#include "analysis/AnalysisContext.h"
+#include "analysis/OrderedWork.h"
+#include "analysis/PreciseLink.h"
+#include "analysis/PreciseMarks.h"
+#include "analysis/TokenTable.h"
+#include "platform/ByteText.h"
+
+namespace tarnel {
+
+namespace {
+
+// Procedure keys number the procedures from 1 in the order of the model.
+std::uint32_t NumberOfKey(const std::string& key) {
+  return static_cast<std::uint32_t>(std::strtoul(key.c_str() + 2, nullptr, 10) - 1);
+}
+
+std::uint64_t NameHash(std::string_view folded) { return std::hash<std::string_view>()(folded); }
+
+// What each module-level name of a module stands for, as text: two modules give the same text
+// for a name exactly when the name resolves the same way from any other module.
+std::unordered_map<std::string, std::string> ShapesOf(const ModuleModel& module) {
+  std::unordered_map<std::string, std::string> shapes;
+  for (const VariableDecl& v : module.Variables) {
+    std::string& shape = shapes[FoldCase(v.Name)];
+    shape += 'v';
+    shape += v.Type;
+    shape += {v.Scope,
+              v.Constant ? 'c' : '-',
+              v.New ? 'n' : '-',
+              v.WithEvents ? 'w' : '-',
+              v.Array ? 'a' : '-',
+              '\n'};
+  }
+  for (const ControlDecl& c : module.Controls) {
+    std::string& shape = shapes[FoldCase(c.Name)];
+    shape += 'c';
+    shape += c.Type;
+    shape += {c.IsArray ? 'a' : '-', '\n'};
+  }
+  for (const ProcedureDecl& p : module.Procedures) {
+    std::string& shape = shapes[FoldCase(p.Name)];
+    shape += {'p', static_cast<char>('A' + p.Kind)};
+    shape += p.Scope;
+    shape += p.ReturnType;
+    shape += '\n';
+  }
+  return shapes;
+}
+
+std::string Compact(std::string_view value) {
+  std::string out;
+  for (char c : value) {
+    if (c != ' ') out += c;
+  }
+  return out;
+}
+
+// The attributes that decide how other modules reach a module's members (predeclared instance,
+// default member, enumerator), and the folded names of the members they point at.
+std::string TraitsOf(const ModuleModel& module, std::unordered_set<std::string>& members) {
+  std::string traits = module.FullName + '\n';
+  for (const std::string& name : module.Implements) traits += "implements " + FoldCase(name) + '\n';
+  for (const AttributeDecl& a : module.Attributes) {
+    const std::string name = FoldCase(a.Name);
+    const std::size_t dot = name.find(".vb_usermemid");
+    if (name != "vb_predeclaredid" && name != "vb_exposed" && dot == std::string::npos) continue;
+    if (dot != std::string::npos) members.insert(name.substr(0, dot));
+    traits += name + '=' + Compact(a.Value) + '\n';
+  }
+  return traits;
+}
+
+std::vector<std::uint32_t> Offsets(const PreciseModel& model) {
+  std::vector<std::uint32_t> offsets;
+  offsets.reserve(model.Modules.size() + 1);
+  std::uint32_t total = 0;
+  for (const ModuleModel& module : model.Modules) {
+    offsets.push_back(total);
+    total += static_cast<std::uint32_t>(module.Procedures.size());
+  }
+  offsets.push_back(total);
+  return offsets;
+}
+
+std::uint32_t ModuleOfNumber(const std::vector<std::uint32_t>& offsets, std::uint32_t number) {
+  auto it = std::upper_bound(offsets.begin(), offsets.end(), number);
+  return static_cast<std::uint32_t>(it - offsets.begin() - 1);
+}
+
+// Where each old procedure of a module stands among its new ones, matched by name, kind and
+// order among equals; -1 for one that is gone.
+std::vector<int> MatchProcedures(const ModuleModel& before, const ModuleModel& after) {
+  std::unordered_map<std::string, std::vector<int>> byName;
+  for (std::size_t p = 0; p < after.Procedures.size(); ++p) {
+    const ProcedureDecl& decl = after.Procedures[p];
+    byName[FoldCase(decl.Name) + static_cast<char>(decl.Kind)].push_back(static_cast<int>(p));
+  }
+  std::unordered_map<std::string, std::size_t> taken;
+  std::vector<int> match(before.Procedures.size(), -1);
+  for (std::size_t p = 0; p < before.Procedures.size(); ++p) {
+    const ProcedureDecl& decl = before.Procedures[p];
+    const std::string name = FoldCase(decl.Name) + static_cast<char>(decl.Kind);
+    auto found = byName.find(name);
+    if (found == byName.end()) continue;
+    std::size_t& next = taken[name];
+    if (next < found->second.size()) match[p] = found->second[next++];
+  }
+  return match;
+}
+
+// What reading one module's bodies gives.
+struct BodyRead {
+  std::vector<std::vector<ResolvedCall>> Found;  // per procedure
+  std::vector<std::uint64_t> Mentions;
+  bool Failed = false;
+};
+
+void SortUnique(std::vector<std::uint64_t>& hashes) {
+  std::sort(hashes.begin(), hashes.end());
+  hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
+}
+
+// The folded names that a statement's identifiers use, as hashes.
+void CollectNames(const VbStatement& s, std::vector<std::uint64_t>& out, std::string& scratch) {
+  for (const VbToken& token : s.Tokens) {
+    if (token.Kind != TokenKind::Identifier) continue;
+    FoldCaseInto(BareName(token.Text), scratch);
+    out.push_back(NameHash(scratch));
+  }
+}
+
+// Reads the bodies of modules (by place) on the context's workers: the calls each makes, when
+// index is given, and the names each uses. read(i, result) receives them in order.
+void ReadBodies(AnalysisContext& ctx, const std::vector<std::uint32_t>& modules,
+                const ProjectIndex* index, const TokenTable* words,
+                const std::function<void(std::uint32_t, BodyRead&)>& take) {
+  const PreciseModel& model = *ctx.Precise;
+  OrderedWork<BodyRead> reads(modules.size(), [&](std::size_t i, BodyRead& out, unsigned) {
+    const ModuleModel& module = model.Modules[modules[i]];
+    std::string scratch;
+    std::optional<BodyResolver> resolver;
+    if (index) {
+      out.Found.resize(module.Procedures.size());
+      resolver.emplace(*index, *words, modules[i]);
+    }
+    BodyVisitor visit = [&](const ModuleModel&, std::size_t proc, const VbStatement& s) {
+      CollectNames(s, out.Mentions, scratch);
+      if (resolver && proc < out.Found.size()) resolver->Statement(proc, s, out.Found[proc]);
+    };
+    ModuleRead read = ReadPreciseModule(module.Path, module.Kind, ctx.Decoder, ctx.Paths,
+                                        model.Conditions, visit);
+    out.Failed = static_cast<bool>(read.Error);
+    SortUnique(out.Mentions);
+  });
+  reads.Start(modules.size() > 1 ? ctx.Workers : 0);
+  for (std::size_t i = 0; i < modules.size(); ++i) take(modules[i], reads.Take(i));
+}
+
+}  // namespace
+
+ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
+  if (!ctx.Precise) return;
+  PreciseModel& model = *ctx.Precise;
+  index_ = std::make_unique<ProjectIndex>(model);
+  const ProjectIndex& index = *index_;
+  KeepEdges();
+  KeepMarks(model);
+  std::unordered_map<const TPassRec*, std::uint32_t> numbers;
+  calls_.resize(model.Modules.size());
+  for (std::size_t m = 0; m < model.Modules.size(); ++m) {
+    calls_[m].resize(model.Modules[m].Procedures.size());
+    for (std::size_t p = 0; p < model.Modules[m].Procedures.size(); ++p) {
+      const TPassRec* record = model.Modules[m].Procedures[p].Record;
+      numbers[record] =
+          index.Number({static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(p)});
+    }
+  }
+  // A caller's sites are its body's calls followed by the calls the language makes for it.
+  std::vector<std::uint32_t> dispatched(index.ProcedureCount(), 0);
+  if (!model.CallSites.empty()) {
+    for (const auto& edge : edges_) ++dispatched[edge.first];
+  }
+  callees_.resize(index.ProcedureCount());
+  for (std::size_t m = 0; m < model.Modules.size(); ++m) {
+    for (std::size_t p = 0; p < model.Modules[m].Procedures.size(); ++p) {
+      const ProcedureDecl& decl = model.Modules[m].Procedures[p];
+      for (const std::string& key : decl.Record->Calls) {
+        callees_[numbers[decl.Record]].push_back(NumberOfKey(key));
+      }
+      auto sites = model.CallSites.find(decl.Key);
+      if (sites == model.CallSites.end()) continue;
+      const std::uint32_t number = numbers[decl.Record];
+      const std::size_t body = sites->second.size() - dispatched[number];
+      std::vector<ResolvedCall>& calls = calls_[m][p];
+      calls.reserve(body);
+      for (std::size_t s = 0; s < body; ++s) {
+        const CallSite& site = sites->second[s];
+        calls.push_back({numbers.at(site.Callee), site.Line});
+      }
+    }
+  }
+}
+
+void ModuleUpdater::NoteMentions(AnalysisContext& ctx) {
+  std::vector<std::uint32_t> all(ctx.Precise->Modules.size());
+  for (std::uint32_t m = 0; m < all.size(); ++m) all[m] = m;
+  mentions_.assign(all.size(), {});
+  ReadBodies(ctx, all, nullptr, nullptr,
+             [&](std::uint32_t m, BodyRead& read) { mentions_[m] = std::move(read.Mentions); });
+  mentionsKnown_ = true;
+}
+
+bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
+  if (!ctx.Precise || module >= ctx.Precise->Modules.size() ||
+      calls_.size() != ctx.Precise->Modules.size()) {
+    return false;
+  }
+  PreciseModel& model = *ctx.Precise;
+  const auto changedModule = static_cast<std::uint32_t>(module);
+  ModuleModel& before = model.Modules[module];
+  ModuleRead read =
+      ReadPreciseModule(before.Path, before.Kind, ctx.Decoder, ctx.Paths, model.Conditions);
+  if (read.Missing || read.Error) return false;
+  ModuleModel after = std::move(read.Model);
+  after.Key = before.Key;
+  after.Encoding = before.Encoding;
+
+  // Which other modules may resolve differently now.
+  std::unordered_set<std::string> specialBefore, specialAfter;
+  bool resolveAll = TraitsOf(before, specialBefore) != TraitsOf(after, specialAfter);
+  std::vector<std::uint64_t> changed;
+  {
+    auto shapesBefore = ShapesOf(before);
+    auto shapesAfter = ShapesOf(after);
+    auto note = [&](const std::string& name) {
+      changed.push_back(NameHash(name));
+      if (specialBefore.count(name) || specialAfter.count(name)) resolveAll = true;
+    };
+    for (const auto& [name, shape] : shapesBefore) {
+      auto other = shapesAfter.find(name);
+      if (other == shapesAfter.end() || other->second != shape) note(name);
+    }
+    for (const auto& [name, shape] : shapesAfter) {
+      if (shapesBefore.count(name) == 0) note(name);
+    }
+  }
+  const std::size_t count = model.Modules.size();
+  std::vector<char> resolve(count, resolveAll ? 1 : 0);
+  resolve[module] = 1;
+  if (!resolveAll && !changed.empty()) {
+    if (!mentionsKnown_) NoteMentions(ctx);
+    for (std::size_t m = 0; m < count; ++m) {
+      for (std::uint64_t name : changed) {
+        if (std::binary_search(mentions_[m].begin(), mentions_[m].end(), name)) resolve[m] = 1;
+      }
+    }
+  }
+
+  // The calls kept from other modules follow the changed module's procedures to their new places.
+  const std::vector<std::uint32_t> oldOffsets = Offsets(model);
+  const std::vector<int> match = MatchProcedures(before, after);
+  bool same = before.Procedures.size() == after.Procedures.size();
+  for (std::size_t p = 0; p < match.size() && same; ++p) same = match[p] == static_cast<int>(p);
+  if (!same) {
+    // A module that calls a procedure that is gone is read again (it uses its name anyway).
+    for (std::size_t m = 0; m < count; ++m) {
+      if (resolve[m]) continue;
+      for (const auto& calls : calls_[m]) {
+        for (const ResolvedCall& call : calls) {
+          const std::uint32_t owner = ModuleOfNumber(oldOffsets, call.Callee);
+          if (owner == changedModule && match[call.Callee - oldOffsets[owner]] < 0) resolve[m] = 1;
+        }
+      }
+    }
+  }
+  // A change inside the module's own bodies and lines keeps every record and key.
+  keptRecords_ = same && changed.empty() && !resolveAll;
+  if (keptRecords_) {
+    for (std::size_t p = 0; p < after.Procedures.size(); ++p) {
+      after.Procedures[p].Key = before.Procedures[p].Key;
+      after.Procedures[p].Record = before.Procedures[p].Record;
+    }
+  }
+  const std::vector<std::vector<ResolvedCall>> kept =
+      keptRecords_ ? calls_[module] : std::vector<std::vector<ResolvedCall>>();
+  if (keptRecords_) NameStrings(before, -1);
+  model.Modules[module] = std::move(after);
+  const std::vector<std::uint32_t> newOffsets = Offsets(model);
+  if (keptRecords_) {
+    const ModuleModel& now = model.Modules[module];
+    NameStrings(now, 1);
+    for (std::size_t p = 0; p < now.Procedures.size(); ++p) {
+      folded_[newOffsets[module] + p] = FoldCase(now.Procedures[p].Name);
+    }
+  }
+  if (!same) {
+    for (std::size_t m = 0; m < count; ++m) {
+      if (resolve[m]) continue;
+      for (auto& calls : calls_[m]) {
+        for (ResolvedCall& call : calls) {
+          const std::uint32_t owner = ModuleOfNumber(oldOffsets, call.Callee);
+          std::uint32_t place = call.Callee - oldOffsets[owner];
+          if (owner == changedModule) place = static_cast<std::uint32_t>(match[place]);
+          call.Callee = newOffsets[owner] + place;
+        }
+      }
+    }
+  }
+
+  // The bodies that may resolve differently, against the new declarations.
+  if (keptRecords_) {
+    index_->Repoint(module);
+  } else {
+    index_ = std::make_unique<ProjectIndex>(model);
+  }
+  const ProjectIndex& index = *index_;
+  const NameIndex none;
+  const TokenTable words(none, none, ctx.ReservedWords);
+  std::vector<std::uint32_t> modules;
+  for (std::uint32_t m = 0; m < count; ++m) {
+    if (resolve[m]) modules.push_back(m);
+  }
+  bool failed = false;
+  ReadBodies(ctx, modules, &index, &words, [&](std::uint32_t m, BodyRead& read) {
+    failed = failed || read.Failed;
+    calls_[m] = std::move(read.Found);
+    calls_[m].resize(model.Modules[m].Procedures.size());
+    if (mentionsKnown_) mentions_[m] = std::move(read.Mentions);
+  });
+  lastResolved_ = modules.size();
+  if (failed) return false;
+
+  if (keptRecords_) {
+    Patch(ctx, changedModule, newOffsets, kept);
+  } else {
+    Relink(ctx, newOffsets);
+  }
+  return true;
+}
+
+void ModuleUpdater::Relink(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets) {
+  const ProjectIndex& index = *index_;
+  KeepEdges();
+  // The list again, in the order of a whole analysis: each group, then each module's procedures
+  // before the module itself.
+  PreciseModel& model = *ctx.Precise;
+  const std::size_t count = model.Modules.size();
+  std::vector<TPassRec> kept;
+  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
+    const TPassRec& record = ctx.SymbolList.Recorded(i);
+    if (!IsProcedureKind(record.Kind)) kept.push_back(record);
+  }
+  std::unordered_map<std::string, std::size_t> byKey;
+  for (std::size_t m = 0; m < count; ++m) byKey[model.Modules[m].Key] = m;
+  ClearSymbols(ctx);
+  model.CallSites.clear();
+  model.Marks.clear();
+  ctx.ProcedureTotal = 0;
+  for (TPassRec& record : kept) {
+    auto found = IsModuleKind(record.Kind) ? byKey.find(record.Key) : byKey.end();
+    if (found != byKey.end()) {
+      ModuleModel& mm = model.Modules[found->second];
+      record.FullName = mm.FullName;
+      EnterProcedures(ctx, record.Key, record.FullName, mm);
+    }
+    ctx.SymbolList.Add(std::move(record));
+  }
+  callees_.assign(index.ProcedureCount(), {});
+  if (ctx.ProcedureTotal == 0) {
+    KeepMarks(model);
+    return;
+  }
+  ctx.ProcNames.Clear();
+  ctx.ProcFullNames.Clear();
+  IndexProcedures(ctx);
+  EdgeLinker linker(model, index);
+  for (std::uint32_t m = 0; m < count; ++m) {
+    for (std::uint32_t p = 0; p < calls_[m].size(); ++p) linker.Link(offsets[m] + p, calls_[m][p]);
+  }
+  linker.LinkDispatch();
+  callees_ = linker.Callees();
+  ComputeMarks(index, callees_, model);
+  KeepMarks(model);
+}
+
+void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
+                          const std::vector<std::uint32_t>& offsets,
+                          const std::vector<std::vector<ResolvedCall>>& before) {
+  const ProjectIndex& index = *index_;
+  PreciseModel& model = *ctx.Precise;
+  ModuleModel& mm = model.Modules[module];
+  const std::uint32_t base = offsets[module];
+  const auto size = static_cast<std::uint32_t>(mm.Procedures.size());
+  bool renamed = false;
+  for (ProcedureDecl& decl : mm.Procedures) {
+    TPassRec& record = *decl.Record;
+    if (record.Name != decl.Name) {  // its letter case only: anything more changes the shape
+      renamed = true;
+      record.Name = decl.Name;
+      record.FullName = mm.FullName + "." + decl.Name;
+    }
+    record.Text = decl.Text;
+    record.StartLine = decl.StartLine;
+    record.BodyLines = decl.BodyLines;
+  }
+  if (renamed) {
+    ctx.ProcNames.Clear();
+    ctx.ProcFullNames.Clear();
+    IndexProcedures(ctx);
+  }
+
+  // The language's own calls from this module's procedures, at their (maybe moved) lines. They
+  // are the same calls as before: the module declares the same names the same way.
+  std::vector<std::vector<ResolvedCall>> dispatched(size);
+  for (const auto& [caller, callee] : edges_) {
+    if (caller >= base && caller - base < size) {
+      dispatched[caller - base].push_back({callee, index.Decl(caller).StartLine});
+    }
+  }
+  const auto bodyCalls = [&](const std::vector<ResolvedCall>& calls, std::uint32_t callee) {
+    return std::any_of(calls.begin(), calls.end(),
+                       [&](const ResolvedCall& call) { return call.Callee == callee; });
+  };
+
+  std::vector<std::uint32_t> affected;  // callees whose callers changed
+  for (std::uint32_t p = 0; p < size; ++p) {
+    const std::uint32_t number = base + p;
+    TPassRec& record = *mm.Procedures[p].Record;
+    std::vector<ResolvedCall> found = calls_[module][p];
+    found.insert(found.end(), dispatched[p].begin(), dispatched[p].end());
+    if (found.empty()) {
+      model.CallSites.erase(record.Key);
+    } else {
+      std::vector<CallSite>& sites = model.CallSites[record.Key];
+      sites.clear();
+      for (const ResolvedCall& call : found)
+        sites.push_back({index.Decl(call.Callee).Record, call.Line});
+    }
+    std::vector<std::uint32_t> callees;
+    for (const ResolvedCall& call : found) {
+      if (std::find(callees.begin(), callees.end(), call.Callee) == callees.end()) {
+        callees.push_back(call.Callee);
+      }
+    }
+    const std::vector<ResolvedCall>& old = p < before.size() ? before[p] : calls_[module][p];
+    for (const auto* list : {&callees_[number], &callees}) {
+      for (std::uint32_t callee : *list) {
+        const bool was = std::find(callees_[number].begin(), callees_[number].end(), callee) !=
+                         callees_[number].end();
+        const bool is = std::find(callees.begin(), callees.end(), callee) != callees.end();
+        if (was != is || bodyCalls(old, callee) != bodyCalls(calls_[module][p], callee)) {
+          affected.push_back(callee);
+        }
+      }
+    }
+    record.Calls.clear();
+    for (std::uint32_t callee : callees) record.Calls.push_back(index.Decl(callee).Record->Key);
+    callees_[number] = std::move(callees);
+  }
+  std::sort(affected.begin(), affected.end());
+  affected.erase(std::unique(affected.begin(), affected.end()), affected.end());
+
+  // A callee's callers as the linking orders them: those whose bodies call it by number, then
+  // those that only the language's own calls link, in their order.
+  for (std::uint32_t callee : affected) {
+    TPassRec& record = *index.Decl(callee).Record;
+    std::vector<std::uint32_t> callers;
+    for (const std::string& key : record.CalledBy) {
+      const std::uint32_t caller = NumberOfKey(key);
+      if (caller < base || caller - base >= size) callers.push_back(caller);
+    }
+    for (std::uint32_t p = 0; p < size; ++p) {
+      const auto& list = callees_[base + p];
+      if (std::find(list.begin(), list.end(), callee) != list.end()) callers.push_back(base + p);
+    }
+    std::vector<std::uint32_t> byBody, byLanguage;
+    for (std::uint32_t caller : callers) {
+      const std::uint32_t owner = ModuleOfNumber(offsets, caller);
+      (bodyCalls(calls_[owner][caller - offsets[owner]], callee) ? byBody : byLanguage)
+          .push_back(caller);
+    }
+    std::sort(byBody.begin(), byBody.end());
+    std::sort(byLanguage.begin(), byLanguage.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return edgeOrder_[std::uint64_t{a} << 32 | callee] <
+             edgeOrder_[std::uint64_t{b} << 32 | callee];
+    });
+    record.CalledBy.clear();
+    for (const auto* list : {&byBody, &byLanguage}) {
+      for (std::uint32_t caller : *list) record.CalledBy.push_back(index.Decl(caller).Record->Key);
+    }
+  }
+  MarkAgain(model);
+}
+
+void ModuleUpdater::KeepEdges() {
+  edges_ = DispatchEdges(*index_);
+  edgeOrder_.clear();
+  for (std::size_t e = 0; e < edges_.size(); ++e) {
+    edgeOrder_.emplace(std::uint64_t{edges_[e].first} << 32 | edges_[e].second, e);
+  }
+}
+
+void ModuleUpdater::KeepMarks(PreciseModel& model) {
+  folded_.clear();
+  marks_.clear();
+  strings_.clear();
+  for (const ModuleModel& module : model.Modules) {
+    NameStrings(module, 1);
+    for (const ProcedureDecl& decl : module.Procedures) {
+      folded_.push_back(FoldCase(decl.Name));
+      auto found = model.Marks.find(decl.Key);
+      marks_.push_back(found == model.Marks.end() ? nullptr : &found->second);
+    }
+  }
+}
+
+void ModuleUpdater::NameStrings(const ModuleModel& module, int change) {
+  for (const std::string& text : module.NameStrings) {
+    auto found = strings_.emplace(text, 0).first;
+    if ((found->second += change) <= 0) strings_.erase(found);
+  }
+}
+
+// The marks again after calls inside one module changed: entry points stay what they were (they
+// follow from declarations alone); whether each procedure is called, reached from an entry point
+// or named by a string is found again.
+void ModuleUpdater::MarkAgain(PreciseModel& model) {
+  const std::size_t count = marks_.size();
+  if (std::find(marks_.begin(), marks_.end(), nullptr) != marks_.end()) return;
+  std::vector<char> called(count, 0), reached(count, 0);
+  std::vector<std::uint32_t> work;
+  for (std::uint32_t caller = 0; caller < count; ++caller) {
+    for (std::uint32_t callee : callees_[caller]) {
+      if (callee != caller) called[callee] = 1;
+    }
+    if (marks_[caller]->EntryPoint) {
+      reached[caller] = 1;
+      work.push_back(caller);
+    }
+  }
+  while (!work.empty()) {
+    const std::uint32_t at = work.back();
+    work.pop_back();
+    for (std::uint32_t next : callees_[at]) {
+      if (!reached[next]) {
+        reached[next] = 1;
+        work.push_back(next);
+      }
+    }
+  }
+  for (std::size_t n = 0; n < count; ++n) {
+    ProcedureMarks& marks = *marks_[n];
+    marks.Unreachable = !reached[n];
+    marks.ByName = !marks.EntryPoint && !called[n] && strings_.count(folded_[n]) != 0;
+    marks.Unused = !marks.EntryPoint && !called[n] && !marks.ByName;
+  }
+}
+
+}  // namespace tarnel

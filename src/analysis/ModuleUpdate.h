@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "analysis/PreciseResolve.h"
+
+namespace tarnel {
+
+struct AnalysisContext;
+
+// Brings a precise analysis up to date after one module's text changed, without reading the
+// whole project again. The module's declarations and bodies are read again; another module's
+// bodies only when they use a name whose declaration changed (or every module's, when the
+// module's name or its default members changed); then every call is linked again in the order a
+// whole analysis links them, so the list, the call sites and the marks come out the same.
+class ModuleUpdater {
+ public:
+  // Takes the resolved calls of the precise analysis that ctx holds.
+  explicit ModuleUpdater(AnalysisContext& ctx);
+
+  // Reads module (its place in the model) again. False when it cannot be read (gone, or an
+  // error): a whole analysis then reports it. ctx must be the context given at construction,
+  // changed by nothing but this updater since.
+  bool Update(AnalysisContext& ctx, std::size_t module);
+
+  // How many modules' bodies the last update resolved again.
+  std::size_t LastResolved() const { return lastResolved_; }
+  // True when the last update kept every record (only the module's own changed in place); the
+  // module's declarations in the model are new all the same.
+  bool KeptRecords() const { return keptRecords_; }
+
+ private:
+  void NoteMentions(AnalysisContext& ctx);
+  void Relink(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets);
+  void Patch(AnalysisContext& ctx, std::uint32_t module, const std::vector<std::uint32_t>& offsets,
+             const std::vector<std::vector<ResolvedCall>>& before);
+  void KeepMarks(PreciseModel& model);
+  void KeepEdges();
+  void NameStrings(const ModuleModel& module, int change);
+  void MarkAgain(PreciseModel& model);
+
+  // Per module, per procedure: the calls its body makes, callee by project-wide number.
+  std::vector<std::vector<std::vector<ResolvedCall>>> calls_;
+  // Per module: the sorted hashes of the folded names its bodies use; filled when first needed.
+  std::vector<std::vector<std::uint64_t>> mentions_;
+  // Per procedure by number: its distinct callees in the order they were linked.
+  std::vector<std::vector<std::uint32_t>> callees_;
+  std::unique_ptr<ProjectIndex> index_;
+  // The calls the language makes (caller, callee), in their order; by number.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> edges_;
+  std::unordered_map<std::uint64_t, std::size_t> edgeOrder_;
+  // For marking again without reading declarations: each procedure's folded name and marks,
+  // and how many modules hold each string that may name a procedure.
+  std::vector<std::string> folded_;
+  std::vector<ProcedureMarks*> marks_;
+  std::unordered_map<std::string, int> strings_;
+  bool mentionsKnown_ = false;
+  std::size_t lastResolved_ = 0;
+  bool keptRecords_ = false;
+};
+
+}  // namespace tarnel

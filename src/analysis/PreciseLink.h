@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "analysis/PreciseResolve.h"
+#include "analysis/PreciseScan.h"
+#include "analysis/SourceDecoder.h"
+
+namespace tarnel {
+
+struct AnalysisContext;
+
+// What reading one module file for the precise reading gives.
+struct ModuleRead {
+  bool Missing = false;
+  std::exception_ptr Error;
+  ModuleModel Model;
+};
+
+// Reads and scans one module file (or the text an editor holds for it, through the decoder);
+// touches nothing shared, so it runs on any thread.
+ModuleRead ReadPreciseModule(const std::string& path, std::uint8_t kind,
+                             const SourceDecoder& decoder, PathResolver& resolver,
+                             const CondConstants& constants, const BodyVisitor& visitor = {});
+
+// Enters the records of a module's procedures in the list, numbered on from the context's
+// procedure total, and gives each declaration its key and record.
+void EnterProcedures(AnalysisContext& ctx, const std::string& moduleKey,
+                     const std::string& moduleFullName, ModuleModel& module);
+
+// Links caller to callee once, the call site kept each time.
+class EdgeLinker {
+ public:
+  EdgeLinker(PreciseModel& model, const ProjectIndex& index);
+
+  void Link(std::uint32_t caller, const std::vector<ResolvedCall>& found);
+  // Calls made by the language itself: an event to its handlers, an interface to its
+  // implementations. They stand at the caller's own declaration line; linked after every body.
+  void LinkDispatch();
+
+  const std::vector<std::vector<std::uint32_t>>& Callees() const { return callees_; }
+
+ private:
+  PreciseModel& model_;
+  const ProjectIndex& index_;
+  std::vector<unsigned> stamps_;
+  unsigned stamp_ = 0;
+  std::vector<std::vector<std::uint32_t>> callees_;
+};
+
+}  // namespace tarnel
