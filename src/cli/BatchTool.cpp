@@ -234,11 +234,11 @@ class WriterBuffer : public std::streambuf {
   TextWriter& writer_;
 };
 
-void WriteJson(const WritePath& path, const AnalysisContext& ctx) {
+void WriteJson(const WritePath& path, const AnalysisResult& result) {
   TextWriter writer(path);
   WriterBuffer buffer(writer);
   std::ostream stream(&buffer);
-  WriteSymbolsJson(stream, ctx.SymbolList, ctx.Precise.get(), !ctx.Decoder.KeepsBytes());
+  WriteSymbolsJson(stream, result.SymbolList, result.Precise.get(), !result.Decoder.KeepsBytes());
   if (!stream) throw FileWriteError(path.Engine());  // the writer's failure, caught by the stream
   writer.Close();
 }
@@ -298,11 +298,11 @@ void WriteReport(const Options& options, const std::optional<WritePath>& output,
 }
 
 void WriteExports(const Options& options, const Outputs& outputs, const ResultTree& tree,
-                  const AnalysisContext& ctx, const std::string& project) {
+                  const AnalysisResult& result, const std::string& project) {
   if (!outputs.Dot && !outputs.Edges && !outputs.Tags && !outputs.Sarif) return;
-  const SymbolList& symbols = ctx.SymbolList;
+  const SymbolList& symbols = result.SymbolList;
   std::optional<PreciseCallSites> sites;
-  if (ctx.Precise) sites.emplace(*ctx.Precise);
+  if (result.Precise) sites.emplace(*result.Precise);
   const ExportGraph graph = ExportGraph::Build(tree, symbols, project, sites ? &*sites : nullptr);
   if (outputs.Dot) {
     WriteExportFile(
@@ -311,21 +311,22 @@ void WriteExports(const Options& options, const Outputs& outputs, const ResultTr
   }
   if (outputs.Edges) WriteExportFile(ExportFormat::EdgesJsonLines, graph, *outputs.Edges);
   if (outputs.Tags) WriteExportFile(ExportFormat::Tags, graph, *outputs.Tags);
-  if (outputs.Sarif && ctx.Precise) {
+  if (outputs.Sarif && result.Precise) {
     WriteExportFile(ExportFormat::Sarif, graph, *outputs.Sarif,
-                    FindingsOf(CollectUnused(symbols, *ctx.Precise)));
+                    FindingsOf(CollectUnused(symbols, *result.Precise)));
   }
 }
 
 // The unused list, in the report's code page.
-void WriteUnused(const Options& options, const Outputs& outputs, const AnalysisContext& ctx) {
-  if (!outputs.Unused || !ctx.Precise) return;
+void WriteUnused(const Options& options, const Outputs& outputs, const AnalysisResult& result) {
+  if (!outputs.Unused || !result.Precise) return;
   FileLineSink file(*outputs.Unused);
   Utf8LineSink utf8(file);
   LineSink& target = options.Encoding == SourceEncoding::Cp932 && options.Utf8
                          ? static_cast<LineSink&>(utf8)
                          : file;
-  WriteUnusedList(target, CollectUnused(ctx.SymbolList, *ctx.Precise), WantsCsv(*options.Unused));
+  WriteUnusedList(target, CollectUnused(result.SymbolList, *result.Precise),
+                  WantsCsv(*options.Unused));
   file.Close();
 }
 
@@ -349,15 +350,15 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
 
   CliHost host(err, errIsTerminal);
   AnalysisContext ctx(host);
-  ctx.Reading = options.Precise ? ReadingKind::Precise : ReadingKind::Classic;
-  ctx.Decoder.SetSetting(options.Encoding);
+  ctx.Options.Reading = options.Precise ? ReadingKind::Precise : ReadingKind::Classic;
+  ctx.Options.Encoding = options.Encoding;
   try {
     // Like the window, a missing default dictionary is reported and the analysis goes on with
     // none; a dictionary named on the command line must be there.
     std::string dictionary =
         options.Resv ? NativeToEngine(*options.Resv) : NativeToEngine(programDir) + "resv.dic";
     try {
-      LoadReservedWords(ctx, dictionary);
+      LoadReservedWords(ctx.Options, dictionary);
     } catch (const TarnelError& e) {
       if (options.Resv) throw;
       std::fprintf(err, "%s\n", e.what());
@@ -367,12 +368,12 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
     const Outputs outputs = OutputsOf(options);
     AnalyzeProject(ctx, project);
     RefuseInputsAsOutputs(ctx, outputs);
-    if (outputs.Json) WriteJson(*outputs.Json, ctx);
-    ResultTree tree = ResultTree::Build(ctx.SymbolList);
+    if (outputs.Json) WriteJson(*outputs.Json, ctx.Result);
+    ResultTree tree = ResultTree::Build(ctx.Result.SymbolList);
     if (outputs.TreeDump) WriteTreeDump(tree, *outputs.TreeDump);
-    WriteExports(options, outputs, tree, ctx, project);
-    WriteUnused(options, outputs, ctx);
-    WriteReport(options, outputs.Report, tree, ctx.SymbolList,
+    WriteExports(options, outputs, tree, ctx.Result, project);
+    WriteUnused(options, outputs, ctx.Result);
+    WriteReport(options, outputs.Report, tree, ctx.Result.SymbolList,
                 options.Encoding == SourceEncoding::Cp932 ? project : Cp932ToUtf8(project), out);
   } catch (const std::exception& e) {
     // The designed errors and whatever else ends the run, such as memory running out.

@@ -354,4 +354,11 @@ void PathResolver::ForgetReads() {
   read_.clear();
 }
 
+std::unordered_set<FileId, FileIdHash> PathResolver::TakeReads() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::unordered_set<FileId, FileIdHash> taken;
+  taken.swap(read_);
+  return taken;
+}
+
 }  // namespace tarnel

@@ -29,7 +29,7 @@ ProjectSession::ProjectSession(AnalysisHost& host, std::string programDir, std::
 ProjectSession::~ProjectSession() {
   for (SessionObserver* observer : observers_) observer->ReleaseRecords();
   tree_.Clear();
-  ClearSymbols(ctx_);
+  ClearSymbols(ctx_.Result);
 }
 
 void ProjectSession::AddObserver(SessionObserver* observer) { observers_.push_back(observer); }
@@ -44,7 +44,7 @@ void ProjectSession::LoadSettings(const std::string& today) {
   // One reading serves every entry, however many there are.
   const ProfileFile settings(ini);
   const bool precise = SameTextIgnoreCase(settings.GetString("Options", "Reading", ""), "Precise");
-  ctx_.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
+  ctx_.Options.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
   for (const std::string& key : settings.GetKeys("Exec")) {
     std::string value = settings.GetString("Exec", key, "");
     toolList_.push_back(value);
@@ -55,10 +55,10 @@ void ProjectSession::LoadSettings(const std::string& today) {
   }
 }
 
-void ProjectSession::LoadDictionary() { LoadReservedWords(ctx_, programDir_ + "resv.dic"); }
+void ProjectSession::LoadDictionary() { LoadReservedWords(ctx_.Options, programDir_ + "resv.dic"); }
 
 void ProjectSession::ChangeReading(ReadingKind reading) {
-  ctx_.Reading = reading;
+  ctx_.Options.Reading = reading;
   WriteProfileString(SettingsFile(), "Options", "Reading",
                      reading == ReadingKind::Precise ? "Precise" : "Classic");
   if (!projectPath_.empty()) OpenProject(projectPath_);
@@ -80,20 +80,19 @@ void ProjectSession::OpenProject(const std::string& path) {
   tree_.Clear();
   callers_.clear();
   callees_.clear();
-  ClearSymbols(ctx_);
+  ClearSymbols(ctx_.Result);
 
   cancelNote_.clear();
-  ctx_.CancelRequested = false;
   AnalyzeProject(ctx_, path);
-  // The pass stops at the record where it saw the flag; the lists lack what lies beyond it.
+  // The pass stops at the record where the host asked it to; the lists lack what lies beyond it.
   std::string note;
-  if (ctx_.CancelRequested) {
+  if (ctx_.Result.Cancelled) {
     note = "Cross-reference cancelled at record " + std::to_string(progressPosition_) + " of " +
            std::to_string(progressMaximum_);
   }
 
   caption_ = path;
-  tree_ = ResultTree::Build(ctx_.SymbolList);
+  tree_ = ResultTree::Build(ctx_.Result.SymbolList);
   for (SessionObserver* observer : observers_) observer->ProjectRead();
   viewsReady_ = true;
   cancelNote_ = note;
@@ -120,12 +119,12 @@ void ProjectSession::FillRows(std::vector<CallRow>& rows, const TPassRec& select
                               CallSide side) {
   const std::vector<std::string>& keys = side == CallSide::Callers ? selected.CalledBy : selected.Calls;
   std::optional<PreciseCallSites> sites;
-  if (ctx_.Precise) sites.emplace(*ctx_.Precise);
+  if (ctx_.Result.Precise) sites.emplace(*ctx_.Result.Precise);
   rows.clear();
   rows.reserve(keys.size());
   for (const std::string& key : keys) {
-    const TPassRec& proc = FindSymbol(ctx_, key);
-    CallRow& row = rows.emplace_back(CallRow{&proc, &FindSymbol(ctx_, proc.ParentKey), {}});
+    const TPassRec& proc = FindSymbol(ctx_.Result, key);
+    CallRow& row = rows.emplace_back(CallRow{&proc, &FindSymbol(ctx_.Result, proc.ParentKey), {}});
     if (!sites) continue;
     // A caller's sites lie in the caller's body; a callee's in the selected procedure's.
     if (side == CallSide::Callers) {
@@ -175,11 +174,12 @@ std::optional<ProcedureRequest> ProjectSession::ProcedureForList(CallSide side) 
 }
 
 void ProjectSession::SaveReport(const std::string& enginePath) {
-  ::tarnel::SaveReport(host_, tree_, ctx_.SymbolList, caption_, enginePath);
+  ::tarnel::SaveReport(host_, tree_, ctx_.Result.SymbolList, caption_, enginePath);
 }
 
 void ProjectSession::RunTool(int tag, const std::function<void(const std::string&)>& start) {
-  ToolContext context{host_, tree_, ctx_.SymbolList, caption_, programDir_, projectPath_, start};
+  ToolContext context{host_,        tree_, ctx_.Result.SymbolList, caption_, programDir_,
+                      projectPath_, start};
   try {
     ::tarnel::RunTool(context, toolList_, tag);
   } catch (const ListIndexError&) {
@@ -209,6 +209,8 @@ void ProjectSession::SetProgress(int position, const std::string& counter,
 }
 
 void ProjectSession::ProcessEvents() { host_.ProcessEvents(); }
+
+bool ProjectSession::CancelRequested() { return host_.CancelRequested(); }
 
 void ProjectSession::EndProgress() { host_.EndProgress(); }
 

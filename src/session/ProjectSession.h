@@ -64,7 +64,7 @@ class ProjectSession : private AnalysisHost {
   void LoadDictionary();
   // Remembers the reading in tarnel.ini and analyses the open project again with it.
   void ChangeReading(ReadingKind reading);
-  ReadingKind Reading() const { return ctx_.Reading; }
+  ReadingKind Reading() const { return ctx_.Options.Reading; }
 
   // Analyses the project at path (engine text): the observers let go of the records first. Does
   // nothing while an analysis runs (the pass lets events through, and a drop may come then).
@@ -93,6 +93,8 @@ class ProjectSession : private AnalysisHost {
 
   AnalysisContext& Context() { return ctx_; }
   const AnalysisContext& Context() const { return ctx_; }
+  // What the last analysis found.
+  const AnalysisResult& Result() const { return ctx_.Result; }
   const ResultTree& Tree() const { return tree_; }
   const std::string& ProgramDir() const { return programDir_; }
   const std::string& ProjectPath() const { return projectPath_; }
@@ -105,7 +107,7 @@ class ProjectSession : private AnalysisHost {
   const TPassRec* CurrentProc() const { return currentProc_; }
   const std::vector<CallRow>& Rows(CallSide side) const;
   // Whether the rows carry call-site lines (after a precise analysis).
-  bool HasCallSites() const { return ctx_.Precise != nullptr; }
+  bool HasCallSites() const { return ctx_.Result.Precise != nullptr; }
   // The list item that last took the focus mark, or nullptr; and its list.
   const TPassRec* CurrentListItem() const;
   std::optional<CallSide> CurrentListSide() const { return currentSide_; }
@@ -124,6 +126,7 @@ class ProjectSession : private AnalysisHost {
   void SetProgressRange(int maximum) override;
   void SetProgress(int position, const std::string& counter, const std::string& name) override;
   void ProcessEvents() override;
+  bool CancelRequested() override;
   void EndProgress() override;
 
   void FillRows(std::vector<CallRow>& rows, const TPassRec& selected, CallSide side);

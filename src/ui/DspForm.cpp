@@ -256,7 +256,7 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   shownLines_.clear();
   SetStatusText({});
 
-  const std::string path = FindSymbol(session_.Context(), parentKey).Text;
+  const std::string path = FindSymbol(session_.Result(), parentKey).Text;
   setWindowTitle(FromCp932(path + " " + name));
 
   std::vector<std::string> lines;
@@ -351,9 +351,9 @@ void TDspForm::CheckSubFunction1Click() {
   // Pending repaints and input run once before the marks, as they would between names.
   QCoreApplication::processEvents();
   std::vector<QString> names;
-  names.reserve(static_cast<std::size_t>(session_.Context().ProcNames.Count()));
-  for (int i = 0; i < session_.Context().ProcNames.Count(); ++i)
-    names.push_back(FromCp932(session_.Context().ProcNames.TextAt(i)));
+  names.reserve(static_cast<std::size_t>(session_.Result().ProcNames.Count()));
+  for (int i = 0; i < session_.Result().ProcNames.Count(); ++i)
+    names.push_back(FromCp932(session_.Result().ProcNames.TextAt(i)));
   MarkNamesBold(*rchDsp->document(), names);
 }
 

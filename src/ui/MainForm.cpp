@@ -246,9 +246,8 @@ void TMainForm::BuildMenus() {
   UnusedProcedures1_->setObjectName("UnusedProcedures1");
   connect(UnusedProcedures1_, &QAction::triggered, this, &TMainForm::UnusedProcedures1Click);
   // The marks come from the precise reading only.
-  connect(Options1_, &QMenu::aboutToShow, this, [this] {
-    UnusedProcedures1_->setEnabled(session_.Context().Precise != nullptr);
-  });
+  connect(Options1_, &QMenu::aboutToShow, this,
+          [this] { UnusedProcedures1_->setEnabled(session_.Result().Precise != nullptr); });
 
   Help1_ = menuBar()->addMenu(QStringLiteral("&Help"));
   About1_ = Help1_->addAction(QStringLiteral("&About..."));
@@ -262,7 +261,6 @@ void TMainForm::AttachWindows(TDbgForm* dbgForm, ProcedureViewer* viewer, TAbout
   viewer_ = viewer;
   aboutDlg_ = aboutDlg;
   host_.SetProgressDialog(dbgForm);
-  if (dbgForm != nullptr) dbgForm->SetCancelFlag(&session_.Context().CancelRequested);
 }
 
 void TMainForm::FormCreate() {
@@ -339,7 +337,8 @@ void TMainForm::ViewsReady() {
   if (!session_.CancelNote().empty()) SetStatusPanel(1, FromCp932(session_.CancelNote()));
   SetStatusNote(SkippedMessagesNote(host_.SkippedMessages(RepeatedMessage::FileNotFound),
                                     host_.SkippedMessages(RepeatedMessage::Eof)));
-  if (unusedWindow_ != nullptr && unusedWindow_->isVisible()) unusedWindow_->Fill(session_.Context());
+  if (unusedWindow_ != nullptr && unusedWindow_->isVisible())
+    unusedWindow_->Fill(session_.Result());
 }
 
 void TMainForm::Read1Click() {
@@ -481,7 +480,7 @@ void TMainForm::UnusedProcedures1Click() {
         ShowProcedure(ProcedureRequest{&proc, ""});
       };
     }
-    unusedWindow_->Fill(session_.Context());
+    unusedWindow_->Fill(session_.Result());
     unusedWindow_->show();
     unusedWindow_->raise();
   });

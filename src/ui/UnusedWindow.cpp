@@ -60,10 +60,10 @@ TUnusedWindow::TUnusedWindow(QWidget* parent) : QMainWindow(parent) {
   };
 }
 
-void TUnusedWindow::Fill(const AnalysisContext& ctx) {
+void TUnusedWindow::Fill(const AnalysisResult& result) {
   Clear();
-  if (ctx.Precise) entries_ = CollectUnused(ctx.SymbolList, *ctx.Precise);
-  const bool utf8 = !ctx.Decoder.KeepsBytes();
+  if (result.Precise) entries_ = CollectUnused(result.SymbolList, *result.Precise);
+  const bool utf8 = !result.Decoder.KeepsBytes();
   const auto shown = [utf8](const std::string& bytes) {
     return QString::fromStdString(utf8 ? bytes : Cp932ToUtf8(bytes));
   };

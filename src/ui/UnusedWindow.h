@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisContext.h"
+#include "analysis/AnalysisResult.h"
 #include "reports/UnusedList.h"
 
 class QTreeWidget;
@@ -23,9 +23,9 @@ class TUnusedWindow : public QMainWindow {
  public:
   explicit TUnusedWindow(QWidget* parent = nullptr);
 
-  // Lists the marked procedures of ctx (nothing after a classic analysis). The records must stay
+  // Lists the marked procedures of result (nothing after a classic analysis). The records must stay
   // until the next Fill.
-  void Fill(const AnalysisContext& ctx);
+  void Fill(const AnalysisResult& result);
   // Empties the list, before the records it shows go.
   void Clear();
   int Count() const;

@@ -15,7 +15,7 @@ TEST_F(InputFilesTest, TheProjectItsModulesAndTheDictionaryUnderAnyNameAreInputs
   Lines("Module1.bas", {"Attribute VB_Name = \"Module1\"", "Sub Main()", "End Sub"});
   Lines("sub/form1.FRM", {"Attribute VB_Name = \"Form1\""});
   const std::string other = dir.Write("notes.txt", "x");
-  LoadReservedWords(ctx, NativeToEngine(dir.Write("resv.dic", "Call\r\n")));
+  LoadReservedWords(ctx.Options, NativeToEngine(dir.Write("resv.dic", "Call\r\n")));
   Analyze();
   ASSERT_EQ(::link(dir.File("Module1.bas").c_str(), dir.File("alias.bas").c_str()), 0);
   ASSERT_EQ(::symlink(dir.File("Demo.vbp").c_str(), dir.File("link.vbp").c_str()), 0);

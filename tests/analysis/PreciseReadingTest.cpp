@@ -9,11 +9,11 @@ namespace {
 class PreciseReadingTest : public test::ProjectFixture {
  protected:
   void SetUp() override {
-    ctx.Reading = ReadingKind::Precise;
-    ctx.ReservedWords.LoadFromBytes("Call\r\nIf\r\nThen\r\nEnd\r\nMsgBox\r\nDim\r\nAs\r\n");
+    ctx.Options.Reading = ReadingKind::Precise;
+    ctx.Options.ReservedWords.LoadFromBytes("Call\r\nIf\r\nThen\r\nEnd\r\nMsgBox\r\nDim\r\nAs\r\n");
   }
   const ModuleModel& Module(std::string_view fullName) {
-    for (const ModuleModel& m : ctx.Precise->Modules) {
+    for (const ModuleModel& m : ctx.Result.Precise->Modules) {
       if (m.FullName == fullName) return m;
     }
     throw std::runtime_error("no module " + std::string(fullName));
@@ -31,7 +31,7 @@ class PreciseReadingTest : public test::ProjectFixture {
   }
   std::vector<std::string> Sites(std::string_view name) {
     std::vector<std::string> sites;
-    for (const CallSite& s : ctx.Precise->CallSites[Proc(name).Key]) {
+    for (const CallSite& s : ctx.Result.Precise->CallSites[Proc(name).Key]) {
       sites.push_back(s.Callee->Name + "@" + std::to_string(s.Line));
     }
     return sites;

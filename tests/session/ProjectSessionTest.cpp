@@ -21,7 +21,7 @@ class RecordingObserver : public SessionObserver {
  public:
   explicit RecordingObserver(const ProjectSession& session) : session_(session) {}
   void ReleaseRecords() override {
-    Heard.push_back("release " + std::to_string(session_.Context().SymbolList.Count()) + " " +
+    Heard.push_back("release " + std::to_string(session_.Result().SymbolList.Count()) + " " +
                     (session_.ViewsReady() ? "ready" : "not ready"));
   }
   void ProjectRead() override {
@@ -51,11 +51,11 @@ class ProjectSessionTest : public ::testing::Test {
   std::string Project() const { return NativeToEngine(dir.File("demo/Demo.vbp")); }
   std::string ProgramDir() const { return NativeToEngine(dir.File("prog/")); }
   const TPassRec* Proc(std::string_view module, std::string_view name) const {
-    const SymbolList& list = session.Context().SymbolList;
+    const SymbolList& list = session.Result().SymbolList;
     for (int i = 0; i < list.Count(); ++i) {
       const TPassRec& r = list.At(i);
       if (IsProcedureKind(r.Kind) && r.Name == name &&
-          FindSymbol(session.Context(), r.ParentKey).FullName == module) {
+          FindSymbol(session.Result(), r.ParentKey).FullName == module) {
         return &r;
       }
     }
@@ -77,7 +77,7 @@ TEST_F(ProjectSessionTest, OpeningTellsTheViewsToLetGoWhileTheOldRecordsStillExi
   RecordingObserver views(session);
   session.AddObserver(&views);
   session.OpenProject(Project());
-  const int count = session.Context().SymbolList.Count();
+  const int count = session.Result().SymbolList.Count();
   ASSERT_GT(count, 0);
   session.OpenProject(Project());
   EXPECT_EQ(views.Heard, (Strings{"release 0 not ready", "read 1 not ready", "ready",
@@ -93,7 +93,7 @@ TEST_F(ProjectSessionTest, AFailedOpenLeavesNoRecordsAndTheViewsNotReady) {
   EXPECT_THROW(session.OpenProject(NativeToEngine(dir.File("demo/Missing.vbp"))), TarnelError);
   EXPECT_FALSE(session.ViewsReady());
   EXPECT_FALSE(session.Analysing());
-  EXPECT_EQ(session.Context().SymbolList.Count(), 0);
+  EXPECT_EQ(session.Result().SymbolList.Count(), 0);
   EXPECT_FALSE(session.SelectNode(nullptr, true).has_value());
   // The caption and path stay those of the project opened last.
   EXPECT_EQ(session.ProjectPath(), Project());
@@ -118,7 +118,7 @@ TEST_F(ProjectSessionTest, SelectingAProcedureGivesItsCallersCalleesAndStatusTex
   EXPECT_EQ(Names(CallSide::Callees), (Strings{"Module1.Bump", "Module2.Twice"}));
 
   // A module is shown but is no procedure to double-click.
-  const TPassRec& module = FindSymbol(session.Context(), main->ParentKey);
+  const TPassRec& module = FindSymbol(session.Result(), main->ParentKey);
   EXPECT_EQ(*session.SelectNode(&module, true), module.Text);
   EXPECT_EQ(session.CurrentProc(), nullptr);
   EXPECT_FALSE(session.ProcedureForTree().has_value());
@@ -155,7 +155,7 @@ TEST_F(ProjectSessionTest, ListItemsChooseWhatADoubleClickShowsAndWhichNameIsMar
 }
 
 TEST_F(ProjectSessionTest, ACancelledPassKeepsItsNoteUntilTheUserMovesOn) {
-  host.OnEvents = [this](int) { session.Context().CancelRequested = true; };
+  host.OnEvents = [this](int) { host.Cancel = true; };
   session.OpenProject(Project());
   host.OnEvents = nullptr;
   ASSERT_FALSE(session.CancelNote().empty());
@@ -165,7 +165,7 @@ TEST_F(ProjectSessionTest, ACancelledPassKeepsItsNoteUntilTheUserMovesOn) {
   EXPECT_EQ(*session.SelectNode(main, false), session.CancelNote());
   EXPECT_EQ(*session.SelectNode(main, true), main->Text);
   EXPECT_TRUE(session.CancelNote().empty());
-  // A fresh open clears the flag.
+  // A fresh pass starts without a request to stop.
   session.OpenProject(Project());
   EXPECT_TRUE(session.CancelNote().empty());
 }
@@ -203,7 +203,7 @@ TEST_F(ProjectSessionTest, ChangingTheReadingIsRememberedAndReadsTheProjectAgain
   session.AddObserver(&views);
   session.ChangeReading(ReadingKind::Classic);
   EXPECT_EQ(views.Heard.size(), 3u);
-  EXPECT_EQ(session.Context().Reading, ReadingKind::Classic);
+  EXPECT_EQ(session.Reading(), ReadingKind::Classic);
   EXPECT_NE(ReadNative(dir.File("prog/tarnel.ini")).find("Reading=Classic"), std::string::npos);
   session.RemoveObserver(&views);
 }
@@ -219,7 +219,7 @@ TEST_F(ProjectSessionTest, ToolsWriteTheReportAndStartTheirCommandWithTheEntryKe
   ASSERT_EQ(started, (Strings{"viewer \"" + ProgramDir() + "Xreftmp.txt\""}));
 
   MemoryLineSink expected;
-  WriteXrefLines(expected, session.Tree(), session.Context().SymbolList, Project(), 'F', 'B', 'S');
+  WriteXrefLines(expected, session.Tree(), session.Result().SymbolList, Project(), 'F', 'B', 'S');
   std::string bytes;
   for (const std::string& line : expected.Lines) bytes += line + "\r\n";
   EXPECT_EQ(ReadNative(dir.File("prog/Xreftmp.txt")), bytes);

@@ -71,8 +71,8 @@ class UiFixture : public ::testing::Test {
   // The bytes of the F, B, S report of the open project, as the writer makes them.
   std::string ExpectedReportBytes(const std::string& caption) {
     MemoryLineSink expected;
-    WriteXrefLines(expected, main().Session().Tree(), main().Session().Context().SymbolList,
-                   caption, 'F', 'B', 'S');
+    WriteXrefLines(expected, main().Session().Tree(), main().Session().Result().SymbolList, caption,
+                   'F', 'B', 'S');
     std::string bytes;
     for (const std::string& line : expected.Lines) bytes += line + "\r\n";
     return bytes;
