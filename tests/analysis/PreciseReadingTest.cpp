@@ -231,5 +231,28 @@ TEST_F(PreciseReadingTest, BadModulesLeaveTheRestOfTheProjectRead) {
   EXPECT_EQ(host.Messages, (Names{"File Not Found : " + Engine("Missing.bas")}));
 }
 
+TEST_F(PreciseReadingTest, CancelStopsBeforeAModuleAndLeavesNoMarks) {
+  Lines("P.vbp", {"Module=M; M.bas", "Module=N; N.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "  Trace", "End Sub"});
+  Lines("N.bas", {"Attribute VB_Name = \"N\"", "Sub Trace()", "  Main", "End Sub"});
+  // Asked after the round before N: M's calls are linked, N's are not, and no marks are given
+  // on half the calls.
+  host.OnEvents = [this](int round) {
+    if (round == 2) host.Cancel = true;
+  };
+  Analyze("P.vbp");
+  EXPECT_TRUE(ctx.Result.Cancelled);
+  EXPECT_EQ(CallNames("Main"), (Names{"N.Trace"}));
+  EXPECT_TRUE(Proc("Trace").Calls.empty());
+  EXPECT_TRUE(ctx.Result.Precise->Marks.empty());
+  EXPECT_FALSE(host.ProgressShown);
+
+  host.OnEvents = nullptr;
+  Analyze("P.vbp");
+  EXPECT_FALSE(ctx.Result.Cancelled);
+  EXPECT_EQ(CallNames("Trace"), (Names{"M.Main"}));
+  EXPECT_EQ(ctx.Result.Precise->Marks.size(), 2u);
+}
+
 }  // namespace
 }  // namespace tarnel

@@ -273,5 +273,19 @@ TEST_F(ProjectReaderTest, BadModuleBytesNeverStopTheAnalysis) {
   EXPECT_FALSE(host.ProgressShown);
 }
 
+TEST_F(ProjectReaderTest, EachAnalysisDecodesAsItsOptionsSay) {
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "End Sub"});
+  ctx.Options.Encoding = SourceEncoding::Utf8;
+  Analyze();
+  EXPECT_FALSE(ctx.Result.Decoder.KeepsBytes());
+  EXPECT_EQ(Rec("2-0001").Name, Cp932ToUtf8(GroupCaption(KindModuleGroup)));
+  // The decoder is the result's: the next analysis takes the options as they stand then.
+  ctx.Options.Encoding = SourceEncoding::Cp932;
+  Analyze();
+  EXPECT_TRUE(ctx.Result.Decoder.KeepsBytes());
+  EXPECT_EQ(Rec("2-0001").Name, GroupCaption(KindModuleGroup));
+}
+
 }  // namespace
 }  // namespace tarnel

@@ -158,6 +158,9 @@ TEST_F(XrefTest, ProgressRunsOverEveryRecordAndCancelStopsBeforeTheRecord) {
   EXPECT_EQ(host.Counters.back(), "Process Xref 7/7");
   EXPECT_EQ(host.Names.front(), GroupCaption(KindModuleGroup));
   EXPECT_EQ(host.EventRounds, 8);
+  // The host is asked once a record, after that record's round of events.
+  EXPECT_EQ(host.CancelQuestions, 8);
+  EXPECT_FALSE(ctx.Result.Cancelled);
 
   // Cancel in the round before record 4 (Twice, the third in insertion order: 2-0001, 4-0001,
   // 4-0002, 4-0003 ...): Main and Bump were scanned, Twice and later were not.
@@ -173,6 +176,21 @@ TEST_F(XrefTest, ProgressRunsOverEveryRecordAndCancelStopsBeforeTheRecord) {
   EXPECT_EQ(Proc("Twice").CalledBy, (Keys{"4-0001"}));
   EXPECT_FALSE(host.ProgressShown);
   EXPECT_TRUE(ctx.Result.Cancelled);
+}
+
+TEST_F(XrefTest, TheNextAnalysisAfterACancelledOneIsWhole) {
+  host.OnEvents = [this](int round) {
+    if (round == 1) host.Cancel = true;
+  };
+  MainBody({"    Bump 1"});
+  ASSERT_TRUE(ctx.Result.Cancelled);
+  EXPECT_TRUE(MainCalls().empty());
+  // Nothing of the stopped run stays with the context: numbering, calls and the mark are new.
+  host.OnEvents = nullptr;
+  Analyze();
+  EXPECT_FALSE(ctx.Result.Cancelled);
+  EXPECT_EQ(MainCalls(), (Keys{Key("Module1.Bump")}));
+  EXPECT_EQ(Key("Module2.Other"), "4-0005");
 }
 
 TEST_F(XrefTest, AShortenedModuleGivesEofAndKeepsWhatWasFound) {
