@@ -9,6 +9,7 @@
 
 #include "FuzzSupport.h"
 #include "analysis/Analysis.h"
+#include "analysis/AnalysisSteps.h"
 #include "analysis/ResultTree.h"
 #include "platform/ByteText.h"
 #include "platform/Errors.h"

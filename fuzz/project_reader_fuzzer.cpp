@@ -57,8 +57,9 @@ std::vector<ExpectedModule> ModulesOf(const std::string& project) {
 const char* const kProjectFolders[] = {"",         "문서/",    "새 폴더/", "源代码/", "Změně/",
                                        "caf\xe9/", "bs\\dir/", "x:y/",     "表/"};
 
-void CheckAnalysis(const AnalysisRun& run, QuietHost& host, const std::string& projectPath,
-                   const std::string& nativeFolder, const std::vector<ExpectedModule>& modules) {
+void CheckAnalysis(const AnalysisContext& ctx, const AnalysisRun& run, QuietHost& host,
+                   const std::string& projectPath, const std::string& nativeFolder,
+                   const std::vector<ExpectedModule>& modules) {
   const std::string projectDir = NativeFolderOf(projectPath);
   FUZZ_CHECK(run.ProjectDir == projectDir);
   // The oracle resolves the references as the analysis must: under the project's own folder.
@@ -155,7 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every file here can be read; a reference that names a folder is a missing file.
     AnalysisRun run(ctx.Options, ctx.Result, host);
     RunAnalysis(run, projectPath);
-    CheckAnalysis(run, host, projectPath, nativeFolder, modules);
+    CheckAnalysis(ctx, run, host, projectPath, nativeFolder, modules);
     FUZZ_CHECK(IsAnalysisInput(ctx, nativeProject));
     std::vector<std::string> snapshot = Snapshot(ctx);
     snapshot.insert(snapshot.end(), host.Messages.begin(), host.Messages.end());
