@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
 
   tarnel::SilentHost host;
   tarnel::AnalysisContext ctx(host);
-  if (argc > 2) tarnel::LoadReservedWords(ctx, tarnel::NativeToEngine(argv[2]));
+  if (argc > 2) tarnel::LoadReservedWords(ctx.Options, tarnel::NativeToEngine(argv[2]));
 
   auto start = Clock::now();
   tarnel::AnalyzeProject(ctx, tarnel::NativeToEngine(project));
@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
   const long analysisPeakKiB = PeakRssKiB();
 
   long procedures = 0, calls = 0;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    const tarnel::TPassRec& r = ctx.SymbolList.At(i);
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+    const tarnel::TPassRec& r = ctx.Result.SymbolList.At(i);
     if (tarnel::IsProcedureKind(r.Kind)) {
       ++procedures;
       calls += static_cast<long>(r.Calls.size());
@@ -73,13 +73,13 @@ int main(int argc, char** argv) {
   }
 
   start = Clock::now();
-  tarnel::ResultTree tree = tarnel::ResultTree::Build(ctx.SymbolList);
+  tarnel::ResultTree tree = tarnel::ResultTree::Build(ctx.Result.SymbolList);
   const double treeBuild = Seconds(start);
   const std::string reportPath =
       (std::filesystem::temp_directory_path() / "tarnel-bench-report.txt").string();
   start = Clock::now();
   const std::string engineProject = tarnel::NativeToEngine(project);
-  tarnel::WriteXref(host, {tree, ctx.SymbolList, engineProject}, tarnel::NativeToEngine(reportPath),
+  tarnel::WriteXref(host, {tree, ctx.Result.SymbolList, engineProject}, tarnel::NativeToEngine(reportPath),
                     {});
   const double report = Seconds(start);
   const auto reportBytes = std::filesystem::file_size(reportPath);
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
 
   std::printf("project            %s\n", project.c_str());
   std::printf("module files       %ld, %.1f MB of source\n", files, sourceBytes / 1e6);
-  std::printf("records            %d (%ld procedures, %ld calls)\n", ctx.SymbolList.Count(),
+  std::printf("records            %d (%ld procedures, %ld calls)\n", ctx.Result.SymbolList.Count(),
               procedures, calls);
   std::printf("analysis           %.3f s (five passes, declarations, cross-reference)\n", analysis);
   std::printf("peak memory        %.1f MB (%.1f MB before the analysis), %.2f x the source\n",
@@ -99,13 +99,13 @@ int main(int argc, char** argv) {
   // The precise reading's whole run, analysis and report, against the classic one's.
   const double classicRun = analysis + treeBuild + report;
   tarnel::AnalysisContext preciseCtx(host);
-  preciseCtx.Reading = tarnel::ReadingKind::Precise;
-  if (argc > 2) tarnel::LoadReservedWords(preciseCtx, tarnel::NativeToEngine(argv[2]));
+  preciseCtx.Options.Reading = tarnel::ReadingKind::Precise;
+  if (argc > 2) tarnel::LoadReservedWords(preciseCtx.Options, tarnel::NativeToEngine(argv[2]));
   start = Clock::now();
   tarnel::AnalyzeProject(preciseCtx, tarnel::NativeToEngine(project));
   const double preciseAnalysis = Seconds(start);
-  tarnel::ResultTree preciseTree = tarnel::ResultTree::Build(preciseCtx.SymbolList);
-  tarnel::WriteXref(host, {preciseTree, preciseCtx.SymbolList, engineProject},
+  tarnel::ResultTree preciseTree = tarnel::ResultTree::Build(preciseCtx.Result.SymbolList);
+  tarnel::WriteXref(host, {preciseTree, preciseCtx.Result.SymbolList, engineProject},
                     tarnel::NativeToEngine(reportPath), {});
   const double preciseRun = Seconds(start);
   std::filesystem::remove(reportPath);

@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
     tarnel::AnalysisContext ctx(host);
     tarnel::AnalyzeProject(ctx, tarnel::NativeToEngine(folder + "Long.vbp"));
     const tarnel::TPassRec* proc = nullptr;
-    for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-      if (ctx.SymbolList.At(i).Name == "Huge") proc = &ctx.SymbolList.At(i);
+    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+      if (ctx.Result.SymbolList.At(i).Name == "Huge") proc = &ctx.Result.SymbolList.At(i);
     }
     if (proc == nullptr) return 1;
 

@@ -39,10 +39,10 @@ int main(int argc, char** argv) {
   const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
   tarnel::SilentHost host;
   tarnel::AnalysisContext ctx(host);
-  if (argc > 2) tarnel::LoadReservedWords(ctx, tarnel::NativeToEngine(argv[2]));
+  if (argc > 2) tarnel::LoadReservedWords(ctx.Options, tarnel::NativeToEngine(argv[2]));
   const std::string engineProject = tarnel::NativeToEngine(project);
   tarnel::AnalyzeProject(ctx, engineProject);
-  const tarnel::ResultTree tree = tarnel::ResultTree::Build(ctx.SymbolList);
+  const tarnel::ResultTree tree = tarnel::ResultTree::Build(ctx.Result.SymbolList);
 
   const std::filesystem::path out = std::filesystem::temp_directory_path() / "tarnel-bench-export";
   const std::string outPath = tarnel::NativeToEngine(out.string());
@@ -63,17 +63,17 @@ int main(int argc, char** argv) {
 
   for (int round = 0; round < rounds; ++round) {
     auto start = Clock::now();
-    tarnel::WriteXref(host, {tree, ctx.SymbolList, engineProject}, outPath, {});
+    tarnel::WriteXref(host, {tree, ctx.Result.SymbolList, engineProject}, outPath, {});
     timings[0].Runs.push_back(Seconds(start));
     timings[0].Bytes = std::filesystem::file_size(out);
     start = Clock::now();
-    tarnel::ExportGraph::Build(tree, ctx.SymbolList, engineProject);
+    tarnel::ExportGraph::Build(tree, ctx.Result.SymbolList, engineProject);
     timings[1].Runs.push_back(Seconds(start));
     for (std::size_t i = 0; i < std::size(exports); ++i) {
       // As the batch tool does: the graph is built for the export, then written.
       start = Clock::now();
       const tarnel::ExportGraph graph =
-          tarnel::ExportGraph::Build(tree, ctx.SymbolList, engineProject);
+          tarnel::ExportGraph::Build(tree, ctx.Result.SymbolList, engineProject);
       tarnel::WriteExportFile(exports[i].Format, graph, outPath);
       timings[i + 2].Runs.push_back(Seconds(start));
       timings[i + 2].Bytes = std::filesystem::file_size(out);

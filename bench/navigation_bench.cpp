@@ -57,9 +57,9 @@ Project& ProjectOf(int procedures) {
   }
   vbp.close();
   project = std::make_unique<Project>();
-  project->ctx.Workers = 1;
+  project->ctx.Options.Workers = 1;
   tarnel::AnalyzeProject(project->ctx, tarnel::NativeToEngine(folder + "/Big.vbp"));
-  project->tree = tarnel::ResultTree::Build(project->ctx.SymbolList);
+  project->tree = tarnel::ResultTree::Build(project->ctx.Result.SymbolList);
   std::filesystem::remove_all(folder);
   return *project;
 }
@@ -97,7 +97,7 @@ BENCHMARK(TreeSearchKeystroke)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 void GoToProcedureKeystroke(benchmark::State& state) {
   Project& project = ProjectOf(static_cast<int>(state.range(0)));
-  const tarnel::ProcedureSearch search(project.ctx.SymbolList);
+  const tarnel::ProcedureSearch search(project.ctx.Result.SymbolList);
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(search.Find(kKeystrokes[i++ % kKeystrokes.size()], 200));

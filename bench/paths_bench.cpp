@@ -46,7 +46,7 @@ long Measure(const char* label, const std::string& project, std::size_t inputByt
     const long baseline = PeakRssKiB();
     tarnel::SilentHost host;
     tarnel::AnalysisContext ctx(host);
-    ctx.Workers = 1;
+    ctx.Options.Workers = 1;
     const Clock::time_point start = Clock::now();
     tarnel::AnalyzeProject(ctx, tarnel::NativeToEngine(project));
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -55,7 +55,7 @@ long Measure(const char* label, const std::string& project, std::size_t inputByt
     std::printf("%-46s %7.3f s %7.1f MB peak growth, %5.2f x input beyond %.1f MB (%d records)\n",
                 label, seconds, static_cast<double>(grown) / 1024.0,
                 beyond / static_cast<double>(inputBytes), static_cast<double>(ownNeedsKiB) / 1024.0,
-                ctx.SymbolList.Count());
+                ctx.Result.SymbolList.Count());
     std::fflush(stdout);
     if (write(channel[1], &grown, sizeof grown) != sizeof grown) _exit(1);
     _exit(0);

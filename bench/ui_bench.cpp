@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     }
 
     std::printf("project              %s\n", project.c_str());
-    std::printf("records              %d\n", form.Context().SymbolList.Count());
+    std::printf("records              %d\n", form.Result().SymbolList.Count());
     std::printf("tree nodes           %d\n", tree.Count());
     std::printf("OpenProject          %.0f ms (analysis, cross-reference and tree)\n", openMs);
     std::printf("  to the tree shown  %.0f ms\n", shownMs);

@@ -9,6 +9,7 @@
 
 #include "FuzzSupport.h"
 #include "analysis/Analysis.h"
+#include "analysis/AnalysisSteps.h"
 #include "analysis/ResultTree.h"
 #include "platform/ByteText.h"
 #include "platform/Errors.h"
@@ -30,8 +31,9 @@ long NumberOf(const std::string& key) { return std::atol(key.c_str() + 2); }
 // The procedures in recording order.
 std::vector<TPassRec*> Procedures(const AnalysisContext& ctx) {
   std::vector<TPassRec*> procs;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    if (IsProcedureKind(ctx.SymbolList.At(i).Kind)) procs.push_back(&ctx.SymbolList.At(i));
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+    if (IsProcedureKind(ctx.Result.SymbolList.At(i).Kind))
+      procs.push_back(&ctx.Result.SymbolList.At(i));
   }
   std::stable_sort(procs.begin(), procs.end(), [](const TPassRec* a, const TPassRec* b) {
     return NumberOf(a->Key) < NumberOf(b->Key);
@@ -66,10 +68,10 @@ std::vector<ModelCalls> ModelXref(AnalysisContext& ctx, const std::vector<TPassR
     }
     return nullptr;
   };
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    const TPassRec& proc = ctx.SymbolList.At(i);
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+    const TPassRec& proc = ctx.Result.SymbolList.At(i);
     if (!IsProcedureKind(proc.Kind)) continue;
-    const TPassRec& module = FindSymbol(ctx, proc.ParentKey);
+    const TPassRec& module = FindSymbol(ctx.Result, proc.ParentKey);
     TextReader file(module.Text);
     file.SkipLines(proc.StartLine);
     LineCounters counters;
@@ -89,7 +91,8 @@ std::vector<ModelCalls> ModelXref(AnalysisContext& ctx, const std::vector<TPassR
       auto eq = std::find(tokens.begin(), tokens.end(), "=");
       if (own != tokens.end() && eq != tokens.end() && eq > own) tokens.erase(own);
       for (long n = static_cast<long>(tokens.size()) - 1; n >= 0; --n) {
-        if (ctx.ReservedWords.Contains(tokens[static_cast<std::size_t>(n)]) && --n < 0) break;
+        if (ctx.Options.ReservedWords.Contains(tokens[static_cast<std::size_t>(n)]) && --n < 0)
+          break;
         const std::string& token = tokens[static_cast<std::size_t>(n)];
         if (token.empty()) continue;
         const TPassRec* callee = lookup(token);
@@ -158,8 +161,8 @@ std::vector<std::string> ModelReport(const ResultTree& tree, const SymbolList& s
 }
 
 void CheckReports(AnalysisContext& ctx, const std::string& caption) {
-  const int records = ctx.SymbolList.Count();
-  ResultTree tree = ResultTree::Build(ctx.SymbolList);
+  const int records = ctx.Result.SymbolList.Count();
+  ResultTree tree = ResultTree::Build(ctx.Result.SymbolList);
   if (records == 0) {
     FUZZ_CHECK(tree.Count() <= 1);
     return;
@@ -179,12 +182,13 @@ void CheckReports(AnalysisContext& ctx, const std::string& caption) {
   }
 
   int procedures = 0;
-  for (int i = 0; i < records; ++i) procedures += IsProcedureKind(ctx.SymbolList.At(i).Kind);
+  for (int i = 0; i < records; ++i) procedures += IsProcedureKind(ctx.Result.SymbolList.At(i).Kind);
   for (const auto& [form, direction, style] :
        {std::tuple{'F', 'B', 'S'}, std::tuple{'C', 'B', 'D'}, std::tuple{'F', 'N', 'S'}}) {
     MemoryLineSink sink;
-    WriteXrefLines(sink, tree, ctx.SymbolList, caption, form, direction, style);
-    FUZZ_CHECK(sink.Lines == ModelReport(tree, ctx.SymbolList, caption, form, direction, style));
+    WriteXrefLines(sink, tree, ctx.Result.SymbolList, caption, form, direction, style);
+    FUZZ_CHECK(sink.Lines ==
+               ModelReport(tree, ctx.Result.SymbolList, caption, form, direction, style));
     if (direction == 'N') {
       // One line per node; each procedure's line is its label and nothing else.
       FUZZ_CHECK(static_cast<int>(sink.Lines.size()) == tree.Count());
@@ -216,7 +220,7 @@ void CheckAnalysis(AnalysisContext& ctx, const QuietHost& host) {
     const TPassRec& proc = *procs[i];
     FUZZ_CHECK(proc.Key == FormatKey(4, static_cast<long>(i) + 1));
     // The line range lies inside the module's file.
-    const TPassRec& module = FindSymbol(ctx, proc.ParentKey);
+    const TPassRec& module = FindSymbol(ctx.Result, proc.ParentKey);
     FUZZ_CHECK(IsModuleKind(module.Kind));
     const long physical = CountPhysicalLines(ReadWholeFile(module.Text));
     FUZZ_CHECK(proc.StartLine >= 1 && proc.BodyLines >= 0);
@@ -227,15 +231,15 @@ void CheckAnalysis(AnalysisContext& ctx, const QuietHost& host) {
       std::sort(sorted.begin(), sorted.end());
       FUZZ_CHECK(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end());
       for (const std::string& key : *list) {
-        const TPassRec* other = ctx.SymbolList.TryFind(key);
+        const TPassRec* other = ctx.Result.SymbolList.TryFind(key);
         FUZZ_CHECK(other != nullptr && IsProcedureKind(other->Kind) && other->Key == key);
         const auto& back = list == &proc.Calls ? other->CalledBy : other->Calls;
         FUZZ_CHECK(std::find(back.begin(), back.end(), proc.Key) != back.end());
       }
     }
   }
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    const TPassRec& rec = ctx.SymbolList.At(i);
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+    const TPassRec& rec = ctx.Result.SymbolList.At(i);
     if (!IsProcedureKind(rec.Kind)) FUZZ_CHECK(rec.Calls.empty() && rec.CalledBy.empty());
   }
 
@@ -261,8 +265,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   QuietHost host;
   AnalysisContext ctx(host);
-  ctx.Workers = 0;
-  ctx.ReservedWords.LoadFromBytes(kDictionary);
+  ctx.Options.Workers = 0;
+  ctx.Options.ReservedWords.LoadFromBytes(kDictionary);
   AnalyzeProject(ctx, projectPath);  // a reference that names a folder is a missing file
   CheckAnalysis(ctx, host);
   CheckReports(ctx, projectPath);

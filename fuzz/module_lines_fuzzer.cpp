@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "analysis/Analysis.h"
+#include "analysis/AnalysisSteps.h"
 #include "analysis/ModuleScan.h"
 
 namespace {

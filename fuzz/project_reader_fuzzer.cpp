@@ -7,6 +7,7 @@
 
 #include "FuzzSupport.h"
 #include "analysis/Analysis.h"
+#include "analysis/AnalysisSteps.h"
 #include "analysis/ModuleScan.h"
 #include "analysis/ResultTree.h"
 #include "platform/Errors.h"
@@ -56,17 +57,18 @@ std::vector<ExpectedModule> ModulesOf(const std::string& project) {
 const char* const kProjectFolders[] = {"",         "문서/",    "새 폴더/", "源代码/", "Změně/",
                                        "caf\xe9/", "bs\\dir/", "x:y/",     "表/"};
 
-void CheckAnalysis(AnalysisContext& ctx, QuietHost& host, const std::string& projectPath,
-                   const std::string& nativeFolder, const std::vector<ExpectedModule>& modules) {
+void CheckAnalysis(const AnalysisContext& ctx, const AnalysisRun& run, QuietHost& host,
+                   const std::string& projectPath, const std::string& nativeFolder,
+                   const std::vector<ExpectedModule>& modules) {
   const std::string projectDir = NativeFolderOf(projectPath);
-  FUZZ_CHECK(ctx.ProjectDir == projectDir);
+  FUZZ_CHECK(run.ProjectDir == projectDir);
   // The oracle resolves the references as the analysis must: under the project's own folder.
   PathResolver resolver;
   resolver.SetBase(projectDir, nativeFolder);
 
   int groups = 0;
   for (const Pass& pass : kPasses) {
-    const TPassRec* group = ctx.SymbolList.TryFind(pass.GroupKey);
+    const TPassRec* group = run.Result.SymbolList.TryFind(pass.GroupKey);
     bool used = false;
     for (const ExpectedModule& m : modules) used = used || m.GroupKey == pass.GroupKey;
     FUZZ_CHECK((group != nullptr) == used);
@@ -79,7 +81,7 @@ void CheckAnalysis(AnalysisContext& ctx, QuietHost& host, const std::string& pro
   std::vector<std::string> missing;
   long procedures = 0;
   for (const ExpectedModule& expected : modules) {
-    const TPassRec* module = ctx.SymbolList.TryFind(expected.Key);
+    const TPassRec* module = run.Result.SymbolList.TryFind(expected.Key);
     FUZZ_CHECK(module != nullptr);
     FUZZ_CHECK(module->Level == 3 && module->Kind == expected.Kind);
     FUZZ_CHECK(module->Name == expected.Name && module->ParentKey == expected.GroupKey);
@@ -95,7 +97,7 @@ void CheckAnalysis(AnalysisContext& ctx, QuietHost& host, const std::string& pro
     FUZZ_CHECK(!scan.Missing && !scan.Error);
     FUZZ_CHECK(module->FullName == scan.FullName);
     for (const DeclaredProcedure& declared : scan.Procedures) {
-      const TPassRec* proc = ctx.SymbolList.TryFind(FormatKey(4, ++procedures));
+      const TPassRec* proc = run.Result.SymbolList.TryFind(FormatKey(4, ++procedures));
       FUZZ_CHECK(proc != nullptr);
       FUZZ_CHECK(proc->Level == 4 && proc->ParentKey == module->Key);
       FUZZ_CHECK(proc->Name == declared.Name && proc->Kind == declared.Kind);
@@ -104,8 +106,9 @@ void CheckAnalysis(AnalysisContext& ctx, QuietHost& host, const std::string& pro
       FUZZ_CHECK(proc->FullName == module->FullName + "." + proc->Name);
     }
   }
-  FUZZ_CHECK(ctx.ProcedureTotal == procedures);
-  FUZZ_CHECK(ctx.SymbolList.Count() == groups + static_cast<int>(modules.size()) + procedures);
+  FUZZ_CHECK(run.ProcedureTotal == procedures);
+  FUZZ_CHECK(run.Result.SymbolList.Count() ==
+             groups + static_cast<int>(modules.size()) + procedures);
   // Nothing else is reported: the files do not change, so no body ends early ("Eof").
   FUZZ_CHECK(host.Messages == missing);
 }
@@ -113,8 +116,8 @@ void CheckAnalysis(AnalysisContext& ctx, QuietHost& host, const std::string& pro
 // Every record with all its fields, in list order.
 std::vector<std::string> Snapshot(const AnalysisContext& ctx) {
   std::vector<std::string> lines;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    const TPassRec& r = ctx.SymbolList.At(i);
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+    const TPassRec& r = ctx.Result.SymbolList.At(i);
     std::string line = r.Key + "|" + r.ParentKey + "|" + std::to_string(r.Level) + "|" +
                        std::to_string(r.Kind) + "|" + r.Scope + "|" + r.Name + "|" + r.FullName +
                        "|" + r.Text + "|" + std::to_string(r.StartLine) + "+" +
@@ -143,16 +146,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   QuietHost host;
   AnalysisContext ctx(host);
-  ctx.Workers = 0;
+  ctx.Options.Workers = 0;
   std::vector<std::string> first;
   // A second analysis in the same context starts from nothing; it reads ahead on two more
   // threads, which must not change any record or message.
   for (int round = 0; round < 2; ++round) {
     host.Messages.clear();
-    ctx.Workers = round == 0 ? 0 : 2;
+    ctx.Options.Workers = round == 0 ? 0 : 2;
     // Every file here can be read; a reference that names a folder is a missing file.
-    AnalyzeProject(ctx, projectPath);
-    CheckAnalysis(ctx, host, projectPath, nativeFolder, modules);
+    AnalysisRun run(ctx.Options, ctx.Result, host);
+    RunAnalysis(run, projectPath);
+    CheckAnalysis(ctx, run, host, projectPath, nativeFolder, modules);
     FUZZ_CHECK(IsAnalysisInput(ctx, nativeProject));
     std::vector<std::string> snapshot = Snapshot(ctx);
     snapshot.insert(snapshot.end(), host.Messages.begin(), host.Messages.end());
@@ -178,7 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const WritePath output = WritePath::FromNative(nativeFolder + name);
     if (IsAnalysisInput(ctx, output.Native())) continue;
     try {
-      WriteTreeDump(ResultTree::Build(ctx.SymbolList), output);
+      WriteTreeDump(ResultTree::Build(ctx.Result.SymbolList), output);
     } catch (const TarnelError&) {
       // A folder of that name, say: the other files are what matters here.
     }

@@ -28,8 +28,11 @@ class AnalysisHost {
   virtual void SetProgressRange(int maximum) = 0;
   // Position of the bar, the counter label and the name label.
   virtual void SetProgress(int position, const std::string& counter, const std::string& name) = 0;
-  // Lets pending user-interface events run once; a Cancel click sets the cancel flag here.
+  // Lets pending user-interface events run once; a Cancel click is taken in here.
   virtual void ProcessEvents() = 0;
+  // Asked after each round of events: true stops the cross-reference pass before its next
+  // record. A host without a Cancel button never asks to stop.
+  virtual bool CancelRequested() { return false; }
   // Hides the progress dialog and enables the main window again.
   virtual void EndProgress() = 0;
 };

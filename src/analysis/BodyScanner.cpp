@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "analysis/Analysis.h"
+#include "analysis/AnalysisSteps.h"
 #include "platform/ByteText.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"

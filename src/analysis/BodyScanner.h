@@ -1,11 +1,14 @@
 #pragma once
 
+// Engine internal: front ends reach the engine through Analysis.h.
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "analysis/AnalysisContext.h"
+#include "analysis/SourceDecoder.h"
+#include "analysis/Symbol.h"
 #include "analysis/TokenTable.h"
 #include "platform/TextFile.h"
 

@@ -1,6 +1,6 @@
 #include <array>
 
-#include "analysis/Analysis.h"
+#include "analysis/AnalysisSteps.h"
 #include "analysis/LineCompare.h"
 #include "analysis/ModuleScan.h"
 #include "platform/ByteText.h"
@@ -80,9 +80,9 @@ std::string ReadModuleName(LineCounters& counters, TextReader& file, bool hasHea
 }
 
 // Enters the procedures found in a module, numbered on from the analysis's total.
-void EnterProcedures(AnalysisContext& ctx, const TPassRec& module,
+void EnterProcedures(AnalysisRun& run, const TPassRec& module,
                      const std::vector<DeclaredProcedure>& found) {
-  long number = ctx.ProcedureTotal;
+  long number = run.ProcedureTotal;
   for (const DeclaredProcedure& declared : found) {
     TPassRec proc;
     proc.Level = 4;
@@ -95,28 +95,28 @@ void EnterProcedures(AnalysisContext& ctx, const TPassRec& module,
     proc.Text = declared.Text;
     proc.StartLine = declared.StartLine;
     proc.BodyLines = declared.BodyLines;
-    AddSymbol(ctx, proc);
+    AddSymbol(run, proc);
   }
-  ctx.ProcedureTotal = number;
+  run.ProcedureTotal = number;
 }
 
 // Reads a module's file, or takes it from the prefetch, and enters what it holds.
-void ReadModule(AnalysisContext& ctx, TPassRec& module, bool hasHeader) {
+void ReadModule(AnalysisRun& run, TPassRec& module, bool hasHeader) {
   std::optional<ModuleScan> scan;
-  if (ctx.Prefetch != nullptr) scan = ctx.Prefetch->Take(module.Text);
+  if (run.Prefetch != nullptr) scan = run.Prefetch->Take(module.Text);
   if (!scan) {
-    scan = ScanModuleFile(module.Text, hasHeader, ctx.Paths,
-                          ctx.Decoder.KeepsBytes() ? nullptr : &ctx.Decoder);
+    const SourceDecoder& decoder = run.Result.Decoder;
+    scan = ScanModuleFile(module.Text, hasHeader, run.Paths,
+                          decoder.KeepsBytes() ? nullptr : &decoder);
   }
   if (scan->Missing) {
-    ctx.Host->ShowRepeatedMessage(RepeatedMessage::FileNotFound, "File Not Found : " + module.Text);
+    run.Host.ShowRepeatedMessage(RepeatedMessage::FileNotFound, "File Not Found : " + module.Text);
     return;
   }
   if (scan->Error) std::rethrow_exception(scan->Error);
   module.FullName = scan->FullName;
-  EnterProcedures(ctx, module, scan->Procedures);
-  ctx.LineNo = scan->Counters.LineNo;
-  ctx.ContinuationCount = scan->Counters.ContinuationCount;
+  EnterProcedures(run, module, scan->Procedures);
+  static_cast<LineCounters&>(run) = scan->Counters;
 }
 
 }  // namespace
@@ -186,9 +186,9 @@ ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, PathResolver&
   return scan;
 }
 
-void ReadStdModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, module, false); }
+void ReadStdModule(AnalysisRun& run, TPassRec& module) { ReadModule(run, module, false); }
 
-void ReadHeaderModule(AnalysisContext& ctx, TPassRec& module) { ReadModule(ctx, module, true); }
+void ReadHeaderModule(AnalysisRun& run, TPassRec& module) { ReadModule(run, module, true); }
 
 ModulePrefetch::ModulePrefetch(std::vector<Module> modules, unsigned workers,
                                PathResolver& resolver, const SourceDecoder* decoder)

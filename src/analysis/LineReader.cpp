@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "analysis/Analysis.h"
+#include "analysis/AnalysisSteps.h"
 #include "analysis/LineCompare.h"
 #include "platform/ByteText.h"
 
@@ -47,9 +47,9 @@ std::string_view ReadLogicalLineView(LineCounters& counters, TextReader& file,
   return joined;
 }
 
-std::string ReadLogicalLine(AnalysisContext& ctx, TextReader& file) {
+std::string ReadLogicalLine(LineCounters& counters, TextReader& file) {
   std::string joined;
-  return std::string(ReadLogicalLineView(ctx, file, joined));
+  return std::string(ReadLogicalLineView(counters, file, joined));
 }
 
 }  // namespace tarnel

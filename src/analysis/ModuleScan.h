@@ -1,12 +1,14 @@
 #pragma once
 
+// Engine internal: front ends reach the engine through Analysis.h.
+
 #include <cstdint>
 #include <exception>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisContext.h"
+#include "analysis/AnalysisRun.h"
 #include "analysis/OrderedWork.h"
 #include "analysis/SourceDecoder.h"
 #include "platform/TextFile.h"

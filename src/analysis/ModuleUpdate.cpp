@@ -10,6 +10,7 @@
 
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisContext.h"
+#include "analysis/AnalysisSteps.h"
 #include "analysis/OrderedWork.h"
 #include "analysis/PreciseLink.h"
 #include "analysis/PreciseMarks.h"
@@ -142,10 +143,10 @@ void CollectNames(const VbStatement& s, std::vector<std::uint64_t>& out, std::st
 
 // Reads the bodies of modules (by place) on the context's workers: the calls each makes, when
 // index is given, and the names each uses. read(i, result) receives them in order.
-void ReadBodies(AnalysisContext& ctx, const std::vector<std::uint32_t>& modules,
+void ReadBodies(AnalysisContext& ctx, PathResolver& paths, const std::vector<std::uint32_t>& modules,
                 const ProjectIndex* index, const TokenTable* words,
                 const std::function<void(std::uint32_t, BodyRead&)>& take) {
-  const PreciseModel& model = *ctx.Precise;
+  const PreciseModel& model = *ctx.Result.Precise;
   OrderedWork<BodyRead> reads(modules.size(), [&](std::size_t i, BodyRead& out, unsigned) {
     const ModuleModel& module = model.Modules[modules[i]];
     std::string scratch;
@@ -158,20 +159,20 @@ void ReadBodies(AnalysisContext& ctx, const std::vector<std::uint32_t>& modules,
       CollectNames(s, out.Mentions, scratch);
       if (resolver && proc < out.Found.size()) resolver->Statement(proc, s, out.Found[proc]);
     };
-    ModuleRead read = ReadPreciseModule(module.Path, module.Kind, ctx.Decoder, ctx.Paths,
+    ModuleRead read = ReadPreciseModule(module.Path, module.Kind, ctx.Result.Decoder, paths,
                                         model.Conditions, visit);
     out.Failed = static_cast<bool>(read.Error);
     SortUnique(out.Mentions);
   });
-  reads.Start(modules.size() > 1 ? ctx.Workers : 0);
+  reads.Start(modules.size() > 1 ? ctx.Options.Workers : 0);
   for (std::size_t i = 0; i < modules.size(); ++i) take(modules[i], reads.Take(i));
 }
 
 }  // namespace
 
 ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
-  if (!ctx.Precise) return;
-  PreciseModel& model = *ctx.Precise;
+  if (!ctx.Result.Precise) return;
+  PreciseModel& model = *ctx.Result.Precise;
   index_ = std::make_unique<ProjectIndex>(model);
   const ProjectIndex& index = *index_;
   KeepEdges();
@@ -213,24 +214,24 @@ ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
 }
 
 void ModuleUpdater::NoteMentions(AnalysisContext& ctx) {
-  std::vector<std::uint32_t> all(ctx.Precise->Modules.size());
+  std::vector<std::uint32_t> all(ctx.Result.Precise->Modules.size());
   for (std::uint32_t m = 0; m < all.size(); ++m) all[m] = m;
   mentions_.assign(all.size(), {});
-  ReadBodies(ctx, all, nullptr, nullptr,
+  ReadBodies(ctx, paths_, all, nullptr, nullptr,
              [&](std::uint32_t m, BodyRead& read) { mentions_[m] = std::move(read.Mentions); });
   mentionsKnown_ = true;
 }
 
 bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
-  if (!ctx.Precise || module >= ctx.Precise->Modules.size() ||
-      calls_.size() != ctx.Precise->Modules.size()) {
+  if (!ctx.Result.Precise || module >= ctx.Result.Precise->Modules.size() ||
+      calls_.size() != ctx.Result.Precise->Modules.size()) {
     return false;
   }
-  PreciseModel& model = *ctx.Precise;
+  PreciseModel& model = *ctx.Result.Precise;
   const auto changedModule = static_cast<std::uint32_t>(module);
   ModuleModel& before = model.Modules[module];
   ModuleRead read =
-      ReadPreciseModule(before.Path, before.Kind, ctx.Decoder, ctx.Paths, model.Conditions);
+      ReadPreciseModule(before.Path, before.Kind, ctx.Result.Decoder, paths_, model.Conditions);
   if (read.Missing || read.Error) return false;
   ModuleModel after = std::move(read.Model);
   after.Key = before.Key;
@@ -326,13 +327,13 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   }
   const ProjectIndex& index = *index_;
   const NameIndex none;
-  const TokenTable words(none, none, ctx.ReservedWords);
+  const TokenTable words(none, none, ctx.Options.ReservedWords);
   std::vector<std::uint32_t> modules;
   for (std::uint32_t m = 0; m < count; ++m) {
     if (resolve[m]) modules.push_back(m);
   }
   bool failed = false;
-  ReadBodies(ctx, modules, &index, &words, [&](std::uint32_t m, BodyRead& read) {
+  ReadBodies(ctx, paths_, modules, &index, &words, [&](std::uint32_t m, BodyRead& read) {
     failed = failed || read.Failed;
     calls_[m] = std::move(read.Found);
     calls_[m].resize(model.Modules[m].Procedures.size());
@@ -354,36 +355,36 @@ void ModuleUpdater::Relink(AnalysisContext& ctx, const std::vector<std::uint32_t
   KeepEdges();
   // The list again, in the order of a whole analysis: each group, then each module's procedures
   // before the module itself.
-  PreciseModel& model = *ctx.Precise;
+  PreciseModel& model = *ctx.Result.Precise;
   const std::size_t count = model.Modules.size();
   std::vector<TPassRec> kept;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    const TPassRec& record = ctx.SymbolList.Recorded(i);
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+    const TPassRec& record = ctx.Result.SymbolList.Recorded(i);
     if (!IsProcedureKind(record.Kind)) kept.push_back(record);
   }
   std::unordered_map<std::string, std::size_t> byKey;
   for (std::size_t m = 0; m < count; ++m) byKey[model.Modules[m].Key] = m;
-  ClearSymbols(ctx);
+  ClearSymbols(ctx.Result);
   model.CallSites.clear();
   model.Marks.clear();
-  ctx.ProcedureTotal = 0;
+  long procedureTotal = 0;
   for (TPassRec& record : kept) {
     auto found = IsModuleKind(record.Kind) ? byKey.find(record.Key) : byKey.end();
     if (found != byKey.end()) {
       ModuleModel& mm = model.Modules[found->second];
       record.FullName = mm.FullName;
-      EnterProcedures(ctx, record.Key, record.FullName, mm);
+      EnterProcedures(ctx.Result.SymbolList, procedureTotal, record.Key, record.FullName, mm);
     }
-    ctx.SymbolList.Add(std::move(record));
+    ctx.Result.SymbolList.Add(std::move(record));
   }
   callees_.assign(index.ProcedureCount(), {});
-  if (ctx.ProcedureTotal == 0) {
+  if (procedureTotal == 0) {
     KeepMarks(model);
     return;
   }
-  ctx.ProcNames.Clear();
-  ctx.ProcFullNames.Clear();
-  IndexProcedures(ctx);
+  ctx.Result.ProcNames.Clear();
+  ctx.Result.ProcFullNames.Clear();
+  IndexProcedures(ctx.Result);
   EdgeLinker linker(model, index);
   for (std::uint32_t m = 0; m < count; ++m) {
     for (std::uint32_t p = 0; p < calls_[m].size(); ++p) linker.Link(offsets[m] + p, calls_[m][p]);
@@ -398,7 +399,7 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
                           const std::vector<std::uint32_t>& offsets,
                           const std::vector<std::vector<ResolvedCall>>& before) {
   const ProjectIndex& index = *index_;
-  PreciseModel& model = *ctx.Precise;
+  PreciseModel& model = *ctx.Result.Precise;
   ModuleModel& mm = model.Modules[module];
   const std::uint32_t base = offsets[module];
   const auto size = static_cast<std::uint32_t>(mm.Procedures.size());
@@ -415,9 +416,9 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
     record.BodyLines = decl.BodyLines;
   }
   if (renamed) {
-    ctx.ProcNames.Clear();
-    ctx.ProcFullNames.Clear();
-    IndexProcedures(ctx);
+    ctx.Result.ProcNames.Clear();
+    ctx.Result.ProcFullNames.Clear();
+    IndexProcedures(ctx.Result);
   }
 
   // The language's own calls from this module's procedures, at their (maybe moved) lines. They

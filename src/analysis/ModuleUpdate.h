@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/PreciseResolve.h"
+#include "platform/Paths.h"
 
 namespace tarnel {
 
@@ -51,6 +52,8 @@ class ModuleUpdater {
   // Per procedure by number: its distinct callees in the order they were linked.
   std::vector<std::vector<std::uint32_t>> callees_;
   std::unique_ptr<ProjectIndex> index_;
+  // Finds the module files again; the analysis's own resolver ended with it.
+  PathResolver paths_;
   // The calls the language makes (caller, callee), in their order; by number.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> edges_;
   std::unordered_map<std::uint64_t, std::size_t> edgeOrder_;

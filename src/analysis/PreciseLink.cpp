@@ -1,6 +1,6 @@
 #include "analysis/PreciseLink.h"
 
-#include "analysis/AnalysisContext.h"
+#include "analysis/SymbolList.h"
 #include "analysis/PreciseMarks.h"
 
 namespace tarnel {
@@ -26,14 +26,14 @@ ModuleRead ReadPreciseModule(const std::string& path, std::uint8_t kind,
   return read;
 }
 
-void EnterProcedures(AnalysisContext& ctx, const std::string& moduleKey,
+void EnterProcedures(SymbolList& list, long& procedureTotal, const std::string& moduleKey,
                      const std::string& moduleFullName, ModuleModel& module) {
   for (ProcedureDecl& decl : module.Procedures) {
     TPassRec proc;
     proc.Level = 4;
     proc.Name = decl.Name;
     proc.FullName = moduleFullName + "." + decl.Name;
-    proc.Key = CutTo(FormatKey(4, ++ctx.ProcedureTotal), 10);
+    proc.Key = CutTo(FormatKey(4, ++procedureTotal), 10);
     proc.ParentKey = moduleKey;
     proc.Scope = decl.Scope;
     proc.Kind = decl.Kind;
@@ -41,7 +41,7 @@ void EnterProcedures(AnalysisContext& ctx, const std::string& moduleKey,
     proc.StartLine = decl.StartLine;
     proc.BodyLines = decl.BodyLines;
     decl.Key = proc.Key;
-    decl.Record = &ctx.SymbolList.Add(std::move(proc));
+    decl.Record = &list.Add(std::move(proc));
   }
 }
 

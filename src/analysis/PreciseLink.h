@@ -11,7 +11,7 @@
 
 namespace tarnel {
 
-struct AnalysisContext;
+class SymbolList;
 
 // What reading one module file for the precise reading gives.
 struct ModuleRead {
@@ -26,9 +26,9 @@ ModuleRead ReadPreciseModule(const std::string& path, std::uint8_t kind,
                              const SourceDecoder& decoder, PathResolver& resolver,
                              const CondConstants& constants, const BodyVisitor& visitor = {});
 
-// Enters the records of a module's procedures in the list, numbered on from the context's
-// procedure total, and gives each declaration its key and record.
-void EnterProcedures(AnalysisContext& ctx, const std::string& moduleKey,
+// Enters the records of a module's procedures in list, numbered on from procedureTotal (which
+// counts them), and gives each declaration its key and record.
+void EnterProcedures(SymbolList& list, long& procedureTotal, const std::string& moduleKey,
                      const std::string& moduleFullName, ModuleModel& module);
 
 // Links caller to callee once, the call site kept each time.

@@ -1,5 +1,7 @@
 #pragma once
 
+// Engine internal: front ends reach the engine through Analysis.h.
+
 #include <cstdint>
 #include <utility>
 #include <vector>

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "analysis/Analysis.h"
+#include "analysis/AnalysisSteps.h"
 #include "analysis/LineCompare.h"
 #include "analysis/PreciseLink.h"
 #include "analysis/PreciseMarks.h"
@@ -71,30 +71,31 @@ std::vector<ModuleLine> ReadProjectFile(std::string_view projectPath, PreciseMod
 
 class Precise : public Reading {
  public:
-  void ScanDeclarations(AnalysisContext& ctx, std::string_view projectPath) const override;
-  void ScanCalls(AnalysisContext& ctx) const override;
+  void ScanDeclarations(AnalysisRun& run, std::string_view projectPath) const override;
+  void ScanCalls(AnalysisRun& run) const override;
 };
 
-void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPath) const {
+void Precise::ScanDeclarations(AnalysisRun& run, std::string_view projectPath) const {
+  AnalysisResult& result = run.Result;
   auto model = std::make_shared<PreciseModel>();
-  ctx.Precise = model;
+  result.Precise = model;
   const CondConstants* constants = &model->Conditions;
-  const std::vector<ModuleLine> lines = ReadProjectFile(projectPath, *model, ctx.Paths);
+  const std::vector<ModuleLine> lines = ReadProjectFile(projectPath, *model, run.Paths);
   std::vector<std::string> paths;
-  for (const ModuleLine& line : lines) paths.push_back(ctx.ProjectDir + line.Reference);
-  if (ctx.Decoder.Setting() == SourceEncoding::Auto) ctx.Decoder.Decide(paths, ctx.Paths);
+  for (const ModuleLine& line : lines) paths.push_back(run.ProjectDir + line.Reference);
+  if (result.Decoder.Setting() == SourceEncoding::Auto) result.Decoder.Decide(paths, run.Paths);
 
-  const SourceDecoder& decoder = ctx.Decoder;
+  const SourceDecoder& decoder = result.Decoder;
   OrderedWork<ModuleRead> reads(lines.size(), [&](std::size_t i, ModuleRead& out, unsigned) {
-    out = ReadPreciseModule(paths[i], lines[i].Pass->ModuleKind, decoder, ctx.Paths, *constants);
+    out = ReadPreciseModule(paths[i], lines[i].Pass->ModuleKind, decoder, run.Paths, *constants);
   });
-  reads.Start(ctx.Workers);
+  reads.Start(run.Options.Workers);
 
   const PrecisePass* pass = nullptr;
   long passCount = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].Pass != pass) {
-      ctx.ModuleBase += passCount;
+      run.ModuleBase += passCount;
       passCount = 0;
       pass = lines[i].Pass;
       TPassRec group;
@@ -107,13 +108,13 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
       group.ParentKey = "1";
       group.Scope = "G";
       group.Kind = pass->GroupKind;
-      ctx.SymbolList.Add(group);
+      result.SymbolList.Add(group);
     }
     ++passCount;
     TPassRec module;
     module.Level = 3;
     module.Name = decoder.ProjectText(lines[i].Reference);
-    module.Key = CutTo(FormatKey(3, ctx.ModuleBase + passCount), 10);
+    module.Key = CutTo(FormatKey(3, run.ModuleBase + passCount), 10);
     module.ParentKey = pass->GroupKey;
     module.Scope = "G";
     module.Kind = pass->ModuleKind;
@@ -121,7 +122,7 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
 
     ModuleRead& read = reads.Take(i);
     if (read.Missing) {
-      ctx.Host->ShowMessage("File Not Found : " + module.Text);
+      run.Host.ShowMessage("File Not Found : " + module.Text);
     } else if (read.Error) {
       std::rethrow_exception(read.Error);
     }
@@ -130,11 +131,11 @@ void Precise::ScanDeclarations(AnalysisContext& ctx, std::string_view projectPat
     found.Encoding =
         decoder.KeepsBytes() ? SourceEncoding::Cp932 : decoder.EncodingOf(found.Path, {});
     module.FullName = found.FullName;
-    EnterProcedures(ctx, module.Key, module.FullName, found);
-    ctx.SymbolList.Add(std::move(module));
+    EnterProcedures(result.SymbolList, run.ProcedureTotal, module.Key, module.FullName, found);
+    result.SymbolList.Add(std::move(module));
     model->Modules.push_back(std::move(found));
   }
-  ctx.ModuleBase += passCount;
+  run.ModuleBase += passCount;
 }
 
 struct CallsRead {
@@ -142,16 +143,14 @@ struct CallsRead {
   std::exception_ptr Error;
 };
 
-void Precise::ScanCalls(AnalysisContext& ctx) const {
-  ctx.ProcNames.Clear();
-  ctx.ProcFullNames.Clear();
-  ctx.CancelRequested = false;
-  IndexProcedures(ctx);
-  PreciseModel& model = *ctx.Precise;
-  const TokenTable table(ctx.ProcNames, ctx.ProcFullNames, ctx.ReservedWords);
+void Precise::ScanCalls(AnalysisRun& run) const {
+  AnalysisResult& result = run.Result;
+  IndexProcedures(result);
+  PreciseModel& model = *result.Precise;
+  const TokenTable table(result.ProcNames, result.ProcFullNames, run.Options.ReservedWords);
   const ProjectIndex index(model);
   const CondConstants& constants = model.Conditions;
-  const SourceDecoder& decoder = ctx.Decoder;
+  const SourceDecoder& decoder = result.Decoder;
 
   OrderedWork<CallsRead> reads(model.Modules.size(), [&](std::size_t i, CallsRead& out, unsigned) {
     const ModuleModel& module = model.Modules[i];
@@ -161,11 +160,11 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
       if (proc < out.Found.size()) resolver.Statement(proc, s, out.Found[proc]);
     };
     ModuleRead read =
-        ReadPreciseModule(module.Path, module.Kind, decoder, ctx.Paths, constants, visit);
+        ReadPreciseModule(module.Path, module.Kind, decoder, run.Paths, constants, visit);
     out.Error = read.Error;
   });
 
-  AnalysisHost& host = *ctx.Host;
+  AnalysisHost& host = run.Host;
   host.BeginProgress();
   struct End {
     AnalysisHost& Host;
@@ -175,17 +174,16 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
   host.SetProgressRange(count > 0 ? count - 1 : 0);
   EdgeLinker linker(model, index);
   char counter[64];
-  bool cancelled = false;
   for (int m = 0; m < count; ++m) {
     host.ProcessEvents();
     ModuleModel& module = model.Modules[static_cast<std::size_t>(m)];
     std::snprintf(counter, sizeof counter, "Process Xref %d/%d", m, count - 1);
     host.SetProgress(m, counter, module.FullName);
-    if (ctx.CancelRequested) {
-      cancelled = true;
+    if (host.CancelRequested()) {
+      result.Cancelled = true;
       break;
     }
-    reads.Start(ctx.Workers);
+    reads.Start(run.Options.Workers);
     CallsRead& read = reads.Take(static_cast<std::size_t>(m));
     if (read.Error) std::rethrow_exception(read.Error);
     for (std::size_t p = 0; p < module.Procedures.size() && p < read.Found.size(); ++p) {
@@ -194,7 +192,7 @@ void Precise::ScanCalls(AnalysisContext& ctx) const {
       std::vector<ResolvedCall>().swap(read.Found[p]);
     }
   }
-  if (cancelled) return;
+  if (result.Cancelled) return;
   linker.LinkDispatch();
   ComputeMarks(index, linker.Callees(), model);
 }

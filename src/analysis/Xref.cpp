@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "analysis/Analysis.h"
+#include "analysis/AnalysisSteps.h"
 #include "analysis/BodyScanner.h"
 #include "analysis/OrderedWork.h"
 #include "platform/ByteText.h"
@@ -84,17 +85,17 @@ struct UnitPlace {
 };
 
 // Groups the procedures by module, units in the order of their first procedure in the list.
-std::vector<UnitPlace> PlanUnits(AnalysisContext& ctx, std::vector<ScanUnit>& units) {
-  std::vector<UnitPlace> places(static_cast<std::size_t>(ctx.SymbolList.Count()));
+std::vector<UnitPlace> PlanUnits(const AnalysisResult& result, std::vector<ScanUnit>& units) {
+  std::vector<UnitPlace> places(static_cast<std::size_t>(result.SymbolList.Count()));
   std::unordered_map<const TPassRec*, std::size_t> unitOfModule;
   // A module's procedures mostly stand together, so the module is looked up when it changes.
   const std::string* lastParent = nullptr;
   std::size_t unitIndex = 0;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    const TPassRec& record = ctx.SymbolList.At(i);
+  for (int i = 0; i < result.SymbolList.Count(); ++i) {
+    const TPassRec& record = result.SymbolList.At(i);
     if (!IsProcedureKind(record.Kind)) continue;
     if (lastParent == nullptr || *lastParent != record.ParentKey) {
-      const TPassRec* module = &FindSymbol(ctx, record.ParentKey);
+      const TPassRec* module = &FindSymbol(result, record.ParentKey);
       auto [it, added] = unitOfModule.emplace(module, units.size());
       if (added) units.emplace_back().Module = module;
       unitIndex = it->second;
@@ -109,14 +110,12 @@ std::vector<UnitPlace> PlanUnits(AnalysisContext& ctx, std::vector<ScanUnit>& un
 
 }  // namespace
 
-void AddUniqueKey(std::vector<std::string>& list, const std::string& key) {
-  if (std::find(list.begin(), list.end(), key) == list.end()) list.push_back(key);
-}
-
-void IndexProcedures(AnalysisContext& ctx) {
+void IndexProcedures(AnalysisResult& result) {
+  result.ProcNames.Clear();
+  result.ProcFullNames.Clear();
   std::vector<std::pair<long, TPassRec*>> procedures;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    TPassRec& record = ctx.SymbolList.At(i);
+  for (int i = 0; i < result.SymbolList.Count(); ++i) {
+    TPassRec& record = result.SymbolList.At(i);
     if (IsProcedureKind(record.Kind)) procedures.emplace_back(ProcedureNumber(record.Key), &record);
   }
   // Recording order, whatever the order of the list: the first recorded wins every unqualified
@@ -125,32 +124,30 @@ void IndexProcedures(AnalysisContext& ctx) {
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& numbered : procedures) {
     TPassRec* proc = numbered.second;
-    ctx.ProcNames.Append(proc->Name, proc);
-    ctx.ProcFullNames.Append(proc->FullName, proc);
+    result.ProcNames.Append(proc->Name, proc);
+    result.ProcFullNames.Append(proc->FullName, proc);
   }
 }
 
-void BuildXref(AnalysisContext& ctx) {
-  ctx.ProcNames.Clear();
-  ctx.ProcFullNames.Clear();
-  ctx.TokenList.clear();
-  ctx.CancelRequested = false;
-  IndexProcedures(ctx);
+void BuildXref(AnalysisRun& run) {
+  AnalysisResult& result = run.Result;
+  const unsigned workers = run.Options.Workers;
+  IndexProcedures(result);
 
-  AnalysisHost& host = *ctx.Host;
+  AnalysisHost& host = run.Host;
   ProgressScope progress(host);
-  const int count = ctx.SymbolList.Count();
+  const int count = result.SymbolList.Count();
   host.SetProgressRange(count - 1);
 
   std::vector<ScanUnit> units;
-  const std::vector<UnitPlace> places = PlanUnits(ctx, units);
-  CallRecorder calls(ctx.ProcNames);
+  const std::vector<UnitPlace> places = PlanUnits(result, units);
+  CallRecorder calls(result.ProcNames);
   // Bodies are scanned ahead on spare cores; records, messages and progress stay on this thread.
-  const TokenTable table(ctx.ProcNames, ctx.ProcFullNames, ctx.ReservedWords);
+  const TokenTable table(result.ProcNames, result.ProcFullNames, run.Options.ReservedWords);
   std::vector<BodyScanner> scanners;
-  for (unsigned i = 0; i <= ctx.Workers; ++i) {
-    scanners.emplace_back(table, ctx.ProcNames.Count(), ctx.Paths);
-    if (!ctx.Decoder.KeepsBytes()) scanners.back().SetDecoder(&ctx.Decoder);
+  for (unsigned i = 0; i <= workers; ++i) {
+    scanners.emplace_back(table, result.ProcNames.Count(), run.Paths);
+    if (!result.Decoder.KeepsBytes()) scanners.back().SetDecoder(&result.Decoder);
   }
   OrderedWork<UnitScan> pool(units.size(), [&](std::size_t index, UnitScan& out, unsigned worker) {
     const ScanUnit& unit = units[index];
@@ -166,13 +163,16 @@ void BuildXref(AnalysisContext& ctx) {
   try {
     for (int i = 0; i < count; ++i) {
       host.ProcessEvents();
-      TPassRec& record = ctx.SymbolList.At(i);
+      TPassRec& record = result.SymbolList.At(i);
       std::snprintf(counter, sizeof counter, "Process Xref %d/%d", i, count - 1);
       host.SetProgress(i, counter, record.Name);
-      if (ctx.CancelRequested) break;
+      if (host.CancelRequested()) {
+        result.Cancelled = true;
+        break;
+      }
       // Workers start once the first round of events has run, so that they read the files as
       // they stand when the pass begins its work.
-      pool.Start(ctx.Workers);
+      pool.Start(workers);
       if (!IsProcedureKind(record.Kind)) continue;
 
       const UnitPlace& place = places[static_cast<std::size_t>(i)];
@@ -180,7 +180,7 @@ void BuildXref(AnalysisContext& ctx) {
       if (place.Position >= unit.Results.size()) std::rethrow_exception(unit.Error);
       const BodyScanResult& found = unit.Results[place.Position];
       calls.Take(record, found.Callees);
-      ctx.LineNo = found.EndLine;
+      run.LineNo = found.EndLine;
       if (found.ReachedEof) host.ShowRepeatedMessage(RepeatedMessage::Eof, "Eof");
     }
   } catch (...) {

@@ -46,9 +46,9 @@ bool HasProjectExtension(const std::filesystem::path& path) {
 // Whether a procedure gets a diagnostic: nullopt for none, false when it is unused (nothing calls
 // it), true when it is only unreachable (its callers are never reached from an entry point).
 std::optional<bool> UnusedMarkOf(const AnalysisContext& ctx, const TPassRec& record) {
-  if (!ctx.Precise) return std::nullopt;
-  auto found = ctx.Precise->Marks.find(record.Key);
-  if (found == ctx.Precise->Marks.end()) return std::nullopt;
+  if (!ctx.Result.Precise) return std::nullopt;
+  auto found = ctx.Result.Precise->Marks.find(record.Key);
+  if (found == ctx.Result.Precise->Marks.end()) return std::nullopt;
   if (found->second.Unused) return false;
   if (found->second.Unreachable) return true;
   return std::nullopt;
@@ -93,7 +93,7 @@ struct Workspace::Project {
   std::unordered_map<const TPassRec*, const ProcedureDecl*> Decls;
 
   std::string Utf8(const std::string& engineText) const {
-    return Ctx->Decoder.KeepsBytes() ? Cp932ToUtf8(engineText) : engineText;
+    return Ctx->Result.Decoder.KeepsBytes() ? Cp932ToUtf8(engineText) : engineText;
   }
   const Module* ModuleOfRecord(const TPassRec& record) const {
     auto found = ModuleByKey.find(record.ParentKey);
@@ -112,7 +112,7 @@ struct Workspace::Project {
     return {record.StartLine, record.StartLine + record.BodyLines + (hasBody ? 1 : 0)};
   }
   const TPassRec* Record(const std::string& key) const {
-    return Ctx ? Ctx->SymbolList.TryFind(key) : nullptr;
+    return Ctx ? Ctx->Result.SymbolList.TryFind(key) : nullptr;
   }
 };
 
@@ -183,7 +183,7 @@ std::shared_ptr<SourceLines> LinesOf(std::map<std::string, std::shared_ptr<Sourc
     text = held->second;
   } else {
     const std::string bytes = ReadFileBytes(path);
-    text = DecodeToUtf8(bytes, ctx.Decoder.EncodingOf(enginePath, bytes));
+    text = DecodeToUtf8(bytes, ctx.Result.Decoder.EncodingOf(enginePath, bytes));
   }
   auto lines = std::make_shared<SourceLines>(std::move(text));
   cache[path] = lines;
@@ -280,10 +280,10 @@ std::vector<ProcedureItem> Workspace::DefinitionAt(const std::string& path,
       add(static_cast<int>(p), around);
       continue;
     }
-    if (project.Ctx->Precise) {
+    if (project.Ctx->Result.Precise) {
       if (!around) continue;
-      auto sites = project.Ctx->Precise->CallSites.find(around->Key);
-      if (sites == project.Ctx->Precise->CallSites.end()) continue;
+      auto sites = project.Ctx->Result.Precise->CallSites.find(around->Key);
+      if (sites == project.Ctx->Result.Precise->CallSites.end()) continue;
       for (const CallSite& site : sites->second) {
         if (site.Line == lineNumber && site.Callee &&
             SameWord(project.Utf8(site.Callee->Name), word)) {
@@ -294,7 +294,7 @@ std::vector<ProcedureItem> Workspace::DefinitionAt(const std::string& path,
     }
     // Without resolved calls: the procedures of that name, those of the same module first.
     std::vector<const TPassRec*> sameModule, others;
-    const SymbolList& list = project.Ctx->SymbolList;
+    const SymbolList& list = project.Ctx->Result.SymbolList;
     for (int i = 0; i < list.Count(); ++i) {
       const TPassRec& record = list.At(i);
       if (!IsProcedureKind(record.Kind) || !SameWord(project.Utf8(record.Name), word)) continue;
@@ -340,9 +340,9 @@ std::vector<SourceRange> Workspace::SiteRanges(const Project& project, const voi
       ranges.push_back(WordRange(line, lineNumber - 1, at[k], at[k] + name.size()));
     }
   };
-  if (project.Ctx->Precise) {
-    auto sites = project.Ctx->Precise->CallSites.find(caller.Key);
-    if (sites == project.Ctx->Precise->CallSites.end()) return ranges;
+  if (project.Ctx->Result.Precise) {
+    auto sites = project.Ctx->Result.Precise->CallSites.find(caller.Key);
+    if (sites == project.Ctx->Result.Precise->CallSites.end()) return ranges;
     // Calls of the callee counted line by line, in source order.
     std::vector<std::pair<int, std::size_t>> perLine;
     for (const CallSite& site : sites->second) {
@@ -446,8 +446,8 @@ std::vector<ProcedureItem> Workspace::Search(std::string_view text, std::size_t 
     const Project& project = *projects_[p];
     if (!project.Ctx) continue;
     const std::string query =
-        project.Ctx->Decoder.KeepsBytes() ? Utf8ToCp932(text) : std::string(text);
-    ProcedureSearch search(project.Ctx->SymbolList);
+        project.Ctx->Result.Decoder.KeepsBytes() ? Utf8ToCp932(text) : std::string(text);
+    ProcedureSearch search(project.Ctx->Result.SymbolList);
     std::size_t order = 0;
     for (const ProcedureSearch::Match& match : search.Find(query, limit)) {
       ranked.push_back({match.Rank, match.Record->Name.size(), p, order++, match.Record});
@@ -506,7 +506,7 @@ std::string Workspace::TextOf(const std::string& path) const {
   for (const auto& project : projects_) {
     if (const Module* module = ModuleOf(*project, path)) {
       const std::string bytes = ReadFileBytes(path);
-      return DecodeToUtf8(bytes, project->Ctx->Decoder.EncodingOf(module->EnginePath, bytes));
+      return DecodeToUtf8(bytes, project->Ctx->Result.Decoder.EncodingOf(module->EnginePath, bytes));
     }
   }
   return ReadFileBytes(path);
@@ -557,7 +557,7 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
     // Only the changed modules' declarations are new.
     for (Module& module : project.Modules) {
       if (std::find(changed.begin(), changed.end(), module.Model) == changed.end()) continue;
-      for (const ProcedureDecl& decl : project.Ctx->Precise->Modules[module.Model].Procedures) {
+      for (const ProcedureDecl& decl : project.Ctx->Result.Precise->Modules[module.Model].Procedures) {
         project.Decls[decl.Record] = &decl;
       }
       std::stable_sort(
@@ -583,10 +583,10 @@ void Workspace::Analyse(Project& project) {
   project.Updater.reset();
   project.Ctx = std::make_unique<AnalysisContext>(project.Host);
   AnalysisContext& ctx = *project.Ctx;
-  ctx.Reading = options_.Reading;
-  ctx.Decoder.SetSetting(options_.Encoding);
+  ctx.Options.Reading = options_.Reading;
+  ctx.Options.Encoding = options_.Encoding;
   // An open module is read as its editor holds it.
-  ctx.Decoder.SetHeldTexts([this](const std::string& native) -> const std::string* {
+  ctx.Result.Decoder.SetHeldTexts([this](const std::string& native) -> const std::string* {
     if (openTexts_.empty()) return nullptr;
     auto held = openTexts_.find(CanonicalPath(native));
     return held == openTexts_.end() ? nullptr : &held->second;
@@ -594,14 +594,14 @@ void Workspace::Analyse(Project& project) {
   bool read = false;
   try {
     if (!options_.Dictionary.empty() && std::filesystem::exists(options_.Dictionary)) {
-      LoadReservedWords(ctx, NativeToEngine(options_.Dictionary));
+      LoadReservedWords(ctx.Options, NativeToEngine(options_.Dictionary));
     }
     AnalyzeProject(ctx, NativeToEngine(project.Path));
     read = true;
   } catch (const std::exception& e) {
     messages_.push_back(project.Path + ": " + Cp932ToUtf8(e.what()));
   }
-  if (read && ctx.Precise) project.Updater = std::make_unique<ModuleUpdater>(ctx);
+  if (read && ctx.Result.Precise) project.Updater = std::make_unique<ModuleUpdater>(ctx);
   IndexModules(project);
 }
 
@@ -612,12 +612,14 @@ void Workspace::IndexModules(Project& project) {
   project.Decls.clear();
   const AnalysisContext& ctx = *project.Ctx;
   std::unordered_map<std::string, std::size_t> models;
-  if (ctx.Precise) {
-    for (std::size_t m = 0; m < ctx.Precise->Modules.size(); ++m) {
-      models[ctx.Precise->Modules[m].Key] = m;
+  if (ctx.Result.Precise) {
+    for (std::size_t m = 0; m < ctx.Result.Precise->Modules.size(); ++m) {
+      models[ctx.Result.Precise->Modules[m].Key] = m;
     }
   }
-  const SymbolList& list = ctx.SymbolList;
+  const SymbolList& list = ctx.Result.SymbolList;
+  // The analysis's own resolver went with it; the records' paths still resolve the same way.
+  PathResolver paths;
   for (int i = 0; i < list.Count(); ++i) {
     const TPassRec& record = list.At(i);
     if (!IsModuleKind(record.Kind)) continue;
@@ -625,7 +627,7 @@ void Workspace::IndexModules(Project& project) {
     module.Key = record.Key;
     module.Name = project.Utf8(record.FullName.empty() ? record.Name : record.FullName);
     module.EnginePath = record.Text;
-    std::optional<std::string> native = project.Ctx->Paths.Resolve(record.Text);
+    std::optional<std::string> native = paths.Resolve(record.Text);
     module.Path = CanonicalPath(native ? *native : EngineToNative(record.Text));
     if (auto model = models.find(record.Key); model != models.end()) module.Model = model->second;
     project.ModuleByKey[module.Key] = project.Modules.size();
@@ -645,8 +647,8 @@ void Workspace::IndexModules(Project& project) {
         module.Procedures.begin(), module.Procedures.end(),
         [](const TPassRec* a, const TPassRec* b) { return a->StartLine < b->StartLine; });
   }
-  if (ctx.Precise) {
-    for (const ModuleModel& model : ctx.Precise->Modules) {
+  if (ctx.Result.Precise) {
+    for (const ModuleModel& model : ctx.Result.Precise->Modules) {
       for (const ProcedureDecl& decl : model.Procedures) {
         if (decl.Record) project.Decls[decl.Record] = &decl;
       }

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/Reading.h"
+#include "analysis/AnalysisOptions.h"
 #include "platform/SourceText.h"
 
 namespace tarnel {

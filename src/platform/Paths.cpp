@@ -349,9 +349,11 @@ bool PathResolver::WasRead(const std::string& nativePath) const {
   return id && read_.count(*id) > 0;
 }
 
-void PathResolver::ForgetReads() {
+std::unordered_set<FileId, FileIdHash> PathResolver::TakeReads() {
   std::lock_guard<std::mutex> lock(mutex_);
-  read_.clear();
+  std::unordered_set<FileId, FileIdHash> taken;
+  taken.swap(read_);
+  return taken;
 }
 
 }  // namespace tarnel

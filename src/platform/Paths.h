@@ -89,7 +89,8 @@ class PathResolver {
   void NoteRead(const FileId& id);
   // True when nativePath is, under whatever name, one of the files noted as read.
   bool WasRead(const std::string& nativePath) const;
-  void ForgetReads();
+  // The files noted as read, which the resolver then forgets.
+  std::unordered_set<FileId, FileIdHash> TakeReads();
 
  private:
   mutable std::mutex mutex_;

@@ -74,16 +74,16 @@ NameInLine NameAt(std::string_view line, std::size_t at) {
 const TPassRec* FindDefinition(const AnalysisContext& ctx, const TPassRec& shown, int line,
                                const NameInLine& name) {
   if (name.Name.empty()) return nullptr;
-  if (ctx.Precise != nullptr) {
-    auto sites = ctx.Precise->CallSites.find(shown.Key);
-    if (sites == ctx.Precise->CallSites.end()) return nullptr;
+  if (ctx.Result.Precise != nullptr) {
+    auto sites = ctx.Result.Precise->CallSites.find(shown.Key);
+    if (sites == ctx.Result.Precise->CallSites.end()) return nullptr;
     const TPassRec* byName = nullptr;
     for (const CallSite& site : sites->second) {
       if (site.Line != line || site.Callee == nullptr) continue;
       if (!SameTextIgnoreCase(site.Callee->Name, name.Name)) continue;
       if (name.Qualifier.empty()) return site.Callee;
       // Of two callees of one name on the line, the one in the named module.
-      const TPassRec* module = ctx.SymbolList.TryFind(site.Callee->ParentKey);
+      const TPassRec* module = ctx.Result.SymbolList.TryFind(site.Callee->ParentKey);
       if (module != nullptr && SameTextIgnoreCase(module->FullName, name.Qualifier))
         return site.Callee;
       if (byName == nullptr) byName = site.Callee;
@@ -91,8 +91,8 @@ const TPassRec* FindDefinition(const AnalysisContext& ctx, const TPassRec& shown
     return byName;
   }
   const std::string token = name.Qualifier.empty() ? name.Name : name.Qualifier + "." + name.Name;
-  if (const TPassRec* full = ctx.ProcFullNames.Find(token)) return full;
-  return ctx.ProcNames.Find(token);
+  if (const TPassRec* full = ctx.Result.ProcFullNames.Find(token)) return full;
+  return ctx.Result.ProcNames.Find(token);
 }
 
 }  // namespace tarnel

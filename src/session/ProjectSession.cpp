@@ -32,7 +32,7 @@ ProjectSession::ProjectSession(AnalysisHost& host, std::string programDir, std::
 ProjectSession::~ProjectSession() {
   for (SessionObserver* observer : observers_) observer->ReleaseRecords();
   tree_.Clear();
-  ClearSymbols(ctx_);
+  ClearSymbols(ctx_.Result);
 }
 
 void ProjectSession::AddObserver(SessionObserver* observer) { observers_.push_back(observer); }
@@ -47,10 +47,10 @@ void ProjectSession::LoadSettings(const std::string& today) {
   // One reading serves every entry, however many there are.
   const ProfileFile settings(ini);
   const bool precise = SameTextIgnoreCase(settings.GetString("Options", "Reading", ""), "Precise");
-  ctx_.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
+  ctx_.Options.Reading = precise ? ReadingKind::Precise : ReadingKind::Classic;
   // A value this program does not know leaves the modules read as they are.
-  ctx_.Decoder.SetSetting(ParseSourceEncoding(settings.GetString("Options", "Encoding", ""))
-                              .value_or(SourceEncoding::Cp932));
+  ctx_.Options.Encoding = ParseSourceEncoding(settings.GetString("Options", "Encoding", ""))
+                              .value_or(SourceEncoding::Cp932);
   for (const std::string& key : settings.GetKeys("Exec")) {
     std::string value = settings.GetString("Exec", key, "");
     toolList_.push_back(value);
@@ -64,15 +64,15 @@ void ProjectSession::LoadSettings(const std::string& today) {
 void ProjectSession::LoadDictionary() { LoadDictionary(programDir_ + "resv.dic"); }
 
 void ProjectSession::LoadDictionary(const std::string& enginePath) {
-  LoadReservedWords(ctx_, enginePath);
+  LoadReservedWords(ctx_.Options, enginePath);
 }
 
-void ProjectSession::UseEncoding(SourceEncoding encoding) { ctx_.Decoder.SetSetting(encoding); }
+void ProjectSession::UseEncoding(SourceEncoding encoding) { ctx_.Options.Encoding = encoding; }
 
 bool ProjectSession::TextIsUtf8() const { return recordEncoding_ == TextEncoding::Utf8; }
 
 void ProjectSession::ChangeReading(ReadingKind reading) {
-  ctx_.Reading = reading;
+  ctx_.Options.Reading = reading;
   WriteProfileString(SettingsFile(), "Options", "Reading",
                      reading == ReadingKind::Precise ? "Precise" : "Classic");
   if (!projectPath_.empty()) OpenProject(projectPath_);
@@ -81,7 +81,7 @@ void ProjectSession::ChangeReading(ReadingKind reading) {
 void ProjectSession::ChangeEncoding(SourceEncoding encoding) {
   // Saved first: when the file cannot be written, the records keep the encoding they were read in.
   WriteProfileString(SettingsFile(), "Options", "Encoding", SourceEncodingName(encoding));
-  ctx_.Decoder.SetSetting(encoding);
+  ctx_.Options.Encoding = encoding;
   if (!projectPath_.empty()) OpenProject(projectPath_);
 }
 
@@ -101,21 +101,20 @@ void ProjectSession::OpenProject(const std::string& path) {
   tree_.Clear();
   callers_.clear();
   callees_.clear();
-  ClearSymbols(ctx_);
+  ClearSymbols(ctx_.Result);
 
   cancelNote_.clear();
-  ctx_.CancelRequested = false;
-  recordEncoding_ = ctx_.Decoder.KeepsBytes() ? TextEncoding::Cp932 : TextEncoding::Utf8;
+  recordEncoding_ = ctx_.Options.Encoding == SourceEncoding::Cp932 ? TextEncoding::Cp932 : TextEncoding::Utf8;
   AnalyzeProject(ctx_, path);
-  // The pass stops at the record where it saw the flag; the lists lack what lies beyond it.
+  // The pass stops at the record where the host asked it to; the lists lack what lies beyond it.
   std::string note;
-  if (ctx_.CancelRequested) {
+  if (ctx_.Result.Cancelled) {
     note = "Cross-reference cancelled at record " + std::to_string(progressPosition_) + " of " +
            std::to_string(progressMaximum_);
   }
 
   caption_ = path;
-  tree_ = ResultTree::Build(ctx_.SymbolList);
+  tree_ = ResultTree::Build(ctx_.Result.SymbolList);
   for (SessionObserver* observer : observers_) observer->ProjectRead();
   viewsReady_ = true;
   cancelNote_ = note;
@@ -142,12 +141,12 @@ void ProjectSession::FillRows(std::vector<CallRow>& rows, const TPassRec& select
   const std::vector<std::string>& keys =
       side == CallSide::Callers ? selected.CalledBy : selected.Calls;
   std::optional<PreciseCallSites> sites;
-  if (ctx_.Precise) sites.emplace(*ctx_.Precise);
+  if (ctx_.Result.Precise) sites.emplace(*ctx_.Result.Precise);
   rows.clear();
   rows.reserve(keys.size());
   for (const std::string& key : keys) {
-    const TPassRec& proc = FindSymbol(ctx_, key);
-    CallRow& row = rows.emplace_back(CallRow{&proc, &FindSymbol(ctx_, proc.ParentKey), {}});
+    const TPassRec& proc = FindSymbol(ctx_.Result, key);
+    CallRow& row = rows.emplace_back(CallRow{&proc, &FindSymbol(ctx_.Result, proc.ParentKey), {}});
     if (!sites) continue;
     // A caller's sites lie in the caller's body; a callee's in the selected procedure's.
     if (side == CallSide::Callers) {
@@ -205,13 +204,13 @@ std::optional<ProcedureRequest> ProjectSession::ProcedureForList(CallSide side) 
 }
 
 void ProjectSession::SaveReport(const std::string& enginePath) {
-  ::tarnel::SaveReport(host_, ReportInput{tree_, ctx_.SymbolList, caption_}, enginePath);
+  ::tarnel::SaveReport(host_, ReportInput{tree_, ctx_.Result.SymbolList, caption_}, enginePath);
 }
 
 void ProjectSession::WriteReport(LineSink& sink, const ReportOptions& options) const {
   // The caption is the project's path, engine text; the records may hold UTF-8 already.
   const std::string caption = TextIsUtf8() ? Cp932ToUtf8(caption_) : caption_;
-  WriteXrefLines(sink, {tree_, ctx_.SymbolList, caption}, options);
+  WriteXrefLines(sink, {tree_, ctx_.Result.SymbolList, caption}, options);
 }
 
 bool ProjectSession::IsInput(const std::string& nativePath) const {
@@ -219,7 +218,7 @@ bool ProjectSession::IsInput(const std::string& nativePath) const {
 }
 
 void ProjectSession::ExportJson(const WritePath& file) const {
-  WriteSymbolsJsonFile(file, ctx_.SymbolList, ctx_.Precise.get(), TextIsUtf8());
+  WriteSymbolsJsonFile(file, ctx_.Result.SymbolList, ctx_.Result.Precise.get(), TextIsUtf8());
 }
 
 void ProjectSession::ExportTreeDump(const WritePath& file) const { WriteTreeDump(tree_, file); }
@@ -227,24 +226,24 @@ void ProjectSession::ExportTreeDump(const WritePath& file) const { WriteTreeDump
 void ProjectSession::Export(const std::vector<ExportJob>& jobs) const {
   if (jobs.empty()) return;
   std::optional<PreciseCallSites> sites;
-  if (ctx_.Precise) sites.emplace(*ctx_.Precise);
+  if (ctx_.Result.Precise) sites.emplace(*ctx_.Result.Precise);
   std::vector<Finding> findings;
   const auto isSarif = [](const ExportJob& job) { return job.Format == ExportFormat::Sarif; };
   if (std::any_of(jobs.begin(), jobs.end(), isSarif)) findings = FindingsOf(UnusedProcedures());
   const ExportGraph graph =
-      ExportGraph::Build(tree_, ctx_.SymbolList, projectPath_, sites ? &*sites : nullptr);
+      ExportGraph::Build(tree_, ctx_.Result.SymbolList, projectPath_, sites ? &*sites : nullptr);
   for (const ExportJob& job : jobs) {
     WriteExportFile(job.Format, graph, job.File, isSarif(job) ? findings : std::vector<Finding>{});
   }
 }
 
 std::vector<UnusedEntry> ProjectSession::UnusedProcedures() const {
-  if (!ctx_.Precise) return {};
-  return CollectUnused(ctx_.SymbolList, *ctx_.Precise);
+  if (!ctx_.Result.Precise) return {};
+  return CollectUnused(ctx_.Result.SymbolList, *ctx_.Result.Precise);
 }
 
 void ProjectSession::RunTool(int tag, const std::function<bool(const std::string&)>& start) {
-  ToolContext context{host_, {tree_, ctx_.SymbolList, caption_}, programDir_, projectPath_, start};
+  ToolContext context{host_, {tree_, ctx_.Result.SymbolList, caption_}, programDir_, projectPath_, start};
   try {
     ::tarnel::RunTool(context, toolList_, tag);
   } catch (const ListIndexError&) {
@@ -274,6 +273,8 @@ void ProjectSession::SetProgress(int position, const std::string& counter,
 }
 
 void ProjectSession::ProcessEvents() { host_.ProcessEvents(); }
+
+bool ProjectSession::CancelRequested() { return host_.CancelRequested(); }
 
 void ProjectSession::EndProgress() { host_.EndProgress(); }
 

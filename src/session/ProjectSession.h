@@ -83,14 +83,14 @@ class ProjectSession : private AnalysisHost {
   void LoadDictionary(const std::string& enginePath);
   // Remembers the reading in tarnel.ini and analyses the open project again with it.
   void ChangeReading(ReadingKind reading);
-  ReadingKind Reading() const { return ctx_.Reading; }
+  ReadingKind Reading() const { return ctx_.Options.Reading; }
   // Remembers how module files are decoded in tarnel.ini and analyses the open project again.
   void ChangeEncoding(SourceEncoding encoding);
-  SourceEncoding Encoding() const { return ctx_.Decoder.Setting(); }
+  SourceEncoding Encoding() const { return ctx_.Options.Encoding; }
   // The encoding of the records' texts, fixed when their analysis began.
   TextEncoding RecordEncoding() const { return recordEncoding_; }
   // For this session only: the reading and the encoding of the module files of the next analysis.
-  void UseReading(ReadingKind reading) { ctx_.Reading = reading; }
+  void UseReading(ReadingKind reading) { ctx_.Options.Reading = reading; }
   void UseEncoding(SourceEncoding encoding);
   // Whether the records hold UTF-8 rather than code page 932 (they were read with another
   // encoding than 932).
@@ -134,6 +134,8 @@ class ProjectSession : private AnalysisHost {
 
   AnalysisContext& Context() { return ctx_; }
   const AnalysisContext& Context() const { return ctx_; }
+  // What the last analysis found.
+  const AnalysisResult& Result() const { return ctx_.Result; }
   const ResultTree& Tree() const { return tree_; }
   const std::string& ProgramDir() const { return programDir_; }
   const std::string& ProjectPath() const { return projectPath_; }
@@ -146,7 +148,7 @@ class ProjectSession : private AnalysisHost {
   const TPassRec* CurrentProc() const { return currentProc_; }
   const std::vector<CallRow>& Rows(CallSide side) const;
   // Whether the rows carry call-site lines (after a precise analysis).
-  bool HasCallSites() const { return ctx_.Precise != nullptr; }
+  bool HasCallSites() const { return ctx_.Result.Precise != nullptr; }
   // The list item that last took the focus mark, or nullptr; and its row.
   const TPassRec* CurrentListItem() const;
   int CurrentListRow() const { return currentRow_; }
@@ -164,6 +166,7 @@ class ProjectSession : private AnalysisHost {
   void SetProgressRange(int maximum) override;
   void SetProgress(int position, const std::string& counter, const std::string& name) override;
   void ProcessEvents() override;
+  bool CancelRequested() override;
   void EndProgress() override;
 
   void FillRows(std::vector<CallRow>& rows, const TPassRec& selected, CallSide side);

@@ -78,7 +78,7 @@ void CallHierarchyView::SetRoot(const TPassRec* proc) {
     }
     titles_[side]->setText(QStringLiteral("%1 of %2").arg(word, FromCp932(proc->FullName)));
     hierarchies_[side] = std::make_unique<CallHierarchy>(
-        session_.Context().SymbolList, *proc,
+        session_.Context().Result.SymbolList, *proc,
         side == 0 ? CallHierarchy::Direction::Callers : CallHierarchy::Direction::Callees);
     QTreeWidgetItem* top = MakeItem(side, 0);
     trees_[side]->addTopLevelItem(top);
@@ -94,7 +94,7 @@ QTreeWidgetItem* CallHierarchyView::MakeItem(int side, int node) {
   item->setData(NameColumn, kNodeRole, node);
   item->setText(NameColumn, FromCp932(proc.Name));
   item->setIcon(NameColumn, ImageList1().Icon(proc.Kind));
-  const TPassRec* module = session_.Context().SymbolList.TryFind(proc.ParentKey);
+  const TPassRec* module = session_.Context().Result.SymbolList.TryFind(proc.ParentKey);
   if (module != nullptr) {
     item->setText(ModuleColumn,
                   FromCp932(module->FullName.empty() ? module->Name : module->FullName));
@@ -130,9 +130,9 @@ std::vector<int> CallHierarchyView::SiteLines(int side, int node) const {
   std::vector<int> lines;
   const CallHierarchy& hierarchy = *hierarchies_[side];
   const CallHierarchy::Node& n = hierarchy.At(node);
-  if (n.Parent < 0 || !session_.Context().Precise) return lines;
+  if (n.Parent < 0 || !session_.Context().Result.Precise) return lines;
   const TPassRec& parent = *hierarchy.At(n.Parent).Record;
-  const PreciseCallSites sites(*session_.Context().Precise);
+  const PreciseCallSites sites(*session_.Context().Result.Precise);
   // The call lies in the caller's body: the item's own for a caller, its parent's for a callee.
   if (side == 0) {
     sites.AppendLines(*n.Record, parent.Key, lines);

@@ -42,9 +42,7 @@ TDbgForm::TDbgForm(QWidget* parent)
   connect(btnCancel, &QPushButton::clicked, this, &TDbgForm::btnCancelClick);
 }
 
-void TDbgForm::btnCancelClick() {
-  if (cancelFlag_ != nullptr) *cancelFlag_ = true;
-}
+void TDbgForm::btnCancelClick() { cancelRequested_ = true; }
 
 void TDbgForm::closeEvent(QCloseEvent* event) { event->ignore(); }
 

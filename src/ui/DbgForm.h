@@ -8,16 +8,17 @@ class QPushButton;
 
 namespace tarnel {
 
-// The progress dialog of the cross-reference pass. Its Cancel button only sets the cancel flag;
-// the pass polls it and hides the dialog.
+// The progress dialog of the cross-reference pass. Its Cancel button only notes the request; the
+// pass asks for it through its host and hides the dialog.
 class TDbgForm : public QDialog {
   Q_OBJECT
 
  public:
   explicit TDbgForm(QWidget* parent = nullptr);
 
-  // The flag that btnCancelClick sets (the analysis context's CancelRequested).
-  void SetCancelFlag(bool* flag) { cancelFlag_ = flag; }
+  // Whether Cancel was clicked since the dialog was last reset, at the start of a pass.
+  bool CancelRequested() const { return cancelRequested_; }
+  void ResetCancel() { cancelRequested_ = false; }
 
   QProgressBar* ProgressBar1;
   QLabel* DbgPrg;
@@ -33,7 +34,7 @@ class TDbgForm : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  bool* cancelFlag_ = nullptr;
+  bool cancelRequested_ = false;
 };
 
 }  // namespace tarnel

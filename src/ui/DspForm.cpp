@@ -232,7 +232,7 @@ bool TDspForm::GoToDefinition(const QTextCursor& at) {
   const int block = at.blockNumber();
   if (shownLines_.empty() || block < 0 || static_cast<std::size_t>(block) >= shownLines_.size())
     return false;
-  const TPassRec* shown = session_.Context().SymbolList.TryFind(shownKey_);
+  const TPassRec* shown = session_.Context().Result.SymbolList.TryFind(shownKey_);
   // A new analysis may have given the key to another procedure.
   if (shown == nullptr || shown->Name != shownName_ || shown->ParentKey != shownParent_)
     return false;
@@ -272,7 +272,7 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
   source_->SetFirstLineNumber(0);
   SetStatusText({});
 
-  const std::string path = FindSymbol(session_.Context(), parentKey).Text;
+  const std::string path = FindSymbol(session_.Result(), parentKey).Text;
   // The path is engine text; the name is a record's.
   setWindowTitle(FromCp932(path) + QLatin1Char(' ') +
                  FromRecordText(name, session_.RecordEncoding()));
@@ -288,7 +288,7 @@ void TDspForm::LoadProcedure(const TPassRec& proc, const std::string& markName) 
     }
     // The file's encoding as its analysis chose it. Line ends are the same bytes in every
     // encoding, so the lines counted here are those the analysis counted in the decoded text.
-    fileEncoding_ = session_.Context().Decoder.EncodingOf(path, file.Bytes());
+    fileEncoding_ = session_.Result().Decoder.EncodingOf(path, file.Bytes());
     if (startLine > 1) file.SkipLines(static_cast<long>(startLine - 1));
     for (long long i = 0; i < count; ++i) lines.push_back(file.ReadLine());
   }
@@ -373,10 +373,10 @@ void TDspForm::CheckSubFunction1Click() {
   // Pending repaints and input run once before the marks, as they would between names.
   QCoreApplication::processEvents();
   std::vector<QString> names;
-  names.reserve(static_cast<std::size_t>(session_.Context().ProcNames.Count()));
-  for (int i = 0; i < session_.Context().ProcNames.Count(); ++i)
+  names.reserve(static_cast<std::size_t>(session_.Result().ProcNames.Count()));
+  for (int i = 0; i < session_.Result().ProcNames.Count(); ++i)
     names.push_back(
-        FromRecordText(session_.Context().ProcNames.TextAt(i), session_.RecordEncoding()));
+        FromRecordText(session_.Result().ProcNames.TextAt(i), session_.RecordEncoding()));
   MarkNamesBold(*rchDsp->document(), names);
 }
 

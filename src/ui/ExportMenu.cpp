@@ -57,7 +57,7 @@ QMenu* AddExportMenu(TMainForm& form, QMenu* file) {
       // Unused and unreachable procedures are found by the precise reading only.
       action->setToolTip(QStringLiteral("Needs the precise reading"));
       const auto update = [&form, action] {
-        action->setEnabled(form.Session().Context().Reading == ReadingKind::Precise);
+        action->setEnabled(form.Session().Reading() == ReadingKind::Precise);
       };
       update();
       QObject::connect(menu, &QMenu::aboutToShow, action, update);
@@ -87,15 +87,15 @@ void ExportClick(TMainForm& form, ExportFormat format) {
       form.Session().Context().Host->ShowMessage(" No Output Item \r");
       return;
     }
-    const AnalysisContext& ctx = form.Session().Context();
+    const AnalysisResult& result = form.Session().Result();
     std::optional<PreciseCallSites> sites;
     std::vector<Finding> findings;
-    if (ctx.Precise) {
-      sites.emplace(*ctx.Precise);
-      findings = FindingsOf(CollectUnused(ctx.SymbolList, *ctx.Precise));
+    if (result.Precise) {
+      sites.emplace(*result.Precise);
+      findings = FindingsOf(CollectUnused(result.SymbolList, *result.Precise));
     }
     const ExportGraph graph =
-        ExportGraph::Build(form.Session().Tree(), ctx.SymbolList, form.Session().ProjectPath(),
+        ExportGraph::Build(form.Session().Tree(), result.SymbolList, form.Session().ProjectPath(),
                            sites ? &*sites : nullptr);
     WriteExportFile(format, graph, WritePath::FromNative(*chosen), findings);
   } catch (const std::exception& e) {

@@ -55,7 +55,7 @@ void GoToProcedure::Search(const QString& text) {
   const std::string utf8 = text.toStdString();
   if (utf8.empty() || !RepresentableInCp932(utf8)) return;
   // Built on first use after an analysis: most sessions never search.
-  if (!search_) search_ = std::make_unique<ProcedureSearch>(session_.Context().SymbolList);
+  if (!search_) search_ = std::make_unique<ProcedureSearch>(session_.Context().Result.SymbolList);
   for (const ProcedureSearch::Match& match : search_->Find(Utf8ToCp932(utf8), kMaxShown)) {
     shown_.push_back(match.Record);
     auto* item = new QListWidgetItem(FromCp932(match.Record->FullName), List);

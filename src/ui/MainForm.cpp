@@ -281,7 +281,7 @@ void TMainForm::BuildMenus() {
   connect(ProcedureTable1_, &QAction::triggered, this, &TMainForm::ProcedureTable1Click);
   // The marks come from the precise reading only.
   connect(Options1_, &QMenu::aboutToShow, this,
-          [this] { UnusedProcedures1_->setEnabled(session_.Context().Precise != nullptr); });
+          [this] { UnusedProcedures1_->setEnabled(session_.Result().Precise != nullptr); });
 
   Help1_ = menuBar()->addMenu(QStringLiteral("&Help"));
   About1_ = Help1_->addAction(QStringLiteral("&About..."));
@@ -296,7 +296,6 @@ void TMainForm::AttachWindows(TDbgForm* dbgForm, ProcedureViewer* viewer, TAbout
   aboutDlg_ = aboutDlg;
   navigator_->SetViewer(viewer);
   host_.SetProgressDialog(dbgForm);
-  if (dbgForm != nullptr) dbgForm->SetCancelFlag(&session_.Context().CancelRequested);
 }
 
 void TMainForm::FormCreate() {

@@ -143,7 +143,7 @@ void Navigator::Forward() { Step(true); }
 void Navigator::Step(bool forward) {
   const std::optional<std::string> key = forward ? history_.Forward() : history_.Back();
   if (key) {
-    if (const TPassRec* proc = form_.Session().Context().SymbolList.TryFind(*key)) {
+    if (const TPassRec* proc = form_.Session().Context().Result.SymbolList.TryFind(*key)) {
       stepping_ = true;
       GoTo(*proc, SourceShown());
       stepping_ = false;

@@ -17,7 +17,7 @@ ProcedureTableModel::ProcedureTableModel(QObject* parent) : QAbstractTableModel(
 
 void ProcedureTableModel::Fill(const AnalysisContext& ctx) {
   beginResetModel();
-  table_ = std::make_unique<ProcedureTable>(ctx.SymbolList, ctx.Precise.get());
+  table_ = std::make_unique<ProcedureTable>(ctx.Result.SymbolList, ctx.Result.Precise.get());
   total_ = table_->RowCount();
   table_->Filter(Utf8ToCp932(filter_.toStdString()));
   if (sortColumn_ >= 0 && sortColumn_ < table_->Columns()) {

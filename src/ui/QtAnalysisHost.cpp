@@ -35,7 +35,10 @@ void QtAnalysisHost::ResetRepeatedMessages() {
 }
 
 void QtAnalysisHost::BeginProgress() {
-  if (dialog_ != nullptr) dialog_->show();
+  if (dialog_ != nullptr) {
+    dialog_->ResetCancel();  // a click from an earlier pass does not stop this one
+    dialog_->show();
+  }
   mainWindow_->setEnabled(false);
   sinceFlush_.start();
   pending_ = false;
@@ -79,6 +82,8 @@ void QtAnalysisHost::ProcessEvents() {
   sinceEvents_.start();
   QCoreApplication::processEvents();
 }
+
+bool QtAnalysisHost::CancelRequested() { return dialog_ != nullptr && dialog_->CancelRequested(); }
 
 void QtAnalysisHost::EndProgress() {
   Flush();

@@ -36,6 +36,8 @@ class QtAnalysisHost : public AnalysisHost {
   void SetProgressRange(int maximum) override;
   void SetProgress(int position, const std::string& counter, const std::string& name) override;
   void ProcessEvents() override;
+  // Answered from the progress dialog's Cancel button.
+  bool CancelRequested() override;
   void EndProgress() override;
 
   // Where the progress of the last pass stood when it ended: the record and the last record.

@@ -52,8 +52,8 @@ TUnusedWindow::TUnusedWindow(UserPrompts& prompts, QWidget* parent)
 
 void TUnusedWindow::Fill(const ProjectSession& session) {
   Clear();
-  const AnalysisContext& ctx = session.Context();
-  if (ctx.Precise) entries_ = CollectUnused(ctx.SymbolList, *ctx.Precise);
+  const AnalysisResult& result = session.Result();
+  if (result.Precise) entries_ = CollectUnused(result.SymbolList, *result.Precise);
   const TextEncoding encoding = session.RecordEncoding();
   const auto shown = [encoding](const std::string& bytes) {
     return FromRecordText(bytes, encoding);

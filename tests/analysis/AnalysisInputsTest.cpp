@@ -20,7 +20,7 @@ class AnalysisInputsTest : public test::ProjectFixture {
 
 TEST_F(AnalysisInputsTest, TheProjectItsModulesAndTheDictionaryAreInputsUnderAnyName) {
   std::string dictionary = dir.Write("resv.dic", "Call\r\n");
-  LoadReservedWords(ctx, NativeToEngine(dictionary));
+  LoadReservedWords(ctx.Options, NativeToEngine(dictionary));
   WriteProject("");
   ASSERT_EQ(::link(dir.File("sub/M.bas").c_str(), dir.File("alias.bas").c_str()), 0);
   Analyze();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "analysis/AnalysisSteps.h"
 #include "support/ProjectFixture.h"
 
 namespace tarnel {
@@ -15,8 +16,9 @@ class DeclarationScannerTest : public test::ProjectFixture {
   }
   std::vector<std::string> Names() {
     std::vector<std::string> names;
-    for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-      if (IsProcedureKind(ctx.SymbolList.At(i).Kind)) names.push_back(ctx.SymbolList.At(i).Name);
+    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+      if (IsProcedureKind(ctx.Result.SymbolList.At(i).Kind))
+        names.push_back(ctx.Result.SymbolList.At(i).Name);
     }
     return names;
   }
@@ -124,12 +126,13 @@ TEST_F(DeclarationScannerTest, ProcedureNumbersRunOnAcrossModules) {
   Lines("Demo.vbp", {"Form=F.frm", "Module=M; M.bas"});
   Lines("F.frm", {"Begin VB.Form F", "End", "Attribute VB_Name = \"F\"", "Sub FA()", "End Sub"});
   Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub MA()", "End Sub", "Sub MB()", "End Sub"});
-  Analyze();
+  AnalysisRun run(ctx.Options, ctx.Result, host);
+  RunAnalysis(run, Engine("Demo.vbp"));
   EXPECT_EQ(Proc("MA").Key, "4-0001");
   EXPECT_EQ(Proc("MB").Key, "4-0002");
   EXPECT_EQ(Proc("FA").Key, "4-0003");
   EXPECT_EQ(Proc("FA").StartLine, 4);
-  EXPECT_EQ(ctx.ProcedureTotal, 3);
+  EXPECT_EQ(run.ProcedureTotal, 3);
 }
 
 }  // namespace

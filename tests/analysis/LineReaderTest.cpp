@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "analysis/Analysis.h"
-#include "support/RecordingHost.h"
+#include "analysis/AnalysisSteps.h"
 
 namespace tarnel {
 namespace {
@@ -9,11 +8,10 @@ namespace {
 class LineReaderTest : public ::testing::Test {
  protected:
   std::string Read(TextReader& file) {
-    ctx.ContinuationCount = 0;
-    return ReadLogicalLine(ctx, file);
+    counters.ContinuationCount = 0;
+    return ReadLogicalLine(counters, file);
   }
-  test::RecordingHost host;
-  AnalysisContext ctx{host};
+  LineCounters counters;
 };
 
 TEST_F(LineReaderTest, CommentsAndBlankLinesGiveEmptyLinesOfOnePhysicalLine) {
@@ -21,9 +19,9 @@ TEST_F(LineReaderTest, CommentsAndBlankLinesGiveEmptyLinesOfOnePhysicalLine) {
   EXPECT_EQ(Read(file), "");
   EXPECT_EQ(Read(file), "");
   EXPECT_EQ(Read(file), "");
-  EXPECT_EQ(ctx.LineNo, 3);
+  EXPECT_EQ(counters.LineNo, 3);
   EXPECT_EQ(Read(file), "x = 1");
-  EXPECT_EQ(ctx.LineNo, 4);
+  EXPECT_EQ(counters.LineNo, 4);
 }
 
 TEST_F(LineReaderTest, AnApostropheInsideAStringCutsTheLine) {
@@ -44,9 +42,9 @@ TEST_F(LineReaderTest, ContinuationsJoinAndCountEveryPhysicalLine) {
   auto file = TextReader::FromBytes(
       "Public Function Twice( _\r\n    n As Integer _\r\n  ) As Integer\r\nnext\r\n");
   EXPECT_EQ(Read(file), "Public Function Twice( n As Integer ) As Integer");
-  EXPECT_EQ(ctx.LineNo, 3);
-  EXPECT_EQ(ctx.ContinuationCount, 2);
-  EXPECT_EQ(ctx.LineNo - ctx.ContinuationCount, 1);
+  EXPECT_EQ(counters.LineNo, 3);
+  EXPECT_EQ(counters.ContinuationCount, 2);
+  EXPECT_EQ(counters.LineNo - counters.ContinuationCount, 1);
 }
 
 TEST_F(LineReaderTest, AnUnderscoreEndingANameContinuesTheLine) {
@@ -58,27 +56,27 @@ TEST_F(LineReaderTest, ADoubleByteCharacterEndingIn0x5FContinuesAndLosesThatByte
   // 0x83 0x5F is the katakana "ダ": its second byte is the code of "_".
   auto file = TextReader::FromBytes("s = \"\x83\x5f\r\nrest\r\n");
   EXPECT_EQ(Read(file), "s = \"\x83rest");
-  EXPECT_EQ(ctx.ContinuationCount, 1);
+  EXPECT_EQ(counters.ContinuationCount, 1);
 }
 
 TEST_F(LineReaderTest, ContinuedLinesTakeCommentAndEndLinesAsTheyCome) {
   auto file = TextReader::FromBytes("a _\r\n' gone\r\nb\r\nc _\r\nEnd If\r\nd\r\n");
   EXPECT_EQ(Read(file), "a ");
-  EXPECT_EQ(ctx.LineNo, 2);
+  EXPECT_EQ(counters.LineNo, 2);
   EXPECT_EQ(Read(file), "b");
   EXPECT_EQ(Read(file), "c ");
-  EXPECT_EQ(ctx.ContinuationCount, 1);
+  EXPECT_EQ(counters.ContinuationCount, 1);
   EXPECT_EQ(Read(file), "d");
 }
 
 TEST_F(LineReaderTest, AContinuedLineAtTheEndOfTheFileCountsItsJoin) {
   auto file = TextReader::FromBytes("last _");
   EXPECT_EQ(Read(file), "last ");
-  EXPECT_EQ(ctx.LineNo, 1);
-  EXPECT_EQ(ctx.ContinuationCount, 1);
+  EXPECT_EQ(counters.LineNo, 1);
+  EXPECT_EQ(counters.ContinuationCount, 1);
   EXPECT_EQ(Read(file), "");
-  EXPECT_EQ(ctx.LineNo, 1);
-  EXPECT_EQ(ctx.ContinuationCount, 0);
+  EXPECT_EQ(counters.LineNo, 1);
+  EXPECT_EQ(counters.ContinuationCount, 0);
 }
 
 TEST_F(LineReaderTest, AMillionContinuedLinesNeedNoStack) {
@@ -89,8 +87,8 @@ TEST_F(LineReaderTest, AMillionContinuedLinesNeedNoStack) {
   auto file = TextReader::FromBytes(std::move(bytes));
   std::string line = Read(file);
   EXPECT_EQ(line.size(), 2'000'001u);
-  EXPECT_EQ(ctx.LineNo, 1'000'001);
-  EXPECT_EQ(ctx.ContinuationCount, 1'000'000);
+  EXPECT_EQ(counters.LineNo, 1'000'001);
+  EXPECT_EQ(counters.ContinuationCount, 1'000'000);
 }
 
 }  // namespace

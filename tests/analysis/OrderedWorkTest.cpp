@@ -57,12 +57,12 @@ TEST_F(ParallelAnalysisTest, WorkersChangeNothingInTheResult) {
 
   auto snapshot = [this](unsigned workers) {
     test::RecordingHost quiet;
-    AnalysisContext run(quiet);
-    run.Workers = workers;
-    AnalyzeProject(run, NativeToEngine(dir.File("Demo.vbp")));
+    AnalysisContext ctx(quiet);
+    ctx.Options.Workers = workers;
+    AnalyzeProject(ctx, NativeToEngine(dir.File("Demo.vbp")));
     std::vector<std::string> lines;
-    for (int i = 0; i < run.SymbolList.Count(); ++i) {
-      const TPassRec& r = run.SymbolList.At(i);
+    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+      const TPassRec& r = ctx.Result.SymbolList.At(i);
       std::string line = r.Key + " " + r.FullName + " " + std::to_string(r.StartLine) + "+" +
                          std::to_string(r.BodyLines) + " calls";
       for (const auto& k : r.Calls) line += " " + k;

@@ -9,11 +9,11 @@ namespace {
 class PreciseReadingTest : public test::ProjectFixture {
  protected:
   void SetUp() override {
-    ctx.Reading = ReadingKind::Precise;
-    ctx.ReservedWords.LoadFromBytes("Call\r\nIf\r\nThen\r\nEnd\r\nMsgBox\r\nDim\r\nAs\r\n");
+    ctx.Options.Reading = ReadingKind::Precise;
+    ctx.Options.ReservedWords.LoadFromBytes("Call\r\nIf\r\nThen\r\nEnd\r\nMsgBox\r\nDim\r\nAs\r\n");
   }
   const ModuleModel& Module(std::string_view fullName) {
-    for (const ModuleModel& m : ctx.Precise->Modules) {
+    for (const ModuleModel& m : ctx.Result.Precise->Modules) {
       if (m.FullName == fullName) return m;
     }
     throw std::runtime_error("no module " + std::string(fullName));
@@ -31,7 +31,7 @@ class PreciseReadingTest : public test::ProjectFixture {
   }
   std::vector<std::string> Sites(std::string_view name) {
     std::vector<std::string> sites;
-    for (const CallSite& s : ctx.Precise->CallSites[Proc(name).Key]) {
+    for (const CallSite& s : ctx.Result.Precise->CallSites[Proc(name).Key]) {
       sites.push_back(s.Callee->Name + "@" + std::to_string(s.Line));
     }
     return sites;
@@ -229,6 +229,29 @@ TEST_F(PreciseReadingTest, BadModulesLeaveTheRestOfTheProjectRead) {
   EXPECT_EQ(Shape("D"), "11 G 7+0");
   EXPECT_EQ(CallNames("Fine"), (Names{"Open.C"}));
   EXPECT_EQ(host.Messages, (Names{"File Not Found : " + Engine("Missing.bas")}));
+}
+
+TEST_F(PreciseReadingTest, CancelStopsBeforeAModuleAndLeavesNoMarks) {
+  Lines("P.vbp", {"Module=M; M.bas", "Module=N; N.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "  Trace", "End Sub"});
+  Lines("N.bas", {"Attribute VB_Name = \"N\"", "Sub Trace()", "  Main", "End Sub"});
+  // Asked after the round before N: M's calls are linked, N's are not, and no marks are given
+  // on half the calls.
+  host.OnEvents = [this](int round) {
+    if (round == 2) host.Cancel = true;
+  };
+  Analyze("P.vbp");
+  EXPECT_TRUE(ctx.Result.Cancelled);
+  EXPECT_EQ(CallNames("Main"), (Names{"N.Trace"}));
+  EXPECT_TRUE(Proc("Trace").Calls.empty());
+  EXPECT_TRUE(ctx.Result.Precise->Marks.empty());
+  EXPECT_FALSE(host.ProgressShown);
+
+  host.OnEvents = nullptr;
+  Analyze("P.vbp");
+  EXPECT_FALSE(ctx.Result.Cancelled);
+  EXPECT_EQ(CallNames("Trace"), (Names{"M.Main"}));
+  EXPECT_EQ(ctx.Result.Precise->Marks.size(), 2u);
 }
 
 }  // namespace

@@ -14,13 +14,14 @@ using Names = std::vector<std::string>;
 class PreciseResolveTest : public test::ProjectFixture {
  protected:
   void SetUp() override {
-    ctx.Reading = ReadingKind::Precise;
-    ctx.ReservedWords.LoadFromBytes("Call\r\nIf\r\nThen\r\nEnd\r\nMsgBox\r\nDim\r\nAs\r\nMe\r\n");
+    ctx.Options.Reading = ReadingKind::Precise;
+    ctx.Options.ReservedWords.LoadFromBytes(
+        "Call\r\nIf\r\nThen\r\nEnd\r\nMsgBox\r\nDim\r\nAs\r\nMe\r\n");
   }
   // The record of "Module.Name", the first of that full name (a property's Get comes first).
   TPassRec& Full(std::string_view fullName, int kind = 0) {
-    for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-      TPassRec& r = ctx.SymbolList.At(i);
+    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+      TPassRec& r = ctx.Result.SymbolList.At(i);
       if (IsProcedureKind(r.Kind) && r.FullName == fullName && (kind == 0 || r.Kind == kind))
         return r;
     }
@@ -29,7 +30,7 @@ class PreciseResolveTest : public test::ProjectFixture {
   // "Module.Name@line" per call site of the caller, with "(Let)"/"(Set)" for those properties.
   Names Sites(std::string_view caller, int kind = 0) {
     Names sites;
-    for (const CallSite& s : ctx.Precise->CallSites[Full(caller, kind).Key]) {
+    for (const CallSite& s : ctx.Result.Precise->CallSites[Full(caller, kind).Key]) {
       std::string text = s.Callee->FullName;
       if (s.Callee->Kind == KindPropertyLet) text += "(Let)";
       if (s.Callee->Kind == KindPropertySet) text += "(Set)";
@@ -43,7 +44,7 @@ class PreciseResolveTest : public test::ProjectFixture {
     return names;
   }
   const ProcedureMarks& Marks(std::string_view fullName, int kind = 0) {
-    return ctx.Precise->Marks.at(Full(fullName, kind).Key);
+    return ctx.Result.Precise->Marks.at(Full(fullName, kind).Key);
   }
   // A class module with the given code after its header.
   void Class(std::string_view file, std::string_view name,
@@ -424,7 +425,7 @@ TEST_F(PreciseResolveTest, SelfTypedPropertiesDeepWithAndLongChainsEndQuickly) {
   code.push_back("End Sub");
   WriteAll("M.bas", code);
   Analyze("P.vbp");
-  const auto& sites = ctx.Precise->CallSites[Full("M.Deep").Key];
+  const auto& sites = ctx.Result.Precise->CallSites[Full("M.Deep").Key];
   // Each With's .Self, the .Item inside, the chain's steps, each Item(...) and the default
   // member that the assignment reads.
   EXPECT_EQ(sites.size(), 10000u + 1 + 10000 + 10000 + 1);
@@ -514,10 +515,10 @@ class GeneratedProjectTest : public test::ProjectFixture {
   // Every edge as "caller -> callee @ line", in list order.
   std::vector<std::string> Edges() {
     std::vector<std::string> edges;
-    for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-      const TPassRec& r = ctx.SymbolList.At(i);
-      auto it = ctx.Precise->CallSites.find(r.Key);
-      if (it == ctx.Precise->CallSites.end()) continue;
+    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+      const TPassRec& r = ctx.Result.SymbolList.At(i);
+      auto it = ctx.Result.Precise->CallSites.find(r.Key);
+      if (it == ctx.Result.Precise->CallSites.end()) continue;
       for (const CallSite& s : it->second) {
         edges.push_back(r.FullName + " -> " + s.Callee->FullName + " @ " + std::to_string(s.Line));
       }
@@ -528,13 +529,13 @@ class GeneratedProjectTest : public test::ProjectFixture {
 };
 
 TEST_F(GeneratedProjectTest, EdgesDoNotDependOnTheNumberOfWorkers) {
-  ctx.Reading = ReadingKind::Precise;
+  ctx.Options.Reading = ReadingKind::Precise;
   for (unsigned seed : {1u, 7u, 42u}) {
     SCOPED_TRACE(seed);
     Generate(seed, 30, 12);
     std::vector<std::string> first;
     for (unsigned workers : {0u, 1u, 3u, 8u}) {
-      ctx.Workers = workers;
+      ctx.Options.Workers = workers;
       Analyze("Gen.vbp");
       const std::vector<std::string> edges = Edges();
       EXPECT_GT(edges.size(), 100u);
@@ -548,12 +549,12 @@ TEST_F(GeneratedProjectTest, EdgesDoNotDependOnTheNumberOfWorkers) {
 }
 
 TEST_F(GeneratedProjectTest, NoEdgeEverEntersAnotherModulesPrivateProcedure) {
-  ctx.Reading = ReadingKind::Precise;
+  ctx.Options.Reading = ReadingKind::Precise;
   Generate(2024, 60, 25);
   Analyze("Gen.vbp");
   int edges = 0;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    const TPassRec& caller = ctx.SymbolList.At(i);
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+    const TPassRec& caller = ctx.Result.SymbolList.At(i);
     for (const std::string& key : caller.Calls) {
       const TPassRec& callee = Rec(key);
       ++edges;
@@ -563,8 +564,8 @@ TEST_F(GeneratedProjectTest, NoEdgeEverEntersAnotherModulesPrivateProcedure) {
   }
   EXPECT_GT(edges, 500);
   // The same-named Private procedures are all reached from inside their own modules.
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-    const TPassRec& r = ctx.SymbolList.At(i);
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+    const TPassRec& r = ctx.Result.SymbolList.At(i);
     if (r.Kind == KindSub && r.Name == "Helper") {
       EXPECT_EQ(r.CalledBy.size(), 3u) << r.FullName;  // Helper, Load and Save of its class
     }

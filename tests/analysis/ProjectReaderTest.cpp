@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "analysis/AnalysisSteps.h"
 #include "analysis/Symbol.h"
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
@@ -145,7 +146,7 @@ TEST_F(ProjectReaderTest, MissingModulesAreReportedAndKeptWithoutName) {
   EXPECT_EQ(host.RepeatedKinds, std::vector<RepeatedMessage>(3, RepeatedMessage::FileNotFound));
   EXPECT_EQ(Rec("3-0001").FullName, "");
   EXPECT_EQ(Rec("3-0002").Name, "Form");  // no separator: the whole line
-  EXPECT_EQ(ctx.SymbolList.Count(), 5);
+  EXPECT_EQ(ctx.Result.SymbolList.Count(), 5);
 }
 
 TEST_F(ProjectReaderTest, ThousandsOfMissingModulesGiveOneMessageEach) {
@@ -154,7 +155,7 @@ TEST_F(ProjectReaderTest, ThousandsOfMissingModulesGiveOneMessageEach) {
   dir.Write("Demo.vbp", vbp);
   Analyze();
   EXPECT_EQ(host.Messages.size(), 3000u);
-  EXPECT_EQ(ctx.SymbolList.Count(), 3001);
+  EXPECT_EQ(ctx.Result.SymbolList.Count(), 3001);
   EXPECT_EQ(Rec("3-3000").Name, "missing2999.bas");
 }
 
@@ -162,14 +163,14 @@ TEST_F(ProjectReaderTest, AMissingProjectFailsWithFileNotFoundAndLeavesTheListEm
   Lines("Demo.vbp", {"Module=M; M.bas"});
   Lines("M.bas", {"Attribute VB_Name = \"M\""});
   Analyze();
-  ASSERT_EQ(ctx.SymbolList.Count(), 2);
+  ASSERT_EQ(ctx.Result.SymbolList.Count(), 2);
   try {
     Analyze("Other.vbp");
     FAIL();
   } catch (const FileNotFoundError& e) {
     EXPECT_STREQ(e.what(), "ﾌｧｲﾙが見つかりません");
   }
-  EXPECT_EQ(ctx.SymbolList.Count(), 0);
+  EXPECT_EQ(ctx.Result.SymbolList.Count(), 0);
 }
 
 TEST_F(ProjectReaderTest, AnUnreadableModuleEndsTheAnalysisWithTheOpenError) {
@@ -205,11 +206,12 @@ TEST_F(ProjectReaderTest, ModuleReferencesResolveOnThisFileSystem) {
   dir.Write("Forms/Main.frm", "Attribute VB_Name = \"Main\"\r\nSub S()\r\nEnd Sub\r\n");
   dir.Write(Cp932ToUtf8(hyo) + "/sub/M.bas", "Attribute VB_Name = \"M\"\r\n");
   std::string project = NativeToEngine(dir.Path()) + hyo + "\\Demo.vbp";
-  AnalyzeProject(ctx, project);
+  AnalysisRun run(ctx.Options, ctx.Result, host);
+  RunAnalysis(run, project);
   EXPECT_TRUE(host.Messages.empty()) << host.Messages[0];
-  EXPECT_EQ(ctx.ProjectDir, NativeToEngine(dir.Path()) + hyo + "/");
+  EXPECT_EQ(run.ProjectDir, NativeToEngine(dir.Path()) + hyo + "/");
   EXPECT_EQ(Rec("3-0002").FullName, "Main");
-  EXPECT_EQ(Rec("3-0002").Text, ctx.ProjectDir + "..\\FORMS\\MAIN.FRM");
+  EXPECT_EQ(Rec("3-0002").Text, run.ProjectDir + "..\\FORMS\\MAIN.FRM");
   EXPECT_EQ(Rec("3-0001").FullName, "M");
 }
 
@@ -229,7 +231,7 @@ TEST_F(ProjectReaderTest, ASecondAnalysisInKeyOrderGivesTheSameRecords) {
   Analyze();
   std::vector<std::pair<std::string, std::string>> first;
   for (auto k : {"4-0001", "4-0002"}) first.emplace_back(Rec(k).FullName, Rec(k).ParentKey);
-  ctx.SymbolList.SwitchToKeyOrder();
+  ctx.Result.SymbolList.SwitchToKeyOrder();
   Analyze();
   EXPECT_EQ(ListKeys(), (Keys{"2-0001", "2-0002", "3-0001", "3-0002", "4-0001", "4-0002"}));
   for (int i = 0; i < 2; ++i) {
@@ -245,9 +247,10 @@ TEST_F(ProjectReaderTest, ARelativeProjectPathFindsItsModulesBesideIt) {
   Lines("M.bas", {"Attribute VB_Name = \"M\""});
   std::string cwd = std::filesystem::current_path();
   std::filesystem::current_path(dir.Path());
-  AnalyzeProject(ctx, "Demo.vbp");
+  AnalysisRun run(ctx.Options, ctx.Result, host);
+  RunAnalysis(run, "Demo.vbp");
   std::filesystem::current_path(cwd);
-  EXPECT_EQ(ctx.ProjectDir, "");
+  EXPECT_EQ(run.ProjectDir, "");
   EXPECT_EQ(Rec("3-0001").FullName, "M");
 }
 
@@ -268,6 +271,20 @@ TEST_F(ProjectReaderTest, BadModuleBytesNeverStopTheAnalysis) {
   EXPECT_EQ(Proc("\xff\xfe").FullName, "\x82.\xff\xfe");
   EXPECT_EQ(Proc("X").BodyLines, 1);  // no end line: the body runs to the end of the file
   EXPECT_FALSE(host.ProgressShown);
+}
+
+TEST_F(ProjectReaderTest, EachAnalysisDecodesAsItsOptionsSay) {
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "End Sub"});
+  ctx.Options.Encoding = SourceEncoding::Utf8;
+  Analyze();
+  EXPECT_FALSE(ctx.Result.Decoder.KeepsBytes());
+  EXPECT_EQ(Rec("2-0001").Name, Cp932ToUtf8(GroupCaption(KindModuleGroup)));
+  // The decoder is the result's: the next analysis takes the options as they stand then.
+  ctx.Options.Encoding = SourceEncoding::Cp932;
+  Analyze();
+  EXPECT_TRUE(ctx.Result.Decoder.KeepsBytes());
+  EXPECT_EQ(Rec("2-0001").Name, GroupCaption(KindModuleGroup));
 }
 
 }  // namespace

@@ -47,24 +47,24 @@ TEST(ReservedWordsTest, AMissingDictionaryFailsWithItsPathAndLeavesTheListAsItWa
   test::RecordingHost host;
   AnalysisContext ctx(host);
   try {
-    LoadReservedWords(ctx, dir.File("resv.dic"));
+    LoadReservedWords(ctx.Options, dir.File("resv.dic"));
     FAIL();
   } catch (const FileOpenError& e) {
     EXPECT_EQ(std::string(e.what()), "ﾌｧｲﾙ " + dir.File("resv.dic") + " は開けません");
   }
-  EXPECT_TRUE(ctx.ReservedWords.Words().empty());
-  LoadReservedWords(ctx, dir.Write("resv.dic", "Call\r\nIf\r\n"));
-  EXPECT_EQ(ctx.ReservedWords.Words(), (Words{"Call", "If"}));
+  EXPECT_TRUE(ctx.Options.ReservedWords.Words().empty());
+  LoadReservedWords(ctx.Options, dir.Write("resv.dic", "Call\r\nIf\r\n"));
+  EXPECT_EQ(ctx.Options.ReservedWords.Words(), (Words{"Call", "If"}));
 }
 
 TEST(ReservedWordsTest, TheBundledDictionaryHoldsTheCommonWords) {
   test::RecordingHost host;
   AnalysisContext ctx(host);
-  LoadReservedWords(ctx, test::SourcePath("data/resv.dic"));
+  LoadReservedWords(ctx.Options, test::SourcePath("data/resv.dic"));
   for (auto word : {"If", "Then", "Call", "Dim", "MsgBox", "Left$", "True"}) {
-    EXPECT_TRUE(ctx.ReservedWords.Contains(word)) << word;
+    EXPECT_TRUE(ctx.Options.ReservedWords.Contains(word)) << word;
   }
-  EXPECT_FALSE(ctx.ReservedWords.Contains(""));
+  EXPECT_FALSE(ctx.Options.ReservedWords.Contains(""));
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ TEST_F(ResultTreeTest, RootThenEveryRecordUnderItsParentInKeyOrder) {
   Lines("F.frm", {"Attribute VB_Name = \"F\"", "Sub Form_Load()", "End Sub"});
   Lines("C.cls", {"Attribute VB_Name = \"C\""});
   Analyze();
-  ResultTree tree = ResultTree::Build(ctx.SymbolList);
-  EXPECT_TRUE(ctx.SymbolList.InKeyOrder());
+  ResultTree tree = ResultTree::Build(ctx.Result.SymbolList);
+  EXPECT_TRUE(ctx.Result.SymbolList.InKeyOrder());
   std::vector<std::string> shown;
   for (const TreeNode& node : tree.Nodes()) {
     shown.push_back(std::string(static_cast<std::size_t>(node.Depth), '>') + node.Caption + "/" +
@@ -33,7 +33,7 @@ TEST_F(ResultTreeTest, RootThenEveryRecordUnderItsParentInKeyOrder) {
 TEST_F(ResultTreeTest, AProjectWithoutModulesHasOnlyTheRoot) {
   Lines("Demo.vbp", {"Name=\"Empty\""});
   Analyze();
-  ResultTree tree = ResultTree::Build(ctx.SymbolList);
+  ResultTree tree = ResultTree::Build(ctx.Result.SymbolList);
   ASSERT_EQ(tree.Count(), 1);
   EXPECT_EQ(tree.Node(0).Caption, "Vbp");
   EXPECT_TRUE(ResultTree().Empty());

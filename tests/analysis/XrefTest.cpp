@@ -12,7 +12,9 @@ using test::Keys;
 
 class XrefTest : public test::ProjectFixture {
  protected:
-  void SetUp() override { ctx.ReservedWords.LoadFromBytes("Call\r\nThen\r\nElse\r\nIf\r\n"); }
+  void SetUp() override {
+    ctx.Options.ReservedWords.LoadFromBytes("Call\r\nThen\r\nElse\r\nIf\r\n");
+  }
   // Module1 with Main, Bump, Twice, then Module2 with Bump and Other; Main's body is body.
   void MainBody(std::initializer_list<std::string_view> body) {
     std::vector<std::string> lines{"Attribute VB_Name = \"Module1\"", "Sub Main()"};
@@ -30,8 +32,8 @@ class XrefTest : public test::ProjectFixture {
   }
   Keys MainCalls() { return Proc("Main").Calls; }
   std::string Key(std::string_view fullName) {
-    for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-      if (ctx.SymbolList.At(i).FullName == fullName) return ctx.SymbolList.At(i).Key;
+    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+      if (ctx.Result.SymbolList.At(i).FullName == fullName) return ctx.Result.SymbolList.At(i).Key;
     }
     return "?";
   }
@@ -45,8 +47,8 @@ TEST_F(XrefTest, WorkedExampleGivesItsCallsInDiscoveryOrder) {
   EXPECT_EQ(Proc("Twice").CalledBy, (Keys{"4-0001"}));
   EXPECT_TRUE(Proc("Bump").Calls.empty());
   EXPECT_TRUE(Proc("Main").CalledBy.empty());
-  EXPECT_EQ(ctx.ProcNames.TextAt(0), "Main");
-  EXPECT_EQ(ctx.ProcFullNames.TextAt(2), "Module1.Twice");
+  EXPECT_EQ(ctx.Result.ProcNames.TextAt(0), "Main");
+  EXPECT_EQ(ctx.Result.ProcFullNames.TextAt(2), "Module1.Twice");
 }
 
 TEST_F(XrefTest, TokensAreExaminedFromLastToFirst) {
@@ -140,7 +142,7 @@ TEST_F(XrefTest, TheFirstRecordedProcedureWinsBeyondTenThousand) {
   Lines("B.bas", {"Attribute VB_Name = \"B\"", "Sub Target()", "End Sub"});
   Lines("C.bas", {"Attribute VB_Name = \"C\"", "Sub Target()", "End Sub"});
   Lines("Demo.vbp", {"Module=A; A.bas", "Module=B; B.bas", "Module=C; C.bas"});
-  ctx.SymbolList.SwitchToKeyOrder();
+  ctx.Result.SymbolList.SwitchToKeyOrder();
   Analyze();
   EXPECT_EQ(Proc("Main").Calls, (Keys{"4-10001"}));
   EXPECT_EQ(Rec("4-10001").FullName, "B.Target");
@@ -156,12 +158,15 @@ TEST_F(XrefTest, ProgressRunsOverEveryRecordAndCancelStopsBeforeTheRecord) {
   EXPECT_EQ(host.Counters.back(), "Process Xref 7/7");
   EXPECT_EQ(host.Names.front(), GroupCaption(KindModuleGroup));
   EXPECT_EQ(host.EventRounds, 8);
+  // The host is asked once a record, after that record's round of events.
+  EXPECT_EQ(host.CancelQuestions, 8);
+  EXPECT_FALSE(ctx.Result.Cancelled);
 
   // Cancel in the round before record 4 (Twice, the third in insertion order: 2-0001, 4-0001,
   // 4-0002, 4-0003 ...): Main and Bump were scanned, Twice and later were not.
   host = test::RecordingHost();
   host.OnEvents = [this](int round) {
-    if (round == 4) ctx.CancelRequested = true;
+    if (round == 4) host.Cancel = true;
   };
   MainBody({"    Twice 1"});
   EXPECT_EQ(host.Counters.back(), "Process Xref 3/7");
@@ -170,7 +175,22 @@ TEST_F(XrefTest, ProgressRunsOverEveryRecordAndCancelStopsBeforeTheRecord) {
   EXPECT_TRUE(Proc("Twice").Calls.empty());
   EXPECT_EQ(Proc("Twice").CalledBy, (Keys{"4-0001"}));
   EXPECT_FALSE(host.ProgressShown);
-  EXPECT_TRUE(ctx.CancelRequested);
+  EXPECT_TRUE(ctx.Result.Cancelled);
+}
+
+TEST_F(XrefTest, TheNextAnalysisAfterACancelledOneIsWhole) {
+  host.OnEvents = [this](int round) {
+    if (round == 1) host.Cancel = true;
+  };
+  MainBody({"    Bump 1"});
+  ASSERT_TRUE(ctx.Result.Cancelled);
+  EXPECT_TRUE(MainCalls().empty());
+  // Nothing of the stopped run stays with the context: numbering, calls and the mark are new.
+  host.OnEvents = nullptr;
+  Analyze();
+  EXPECT_FALSE(ctx.Result.Cancelled);
+  EXPECT_EQ(MainCalls(), (Keys{Key("Module1.Bump")}));
+  EXPECT_EQ(Key("Module2.Other"), "4-0005");
 }
 
 TEST_F(XrefTest, AShortenedModuleGivesEofAndKeepsWhatWasFound) {
@@ -201,17 +221,9 @@ TEST_F(XrefTest, ASecondAnalysisRebuildsTheNameIndexes) {
   Lines("Other.vbp", {"Module=X; X.bas"});
   Lines("X.bas", {"Attribute VB_Name = \"X\"", "Sub Solo()", "End Sub"});
   Analyze("Other.vbp");
-  EXPECT_EQ(ctx.ProcNames.Count(), 1);
-  EXPECT_EQ(ctx.ProcNames.TextAt(0), "Solo");
-  EXPECT_EQ(ctx.ProcFullNames.TextAt(0), "X.Solo");
-}
-
-TEST(AddUniqueKeyTest, AppendsOnlyNewKeys) {
-  std::vector<std::string> list;
-  AddUniqueKey(list, "4-0002");
-  AddUniqueKey(list, "4-0001");
-  AddUniqueKey(list, "4-0002");
-  EXPECT_EQ(list, (std::vector<std::string>{"4-0002", "4-0001"}));
+  EXPECT_EQ(ctx.Result.ProcNames.Count(), 1);
+  EXPECT_EQ(ctx.Result.ProcNames.TextAt(0), "Solo");
+  EXPECT_EQ(ctx.Result.ProcFullNames.TextAt(0), "X.Solo");
 }
 
 }  // namespace

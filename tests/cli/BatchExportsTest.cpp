@@ -33,8 +33,8 @@ class BatchExportsTest : public test::ProjectFixture {
   std::string Expected(ExportFormat format, const std::string& name) {
     AnalysisContext fresh(host);
     AnalyzeProject(fresh, Engine("Demo.vbp"));
-    const ResultTree tree = ResultTree::Build(fresh.SymbolList);
-    const ExportGraph graph = ExportGraph::Build(tree, fresh.SymbolList, Engine("Demo.vbp"));
+    const ResultTree tree = ResultTree::Build(fresh.Result.SymbolList);
+    const ExportGraph graph = ExportGraph::Build(tree, fresh.Result.SymbolList, Engine("Demo.vbp"));
     WriteExportFile(format, graph, Engine(name));
     return test::ReadNative(dir.File(name));
   }

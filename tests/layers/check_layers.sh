@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Fails when a source file includes a layer above its own, or a Qt header below the windows.
+# Fails when a source file includes a layer above its own, or a Qt header below the windows, or
+# when a file outside the engine includes one of the engine's internal headers (those that say
+# "Engine internal" in a comment line before any code).
 # The layers, lowest first: platform <- analysis <- reports <- session <- {cli, ui, lsp};
 # controls is used by ui only.
 set -uo pipefail
@@ -17,6 +19,15 @@ allowed() { # LAYER -> the layers its files may include
   esac
 }
 
+# The engine's headers that only the engine itself may include, as "analysis/Name.h".
+internal=" "
+for header in "$src"/analysis/*.h; do
+  [ -e "$header" ] || continue
+  if sed -n '/^[[:space:]]*[^/[:space:]#]/q;p' "$header" | grep -Eq '^[[:space:]]*//[[:space:]]*Engine internal'; then
+    internal+="analysis/$(basename "$header") "
+  fi
+done
+
 failures=0
 for dir in "$src"/*/; do
   layer=$(basename "$dir")
@@ -26,6 +37,11 @@ for dir in "$src"/*/; do
       target=$(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^/"]*\)\/.*/\1/p' <<<"$line")
       if [ -n "$target" ] && [[ "$ok" != *" $target "* ]]; then
         echo "${file#"$src"/}: a $layer file includes $target: $line"
+        failures=$((failures + 1))
+      fi
+      path=$(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' <<<"$line")
+      if [ "$layer" != analysis ] && [ -n "$path" ] && [[ "$internal" == *" $path "* ]]; then
+        echo "${file#"$src"/}: a $layer file includes the engine's internal $path: $line"
         failures=$((failures + 1))
       fi
       if [[ "$layer" != ui && "$layer" != controls ]] && grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q' <<<"$line"; then

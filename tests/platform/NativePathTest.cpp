@@ -81,8 +81,12 @@ TEST(FileIdentityTest, TheFilesReadAreKnownUnderAnyName) {
   EXPECT_TRUE(resolver.WasRead(dir.Path() + "./Module1.bas"));
   EXPECT_FALSE(resolver.WasRead(other));
   EXPECT_FALSE(resolver.WasRead(dir.File("missing.bas")));
-  resolver.ForgetReads();
+  // What was read is handed over once, and the resolver starts afresh.
+  const auto taken = resolver.TakeReads();
+  EXPECT_EQ(taken.size(), 1u);
+  EXPECT_EQ(taken.count(*FileIdOf(dir.File("soft.bas"))), 1u);
   EXPECT_FALSE(resolver.WasRead(module));
+  EXPECT_TRUE(resolver.TakeReads().empty());
 }
 
 TEST(PathScaleTest, DotDotSegmentsAndSlashRunsStayLinear) {

@@ -104,7 +104,7 @@ TEST_F(DotExportTest, ModuleGraphWeighsCallsBetweenModulesAndLeavesOutCallsWithi
 
   // Where the reading records call sites, each site is a call.
   test::TwoSitesEach sites;
-  graph = ExportGraph::Build(tree, ctx.SymbolList, Engine("Awk.vbp"), &sites);
+  graph = ExportGraph::Build(tree, ctx.Result.SymbolList, Engine("Awk.vbp"), &sites);
   const std::string weighed = ModuleGraph();
   EXPECT_NE(weighed.find("\"3-0002\" -> \"3-0001\" [weight=4, label=\"4\"];"), std::string::npos);
 }
@@ -123,7 +123,7 @@ TEST_F(DotExportTest, RealDotRendersTheAwkwardNamesAndTheExample) {
   ExpectRenders(ModuleGraph(), svg);
   EXPECT_NE(svg.find(">モジュール</text>"), std::string::npos);
 
-  test::ProjectFixture::ctx.SymbolList.Clear();
+  test::ProjectFixture::ctx.Result.SymbolList.Clear();
   BuildExample();
   ExpectRenders(CallGraph(), svg);
   EXPECT_EQ(Count(svg, "class=\"node\""), graph.Procedures().size());

@@ -46,8 +46,8 @@ class ExportFixture : public ProjectFixture {
   // Analyses the project and builds the export graph over its tree.
   const ExportGraph& Build(const std::string& project, const CallSiteSource* sites = nullptr) {
     Analyze(project);
-    tree = ResultTree::Build(ctx.SymbolList);
-    graph = ExportGraph::Build(tree, ctx.SymbolList, Engine(project), sites);
+    tree = ResultTree::Build(ctx.Result.SymbolList);
+    graph = ExportGraph::Build(tree, ctx.Result.SymbolList, Engine(project), sites);
     return graph;
   }
 
@@ -55,8 +55,8 @@ class ExportFixture : public ProjectFixture {
   const ExportGraph& BuildExample() {
     const std::string project = NativeToEngine(SourcePath("examples/Demo/Demo.vbp"));
     AnalyzeProject(ctx, project);
-    tree = ResultTree::Build(ctx.SymbolList);
-    graph = ExportGraph::Build(tree, ctx.SymbolList, project);
+    tree = ResultTree::Build(ctx.Result.SymbolList);
+    graph = ExportGraph::Build(tree, ctx.Result.SymbolList, project);
     return graph;
   }
 

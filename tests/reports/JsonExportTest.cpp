@@ -20,15 +20,15 @@ class JsonExportTest : public test::ProjectFixture {
   }
   std::string Json() const {
     StringByteSink out;
-    WriteSymbolsJson(out, ctx.SymbolList);
+    WriteSymbolsJson(out, ctx.Result.SymbolList);
     return out.Text;
   }
 };
 
 TEST_F(JsonExportTest, RecordsComeInRecordingOrderEvenAfterTheTreeSortedTheList) {
   const std::string before = Json();
-  ResultTree tree = ResultTree::Build(ctx.SymbolList);
-  ASSERT_TRUE(ctx.SymbolList.InKeyOrder());
+  ResultTree tree = ResultTree::Build(ctx.Result.SymbolList);
+  ASSERT_TRUE(ctx.Result.SymbolList.InKeyOrder());
   EXPECT_EQ(Json(), before);
   // The standard module (first pass) comes before the form in recording order.
   EXPECT_LT(before.find("\"FullName\": \"M.Main\""), before.find("\"FullName\": \"F.Show\""));
@@ -36,14 +36,15 @@ TEST_F(JsonExportTest, RecordsComeInRecordingOrderEvenAfterTheTreeSortedTheList)
 
 TEST_F(JsonExportTest, RecordedWalksAdditionOrderWhileAtWalksKeyOrder) {
   std::vector<std::string> recorded;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i)
-    recorded.push_back(ctx.SymbolList.Recorded(i).Key);
-  ResultTree tree = ResultTree::Build(ctx.SymbolList);
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i)
+    recorded.push_back(ctx.Result.SymbolList.Recorded(i).Key);
+  ResultTree tree = ResultTree::Build(ctx.Result.SymbolList);
   std::vector<std::string> after;
-  for (int i = 0; i < ctx.SymbolList.Count(); ++i) after.push_back(ctx.SymbolList.Recorded(i).Key);
+  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i)
+    after.push_back(ctx.Result.SymbolList.Recorded(i).Key);
   EXPECT_EQ(after, recorded);
   EXPECT_NE(ListKeys(), recorded);
-  EXPECT_THROW(ctx.SymbolList.Recorded(ctx.SymbolList.Count()), ListIndexError);
+  EXPECT_THROW(ctx.Result.SymbolList.Recorded(ctx.Result.SymbolList.Count()), ListIndexError);
 }
 
 }  // namespace

@@ -26,12 +26,12 @@ class ReportWriterTest : public test::ProjectFixture {
           {"Attribute VB_Name = \"Module1\"", "Public Sub Main()", "    Bump 1", "End Sub",
            "Private Function Bump(n As Integer) As Integer", "    Bump = n + 1", "End Function"});
     Analyze();
-    tree = ResultTree::Build(ctx.SymbolList);
+    tree = ResultTree::Build(ctx.Result.SymbolList);
     caption = Engine("Demo.vbp");
   }
   Out Report(char form, char direction, char style) {
     MemoryLineSink sink;
-    WriteXrefLines(sink, {tree, ctx.SymbolList, caption}, ReportOptionsOf(form, direction, style));
+    WriteXrefLines(sink, {tree, ctx.Result.SymbolList, caption}, ReportOptionsOf(form, direction, style));
     return sink.Lines;
   }
   // The lines after the caption, group and module lines.
@@ -96,9 +96,9 @@ TEST_F(ReportColumnsTest, FortyByteLabelsMeetTheArrowAndLongerOnesPushItOut) {
                   "Sub " + longer + "()", "    T1", "    T2", "End Sub", "Sub T1()", "End Sub",
                   "Sub T2()", "    T2", "End Sub"});
   Analyze();
-  ResultTree tree = ResultTree::Build(ctx.SymbolList);
+  ResultTree tree = ResultTree::Build(ctx.Result.SymbolList);
   MemoryLineSink sink;
-  WriteXrefLines(sink, {tree, ctx.SymbolList, "p"},
+  WriteXrefLines(sink, {tree, ctx.Result.SymbolList, "p"},
                  {ReportForm::Fixed, ReportDirection::Callees, ReportStyle::KindAndName});
   std::vector<std::string> lines(sink.Lines.begin() + 3, sink.Lines.end());
   EXPECT_EQ(lines[0], Blanks(12) + "Sub " + exact + kRight + " M.T1");
@@ -116,36 +116,36 @@ TEST_F(ReportColumnsTest, ModulesWithoutProceduresAndQuotesInDeclarations) {
   Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Say(Optional s = \"a,b\")", "End Sub"});
   Lines("E.bas", {"Attribute VB_Name = \"E\""});
   Analyze();
-  ResultTree tree = ResultTree::Build(ctx.SymbolList);
+  ResultTree tree = ResultTree::Build(ctx.Result.SymbolList);
   MemoryLineSink sink;
-  WriteXrefLines(sink, {tree, ctx.SymbolList, "p"},
+  WriteXrefLines(sink, {tree, ctx.Result.SymbolList, "p"},
                  {ReportForm::Comma, ReportDirection::Callers, ReportStyle::Declaration});
   EXPECT_EQ(sink.Lines, (Out{"p", "," + kStdGroup, ",,M.bas",
                              ",,,\"Sub Say(Optional s = \"a,b\")\"", ",,E.bas"}));
 }
 
 TEST_F(ReportWriterTest, SaveReportPicksTheFormByExtension) {
-  SaveReport(host, {tree, ctx.SymbolList, caption}, Engine("out.Txt"));
+  SaveReport(host, {tree, ctx.Result.SymbolList, caption}, Engine("out.Txt"));
   EXPECT_EQ(test::ReadNative(dir.File("out.Txt")),
             caption + "\r\n" + Blanks(4) + kStdGroup + "\r\n" + Blanks(8) + "Module1.bas\r\n" +
                 Blanks(12) + "Sub Main" + Blanks(20) + kRight + " Module1.Bump\r\n" + Blanks(12) +
                 "Function Bump\r\n" + Blanks(40) + kLeft + " Module1.Main\r\n");
-  SaveReport(host, {tree, ctx.SymbolList, caption}, Engine("out.csv"));
+  SaveReport(host, {tree, ctx.Result.SymbolList, caption}, Engine("out.csv"));
   EXPECT_EQ(test::ReadNative(dir.File("out.csv")).substr(caption.size() + 2, 2 + kStdGroup.size()),
             "," + kStdGroup + "\r");
-  SaveReport(host, {tree, ctx.SymbolList, caption}, Engine("out.lst"));
+  SaveReport(host, {tree, ctx.Result.SymbolList, caption}, Engine("out.lst"));
   EXPECT_EQ(test::ReadNative(dir.File("out.lst")), test::ReadNative(dir.File("out.Txt")));
 }
 
 TEST_F(ReportWriterTest, AnEmptyTreeWritesNothingAndSaysSo) {
   ResultTree empty;
-  EXPECT_FALSE(WriteXref(host, {empty, ctx.SymbolList, caption}, Engine("none.txt"), {}));
+  EXPECT_FALSE(WriteXref(host, {empty, ctx.Result.SymbolList, caption}, Engine("none.txt"), {}));
   EXPECT_EQ(host.Messages, (std::vector<std::string>{" No Output Item \r"}));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.txt")));
 }
 
 TEST_F(ReportWriterTest, AnUnwritableReportFails) {
-  const ReportInput input{tree, ctx.SymbolList, caption};
+  const ReportInput input{tree, ctx.Result.SymbolList, caption};
   EXPECT_THROW(WriteXref(host, input, Engine("no/dir/r.txt"), {}), FileCreateError);
   EXPECT_THROW(WriteXref(host, input, "/dev/full", {}), FileWriteError);
 }

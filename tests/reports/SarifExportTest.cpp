@@ -104,7 +104,7 @@ TEST_F(SarifExportTest, LogsValidateAgainstTheSchema) {
   const std::string awkwardLog = Sarif(awkward);
   EXPECT_NE(awkwardLog.find("Sub Mod\\\\One.Say\\\"Hi cannot be reached"), std::string::npos);
   const std::string emptyLog = Sarif({});
-  test::ProjectFixture::ctx.SymbolList.Clear();
+  test::ProjectFixture::ctx.Result.SymbolList.Clear();
   BuildExample();
   const std::string exampleLog = Sarif({{FindingRule::Unused, Proc("NextLogId").Key},
                                         {FindingRule::MaybeByName, Proc("SaveCounter").Key}});

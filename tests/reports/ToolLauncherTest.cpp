@@ -23,11 +23,11 @@ class ToolLauncherTest : public test::ProjectFixture {
   }
   void Open() {
     Analyze();
-    tree = ResultTree::Build(ctx.SymbolList);
+    tree = ResultTree::Build(ctx.Result.SymbolList);
   }
   void Run(std::vector<std::string> tools, int tag) {
     ToolContext context{host,
-                        {tree, ctx.SymbolList, projectPath},
+                        {tree, ctx.Result.SymbolList, projectPath},
                         programDir,
                         projectPath,
                         [this](const std::string& line) {

@@ -46,15 +46,15 @@ class FindDefinitionTest : public test::ProjectFixture {
   }
   const TPassRec* Find(std::string_view caller, std::string_view module, int line,
                        NameInLine name) {
-    for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-      const TPassRec& r = ctx.SymbolList.At(i);
-      if (r.Name == caller && FindSymbol(ctx, r.ParentKey).FullName == module)
+    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+      const TPassRec& r = ctx.Result.SymbolList.At(i);
+      if (r.Name == caller && FindSymbol(ctx.Result, r.ParentKey).FullName == module)
         return FindDefinition(ctx, r, line, name);
     }
     return nullptr;
   }
   std::string Where(const TPassRec* proc) {
-    return proc == nullptr ? "none" : FindSymbol(ctx, proc->ParentKey).FullName + "." + proc->Name;
+    return proc == nullptr ? "none" : FindSymbol(ctx.Result, proc->ParentKey).FullName + "." + proc->Name;
   }
 };
 
@@ -72,9 +72,9 @@ TEST_F(FindDefinitionTest, ClassicReadingFindsWhatTheCallMarkingFinds) {
 
 TEST_F(FindDefinitionTest, PreciseReadingFollowsTheResolvedCalleeOfThatLine) {
   Write();
-  ctx.Reading = ReadingKind::Precise;
+  ctx.Options.Reading = ReadingKind::Precise;
   Analyze();
-  ASSERT_NE(ctx.Precise, nullptr);
+  ASSERT_NE(ctx.Result.Precise, nullptr);
   // In Module2 an unqualified Bump is Module2's own, which the classic marking would miss.
   EXPECT_EQ(Where(Find("Main", "Module2", 5, {"", "Bump"})), "Module2.Bump");
   EXPECT_EQ(Where(Find("Main", "Module1", 3, {"", "Bump"})), "Module1.Bump");
@@ -96,7 +96,7 @@ class TreeFilterTest : public test::ProjectFixture {
     Lines("Data.bas",
           {"Attribute VB_Name = \"Data\"", "Sub Save()", "End Sub", "Sub Other()", "End Sub"});
     Analyze();
-    tree = ResultTree::Build(ctx.SymbolList);
+    tree = ResultTree::Build(ctx.Result.SymbolList);
   }
   std::vector<std::string> Shown(const TreeFilter& filter) {
     std::vector<std::string> shown;

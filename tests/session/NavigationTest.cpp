@@ -31,7 +31,7 @@ class ProcedureSearchTest : public test::ProjectFixture {
 };
 
 TEST_F(ProcedureSearchTest, RanksPrefixThenWordStartThenSubstring) {
-  ProcedureSearch search(ctx.SymbolList);
+  ProcedureSearch search(ctx.Result.SymbolList);
   // LoadData starts with "load"; Do_load has it after "_"; ReloadAll only inside.
   EXPECT_EQ(FullNames(search.Find("LOAD", 10)),
             (test::Keys{"Util.LoadData", "Util.Do_load", "Util.ReloadAll"}));
@@ -46,7 +46,7 @@ TEST_F(ProcedureSearchTest, RanksPrefixThenWordStartThenSubstring) {
 }
 
 TEST_F(ProcedureSearchTest, JapaneseTextMatchesWholeCharactersWithoutLetterCase) {
-  ProcedureSearch search(ctx.SymbolList);
+  ProcedureSearch search(ctx.Result.SymbolList);
   // Full-width "ａｂ" folds to the same as "ＡＢ".
   EXPECT_EQ(FullNames(search.Find("\x82\x81\x82\x82", 10)), (test::Keys{"Util.\x82\x60\x82\x61"
                                                                         "Calc"}));
@@ -108,7 +108,7 @@ class CallHierarchyTest : public test::ProjectFixture {
 };
 
 TEST_F(CallHierarchyTest, CalleesOpenLazilyAndACycleIsMarkedNotOpenedAgain) {
-  CallHierarchy h(ctx.SymbolList, Proc("Main"), CallHierarchy::Direction::Callees);
+  CallHierarchy h(ctx.Result.SymbolList, Proc("Main"), CallHierarchy::Direction::Callees);
   EXPECT_EQ(h.Count(), 1);
   const auto top = h.Expand(0);
   EXPECT_EQ(Names(h, top), (test::Keys{"A", "B"}));
@@ -124,7 +124,7 @@ TEST_F(CallHierarchyTest, CalleesOpenLazilyAndACycleIsMarkedNotOpenedAgain) {
 }
 
 TEST_F(CallHierarchyTest, CallersGoUpTheChainToTheRoots) {
-  CallHierarchy h(ctx.SymbolList, Proc("B"), CallHierarchy::Direction::Callers);
+  CallHierarchy h(ctx.Result.SymbolList, Proc("B"), CallHierarchy::Direction::Callers);
   const auto top = h.Expand(0);
   EXPECT_EQ(Names(h, top), (test::Keys{"Main", "A"}));
   EXPECT_FALSE(h.CanExpand(top[0]));  // nobody calls Main

@@ -27,7 +27,7 @@ class ProcedureTableTest : public test::ProjectFixture {
 };
 
 TEST_F(ProcedureTableTest, RowsHoldModuleKindScopeLinesAndCounts) {
-  ProcedureTable table(ctx.SymbolList);
+  ProcedureTable table(ctx.Result.SymbolList);
   ASSERT_EQ(table.RowCount(), 3);
   EXPECT_EQ(Column(table, ProcedureTable::Name), (test::Keys{"Start", "Total", "Post"}));
   EXPECT_EQ(Column(table, ProcedureTable::Module), (test::Keys{"Main", "Main", "Acct\x82\x60"}));
@@ -38,7 +38,7 @@ TEST_F(ProcedureTableTest, RowsHoldModuleKindScopeLinesAndCounts) {
 }
 
 TEST_F(ProcedureTableTest, SortsNumbersByValueTextsWithoutCaseAndKeepsTiesInOrder) {
-  ProcedureTable table(ctx.SymbolList);
+  ProcedureTable table(ctx.Result.SymbolList);
   table.Sort(ProcedureTable::Callers, false);
   EXPECT_EQ(Column(table, ProcedureTable::Name), (test::Keys{"Post", "Total", "Start"}));
   table.Sort(ProcedureTable::Name, true);
@@ -51,7 +51,7 @@ TEST_F(ProcedureTableTest, SortsNumbersByValueTextsWithoutCaseAndKeepsTiesInOrde
 }
 
 TEST_F(ProcedureTableTest, FilterNarrowsByNameAndAnEmptyTextShowsAll) {
-  ProcedureTable table(ctx.SymbolList);
+  ProcedureTable table(ctx.Result.SymbolList);
   table.Filter("TOT");
   EXPECT_EQ(Column(table, ProcedureTable::Name), (test::Keys{"Total"}));
   table.Filter("acct");  // the module part of Module.Name
@@ -61,7 +61,7 @@ TEST_F(ProcedureTableTest, FilterNarrowsByNameAndAnEmptyTextShowsAll) {
 }
 
 TEST_F(ProcedureTableTest, CsvIsUtf8WithAHeaderQuotedFieldsAndCrLf) {
-  ProcedureTable table(ctx.SymbolList);
+  ProcedureTable table(ctx.Result.SymbolList);
   EXPECT_EQ(table.ToCsv({2}),
             "Module,Name,Kind,Scope,Line,Lines,Callers,Callees\r\n"
             "Acct\xef\xbc\xa1,Post,Sub,G,2,2,2,0\r\n");
@@ -69,7 +69,7 @@ TEST_F(ProcedureTableTest, CsvIsUtf8WithAHeaderQuotedFieldsAndCrLf) {
 }
 
 TEST_F(ProcedureTableTest, TabTextHasNoHeaderAndOneLinePerChosenRow) {
-  ProcedureTable table(ctx.SymbolList);
+  ProcedureTable table(ctx.Result.SymbolList);
   EXPECT_EQ(table.ToTabText({2, 0}),
             "Acct\xef\xbc\xa1\tPost\tSub\tG\t2\t2\t2\t0\n"
             "Main\tStart\tSub\tG\t2\t3\t0\t2\n");
@@ -77,12 +77,12 @@ TEST_F(ProcedureTableTest, TabTextHasNoHeaderAndOneLinePerChosenRow) {
 }
 
 TEST_F(ProcedureTableTest, PreciseReadingAddsTheMarkColumnThatSortsAndSaves) {
-  ctx.Reading = ReadingKind::Precise;
+  ctx.Options.Reading = ReadingKind::Precise;
   Analyze();
-  ASSERT_NE(ctx.Precise, nullptr);
-  ProcedureTable classic(ctx.SymbolList);
+  ASSERT_NE(ctx.Result.Precise, nullptr);
+  ProcedureTable classic(ctx.Result.SymbolList);
   EXPECT_EQ(classic.Columns(), ProcedureTable::Mark);
-  ProcedureTable table(ctx.SymbolList, ctx.Precise.get());
+  ProcedureTable table(ctx.Result.SymbolList, ctx.Result.Precise.get());
   ASSERT_EQ(table.Columns(), ProcedureTable::ColumnCount);
   // Nothing calls Start; Total is called from it only; the bare "Post" in a standard module does
   // not reach the class's method.

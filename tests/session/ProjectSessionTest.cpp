@@ -23,7 +23,7 @@ class RecordingObserver : public SessionObserver {
  public:
   explicit RecordingObserver(const ProjectSession& session) : session_(session) {}
   void ReleaseRecords() override {
-    Heard.push_back("release " + std::to_string(session_.Context().SymbolList.Count()) + " " +
+    Heard.push_back("release " + std::to_string(session_.Result().SymbolList.Count()) + " " +
                     (session_.ViewsReady() ? "ready" : "not ready"));
   }
   void ProjectRead() override {
@@ -53,11 +53,11 @@ class ProjectSessionTest : public ::testing::Test {
   std::string Project() const { return NativeToEngine(dir.File("demo/Demo.vbp")); }
   std::string ProgramDir() const { return NativeToEngine(dir.File("prog/")); }
   const TPassRec* Proc(std::string_view module, std::string_view name) const {
-    const SymbolList& list = session.Context().SymbolList;
+    const SymbolList& list = session.Result().SymbolList;
     for (int i = 0; i < list.Count(); ++i) {
       const TPassRec& r = list.At(i);
       if (IsProcedureKind(r.Kind) && r.Name == name &&
-          FindSymbol(session.Context(), r.ParentKey).FullName == module) {
+          FindSymbol(session.Result(), r.ParentKey).FullName == module) {
         return &r;
       }
     }
@@ -79,7 +79,7 @@ TEST_F(ProjectSessionTest, OpeningTellsTheViewsToLetGoWhileTheOldRecordsStillExi
   RecordingObserver views(session);
   session.AddObserver(&views);
   session.OpenProject(Project());
-  const int count = session.Context().SymbolList.Count();
+  const int count = session.Result().SymbolList.Count();
   ASSERT_GT(count, 0);
   session.OpenProject(Project());
   EXPECT_EQ(views.Heard, (Strings{"release 0 not ready", "read 1 not ready", "ready",
@@ -95,7 +95,7 @@ TEST_F(ProjectSessionTest, AFailedOpenLeavesNoRecordsAndTheViewsNotReady) {
   EXPECT_THROW(session.OpenProject(NativeToEngine(dir.File("demo/Missing.vbp"))), TarnelError);
   EXPECT_FALSE(session.ViewsReady());
   EXPECT_FALSE(session.Analysing());
-  EXPECT_EQ(session.Context().SymbolList.Count(), 0);
+  EXPECT_EQ(session.Result().SymbolList.Count(), 0);
   EXPECT_FALSE(session.SelectNode(nullptr, true).has_value());
   // The caption and path stay those of the project opened last.
   EXPECT_EQ(session.ProjectPath(), Project());
@@ -120,7 +120,7 @@ TEST_F(ProjectSessionTest, SelectingAProcedureGivesItsCallersCalleesAndStatusTex
   EXPECT_EQ(Names(CallSide::Callees), (Strings{"Module1.Bump", "Module2.Twice"}));
 
   // A module is shown but is no procedure to double-click.
-  const TPassRec& module = FindSymbol(session.Context(), main->ParentKey);
+  const TPassRec& module = FindSymbol(session.Result(), main->ParentKey);
   EXPECT_EQ(*session.SelectNode(&module, true), module.Text);
   EXPECT_EQ(session.CurrentProc(), nullptr);
   EXPECT_FALSE(session.ProcedureForTree().has_value());
@@ -157,7 +157,7 @@ TEST_F(ProjectSessionTest, ListItemsChooseWhatADoubleClickShowsAndWhichNameIsMar
 }
 
 TEST_F(ProjectSessionTest, ACancelledPassKeepsItsNoteUntilTheUserMovesOn) {
-  host.OnEvents = [this](int) { session.Context().CancelRequested = true; };
+  host.OnEvents = [this](int) { host.Cancel = true; };
   session.OpenProject(Project());
   host.OnEvents = nullptr;
   ASSERT_FALSE(session.CancelNote().empty());
@@ -167,7 +167,7 @@ TEST_F(ProjectSessionTest, ACancelledPassKeepsItsNoteUntilTheUserMovesOn) {
   EXPECT_EQ(*session.SelectNode(main, false), session.CancelNote());
   EXPECT_EQ(*session.SelectNode(main, true), main->Text);
   EXPECT_TRUE(session.CancelNote().empty());
-  // A fresh open clears the flag.
+  // A fresh pass starts without a request to stop.
   session.OpenProject(Project());
   EXPECT_TRUE(session.CancelNote().empty());
 }
@@ -205,7 +205,7 @@ TEST_F(ProjectSessionTest, ChangingTheReadingIsRememberedAndReadsTheProjectAgain
   session.AddObserver(&views);
   session.ChangeReading(ReadingKind::Classic);
   EXPECT_EQ(views.Heard.size(), 3u);
-  EXPECT_EQ(session.Context().Reading, ReadingKind::Classic);
+  EXPECT_EQ(session.Reading(), ReadingKind::Classic);
   EXPECT_NE(ReadNative(dir.File("prog/tarnel.ini")).find("Reading=Classic"), std::string::npos);
   session.RemoveObserver(&views);
 }
@@ -218,13 +218,13 @@ TEST_F(ProjectSessionTest, TheRecordsKeepTheEncodingTheirAnalysisBeganWith) {
   EXPECT_NE(ReadNative(dir.File("prog/tarnel.ini")).find("Encoding=1252"), std::string::npos);
 
   // A setting that cannot be saved changes nothing: the records stay as they were read.
-  const int count = session.Context().SymbolList.Count();
+  const int count = session.Context().Result.SymbolList.Count();
   std::filesystem::remove(dir.File("prog/tarnel.ini"));
   dir.Write("prog/tarnel.ini/x", "");  // a folder where the file should be
   EXPECT_THROW(session.ChangeEncoding(SourceEncoding::Cp932), std::exception);
   EXPECT_EQ(session.Encoding(), SourceEncoding::Cp1252);
   EXPECT_EQ(session.RecordEncoding(), TextEncoding::Utf8);
-  EXPECT_EQ(session.Context().SymbolList.Count(), count);
+  EXPECT_EQ(session.Context().Result.SymbolList.Count(), count);
 }
 
 TEST_F(ProjectSessionTest, AModuleStatusIsItsPathInTheRecordsEncoding) {
@@ -232,7 +232,7 @@ TEST_F(ProjectSessionTest, AModuleStatusIsItsPathInTheRecordsEncoding) {
   dir.WriteLines("表/M.bas", {"Attribute VB_Name = \"M\"", "Sub A()", "End Sub"});
   const std::string project = NativeToEngine(dir.File("表/P.vbp"));
   const auto moduleStatus = [&] {
-    const SymbolList& list = session.Context().SymbolList;
+    const SymbolList& list = session.Context().Result.SymbolList;
     for (int i = 0; i < list.Count(); ++i) {
       if (IsModuleKind(list.At(i).Kind)) return session.SelectNode(&list.At(i), true).value_or("");
     }
@@ -258,7 +258,7 @@ TEST_F(ProjectSessionTest, ToolsWriteTheReportAndStartTheirCommandWithTheEntryKe
   ASSERT_EQ(started, (Strings{"viewer \"" + ProgramDir() + "Xreftmp.txt\""}));
 
   MemoryLineSink expected;
-  WriteXrefLines(expected, {session.Tree(), session.Context().SymbolList, Project()}, {});
+  WriteXrefLines(expected, {session.Tree(), session.Result().SymbolList, Project()}, {});
   std::string bytes;
   for (const std::string& line : expected.Lines) bytes += line + "\r\n";
   EXPECT_EQ(ReadNative(dir.File("prog/Xreftmp.txt")), bytes);

@@ -98,7 +98,7 @@ TEST_F(SessionOutputsTest, TheJsonFileHoldsTheRecordsInRecordingOrderAndTheTreeD
   session.ExportJson(Out("out/records.json"));
   // The session built its tree, which sorts the list; the file still has the recording order.
   StringByteSink expected;
-  WriteSymbolsJson(expected, session.Context().SymbolList);
+  WriteSymbolsJson(expected, session.Context().Result.SymbolList);
   EXPECT_EQ(ReadNative(dir.File("out/records.json")), expected.Text);
   EXPECT_LT(expected.Text.find("\"Name\": \"Main\""), expected.Text.find("\"Name\": \"Helper\""));
   session.ExportTreeDump(Out("out/tree.txt"));

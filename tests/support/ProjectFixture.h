@@ -37,14 +37,15 @@ class BasicProjectFixture : public ::testing::Test {
   // The keys of the list in its current order.
   std::vector<std::string> ListKeys() const {
     std::vector<std::string> keys;
-    for (int i = 0; i < ctx.SymbolList.Count(); ++i) keys.push_back(ctx.SymbolList.At(i).Key);
+    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i)
+      keys.push_back(ctx.Result.SymbolList.At(i).Key);
     return keys;
   }
-  TPassRec& Rec(std::string_view key) { return FindSymbol(ctx, key); }
+  TPassRec& Rec(std::string_view key) { return FindSymbol(ctx.Result, key); }
   // The first procedure of that name.
   TPassRec& Proc(std::string_view name) {
-    for (int i = 0; i < ctx.SymbolList.Count(); ++i) {
-      TPassRec& r = ctx.SymbolList.At(i);
+    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
+      TPassRec& r = ctx.Result.SymbolList.At(i);
       if (IsProcedureKind(r.Kind) && r.Name == name) return r;
     }
     throw std::runtime_error("no procedure " + std::string(name));

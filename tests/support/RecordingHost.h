@@ -22,6 +22,7 @@ class RecordingHost : public AnalysisHost {
   void BeginProgress() override {
     Calls.push_back("begin");
     ProgressShown = true;
+    Cancel = false;  // as the progress dialog, each pass starts without a request to stop
   }
   void SetProgressRange(int maximum) override {
     Calls.push_back("range " + std::to_string(maximum));
@@ -34,6 +35,10 @@ class RecordingHost : public AnalysisHost {
   void ProcessEvents() override {
     ++EventRounds;
     if (OnEvents) OnEvents(EventRounds);
+  }
+  bool CancelRequested() override {
+    ++CancelQuestions;
+    return Cancel;
   }
   void EndProgress() override {
     Calls.push_back("end");
@@ -49,8 +54,10 @@ class RecordingHost : public AnalysisHost {
   std::vector<std::string> Names;
   int EventRounds = 0;
   bool ProgressShown = false;
-  // Runs at every event round (1, 2, ...): where a test clicks Cancel.
+  // Runs at every event round (1, 2, ...): where a test clicks Cancel, setting Cancel.
   std::function<void(int)> OnEvents;
+  bool Cancel = false;
+  int CancelQuestions = 0;
 };
 
 }  // namespace tarnel::test

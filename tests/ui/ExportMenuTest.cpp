@@ -28,7 +28,7 @@ class ExportMenuTest : public test::UiFixture {
   // The bytes the batch tool writes for the open project.
   std::string BatchBytes(ExportFormat format, const std::string& name) {
     const ExportGraph graph =
-        ExportGraph::Build(main().Session().Tree(), main().Session().Context().SymbolList,
+        ExportGraph::Build(main().Session().Tree(), main().Session().Result().SymbolList,
                            main().Session().ProjectPath());
     WriteExportFile(format, graph, NativeToEngine(dir.File(name)));
     return test::ReadNative(dir.File(name));

@@ -80,7 +80,7 @@ TEST_F(MainFormTest, StartWithoutSettingsCreatesTheFileWithTheDateOnly) {
       QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
   EXPECT_EQ(test::ReadNative(Prog("tarnel.ini")), "[Date]\r\nLast=" + today + "\r\n");
   EXPECT_TRUE(main().acceptDrops());
-  EXPECT_FALSE(main().Session().Context().ReservedWords.Words().empty());
+  EXPECT_FALSE(main().Session().Context().Options.ReservedWords.Words().empty());
   EXPECT_EQ(Title(), "Tarnel 1.11");
   EXPECT_EQ(main().PanelText(0), "");
 }
@@ -146,7 +146,7 @@ TEST_F(MainFormTest, EntryWithoutFieldsStopsStartUpAfterTheItemsBeforeIt) {
   EXPECT_EQ(errors, Strings{"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています : [Exec] b"});
   EXPECT_EQ(ExecItems(), (std::vector<std::pair<std::string, int>>{{"&First", 0}}));
   // The dictionary, the drop target and the hook come after the settings.
-  EXPECT_TRUE(main().Session().Context().ReservedWords.Words().empty());
+  EXPECT_TRUE(main().Session().Context().Options.ReservedWords.Words().empty());
   EXPECT_FALSE(main().acceptDrops());
 }
 
@@ -258,7 +258,7 @@ TEST_F(MainFormTest, SecondProjectReplacesTheFirst) {
   EXPECT_EQ(main().Session().ProjectPath(), second);
   EXPECT_EQ(TreeCaptions(), (Strings{"Vbp", " " + Cp932ToUtf8(GroupCaption(KindClassGroup)),
                                      "  C1.cls", "   Run"}));
-  EXPECT_EQ(main().Session().Context().SymbolList.Count(), 3);
+  EXPECT_EQ(main().Session().Result().SymbolList.Count(), 3);
 }
 
 TEST_F(MainFormTest, FailedOpenLeavesTheViewsEmptyAndKeepsCaptionPathAndStatus) {
@@ -356,8 +356,8 @@ TEST_F(MainFormTest, CancelDuringThePassStillBuildsTheTree) {
   EXPECT_EQ(Title(), project);
   // Cancelled before the first record: no relation was found, and the second panel says so.
   EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 0 of 3");
-  for (int i = 0; i < main().Session().Context().SymbolList.Count(); ++i) {
-    EXPECT_TRUE(main().Session().Context().SymbolList.At(i).Calls.empty());
+  for (int i = 0; i < main().Session().Result().SymbolList.Count(); ++i) {
+    EXPECT_TRUE(main().Session().Result().SymbolList.At(i).Calls.empty());
   }
   // Entering the tree again keeps the note; choosing a node shows that node's text.
   main().TreeView1Enter();
@@ -367,7 +367,7 @@ TEST_F(MainFormTest, CancelDuringThePassStillBuildsTheTree) {
             Cp932ToUtf8(main().Session().Tree().Node(2).Record->Text));
   // The next pass starts with the flag cleared and leaves no note.
   main().OpenProject(project);
-  EXPECT_FALSE(FindSymbol(main().Session().Context(), "4-0001").Calls.empty());
+  EXPECT_FALSE(FindSymbol(main().Session().Result(), "4-0001").Calls.empty());
   EXPECT_EQ(main().PanelText(1).indexOf("cancelled"), -1);
 }
 
@@ -390,7 +390,7 @@ TEST_F(MainFormTest, CancelPartWayNamesTheRecordWhereThePassStopped) {
   EXPECT_EQ(main().PanelText(0), "Ready");
   EXPECT_EQ(main().PanelText(1), "Cross-reference cancelled at record 1 of 3");
   // Record 0 (the group) was passed; Main, record 2, was not reached.
-  EXPECT_TRUE(FindSymbol(main().Session().Context(), "4-0001").Calls.empty());
+  EXPECT_TRUE(FindSymbol(main().Session().Result(), "4-0001").Calls.empty());
 }
 
 TEST_F(MainFormTest, ProgressDialogHasNoCloseBoxAndIgnoresEscape) {
@@ -448,7 +448,7 @@ TEST_F(MainFormTest, OutputFileTypedWithoutExtensionTakesTheChosenTypeAndItsForm
   EXPECT_EQ(prompts.Boxes.at(0).Title, "Save");
   EXPECT_EQ(test::ReadNative(dir.File("out/report1.txt")), "old");
   MemoryLineSink csv;
-  WriteXrefLines(csv, {main().Session().Tree(), main().Session().Context().SymbolList, project},
+  WriteXrefLines(csv, {main().Session().Tree(), main().Session().Result().SymbolList, project},
                  {ReportForm::Comma});
   std::string expected;
   for (const std::string& line : csv.Lines) expected += line + "\r\n";

@@ -64,7 +64,7 @@ class NavigationViewsTest : public test::UiFixture {
     for (int i = 0; i < tree.Count(); ++i) {
       const TPassRec* r = tree.Node(i).Record;
       if (r != nullptr && r->Name == name &&
-          FindSymbol(main().Session().Context(), r->ParentKey).FullName == module) {
+          FindSymbol(main().Session().Result(), r->ParentKey).FullName == module) {
         main().TreeView1()->setCurrentIndex(main().TreeModel()->IndexOf(i));
         return;
       }
@@ -75,7 +75,7 @@ class NavigationViewsTest : public test::UiFixture {
     const TPassRec* p = main().Session().CurrentProc();
     return p == nullptr
                ? "none"
-               : FindSymbol(main().Session().Context(), p->ParentKey).FullName + "." + p->Name;
+               : FindSymbol(main().Session().Result(), p->ParentKey).FullName + "." + p->Name;
   }
   std::string CurrentSourceTitle() { return windows->DspForm->windowTitle().toStdString(); }
   // A cursor in the shown source on the first occurrence of word in the line at that number.

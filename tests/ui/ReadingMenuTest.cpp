@@ -19,8 +19,8 @@ class ReadingMenuTest : public test::UiFixture {
   }
   int Procedures() {
     int count = 0;
-    for (int i = 0; i < main().Session().Context().SymbolList.Count(); ++i) {
-      if (IsProcedureKind(main().Session().Context().SymbolList.At(i).Kind)) ++count;
+    for (int i = 0; i < main().Session().Result().SymbolList.Count(); ++i) {
+      if (IsProcedureKind(main().Session().Result().SymbolList.At(i).Kind)) ++count;
     }
     return count;
   }
@@ -34,7 +34,7 @@ TEST_F(ReadingMenuTest, TheCheckedItemReanalysesTheOpenProjectAndIsRemembered) {
 
   main().PreciseReading1()->trigger();
   EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(main().Session().Context().Reading, ReadingKind::Precise);
+  EXPECT_EQ(main().Session().Reading(), ReadingKind::Precise);
   EXPECT_EQ(Procedures(), 2);
   EXPECT_NE(test::ReadNative(Prog("tarnel.ini")).find("[Options]\r\nReading=Precise\r\n"),
             std::string::npos);

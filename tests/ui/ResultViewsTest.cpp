@@ -99,10 +99,10 @@ class ResultViewsTest : public test::UiFixture {
     return names;
   }
   const TPassRec& Proc(const std::string& module, const std::string& name) {
-    for (int i = 0; i < main().Session().Context().SymbolList.Count(); ++i) {
-      const TPassRec& r = main().Session().Context().SymbolList.At(i);
+    for (int i = 0; i < main().Session().Result().SymbolList.Count(); ++i) {
+      const TPassRec& r = main().Session().Result().SymbolList.At(i);
       if (IsProcedureKind(r.Kind) && r.Name == name &&
-          FindSymbol(main().Session().Context(), r.ParentKey).FullName == module) {
+          FindSymbol(main().Session().Result(), r.ParentKey).FullName == module) {
         return r;
       }
     }
@@ -214,7 +214,7 @@ TEST_F(ResultViewsTest, GroupsAndModulesEmptyTheListsAndTheRootChangesNothing) {
   EXPECT_EQ(main().Session().CurrentProc(), nullptr);
   EXPECT_EQ(main().PanelText(1),
             QString::fromStdString(
-                FindSymbol(main().Session().Context(), Proc("C1", "Run").ParentKey).Text));
+                FindSymbol(main().Session().Result(), Proc("C1", "Run").ParentKey).Text));
   Click(GroupCaption(KindClassGroup));
   EXPECT_EQ(main().PanelText(1), "Class");
 

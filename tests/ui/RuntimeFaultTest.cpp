@@ -183,7 +183,7 @@ TEST_F(RuntimeFaultTest, ModuleFileGoneBeforeThePassEndsTheOpenWithTheWindowBack
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_TRUE(main().Session().ViewsReady());
     EXPECT_EQ(main().Session().ProjectPath(), bad);
-    EXPECT_EQ(FindSymbol(main().Session().Context(), "4-0001").Calls, Strings{"4-0002"});
+    EXPECT_EQ(FindSymbol(main().Session().Result(), "4-0001").Calls, Strings{"4-0002"});
   }
 }
 
@@ -253,7 +253,7 @@ TEST_F(RuntimeFaultTest, ReportFailingPastItsFirstBufferfulClosesTheFile) {
   MemoryLineSink expected;
   WriteXrefLines(
       expected,
-      {main().Session().Tree(), main().Session().Context().SymbolList, main().Session().Caption()},
+      {main().Session().Tree(), main().Session().Result().SymbolList, main().Session().Caption()},
       {});
   std::size_t size = 0;
   for (const std::string& line : expected.Lines) size += line.size() + 2;
@@ -367,7 +367,7 @@ TEST_F(RuntimeFaultTest, SettingsFileFullOfGarbageKeepsItsBytesAndStillGivesItsE
   const std::string after = test::ReadNative(Prog("tarnel.ini"));
   EXPECT_EQ(after.substr(0, content.size()), content);
   EXPECT_EQ(after.substr(content.size(), 12), "[Date]\r\nLast");
-  EXPECT_FALSE(main().Session().Context().ReservedWords.Words().empty());
+  EXPECT_FALSE(main().Session().Context().Options.ReservedWords.Words().empty());
   EXPECT_TRUE(main().acceptDrops());
   main().OpenProject(project);
   EXPECT_TRUE(main().Session().ViewsReady());

@@ -64,7 +64,7 @@ class UiFixture : public ::testing::Test {
   std::string ExpectedReportBytes(const std::string& caption) {
     MemoryLineSink expected;
     WriteXrefLines(expected,
-                   {main().Session().Tree(), main().Session().Context().SymbolList, caption}, {});
+                   {main().Session().Tree(), main().Session().Result().SymbolList, caption}, {});
     std::string bytes;
     for (const std::string& line : expected.Lines) bytes += line + "\r\n";
     return bytes;

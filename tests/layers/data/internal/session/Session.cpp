@@ -1,0 +1,2 @@
+#include "analysis/Public.h"
+#include "analysis/Steps.h"
