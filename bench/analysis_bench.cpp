@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
       (std::filesystem::temp_directory_path() / "tarnel-bench-report.txt").string();
   start = Clock::now();
   const std::string engineProject = tarnel::NativeToEngine(project);
-  tarnel::WriteXref(host, {tree, ctx.Result.SymbolList, engineProject}, tarnel::NativeToEngine(reportPath),
-                    {});
+  tarnel::WriteXref(host, {tree, ctx.Result.SymbolList, engineProject},
+                    tarnel::NativeToEngine(reportPath), {});
   const double report = Seconds(start);
   const auto reportBytes = std::filesystem::file_size(reportPath);
   std::filesystem::remove(reportPath);

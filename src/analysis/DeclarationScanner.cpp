@@ -196,8 +196,7 @@ ModulePrefetch::ModulePrefetch(std::vector<Module> modules, unsigned workers,
       resolver_(resolver),
       decoder_(decoder),
       work_(modules_.size(), [this](std::size_t index, ModuleScan& out, unsigned) {
-        out = ScanModuleFile(modules_[index].Path, modules_[index].HasHeader, resolver_,
-                             decoder_);
+        out = ScanModuleFile(modules_[index].Path, modules_[index].HasHeader, resolver_, decoder_);
       }) {
   work_.Start(workers);
 }

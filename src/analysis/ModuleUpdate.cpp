@@ -143,8 +143,9 @@ void CollectNames(const VbStatement& s, std::vector<std::uint64_t>& out, std::st
 
 // Reads the bodies of modules (by place) on the context's workers: the calls each makes, when
 // index is given, and the names each uses. read(i, result) receives them in order.
-void ReadBodies(AnalysisContext& ctx, PathResolver& paths, const std::vector<std::uint32_t>& modules,
-                const ProjectIndex* index, const TokenTable* words,
+void ReadBodies(AnalysisContext& ctx, PathResolver& paths,
+                const std::vector<std::uint32_t>& modules, const ProjectIndex* index,
+                const TokenTable* words,
                 const std::function<void(std::uint32_t, BodyRead&)>& take) {
   const PreciseModel& model = *ctx.Result.Precise;
   OrderedWork<BodyRead> reads(modules.size(), [&](std::size_t i, BodyRead& out, unsigned) {
@@ -501,7 +502,7 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
       for (std::uint32_t caller : *list) record.CalledBy.push_back(index.Decl(caller).Record->Key);
     }
   }
-  MarkAgain(model);
+  MarkAgain();
 }
 
 void ModuleUpdater::KeepEdges() {
@@ -536,7 +537,7 @@ void ModuleUpdater::NameStrings(const ModuleModel& module, int change) {
 // The marks again after calls inside one module changed: entry points stay what they were (they
 // follow from declarations alone); whether each procedure is called, reached from an entry point
 // or named by a string is found again.
-void ModuleUpdater::MarkAgain(PreciseModel& model) {
+void ModuleUpdater::MarkAgain() {
   const std::size_t count = marks_.size();
   if (std::find(marks_.begin(), marks_.end(), nullptr) != marks_.end()) return;
   std::vector<char> called(count, 0), reached(count, 0);

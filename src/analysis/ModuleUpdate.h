@@ -43,7 +43,7 @@ class ModuleUpdater {
   void KeepMarks(PreciseModel& model);
   void KeepEdges();
   void NameStrings(const ModuleModel& module, int change);
-  void MarkAgain(PreciseModel& model);
+  void MarkAgain();
 
   // Per module, per procedure: the calls its body makes, callee by project-wide number.
   std::vector<std::vector<std::vector<ResolvedCall>>> calls_;

@@ -1,7 +1,7 @@
 #include "analysis/PreciseLink.h"
 
-#include "analysis/SymbolList.h"
 #include "analysis/PreciseMarks.h"
+#include "analysis/SymbolList.h"
 
 namespace tarnel {
 

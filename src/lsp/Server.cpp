@@ -382,7 +382,8 @@ struct Server::Impl {
 };
 
 Server::Server(Send send, std::string dictionary)
-    : impl_(std::make_unique<Impl>(Impl{*this, std::move(send), std::move(dictionary), nullptr})) {}
+    : impl_(std::make_unique<Impl>(
+          Impl{*this, std::move(send), std::move(dictionary), nullptr, false, false, {}})) {}
 Server::~Server() = default;
 
 void Server::NoteIfCancel(std::string_view body) {

@@ -506,7 +506,8 @@ std::string Workspace::TextOf(const std::string& path) const {
   for (const auto& project : projects_) {
     if (const Module* module = ModuleOf(*project, path)) {
       const std::string bytes = ReadFileBytes(path);
-      return DecodeToUtf8(bytes, project->Ctx->Result.Decoder.EncodingOf(module->EnginePath, bytes));
+      return DecodeToUtf8(bytes,
+                          project->Ctx->Result.Decoder.EncodingOf(module->EnginePath, bytes));
     }
   }
   return ReadFileBytes(path);
@@ -557,7 +558,8 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
     // Only the changed modules' declarations are new.
     for (Module& module : project.Modules) {
       if (std::find(changed.begin(), changed.end(), module.Model) == changed.end()) continue;
-      for (const ProcedureDecl& decl : project.Ctx->Result.Precise->Modules[module.Model].Procedures) {
+      for (const ProcedureDecl& decl :
+           project.Ctx->Result.Precise->Modules[module.Model].Procedures) {
         project.Decls[decl.Record] = &decl;
       }
       std::stable_sort(

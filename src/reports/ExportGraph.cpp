@@ -44,7 +44,11 @@ std::string RelativePath(const fs::path& file, const fs::path& folder) {
 }
 
 ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols,
-                               std::string_view projectPath, const CallSiteSource* sites) {
+                               std::string_view projectPath, const CallSiteSource* sites,
+                               bool textIsUtf8) {
+  const auto utf8 = [textIsUtf8](const std::string& text) {
+    return textIsUtf8 ? text : Cp932ToUtf8(text);
+  };
   ExportGraph graph;
   graph.symbols_ = &symbols;
   graph.hasCallSites_ = sites != nullptr;
@@ -60,8 +64,8 @@ ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols
     if (node.Depth == 2) {
       ExportModule module;
       module.Record = &record;
-      module.Reference = Cp932ToUtf8(record.Name);
-      module.Name = record.FullName.empty() ? module.Reference : Cp932ToUtf8(record.FullName);
+      module.Reference = utf8(record.Name);
+      module.Name = record.FullName.empty() ? module.Reference : utf8(record.FullName);
       if (std::optional<std::string> found = ResolvePath(record.Text)) {
         module.File = AbsolutePath(*found);
       }
@@ -70,9 +74,9 @@ ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols
       ExportProcedure procedure;
       procedure.Record = &record;
       procedure.Module = static_cast<int>(graph.modules_.size()) - 1;
-      procedure.Name = Cp932ToUtf8(record.Name);
-      procedure.FullName = Cp932ToUtf8(record.FullName);
-      procedure.Declaration = Cp932ToUtf8(record.Text);
+      procedure.Name = utf8(record.Name);
+      procedure.FullName = utf8(record.FullName);
+      procedure.Declaration = utf8(record.Text);
       graph.modules_.back().Procedures.push_back(static_cast<int>(graph.procedures_.size()));
       graph.procedures_.push_back(std::move(procedure));
     }

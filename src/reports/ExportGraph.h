@@ -46,9 +46,11 @@ struct ExportEdge {
 // in UTF-8 and files as on disk, and one edge per caller and callee pair.
 class ExportGraph {
  public:
-  // projectPath is the engine path of the project file; sites may be null.
+  // projectPath is the engine path of the project file; sites may be null. textIsUtf8: the
+  // records hold UTF-8 already (read with another encoding than code page 932).
   static ExportGraph Build(const ResultTree& tree, const SymbolList& symbols,
-                           std::string_view projectPath, const CallSiteSource* sites = nullptr);
+                           std::string_view projectPath, const CallSiteSource* sites = nullptr,
+                           bool textIsUtf8 = false);
 
   const std::string& ProjectName() const { return projectName_; }
   const std::filesystem::path& ProjectFolder() const { return projectFolder_; }

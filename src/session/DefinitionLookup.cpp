@@ -16,11 +16,19 @@ bool IsNameByte(unsigned char b) {
 }
 
 // The starts of the characters of line, double-byte characters taken whole.
-std::vector<std::size_t> CharacterStarts(std::string_view line) {
+std::vector<std::size_t> CharacterStarts(std::string_view line, bool cp932) {
   std::vector<std::size_t> starts;
   for (std::size_t i = 0; i < line.size();) {
     starts.push_back(i);
-    i += IsLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size() ? 2 : 1;
+    const auto b = static_cast<unsigned char>(line[i]);
+    if (cp932) {
+      i += IsLeadByte(b) && i + 1 < line.size() ? 2 : 1;
+    } else {
+      // A UTF-8 character: its lead byte and the continuation bytes after it.
+      ++i;
+      while (b >= 0xC0 && i < line.size() && (static_cast<unsigned char>(line[i]) & 0xC0) == 0x80)
+        ++i;
+    }
   }
   return starts;
 }
@@ -46,9 +54,9 @@ std::string Slice(std::string_view line, const std::vector<std::size_t>& starts,
 
 }  // namespace
 
-NameInLine NameAt(std::string_view line, std::size_t at) {
+NameInLine NameAt(std::string_view line, std::size_t at, bool cp932) {
   NameInLine found;
-  const std::vector<std::size_t> starts = CharacterStarts(line);
+  const std::vector<std::size_t> starts = CharacterStarts(line, cp932);
   if (starts.empty()) return found;
   // The character holding byte at; a click just past a name's end still means that name.
   std::size_t c = 0;

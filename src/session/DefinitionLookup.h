@@ -15,9 +15,10 @@ struct NameInLine {
   std::string Name;
 };
 
-// The name at byte offset at of line (code page 932), or the one that ends right there; empty
-// when there is none. Names are runs of letters, digits, "_" and double-byte characters.
-NameInLine NameAt(std::string_view line, std::size_t at);
+// The name at byte offset at of line, or the one that ends right there; empty when there is none.
+// Names are runs of letters, digits, "_" and other characters: double-byte ones of code page 932
+// when cp932 is set, otherwise the line is UTF-8.
+NameInLine NameAt(std::string_view line, std::size_t at, bool cp932 = true);
 
 // The procedure that a name in the body of shown stands for, at a physical line of its module.
 // After a precise analysis, the callee that the analysis resolved for that name on that line;

@@ -36,8 +36,9 @@ long Number(const TPassRec& r, ProcedureTable::Column column) {
 
 }  // namespace
 
-ProcedureTable::ProcedureTable(const SymbolList& symbols, const PreciseModel* model)
-    : hasMarks_(model != nullptr) {
+ProcedureTable::ProcedureTable(const SymbolList& symbols, const PreciseModel* model,
+                               bool textIsUtf8)
+    : hasMarks_(model != nullptr), textIsUtf8_(textIsUtf8) {
   std::unordered_map<const TPassRec*, std::string_view> marks;
   if (model != nullptr) {
     for (const UnusedEntry& entry : CollectUnused(symbols, *model))
@@ -126,11 +127,15 @@ std::string ProcedureTable::ToCsv(const std::vector<int>& rows) const {
   for (int row : rows) {
     for (int c = 0; c < Columns(); ++c) {
       if (c > 0) out += ',';
-      AppendCsvField(out, Cp932ToUtf8(Cell(row, static_cast<Column>(c))));
+      AppendCsvField(out, Utf8Cell(row, static_cast<Column>(c)));
     }
     out += "\r\n";
   }
   return out;
+}
+
+std::string ProcedureTable::Utf8Cell(int row, Column column) const {
+  return textIsUtf8_ ? Cell(row, column) : Cp932ToUtf8(Cell(row, column));
 }
 
 std::string ProcedureTable::ToCsv() const {
@@ -148,7 +153,7 @@ std::string ProcedureTable::ToTabText(const std::vector<int>& rows) const {
   for (int row : rows) {
     for (int c = 0; c < Columns(); ++c) {
       if (c > 0) out += '\t';
-      out += Cp932ToUtf8(Cell(row, static_cast<Column>(c)));
+      out += Utf8Cell(row, static_cast<Column>(c));
     }
     out += '\n';
   }

@@ -18,15 +18,19 @@ class ProcedureTable {
   enum Column { Module, Name, Kind, Scope, Line, Lines, Callers, Callees, Mark, ColumnCount };
 
   // The procedures of the list in its current order; with a precise model, their marks too.
-  explicit ProcedureTable(const SymbolList& symbols, const PreciseModel* model = nullptr);
+  // textIsUtf8: the records hold UTF-8 (read with another encoding than code page 932).
+  explicit ProcedureTable(const SymbolList& symbols, const PreciseModel* model = nullptr,
+                          bool textIsUtf8 = false);
 
   static const char* Header(Column column);
   // The columns shown: every one but Mark when there are no marks.
   int Columns() const { return hasMarks_ ? ColumnCount : Mark; }
   int RowCount() const { return static_cast<int>(rows_.size()); }
   const TPassRec& Record(int row) const { return *rows_[static_cast<std::size_t>(row)].Record; }
-  // The cell as engine text (numbers in decimal).
+  // The cell as the records hold it (numbers in decimal), and as UTF-8.
   std::string Cell(int row, Column column) const;
+  std::string Utf8Cell(int row, Column column) const;
+  bool TextIsUtf8() const { return textIsUtf8_; }
 
   // Orders the rows by column (numbers by value, texts without regard to letter case); rows that
   // compare equal keep their order, so sorting by one column and then another ranks by both.
@@ -49,6 +53,7 @@ class ProcedureTable {
     std::string_view Mark;
   };
   bool hasMarks_ = false;
+  bool textIsUtf8_ = false;
   std::vector<Row> all_;
   std::vector<Row> rows_;
 };

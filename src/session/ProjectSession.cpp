@@ -104,7 +104,8 @@ void ProjectSession::OpenProject(const std::string& path) {
   ClearSymbols(ctx_.Result);
 
   cancelNote_.clear();
-  recordEncoding_ = ctx_.Options.Encoding == SourceEncoding::Cp932 ? TextEncoding::Cp932 : TextEncoding::Utf8;
+  recordEncoding_ =
+      ctx_.Options.Encoding == SourceEncoding::Cp932 ? TextEncoding::Cp932 : TextEncoding::Utf8;
   AnalyzeProject(ctx_, path);
   // The pass stops at the record where the host asked it to; the lists lack what lies beyond it.
   std::string note;
@@ -230,8 +231,8 @@ void ProjectSession::Export(const std::vector<ExportJob>& jobs) const {
   std::vector<Finding> findings;
   const auto isSarif = [](const ExportJob& job) { return job.Format == ExportFormat::Sarif; };
   if (std::any_of(jobs.begin(), jobs.end(), isSarif)) findings = FindingsOf(UnusedProcedures());
-  const ExportGraph graph =
-      ExportGraph::Build(tree_, ctx_.Result.SymbolList, projectPath_, sites ? &*sites : nullptr);
+  const ExportGraph graph = ExportGraph::Build(tree_, ctx_.Result.SymbolList, projectPath_,
+                                               sites ? &*sites : nullptr, TextIsUtf8());
   for (const ExportJob& job : jobs) {
     WriteExportFile(job.Format, graph, job.File, isSarif(job) ? findings : std::vector<Finding>{});
   }
@@ -243,7 +244,8 @@ std::vector<UnusedEntry> ProjectSession::UnusedProcedures() const {
 }
 
 void ProjectSession::RunTool(int tag, const std::function<bool(const std::string&)>& start) {
-  ToolContext context{host_, {tree_, ctx_.Result.SymbolList, caption_}, programDir_, projectPath_, start};
+  ToolContext context{
+      host_, {tree_, ctx_.Result.SymbolList, caption_}, programDir_, projectPath_, start};
   try {
     ::tarnel::RunTool(context, toolList_, tag);
   } catch (const ListIndexError&) {

@@ -29,6 +29,10 @@ QString LinesText(const std::vector<int>& lines) {
 
 }  // namespace
 
+QString CallHierarchyView::Shown(const std::string& text) const {
+  return FromRecordText(text, session_.RecordEncoding());
+}
+
 CallHierarchyView::CallHierarchyView(const ProjectSession& session, QWidget* parent)
     : QDockWidget(QStringLiteral("Call Hierarchy"), parent), session_(session) {
   setObjectName(QStringLiteral("CallHierarchy"));
@@ -76,7 +80,7 @@ void CallHierarchyView::SetRoot(const TPassRec* proc) {
       titles_[side]->setText(word);
       continue;
     }
-    titles_[side]->setText(QStringLiteral("%1 of %2").arg(word, FromCp932(proc->FullName)));
+    titles_[side]->setText(QStringLiteral("%1 of %2").arg(word, Shown(proc->FullName)));
     hierarchies_[side] = std::make_unique<CallHierarchy>(
         session_.Context().Result.SymbolList, *proc,
         side == 0 ? CallHierarchy::Direction::Callers : CallHierarchy::Direction::Callees);
@@ -92,18 +96,17 @@ QTreeWidgetItem* CallHierarchyView::MakeItem(int side, int node) {
   const TPassRec& proc = *n.Record;
   auto* item = new QTreeWidgetItem;
   item->setData(NameColumn, kNodeRole, node);
-  item->setText(NameColumn, FromCp932(proc.Name));
+  item->setText(NameColumn, Shown(proc.Name));
   item->setIcon(NameColumn, ImageList1().Icon(proc.Kind));
   const TPassRec* module = session_.Context().Result.SymbolList.TryFind(proc.ParentKey);
   if (module != nullptr) {
-    item->setText(ModuleColumn,
-                  FromCp932(module->FullName.empty() ? module->Name : module->FullName));
+    item->setText(ModuleColumn, Shown(module->FullName.empty() ? module->Name : module->FullName));
   }
   item->setText(KindColumn,
                 QString::fromLatin1(ProcedureKindWord(proc.Kind).data(),
                                     static_cast<qsizetype>(ProcedureKindWord(proc.Kind).size())));
   item->setText(LineColumn, LinesText(SiteLines(side, node)));
-  item->setToolTip(NameColumn, FromCp932(proc.Text));
+  item->setToolTip(NameColumn, Shown(proc.Text));
   if (n.Recursive) {
     item->setText(NameColumn, item->text(NameColumn) + QStringLiteral(" (recursive)"));
     QFont font = item->font(NameColumn);

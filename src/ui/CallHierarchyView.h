@@ -54,6 +54,8 @@ class CallHierarchyView : public QDockWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A record's text as the views show it.
+  QString Shown(const std::string& text) const;
   int SideOf(const QTreeWidget* tree) const { return tree == trees_[0] ? 0 : 1; }
   QTreeWidgetItem* MakeItem(int side, int node);
   void Populate(QTreeWidgetItem* item);

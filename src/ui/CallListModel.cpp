@@ -93,7 +93,7 @@ QVariant CallListModel::headerData(int section, Qt::Orientation orientation, int
   if (section == 0 && counted_ != nullptr) {
     if (role == Qt::DisplayRole) return QStringLiteral("Name (%1)").arg(Count());
     if (role == Qt::ToolTipRole) {
-      const QString name = FromCp932(counted_->Name);
+      const QString name = FromRecordText(counted_->Name, encoding_);
       return side_ == CallSide::Callers
                  ? QStringLiteral("%1 caller(s) of %2").arg(Count()).arg(name)
                  : QStringLiteral("%1 calls %2 procedure(s)").arg(name).arg(Count());

@@ -236,10 +236,15 @@ bool TDspForm::GoToDefinition(const QTextCursor& at) {
   // A new analysis may have given the key to another procedure.
   if (shown == nullptr || shown->Name != shownName_ || shown->ParentKey != shownParent_)
     return false;
-  // The column in the line's own bytes: the shown text converts back to them without loss.
+  // The name is looked up in the line as the analysis read it: its bytes under code page 932,
+  // decoded to UTF-8 under any other setting. The shown text converts back without loss.
+  const bool utf8 = session_.RecordEncoding() == TextEncoding::Utf8;
+  const std::string& bytes = shownLines_[static_cast<std::size_t>(block)];
+  const std::string line = utf8 ? DecodeToUtf8(bytes, fileEncoding_) : bytes;
   const QString prefix = at.block().text().left(at.positionInBlock());
-  const std::size_t byte = Utf8ToCp932(prefix.toStdString()).size();
-  const NameInLine name = NameAt(shownLines_[static_cast<std::size_t>(block)], byte);
+  const std::size_t byte = utf8 ? static_cast<std::size_t>(prefix.toUtf8().size())
+                                : Utf8ToCp932(prefix.toStdString()).size();
+  const NameInLine name = NameAt(line, byte, !utf8);
   const TPassRec* target =
       FindDefinition(session_.Context(), *shown, static_cast<int>(shownStart_ + block), name);
   if (target == nullptr) {
@@ -247,7 +252,8 @@ bool TDspForm::GoToDefinition(const QTextCursor& at) {
     QToolTip::showText(where,
                        name.Name.empty()
                            ? QStringLiteral("No name here")
-                           : QStringLiteral("No procedure found for %1").arg(FromCp932(name.Name)),
+                           : QStringLiteral("No procedure found for %1")
+                                 .arg(FromRecordText(name.Name, session_.RecordEncoding())),
                        rchDsp);
     return false;
   }

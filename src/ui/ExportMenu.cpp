@@ -87,17 +87,7 @@ void ExportClick(TMainForm& form, ExportFormat format) {
       form.Session().Context().Host->ShowMessage(" No Output Item \r");
       return;
     }
-    const AnalysisResult& result = form.Session().Result();
-    std::optional<PreciseCallSites> sites;
-    std::vector<Finding> findings;
-    if (result.Precise) {
-      sites.emplace(*result.Precise);
-      findings = FindingsOf(CollectUnused(result.SymbolList, *result.Precise));
-    }
-    const ExportGraph graph =
-        ExportGraph::Build(form.Session().Tree(), result.SymbolList, form.Session().ProjectPath(),
-                           sites ? &*sites : nullptr);
-    WriteExportFile(format, graph, WritePath::FromNative(*chosen), findings);
+    form.Session().Export({{format, WritePath::FromNative(*chosen)}});
   } catch (const std::exception& e) {
     form.Prompts().ShowError(&form, QString::fromUtf8(e.what()));
   }

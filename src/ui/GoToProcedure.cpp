@@ -58,8 +58,9 @@ void GoToProcedure::Search(const QString& text) {
   if (!search_) search_ = std::make_unique<ProcedureSearch>(session_.Context().Result.SymbolList);
   for (const ProcedureSearch::Match& match : search_->Find(Utf8ToCp932(utf8), kMaxShown)) {
     shown_.push_back(match.Record);
-    auto* item = new QListWidgetItem(FromCp932(match.Record->FullName), List);
-    item->setToolTip(FromCp932(match.Record->Text));
+    auto* item = new QListWidgetItem(
+        FromRecordText(match.Record->FullName, session_.RecordEncoding()), List);
+    item->setToolTip(FromRecordText(match.Record->Text, session_.RecordEncoding()));
   }
   if (!shown_.empty()) List->setCurrentRow(0);
 }

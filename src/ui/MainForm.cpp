@@ -43,8 +43,8 @@
 #include "ui/FileDialog.h"
 #include "ui/Fonts.h"
 #include "ui/HelpWindow.h"
-#include "ui/Navigator.h"
 #include "ui/ListSplit.h"
+#include "ui/Navigator.h"
 #include "ui/ProcedureTableWindow.h"
 #include "ui/ProcedureViewer.h"
 #include "ui/QtUserPrompts.h"
@@ -111,6 +111,8 @@ TMainForm::TMainForm(UserPrompts& prompts, std::string programDir,
   BuildMenus();
   navigator_ = new Navigator(*this);
   viewMenus_ = new TViewMenus(*this);
+  connect(viewMenus_, &TViewMenus::CallHierarchyRequested, navigator_,
+          [this](const TPassRec* proc) { navigator_->ShowCallHierarchy(proc); });
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, &TMainForm::HelpForFocus);
@@ -343,7 +345,7 @@ void TMainForm::FormShow() {
 
 void TMainForm::ShowMainWindow() {
   Guarded([this] { FormShow(); });
-  if (PlaceWindow && PlaceWindow()) {
+  if (placeWindow_ && placeWindow_()) {
     sized_ = true;
   } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = frameGeometry();

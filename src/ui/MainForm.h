@@ -103,9 +103,9 @@ class TMainForm : public QMainWindow, private SessionObserver {
   QString PanelText(int panel) const;
 
   UserPrompts& Prompts() const { return prompts_; }
-  // Places the window before it first shows; true when it did, and the window then keeps that
-  // place and size instead of the designed ones. Empty: the designed size, centred.
-  std::function<bool()> PlaceWindow;
+  // What places the window before it first shows; it returns true when it did, and the window
+  // then keeps that place and size instead of the designed ones. None: the designed size, centred.
+  void SetWindowPlacer(std::function<bool()> placer) { placeWindow_ = std::move(placer); }
   // How the lists share their pane's height.
   TListSplit* ListSplit() const { return listSplit_; }
   // The context menus of the tree and the lists.
@@ -228,6 +228,7 @@ class TMainForm : public QMainWindow, private SessionObserver {
   AppMessageHook* appHook_ = nullptr;
   bool sized_ = false;
   TListSplit* listSplit_ = nullptr;
+  std::function<bool()> placeWindow_;
   TViewMenus* viewMenus_ = nullptr;
   ResultTreeModel* treeModel_ = nullptr;
   Navigator* navigator_ = nullptr;

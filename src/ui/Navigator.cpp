@@ -70,7 +70,7 @@ Navigator::Navigator(TMainForm& form) : QObject(&form), form_(form) {
   menu_->addSeparator();
   hierarchyAction_ = menu_->addAction(QStringLiteral("Call &Hierarchy"));
   hierarchyAction_->setShortcut(QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_H));
-  connect(hierarchyAction_, &QAction::triggered, this, &Navigator::ShowCallHierarchy);
+  connect(hierarchyAction_, &QAction::triggered, this, [this] { ShowCallHierarchy(); });
 
   // After the window's own handler, so that the session already knows the new procedure.
   connect(form.TreeView1()->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -157,8 +157,8 @@ bool Navigator::SourceShown() const {
   return window != nullptr && window->isVisible();
 }
 
-void Navigator::ShowCallHierarchy() {
-  hierarchy_->SetRoot(form_.Session().CurrentProc());
+void Navigator::ShowCallHierarchy(const TPassRec* root) {
+  hierarchy_->SetRoot(root != nullptr ? root : form_.Session().CurrentProc());
   hierarchy_->show();
   if (!hierarchyShown_ && !hierarchy_->isFloating()) {
     // Wide enough for name, module and kind at the first showing; the user's width after that.

@@ -42,8 +42,8 @@ class Navigator : public QObject {
   void OpenDefinition(const TPassRec& proc);
   void Back();
   void Forward();
-  // Shows the call hierarchy of the selected procedure.
-  void ShowCallHierarchy();
+  // Shows the call hierarchy of root, by default of the selected procedure.
+  void ShowCallHierarchy(const TPassRec* root = nullptr);
 
   const SelectionHistory& History() const { return history_; }
   TreeSearch* Search() const { return search_; }

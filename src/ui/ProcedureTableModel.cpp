@@ -17,9 +17,10 @@ ProcedureTableModel::ProcedureTableModel(QObject* parent) : QAbstractTableModel(
 
 void ProcedureTableModel::Fill(const AnalysisContext& ctx) {
   beginResetModel();
-  table_ = std::make_unique<ProcedureTable>(ctx.Result.SymbolList, ctx.Result.Precise.get());
+  table_ = std::make_unique<ProcedureTable>(ctx.Result.SymbolList, ctx.Result.Precise.get(),
+                                            !ctx.Result.Decoder.KeepsBytes());
   total_ = table_->RowCount();
-  table_->Filter(Utf8ToCp932(filter_.toStdString()));
+  table_->Filter(FilterBytes());
   if (sortColumn_ >= 0 && sortColumn_ < table_->Columns()) {
     table_->Sort(static_cast<ProcedureTable::Column>(sortColumn_),
                  sortOrder_ == Qt::AscendingOrder);
@@ -34,12 +35,17 @@ void ProcedureTableModel::Clear() {
   endResetModel();
 }
 
+std::string ProcedureTableModel::FilterBytes() const {
+  // The filter is matched against the records' own text.
+  return table_->TextIsUtf8() ? filter_.toStdString() : Utf8ToCp932(filter_.toStdString());
+}
+
 void ProcedureTableModel::SetFilter(const QString& text) {
   if (text == filter_) return;
   filter_ = text;
   if (table_ == nullptr) return;
   beginResetModel();
-  table_->Filter(Utf8ToCp932(text.toStdString()));
+  table_->Filter(FilterBytes());
   // The filter starts again from the analysis's order; the chosen order is put back.
   if (sortColumn_ >= 0 && sortColumn_ < table_->Columns()) {
     table_->Sort(static_cast<ProcedureTable::Column>(sortColumn_),
@@ -65,7 +71,9 @@ int ProcedureTableModel::columnCount(const QModelIndex& parent) const {
 QVariant ProcedureTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || table_ == nullptr || index.row() >= table_->RowCount()) return {};
   const auto column = static_cast<ProcedureTable::Column>(index.column());
-  if (role == Qt::DisplayRole) return FromCp932(table_->Cell(index.row(), column));
+  if (role == Qt::DisplayRole) {
+    return QString::fromStdString(table_->Utf8Cell(index.row(), column));
+  }
   if (role == Qt::TextAlignmentRole && IsNumber(column)) {
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   }
@@ -89,7 +97,7 @@ void ProcedureTableModel::sort(int column, Qt::SortOrder order) {
   if (column >= 0 && column < table_->Columns()) {
     table_->Sort(static_cast<ProcedureTable::Column>(column), order == Qt::AscendingOrder);
   } else {
-    table_->Filter(Utf8ToCp932(filter_.toStdString()));  // back to the analysis's order
+    table_->Filter(FilterBytes());  // back to the analysis's order
   }
   endResetModel();
 }

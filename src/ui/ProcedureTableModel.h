@@ -38,6 +38,7 @@ class ProcedureTableModel : public QAbstractTableModel {
   void sort(int column, Qt::SortOrder order) override;
 
  private:
+  std::string FilterBytes() const;
   std::unique_ptr<ProcedureTable> table_;
   QString filter_;
   int total_ = 0;

@@ -17,9 +17,9 @@
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "ui/FileDialog.h"
-#include "ui/UserPrompts.h"
 #include "ui/ProcedureTableModel.h"
 #include "ui/SaveTarget.h"
+#include "ui/UserPrompts.h"
 
 namespace tarnel {
 

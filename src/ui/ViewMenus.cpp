@@ -69,15 +69,17 @@ std::unique_ptr<QMenu> TViewMenus::MenuFor(QTreeView* view, const QModelIndex& i
   QAction* name = menu->addAction(QStringLiteral("Copy &Name"));
   name->setObjectName("CopyNameItem");
   // A node that is no procedure (the project, a group, a module) is named by its caption.
-  const QString nameText =
-      procedure ? FromCp932(record->Name) : index.siblingAtColumn(0).data().toString();
+  const QString nameText = procedure
+                               ? FromRecordText(record->Name, form_.Session().RecordEncoding())
+                               : index.siblingAtColumn(0).data().toString();
   connect(name, &QAction::triggered, this,
           [nameText] { QApplication::clipboard()->setText(nameText); });
   QAction* full = menu->addAction(QStringLiteral("Copy &Module.Name"));
   full->setObjectName("CopyFullNameItem");
   full->setEnabled(procedure);
   connect(full, &QAction::triggered, this,
-          [record] { QApplication::clipboard()->setText(FromCp932(record->FullName)); });
+          [text = procedure ? FromRecordText(record->FullName, form_.Session().RecordEncoding())
+                            : QString()] { QApplication::clipboard()->setText(text); });
   return menu;
 }
 

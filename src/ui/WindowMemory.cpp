@@ -97,14 +97,14 @@ TWindowMemory::TWindowMemory(TMainForm& main, TDspForm* source, std::string sett
        [this](const std::string& purpose, const std::string& folder) {
          recent_.SetFolder(purpose, NativeToEngine(folder));
        }});
-  main_.PlaceWindow = [this] { return Place(); };
+  main_.SetWindowPlacer([this] { return Place(); });
   main_.installEventFilter(this);
   Restore();
 }
 
 TWindowMemory::~TWindowMemory() {
   TFileDialog::SetFolderMemory({});
-  main_.PlaceWindow = nullptr;
+  main_.SetWindowPlacer(nullptr);
 }
 
 void TWindowMemory::Restore() {

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "analysis/ResultTree.h"
 #include "BatchRun.h"
+#include "analysis/ResultTree.h"
 #include "cli/BatchTool.h"
 #include "reports/Exports.h"
 #include "support/ProjectFixture.h"

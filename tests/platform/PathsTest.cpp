@@ -65,8 +65,8 @@ TEST(ExactNativeTest, TakesTheNameAsGivenAndUndoesNativeToEngine) {
   // Neither letter case nor "\" is matched to what is on disk.
   EXPECT_EQ(ExactNative(dir.Path() + "REPORT.TXT"), dir.Path() + "REPORT.TXT");
   EXPECT_EQ(ExactNative("/tmp/bs\\dir/x:y.txt"), "/tmp/bs\\dir/x:y.txt");
-  for (const std::string native : {dir.Path() + "報告/表.txt", dir.Path() + "문서/새 폴더.txt",
-                                   dir.Path() + "Změně/caf\xc3\xa9.txt"}) {
+  for (const std::string& native : {dir.Path() + "報告/表.txt", dir.Path() + "문서/새 폴더.txt",
+                                    dir.Path() + "Změně/caf\xc3\xa9.txt"}) {
     EXPECT_EQ(ExactNative(NativeToEngine(native)), native);
   }
 }

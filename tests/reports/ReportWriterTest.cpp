@@ -31,7 +31,8 @@ class ReportWriterTest : public test::ProjectFixture {
   }
   Out Report(char form, char direction, char style) {
     MemoryLineSink sink;
-    WriteXrefLines(sink, {tree, ctx.Result.SymbolList, caption}, ReportOptionsOf(form, direction, style));
+    WriteXrefLines(sink, {tree, ctx.Result.SymbolList, caption},
+                   ReportOptionsOf(form, direction, style));
     return sink.Lines;
   }
   // The lines after the caption, group and module lines.

@@ -29,6 +29,15 @@ TEST(NameAtTest, TakesDoubleByteCharactersWhole) {
   EXPECT_EQ(NameAt(line, 5).Name, "\x95\x5c\x83\x41_1");
 }
 
+TEST(NameAtTest, TakesUtf8CharactersWholeWhenTheLineIsUtf8) {
+  // "\xC4\x81" is a UTF-8 character whose second byte would lead a code page 932 pair and take
+  // the parenthesis after it into the name.
+  const std::string line = "x = Se\xC3\xB1\x61l(1) + A\xC4\x81(2)";
+  EXPECT_EQ(NameAt(line, 7, false).Name, "Se\xC3\xB1\x61l");  // inside the two-byte character
+  EXPECT_EQ(NameAt(line, 19, false).Name, "A\xC4\x81");
+  EXPECT_EQ(NameAt(line, 19).Name, "A\xC4\x81(2");
+}
+
 class FindDefinitionTest : public test::ProjectFixture {
  protected:
   void Write() {
@@ -54,7 +63,8 @@ class FindDefinitionTest : public test::ProjectFixture {
     return nullptr;
   }
   std::string Where(const TPassRec* proc) {
-    return proc == nullptr ? "none" : FindSymbol(ctx.Result, proc->ParentKey).FullName + "." + proc->Name;
+    return proc == nullptr ? "none"
+                           : FindSymbol(ctx.Result, proc->ParentKey).FullName + "." + proc->Name;
   }
 };
 

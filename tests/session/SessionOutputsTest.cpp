@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "reports/JsonExport.h"
+#include "session/ProcedureTable.h"
 #include "session/ProjectSession.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -76,6 +77,25 @@ TEST_F(SessionOutputsTest, ExportsComeFromTheOpenProjectAndEachFileIsWritten) {
   // No jobs, no files; a folder that is not there is the create error.
   session.Export({});
   EXPECT_THROW(session.Export({{ExportFormat::Tags, Out("none/tags")}}), FileCreateError);
+}
+
+TEST_F(SessionOutputsTest, ExportsAndTheTableTakeUtf8RecordsAsTheyAre) {
+  // Code page 1252: "Se\xF1al" is "Señal".
+  dir.WriteLines(folder + "Module1.bas", {"Attribute VB_Name = \"M\xF3"
+                                          "dulo\"",
+                                          "Public Sub Main()", "    Se\xF1\x61l", "End Sub",
+                                          "Sub Se\xF1\x61l()", "End Sub"});
+  session.UseEncoding(SourceEncoding::Cp1252);
+  session.OpenProject(Project());
+  ASSERT_TRUE(session.TextIsUtf8());
+  session.Export({{ExportFormat::EdgesJsonLines, Out("out/edges.jsonl")}});
+  EXPECT_NE(ReadNative(dir.File("out/edges.jsonl")).find("M\xC3\xB3\x64ulo.Se\xC3\xB1\x61l"),
+            std::string::npos);
+  const ProcedureTable table(session.Result().SymbolList, nullptr, session.TextIsUtf8());
+  EXPECT_EQ(table.ToCsv(),
+            "Module,Name,Kind,Scope,Line,Lines,Callers,Callees\r\n"
+            "M\xC3\xB3\x64ulo,Main,Sub,G,2,1,0,1\r\n"
+            "M\xC3\xB3\x64ulo,Se\xC3\xB1\x61l,Sub,G,5,0,1,0\r\n");
 }
 
 TEST_F(SessionOutputsTest, ThePreciseReadingFindsTheUnusedProcedureForTheListAndSarif) {

@@ -7,9 +7,11 @@
 #include <QTreeView>
 
 #include "UiFixture.h"
+#include "ui/CallHierarchyView.h"
 #include "ui/CallListModel.h"
 #include "ui/DspForm.h"
 #include "ui/MainForm.h"
+#include "ui/Navigator.h"
 #include "ui/ResultTreeModel.h"
 #include "ui/ViewMenus.h"
 
@@ -65,15 +67,23 @@ TEST_F(ViewMenusTest, OnlyProceduresOfferSourceHierarchyAndModuleName) {
   EXPECT_EQ(main().ViewMenus()->MenuFor(main().TreeView1(), QModelIndex()), nullptr);
 }
 
-TEST_F(ViewMenusTest, CallHierarchyIsOfferedOnlyWhileAViewListens) {
-  EXPECT_FALSE(Item(*TreeMenu(4), "CallHierarchyItem")->isEnabled());
-  std::vector<std::string> asked;
-  QObject::connect(main().ViewMenus(), &TViewMenus::CallHierarchyRequested,
-                   [&](const TPassRec* proc) { asked.push_back(proc->FullName); });
+TEST_F(ViewMenusTest, CallHierarchyOpensTheViewOnTheChosenProcedure) {
+  CallHierarchyView* view = main().Navigation()->Hierarchy();
+  EXPECT_FALSE(view->isVisible());
   std::unique_ptr<QMenu> menu = TreeMenu(4);
   ASSERT_TRUE(Item(*menu, "CallHierarchyItem")->isEnabled());
   Item(*menu, "CallHierarchyItem")->trigger();
-  EXPECT_EQ(asked, test::Strings{"Module1.Bump"});
+  EXPECT_FALSE(view->isHidden());
+  ASSERT_NE(view->Root(), nullptr);
+  EXPECT_EQ(view->Root()->FullName, "Module1.Bump");
+  // A callee in the lower list: the view takes that procedure, not the selected one.
+  TreeMenu(3);
+  QTreeView* callees = main().lsICall();
+  std::unique_ptr<QMenu> listMenu =
+      main().ViewMenus()->MenuFor(callees, callees->model()->index(0, 2));
+  ASSERT_NE(listMenu, nullptr);
+  Item(*listMenu, "CallHierarchyItem")->trigger();
+  EXPECT_EQ(view->Root()->FullName, "Module1.Bump");
 }
 
 TEST_F(ViewMenusTest, ListMenuActsOnTheItemAsADoubleClickWould) {
