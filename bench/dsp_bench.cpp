@@ -12,9 +12,11 @@
 #include <fstream>
 #include <string>
 
-#include "analysis/Analysis.h"
+#include "analysis/AnalysisHost.h"
 #include "platform/Paths.h"
+#include "session/ProjectSession.h"
 #include "ui/DspForm.h"
+#include "ui/QtUserPrompts.h"
 
 namespace {
 
@@ -47,15 +49,17 @@ int main(int argc, char** argv) {
       std::ofstream(folder + "Long.vbp", std::ios::binary) << "Module=Long; Long.bas\r\n";
     }
     tarnel::SilentHost host;
-    tarnel::AnalysisContext ctx(host);
-    tarnel::AnalyzeProject(ctx, tarnel::NativeToEngine(folder + "Long.vbp"));
+    tarnel::ProjectSession session(host, tarnel::NativeToEngine(folder), "Tarnel");
+    session.OpenProject(tarnel::NativeToEngine(folder + "Long.vbp"));
+    const tarnel::SymbolList& list = session.Result().SymbolList;
     const tarnel::TPassRec* proc = nullptr;
-    for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
-      if (ctx.Result.SymbolList.At(i).Name == "Huge") proc = &ctx.Result.SymbolList.At(i);
+    for (int i = 0; i < list.Count(); ++i) {
+      if (list.At(i).Name == "Huge") proc = &list.At(i);
     }
     if (proc == nullptr) return 1;
 
-    tarnel::TDspForm form(ctx);
+    tarnel::QtUserPrompts prompts;
+    tarnel::TDspForm form(session, prompts);
     Clock::time_point start = Clock::now();
     form.ShowProcedure(*proc, "Total");
     QApplication::processEvents();

@@ -13,9 +13,9 @@
 #include "analysis/Analysis.h"
 #include "platform/Paths.h"
 #include "ui/MainForm.h"
-#include "ui/MessagePresenter.h"
 #include "ui/ProgramWindows.h"
 #include "ui/ResultTreeModel.h"
+#include "ui/UserPrompts.h"
 
 namespace {
 
@@ -48,17 +48,31 @@ int main(int argc, char** argv) {
   programDir += "/";
   if (argc > 2) std::filesystem::copy_file(argv[2], programDir + "resv.dic");
 
-  int messages = 0;
-  tarnel::SetMessagePresenter([&](QWidget*, tarnel::MessageKind kind, const QString& text) {
-    if (++messages <= 5) {
-      std::fprintf(stderr, "%s: %s\n", kind == tarnel::MessageKind::Error ? "error" : "message",
-                   text.toUtf8().constData());
+  // Boxes are counted and the first few printed; nothing waits for a user.
+  struct CountingPrompts : tarnel::UserPrompts {
+    int Messages = 0;
+    tarnel::MessageAnswer Show(QWidget*, tarnel::MessageKind kind, const QString& text) override {
+      if (++Messages <= 5) {
+        std::fprintf(stderr, "%s: %s\n", kind == tarnel::MessageKind::Error ? "error" : "message",
+                     text.toUtf8().constData());
+      }
+      return tarnel::DefaultAnswer(kind);
     }
-  });
+    bool Confirm(QWidget*, const QString&, const QString&) override { return false; }
+    std::optional<std::string> ChooseFile(QWidget*, const tarnel::FileRequest&) override {
+      return std::nullopt;
+    }
+    std::optional<QFont> ChooseFont(QWidget*, const QFont&) override { return std::nullopt; }
+    bool ConfirmPrint(QWidget*, QPrinter&) override { return false; }
+    bool SetUpPrinter(QWidget*, QPrinter&) override { return false; }
+    int Run(QDialog&) override { return 0; }
+    bool StartProgram(const std::string&) override { return false; }
+  } prompts;
+  int& messages = prompts.Messages;
 
   int status = 0;
   {
-    tarnel::TProgramWindows windows(tarnel::NativeToEngine(programDir), {});
+    tarnel::TProgramWindows windows(prompts, tarnel::NativeToEngine(programDir), {});
     tarnel::TMainForm& form = *windows.MainForm;
     form.show();
     Paint(form);
@@ -75,7 +89,7 @@ int main(int argc, char** argv) {
     const double treeMs = Ms(start);
 
     // The procedure with the most callers, and its node.
-    const tarnel::ResultTree& tree = form.Tree();
+    const tarnel::ResultTree& tree = form.Session().Tree();
     int best = -1;
     std::size_t callers = 0;
     for (int i = 0; i < tree.Count(); ++i) {
@@ -88,7 +102,7 @@ int main(int argc, char** argv) {
     double fillMs = 0;
     if (best >= 0) {
       start = Clock::now();
-      form.TreeView1->setCurrentIndex(form.TreeModel()->IndexOf(best));
+      form.TreeView1()->setCurrentIndex(form.TreeModel()->IndexOf(best));
       Paint(form);
       fillMs = Ms(start);
     } else {
@@ -96,7 +110,7 @@ int main(int argc, char** argv) {
     }
 
     std::printf("project              %s\n", project.c_str());
-    std::printf("records              %d\n", form.Result().SymbolList.Count());
+    std::printf("records              %d\n", form.Session().Result().SymbolList.Count());
     std::printf("tree nodes           %d\n", tree.Count());
     std::printf("OpenProject          %.0f ms (analysis, cross-reference and tree)\n", openMs);
     std::printf("  to the tree shown  %.0f ms\n", shownMs);
@@ -107,7 +121,6 @@ int main(int argc, char** argv) {
     std::printf("lists filled, shown  %.1f ms\n", fillMs);
     std::printf("messages             %d\n", messages);
   }
-  tarnel::SetMessagePresenter({});
   std::filesystem::remove_all(programDir);
   return status;
 }
