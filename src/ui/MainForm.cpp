@@ -533,14 +533,17 @@ void TMainForm::Encoding1Click(SourceEncoding encoding) {
   EncodingItem(session_.Encoding())->setChecked(true);
 }
 
+void TMainForm::OpenFromListWindow(const TPassRec& proc) {
+  ShowProcedure(ProcedureRequest{&proc, ""});
+  navigator_->Visited(proc);
+}
+
 void TMainForm::UnusedProcedures1Click() {
   Guarded([this] {
     if (unusedWindow_ == nullptr) {
       unusedWindow_ = new TUnusedWindow(prompts_, this);
       unusedWindow_->setWindowFlag(Qt::Window);
-      unusedWindow_->OpenSource = [this](const TPassRec& proc) {
-        ShowProcedure(ProcedureRequest{&proc, ""});
-      };
+      unusedWindow_->OpenSource = [this](const TPassRec& proc) { OpenFromListWindow(proc); };
     }
     unusedWindow_->Fill(session_);
     unusedWindow_->show();
@@ -553,9 +556,7 @@ void TMainForm::ProcedureTable1Click() {
     if (tableWindow_ == nullptr) {
       tableWindow_ = new TProcedureTableWindow(prompts_, this);
       tableWindow_->setWindowFlag(Qt::Window);
-      tableWindow_->OpenSource = [this](const TPassRec& proc) {
-        ShowProcedure(ProcedureRequest{&proc, ""});
-      };
+      tableWindow_->OpenSource = [this](const TPassRec& proc) { OpenFromListWindow(proc); };
     }
     // Before a project is read to its end there is nothing to list.
     if (session_.ViewsReady()) {

@@ -163,6 +163,9 @@ class TMainForm : public QMainWindow, private SessionObserver {
   void SetStatusPanel(int panel, const QString& text);
   void SetStatusNote(const QString& text);
   // Runs a user action and shows any failure in the error box.
+  // A procedure opened from the unused list or the procedure table: its source, and a place in
+  // the history.
+  void OpenFromListWindow(const TPassRec& proc);
   void Guarded(const std::function<void()>& action);
   // moved: the user moved the selection rather than came back to it.
   void SelectNode(const QModelIndex& node, bool moved);

@@ -16,6 +16,8 @@
 #include "ui/GoToProcedure.h"
 #include "ui/HelpWindow.h"
 #include "ui/Navigator.h"
+#include "ui/ProcedureTableModel.h"
+#include "ui/ProcedureTableWindow.h"
 #include "ui/ResultTreeModel.h"
 #include "ui/TreeSearch.h"
 
@@ -208,6 +210,21 @@ TEST_F(NavigationViewsTest, BackAndForwardRetraceTreeListAndSourceChoices) {
   // A new analysis forgets the old choices.
   main().OpenProject(WriteProject());
   EXPECT_FALSE(nav().BackAction()->isEnabled());
+}
+
+TEST_F(NavigationViewsTest, ProceduresOpenedFromTheTableAreInTheHistory) {
+  OpenProject();
+  Select("M", "Main");
+  main().ProcedureTable1()->trigger();
+  TProcedureTableWindow& table = *main().ProcedureTableWindow();
+  table.SetFilterText("Spare");
+  ASSERT_EQ(table.Model()->rowCount(), 1);
+  table.OpenRow(0);
+  EXPECT_EQ(CurrentSourceTitle().substr(CurrentSourceTitle().size() - 5), "Spare");
+  ASSERT_NE(nav().History().Current(), nullptr);
+  EXPECT_EQ(FindSymbol(main().Session().Result(), *nav().History().Current()).Name, "Spare");
+  nav().Back();
+  EXPECT_EQ(Current(), "M.Main");
 }
 
 TEST_F(NavigationViewsTest, HierarchyOpensLazilyMarksRecursionAndOpensTheSourceAtTheCall) {
