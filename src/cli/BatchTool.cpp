@@ -142,13 +142,6 @@ Options Parse(const std::vector<std::string>& args) {
   // Unused and unreachable procedures are known to the precise reading only, once it marks them.
   if (options.Sarif && !options.Precise) throw UsageError("--sarif needs --precise");
   if (options.Unused && !options.Precise) throw UsageError("--unused needs --precise");
-  // The exports decode code page 932 text; other encodings give the records UTF-8 already.
-  if ((options.Dot || options.Edges || options.Tags) && options.Encoding != SourceEncoding::Cp932) {
-    throw UsageError("--dot, --edges and --tags need --encoding 932");
-  }
-  if (options.Sarif && options.Encoding != SourceEncoding::Cp932) {
-    throw UsageError("--sarif needs --encoding 932");
-  }
   return options;
 }
 

@@ -89,6 +89,22 @@ TEST_F(BatchExportsTest, BadExportOptionsAreUsageErrorsThatWriteNothing) {
   }
 }
 
+TEST_F(BatchExportsTest, ExportsOfACodePage1252ProjectHoldItsNamesInUtf8) {
+  // "Se\xF1\x61l" is "Señal" in code page 1252.
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "    Se\xF1\x61l", "End Sub",
+                  "Sub Se\xF1\x61l()", "End Sub"});
+  ASSERT_EQ(Run({"--encoding", "1252", "--precise", "--edges", dir.File("e.jsonl"), "--tags",
+                 dir.File("tags"), "--sarif", dir.File("f.sarif"), "--output", dir.File("r.txt"),
+                 dir.File("Demo.vbp")}),
+            0)
+      << err;
+  const std::string edges = test::ReadNative(dir.File("e.jsonl"));
+  EXPECT_NE(edges.find("\"M.Se\xC3\xB1\x61l\""), std::string::npos) << edges;
+  EXPECT_NE(test::ReadNative(dir.File("tags")).find("\nSe\xC3\xB1\x61l\tM.bas\t5;"),
+            std::string::npos);
+  EXPECT_NE(test::ReadNative(dir.File("f.sarif")).find("C.Go"), std::string::npos);
+}
+
 TEST_F(BatchExportsTest, AnExportThatCannotBeWrittenFails) {
   EXPECT_EQ(Run({"--tags", dir.File("no/such/folder/tags"), dir.File("Demo.vbp")}), 1);
   EXPECT_NE(err.find(dir.File("no/such/folder/tags")), std::string::npos) << err;
