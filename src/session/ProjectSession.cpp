@@ -69,7 +69,7 @@ void ProjectSession::LoadDictionary(const std::string& enginePath) {
 
 void ProjectSession::UseEncoding(SourceEncoding encoding) { ctx_.Options.Encoding = encoding; }
 
-bool ProjectSession::TextIsUtf8() const { return recordEncoding_ == TextEncoding::Utf8; }
+bool ProjectSession::TextIsUtf8() const { return !ctx_.Result.Decoder.KeepsBytes(); }
 
 void ProjectSession::ChangeReading(ReadingKind reading) {
   ctx_.Options.Reading = reading;
@@ -104,8 +104,6 @@ void ProjectSession::OpenProject(const std::string& path) {
   ClearSymbols(ctx_.Result);
 
   cancelNote_.clear();
-  recordEncoding_ =
-      ctx_.Options.Encoding == SourceEncoding::Cp932 ? TextEncoding::Cp932 : TextEncoding::Utf8;
   AnalyzeProject(ctx_, path);
   // The pass stops at the record where the host asked it to; the lists lack what lies beyond it.
   std::string note;
@@ -169,7 +167,7 @@ std::optional<std::string> ProjectSession::FocusListItem(CallSide side, int row)
 
 std::string ProjectSession::StatusOf(const TPassRec& record) const {
   // A module's Text is its path, engine text whatever the encoding of the other texts.
-  if (recordEncoding_ == TextEncoding::Utf8 && IsModuleKind(record.Kind)) {
+  if (TextIsUtf8() && IsModuleKind(record.Kind)) {
     return Cp932ToUtf8(record.Text);
   }
   return record.Text;

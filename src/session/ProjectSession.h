@@ -88,7 +88,9 @@ class ProjectSession : private AnalysisHost {
   void ChangeEncoding(SourceEncoding encoding);
   SourceEncoding Encoding() const { return ctx_.Options.Encoding; }
   // The encoding of the records' texts, fixed when their analysis began.
-  TextEncoding RecordEncoding() const { return recordEncoding_; }
+  TextEncoding RecordEncoding() const {
+    return TextIsUtf8() ? TextEncoding::Utf8 : TextEncoding::Cp932;
+  }
   // For this session only: the reading and the encoding of the module files of the next analysis.
   void UseReading(ReadingKind reading) { ctx_.Options.Reading = reading; }
   void UseEncoding(SourceEncoding encoding);
@@ -183,7 +185,6 @@ class ProjectSession : private AnalysisHost {
   std::string caption_;
   bool viewsReady_ = false;
   bool analysing_ = false;
-  TextEncoding recordEncoding_ = TextEncoding::Cp932;
   std::string cancelNote_;
   int progressPosition_ = 0;
   int progressMaximum_ = 0;
