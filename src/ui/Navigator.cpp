@@ -44,8 +44,9 @@ Navigator::Navigator(TMainForm& form) : QObject(&form), form_(form) {
   };
   hierarchy_->Visited = [this](const TPassRec& proc) { Visited(proc); };
   connect(hierarchy_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-    if (visible && hierarchy_->Root() != form_.Session().CurrentProc())
-      hierarchy_->SetRoot(form_.Session().CurrentProc());
+    if (!visible) return;
+    const TPassRec* root = HierarchyRoot();
+    if (hierarchy_->Root() != root) hierarchy_->SetRoot(root);
   });
 
   menu_ = new QMenu(QStringLiteral("&Navigate"), form.menuBar());
@@ -92,6 +93,7 @@ void Navigator::TreeCurrentChanged(const QModelIndex& current) {
   const TPassRec* record = form_.TreeModel()->RecordOf(current);
   if (record == nullptr || record != form_.Session().CurrentProc()) return;
   if (!stepping_) history_.Visit(record->Key);
+  requestedRoot_ = nullptr;  // the view follows the selection again
   if (hierarchy_->isVisible()) hierarchy_->SetRoot(record);
   UpdateActions();
 }
@@ -99,6 +101,7 @@ void Navigator::TreeCurrentChanged(const QModelIndex& current) {
 void Navigator::TreeChanged() {
   // Keys and records of the old analysis mean nothing now.
   history_.Clear();
+  requestedRoot_ = nullptr;
   hierarchy_->Clear();
   quickOpen_->Forget();
   UpdateActions();
@@ -157,8 +160,13 @@ bool Navigator::SourceShown() const {
   return window != nullptr && window->isVisible();
 }
 
+const TPassRec* Navigator::HierarchyRoot() const {
+  return requestedRoot_ != nullptr ? requestedRoot_ : form_.Session().CurrentProc();
+}
+
 void Navigator::ShowCallHierarchy(const TPassRec* root) {
-  hierarchy_->SetRoot(root != nullptr ? root : form_.Session().CurrentProc());
+  requestedRoot_ = root;
+  hierarchy_->SetRoot(HierarchyRoot());
   hierarchy_->show();
   if (!hierarchyShown_ && !hierarchy_->isFloating()) {
     // Wide enough for name, module and kind at the first showing; the user's width after that.

@@ -67,12 +67,16 @@ class Navigator : public QObject {
   void Step(bool forward);
   void UpdateActions();
   bool SourceShown() const;
+  const TPassRec* HierarchyRoot() const;
 
   TMainForm& form_;
   ProcedureViewer* viewer_ = nullptr;
   SelectionHistory history_;
-  bool stepping_ = false;
-  bool hierarchyShown_ = false;  // Back or Forward is selecting: no new entry
+  bool stepping_ = false;  // Back or Forward is selecting: no new entry
+  bool hierarchyShown_ = false;
+  // The procedure the hierarchy was asked for other than the selected one (a list's item), until
+  // the selection changes; null when it shows the selected procedure.
+  const TPassRec* requestedRoot_ = nullptr;
   TreeSearch* search_ = nullptr;
   GoToProcedure* quickOpen_ = nullptr;
   CallHierarchyView* hierarchy_ = nullptr;

@@ -68,6 +68,7 @@ TEST_F(ViewMenusTest, OnlyProceduresOfferSourceHierarchyAndModuleName) {
 }
 
 TEST_F(ViewMenusTest, CallHierarchyOpensTheViewOnTheChosenProcedure) {
+  main().show();
   CallHierarchyView* view = main().Navigation()->Hierarchy();
   EXPECT_FALSE(view->isVisible());
   std::unique_ptr<QMenu> menu = TreeMenu(4);
@@ -76,14 +77,22 @@ TEST_F(ViewMenusTest, CallHierarchyOpensTheViewOnTheChosenProcedure) {
   EXPECT_FALSE(view->isHidden());
   ASSERT_NE(view->Root(), nullptr);
   EXPECT_EQ(view->Root()->FullName, "Module1.Bump");
-  // A callee in the lower list: the view takes that procedure, not the selected one.
+  // A callee in the lower list, the view closed meanwhile: it opens on that procedure, not on
+  // the selected one.
   TreeMenu(3);
+  view->close();
   QTreeView* callees = main().lsICall();
   std::unique_ptr<QMenu> listMenu =
       main().ViewMenus()->MenuFor(callees, callees->model()->index(0, 2));
   ASSERT_NE(listMenu, nullptr);
   Item(*listMenu, "CallHierarchyItem")->trigger();
+  QApplication::processEvents();
+  EXPECT_TRUE(view->isVisible());
   EXPECT_EQ(view->Root()->FullName, "Module1.Bump");
+  // A new selection in the tree: the view follows it again.
+  TreeMenu(4);
+  TreeMenu(3);
+  EXPECT_EQ(view->Root()->FullName, "Module1.Main");
 }
 
 TEST_F(ViewMenusTest, ListMenuActsOnTheItemAsADoubleClickWould) {
