@@ -186,7 +186,8 @@ void CheckReports(AnalysisContext& ctx, const std::string& caption) {
   for (const auto& [form, direction, style] :
        {std::tuple{'F', 'B', 'S'}, std::tuple{'C', 'B', 'D'}, std::tuple{'F', 'N', 'S'}}) {
     MemoryLineSink sink;
-    WriteXrefLines(sink, tree, ctx.Result.SymbolList, caption, form, direction, style);
+    WriteXrefLines(sink, ReportInput{tree, ctx.Result.SymbolList, caption},
+                   ReportOptionsOf(form, direction, style));
     FUZZ_CHECK(sink.Lines ==
                ModelReport(tree, ctx.Result.SymbolList, caption, form, direction, style));
     if (direction == 'N') {
