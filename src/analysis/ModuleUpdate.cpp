@@ -156,9 +156,12 @@ void ReadBodies(AnalysisContext& ctx, PathResolver& paths,
       out.Found.resize(module.Procedures.size());
       resolver.emplace(*index, *words, modules[i]);
     }
-    BodyVisitor visit = [&](const ModuleModel&, std::size_t proc, const VbStatement& s) {
+    BodyVisitor visit = [&](std::size_t proc, const std::vector<VariableDecl>& locals,
+                            const VbStatement& s) {
       CollectNames(s, out.Mentions, scratch);
-      if (resolver && proc < out.Found.size()) resolver->Statement(proc, s, out.Found[proc]);
+      if (resolver && proc < out.Found.size()) {
+        resolver->Statement(proc, locals, s, out.Found[proc]);
+      }
     };
     ModuleRead read = ReadPreciseModule(module.Path, module.Kind, ctx.Result.Decoder, paths,
                                         model.Conditions, visit);

@@ -39,13 +39,13 @@ struct AttributeDecl {
   std::int32_t Line = 0;
 };
 
-// A procedure-like declaration with what its body declares.
+// A procedure-like declaration. What its body declares is read again with the body (see
+// ScanModuleText): a whole project's locals would take more memory than its source.
 struct ProcedureDecl : DeclaredProcedure {
   std::int32_t EndLine = 0;  // line of its End statement; 0 when it has none
   std::string ReturnType;
-  std::vector<VariableDecl> Locals;  // parameters first, then the body's declarations
-  std::string Key;                   // its record's key, once entered
-  TPassRec* Record = nullptr;        // its record, once entered
+  std::string Key;             // its record's key, once entered
+  TPassRec* Record = nullptr;  // its record, once entered
 };
 
 // Who calls a procedure-like record, once the calls are known.

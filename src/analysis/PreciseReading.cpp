@@ -156,8 +156,9 @@ void Precise::ScanCalls(AnalysisRun& run) const {
     const ModuleModel& module = model.Modules[i];
     out.Found.resize(module.Procedures.size());
     BodyResolver resolver(index, table, static_cast<std::uint32_t>(i));
-    BodyVisitor visit = [&](const ModuleModel&, std::size_t proc, const VbStatement& s) {
-      if (proc < out.Found.size()) resolver.Statement(proc, s, out.Found[proc]);
+    BodyVisitor visit = [&](std::size_t proc, const std::vector<VariableDecl>& locals,
+                            const VbStatement& s) {
+      if (proc < out.Found.size()) resolver.Statement(proc, locals, s, out.Found[proc]);
     };
     ModuleRead read =
         ReadPreciseModule(module.Path, module.Kind, decoder, run.Paths, constants, visit);

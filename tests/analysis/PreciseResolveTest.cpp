@@ -93,6 +93,23 @@ TEST_F(PreciseResolveTest, LocalsParametersAndModuleNamesShadowGlobals) {
   EXPECT_EQ(Sites("A.Run"), (Names{"A.Compute@6", "B.Log@8"}));
 }
 
+TEST_F(PreciseResolveTest, ALocalHidesANameEvenBeforeItsDimButOnlyInItsProcedure) {
+  Lines("P.vbp", {"Module=A; A.bas", "Module=B; B.bas"});
+  Module("A.bas", "A",
+         {"Sub Run()",             // 2
+          "  Helper",              // 3
+          "  Dim Helper As Long",  // 4
+          "End Sub",               // 5
+          "Sub Other(Run)",        // 6
+          "  Helper",              // 7
+          "  Run",                 // 8
+          "End Sub"});             // 9
+  Module("B.bas", "B", {"Public Sub Helper()", "End Sub"});
+  Analyze("P.vbp");
+  EXPECT_EQ(Sites("A.Run"), Names{});
+  EXPECT_EQ(Sites("A.Other"), (Names{"B.Helper@7"}));
+}
+
 TEST_F(PreciseResolveTest, AmbiguousGlobalsGiveAnEdgeToEachAndPrivateOnesNone) {
   Lines("P.vbp", {"Module=A; A.bas", "Module=B; B.bas", "Module=C; C.bas", "Class=K; K.cls"});
   Module("A.bas", "A", {"Public Sub Init()", "End Sub", "Private Sub Tidy()", "End Sub"});
