@@ -394,6 +394,7 @@ void ModuleUpdater::Relink(AnalysisContext& ctx, const std::vector<std::uint32_t
     for (std::uint32_t p = 0; p < calls_[m].size(); ++p) linker.Link(offsets[m] + p, calls_[m][p]);
   }
   linker.LinkDispatch();
+  linker.Write();
   callees_ = linker.Callees();
   ComputeMarks(index, callees_, model);
   KeepMarks(model);

@@ -525,6 +525,12 @@ void ScanModuleText(TextReader& file, bool hasHeader, const CondConstants& proje
       break;
     }
   }
+  // The model keeps these to the end of the analysis and beyond: no room to spare.
+  module.Procedures.shrink_to_fit();
+  module.Variables.shrink_to_fit();
+  module.Controls.shrink_to_fit();
+  module.Attributes.shrink_to_fit();
+  module.NameStrings.shrink_to_fit();
 }
 
 }  // namespace tarnel
