@@ -368,6 +368,12 @@ void ModuleUpdater::Relink(AnalysisContext& ctx, const std::vector<std::uint32_t
   }
   std::unordered_map<std::string, std::size_t> byKey;
   for (std::size_t m = 0; m < count; ++m) byKey[model.Modules[m].Key] = m;
+  // The declarations' texts went to their records; they come back to enter them anew.
+  for (ModuleModel& mm : model.Modules) {
+    for (ProcedureDecl& decl : mm.Procedures) {
+      if (decl.Record != nullptr && decl.Text.empty()) decl.Text = decl.Record->Text;
+    }
+  }
   ClearSymbols(ctx.Result);
   model.CallSites.clear();
   model.Marks.clear();
@@ -416,7 +422,7 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
       record.Name = decl.Name;
       record.FullName = mm.FullName + "." + decl.Name;
     }
-    record.Text = decl.Text;
+    record.Text = std::move(decl.Text);
     record.StartLine = decl.StartLine;
     record.BodyLines = decl.BodyLines;
   }

@@ -37,7 +37,7 @@ void EnterProcedures(SymbolList& list, long& procedureTotal, const std::string& 
     proc.ParentKey = moduleKey;
     proc.Scope = decl.Scope;
     proc.Kind = decl.Kind;
-    proc.Text = decl.Text;
+    proc.Text = std::move(decl.Text);  // one copy is enough: the record's
     proc.StartLine = decl.StartLine;
     proc.BodyLines = decl.BodyLines;
     decl.Key = proc.Key;

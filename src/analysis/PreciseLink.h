@@ -27,7 +27,8 @@ ModuleRead ReadPreciseModule(const std::string& path, std::uint8_t kind,
                              const CondConstants& constants, const BodyVisitor& visitor = {});
 
 // Enters the records of a module's procedures in list, numbered on from procedureTotal (which
-// counts them), and gives each declaration its key and record.
+// counts them), and gives each declaration its key and record. Each declaration's Text moves to
+// its record.
 void EnterProcedures(SymbolList& list, long& procedureTotal, const std::string& moduleKey,
                      const std::string& moduleFullName, ModuleModel& module);
 

@@ -39,8 +39,9 @@ struct AttributeDecl {
   std::int32_t Line = 0;
 };
 
-// A procedure-like declaration. What its body declares is read again with the body (see
-// ScanModuleText): a whole project's locals would take more memory than its source.
+// A procedure-like declaration; its Text is empty once its record holds it. What its body declares
+// is read again with the body (see ScanModuleText): a whole project's locals would take more memory
+// than its source.
 struct ProcedureDecl : DeclaredProcedure {
   std::int32_t EndLine = 0;  // line of its End statement; 0 when it has none
   std::string ReturnType;
