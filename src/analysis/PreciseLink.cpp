@@ -86,10 +86,8 @@ void EdgeLinker::Write() {
   const auto count = static_cast<std::uint32_t>(records_.size());
   const std::vector<TPassRec*>& records = records_;
   std::vector<std::uint32_t> callers(count, 0);
-  std::size_t withSites = 0;
   for (std::uint32_t n = 0; n < count; ++n) {
     for (std::uint32_t callee : callees_[n]) ++callers[callee];
-    if (!sites_[n].empty()) ++withSites;
   }
   for (std::uint32_t n = 0; n < count; ++n) {
     TPassRec& record = *records[n];
@@ -106,7 +104,7 @@ void EdgeLinker::Write() {
     }
   }
   std::vector<Run>().swap(runs_);
-  model_.CallSites.reserve(model_.CallSites.size() + withSites);
+  model_.CallSites.reserve(count);
   for (std::uint32_t n = 0; n < count; ++n) {
     if (sites_[n].empty()) continue;
     std::vector<CallSite>& sites = model_.CallSites[records[n]->Key];

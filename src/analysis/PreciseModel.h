@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/ByProcedureKey.h"
 #include "analysis/ModuleScan.h"
 #include "analysis/Symbol.h"
 #include "analysis/VbLexer.h"
@@ -84,8 +85,8 @@ struct PreciseModel {
   CondConstants Conditions;  // the project's CondComp constants
   std::string ProjectName;   // the project's Name, which qualifies its own types
   std::vector<ModuleModel> Modules;
-  std::unordered_map<std::string, std::vector<CallSite>> CallSites;  // by caller key
-  std::unordered_map<std::string, ProcedureMarks> Marks;             // by procedure key
+  ByProcedureKey<std::vector<CallSite>> CallSites;  // by caller key
+  ByProcedureKey<ProcedureMarks> Marks;             // by procedure key
 };
 
 }  // namespace tarnel
