@@ -1,6 +1,8 @@
 // Times the whole analysis of a project, the F, B, S report, and ctags indexing the same folder.
 // usage: tarnel-bench-analysis PROJECT.vbp [RESV.DIC]
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -41,6 +43,43 @@ std::uintmax_t SourceBytes(const std::filesystem::path& folder, long& files) {
   return total;
 }
 
+struct Peaks {
+  long AnalysisKiB = -1;
+  long RunKiB = -1;  // the analysis and the report
+};
+
+// The precise reading's peaks in a process of its own: a process's peak only grows, so the
+// classic run must not have happened in it. -1 when it fails.
+Peaks PrecisePeaks(const std::string& project, const char* resv, const std::string& reportPath) {
+  Peaks peaks;
+  int fds[2];
+  if (pipe(fds) != 0) return peaks;
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    tarnel::SilentHost host;
+    tarnel::AnalysisContext ctx(host);
+    ctx.Options.Reading = tarnel::ReadingKind::Precise;
+    if (resv != nullptr) tarnel::LoadReservedWords(ctx.Options, tarnel::NativeToEngine(resv));
+    const std::string engineProject = tarnel::NativeToEngine(project);
+    tarnel::AnalyzeProject(ctx, engineProject);
+    peaks.AnalysisKiB = PeakRssKiB();
+    tarnel::ResultTree tree = tarnel::ResultTree::Build(ctx.Result.SymbolList);
+    tarnel::WriteXref(host, {tree, ctx.Result.SymbolList, engineProject},
+                      tarnel::NativeToEngine(reportPath), {});
+    peaks.RunKiB = PeakRssKiB();
+    const bool sent = write(fds[1], &peaks, sizeof peaks) == static_cast<ssize_t>(sizeof peaks);
+    _exit(sent ? 0 : 1);
+  }
+  close(fds[1]);
+  if (child < 0 || read(fds[0], &peaks, sizeof peaks) != static_cast<ssize_t>(sizeof peaks)) {
+    peaks = {};
+  }
+  close(fds[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  return peaks;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +92,9 @@ int main(int argc, char** argv) {
   long files = 0;
   const std::uintmax_t sourceBytes = SourceBytes(folder, files);
   const long baselineKiB = PeakRssKiB();
+  const std::string reportPath =
+      (std::filesystem::temp_directory_path() / "tarnel-bench-report.txt").string();
+  const Peaks precisePeaks = PrecisePeaks(project, argc > 2 ? argv[2] : nullptr, reportPath);
 
   tarnel::SilentHost host;
   tarnel::AnalysisContext ctx(host);
@@ -75,8 +117,6 @@ int main(int argc, char** argv) {
   start = Clock::now();
   tarnel::ResultTree tree = tarnel::ResultTree::Build(ctx.Result.SymbolList);
   const double treeBuild = Seconds(start);
-  const std::string reportPath =
-      (std::filesystem::temp_directory_path() / "tarnel-bench-report.txt").string();
   start = Clock::now();
   const std::string engineProject = tarnel::NativeToEngine(project);
   tarnel::WriteXref(host, {tree, ctx.Result.SymbolList, engineProject},
@@ -111,6 +151,10 @@ int main(int argc, char** argv) {
   std::filesystem::remove(reportPath);
   std::printf("precise analysis   %.3f s; whole run %.3f s against classic %.3f s = %.2f x\n",
               preciseAnalysis, preciseRun, classicRun, preciseRun / classicRun);
+  const auto ofSource = [&](long kib) { return kib * 1024.0 / static_cast<double>(sourceBytes); };
+  std::printf("precise peak       %.1f MB, %.2f x the source; with the report %.1f MB, %.2f x\n",
+              precisePeaks.AnalysisKiB / 1024.0, ofSource(precisePeaks.AnalysisKiB),
+              precisePeaks.RunKiB / 1024.0, ofSource(precisePeaks.RunKiB));
 
   const std::string ctags = "ctags -R --languages=Basic --langmap=Basic:+.frm.cls -f /dev/null '" +
                             folder.string() + "' 2>/dev/null";

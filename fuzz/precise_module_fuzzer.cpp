@@ -51,11 +51,18 @@ void CheckScan(const std::string& bytes, long physical, bool hasHeader, bool dou
   TextReader again = TextReader::FromBytes(bytes);
   ModuleModel bodies;
   const std::size_t count = module.Procedures.size();
-  ScanModuleText(again, hasHeader, {}, doubleByte, bodies,
-                 [&](const ModuleModel&, std::size_t proc, const VbStatement& s) {
-                   FUZZ_CHECK(proc < count);
-                   FUZZ_CHECK(s.Line >= module.Procedures[proc].StartLine);
-                 });
+  ScanModuleText(
+      again, hasHeader, {}, doubleByte, bodies,
+      [&](std::size_t proc, const std::vector<VariableDecl>& locals, const VbStatement& s) {
+        FUZZ_CHECK(proc < count);
+        FUZZ_CHECK(s.Line >= module.Procedures[proc].StartLine);
+        for (const VariableDecl& v : locals) FUZZ_CHECK(!v.Name.empty());
+        // A statement handed on after its procedure ended keeps its tokens.
+        for (const VbToken& t : s.Tokens) {
+          FUZZ_CHECK(t.Line >= s.Line);
+          FUZZ_CHECK(t.Text.find_first_of("\r\n") == std::string_view::npos);
+        }
+      });
 }
 
 }  // namespace

@@ -156,9 +156,12 @@ void ReadBodies(AnalysisContext& ctx, PathResolver& paths,
       out.Found.resize(module.Procedures.size());
       resolver.emplace(*index, *words, modules[i]);
     }
-    BodyVisitor visit = [&](const ModuleModel&, std::size_t proc, const VbStatement& s) {
+    BodyVisitor visit = [&](std::size_t proc, const std::vector<VariableDecl>& locals,
+                            const VbStatement& s) {
       CollectNames(s, out.Mentions, scratch);
-      if (resolver && proc < out.Found.size()) resolver->Statement(proc, s, out.Found[proc]);
+      if (resolver && proc < out.Found.size()) {
+        resolver->Statement(proc, locals, s, out.Found[proc]);
+      }
     };
     ModuleRead read = ReadPreciseModule(module.Path, module.Kind, ctx.Result.Decoder, paths,
                                         model.Conditions, visit);
@@ -365,6 +368,12 @@ void ModuleUpdater::Relink(AnalysisContext& ctx, const std::vector<std::uint32_t
   }
   std::unordered_map<std::string, std::size_t> byKey;
   for (std::size_t m = 0; m < count; ++m) byKey[model.Modules[m].Key] = m;
+  // The declarations' texts went to their records; they come back to enter them anew.
+  for (ModuleModel& mm : model.Modules) {
+    for (ProcedureDecl& decl : mm.Procedures) {
+      if (decl.Record != nullptr && decl.Text.empty()) decl.Text = decl.Record->Text;
+    }
+  }
   ClearSymbols(ctx.Result);
   model.CallSites.clear();
   model.Marks.clear();
@@ -391,6 +400,7 @@ void ModuleUpdater::Relink(AnalysisContext& ctx, const std::vector<std::uint32_t
     for (std::uint32_t p = 0; p < calls_[m].size(); ++p) linker.Link(offsets[m] + p, calls_[m][p]);
   }
   linker.LinkDispatch();
+  linker.Write();
   callees_ = linker.Callees();
   ComputeMarks(index, callees_, model);
   KeepMarks(model);
@@ -412,7 +422,7 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
       record.Name = decl.Name;
       record.FullName = mm.FullName + "." + decl.Name;
     }
-    record.Text = decl.Text;
+    record.Text = std::move(decl.Text);
     record.StartLine = decl.StartLine;
     record.BodyLines = decl.BodyLines;
   }

@@ -37,7 +37,7 @@ void EnterProcedures(SymbolList& list, long& procedureTotal, const std::string& 
     proc.ParentKey = moduleKey;
     proc.Scope = decl.Scope;
     proc.Kind = decl.Kind;
-    proc.Text = decl.Text;
+    proc.Text = std::move(decl.Text);  // one copy is enough: the record's
     proc.StartLine = decl.StartLine;
     proc.BodyLines = decl.BodyLines;
     decl.Key = proc.Key;
@@ -49,24 +49,29 @@ EdgeLinker::EdgeLinker(PreciseModel& model, const ProjectIndex& index)
     : model_(model),
       index_(index),
       stamps_(index.ProcedureCount(), 0),
-      callees_(index.ProcedureCount()) {}
+      callees_(index.ProcedureCount()),
+      sites_(index.ProcedureCount()) {
+  records_.reserve(index.ProcedureCount());
+  for (std::uint32_t n = 0; n < index.ProcedureCount(); ++n) {
+    records_.push_back(index.Decl(n).Record);
+  }
+}
 
 void EdgeLinker::Link(std::uint32_t caller, const std::vector<ResolvedCall>& found) {
   if (found.empty()) return;
-  const ProcedureDecl& decl = index_.Decl(caller);
-  std::vector<CallSite>& sites = model_.CallSites[decl.Key];
-  sites.reserve(sites.size() + found.size());
+  std::vector<ResolvedCall>& sites = sites_[caller];
+  sites.insert(sites.end(), found.begin(), found.end());
+  std::vector<std::uint32_t>& callees = callees_[caller];
+  const auto first = static_cast<std::uint32_t>(callees.size());
   ++stamp_;
-  for (std::uint32_t known : callees_[caller]) stamps_[known] = stamp_;
+  for (std::uint32_t known : callees) stamps_[known] = stamp_;
   for (const ResolvedCall& call : found) {
-    TPassRec* target = index_.Decl(call.Callee).Record;
-    sites.push_back({target, call.Line});
     if (stamps_[call.Callee] == stamp_) continue;
     stamps_[call.Callee] = stamp_;
-    callees_[caller].push_back(call.Callee);
-    decl.Record->Calls.push_back(target->Key);
-    target->CalledBy.push_back(decl.Record->Key);
+    callees.push_back(call.Callee);
   }
+  const auto count = static_cast<std::uint32_t>(callees.size()) - first;
+  if (count > 0) runs_.push_back({caller, first, count});
 }
 
 void EdgeLinker::LinkDispatch() {
@@ -74,6 +79,38 @@ void EdgeLinker::LinkDispatch() {
   for (const auto& [caller, callee] : DispatchEdges(index_)) {
     one[0] = {callee, index_.Decl(caller).StartLine};
     Link(caller, one);
+  }
+}
+
+void EdgeLinker::Write() {
+  const auto count = static_cast<std::uint32_t>(records_.size());
+  const std::vector<TPassRec*>& records = records_;
+  std::vector<std::uint32_t> callers(count, 0);
+  for (std::uint32_t n = 0; n < count; ++n) {
+    for (std::uint32_t callee : callees_[n]) ++callers[callee];
+  }
+  for (std::uint32_t n = 0; n < count; ++n) {
+    TPassRec& record = *records[n];
+    record.Calls.reserve(record.Calls.size() + callees_[n].size());
+    for (std::uint32_t callee : callees_[n]) record.Calls.push_back(records[callee]->Key);
+    record.CalledBy.reserve(record.CalledBy.size() + callers[n]);
+    callees_[n].shrink_to_fit();
+  }
+  std::vector<std::uint32_t>().swap(callers);
+  for (const Run& run : runs_) {
+    const std::string& key = records[run.Caller]->Key;
+    for (std::uint32_t i = run.First; i < run.First + run.Count; ++i) {
+      records[callees_[run.Caller][i]]->CalledBy.push_back(key);
+    }
+  }
+  std::vector<Run>().swap(runs_);
+  model_.CallSites.reserve(count);
+  for (std::uint32_t n = 0; n < count; ++n) {
+    if (sites_[n].empty()) continue;
+    std::vector<CallSite>& sites = model_.CallSites[records[n]->Key];
+    sites.reserve(sites.size() + sites_[n].size());
+    for (const ResolvedCall& call : sites_[n]) sites.push_back({records[call.Callee], call.Line});
+    std::vector<ResolvedCall>().swap(sites_[n]);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/ByProcedureKey.h"
 #include "analysis/ModuleScan.h"
 #include "analysis/Symbol.h"
 #include "analysis/VbLexer.h"
@@ -39,13 +40,14 @@ struct AttributeDecl {
   std::int32_t Line = 0;
 };
 
-// A procedure-like declaration with what its body declares.
+// A procedure-like declaration; its Text is empty once its record holds it. What its body declares
+// is read again with the body (see ScanModuleText): a whole project's locals would take more memory
+// than its source.
 struct ProcedureDecl : DeclaredProcedure {
   std::int32_t EndLine = 0;  // line of its End statement; 0 when it has none
   std::string ReturnType;
-  std::vector<VariableDecl> Locals;  // parameters first, then the body's declarations
-  std::string Key;                   // its record's key, once entered
-  TPassRec* Record = nullptr;        // its record, once entered
+  std::string Key;             // its record's key, once entered
+  TPassRec* Record = nullptr;  // its record, once entered
 };
 
 // Who calls a procedure-like record, once the calls are known.
@@ -83,8 +85,8 @@ struct PreciseModel {
   CondConstants Conditions;  // the project's CondComp constants
   std::string ProjectName;   // the project's Name, which qualifies its own types
   std::vector<ModuleModel> Modules;
-  std::unordered_map<std::string, std::vector<CallSite>> CallSites;  // by caller key
-  std::unordered_map<std::string, ProcedureMarks> Marks;             // by procedure key
+  ByProcedureKey<std::vector<CallSite>> CallSites;  // by caller key
+  ByProcedureKey<ProcedureMarks> Marks;             // by procedure key
 };
 
 }  // namespace tarnel

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <memory>
 
 #include "analysis/AnalysisSteps.h"
 #include "analysis/LineCompare.h"
@@ -147,22 +148,28 @@ void Precise::ScanCalls(AnalysisRun& run) const {
   AnalysisResult& result = run.Result;
   IndexProcedures(result);
   PreciseModel& model = *result.Precise;
-  const TokenTable table(result.ProcNames, result.ProcFullNames, run.Options.ReservedWords);
-  const ProjectIndex index(model);
+  // The word table, the reads and the index go before the links are written out, which keeps
+  // the peak low.
+  auto table = std::make_unique<const TokenTable>(result.ProcNames, result.ProcFullNames,
+                                                  run.Options.ReservedWords);
+  auto owned = std::make_unique<const ProjectIndex>(model);
+  const ProjectIndex& index = *owned;
   const CondConstants& constants = model.Conditions;
   const SourceDecoder& decoder = result.Decoder;
 
-  OrderedWork<CallsRead> reads(model.Modules.size(), [&](std::size_t i, CallsRead& out, unsigned) {
-    const ModuleModel& module = model.Modules[i];
-    out.Found.resize(module.Procedures.size());
-    BodyResolver resolver(index, table, static_cast<std::uint32_t>(i));
-    BodyVisitor visit = [&](const ModuleModel&, std::size_t proc, const VbStatement& s) {
-      if (proc < out.Found.size()) resolver.Statement(proc, s, out.Found[proc]);
-    };
-    ModuleRead read =
-        ReadPreciseModule(module.Path, module.Kind, decoder, run.Paths, constants, visit);
-    out.Error = read.Error;
-  });
+  auto reads = std::make_unique<OrderedWork<CallsRead>>(
+      model.Modules.size(), [&](std::size_t i, CallsRead& out, unsigned) {
+        const ModuleModel& module = model.Modules[i];
+        out.Found.resize(module.Procedures.size());
+        BodyResolver resolver(index, *table, static_cast<std::uint32_t>(i));
+        BodyVisitor visit = [&](std::size_t proc, const std::vector<VariableDecl>& locals,
+                                const VbStatement& s) {
+          if (proc < out.Found.size()) resolver.Statement(proc, locals, s, out.Found[proc]);
+        };
+        ModuleRead read =
+            ReadPreciseModule(module.Path, module.Kind, decoder, run.Paths, constants, visit);
+        out.Error = read.Error;
+      });
 
   AnalysisHost& host = run.Host;
   host.BeginProgress();
@@ -183,18 +190,26 @@ void Precise::ScanCalls(AnalysisRun& run) const {
       result.Cancelled = true;
       break;
     }
-    reads.Start(run.Options.Workers);
-    CallsRead& read = reads.Take(static_cast<std::size_t>(m));
+    reads->Start(run.Options.Workers);
+    CallsRead& read = reads->Take(static_cast<std::size_t>(m));
     if (read.Error) std::rethrow_exception(read.Error);
     for (std::size_t p = 0; p < module.Procedures.size() && p < read.Found.size(); ++p) {
       linker.Link(index.Number({static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(p)}),
                   read.Found[p]);
       std::vector<ResolvedCall>().swap(read.Found[p]);
     }
+    std::vector<std::vector<ResolvedCall>>().swap(read.Found);
   }
-  if (result.Cancelled) return;
+  reads.reset();
+  table.reset();
+  if (result.Cancelled) {
+    linker.Write();
+    return;
+  }
   linker.LinkDispatch();
   ComputeMarks(index, linker.Callees(), model);
+  owned.reset();
+  linker.Write();
 }
 
 }  // namespace

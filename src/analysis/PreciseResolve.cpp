@@ -279,8 +279,8 @@ const ProcedureDecl& ProjectIndex::Decl(std::uint32_t number) const {
 BodyResolver::BodyResolver(const ProjectIndex& index, const TokenTable& words, std::uint32_t module)
     : index_(index), words_(words), module_(module) {}
 
-void BodyResolver::Statement(std::size_t procedure, const VbStatement& s,
-                             std::vector<ResolvedCall>& out) {
+void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDecl>& locals,
+                             const VbStatement& s, std::vector<ResolvedCall>& out) {
   const ModuleModel& module = index_.Model().Modules[module_];
   if (procedure != procedure_) {
     procedure_ = procedure;
@@ -288,6 +288,7 @@ void BodyResolver::Statement(std::size_t procedure, const VbStatement& s,
     with_.clear();
   }
   if (proc_ == nullptr) return;
+  locals_ = &locals;
   t_ = s.Tokens;
   const std::size_t n = t_.size();
   if (n == 0) return;
@@ -436,7 +437,7 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
                                               bool setTarget, std::vector<ResolvedCall>& out) {
   const std::string_view name = BareName(token.Text);
   if (IsWord(token, "me")) return {static_cast<int>(module_), Value::Self};
-  for (const VariableDecl& local : proc_->Locals) {
+  for (const VariableDecl& local : *locals_) {
     if (SameTextIgnoreCase(local.Name, name)) return OfVariable(local, step, token.Line, out);
   }
   if ((proc_->Kind == KindFunction || proc_->Kind == KindPropertyGet) &&

@@ -89,7 +89,9 @@ class BodyResolver {
  public:
   BodyResolver(const ProjectIndex& index, const TokenTable& words, std::uint32_t module);
 
-  void Statement(std::size_t procedure, const VbStatement& s, std::vector<ResolvedCall>& out);
+  // Resolves a statement of procedure, whose parameters and locals are locals.
+  void Statement(std::size_t procedure, const std::vector<VariableDecl>& locals,
+                 const VbStatement& s, std::vector<ResolvedCall>& out);
 
   // What an expression stands for, as far as names go: an object of a module's type, the module
   // itself named as a qualifier, or Me.
@@ -125,6 +127,7 @@ class BodyResolver {
   std::uint32_t module_;
   std::size_t procedure_ = static_cast<std::size_t>(-1);
   const ProcedureDecl* proc_ = nullptr;
+  const std::vector<VariableDecl>* locals_ = nullptr;
   std::vector<Value> with_;  // the open With blocks, innermost last
   std::span<const VbToken> t_;
   std::vector<std::size_t> closing_;  // per "(" the position of its ")", else the last token

@@ -262,7 +262,7 @@ bool MayDeclare(const VbToken& first) {
 
 class ModuleReader {
  public:
-  // With a visitor only the procedures' extents are kept: the declarations are known already.
+  // With a visitor only the bodies are read: the declarations are known already.
   ModuleReader(ModuleModel& module, const BodyVisitor& visitor)
       : module_(module), visitor_(visitor), full_(!visitor) {}
 
@@ -279,7 +279,7 @@ class ModuleReader {
     }
     if (full_ && (open_ || IsModuleConstant(t))) KeepNameStrings(t);
     if (open_ && !MayDeclare(t[0])) {
-      if (visitor_) visitor_(module_, current_, s);
+      Keep(s);
       return;
     }
     const Modifiers m = ReadModifiers(t);
@@ -294,11 +294,11 @@ class ModuleReader {
       if (EndsProcedure(t, currentKind_)) {
         Close(s.Line, s.Line);
       } else if (m.Next == 0 && (WordAt(t, 0, "dim") || WordAt(t, 0, "const"))) {
-        if (full_) Variables(t, 0, 'P', Current().Locals);
+        if (visitor_) Variables(t, 0, 'P', locals_);
       } else if (m.Static && m.Next == 1) {
-        if (full_) Variables(t, 1, 'P', Current().Locals);
-      } else if (visitor_) {
-        visitor_(module_, current_, s);
+        if (visitor_) Variables(t, 1, 'P', locals_);
+      } else {
+        Keep(s);
       }
       return;
     }
@@ -344,10 +344,25 @@ class ModuleReader {
     // Declarations are counted the same way in both modes, so that a visitor's procedure
     // numbers are the positions of the full scan's.
     const std::size_t number = declared_++;
-    if (kind >= KindSub && kind <= KindPropertySet) {
+    const bool body = kind >= KindSub && kind <= KindPropertySet;
+    if (body) {
       open_ = true;
       current_ = number;
       currentKind_ = kind;
+    }
+    std::size_t i = name + 1;
+    if (kind == KindDeclareSub || kind == KindDeclareFunction) {
+      // Lib "x" [Alias "y"] before the parameters.
+      while (i < t.size() && !IsOp(t[i], "(")) ++i;
+    }
+    if (i < t.size() && IsOp(t[i], "(")) {
+      const std::size_t after = AfterClosing(t, i, t.size());
+      if (body && visitor_) {
+        VariableDecl parameter;
+        parameter.Parameter = true;
+        ParseDeclarators(t, i + 1, after > i + 1 ? after - 1 : after, parameter, locals_);
+      }
+      i = after;
     }
     if (!full_) return;
     ProcedureDecl& proc = module_.Procedures.emplace_back();
@@ -357,18 +372,6 @@ class ModuleReader {
     if (kind == KindEvent) proc.Scope = "G";
     proc.StartLine = s.Line;
     proc.Text = StatementText(s);
-    std::size_t i = name + 1;
-    if (kind == KindDeclareSub || kind == KindDeclareFunction) {
-      // Lib "x" [Alias "y"] before the parameters.
-      while (i < t.size() && !IsOp(t[i], "(")) ++i;
-    }
-    if (i < t.size() && IsOp(t[i], "(")) {
-      const std::size_t after = AfterClosing(t, i, t.size());
-      VariableDecl parameter;
-      parameter.Parameter = true;
-      ParseDeclarators(t, i + 1, after > i + 1 ? after - 1 : after, parameter, proc.Locals);
-      i = after;
-    }
     bool ignored = false;
     proc.ReturnType = TypeAfterAs(t, i, t.size(), ignored);
     if (proc.ReturnType.empty() &&
@@ -382,6 +385,7 @@ class ModuleReader {
   void Close(long lastLine, long endLine) {
     if (!open_) return;
     open_ = false;
+    Deliver();
     if (!full_) return;
     ProcedureDecl& proc = Current();
     proc.EndLine = static_cast<std::int32_t>(endLine);
@@ -389,8 +393,28 @@ class ModuleReader {
     proc.BodyLines = static_cast<std::int32_t>(body > 0 ? body : 0);
   }
 
+  // Holds a body statement until its procedure ends and every local of it is known.
+  void Keep(const VbStatement& s) {
+    if (!visitor_) return;
+    pending_.push_back({tokens_.size(), s.Tokens.size(), s.Label, s.Line});
+    tokens_.insert(tokens_.end(), s.Tokens.begin(), s.Tokens.end());
+  }
+
+  void Deliver() {
+    if (!visitor_) return;
+    VbStatement s;
+    for (const Pending& p : pending_) {
+      s.Tokens = std::span<const VbToken>(tokens_.data() + p.First, p.Count);
+      s.Label = p.Label;
+      s.Line = p.Line;
+      visitor_(current_, locals_, s);
+    }
+    pending_.clear();
+    tokens_.clear();
+    locals_.clear();
+  }
+
   void Variables(const Tokens& t, std::size_t i, char scope, std::vector<VariableDecl>& out) {
-    if (!full_) return;
     VariableDecl like;
     like.Scope = scope;
     if (WordAt(t, i, "dim")) ++i;
@@ -452,6 +476,17 @@ class ModuleReader {
   std::string enumName_;
   char enumScope_ = 'P';
   std::unordered_set<std::string> seenStrings_;
+  // The open procedure's parameters and locals, and its body statements not yet handed on (their
+  // tokens point into the file's text, which outlives the procedure).
+  struct Pending {
+    std::size_t First = 0;
+    std::size_t Count = 0;
+    std::string_view Label;
+    std::int32_t Line = 0;
+  };
+  std::vector<VariableDecl> locals_;
+  std::vector<VbToken> tokens_;
+  std::vector<Pending> pending_;
 };
 
 }  // namespace
@@ -490,6 +525,12 @@ void ScanModuleText(TextReader& file, bool hasHeader, const CondConstants& proje
       break;
     }
   }
+  // The model keeps these to the end of the analysis and beyond: no room to spare.
+  module.Procedures.shrink_to_fit();
+  module.Variables.shrink_to_fit();
+  module.Controls.shrink_to_fit();
+  module.Attributes.shrink_to_fit();
+  module.NameStrings.shrink_to_fit();
 }
 
 }  // namespace tarnel

@@ -10,13 +10,17 @@
 
 namespace tarnel {
 
-// Called for each live statement inside the body of procedure (an index into Procedures).
-using BodyVisitor =
-    std::function<void(const ModuleModel&, std::size_t procedure, const VbStatement&)>;
+// Called for each live statement inside the body of procedure (an index into Procedures), once the
+// procedure has been read to its end: locals then holds its parameters, variables and constants,
+// wherever the body declares them.
+using BodyVisitor = std::function<void(
+    std::size_t procedure, const std::vector<VariableDecl>& locals, const VbStatement&)>;
 
 // Reads a module's text (already decoded) into module: the header's controls, attributes,
-// module-level declarations, procedures with their extents, parameters and locals. A module
-// without a header (a standard module) starts with its code. Never fails on bad text.
+// module-level declarations and procedures with their extents. A module without a header (a
+// standard module) starts with its code. With a visitor only the bodies are read, each handed to
+// it with its locals; the locals are never kept, so that a whole project's stay out of memory.
+// Never fails on bad text.
 void ScanModuleText(TextReader& file, bool hasHeader, const CondConstants& project, bool doubleByte,
                     ModuleModel& module, const BodyVisitor& visitor = {});
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/PreciseModel.h"
+#include "analysis/PreciseScan.h"
 #include "support/ProjectFixture.h"
 
 namespace tarnel {
@@ -17,6 +18,25 @@ class PreciseReadingTest : public test::ProjectFixture {
       if (m.FullName == fullName) return m;
     }
     throw std::runtime_error("no module " + std::string(fullName));
+  }
+  // "Name:Type" of the locals of each procedure that has a body statement, as the reading of
+  // the bodies hands them on (the model keeps none).
+  std::vector<std::vector<std::string>> Locals(std::string_view file, bool hasHeader = false) {
+    TextReader text;
+    text.Open(Engine(file));
+    ModuleModel bodies;
+    std::vector<std::vector<std::string>> found;
+    ScanModuleText(
+        text, hasHeader, {}, true, bodies,
+        [&](std::size_t proc, const std::vector<VariableDecl>& locals, const VbStatement&) {
+          if (found.size() <= proc) found.resize(proc + 1);
+          found[proc].clear();
+          for (const VariableDecl& v : locals) {
+            found[proc].push_back(v.Name + ":" + v.Type + (v.Constant ? "c" : "") +
+                                  (v.Parameter ? "p" : ""));
+          }
+        });
+    return found;
   }
   // "Kind Scope StartLine+BodyLines" of a record.
   std::string Shape(std::string_view name) {
@@ -72,9 +92,6 @@ TEST_F(PreciseReadingTest, ProceduresAtAnyIndentationEndOnlyAtTheirOwnEnd) {
   const ModuleModel& m = Module("M");
   ASSERT_EQ(m.Procedures.size(), 6u);
   EXPECT_EQ(m.Procedures[1].ReturnType, "String");
-  ASSERT_EQ(m.Procedures[1].Locals.size(), 2u);
-  EXPECT_EQ(m.Procedures[1].Locals[0].Type, "Long");
-  EXPECT_EQ(m.Procedures[1].Locals[1].Type, "Variant");
   EXPECT_EQ(m.Procedures[0].EndLine, 7);
   EXPECT_EQ(m.Procedures[3].EndLine, 0);
 }
@@ -109,7 +126,7 @@ TEST_F(PreciseReadingTest, ModuleAndLocalDeclarationsKeepTheirTypes) {
                   "Dim Items() As New Collection", "Public Enum Color", "  Red = 1", "  Green",
                   "End Enum", "Private Type Pt", "  X As Long", "End Type", "Implements IShape",
                   "Sub Main()", "  Dim a As ADODB.Recordset, b%", "  Static n As Long",
-                  "  Const K As String = \"x\"", "End Sub"});
+                  "  Const K As String = \"x\"", "  Count = b", "End Sub"});
   Analyze("P.vbp");
   std::vector<std::string> vars;
   for (const VariableDecl& v : Module("M").Variables) {
@@ -120,11 +137,30 @@ TEST_F(PreciseReadingTest, ModuleAndLocalDeclarationsKeepTheirTypes) {
             (Names{"Count:Integer:G", "Name:String:G", "Timer1:VB.Timer:Pw", "Limit:Variant:Gc",
                    "Items:Collection:Pn", "Red:Color:Gc", "Green:Color:Gc"}));
   EXPECT_EQ(Module("M").Implements, (Names{"IShape"}));
-  std::vector<std::string> locals;
-  for (const VariableDecl& v : Module("M").Procedures[0].Locals) {
-    locals.push_back(v.Name + ":" + v.Type + (v.Constant ? "c" : ""));
-  }
-  EXPECT_EQ(locals, (Names{"a:ADODB.Recordset", "b:Integer", "n:Long", "K:Stringc"}));
+  EXPECT_EQ(Locals("M.bas"),
+            (std::vector<Names>{{"a:ADODB.Recordset", "b:Integer", "n:Long", "K:Stringc"}}));
+}
+
+TEST_F(PreciseReadingTest, BodiesComeWithEveryLocalOfTheirOwnProcedure) {
+  Lines("M.bas", {
+                     "Attribute VB_Name = \"M\"",
+                     "Function Fr$(ByVal a As Long, _",
+                     "    b)",
+                     "  Fr = a",
+                     "  Dim late As Collection",  // after the statement that uses it
+                     "End Function",
+                     "Sub Unended(c%)",
+                     "  x = c",
+                     "Sub Quiet(q)",  // declares, but has no statement to hand on
+                     "  Dim r",
+                     "End Sub",
+                     "Sub Last()",
+                     "  y = 1",
+                     "  Static z",
+                 });
+  EXPECT_EQ(Locals("M.bas"),
+            (std::vector<Names>{
+                {"a:Longp", "b:Variantp", "late:Collection"}, {"c:Integerp"}, {}, {"z:Variant"}}));
 }
 
 TEST_F(PreciseReadingTest, HeaderControlsWithArraysMenusAndUserControls) {

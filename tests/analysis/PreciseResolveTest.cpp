@@ -93,6 +93,23 @@ TEST_F(PreciseResolveTest, LocalsParametersAndModuleNamesShadowGlobals) {
   EXPECT_EQ(Sites("A.Run"), (Names{"A.Compute@6", "B.Log@8"}));
 }
 
+TEST_F(PreciseResolveTest, ALocalHidesANameEvenBeforeItsDimButOnlyInItsProcedure) {
+  Lines("P.vbp", {"Module=A; A.bas", "Module=B; B.bas"});
+  Module("A.bas", "A",
+         {"Sub Run()",             // 2
+          "  Helper",              // 3
+          "  Dim Helper As Long",  // 4
+          "End Sub",               // 5
+          "Sub Other(Run)",        // 6
+          "  Helper",              // 7
+          "  Run",                 // 8
+          "End Sub"});             // 9
+  Module("B.bas", "B", {"Public Sub Helper()", "End Sub"});
+  Analyze("P.vbp");
+  EXPECT_EQ(Sites("A.Run"), Names{});
+  EXPECT_EQ(Sites("A.Other"), (Names{"B.Helper@7"}));
+}
+
 TEST_F(PreciseResolveTest, AmbiguousGlobalsGiveAnEdgeToEachAndPrivateOnesNone) {
   Lines("P.vbp", {"Module=A; A.bas", "Module=B; B.bas", "Module=C; C.bas", "Class=K; K.cls"});
   Module("A.bas", "A", {"Public Sub Init()", "End Sub", "Private Sub Tidy()", "End Sub"});
@@ -318,6 +335,35 @@ TEST_F(PreciseResolveTest, InterfaceMembersReachTheirImplementationsByKind) {
   EXPECT_EQ(Sites("IShape.Size", KindPropertyLet), (Names{"Circle.IShape_Size(Let)@10"}));
   EXPECT_FALSE(Marks("Circle.IShape_Draw").Unreachable);
   EXPECT_FALSE(Marks("Circle.IShape_Size", KindPropertyLet).Unreachable);
+}
+
+TEST_F(PreciseResolveTest, CallersListBodyCallsFirstThenTheLanguagesOwnInLinkOrder) {
+  Lines("P.vbp", {"Module=M; M.bas", "Class=IShape; IShape.cls", "Class=Circle; Circle.cls",
+                  "Class=Clock; Clock.cls", "Class=Watch; Watch.cls"});
+  Module("M.bas", "M",
+         {"Sub Main()", "  Dim s As IShape", "  s.Draw", "End Sub",               // 2..5
+          "Sub Other()", "  Helper", "  Dim s As IShape", "  s.Draw", "End Sub",  // 6..10
+          "Sub Helper()", "End Sub"});
+  Class("IShape.cls", "IShape", {"Public Sub Draw()", "  Helper", "End Sub"});  // 6..8
+  Class("Circle.cls", "Circle", {"Implements IShape", "Private Sub IShape_Draw()", "End Sub"});
+  Class("Clock.cls", "Clock", {"Public Event Tick()"});
+  Class("Watch.cls", "Watch",
+        {"Private WithEvents mClock As Clock", "Private Sub mClock_Tick()", "End Sub", "Sub Poke()",
+         "  mClock_Tick", "End Sub"});
+  Analyze("P.vbp");
+  const auto callers = [&](std::string_view name) {
+    Names names;
+    for (const std::string& key : Full(name).CalledBy) names.push_back(Rec(key).FullName);
+    return names;
+  };
+  // A member with a body calls what its body calls, then its implementations.
+  EXPECT_EQ(Sites("IShape.Draw"), (Names{"M.Helper@7", "Circle.IShape_Draw@6"}));
+  EXPECT_EQ(Callees("IShape.Draw"), (Names{"M.Helper", "Circle.IShape_Draw"}));
+  EXPECT_EQ(callers("M.Helper"), (Names{"M.Other", "IShape.Draw"}));
+  EXPECT_EQ(callers("IShape.Draw"), (Names{"M.Main", "M.Other"}));
+  // The event comes before Poke in the project, but its call is made after every body's.
+  EXPECT_EQ(callers("Watch.mClock_Tick"), (Names{"Watch.Poke", "Clock.Tick"}));
+  EXPECT_EQ(Sites("Clock.Tick"), (Names{"Watch.mClock_Tick@6"}));
 }
 
 // --- Entry points and unused procedures ---

@@ -1,0 +1,109 @@
+#pragma once
+
+// Engine internal: front ends reach the engine through Analysis.h.
+
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tarnel {
+
+// The position that a procedure key gives ("4-0001" is 0, "4-12345" is 12344), for keys written
+// as the analysis writes them; nullopt for any other text.
+inline std::optional<std::size_t> ProcedureKeyIndex(std::string_view key) {
+  if (key.size() < 6 || key.size() > 10 || key[0] != '4' || key[1] != '-') return std::nullopt;
+  const std::string_view digits = key.substr(2);
+  if (digits.size() > 4 && digits[0] == '0') return std::nullopt;  // "4-01234" is not written
+  std::size_t number = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    number = number * 10 + static_cast<std::size_t>(c - '0');
+  }
+  if (number == 0) return std::nullopt;
+  return number - 1;
+}
+
+// A value per procedure key, held in one array by the key's number instead of a map of key
+// strings: the project-wide tables of a precise analysis hold one entry for nearly every
+// procedure. It is used as the map it replaced: find() gives an entry whose `second` is the value,
+// or end().
+template <typename Value>
+class ByProcedureKey {
+ public:
+  struct Entry {
+    Value second{};
+  };
+  using iterator = Entry*;
+  using const_iterator = const Entry*;
+
+  iterator find(std::string_view key) {
+    if (const auto at = ProcedureKeyIndex(key)) {
+      return *at < present_.size() && present_[*at] ? &entries_[*at] : end();
+    }
+    auto other = others_.find(std::string(key));
+    return other == others_.end() ? end() : &other->second;
+  }
+  const_iterator find(std::string_view key) const {
+    return const_cast<ByProcedureKey*>(this)->find(key);
+  }
+  iterator end() { return nullptr; }
+  const_iterator end() const { return nullptr; }
+
+  // The value under key, made empty when absent.
+  Value& operator[](std::string_view key) {
+    const auto at = ProcedureKeyIndex(key);
+    if (!at) return others_[std::string(key)].second;
+    if (*at >= present_.size()) {
+      entries_.resize(*at + 1);
+      present_.resize(*at + 1, false);
+    }
+    if (!present_[*at]) {
+      present_[*at] = true;
+      ++count_;
+    }
+    return entries_[*at].second;
+  }
+  Value& at(std::string_view key) {
+    const iterator found = find(key);
+    if (found == end()) throw std::out_of_range("no procedure " + std::string(key));
+    return found->second;
+  }
+
+  void erase(std::string_view key) {
+    if (const auto at = ProcedureKeyIndex(key)) {
+      if (*at >= present_.size() || !present_[*at]) return;
+      present_[*at] = false;
+      entries_[*at].second = Value{};
+      --count_;
+      return;
+    }
+    others_.erase(std::string(key));
+  }
+  void clear() {
+    std::vector<Entry>().swap(entries_);
+    std::vector<bool>().swap(present_);
+    others_.clear();
+    count_ = 0;
+  }
+  // Room for the keys of that many procedures, exactly.
+  void reserve(std::size_t procedures) {
+    if (procedures <= entries_.size()) return;
+    entries_.reserve(procedures);
+    entries_.resize(procedures);
+    present_.resize(procedures, false);
+  }
+  bool empty() const { return size() == 0; }
+  std::size_t size() const { return count_ + others_.size(); }
+
+ private:
+  std::vector<Entry> entries_;
+  std::vector<bool> present_;
+  std::unordered_map<std::string, Entry> others_;
+  std::size_t count_ = 0;
+};
+
+}  // namespace tarnel

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "analysis/ByProcedureKey.h"
+#include "analysis/Symbol.h"
+
+namespace tarnel {
+namespace {
+
+TEST(ByProcedureKeyTest, KeysAsTheAnalysisWritesThemStandByTheirNumber) {
+  EXPECT_EQ(ProcedureKeyIndex(FormatKey(4, 1)), 0u);
+  EXPECT_EQ(ProcedureKeyIndex(FormatKey(4, 12)), 11u);
+  EXPECT_EQ(ProcedureKeyIndex(FormatKey(4, 12345)), 12344u);
+  EXPECT_EQ(ProcedureKeyIndex(FormatKey(4, 99999999)), 99999998u);
+  // Anything else is not a procedure number: another level, no number, a number written in
+  // another way, or one that cannot have been given.
+  for (std::string_view key :
+       {"", "4-", "3-0001", "4-12", "4-01234", "4-0000", "4-12a4", "40-0001", "4-123456789"}) {
+    EXPECT_EQ(ProcedureKeyIndex(key), std::nullopt) << key;
+  }
+}
+
+TEST(ByProcedureKeyTest, BehavesAsAMapOfKeysWhateverTheirForm) {
+  ByProcedureKey<std::vector<int>> table;
+  EXPECT_TRUE(table.empty());
+  table.reserve(10);
+  EXPECT_TRUE(table.empty());  // room is not an entry
+  EXPECT_EQ(table.find("4-0003"), table.end());
+
+  table["4-0003"].push_back(3);
+  table["4-12"].push_back(12);  // kept apart from "4-0012"
+  table["4-0012"].push_back(120);
+  table["4-0040"];  // an entry with an empty value is still an entry
+  ASSERT_NE(table.find("4-0003"), table.end());
+  EXPECT_EQ(table.find("4-0003")->second, (std::vector<int>{3}));
+  EXPECT_EQ(table.find("4-12")->second, (std::vector<int>{12}));
+  EXPECT_EQ(table.at("4-0012"), (std::vector<int>{120}));
+  EXPECT_NE(table.find("4-0040"), table.end());
+  EXPECT_EQ(table.find("4-0004"), table.end());
+  EXPECT_EQ(table.size(), 4u);
+
+  table.erase("4-0003");
+  table.erase("4-12");
+  table.erase("4-9999");  // absent: nothing happens
+  EXPECT_EQ(table.find("4-0003"), table.end());
+  EXPECT_EQ(table.find("4-12"), table.end());
+  EXPECT_EQ(table.size(), 2u);
+  // Made again after erasing, it starts empty.
+  EXPECT_TRUE(table["4-0003"].empty());
+  EXPECT_THROW(table.at("4-0005"), std::out_of_range);
+
+  const auto& constant = table;
+  EXPECT_NE(constant.find("4-0012"), constant.end());
+  table.clear();
+  EXPECT_TRUE(table.empty());
+  EXPECT_EQ(constant.find("4-0012"), constant.end());
+}
+
+}  // namespace
+}  // namespace tarnel
