@@ -1,7 +1,6 @@
 #include "analysis/ResultTree.h"
 
 #include "platform/ByteText.h"
-#include "platform/TextHashTable.h"
 
 namespace tarnel {
 
@@ -14,22 +13,22 @@ ResultTree ResultTree::Build(SymbolList& list) {
   std::vector<int> parents{-1};
   records.reserve(static_cast<std::size_t>(list.Count()) + 1);
   parents.reserve(records.capacity());
-  TextHashTable byKey;  // folded key -> place; the first record of a key keeps it
-  byKey.Reserve(static_cast<std::size_t>(list.Count()));
-  std::string folded;
+  // The place of the first record entered under a key (letter case ignored), by where the list
+  // keeps that key.
+  std::vector<int> placeOfKey(static_cast<std::size_t>(list.Count()), -1);
   for (int i = 0; i < list.Count(); ++i) {
     const TPassRec& record = list.At(i);
     int parent = 0;
     if (record.ParentKey != "1") {
-      FoldCaseInto(record.ParentKey, folded);
-      parent = byKey.Find(folded);
+      const int parentKey = list.RecordedIndexOf(record.ParentKey);
+      parent = parentKey < 0 ? -1 : placeOfKey[static_cast<std::size_t>(parentKey)];
       if (parent < 0) continue;
     }
     const int index = static_cast<int>(records.size());
     records.push_back(&record);
     parents.push_back(parent);
-    FoldCaseInto(record.Key, folded);
-    byKey.Insert(folded, index);
+    int& place = placeOfKey[static_cast<std::size_t>(list.RecordedIndexOf(record.Key))];
+    if (place < 0) place = index;
   }
 
   // Children in the order they were added, all in one array: those of place p are

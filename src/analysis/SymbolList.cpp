@@ -24,13 +24,17 @@ TPassRec& SymbolList::Add(TPassRec record) {
   return stored;
 }
 
-TPassRec* SymbolList::TryFind(std::string_view key) const {
+int SymbolList::RecordedIndexOf(std::string_view key) const {
   // Keys are mostly digits and "-": such a key is its own fold, and is looked up without a copy.
   const bool folds = std::any_of(key.begin(), key.end(), [](char c) {
     return (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
   });
   if (folds) FoldCaseInto(key, folded_);
-  int index = byKey_.Find(folds ? std::string_view(folded_) : key);
+  return byKey_.Find(folds ? std::string_view(folded_) : key);
+}
+
+TPassRec* SymbolList::TryFind(std::string_view key) const {
+  const int index = RecordedIndexOf(key);
   return index < 0 ? nullptr : byKeyRecords_[static_cast<std::size_t>(index)];
 }
 
