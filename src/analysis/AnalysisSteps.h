@@ -15,7 +15,7 @@ namespace tarnel {
 void RunAnalysis(AnalysisRun& run, std::string_view projectPath);
 
 // Symbol list: a module's procedures enter it before the module itself.
-void AddSymbol(AnalysisRun& run, const TPassRec& record);
+void AddSymbol(AnalysisRun& run, TPassRec record);
 
 // Project reader: the module lines of one kind, each entered with its group before the first.
 void EnumerateModules(AnalysisRun& run, TextReader& project, const std::string& groupKey,

@@ -120,7 +120,7 @@ void EnumerateModules(AnalysisRun& run, TextReader& project, const std::string& 
       group.ParentKey = "1";
       group.Scope = "G";
       group.Kind = groupKind;
-      AddSymbol(run, group);
+      AddSymbol(run, std::move(group));
     }
     ++run.PassModuleCount;
 
@@ -133,7 +133,7 @@ void EnumerateModules(AnalysisRun& run, TextReader& project, const std::string& 
     module.Scope = "G";
     module.Kind = moduleKind;
     module.Text = run.ProjectDir + reference;
-    AddSymbol(run, module);
+    AddSymbol(run, std::move(module));
   }
 }
 

@@ -81,21 +81,22 @@ std::string ReadModuleName(LineCounters& counters, TextReader& file, bool hasHea
 
 // Enters the procedures found in a module, numbered on from the analysis's total.
 void EnterProcedures(AnalysisRun& run, const TPassRec& module,
-                     const std::vector<DeclaredProcedure>& found) {
+                     std::vector<DeclaredProcedure>& found) {
   long number = run.ProcedureTotal;
-  for (const DeclaredProcedure& declared : found) {
+  for (DeclaredProcedure& declared : found) {
     TPassRec proc;
     proc.Level = 4;
-    proc.Name = declared.Name;
-    proc.FullName = module.FullName + "." + declared.Name;
+    proc.FullName.reserve(module.FullName.size() + 1 + declared.Name.size());
+    proc.FullName.append(module.FullName).append(".").append(declared.Name);
+    proc.Name = std::move(declared.Name);
     proc.Key = CutTo(FormatKey(4, ++number), 10);
     proc.ParentKey = CutTo(module.Key, 10);
     proc.Scope = declared.Scope;
     proc.Kind = declared.Kind;
-    proc.Text = declared.Text;
+    proc.Text = std::move(declared.Text);
     proc.StartLine = declared.StartLine;
     proc.BodyLines = declared.BodyLines;
-    AddSymbol(run, proc);
+    AddSymbol(run, std::move(proc));
   }
   run.ProcedureTotal = number;
 }

@@ -16,6 +16,7 @@ class NameIndex {
  public:
   void Clear();
   void Append(std::string text, TPassRec* record);
+  void Reserve(std::size_t count) { entries_.reserve(count); }
 
   int Count() const { return static_cast<int>(entries_.size()); }
   const std::string& TextAt(int index) const {

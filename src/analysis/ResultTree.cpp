@@ -1,7 +1,5 @@
 #include "analysis/ResultTree.h"
 
-#include <unordered_map>
-
 #include "platform/ByteText.h"
 
 namespace tarnel {
@@ -9,33 +7,50 @@ namespace tarnel {
 ResultTree ResultTree::Build(SymbolList& list) {
   list.SwitchToKeyOrder();
 
-  // Children in the order they are added (ascending keys), then laid out depth first.
-  struct Pending {
-    const TPassRec* Record;
-    std::vector<int> Children;
-  };
-  std::vector<Pending> pending;
-  pending.push_back({nullptr, {}});
-  std::unordered_map<std::string, int> byKey;
+  // The records that enter the tree, each with its parent's place in this list (0: the root),
+  // in ascending key order; a parent always comes before its children in the list.
+  std::vector<const TPassRec*> records{nullptr};
+  std::vector<int> parents{-1};
+  records.reserve(static_cast<std::size_t>(list.Count()) + 1);
+  parents.reserve(records.capacity());
+  // The place of the first record entered under a key (letter case ignored), by where the list
+  // keeps that key.
+  std::vector<int> placeOfKey(static_cast<std::size_t>(list.Count()), -1);
   for (int i = 0; i < list.Count(); ++i) {
     const TPassRec& record = list.At(i);
     int parent = 0;
     if (record.ParentKey != "1") {
-      auto it = byKey.find(FoldCase(record.ParentKey));
-      if (it == byKey.end()) continue;
-      parent = it->second;
+      const int parentKey = list.RecordedIndexOf(record.ParentKey);
+      parent = parentKey < 0 ? -1 : placeOfKey[static_cast<std::size_t>(parentKey)];
+      if (parent < 0) continue;
     }
-    int index = static_cast<int>(pending.size());
-    pending.push_back({&record, {}});
-    pending[static_cast<std::size_t>(parent)].Children.push_back(index);
-    byKey.emplace(FoldCase(record.Key), index);
+    const int index = static_cast<int>(records.size());
+    records.push_back(&record);
+    parents.push_back(parent);
+    int& place = placeOfKey[static_cast<std::size_t>(list.RecordedIndexOf(record.Key))];
+    if (place < 0) place = index;
+  }
+
+  // Children in the order they were added, all in one array: those of place p are
+  // children[first[p] .. first[p + 1]).
+  std::vector<int> first(records.size() + 1, 0);
+  for (std::size_t i = 1; i < records.size(); ++i)
+    ++first[static_cast<std::size_t>(parents[i]) + 1];
+  for (std::size_t i = 1; i < first.size(); ++i) first[i] += first[i - 1];
+  std::vector<int> children(records.size());
+  {
+    std::vector<int> next(first.begin(), first.end() - 1);
+    for (std::size_t i = 1; i < records.size(); ++i) {
+      children[static_cast<std::size_t>(next[static_cast<std::size_t>(parents[i])]++)] =
+          static_cast<int>(i);
+    }
   }
 
   ResultTree tree;
-  tree.nodes_.reserve(pending.size());
-  // Depth-first walk with an explicit stack of (pending index, parent node, depth).
+  tree.nodes_.reserve(records.size());
+  // Depth-first walk with an explicit stack of (place, parent node, depth).
   struct Step {
-    int Pending;
+    int Place;
     int Parent;
     int Depth;
   };
@@ -43,19 +58,21 @@ ResultTree ResultTree::Build(SymbolList& list) {
   while (!stack.empty()) {
     Step step = stack.back();
     stack.pop_back();
-    const Pending& source = pending[static_cast<std::size_t>(step.Pending)];
+    const auto place = static_cast<std::size_t>(step.Place);
+    const TPassRec* record = records[place];
     int index = static_cast<int>(tree.nodes_.size());
     TreeNode node;
-    node.Record = source.Record;
-    node.Caption = source.Record ? source.Record->Name : "Vbp";
+    node.Record = record;
+    node.Caption = record ? record->Name : "Vbp";
     node.Depth = step.Depth;
-    node.Image = source.Record ? source.Record->Kind : 0;
+    node.Image = record ? record->Kind : 0;
     node.Parent = step.Parent;
+    node.Children.reserve(static_cast<std::size_t>(first[place + 1] - first[place]));
     tree.nodes_.push_back(std::move(node));
     if (step.Parent >= 0)
       tree.nodes_[static_cast<std::size_t>(step.Parent)].Children.push_back(index);
-    for (auto it = source.Children.rbegin(); it != source.Children.rend(); ++it) {
-      stack.push_back({*it, index, step.Depth + 1});
+    for (int c = first[place + 1] - 1; c >= first[place]; --c) {
+      stack.push_back({children[static_cast<std::size_t>(c)], index, step.Depth + 1});
     }
   }
   return tree;

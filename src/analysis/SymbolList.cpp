@@ -1,6 +1,8 @@
 #include "analysis/SymbolList.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/ByteText.h"
 #include "platform/Errors.h"
@@ -22,13 +24,17 @@ TPassRec& SymbolList::Add(TPassRec record) {
   return stored;
 }
 
-TPassRec* SymbolList::TryFind(std::string_view key) const {
+int SymbolList::RecordedIndexOf(std::string_view key) const {
   // Keys are mostly digits and "-": such a key is its own fold, and is looked up without a copy.
   const bool folds = std::any_of(key.begin(), key.end(), [](char c) {
     return (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
   });
   if (folds) FoldCaseInto(key, folded_);
-  int index = byKey_.Find(folds ? std::string_view(folded_) : key);
+  return byKey_.Find(folds ? std::string_view(folded_) : key);
+}
+
+TPassRec* SymbolList::TryFind(std::string_view key) const {
+  const int index = RecordedIndexOf(key);
   return index < 0 ? nullptr : byKeyRecords_[static_cast<std::size_t>(index)];
 }
 
@@ -62,20 +68,62 @@ void SymbolList::SwitchToKeyOrder() {
   unsorted_ = true;
 }
 
+namespace {
+
+// A folded key of up to 15 bytes without NUL, packed big-endian into two words and zero-filled:
+// comparing the words orders as comparing the texts would, with no pointer to follow per
+// comparison.
+struct PackedKey {
+  std::uint64_t High = 0;
+  std::uint64_t Low = 0;
+  bool operator<(const PackedKey& other) const {
+    return High != other.High ? High < other.High : Low < other.Low;
+  }
+};
+
+constexpr std::size_t kPackedBytes = 15;
+
+bool PackKey(std::string_view folded, PackedKey& packed) {
+  if (folded.size() > kPackedBytes || folded.find('\0') != std::string_view::npos) return false;
+  unsigned char bytes[16] = {};
+  std::memcpy(bytes, folded.data(), folded.size());
+  for (int i = 0; i < 8; ++i) packed.High = (packed.High << 8) | bytes[i];
+  for (int i = 8; i < 15; ++i) packed.Low = (packed.Low << 8) | bytes[i];
+  return true;
+}
+
+}  // namespace
+
 void SymbolList::SortIfNeeded() const {
   if (!unsorted_) return;
   // Each key is folded once, not once per comparison; the records move only when nothing
-  // more can fail.
-  std::vector<std::pair<std::string, std::size_t>> folded;
-  folded.reserve(records_.size());
-  for (std::size_t i = 0; i < records_.size(); ++i) {
-    folded.emplace_back(FoldCase(records_[i]->Key), i);
-  }
-  std::stable_sort(folded.begin(), folded.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  // more can fail. Keys too long to pack (none that the readings make) are sorted as text.
   std::vector<std::unique_ptr<TPassRec>> sorted(records_.size());
-  for (std::size_t i = 0; i < folded.size(); ++i) {
-    sorted[i] = std::move(records_[folded[i].second]);
+  std::vector<std::pair<PackedKey, std::size_t>> packed;
+  packed.reserve(records_.size());
+  std::string folded;
+  bool packs = true;
+  for (std::size_t i = 0; i < records_.size() && packs; ++i) {
+    FoldCaseInto(records_[i]->Key, folded);
+    packed.emplace_back();
+    packs = PackKey(folded, packed.back().first);
+    packed.back().second = i;
+  }
+  if (packs) {
+    std::stable_sort(packed.begin(), packed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < packed.size(); ++i) {
+      sorted[i] = std::move(records_[packed[i].second]);
+    }
+  } else {
+    std::vector<std::pair<std::string, std::size_t>> keys;
+    keys.reserve(records_.size());
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+      keys.emplace_back(FoldCase(records_[i]->Key), i);
+    }
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < keys.size(); ++i) sorted[i] = std::move(records_[keys[i].second]);
   }
   records_.swap(sorted);
   unsorted_ = false;

@@ -20,6 +20,8 @@ class SymbolList {
   TPassRec& Find(std::string_view key) const;
   // The record under key, or nullptr.
   TPassRec* TryFind(std::string_view key) const;
+  // The position in the order added (as Recorded takes it) of the record under key, or -1.
+  int RecordedIndexOf(std::string_view key) const;
   // Disposes of every record. The ordering state does not change.
   void Clear();
 
@@ -39,7 +41,7 @@ class SymbolList {
   bool keyOrder_ = false;
   mutable bool unsorted_ = false;
   mutable std::vector<std::unique_ptr<TPassRec>> records_;
-  TextHashTable byKey_;  // folded key -> position in byKeyRecords_
+  TextHashTable byKey_;                  // folded key -> position in byKeyRecords_
   std::vector<TPassRec*> byKeyRecords_;  // in the order added
   mutable std::string folded_;
 };

@@ -5,15 +5,14 @@
 
 namespace tarnel {
 
-void AddSymbol(AnalysisRun& run, const TPassRec& record) {
-  TPassRec stored = record;
+void AddSymbol(AnalysisRun& run, TPassRec record) {
   // A module's procedures enter the list before the module itself.
-  if (stored.Kind == KindStdModule) {
-    ReadStdModule(run, stored);
-  } else if (IsModuleKind(stored.Kind)) {
-    ReadHeaderModule(run, stored);
+  if (record.Kind == KindStdModule) {
+    ReadStdModule(run, record);
+  } else if (IsModuleKind(record.Kind)) {
+    ReadHeaderModule(run, record);
   }
-  run.Result.SymbolList.Add(std::move(stored));
+  run.Result.SymbolList.Add(std::move(record));
 }
 
 TPassRec& FindSymbol(const AnalysisResult& result, std::string_view key) {

@@ -43,8 +43,11 @@ std::uint64_t FoldAndHash(std::string_view token, std::string& scratch) {
 TokenTable::TokenTable(const NameIndex& names, const NameIndex& fullNames,
                        const ReservedWordList& reserved) {
   std::string scratch;
-  byFold_.Reserve(static_cast<std::size_t>(names.Count() + fullNames.Count()) +
-                  reserved.Words().size());
+  std::size_t bytes = 0;
+  for (int i = 0; i < names.Count(); ++i) bytes += names.TextAt(i).size();
+  for (int i = 0; i < fullNames.Count(); ++i) bytes += fullNames.TextAt(i).size();
+  byFold_.Reserve(
+      static_cast<std::size_t>(names.Count() + fullNames.Count()) + reserved.Words().size(), bytes);
   entries_.reserve(static_cast<std::size_t>(names.Count() + fullNames.Count()) +
                    reserved.Words().size());
   // The first position of a text is the one that counts, as in the name indexes.

@@ -33,38 +33,72 @@ long ProcedureNumber(const std::string& key) {
 // Enters the calls that the pass finds in Calls and CalledBy. A caller's Calls are written when
 // its scan is taken; every CalledBy is written once, when the pass ends (Finish), in the order in
 // which the callers were taken, which is the order that appending each call at once would give.
+// The callee lists stay with the scans until then, so only a reference per caller is kept, and
+// Finish fills one callee's list after the other instead of jumping between them per call.
 class CallRecorder {
  public:
   explicit CallRecorder(const NameIndex& procedures) : procedures_(procedures) {
     const int count = procedures.Count();
     keys_.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) keys_.push_back(procedures.RecordAt(i)->Key);
+    positions_.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      keys_.push_back(procedures.RecordAt(i)->Key);
+      positions_.emplace_back(procedures.RecordAt(i), i);
+    }
+    std::sort(positions_.begin(), positions_.end());
   }
 
+  // callees must stay as they are until Finish.
   void Take(TPassRec& caller, const std::vector<int>& callees) {
     caller.Calls.reserve(caller.Calls.size() + callees.size());
-    for (int callee : callees) {
-      caller.Calls.push_back(keys_[static_cast<std::size_t>(callee)]);
-      pairs_.emplace_back(callee, &caller);
-    }
+    for (int callee : callees) caller.Calls.push_back(keys_[static_cast<std::size_t>(callee)]);
+    if (!callees.empty()) taken_.push_back({&KeyOf(caller), &callees});
   }
 
   void Finish() {
-    std::vector<std::size_t> counts(keys_.size(), 0);
-    for (const auto& pair : pairs_) ++counts[static_cast<std::size_t>(pair.first)];
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-      if (counts[i] > 0) procedures_.RecordAt(static_cast<int>(i))->CalledBy.reserve(counts[i]);
+    // Callers grouped by callee, each group in the order taken: group c is
+    // callers[first[c] .. first[c + 1]).
+    std::vector<std::size_t> first(keys_.size() + 1, 0);
+    for (const Taken& taken : taken_) {
+      for (int callee : *taken.Callees) ++first[static_cast<std::size_t>(callee) + 1];
     }
-    for (const auto& [callee, caller] : pairs_) {
-      procedures_.RecordAt(callee)->CalledBy.push_back(caller->Key);
+    for (std::size_t i = 1; i < first.size(); ++i) first[i] += first[i - 1];
+    std::vector<const std::string*> callers(first.back());
+    std::vector<std::size_t> next(first.begin(), first.end() - 1);
+    for (const Taken& taken : taken_) {
+      for (int callee : *taken.Callees)
+        callers[next[static_cast<std::size_t>(callee)]++] = taken.Caller;
     }
-    pairs_.clear();
+    for (std::size_t callee = 0; callee + 1 < first.size(); ++callee) {
+      if (first[callee] == first[callee + 1]) continue;
+      std::vector<std::string>& calledBy = procedures_.RecordAt(static_cast<int>(callee))->CalledBy;
+      calledBy.reserve(calledBy.size() + (first[callee + 1] - first[callee]));
+      for (std::size_t i = first[callee]; i < first[callee + 1]; ++i) {
+        calledBy.push_back(*callers[i]);
+      }
+    }
+    taken_.clear();
   }
 
  private:
+  struct Taken {
+    const std::string* Caller;        // its key
+    const std::vector<int>* Callees;  // positions in the name indexes
+  };
+
+  // The caller's key in keys_, which lie close together, when the caller is in the name indexes
+  // (every procedure is).
+  const std::string& KeyOf(const TPassRec& caller) const {
+    auto it = std::lower_bound(positions_.begin(), positions_.end(),
+                               std::pair<const TPassRec*, int>(&caller, 0));
+    if (it == positions_.end() || it->first != &caller) return caller.Key;
+    return keys_[static_cast<std::size_t>(it->second)];
+  }
+
   const NameIndex& procedures_;
-  std::vector<std::string> keys_;                 // the procedures' keys, by position
-  std::vector<std::pair<int, TPassRec*>> pairs_;  // (callee, caller) in the order taken
+  std::vector<std::string> keys_;                           // the procedures' keys, by position
+  std::vector<std::pair<const TPassRec*, int>> positions_;  // by record address
+  std::vector<Taken> taken_;                                // in the order taken
 };
 
 // The procedures of one module, in list order, scanned together since they share one file.
@@ -122,6 +156,8 @@ void IndexProcedures(AnalysisResult& result) {
   // call, also past 9999 procedures where key order and number order part.
   std::stable_sort(procedures.begin(), procedures.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  result.ProcNames.Reserve(procedures.size());
+  result.ProcFullNames.Reserve(procedures.size());
   for (const auto& numbered : procedures) {
     TPassRec* proc = numbered.second;
     result.ProcNames.Append(proc->Name, proc);
@@ -160,12 +196,14 @@ void BuildXref(AnalysisRun& run) {
     }
   });
   char counter[64];
+  std::string counterText;  // keeps its room from one record to the next
   try {
     for (int i = 0; i < count; ++i) {
       host.ProcessEvents();
       TPassRec& record = result.SymbolList.At(i);
       std::snprintf(counter, sizeof counter, "Process Xref %d/%d", i, count - 1);
-      host.SetProgress(i, counter, record.Name);
+      counterText.assign(counter);
+      host.SetProgress(i, counterText, record.Name);
       if (host.CancelRequested()) {
         result.Cancelled = true;
         break;

@@ -7,8 +7,9 @@
 #include <iostream>
 
 #include "cli/BatchTool.h"
-#include "platform/Paths.h"
 #include "platform/Errors.h"
+#include "platform/MemoryTuning.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ bool StandardOutputClosedCleanly() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  tarnel::PreferLargePagesForOneShotRun();
   KeepStandardStreamsTaken();
   std::ios::sync_with_stdio(false);
   int status;

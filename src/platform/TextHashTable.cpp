@@ -101,14 +101,19 @@ int TextHashTable::Find(std::string_view key, std::uint64_t hash) const {
   }
 }
 
-void TextHashTable::Reserve(std::size_t count) {
-  while (slots_.size() < count * 2) Grow();
+void TextHashTable::Reserve(std::size_t count, std::size_t keyBytes) {
+  keys_.reserve(keys_.size() + keyBytes);
+  std::size_t size = slots_.empty() ? 16 : slots_.size();
+  while (size < count * 2) size *= 2;
+  if (size > slots_.size()) Rehash(size);
 }
 
-void TextHashTable::Grow() {
+void TextHashTable::Grow() { Rehash(slots_.empty() ? 16 : slots_.size() * 2); }
+
+void TextHashTable::Rehash(std::size_t size) {
   if (filter_.empty()) filter_.assign(kFilterBits / 64, 0);
   std::vector<Slot> old = std::move(slots_);
-  slots_.assign(old.empty() ? 16 : old.size() * 2, Slot{});
+  slots_.assign(size, Slot{});
   for (const Slot& slot : old) {
     if (slot.Used()) Place(Hash(std::string_view(keys_).substr(slot.Offset, slot.Length)), slot);
   }

@@ -16,8 +16,8 @@ namespace tarnel {
 class TextHashTable {
  public:
   void Clear();
-  // Makes room for count keys at once.
-  void Reserve(std::size_t count);
+  // Makes room for count keys, and keyBytes bytes of them, at once.
+  void Reserve(std::size_t count, std::size_t keyBytes = 0);
   // Enters key with value unless key is already there.
   void Insert(std::string_view key, int value) { FindOrInsert(key, value); }
   // The value under key; when key is not there yet, enters it with value and gives value.
@@ -67,6 +67,7 @@ class TextHashTable {
   static constexpr std::size_t kFilterBits = 1u << 18;
 
   void Grow();
+  void Rehash(std::size_t size);  // size: a power of two
   void Place(std::uint64_t hash, const Slot& slot);
 
   std::string keys_;  // every key's bytes, one after the other

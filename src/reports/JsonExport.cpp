@@ -1,5 +1,7 @@
 #include "reports/JsonExport.h"
 
+#include <charconv>
+
 #include "platform/CodePage.h"
 #include "reports/ExportText.h"
 
@@ -7,8 +9,26 @@ namespace tarnel {
 
 namespace {
 
+bool IsAsciiText(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Engine text is converted only when it holds more than ASCII, which reads the same either way.
 void AppendString(std::string& out, const std::string& engineText, bool isUtf8 = false) {
-  AppendJsonString(out, isUtf8 ? engineText : Cp932ToUtf8(engineText));
+  if (isUtf8 || IsAsciiText(engineText)) {
+    AppendJsonString(out, engineText);
+  } else {
+    AppendJsonString(out, Cp932ToUtf8(engineText));
+  }
+}
+
+void AppendNumber(std::string& out, long value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
 }
 
 void AppendKeys(std::string& out, const std::vector<std::string>& keys) {
@@ -50,7 +70,9 @@ void WriteSymbolsJson(ByteSink& sink, const SymbolList& symbols, const PreciseMo
     const TPassRec& r = symbols.Recorded(i);
     const bool procedure = IsProcedureKind(r.Kind);
     out.assign(i > 0 ? ",\n  " : "\n  ");
-    out.append("{\"Level\": ").append(std::to_string(r.Level)).append(", \"Name\": ");
+    out.append("{\"Level\": ");
+    AppendNumber(out, r.Level);
+    out.append(", \"Name\": ");
     AppendString(out, r.Name, u);
     out += ", \"FullName\": ";
     AppendString(out, r.FullName, u);
@@ -60,12 +82,15 @@ void WriteSymbolsJson(ByteSink& sink, const SymbolList& symbols, const PreciseMo
     AppendString(out, r.ParentKey);
     out += ", \"Scope\": ";
     AppendString(out, r.Scope);
-    out.append(", \"Kind\": ").append(std::to_string(static_cast<int>(r.Kind)));
+    out.append(", \"Kind\": ");
+    AppendNumber(out, r.Kind);
     out += ", \"Text\": ";
     // A module's Text is its path, which stays engine text.
     AppendString(out, r.Text, u && !IsModuleKind(r.Kind));
-    out.append(", \"StartLine\": ").append(std::to_string(procedure ? r.StartLine : 0));
-    out.append(", \"BodyLines\": ").append(std::to_string(procedure ? r.BodyLines : 0));
+    out.append(", \"StartLine\": ");
+    AppendNumber(out, procedure ? r.StartLine : 0);
+    out.append(", \"BodyLines\": ");
+    AppendNumber(out, procedure ? r.BodyLines : 0);
     out += ", \"Calls\": ";
     AppendKeys(out, r.Calls);
     out += ", \"CalledBy\": ";

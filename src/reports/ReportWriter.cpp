@@ -1,5 +1,6 @@
 #include "reports/ReportWriter.h"
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/Paths.h"
@@ -35,13 +36,66 @@ const char* KindWord(int kind) {
   }
 }
 
+// The full names of linked records, found by key through the symbol list once and then
+// remembered by the number in the key ("4-0012" -> 12). Links name the same few thousand
+// procedures over and over; a hash probe per link into the records scattered over the heap cost
+// more than writing the line, while this table and its copied names stay in the cache.
+class LinkNames {
+ public:
+  explicit LinkNames(const SymbolList& symbols) : symbols_(symbols) {}
+
+  std::string_view FullNameOf(const std::string& key) {
+    const long number = KeyNumber(key);
+    if (number < 0) return symbols_.Find(key).FullName;
+    if (static_cast<std::size_t>(number) >= entries_.size()) {
+      entries_.resize(static_cast<std::size_t>(number) + 1);
+    }
+    Entry& entry = entries_[static_cast<std::size_t>(number)];
+    if (entry.KeySize == 0 || std::string_view(entry.Key, entry.KeySize) != key) {
+      // The list decides (letter case ignored, a missing key throws); only a key the entry holds
+      // byte for byte is answered without it.
+      const std::string& name = symbols_.Find(key).FullName;
+      key.copy(entry.Key, key.size());
+      entry.KeySize = static_cast<std::uint8_t>(key.size());
+      entry.Offset = static_cast<std::uint32_t>(names_.size());
+      entry.Size = static_cast<std::uint32_t>(name.size());
+      names_.append(name);
+    }
+    return std::string_view(names_).substr(entry.Offset, entry.Size);
+  }
+
+ private:
+  struct Entry {
+    char Key[10];
+    std::uint8_t KeySize = 0;  // 0: not yet looked up
+    std::uint32_t Offset = 0;
+    std::uint32_t Size = 0;
+  };
+  static constexpr long kMaxNumber = 1L << 22;
+
+  // The digits after the "-" of a key of at most 10 bytes, or -1 for any other key.
+  static long KeyNumber(std::string_view key) {
+    if (key.size() < 3 || key.size() > sizeof(Entry::Key) || key[1] != '-') return -1;
+    long number = 0;
+    for (std::size_t i = 2; i < key.size(); ++i) {
+      if (key[i] < '0' || key[i] > '9') return -1;
+      number = number * 10 + (key[i] - '0');
+    }
+    return number < kMaxNumber ? number : -1;
+  }
+
+  const SymbolList& symbols_;
+  std::vector<Entry> entries_;
+  std::string names_;
+};
+
 std::size_t LevelsAbove(int level) { return level > 1 ? static_cast<std::size_t>(level - 1) : 0; }
 
 // One form of the report. A procedure's label waits in the pending line until the first link is
 // written beside it, or it goes out alone.
 class FormWriter {
  public:
-  FormWriter(LineSink& sink, const SymbolList& symbols) : sink_(sink), symbols_(symbols) {}
+  FormWriter(LineSink& sink, const SymbolList& symbols) : sink_(sink), names_(symbols) {}
   virtual ~FormWriter() = default;
 
   virtual std::string Prefix(int level) const = 0;
@@ -72,9 +126,7 @@ class FormWriter {
   virtual std::string DeclarationLabel(const std::string& text) const = 0;
   virtual void WriteLinks(const std::vector<std::string>& keys, const std::string& arrow) = 0;
 
-  const std::string& FullNameOf(const std::string& key) const {
-    return symbols_.Find(key).FullName;
-  }
+  std::string_view FullNameOf(const std::string& key) { return names_.FullNameOf(key); }
 
   LineSink& sink_;
   std::string prefix_;
@@ -87,7 +139,7 @@ class FormWriter {
     return DeclarationLabel(proc.Text);
   }
 
-  const SymbolList& symbols_;
+  LinkNames names_;
 };
 
 // Blanks by level; the arrows line up in one column after labels of up to 40 bytes.

@@ -30,6 +30,36 @@ TEST_F(ResultTreeTest, RootThenEveryRecordUnderItsParentInKeyOrder) {
   EXPECT_EQ(tree.Node(0).Record, nullptr);
 }
 
+// Parents are found without regard to letter case; a record whose parent is not in the tree is
+// left out with everything under it; of two records with one key, the first takes the children.
+TEST(ResultTreeRecordsTest, ParentsByFoldedKeyAndOrphansLeftOut) {
+  SymbolList list;
+  const auto add = [&](std::string key, std::string parent, std::string name) {
+    TPassRec r;
+    r.Key = std::move(key);
+    r.ParentKey = std::move(parent);
+    r.Name = std::move(name);
+    list.Add(std::move(r));
+  };
+  add("4-0002", "3-000a", "p2");
+  add("3-000A", "2-0001", "m1");
+  add("4-0001", "3-000A", "p1");
+  add("2-0001", "1", "g");
+  add("4-0009", "3-0009", "orphan");
+  add("5-0001", "4-0009", "under orphan");
+  add("3-000a", "2-0001", "m1 again");
+  add("4-0003", "3-000a", "p3");
+  ResultTree tree = ResultTree::Build(list);
+  std::vector<std::string> shown;
+  for (const TreeNode& node : tree.Nodes()) {
+    shown.push_back(std::to_string(node.Depth) + node.Caption + "<" + std::to_string(node.Parent));
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{"0Vbp<-1", "1g<0", "2m1<1", "3p1<2", "3p2<2", "3p3<2",
+                                             "2m1 again<1"}));
+  EXPECT_EQ(tree.Node(2).Children, (std::vector<int>{3, 4, 5}));
+  EXPECT_EQ(tree.Node(6).Children, std::vector<int>{});
+}
+
 TEST_F(ResultTreeTest, AProjectWithoutModulesHasOnlyTheRoot) {
   Lines("Demo.vbp", {"Name=\"Empty\""});
   Analyze();

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "analysis/SymbolList.h"
+#include "platform/ByteText.h"
 #include "platform/Errors.h"
 
 namespace tarnel {
@@ -43,6 +46,34 @@ TEST(SymbolListTest, KeyOrderIgnoresCaseAndKeepsEqualKeysInTheirOrder) {
   for (auto k : {"4-b", "4-A", "4-B", "4-a"}) list.Add(Record(k));
   list.SwitchToKeyOrder();
   EXPECT_EQ(Order(list), (std::vector<std::string>{"4-A", "4-a", "4-b", "4-B"}));
+}
+
+// The key order must be that of the folded texts compared byte by byte (bytes above 0x7F after
+// the others), whether the keys are short or too long to be compared as packed words.
+TEST(SymbolListTest, KeyOrderIsTheOrderOfTheFoldedTextsForShortAndLongKeys) {
+  const std::vector<std::string> pieces = {"4-",   "4-0", "A",    "a",  "\x81",
+                                           "\xe0", "10",  "9999", "-x", "Z"};
+  std::vector<std::string> keys;
+  unsigned seed = 7;
+  for (int i = 0; i < 300; ++i) {
+    std::string key;
+    const int parts = 1 + static_cast<int>(seed % 4);
+    for (int p = 0; p < parts; ++p) {
+      seed = seed * 1103515245u + 12345u;
+      key += pieces[(seed >> 16) % pieces.size()];
+    }
+    keys.push_back(key);
+  }
+  for (const bool withLongKey : {false, true}) {
+    SymbolList list;
+    for (const std::string& key : keys) list.Add(Record(key));
+    if (withLongKey) list.Add(Record("4-a-key-of-sixteen"));
+    std::vector<std::string> expected = Order(list);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const auto& a, const auto& b) { return FoldCase(a) < FoldCase(b); });
+    list.SwitchToKeyOrder();
+    EXPECT_EQ(Order(list), expected) << withLongKey;
+  }
 }
 
 TEST(SymbolListTest, FindIgnoresCaseAndFailsForAMissingKey) {

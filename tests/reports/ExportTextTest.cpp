@@ -28,6 +28,16 @@ TEST(ExportTextTest, JsonStringsEscapeQuotesBackslashesAndControlCharacters) {
   EXPECT_EQ(out, "x\"a\\\"b\\\\c\\td\\r\\n\\u0001表\"");
 }
 
+TEST(ExportTextTest, JsonEscapesAtTheEdgesAndSideBySideKeepTheTextAroundThem) {
+  std::string out;
+  AppendJsonString(out, "\"\x1f\\\\x\x7f\xe8\xa1\xa8\n");
+  EXPECT_EQ(out, "\"\\\"\\u001f\\\\\\\\x\x7f\xe8\xa1\xa8\\n\"");
+  out.clear();
+  AppendJsonString(out, "");
+  AppendJsonString(out, std::string_view("a\0b", 3));
+  EXPECT_EQ(out, "\"\"\"a\\u0000b\"");
+}
+
 TEST(ExportTextTest, CsvFieldsAreQuotedOnlyWhenTheyHoldACommaAQuoteOrALineEnd) {
   std::string out;
   for (const char* field : {"plain", "a,b", "say \"hi\"", "two\r\nlines", "表"}) {

@@ -34,6 +34,24 @@ TEST_F(JsonExportTest, RecordsComeInRecordingOrderEvenAfterTheTreeSortedTheList)
   EXPECT_LT(before.find("\"FullName\": \"M.Main\""), before.find("\"FullName\": \"F.Show\""));
 }
 
+// Code page 932 text is converted, ASCII goes in as it is, quotes are escaped, numbers are
+// written in full.
+TEST_F(JsonExportTest, TextIsConvertedAndEscapedAndNumbersWrittenInFull) {
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  // One written line holding them all: its CR LF pairs make them separate lines of the file.
+  std::string text = "Attribute VB_Name = \"\x95\x5c\"\r\nSub Say(s = \"q\")\r\n";
+  for (int i = 0; i < 12345; ++i) text += "'\r\n";
+  text += "End Sub";
+  Lines("M.bas", {text});
+  Analyze();
+  const std::string json = Json();
+  EXPECT_NE(json.find("\"FullName\": \"\xe8\xa1\xa8.Say\", \"Key\": \"4-0001\", \"ParentKey\": "
+                      "\"3-0001\", \"Scope\": \"G\", \"Kind\": 11, \"Text\": \"Sub Say(s = "
+                      "\\\"q\\\")\", \"StartLine\": 2, \"BodyLines\": 12345, \"Calls\": []"),
+            std::string::npos)
+      << json;
+}
+
 TEST_F(JsonExportTest, RecordedWalksAdditionOrderWhileAtWalksKeyOrder) {
   std::vector<std::string> recorded;
   for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i)

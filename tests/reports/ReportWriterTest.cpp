@@ -125,6 +125,45 @@ TEST_F(ReportColumnsTest, ModulesWithoutProceduresAndQuotesInDeclarations) {
                              ",,,\"Sub Say(Optional s = \"a,b\")\"", ",,E.bas"}));
 }
 
+// Links name records by key as the list finds them: letter case ignored, and keys that share a
+// number but not their text name different records. A key the list lacks fails the report.
+TEST(ReportLinksTest, EachLinkNamesTheRecordItsKeyFinds) {
+  SymbolList list;
+  const auto add = [&](std::string key, std::string parent, std::string fullName) {
+    TPassRec r;
+    r.Key = std::move(key);
+    r.ParentKey = std::move(parent);
+    r.Level = r.ParentKey == "1" ? 3 : 4;
+    r.Kind = r.ParentKey == "1" ? KindStdModule : KindSub;
+    r.Name = fullName;
+    r.FullName = std::move(fullName);
+    return &list.Add(std::move(r));
+  };
+  add("3-0001", "1", "M");
+  TPassRec* caller = add("4-0001", "3-0001", "M.Caller");
+  add("4-12", "3-0001", "M.Short");
+  add("4-0012", "3-0001", "M.Padded");
+  add("4-00AB", "3-0001", "M.Letters");
+  caller->Calls = {"4-0012", "4-12", "4-00ab", "4-0012", "4-12", "4-00AB"};
+  ResultTree tree = ResultTree::Build(list);
+  MemoryLineSink sink;
+  WriteXrefLines(sink, {tree, list, "p"},
+                 {ReportForm::Comma, ReportDirection::Callees, ReportStyle::KindAndName});
+  const std::string pre = ",,,Sub M.Caller," + kRight + ",";
+  const std::string again = ",,,," + kRight + ",";
+  ASSERT_EQ(sink.Lines.size(), 11u);
+  EXPECT_EQ(Out(sink.Lines.begin() + 2, sink.Lines.begin() + 8),
+            (Out{pre + "M.Padded", again + "M.Short", again + "M.Letters", again + "M.Padded",
+                 again + "M.Short", again + "M.Letters"}));
+
+  caller->Calls = {"4-0012", "4-0013"};
+  MemoryLineSink failed;
+  EXPECT_THROW(
+      WriteXrefLines(failed, {tree, list, "p"},
+                     {ReportForm::Fixed, ReportDirection::Callees, ReportStyle::KindAndName}),
+      ListIndexError);
+}
+
 TEST_F(ReportWriterTest, SaveReportPicksTheFormByExtension) {
   SaveReport(host, {tree, ctx.Result.SymbolList, caption}, Engine("out.Txt"));
   EXPECT_EQ(test::ReadNative(dir.File("out.Txt")),

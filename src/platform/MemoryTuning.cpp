@@ -1,0 +1,47 @@
+#include "platform/MemoryTuning.h"
+
+#include <cstdlib>  // defines __GLIBC__ on glibc
+
+#if defined(__linux__) && defined(__GLIBC__)
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#endif
+
+namespace tarnel {
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TARNEL_FOREIGN_ALLOCATOR 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
+    __has_feature(memory_sanitizer)
+#define TARNEL_FOREIGN_ALLOCATOR 1
+#endif
+#endif
+
+void PreferLargePagesForOneShotRun() {
+#if defined(__linux__) && defined(__GLIBC__) && !defined(TARNEL_FOREIGN_ALLOCATOR)
+  constexpr std::uintptr_t kLargePage = 2u << 20;
+  // The heap grows by this much address space at once; pages come only when touched.
+  constexpr int kHeadroom = 256 << 20;
+  constexpr int kLargestFromHeap = 32 << 20;  // the allocator's upper limit for this setting
+  // One arena: the workers' allocations come from the same madvised heap, and large blocks too,
+  // instead of separate mappings on small pages.
+  mallopt(M_ARENA_MAX, 1);
+  mallopt(M_MMAP_THRESHOLD, kLargestFromHeap);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  mallopt(M_TOP_PAD, kHeadroom);
+  // Grow the heap once now and mark the grown range; later allocations are served from it.
+  const auto before = reinterpret_cast<std::uintptr_t>(sbrk(0));
+  void* volatile probe = std::malloc(kLargestFromHeap / 2);  // volatile: the pair must not be elided
+  const auto after = reinterpret_cast<std::uintptr_t>(sbrk(0));
+  std::free(probe);
+  const std::uintptr_t from = (before + kLargePage - 1) & ~(kLargePage - 1);
+  if (before == static_cast<std::uintptr_t>(-1) || after <= from) return;
+  madvise(reinterpret_cast<void*>(from), after - from, MADV_HUGEPAGE);
+#endif
+}
+
+}  // namespace tarnel
