@@ -26,6 +26,10 @@ std::uint32_t NumberOfKey(const std::string& key) {
   return static_cast<std::uint32_t>(std::strtoul(key.c_str() + 2, nullptr, 10) - 1);
 }
 
+constexpr std::uint32_t kGone = UINT32_MAX;
+
+std::string ProcedureKey(std::uint32_t number) { return CutTo(FormatKey(4, number + 1), 10); }
+
 std::uint64_t NameHash(std::string_view folded) { return std::hash<std::string_view>()(folded); }
 
 // What each module-level name of a module stands for, as text: two modules give the same text
@@ -288,14 +292,14 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   }
   // A change inside the module's own bodies and lines keeps every record and key.
   keptRecords_ = same && changed.empty() && !resolveAll;
+  std::vector<TPassRec*> oldRecords;  // the module's records, by old place
+  for (ProcedureDecl& decl : before.Procedures) oldRecords.push_back(decl.Record);
   if (keptRecords_) {
     for (std::size_t p = 0; p < after.Procedures.size(); ++p) {
       after.Procedures[p].Key = before.Procedures[p].Key;
       after.Procedures[p].Record = before.Procedures[p].Record;
     }
   }
-  const std::vector<std::vector<ResolvedCall>> kept =
-      keptRecords_ ? calls_[module] : std::vector<std::vector<ResolvedCall>>();
   if (keptRecords_) NameStrings(before, -1);
   model.Modules[module] = std::move(after);
   const std::vector<std::uint32_t> newOffsets = Offsets(model);
@@ -306,19 +310,32 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
       folded_[newOffsets[module] + p] = FoldCase(now.Procedures[p].Name);
     }
   }
-  if (!same) {
-    for (std::size_t m = 0; m < count; ++m) {
-      if (resolve[m]) continue;
-      for (auto& calls : calls_[m]) {
-        for (ResolvedCall& call : calls) {
-          const std::uint32_t owner = ModuleOfNumber(oldOffsets, call.Callee);
-          std::uint32_t place = call.Callee - oldOffsets[owner];
-          if (owner == changedModule) place = static_cast<std::uint32_t>(match[place]);
-          call.Callee = newOffsets[owner] + place;
-        }
+
+  // Old procedure numbers to new ones: later modules move by the change in count, the module's
+  // own procedures to where they are matched.
+  std::vector<std::uint32_t> renumber(oldOffsets.back());
+  for (std::uint32_t m = 0; m < count; ++m) {
+    for (std::uint32_t p = oldOffsets[m]; p < oldOffsets[m + 1]; ++p) {
+      const std::uint32_t place = p - oldOffsets[m];
+      if (m != changedModule) {
+        renumber[p] = newOffsets[m] + place;
+      } else {
+        renumber[p] =
+            match[place] < 0 ? kGone : newOffsets[m] + static_cast<std::uint32_t>(match[place]);
       }
     }
   }
+  // The calls of the bodies that are not read again, and what each body called before.
+  BodiesBefore oldBodies;  // by new number
+  for (std::size_t m = 0; m < count; ++m) {
+    for (std::uint32_t p = 0; p < calls_[m].size(); ++p) {
+      auto& calls = calls_[m][p];
+      for (ResolvedCall& call : calls) call.Callee = renumber[call.Callee];
+      const std::uint32_t now = renumber[oldOffsets[m] + p];
+      if (resolve[m] && now != kGone) oldBodies.emplace(now, std::move(calls));
+    }
+  }
+  calls_[module].assign(model.Modules[module].Procedures.size(), {});
 
   // The bodies that may resolve differently, against the new declarations.
   if (keptRecords_) {
@@ -344,66 +361,180 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   if (failed) return false;
 
   if (keptRecords_) {
-    Patch(ctx, changedModule, newOffsets, kept);
+    Patch(ctx, changedModule, newOffsets, oldBodies);
   } else {
-    Relink(ctx, newOffsets);
+    Reshape(ctx, changedModule, oldOffsets, newOffsets, renumber, oldRecords, modules, oldBodies);
   }
   return true;
 }
 
-void ModuleUpdater::Relink(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets) {
-  const ProjectIndex& index = *index_;
-  KeepEdges();
-  // The list again, in the order of a whole analysis: each group, then each module's procedures
-  // before the module itself.
+void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
+                            const std::vector<std::uint32_t>& oldOffsets,
+                            const std::vector<std::uint32_t>& offsets,
+                            const std::vector<std::uint32_t>& renumber,
+                            const std::vector<TPassRec*>& oldRecords,
+                            const std::vector<std::uint32_t>& resolved,
+                            const BodiesBefore& oldBodies) {
   PreciseModel& model = *ctx.Result.Precise;
-  const std::size_t count = model.Modules.size();
-  std::vector<TPassRec> kept;
-  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
-    const TPassRec& record = ctx.Result.SymbolList.Recorded(i);
-    if (!IsProcedureKind(record.Kind)) kept.push_back(record);
+  ModuleModel& mm = model.Modules[module];
+  const std::uint32_t total = offsets.back();
+  const std::uint32_t firstOld = oldOffsets[module];
+  const std::uint32_t firstNew = offsets[module];
+
+  // The module's records: those matched keep their record, the new ones get one, the rest go.
+  std::vector<char> kept(oldRecords.size(), 0);
+  std::unordered_map<const TPassRec*, std::unique_ptr<TPassRec>> fresh;
+  for (std::size_t p = 0; p < oldRecords.size(); ++p) {
+    const std::uint32_t now = renumber[firstOld + p];
+    if (now == kGone) continue;
+    kept[p] = 1;
+    mm.Procedures[now - firstNew].Record = oldRecords[p];
   }
-  std::unordered_map<std::string, std::size_t> byKey;
-  for (std::size_t m = 0; m < count; ++m) byKey[model.Modules[m].Key] = m;
-  ClearSymbols(ctx.Result);
-  model.CallSites.clear();
-  model.Marks.clear();
-  long procedureTotal = 0;
-  for (TPassRec& record : kept) {
-    auto found = IsModuleKind(record.Kind) ? byKey.find(record.Key) : byKey.end();
-    if (found != byKey.end()) {
-      ModuleModel& mm = model.Modules[found->second];
-      record.FullName = mm.FullName;
-      EnterProcedures(ctx.Result.SymbolList, procedureTotal, record.Key, record.FullName, mm);
+  for (ProcedureDecl& decl : mm.Procedures) {
+    if (decl.Record == nullptr) {
+      auto record = std::make_unique<TPassRec>();
+      record->Level = 4;
+      record->ParentKey = mm.Key;
+      decl.Record = record.get();
+      fresh.emplace(record.get(), std::move(record));
     }
-    ctx.Result.SymbolList.Add(std::move(record));
+    TPassRec& record = *decl.Record;
+    record.Name = decl.Name;
+    record.FullName = mm.FullName + "." + decl.Name;
+    record.Scope = decl.Scope;
+    record.Kind = decl.Kind;
+    record.Text = decl.Text;
+    record.StartLine = decl.StartLine;
+    record.BodyLines = decl.BodyLines;
   }
-  callees_.assign(index.ProcedureCount(), {});
-  if (procedureTotal == 0) {
-    KeepMarks(model);
-    return;
+
+  // Every key from the module's first procedure on follows its number.
+  std::vector<std::string> keys(total - firstNew);
+  for (std::uint32_t n = firstNew; n < total; ++n) keys[n - firstNew] = ProcedureKey(n);
+  for (std::size_t m = module; m < model.Modules.size(); ++m) {
+    for (std::size_t p = 0; p < model.Modules[m].Procedures.size(); ++p) {
+      ProcedureDecl& decl = model.Modules[m].Procedures[p];
+      decl.Key = keys[offsets[m] + p - firstNew];
+      decl.Record->Key = decl.Key;
+    }
+  }
+  const auto rename = [&](std::vector<std::string>& list) {
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const std::uint32_t old = NumberOfKey(list[i]);
+      if (old >= firstOld) {
+        const std::uint32_t now = old < renumber.size() ? renumber[old] : kGone;
+        if (now == kGone) continue;
+        list[i] = keys[now - firstNew];
+      }
+      if (out != i) list[out] = std::move(list[i]);
+      ++out;
+    }
+    list.resize(out);
+  };
+  for (ModuleModel& each : model.Modules) {
+    for (ProcedureDecl& decl : each.Procedures) {
+      rename(decl.Record->Calls);
+      rename(decl.Record->CalledBy);
+    }
+  }
+  {
+    std::vector<decltype(model.CallSites)::node_type> moved;
+    for (auto it = model.CallSites.begin(); it != model.CallSites.end();) {
+      const std::uint32_t old = NumberOfKey(it->first);
+      if (old < firstOld) {
+        ++it;
+        continue;
+      }
+      auto next = std::next(it);
+      auto node = model.CallSites.extract(it);
+      const std::uint32_t now = old < renumber.size() ? renumber[old] : kGone;
+      if (now != kGone) {
+        node.key() = keys[now - firstNew];
+        moved.push_back(std::move(node));
+      }
+      it = next;
+    }
+    for (auto& node : moved) model.CallSites.insert(std::move(node));
+  }
+
+  // Callees by new number; the calls the language makes, before and now.
+  std::vector<std::vector<std::uint32_t>> callees(total);
+  for (std::uint32_t old = 0; old < callees_.size(); ++old) {
+    if (renumber[old] == kGone) continue;
+    auto& list = callees[renumber[old]];
+    for (std::uint32_t callee : callees_[old]) {
+      if (renumber[callee] != kGone) list.push_back(renumber[callee]);
+    }
+  }
+  callees_ = std::move(callees);
+  std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> dispatchBefore, dispatchNow;
+  for (const auto& [caller, callee] : edges_) {
+    if (renumber[caller] != kGone) {
+      dispatchBefore[renumber[caller]].push_back(renumber[callee]);
+    }
+  }
+  KeepEdges();
+  for (const auto& [caller, callee] : edges_) dispatchNow[caller].push_back(callee);
+
+  // Linked again: the bodies read again, and the callers whose language-made calls changed.
+  std::vector<std::uint32_t> callers;
+  for (std::uint32_t m : resolved) {
+    for (std::uint32_t n = offsets[m]; n < offsets[m + 1]; ++n) callers.push_back(n);
+  }
+  for (const auto* side : {&dispatchBefore, &dispatchNow}) {
+    for (const auto& [caller, list] : *side) {
+      auto other = (side == &dispatchBefore ? dispatchNow : dispatchBefore).find(caller);
+      const bool differs = other == (side == &dispatchBefore ? dispatchNow : dispatchBefore).end()
+                               ? !list.empty()
+                               : other->second != list;
+      if (differs) callers.push_back(caller);
+    }
+  }
+  std::sort(callers.begin(), callers.end());
+  callers.erase(std::unique(callers.begin(), callers.end()), callers.end());
+  // The module's procedures and their callees have their callers ordered again: the
+  // procedures' places may have changed among themselves.
+  std::vector<std::uint32_t> affected;
+  for (std::uint32_t n = firstNew; n < offsets[module + 1]; ++n) {
+    affected.push_back(n);
+    affected.insert(affected.end(), callees_[n].begin(), callees_[n].end());
+  }
+  LinkAgain(ctx, offsets, callers, oldBodies, std::move(affected));
+
+  // The list in the order of a whole analysis: the module's procedures just before the module.
+  SymbolList& list = ctx.Result.SymbolList;
+  std::vector<std::unique_ptr<TPassRec>> released = list.Release();
+  std::unordered_set<const TPassRec*> gone;
+  for (std::size_t p = 0; p < oldRecords.size(); ++p) {
+    if (!kept[p]) gone.insert(oldRecords[p]);
+  }
+  std::unordered_map<const TPassRec*, std::unique_ptr<TPassRec>> own = std::move(fresh);
+  for (auto& record : released) {
+    if (IsProcedureKind(record->Kind) && record->ParentKey == mm.Key) {
+      const TPassRec* at = record.get();
+      own.emplace(at, std::move(record));
+    }
+  }
+  for (auto& record : released) {
+    if (!record) continue;
+    if (IsModuleKind(record->Kind) && record->Key == mm.Key) {
+      record->FullName = mm.FullName;
+      for (const ProcedureDecl& decl : mm.Procedures) list.Adopt(std::move(own.at(decl.Record)));
+    }
+    list.Adopt(std::move(record));
   }
   ctx.Result.ProcNames.Clear();
   ctx.Result.ProcFullNames.Clear();
   IndexProcedures(ctx.Result);
-  EdgeLinker linker(model, index);
-  for (std::uint32_t m = 0; m < count; ++m) {
-    for (std::uint32_t p = 0; p < calls_[m].size(); ++p) linker.Link(offsets[m] + p, calls_[m][p]);
-  }
-  linker.LinkDispatch();
-  callees_ = linker.Callees();
-  ComputeMarks(index, callees_, model);
+  ComputeMarks(*index_, callees_, model);
   KeepMarks(model);
 }
 
 void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
-                          const std::vector<std::uint32_t>& offsets,
-                          const std::vector<std::vector<ResolvedCall>>& before) {
-  const ProjectIndex& index = *index_;
+                          const std::vector<std::uint32_t>& offsets, const BodiesBefore& before) {
   PreciseModel& model = *ctx.Result.Precise;
   ModuleModel& mm = model.Modules[module];
-  const std::uint32_t base = offsets[module];
-  const auto size = static_cast<std::uint32_t>(mm.Procedures.size());
   bool renamed = false;
   for (ProcedureDecl& decl : mm.Procedures) {
     TPassRec& record = *decl.Record;
@@ -421,26 +552,44 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
     ctx.Result.ProcFullNames.Clear();
     IndexProcedures(ctx.Result);
   }
+  // The language's own calls from this module's procedures are the same as before (the module
+  // declares the same names the same way), at their maybe moved lines.
+  std::vector<std::uint32_t> callers;
+  for (std::uint32_t n = offsets[module]; n < offsets[module + 1]; ++n) callers.push_back(n);
+  LinkAgain(ctx, offsets, callers, before, {});
+  MarkAgain();
+}
 
-  // The language's own calls from this module's procedures, at their (maybe moved) lines. They
-  // are the same calls as before: the module declares the same names the same way.
-  std::vector<std::vector<ResolvedCall>> dispatched(size);
-  for (const auto& [caller, callee] : edges_) {
-    if (caller >= base && caller - base < size) {
-      dispatched[caller - base].push_back({callee, index.Decl(caller).StartLine});
-    }
-  }
+void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets,
+                              const std::vector<std::uint32_t>& callers, const BodiesBefore& before,
+                              std::vector<std::uint32_t> affected) {
+  const ProjectIndex& index = *index_;
+  PreciseModel& model = *ctx.Result.Precise;
+  const auto bodyOf = [&](std::uint32_t number) -> const std::vector<ResolvedCall>& {
+    const std::uint32_t owner = ModuleOfNumber(offsets, number);
+    return calls_[owner][number - offsets[owner]];
+  };
   const auto bodyCalls = [&](const std::vector<ResolvedCall>& calls, std::uint32_t callee) {
     return std::any_of(calls.begin(), calls.end(),
                        [&](const ResolvedCall& call) { return call.Callee == callee; });
   };
+  std::vector<char> linked(index.ProcedureCount(), 0);
+  for (std::uint32_t caller : callers) linked[caller] = 1;
+  std::unordered_map<std::uint32_t, std::vector<ResolvedCall>> dispatched;
+  for (const auto& [caller, callee] : edges_) {
+    if (linked[caller]) dispatched[caller].push_back({callee, index.Decl(caller).StartLine});
+  }
 
-  std::vector<std::uint32_t> affected;  // callees whose callers changed
-  for (std::uint32_t p = 0; p < size; ++p) {
-    const std::uint32_t number = base + p;
-    TPassRec& record = *mm.Procedures[p].Record;
-    std::vector<ResolvedCall> found = calls_[module][p];
-    found.insert(found.end(), dispatched[p].begin(), dispatched[p].end());
+  // Each caller's sites and distinct callees; its callees before and now, and those it calls
+  // from its body or not any more, have their callers ordered again.
+  std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> callersNow;  // by callee
+  const std::vector<ResolvedCall> nothing;
+  for (std::uint32_t number : callers) {
+    TPassRec& record = *index.Decl(number).Record;
+    std::vector<ResolvedCall> found = bodyOf(number);
+    if (auto more = dispatched.find(number); more != dispatched.end()) {
+      found.insert(found.end(), more->second.begin(), more->second.end());
+    }
     if (found.empty()) {
       model.CallSites.erase(record.Key);
     } else {
@@ -449,26 +598,27 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
       for (const ResolvedCall& call : found)
         sites.push_back({index.Decl(call.Callee).Record, call.Line});
     }
-    std::vector<std::uint32_t> callees;
+    std::vector<std::uint32_t> now;
     for (const ResolvedCall& call : found) {
-      if (std::find(callees.begin(), callees.end(), call.Callee) == callees.end()) {
-        callees.push_back(call.Callee);
-      }
+      if (std::find(now.begin(), now.end(), call.Callee) == now.end()) now.push_back(call.Callee);
     }
-    const std::vector<ResolvedCall>& old = p < before.size() ? before[p] : calls_[module][p];
-    for (const auto* list : {&callees_[number], &callees}) {
-      for (std::uint32_t callee : *list) {
-        const bool was = std::find(callees_[number].begin(), callees_[number].end(), callee) !=
-                         callees_[number].end();
-        const bool is = std::find(callees.begin(), callees.end(), callee) != callees.end();
-        if (was != is || bodyCalls(old, callee) != bodyCalls(calls_[module][p], callee)) {
+    auto old = before.find(number);
+    const std::vector<ResolvedCall>& oldBody = old == before.end() ? bodyOf(number) : old->second;
+    const std::vector<std::uint32_t>& was = callees_[number];
+    for (const std::vector<std::uint32_t>* side :
+         {&was, static_cast<const std::vector<std::uint32_t>*>(&now)}) {
+      for (std::uint32_t callee : *side) {
+        const bool inWas = std::find(was.begin(), was.end(), callee) != was.end();
+        const bool inNow = std::find(now.begin(), now.end(), callee) != now.end();
+        if (inWas != inNow || bodyCalls(oldBody, callee) != bodyCalls(bodyOf(number), callee)) {
           affected.push_back(callee);
         }
       }
     }
+    for (std::uint32_t callee : now) callersNow[callee].push_back(number);
     record.Calls.clear();
-    for (std::uint32_t callee : callees) record.Calls.push_back(index.Decl(callee).Record->Key);
-    callees_[number] = std::move(callees);
+    for (std::uint32_t callee : now) record.Calls.push_back(index.Decl(callee).Record->Key);
+    callees_[number] = std::move(now);
   }
   std::sort(affected.begin(), affected.end());
   affected.erase(std::unique(affected.begin(), affected.end()), affected.end());
@@ -477,20 +627,16 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
   // those that only the language's own calls link, in their order.
   for (std::uint32_t callee : affected) {
     TPassRec& record = *index.Decl(callee).Record;
-    std::vector<std::uint32_t> callers;
+    std::vector<std::uint32_t> byBody, byLanguage;
+    const auto place = [&](std::uint32_t caller) {
+      (bodyCalls(bodyOf(caller), callee) ? byBody : byLanguage).push_back(caller);
+    };
     for (const std::string& key : record.CalledBy) {
       const std::uint32_t caller = NumberOfKey(key);
-      if (caller < base || caller - base >= size) callers.push_back(caller);
+      if (!linked[caller]) place(caller);
     }
-    for (std::uint32_t p = 0; p < size; ++p) {
-      const auto& list = callees_[base + p];
-      if (std::find(list.begin(), list.end(), callee) != list.end()) callers.push_back(base + p);
-    }
-    std::vector<std::uint32_t> byBody, byLanguage;
-    for (std::uint32_t caller : callers) {
-      const std::uint32_t owner = ModuleOfNumber(offsets, caller);
-      (bodyCalls(calls_[owner][caller - offsets[owner]], callee) ? byBody : byLanguage)
-          .push_back(caller);
+    if (auto now = callersNow.find(callee); now != callersNow.end()) {
+      for (std::uint32_t caller : now->second) place(caller);
     }
     std::sort(byBody.begin(), byBody.end());
     std::sort(byLanguage.begin(), byLanguage.end(), [&](std::uint32_t a, std::uint32_t b) {
@@ -502,7 +648,6 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
       for (std::uint32_t caller : *list) record.CalledBy.push_back(index.Decl(caller).Record->Key);
     }
   }
-  MarkAgain();
 }
 
 void ModuleUpdater::KeepEdges() {
