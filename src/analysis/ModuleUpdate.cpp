@@ -21,14 +21,33 @@ namespace tarnel {
 
 namespace {
 
-// Procedure keys number the procedures from 1 in the order of the model.
-std::uint32_t NumberOfKey(const std::string& key) {
-  return static_cast<std::uint32_t>(std::strtoul(key.c_str() + 2, nullptr, 10) - 1);
+// Procedure keys ("4-0001") number the procedures from 1 in the order of the model; they are
+// read and written here without the general formatting, as every key after an added procedure
+// moves.
+std::uint32_t NumberOfKey(std::string_view key) {
+  std::uint32_t number = 0;
+  for (std::size_t i = 2; i < key.size(); ++i) number = number * 10 + (key[i] - '0');
+  return number - 1;
+}
+
+void SetProcedureKey(std::string& key, std::uint32_t number) {
+  char digits[16];
+  int count = 0;
+  for (std::uint32_t rest = number + 1; rest > 0 || count < 4; rest /= 10) {
+    digits[count++] = static_cast<char>('0' + rest % 10);
+  }
+  key.assign("4-");
+  const int stop = std::max(0, count - 8);  // a key holds 10 bytes
+  while (count > stop) key += digits[--count];
+}
+
+std::string ProcedureKey(std::uint32_t number) {
+  std::string key;
+  SetProcedureKey(key, number);
+  return key;
 }
 
 constexpr std::uint32_t kGone = UINT32_MAX;
-
-std::string ProcedureKey(std::uint32_t number) { return CutTo(FormatKey(4, number + 1), 10); }
 
 std::uint64_t NameHash(std::string_view folded) { return std::hash<std::string_view>()(folded); }
 
@@ -216,6 +235,8 @@ ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
       }
     }
   }
+  // Known before the first edit, so that no edit waits for every module to be read.
+  NoteMentions(ctx);
 }
 
 void ModuleUpdater::NoteMentions(AnalysisContext& ctx) {
@@ -272,20 +293,21 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
       }
     }
   }
-
   // The calls kept from other modules follow the changed module's procedures to their new places.
   const std::vector<std::uint32_t> oldOffsets = Offsets(model);
   const std::vector<int> match = MatchProcedures(before, after);
   bool same = before.Procedures.size() == after.Procedures.size();
   for (std::size_t p = 0; p < match.size() && same; ++p) same = match[p] == static_cast<int>(p);
-  if (!same) {
+  if (std::find(match.begin(), match.end(), -1) != match.end()) {
     // A module that calls a procedure that is gone is read again (it uses its name anyway).
+    const std::uint32_t first = oldOffsets[module], end = oldOffsets[module + 1];
     for (std::size_t m = 0; m < count; ++m) {
-      if (resolve[m]) continue;
-      for (const auto& calls : calls_[m]) {
-        for (const ResolvedCall& call : calls) {
-          const std::uint32_t owner = ModuleOfNumber(oldOffsets, call.Callee);
-          if (owner == changedModule && match[call.Callee - oldOffsets[owner]] < 0) resolve[m] = 1;
+      for (std::size_t p = 0; p < calls_[m].size() && !resolve[m]; ++p) {
+        for (const ResolvedCall& call : calls_[m][p]) {
+          if (call.Callee >= first && call.Callee < end && match[call.Callee - first] < 0) {
+            resolve[m] = 1;
+            break;
+          }
         }
       }
     }
@@ -300,17 +322,16 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
       after.Procedures[p].Record = before.Procedures[p].Record;
     }
   }
-  if (keptRecords_) NameStrings(before, -1);
+  NameStrings(before, -1);
   model.Modules[module] = std::move(after);
+  NameStrings(model.Modules[module], 1);
   const std::vector<std::uint32_t> newOffsets = Offsets(model);
   if (keptRecords_) {
     const ModuleModel& now = model.Modules[module];
-    NameStrings(now, 1);
     for (std::size_t p = 0; p < now.Procedures.size(); ++p) {
       folded_[newOffsets[module] + p] = FoldCase(now.Procedures[p].Name);
     }
   }
-
   // Old procedure numbers to new ones: later modules move by the change in count, the module's
   // own procedures to where they are matched.
   std::vector<std::uint32_t> renumber(oldOffsets.back());
@@ -336,12 +357,11 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
     }
   }
   calls_[module].assign(model.Modules[module].Procedures.size(), {});
-
   // The bodies that may resolve differently, against the new declarations.
   if (keptRecords_) {
     index_->Repoint(module);
   } else {
-    index_ = std::make_unique<ProjectIndex>(model);
+    index_->Reindex(module);
   }
   const ProjectIndex& index = *index_;
   const NameIndex none;
@@ -380,10 +400,12 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   const std::uint32_t total = offsets.back();
   const std::uint32_t firstOld = oldOffsets[module];
   const std::uint32_t firstNew = offsets[module];
+  const std::uint32_t endOld = oldOffsets[module + 1];
+  const std::uint32_t endNew = offsets[module + 1];
 
   // The module's records: those matched keep their record, the new ones get one, the rest go.
   std::vector<char> kept(oldRecords.size(), 0);
-  std::unordered_map<const TPassRec*, std::unique_ptr<TPassRec>> fresh;
+  std::unordered_map<const TPassRec*, std::unique_ptr<TPassRec>> own;
   for (std::size_t p = 0; p < oldRecords.size(); ++p) {
     const std::uint32_t now = renumber[firstOld + p];
     if (now == kGone) continue;
@@ -396,7 +418,7 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
       record->Level = 4;
       record->ParentKey = mm.Key;
       decl.Record = record.get();
-      fresh.emplace(record.get(), std::move(record));
+      own.emplace(record.get(), std::move(record));
     }
     TPassRec& record = *decl.Record;
     record.Name = decl.Name;
@@ -408,14 +430,30 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
     record.BodyLines = decl.BodyLines;
   }
 
-  // Every key from the module's first procedure on follows its number.
-  std::vector<std::string> keys(total - firstNew);
-  for (std::uint32_t n = firstNew; n < total; ++n) keys[n - firstNew] = ProcedureKey(n);
-  for (std::size_t m = module; m < model.Modules.size(); ++m) {
-    for (std::size_t p = 0; p < model.Modules[m].Procedures.size(); ++p) {
-      ProcedureDecl& decl = model.Modules[m].Procedures[p];
-      decl.Key = keys[offsets[m] + p - firstNew];
-      decl.Record->Key = decl.Key;
+  // Every key from the module's first procedure on follows its number, and so do the lists that
+  // name them: the callers' callee lists and the callees' caller lists of the procedures that
+  // moved. When many moved, every list is looked at.
+  const std::uint32_t oldTotal = oldOffsets.back();
+  const auto moved = [&](std::uint32_t old) { return old >= firstOld && renumber[old] != old; };
+  std::vector<TPassRec*> byOld(oldTotal);
+  for (std::uint32_t m = 0; m < oldOffsets.size() - 1; ++m) {
+    for (std::uint32_t old = oldOffsets[m]; old < oldOffsets[m + 1]; ++old) {
+      const std::uint32_t now = renumber[old];
+      byOld[old] = m == module ? oldRecords[old - firstOld]
+                               : model.Modules[m].Procedures[now - offsets[m]].Record;
+    }
+  }
+  std::vector<char> callsDirty(oldTotal, 0), calledByDirty(oldTotal, 0);
+  std::uint32_t movedCount = 0;
+  for (std::uint32_t old = firstOld; old < oldTotal; ++old) movedCount += moved(old) ? 1 : 0;
+  if (movedCount > oldTotal / 8) {
+    std::fill(callsDirty.begin(), callsDirty.end(), 1);
+    std::fill(calledByDirty.begin(), calledByDirty.end(), 1);
+  } else {
+    for (std::uint32_t old = firstOld; old < oldTotal; ++old) {
+      if (!moved(old)) continue;
+      for (std::uint32_t callee : callees_[old]) calledByDirty[callee] = 1;
+      for (const std::string& caller : byOld[old]->CalledBy) callsDirty[NumberOfKey(caller)] = 1;
     }
   }
   const auto rename = [&](std::vector<std::string>& list) {
@@ -425,49 +463,75 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
       if (old >= firstOld) {
         const std::uint32_t now = old < renumber.size() ? renumber[old] : kGone;
         if (now == kGone) continue;
-        list[i] = keys[now - firstNew];
+        if (now != old) SetProcedureKey(list[i], now);
       }
       if (out != i) list[out] = std::move(list[i]);
       ++out;
     }
     list.resize(out);
   };
-  for (ModuleModel& each : model.Modules) {
-    for (ProcedureDecl& decl : each.Procedures) {
-      rename(decl.Record->Calls);
-      rename(decl.Record->CalledBy);
+  for (std::uint32_t old = 0; old < oldTotal; ++old) {
+    if (renumber[old] == kGone) continue;
+    if (callsDirty[old]) rename(byOld[old]->Calls);
+    if (calledByDirty[old]) rename(byOld[old]->CalledBy);
+  }
+  std::vector<decltype(model.CallSites)::node_type> sites;
+  std::vector<decltype(model.Marks)::node_type> marks;
+  std::string key;
+  for (std::uint32_t old = firstOld; old < oldTotal; ++old) {
+    if (!moved(old)) continue;
+    SetProcedureKey(key, old);
+    auto site = model.CallSites.extract(key);
+    auto mark = model.Marks.extract(key);
+    if (renumber[old] == kGone) continue;
+    if (site) {
+      SetProcedureKey(site.key(), renumber[old]);
+      sites.push_back(std::move(site));
+    }
+    if (mark) {
+      SetProcedureKey(mark.key(), renumber[old]);
+      marks.push_back(std::move(mark));
     }
   }
-  {
-    std::vector<decltype(model.CallSites)::node_type> moved;
-    for (auto it = model.CallSites.begin(); it != model.CallSites.end();) {
-      const std::uint32_t old = NumberOfKey(it->first);
-      if (old < firstOld) {
-        ++it;
-        continue;
-      }
-      auto next = std::next(it);
-      auto node = model.CallSites.extract(it);
-      const std::uint32_t now = old < renumber.size() ? renumber[old] : kGone;
-      if (now != kGone) {
-        node.key() = keys[now - firstNew];
-        moved.push_back(std::move(node));
-      }
-      it = next;
-    }
-    for (auto& node : moved) model.CallSites.insert(std::move(node));
+  for (auto& site : sites) model.CallSites.insert(std::move(site));
+  for (auto& mark : marks) model.Marks.insert(std::move(mark));
+  for (std::uint32_t old = firstOld; old < oldTotal; ++old) {
+    if (!moved(old) || renumber[old] == kGone) continue;
+    const ProcedureId id = index_->IdOf(renumber[old]);
+    ProcedureDecl& decl = model.Modules[id.Module].Procedures[id.Procedure];
+    SetProcedureKey(decl.Key, renumber[old]);
+    decl.Record->Key = decl.Key;
+  }
+  for (ProcedureDecl& decl : mm.Procedures) {
+    SetProcedureKey(decl.Key, firstNew + static_cast<std::uint32_t>(&decl - mm.Procedures.data()));
+    decl.Record->Key = decl.Key;
   }
 
-  // Callees by new number; the calls the language makes, before and now.
-  std::vector<std::vector<std::uint32_t>> callees(total);
-  for (std::uint32_t old = 0; old < callees_.size(); ++old) {
-    if (renumber[old] == kGone) continue;
-    auto& list = callees[renumber[old]];
-    for (std::uint32_t callee : callees_[old]) {
-      if (renumber[callee] != kGone) list.push_back(renumber[callee]);
+  // What is kept by number moves with the numbers: callees, folded names and marks.
+  {
+    std::vector<std::vector<std::uint32_t>> own(endOld - firstOld);
+    std::move(callees_.begin() + firstOld, callees_.begin() + endOld, own.begin());
+    for (std::uint32_t old = 0; old < oldTotal; ++old) {
+      if (!callsDirty[old] || renumber[old] == kGone) continue;
+      auto& list = old >= firstOld && old < endOld ? own[old - firstOld] : callees_[old];
+      std::erase_if(list, [&](std::uint32_t callee) { return renumber[callee] == kGone; });
+      for (std::uint32_t& callee : list) callee = renumber[callee];
+    }
+    callees_.erase(callees_.begin() + firstOld, callees_.begin() + endOld);
+    callees_.insert(callees_.begin() + firstNew, endNew - firstNew, {});
+    for (std::uint32_t old = firstOld; old < endOld; ++old) {
+      if (renumber[old] != kGone) callees_[renumber[old]] = std::move(own[old - firstOld]);
     }
   }
-  callees_ = std::move(callees);
+  folded_.erase(folded_.begin() + firstOld, folded_.begin() + endOld);
+  marks_.erase(marks_.begin() + firstOld, marks_.begin() + endOld);
+  folded_.insert(folded_.begin() + firstNew, endNew - firstNew, {});
+  marks_.insert(marks_.begin() + firstNew, endNew - firstNew, nullptr);
+  for (std::uint32_t n = firstNew; n < endNew; ++n) {
+    const ProcedureDecl& decl = mm.Procedures[n - firstNew];
+    folded_[n] = FoldCase(decl.Name);
+    marks_[n] = &model.Marks[decl.Key];
+  }
   std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> dispatchBefore, dispatchNow;
   for (const auto& [caller, callee] : edges_) {
     if (renumber[caller] != kGone) {
@@ -482,21 +546,19 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   for (std::uint32_t m : resolved) {
     for (std::uint32_t n = offsets[m]; n < offsets[m + 1]; ++n) callers.push_back(n);
   }
-  for (const auto* side : {&dispatchBefore, &dispatchNow}) {
-    for (const auto& [caller, list] : *side) {
-      auto other = (side == &dispatchBefore ? dispatchNow : dispatchBefore).find(caller);
-      const bool differs = other == (side == &dispatchBefore ? dispatchNow : dispatchBefore).end()
-                               ? !list.empty()
-                               : other->second != list;
-      if (differs) callers.push_back(caller);
-    }
+  for (const auto& [caller, list] : dispatchBefore) {
+    auto now = dispatchNow.find(caller);
+    if (now == dispatchNow.end() || now->second != list) callers.push_back(caller);
+  }
+  for (const auto& [caller, list] : dispatchNow) {
+    if (dispatchBefore.count(caller) == 0) callers.push_back(caller);
   }
   std::sort(callers.begin(), callers.end());
   callers.erase(std::unique(callers.begin(), callers.end()), callers.end());
   // The module's procedures and their callees have their callers ordered again: the
   // procedures' places may have changed among themselves.
   std::vector<std::uint32_t> affected;
-  for (std::uint32_t n = firstNew; n < offsets[module + 1]; ++n) {
+  for (std::uint32_t n = firstNew; n < endNew; ++n) {
     affected.push_back(n);
     affected.insert(affected.end(), callees_[n].begin(), callees_[n].end());
   }
@@ -505,11 +567,6 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   // The list in the order of a whole analysis: the module's procedures just before the module.
   SymbolList& list = ctx.Result.SymbolList;
   std::vector<std::unique_ptr<TPassRec>> released = list.Release();
-  std::unordered_set<const TPassRec*> gone;
-  for (std::size_t p = 0; p < oldRecords.size(); ++p) {
-    if (!kept[p]) gone.insert(oldRecords[p]);
-  }
-  std::unordered_map<const TPassRec*, std::unique_ptr<TPassRec>> own = std::move(fresh);
   for (auto& record : released) {
     if (IsProcedureKind(record->Kind) && record->ParentKey == mm.Key) {
       const TPassRec* at = record.get();
@@ -524,11 +581,27 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
     }
     list.Adopt(std::move(record));
   }
-  ctx.Result.ProcNames.Clear();
-  ctx.Result.ProcFullNames.Clear();
-  IndexProcedures(ctx.Result);
-  ComputeMarks(*index_, callees_, model);
-  KeepMarks(model);
+  // The records of the procedures that are gone go with own.
+  // The procedures by name and full name, in number order: the module's own are replaced.
+  std::vector<std::pair<std::string, TPassRec*>> names, fullNames;
+  for (const ProcedureDecl& decl : mm.Procedures) {
+    names.emplace_back(decl.Record->Name, decl.Record);
+    fullNames.emplace_back(decl.Record->FullName, decl.Record);
+  }
+  if (ctx.Result.ProcNames.Count() == static_cast<int>(oldTotal) &&
+      ctx.Result.ProcFullNames.Count() == static_cast<int>(oldTotal)) {
+    ctx.Result.ProcNames.Splice(firstOld, endOld - firstOld, std::move(names));
+    ctx.Result.ProcFullNames.Splice(firstOld, endOld - firstOld, std::move(fullNames));
+  } else {
+    IndexProcedures(ctx.Result);
+  }
+
+  // Entry points follow from declarations: those of the modules read again are found again.
+  for (std::uint32_t m : resolved) {
+    const std::vector<bool> entry = EntryPointsOf(*index_, m);
+    for (std::size_t p = 0; p < entry.size(); ++p) marks_[offsets[m] + p]->EntryPoint = entry[p];
+  }
+  MarkAgain();
 }
 
 void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
@@ -625,8 +698,31 @@ void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint3
 
   // A callee's callers as the linking orders them: those whose bodies call it by number, then
   // those that only the language's own calls link, in their order.
+  std::vector<char> dispatchTarget(index.ProcedureCount(), 0);
+  for (const auto& edge : edges_) dispatchTarget[edge.second] = 1;
   for (std::uint32_t callee : affected) {
     TPassRec& record = *index.Decl(callee).Record;
+    if (!dispatchTarget[callee]) {
+      // Every caller calls it from its body: the callers kept are in order already, and those
+      // linked again are merged in.
+      std::vector<std::string> merged;
+      auto now = callersNow.find(callee);
+      const std::vector<std::uint32_t> none;
+      const std::vector<std::uint32_t>& added = now == callersNow.end() ? none : now->second;
+      merged.reserve(record.CalledBy.size() + added.size());
+      auto next = added.begin();
+      for (std::string& key : record.CalledBy) {
+        const std::uint32_t caller = NumberOfKey(key);
+        if (linked[caller]) continue;
+        for (; next != added.end() && *next < caller; ++next) {
+          merged.push_back(index.Decl(*next).Record->Key);
+        }
+        merged.push_back(std::move(key));
+      }
+      for (; next != added.end(); ++next) merged.push_back(index.Decl(*next).Record->Key);
+      record.CalledBy = std::move(merged);
+      continue;
+    }
     std::vector<std::uint32_t> byBody, byLanguage;
     const auto place = [&](std::uint32_t caller) {
       (bodyCalls(bodyOf(caller), callee) ? byBody : byLanguage).push_back(caller);

@@ -61,7 +61,7 @@ class ModuleUpdater {
 
   // Per module, per procedure: the calls its body makes, callee by project-wide number.
   std::vector<std::vector<std::vector<ResolvedCall>>> calls_;
-  // Per module: the sorted hashes of the folded names its bodies use; filled when first needed.
+  // Per module: the sorted hashes of the folded names its bodies use.
   std::vector<std::vector<std::uint64_t>> mentions_;
   // Per procedure by number: its distinct callees in the order they were linked.
   std::vector<std::vector<std::uint32_t>> callees_;

@@ -16,6 +16,9 @@ class NameIndex {
  public:
   void Clear();
   void Append(std::string text, TPassRec* record);
+  // Replaces count entries from first on with entries.
+  void Splice(std::size_t first, std::size_t count,
+              std::vector<std::pair<std::string, TPassRec*>> entries);
 
   int Count() const { return static_cast<int>(entries_.size()); }
   const std::string& TextAt(int index) const {

@@ -57,6 +57,10 @@ std::vector<std::unique_ptr<TPassRec>> SymbolList::Release() {
   byKeyRecords_.clear();
   records_.clear();
   unsorted_ = false;
+  // They mostly come back.
+  byKey_.Reserve(released.size());
+  byKeyRecords_.reserve(released.size());
+  records_.reserve(released.size());
   return released;
 }
 
