@@ -5,8 +5,11 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <thread>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisContext.h"
@@ -48,6 +51,37 @@ std::string ProcedureKey(std::uint32_t number) {
 }
 
 constexpr std::uint32_t kGone = UINT32_MAX;
+
+// Runs work on a thread of its own, or here when asked to; Join waits for it and passes on what
+// it threw.
+class Beside {
+ public:
+  Beside(bool apart, std::function<void()> work) {
+    const auto run = [this, work = std::move(work)] {
+      try {
+        work();
+      } catch (...) {
+        error_ = std::current_exception();
+      }
+    };
+    if (apart) {
+      thread_ = std::thread(run);
+    } else {
+      run();
+    }
+  }
+  ~Beside() {
+    if (thread_.joinable()) thread_.join();
+  }
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+    if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+  }
+
+ private:
+  std::exception_ptr error_;
+  std::thread thread_;
+};
 
 std::uint64_t NameHash(std::string_view folded) { return std::hash<std::string_view>()(folded); }
 
@@ -446,7 +480,8 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   std::vector<char> callsDirty(oldTotal, 0), calledByDirty(oldTotal, 0);
   std::uint32_t movedCount = 0;
   for (std::uint32_t old = firstOld; old < oldTotal; ++old) movedCount += moved(old) ? 1 : 0;
-  if (movedCount > oldTotal / 8) {
+  const bool many = movedCount > oldTotal / 8;
+  if (many) {
     std::fill(callsDirty.begin(), callsDirty.end(), 1);
     std::fill(calledByDirty.begin(), calledByDirty.end(), 1);
   } else {
@@ -470,31 +505,32 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
     }
     list.resize(out);
   };
-  for (std::uint32_t old = 0; old < oldTotal; ++old) {
-    if (renumber[old] == kGone) continue;
-    if (callsDirty[old]) rename(byOld[old]->Calls);
-    if (calledByDirty[old]) rename(byOld[old]->CalledBy);
-  }
-  std::vector<decltype(model.CallSites)::node_type> sites;
-  std::vector<decltype(model.Marks)::node_type> marks;
-  std::string key;
-  for (std::uint32_t old = firstOld; old < oldTotal; ++old) {
-    if (!moved(old)) continue;
-    SetProcedureKey(key, old);
-    auto site = model.CallSites.extract(key);
-    auto mark = model.Marks.extract(key);
-    if (renumber[old] == kGone) continue;
-    if (site) {
-      SetProcedureKey(site.key(), renumber[old]);
-      sites.push_back(std::move(site));
+  // The marks and the call sites keep their places in memory under their new keys.
+  const auto rekey = [&](auto& map) {
+    std::vector<typename std::remove_reference_t<decltype(map)>::node_type> nodes;
+    std::string key;
+    for (std::uint32_t old = firstOld; old < oldTotal; ++old) {
+      if (!moved(old)) continue;
+      SetProcedureKey(key, old);
+      auto node = map.extract(key);
+      if (!node || renumber[old] == kGone) continue;
+      SetProcedureKey(node.key(), renumber[old]);
+      nodes.push_back(std::move(node));
     }
-    if (mark) {
-      SetProcedureKey(mark.key(), renumber[old]);
-      marks.push_back(std::move(mark));
+    for (auto& node : nodes) map.insert(std::move(node));
+  };
+  const auto renameAll = [&] {
+    for (std::uint32_t old = 0; old < oldTotal; ++old) {
+      if (renumber[old] == kGone) continue;
+      if (callsDirty[old]) rename(byOld[old]->Calls);
+      if (calledByDirty[old]) rename(byOld[old]->CalledBy);
     }
-  }
-  for (auto& site : sites) model.CallSites.insert(std::move(site));
-  for (auto& mark : marks) model.Marks.insert(std::move(mark));
+    rekey(model.Marks);
+  };
+  // When many keys move, the lists and the marks follow on a thread of their own while the call
+  // sites, the list and the names follow here: none of those reads the lists or the marks.
+  Beside renaming(many && ctx.Options.Workers > 0, renameAll);
+  rekey(model.CallSites);
   for (std::uint32_t old = firstOld; old < oldTotal; ++old) {
     if (!moved(old) || renumber[old] == kGone) continue;
     const ProcedureId id = index_->IdOf(renumber[old]);
@@ -524,14 +560,9 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
     }
   }
   folded_.erase(folded_.begin() + firstOld, folded_.begin() + endOld);
-  marks_.erase(marks_.begin() + firstOld, marks_.begin() + endOld);
   folded_.insert(folded_.begin() + firstNew, endNew - firstNew, {});
-  marks_.insert(marks_.begin() + firstNew, endNew - firstNew, nullptr);
-  for (std::uint32_t n = firstNew; n < endNew; ++n) {
-    const ProcedureDecl& decl = mm.Procedures[n - firstNew];
-    folded_[n] = FoldCase(decl.Name);
-    marks_[n] = &model.Marks[decl.Key];
-  }
+  for (std::uint32_t n = firstNew; n < endNew; ++n)
+    folded_[n] = FoldCase(mm.Procedures[n - firstNew].Name);
   std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> dispatchBefore, dispatchNow;
   for (const auto& [caller, callee] : edges_) {
     if (renumber[caller] != kGone) {
@@ -540,29 +571,6 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   }
   KeepEdges();
   for (const auto& [caller, callee] : edges_) dispatchNow[caller].push_back(callee);
-
-  // Linked again: the bodies read again, and the callers whose language-made calls changed.
-  std::vector<std::uint32_t> callers;
-  for (std::uint32_t m : resolved) {
-    for (std::uint32_t n = offsets[m]; n < offsets[m + 1]; ++n) callers.push_back(n);
-  }
-  for (const auto& [caller, list] : dispatchBefore) {
-    auto now = dispatchNow.find(caller);
-    if (now == dispatchNow.end() || now->second != list) callers.push_back(caller);
-  }
-  for (const auto& [caller, list] : dispatchNow) {
-    if (dispatchBefore.count(caller) == 0) callers.push_back(caller);
-  }
-  std::sort(callers.begin(), callers.end());
-  callers.erase(std::unique(callers.begin(), callers.end()), callers.end());
-  // The module's procedures and their callees have their callers ordered again: the
-  // procedures' places may have changed among themselves.
-  std::vector<std::uint32_t> affected;
-  for (std::uint32_t n = firstNew; n < endNew; ++n) {
-    affected.push_back(n);
-    affected.insert(affected.end(), callees_[n].begin(), callees_[n].end());
-  }
-  LinkAgain(ctx, offsets, callers, oldBodies, std::move(affected));
 
   // The list in the order of a whole analysis: the module's procedures just before the module.
   SymbolList& list = ctx.Result.SymbolList;
@@ -595,6 +603,35 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   } else {
     IndexProcedures(ctx.Result);
   }
+
+  renaming.Join();
+  marks_.erase(marks_.begin() + firstOld, marks_.begin() + endOld);
+  marks_.insert(marks_.begin() + firstNew, endNew - firstNew, nullptr);
+  for (std::uint32_t n = firstNew; n < endNew; ++n) {
+    marks_[n] = &model.Marks[mm.Procedures[n - firstNew].Key];
+  }
+  // Linked again: the bodies read again, and the callers whose language-made calls changed.
+  std::vector<std::uint32_t> callers;
+  for (std::uint32_t m : resolved) {
+    for (std::uint32_t n = offsets[m]; n < offsets[m + 1]; ++n) callers.push_back(n);
+  }
+  for (const auto& [caller, list] : dispatchBefore) {
+    auto now = dispatchNow.find(caller);
+    if (now == dispatchNow.end() || now->second != list) callers.push_back(caller);
+  }
+  for (const auto& [caller, list] : dispatchNow) {
+    if (dispatchBefore.count(caller) == 0) callers.push_back(caller);
+  }
+  std::sort(callers.begin(), callers.end());
+  callers.erase(std::unique(callers.begin(), callers.end()), callers.end());
+  // The module's procedures and their callees have their callers ordered again: the
+  // procedures' places may have changed among themselves.
+  std::vector<std::uint32_t> affected;
+  for (std::uint32_t n = firstNew; n < endNew; ++n) {
+    affected.push_back(n);
+    affected.insert(affected.end(), callees_[n].begin(), callees_[n].end());
+  }
+  LinkAgain(ctx, offsets, callers, oldBodies, std::move(affected));
 
   // Entry points follow from declarations: those of the modules read again are found again.
   for (std::uint32_t m : resolved) {

@@ -17,8 +17,10 @@ struct AnalysisContext;
 // Brings a precise analysis up to date after one module's text changed, without reading the
 // whole project again. The module's declarations and bodies are read again; another module's
 // bodies only when they use a name whose declaration changed (or every module's, when the
-// module's name or its default members changed); then every call is linked again in the order a
-// whole analysis links them, so the list, the call sites and the marks come out the same.
+// module's name or its default members changed). Records stay where they are: the module's own
+// are matched by name and kind, made or dropped, and the keys after them move on by the change
+// in their count. Only the callers read again are linked again, in the order a whole analysis
+// links them, so the list, the call sites and the marks come out as a whole analysis makes them.
 class ModuleUpdater {
  public:
   // Takes the resolved calls of the precise analysis that ctx holds.
@@ -31,8 +33,9 @@ class ModuleUpdater {
 
   // How many modules' bodies the last update resolved again.
   std::size_t LastResolved() const { return lastResolved_; }
-  // True when the last update kept every record (only the module's own changed in place); the
-  // module's declarations in the model are new all the same.
+  // True when the last update kept every record and key (only the module's own changed in
+  // place); the module's declarations in the model are new all the same. Otherwise the module's
+  // records may be new, and keys after them moved, but every other record kept its address.
   bool KeptRecords() const { return keptRecords_; }
 
  private:
