@@ -256,6 +256,44 @@ TEST_F(IncrementalTest, NonAsciiEditorTextUnderEachEncoding) {
   }
 }
 
+TEST_F(IncrementalTest, ClassicReadingReadsTheEditorsTextUnderEachEncoding) {
+  for (SourceEncoding encoding : {SourceEncoding::Cp932, SourceEncoding::Utf8,
+                                  SourceEncoding::Cp1252, SourceEncoding::Auto}) {
+    Workspace::Options options;
+    options.Reading = ReadingKind::Classic;
+    options.Encoding = encoding;
+    Workspace space(options);
+    space.AddFolders({root_});
+    const std::string onDisk = Answers(space);
+    const std::string path = Path("Extra.bas");
+    // A call to Main that only the editor holds, after a Japanese comment that moves it down.
+    std::string edited = Read("Extra.bas");
+    edited.replace(edited.find("    Helper 1"), 12, "    ' \xE3\x83\xAD\xE3\x82\xB0\r\n    Main");
+    ASSERT_TRUE(space.SetOpenText(path, edited));
+    ASSERT_TRUE(space.Reanalyse({path}));
+    const std::string unsaved = Answers(space);
+    Workspace fresh(options);
+    fresh.SetOpenText(path, edited);
+    fresh.AddFolders({root_});
+    EXPECT_EQ(unsaved, Answers(fresh)) << static_cast<int>(encoding);
+    EXPECT_NE(unsaved, onDisk) << static_cast<int>(encoding);
+    bool calls = false;
+    for (const ProcedureItem& item : space.ProceduresIn(path)) {
+      if (item.Name != "Twice") continue;
+      for (const CallItem& call : space.Outgoing(item)) {
+        if (call.Procedure.Name == "Main") {
+          calls = call.FromRanges.size() == 1 && call.FromRanges[0].Start.Line == 3;
+        }
+      }
+    }
+    EXPECT_TRUE(calls) << unsaved;
+    // Closed, the file is read again as it stands.
+    ASSERT_TRUE(space.SetOpenText(path, std::nullopt));
+    ASSERT_TRUE(space.Reanalyse({path}));
+    EXPECT_EQ(Answers(space), onDisk) << static_cast<int>(encoding);
+  }
+}
+
 TEST_F(IncrementalTest, AModuleThatCannotBeReadFallsBackToAWholeAnalysis) {
   Workspace space({});
   space.AddFolders({root_});
