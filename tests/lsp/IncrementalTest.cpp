@@ -53,7 +53,8 @@ std::string Answers(const Workspace& space) {
       }
     }
     for (const UnusedMark& mark : space.UnusedIn(path)) {
-      out << "unused " << mark.Procedure.Name << (mark.Unreachable ? " unreachable" : "") << '\n';
+      out << "unused " << mark.Procedure.Name << (mark.Unreachable ? " unreachable" : "") << ' '
+          << mark.Procedure.Key << '\n';
     }
   }
   for (const ProcedureItem& item : space.Search("", 1000)) out << "search " << item.Key << '\n';
@@ -165,7 +166,7 @@ TEST_F(IncrementalTest, EditsAnswerAsAFreshAnalysis) {
   // longer unused.
   Replace("Extra.bas", "    Fresh\r\n", "    Fresh\r\n    CallByName Me, \"unused\", VbMethod\r\n");
   Saved(space, "Extra.bas", 1);
-  EXPECT_NE(Answers(space).find("unused Unused unreachable\n"), std::string::npos);
+  EXPECT_NE(Answers(space).find("unused Unused unreachable "), std::string::npos);
   // A name whose letter case alone changed.
   Replace("Util.bas", "Public Sub Log(", "Public Sub LOG(");
   Saved(space, "Util.bas", 1);
