@@ -11,7 +11,6 @@
 #include <unordered_set>
 #include <utility>
 
-#include "analysis/Analysis.h"
 #include "analysis/AnalysisContext.h"
 #include "analysis/AnalysisSteps.h"
 #include "analysis/OrderedWork.h"
@@ -42,12 +41,6 @@ void SetProcedureKey(std::string& key, std::uint32_t number) {
   key.assign("4-");
   const int stop = std::max(0, count - 8);  // a key holds 10 bytes
   while (count > stop) key += digits[--count];
-}
-
-std::string ProcedureKey(std::uint32_t number) {
-  std::string key;
-  SetProcedureKey(key, number);
-  return key;
 }
 
 constexpr std::uint32_t kGone = UINT32_MAX;
@@ -431,7 +424,6 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
                             const BodiesBefore& oldBodies) {
   PreciseModel& model = *ctx.Result.Precise;
   ModuleModel& mm = model.Modules[module];
-  const std::uint32_t total = offsets.back();
   const std::uint32_t firstOld = oldOffsets[module];
   const std::uint32_t firstNew = offsets[module];
   const std::uint32_t endOld = oldOffsets[module + 1];
