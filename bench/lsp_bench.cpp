@@ -1,8 +1,9 @@
 // tarnel-bench-lsp FOLDER [ROUNDS]: the language server's workspace on the projects under FOLDER
 // (precise reading, Auto encoding). Times the first analysis, then rounds of edits to one module,
 // each from the edit to current answers (the module's procedures and the callers of its first):
-// a call added to a body and saved, the same typed but unsaved (the editor's text), and a
-// procedure added (a declared name changed, so the modules using that name are read again too).
+// a call added to a body and saved, the same typed but unsaved (the editor's text), and
+// procedures added, renamed and removed (a declared name changed, so the modules using that name
+// are read again too, and the keys of every later procedure move).
 // Then the diagnostics of every module, as the server sends them after an edit.
 #include <algorithm>
 #include <chrono>
@@ -113,9 +114,27 @@ int main(int argc, char** argv) {
   });
   space.SetOpenText(path, std::nullopt);
   space.Reanalyse({path});
+  // Declarations: each round adds one more procedure (so every later key moves), then each
+  // renames the last one, then each removes one.
+  const auto withAdded = [&](int count, const std::string& last) {
+    std::string text = original;
+    for (int i = 0; i < count; ++i) {
+      text += "Public Sub " + (i + 1 == count ? last : "BenchAdded" + std::to_string(i)) +
+              "()\r\nEnd Sub\r\n";
+    }
+    return text;
+  };
   measure("procedure added, saved", [&](int round) {
+    WriteAll(path, withAdded(round + 1, "BenchAdded" + std::to_string(round)));
+    space.Reanalyse({path});
+  });
+  measure("procedure renamed, saved", [&](int round) {
+    WriteAll(path, withAdded(rounds, "BenchRenamed" + std::to_string(round)));
+    space.Reanalyse({path});
+  });
+  measure("procedure removed, saved", [&](int round) {
     WriteAll(path,
-             original + "Public Sub BenchAdded" + std::to_string(round) + "()\r\nEnd Sub\r\n");
+             withAdded(rounds - round - 1, "BenchAdded" + std::to_string(rounds - round - 2)));
     space.Reanalyse({path});
   });
   WriteAll(path, original);

@@ -3,11 +3,13 @@
 // Engine internal: front ends reach the engine through Analysis.h.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tarnel {
@@ -95,6 +97,29 @@ class ByProcedureKey {
     entries_.reserve(procedures);
     entries_.resize(procedures);
     present_.resize(procedures, false);
+  }
+  // Moves the entry at each position from `from` on to the position `to` gives for it (indexed
+  // by the old position); an entry whose new position is `gone`, or that `to` does not cover, is
+  // dropped. Keys in other spellings stay as they are.
+  void Renumber(std::size_t from, const std::vector<std::uint32_t>& to, std::uint32_t gone) {
+    std::vector<std::pair<std::uint32_t, Value>> moving;
+    for (std::size_t old = from; old < present_.size(); ++old) {
+      if (!present_[old]) continue;
+      present_[old] = false;
+      --count_;
+      Value value = std::exchange(entries_[old].second, Value{});
+      const std::uint32_t now = old < to.size() ? to[old] : gone;
+      if (now != gone) moving.emplace_back(now, std::move(value));
+    }
+    for (auto& [now, value] : moving) {
+      if (now >= present_.size()) {
+        entries_.resize(std::size_t{now} + 1);
+        present_.resize(std::size_t{now} + 1, false);
+      }
+      if (!present_[now]) ++count_;
+      present_[now] = true;
+      entries_[now].second = std::move(value);
+    }
   }
   bool empty() const { return size() == 0; }
   std::size_t size() const { return count_ + others_.size(); }

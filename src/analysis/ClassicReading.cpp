@@ -78,7 +78,7 @@ class Classic : public Reading {
     // The module files are read and scanned ahead on spare cores; the records still enter the
     // list one by one, in the order of the passes.
     ModulePrefetch prefetch(std::move(modules), run.Options.Workers, run.Paths,
-                            decoder.KeepsBytes() ? nullptr : &decoder);
+                            decoder.ForReaders());
     PrefetchScope lend(run, prefetch);
     for (const ModulePass& pass : kPasses) {
       TextReader project;  // each pass reads the file from its start

@@ -107,8 +107,7 @@ void ReadModule(AnalysisRun& run, TPassRec& module, bool hasHeader) {
   if (run.Prefetch != nullptr) scan = run.Prefetch->Take(module.Text);
   if (!scan) {
     const SourceDecoder& decoder = run.Result.Decoder;
-    scan = ScanModuleFile(module.Text, hasHeader, run.Paths,
-                          decoder.KeepsBytes() ? nullptr : &decoder);
+    scan = ScanModuleFile(module.Text, hasHeader, run.Paths, decoder.ForReaders());
   }
   if (scan->Missing) {
     run.Host.ShowRepeatedMessage(RepeatedMessage::FileNotFound, "File Not Found : " + module.Text);
@@ -166,7 +165,7 @@ ModuleScan ScanModuleFile(const std::string& path, bool hasHeader) {
 ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, PathResolver& resolver,
                           const SourceDecoder* decoder) {
   ModuleScan scan;
-  if (!resolver.FileExists(path)) {
+  if (!(decoder != nullptr && decoder->HoldsText(path, resolver)) && !resolver.FileExists(path)) {
     scan.Missing = true;
     return scan;
   }

@@ -5,10 +5,12 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <thread>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
-#include "analysis/Analysis.h"
 #include "analysis/AnalysisContext.h"
 #include "analysis/AnalysisSteps.h"
 #include "analysis/OrderedWork.h"
@@ -21,10 +23,58 @@ namespace tarnel {
 
 namespace {
 
-// Procedure keys number the procedures from 1 in the order of the model.
-std::uint32_t NumberOfKey(const std::string& key) {
-  return static_cast<std::uint32_t>(std::strtoul(key.c_str() + 2, nullptr, 10) - 1);
+// Procedure keys ("4-0001") number the procedures from 1 in the order of the model; they are
+// read and written here without the general formatting, as every key after an added procedure
+// moves.
+std::uint32_t NumberOfKey(std::string_view key) {
+  std::uint32_t number = 0;
+  for (std::size_t i = 2; i < key.size(); ++i) number = number * 10 + (key[i] - '0');
+  return number - 1;
 }
+
+void SetProcedureKey(std::string& key, std::uint32_t number) {
+  char digits[16];
+  int count = 0;
+  for (std::uint32_t rest = number + 1; rest > 0 || count < 4; rest /= 10) {
+    digits[count++] = static_cast<char>('0' + rest % 10);
+  }
+  key.assign("4-");
+  const int stop = std::max(0, count - 8);  // a key holds 10 bytes
+  while (count > stop) key += digits[--count];
+}
+
+constexpr std::uint32_t kGone = UINT32_MAX;
+
+// Runs work on a thread of its own, or here when asked to; Join waits for it and passes on what
+// it threw.
+class Beside {
+ public:
+  Beside(bool apart, std::function<void()> work) {
+    const auto run = [this, work = std::move(work)] {
+      try {
+        work();
+      } catch (...) {
+        error_ = std::current_exception();
+      }
+    };
+    if (apart) {
+      thread_ = std::thread(run);
+    } else {
+      run();
+    }
+  }
+  ~Beside() {
+    if (thread_.joinable()) thread_.join();
+  }
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+    if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+  }
+
+ private:
+  std::exception_ptr error_;
+  std::thread thread_;
+};
 
 std::uint64_t NameHash(std::string_view folded) { return std::hash<std::string_view>()(folded); }
 
@@ -215,6 +265,8 @@ ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
       }
     }
   }
+  // Known before the first edit, so that no edit waits for every module to be read.
+  NoteMentions(ctx);
 }
 
 void ModuleUpdater::NoteMentions(AnalysisContext& ctx) {
@@ -271,63 +323,75 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
       }
     }
   }
-
   // The calls kept from other modules follow the changed module's procedures to their new places.
   const std::vector<std::uint32_t> oldOffsets = Offsets(model);
   const std::vector<int> match = MatchProcedures(before, after);
   bool same = before.Procedures.size() == after.Procedures.size();
   for (std::size_t p = 0; p < match.size() && same; ++p) same = match[p] == static_cast<int>(p);
-  if (!same) {
+  if (std::find(match.begin(), match.end(), -1) != match.end()) {
     // A module that calls a procedure that is gone is read again (it uses its name anyway).
+    const std::uint32_t first = oldOffsets[module], end = oldOffsets[module + 1];
     for (std::size_t m = 0; m < count; ++m) {
-      if (resolve[m]) continue;
-      for (const auto& calls : calls_[m]) {
-        for (const ResolvedCall& call : calls) {
-          const std::uint32_t owner = ModuleOfNumber(oldOffsets, call.Callee);
-          if (owner == changedModule && match[call.Callee - oldOffsets[owner]] < 0) resolve[m] = 1;
+      for (std::size_t p = 0; p < calls_[m].size() && !resolve[m]; ++p) {
+        for (const ResolvedCall& call : calls_[m][p]) {
+          if (call.Callee >= first && call.Callee < end && match[call.Callee - first] < 0) {
+            resolve[m] = 1;
+            break;
+          }
         }
       }
     }
   }
   // A change inside the module's own bodies and lines keeps every record and key.
   keptRecords_ = same && changed.empty() && !resolveAll;
+  std::vector<TPassRec*> oldRecords;  // the module's records, by old place
+  for (ProcedureDecl& decl : before.Procedures) oldRecords.push_back(decl.Record);
   if (keptRecords_) {
     for (std::size_t p = 0; p < after.Procedures.size(); ++p) {
       after.Procedures[p].Key = before.Procedures[p].Key;
       after.Procedures[p].Record = before.Procedures[p].Record;
     }
   }
-  const std::vector<std::vector<ResolvedCall>> kept =
-      keptRecords_ ? calls_[module] : std::vector<std::vector<ResolvedCall>>();
-  if (keptRecords_) NameStrings(before, -1);
+  NameStrings(before, -1);
   model.Modules[module] = std::move(after);
+  NameStrings(model.Modules[module], 1);
   const std::vector<std::uint32_t> newOffsets = Offsets(model);
   if (keptRecords_) {
     const ModuleModel& now = model.Modules[module];
-    NameStrings(now, 1);
     for (std::size_t p = 0; p < now.Procedures.size(); ++p) {
       folded_[newOffsets[module] + p] = FoldCase(now.Procedures[p].Name);
     }
   }
-  if (!same) {
-    for (std::size_t m = 0; m < count; ++m) {
-      if (resolve[m]) continue;
-      for (auto& calls : calls_[m]) {
-        for (ResolvedCall& call : calls) {
-          const std::uint32_t owner = ModuleOfNumber(oldOffsets, call.Callee);
-          std::uint32_t place = call.Callee - oldOffsets[owner];
-          if (owner == changedModule) place = static_cast<std::uint32_t>(match[place]);
-          call.Callee = newOffsets[owner] + place;
-        }
+  // Old procedure numbers to new ones: later modules move by the change in count, the module's
+  // own procedures to where they are matched.
+  std::vector<std::uint32_t> renumber(oldOffsets.back());
+  for (std::uint32_t m = 0; m < count; ++m) {
+    for (std::uint32_t p = oldOffsets[m]; p < oldOffsets[m + 1]; ++p) {
+      const std::uint32_t place = p - oldOffsets[m];
+      if (m != changedModule) {
+        renumber[p] = newOffsets[m] + place;
+      } else {
+        renumber[p] =
+            match[place] < 0 ? kGone : newOffsets[m] + static_cast<std::uint32_t>(match[place]);
       }
     }
   }
-
+  // The calls of the bodies that are not read again, and what each body called before.
+  BodiesBefore oldBodies;  // by new number
+  for (std::size_t m = 0; m < count; ++m) {
+    for (std::uint32_t p = 0; p < calls_[m].size(); ++p) {
+      auto& calls = calls_[m][p];
+      for (ResolvedCall& call : calls) call.Callee = renumber[call.Callee];
+      const std::uint32_t now = renumber[oldOffsets[m] + p];
+      if (resolve[m] && now != kGone) oldBodies.emplace(now, std::move(calls));
+    }
+  }
+  calls_[module].assign(model.Modules[module].Procedures.size(), {});
   // The bodies that may resolve differently, against the new declarations.
   if (keptRecords_) {
     index_->Repoint(module);
   } else {
-    index_ = std::make_unique<ProjectIndex>(model);
+    index_->Reindex(module);
   }
   const ProjectIndex& index = *index_;
   const NameIndex none;
@@ -347,73 +411,229 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   if (failed) return false;
 
   if (keptRecords_) {
-    Patch(ctx, changedModule, newOffsets, kept);
+    Patch(ctx, changedModule, newOffsets, oldBodies);
   } else {
-    Relink(ctx, newOffsets);
+    Reshape(ctx, changedModule, oldOffsets, newOffsets, renumber, oldRecords, modules, oldBodies);
   }
   return true;
 }
 
-void ModuleUpdater::Relink(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets) {
-  const ProjectIndex& index = *index_;
-  KeepEdges();
-  // The list again, in the order of a whole analysis: each group, then each module's procedures
-  // before the module itself.
+void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
+                            const std::vector<std::uint32_t>& oldOffsets,
+                            const std::vector<std::uint32_t>& offsets,
+                            const std::vector<std::uint32_t>& renumber,
+                            const std::vector<TPassRec*>& oldRecords,
+                            const std::vector<std::uint32_t>& resolved,
+                            const BodiesBefore& oldBodies) {
   PreciseModel& model = *ctx.Result.Precise;
-  const std::size_t count = model.Modules.size();
-  std::vector<TPassRec> kept;
-  for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
-    const TPassRec& record = ctx.Result.SymbolList.Recorded(i);
-    if (!IsProcedureKind(record.Kind)) kept.push_back(record);
+  ModuleModel& mm = model.Modules[module];
+  const std::uint32_t firstOld = oldOffsets[module];
+  const std::uint32_t firstNew = offsets[module];
+  const std::uint32_t endOld = oldOffsets[module + 1];
+  const std::uint32_t endNew = offsets[module + 1];
+
+  // The module's records: those matched keep their record, the new ones get one, the rest go.
+  std::vector<char> kept(oldRecords.size(), 0);
+  std::unordered_map<const TPassRec*, std::unique_ptr<TPassRec>> own;
+  for (std::size_t p = 0; p < oldRecords.size(); ++p) {
+    const std::uint32_t now = renumber[firstOld + p];
+    if (now == kGone) continue;
+    kept[p] = 1;
+    mm.Procedures[now - firstNew].Record = oldRecords[p];
   }
-  std::unordered_map<std::string, std::size_t> byKey;
-  for (std::size_t m = 0; m < count; ++m) byKey[model.Modules[m].Key] = m;
-  // The declarations' texts went to their records; they come back to enter them anew.
-  for (ModuleModel& mm : model.Modules) {
-    for (ProcedureDecl& decl : mm.Procedures) {
-      if (decl.Record != nullptr && decl.Text.empty()) decl.Text = decl.Record->Text;
+  for (ProcedureDecl& decl : mm.Procedures) {
+    if (decl.Record == nullptr) {
+      auto record = std::make_unique<TPassRec>();
+      record->Level = 4;
+      record->ParentKey = mm.Key;
+      decl.Record = record.get();
+      own.emplace(record.get(), std::move(record));
+    }
+    TPassRec& record = *decl.Record;
+    record.Name = decl.Name;
+    record.FullName = mm.FullName + "." + decl.Name;
+    record.Scope = decl.Scope;
+    record.Kind = decl.Kind;
+    record.Text = std::move(decl.Text);
+    record.StartLine = decl.StartLine;
+    record.BodyLines = decl.BodyLines;
+  }
+
+  // Every key from the module's first procedure on follows its number, and so do the lists that
+  // name them: the callers' callee lists and the callees' caller lists of the procedures that
+  // moved. When many moved, every list is looked at.
+  const std::uint32_t oldTotal = oldOffsets.back();
+  const auto moved = [&](std::uint32_t old) { return old >= firstOld && renumber[old] != old; };
+  std::vector<TPassRec*> byOld(oldTotal);
+  for (std::uint32_t m = 0; m < oldOffsets.size() - 1; ++m) {
+    for (std::uint32_t old = oldOffsets[m]; old < oldOffsets[m + 1]; ++old) {
+      const std::uint32_t now = renumber[old];
+      byOld[old] = m == module ? oldRecords[old - firstOld]
+                               : model.Modules[m].Procedures[now - offsets[m]].Record;
     }
   }
-  ClearSymbols(ctx.Result);
-  model.CallSites.clear();
-  model.Marks.clear();
-  long procedureTotal = 0;
-  for (TPassRec& record : kept) {
-    auto found = IsModuleKind(record.Kind) ? byKey.find(record.Key) : byKey.end();
-    if (found != byKey.end()) {
-      ModuleModel& mm = model.Modules[found->second];
-      record.FullName = mm.FullName;
-      EnterProcedures(ctx.Result.SymbolList, procedureTotal, record.Key, record.FullName, mm);
+  std::vector<char> callsDirty(oldTotal, 0), calledByDirty(oldTotal, 0);
+  std::uint32_t movedCount = 0;
+  for (std::uint32_t old = firstOld; old < oldTotal; ++old) movedCount += moved(old) ? 1 : 0;
+  const bool many = movedCount > oldTotal / 8;
+  if (many) {
+    std::fill(callsDirty.begin(), callsDirty.end(), 1);
+    std::fill(calledByDirty.begin(), calledByDirty.end(), 1);
+  } else {
+    for (std::uint32_t old = firstOld; old < oldTotal; ++old) {
+      if (!moved(old)) continue;
+      for (std::uint32_t callee : callees_[old]) calledByDirty[callee] = 1;
+      for (const std::string& caller : byOld[old]->CalledBy) callsDirty[NumberOfKey(caller)] = 1;
     }
-    ctx.Result.SymbolList.Add(std::move(record));
   }
-  callees_.assign(index.ProcedureCount(), {});
-  if (procedureTotal == 0) {
-    KeepMarks(model);
-    return;
+  const auto rename = [&](std::vector<std::string>& list) {
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const std::uint32_t old = NumberOfKey(list[i]);
+      if (old >= firstOld) {
+        const std::uint32_t now = old < renumber.size() ? renumber[old] : kGone;
+        if (now == kGone) continue;
+        if (now != old) SetProcedureKey(list[i], now);
+      }
+      if (out != i) list[out] = std::move(list[i]);
+      ++out;
+    }
+    list.resize(out);
+  };
+  // The marks and the call sites keep their places in memory under their new keys.
+  const auto rekey = [&](auto& table) { table.Renumber(firstOld, renumber, kGone); };
+  const auto renameAll = [&] {
+    for (std::uint32_t old = 0; old < oldTotal; ++old) {
+      if (renumber[old] == kGone) continue;
+      if (callsDirty[old]) rename(byOld[old]->Calls);
+      if (calledByDirty[old]) rename(byOld[old]->CalledBy);
+    }
+    rekey(model.Marks);
+  };
+  // When many keys move, the lists and the marks follow on a thread of their own while the call
+  // sites, the list and the names follow here: none of those reads the lists or the marks.
+  Beside renaming(many && ctx.Options.Workers > 0, renameAll);
+  rekey(model.CallSites);
+  for (std::uint32_t old = firstOld; old < oldTotal; ++old) {
+    if (!moved(old) || renumber[old] == kGone) continue;
+    const ProcedureId id = index_->IdOf(renumber[old]);
+    ProcedureDecl& decl = model.Modules[id.Module].Procedures[id.Procedure];
+    SetProcedureKey(decl.Key, renumber[old]);
+    decl.Record->Key = decl.Key;
   }
-  ctx.Result.ProcNames.Clear();
-  ctx.Result.ProcFullNames.Clear();
-  IndexProcedures(ctx.Result);
-  EdgeLinker linker(model, index);
-  for (std::uint32_t m = 0; m < count; ++m) {
-    for (std::uint32_t p = 0; p < calls_[m].size(); ++p) linker.Link(offsets[m] + p, calls_[m][p]);
+  for (ProcedureDecl& decl : mm.Procedures) {
+    SetProcedureKey(decl.Key, firstNew + static_cast<std::uint32_t>(&decl - mm.Procedures.data()));
+    decl.Record->Key = decl.Key;
   }
-  linker.LinkDispatch();
-  linker.Write();
-  callees_ = linker.Callees();
-  ComputeMarks(index, callees_, model);
-  KeepMarks(model);
+
+  // What is kept by number moves with the numbers: callees, folded names and marks.
+  {
+    std::vector<std::vector<std::uint32_t>> own(endOld - firstOld);
+    std::move(callees_.begin() + firstOld, callees_.begin() + endOld, own.begin());
+    for (std::uint32_t old = 0; old < oldTotal; ++old) {
+      if (!callsDirty[old] || renumber[old] == kGone) continue;
+      auto& list = old >= firstOld && old < endOld ? own[old - firstOld] : callees_[old];
+      std::erase_if(list, [&](std::uint32_t callee) { return renumber[callee] == kGone; });
+      for (std::uint32_t& callee : list) callee = renumber[callee];
+    }
+    callees_.erase(callees_.begin() + firstOld, callees_.begin() + endOld);
+    callees_.insert(callees_.begin() + firstNew, endNew - firstNew, {});
+    for (std::uint32_t old = firstOld; old < endOld; ++old) {
+      if (renumber[old] != kGone) callees_[renumber[old]] = std::move(own[old - firstOld]);
+    }
+  }
+  folded_.erase(folded_.begin() + firstOld, folded_.begin() + endOld);
+  folded_.insert(folded_.begin() + firstNew, endNew - firstNew, {});
+  for (std::uint32_t n = firstNew; n < endNew; ++n)
+    folded_[n] = FoldCase(mm.Procedures[n - firstNew].Name);
+  std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> dispatchBefore, dispatchNow;
+  for (const auto& [caller, callee] : edges_) {
+    if (renumber[caller] != kGone) {
+      dispatchBefore[renumber[caller]].push_back(renumber[callee]);
+    }
+  }
+  KeepEdges();
+  for (const auto& [caller, callee] : edges_) dispatchNow[caller].push_back(callee);
+
+  // The list in the order of a whole analysis: the module's procedures just before the module.
+  SymbolList& list = ctx.Result.SymbolList;
+  std::vector<std::unique_ptr<TPassRec>> released = list.Release();
+  for (auto& record : released) {
+    if (IsProcedureKind(record->Kind) && record->ParentKey == mm.Key) {
+      const TPassRec* at = record.get();
+      own.emplace(at, std::move(record));
+    }
+  }
+  for (auto& record : released) {
+    if (!record) continue;
+    if (IsModuleKind(record->Kind) && record->Key == mm.Key) {
+      record->FullName = mm.FullName;
+      for (const ProcedureDecl& decl : mm.Procedures) list.Adopt(std::move(own.at(decl.Record)));
+    }
+    list.Adopt(std::move(record));
+  }
+  // The records of the procedures that are gone go with own.
+  // The procedures by name and full name, in number order: the module's own are replaced.
+  std::vector<std::pair<std::string, TPassRec*>> names, fullNames;
+  for (const ProcedureDecl& decl : mm.Procedures) {
+    names.emplace_back(decl.Record->Name, decl.Record);
+    fullNames.emplace_back(decl.Record->FullName, decl.Record);
+  }
+  if (ctx.Result.ProcNames.Count() == static_cast<int>(oldTotal) &&
+      ctx.Result.ProcFullNames.Count() == static_cast<int>(oldTotal)) {
+    ctx.Result.ProcNames.Splice(firstOld, endOld - firstOld, std::move(names));
+    ctx.Result.ProcFullNames.Splice(firstOld, endOld - firstOld, std::move(fullNames));
+  } else {
+    IndexProcedures(ctx.Result);
+  }
+
+  renaming.Join();
+  // Every procedure of the module has its marks; the table may have moved them all in memory,
+  // so every pointer to them is taken again.
+  for (const ProcedureDecl& decl : mm.Procedures) model.Marks[decl.Key];
+  marks_.assign(offsets.back(), nullptr);
+  for (std::size_t m = 0; m < model.Modules.size(); ++m) {
+    const std::vector<ProcedureDecl>& procedures = model.Modules[m].Procedures;
+    for (std::size_t p = 0; p < procedures.size(); ++p) {
+      auto found = model.Marks.find(procedures[p].Key);
+      marks_[offsets[m] + p] = found == model.Marks.end() ? nullptr : &found->second;
+    }
+  }
+  // Linked again: the bodies read again, and the callers whose language-made calls changed.
+  std::vector<std::uint32_t> callers;
+  for (std::uint32_t m : resolved) {
+    for (std::uint32_t n = offsets[m]; n < offsets[m + 1]; ++n) callers.push_back(n);
+  }
+  for (const auto& [caller, list] : dispatchBefore) {
+    auto now = dispatchNow.find(caller);
+    if (now == dispatchNow.end() || now->second != list) callers.push_back(caller);
+  }
+  for (const auto& [caller, list] : dispatchNow) {
+    if (dispatchBefore.count(caller) == 0) callers.push_back(caller);
+  }
+  std::sort(callers.begin(), callers.end());
+  callers.erase(std::unique(callers.begin(), callers.end()), callers.end());
+  // The module's procedures and their callees have their callers ordered again: the
+  // procedures' places may have changed among themselves.
+  std::vector<std::uint32_t> affected;
+  for (std::uint32_t n = firstNew; n < endNew; ++n) {
+    affected.push_back(n);
+    affected.insert(affected.end(), callees_[n].begin(), callees_[n].end());
+  }
+  LinkAgain(ctx, offsets, callers, oldBodies, std::move(affected));
+
+  // Entry points follow from declarations: those of the modules read again are found again.
+  for (std::uint32_t m : resolved) {
+    const std::vector<bool> entry = EntryPointsOf(*index_, m);
+    for (std::size_t p = 0; p < entry.size(); ++p) marks_[offsets[m] + p]->EntryPoint = entry[p];
+  }
+  MarkAgain();
 }
 
 void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
-                          const std::vector<std::uint32_t>& offsets,
-                          const std::vector<std::vector<ResolvedCall>>& before) {
-  const ProjectIndex& index = *index_;
+                          const std::vector<std::uint32_t>& offsets, const BodiesBefore& before) {
   PreciseModel& model = *ctx.Result.Precise;
   ModuleModel& mm = model.Modules[module];
-  const std::uint32_t base = offsets[module];
-  const auto size = static_cast<std::uint32_t>(mm.Procedures.size());
   bool renamed = false;
   for (ProcedureDecl& decl : mm.Procedures) {
     TPassRec& record = *decl.Record;
@@ -431,26 +651,44 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
     ctx.Result.ProcFullNames.Clear();
     IndexProcedures(ctx.Result);
   }
+  // The language's own calls from this module's procedures are the same as before (the module
+  // declares the same names the same way), at their maybe moved lines.
+  std::vector<std::uint32_t> callers;
+  for (std::uint32_t n = offsets[module]; n < offsets[module + 1]; ++n) callers.push_back(n);
+  LinkAgain(ctx, offsets, callers, before, {});
+  MarkAgain();
+}
 
-  // The language's own calls from this module's procedures, at their (maybe moved) lines. They
-  // are the same calls as before: the module declares the same names the same way.
-  std::vector<std::vector<ResolvedCall>> dispatched(size);
-  for (const auto& [caller, callee] : edges_) {
-    if (caller >= base && caller - base < size) {
-      dispatched[caller - base].push_back({callee, index.Decl(caller).StartLine});
-    }
-  }
+void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets,
+                              const std::vector<std::uint32_t>& callers, const BodiesBefore& before,
+                              std::vector<std::uint32_t> affected) {
+  const ProjectIndex& index = *index_;
+  PreciseModel& model = *ctx.Result.Precise;
+  const auto bodyOf = [&](std::uint32_t number) -> const std::vector<ResolvedCall>& {
+    const std::uint32_t owner = ModuleOfNumber(offsets, number);
+    return calls_[owner][number - offsets[owner]];
+  };
   const auto bodyCalls = [&](const std::vector<ResolvedCall>& calls, std::uint32_t callee) {
     return std::any_of(calls.begin(), calls.end(),
                        [&](const ResolvedCall& call) { return call.Callee == callee; });
   };
+  std::vector<char> linked(index.ProcedureCount(), 0);
+  for (std::uint32_t caller : callers) linked[caller] = 1;
+  std::unordered_map<std::uint32_t, std::vector<ResolvedCall>> dispatched;
+  for (const auto& [caller, callee] : edges_) {
+    if (linked[caller]) dispatched[caller].push_back({callee, index.Decl(caller).StartLine});
+  }
 
-  std::vector<std::uint32_t> affected;  // callees whose callers changed
-  for (std::uint32_t p = 0; p < size; ++p) {
-    const std::uint32_t number = base + p;
-    TPassRec& record = *mm.Procedures[p].Record;
-    std::vector<ResolvedCall> found = calls_[module][p];
-    found.insert(found.end(), dispatched[p].begin(), dispatched[p].end());
+  // Each caller's sites and distinct callees; its callees before and now, and those it calls
+  // from its body or not any more, have their callers ordered again.
+  std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> callersNow;  // by callee
+  const std::vector<ResolvedCall> nothing;
+  for (std::uint32_t number : callers) {
+    TPassRec& record = *index.Decl(number).Record;
+    std::vector<ResolvedCall> found = bodyOf(number);
+    if (auto more = dispatched.find(number); more != dispatched.end()) {
+      found.insert(found.end(), more->second.begin(), more->second.end());
+    }
     if (found.empty()) {
       model.CallSites.erase(record.Key);
     } else {
@@ -459,48 +697,68 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
       for (const ResolvedCall& call : found)
         sites.push_back({index.Decl(call.Callee).Record, call.Line});
     }
-    std::vector<std::uint32_t> callees;
+    std::vector<std::uint32_t> now;
     for (const ResolvedCall& call : found) {
-      if (std::find(callees.begin(), callees.end(), call.Callee) == callees.end()) {
-        callees.push_back(call.Callee);
-      }
+      if (std::find(now.begin(), now.end(), call.Callee) == now.end()) now.push_back(call.Callee);
     }
-    const std::vector<ResolvedCall>& old = p < before.size() ? before[p] : calls_[module][p];
-    for (const auto* list : {&callees_[number], &callees}) {
-      for (std::uint32_t callee : *list) {
-        const bool was = std::find(callees_[number].begin(), callees_[number].end(), callee) !=
-                         callees_[number].end();
-        const bool is = std::find(callees.begin(), callees.end(), callee) != callees.end();
-        if (was != is || bodyCalls(old, callee) != bodyCalls(calls_[module][p], callee)) {
+    auto old = before.find(number);
+    const std::vector<ResolvedCall>& oldBody = old == before.end() ? bodyOf(number) : old->second;
+    const std::vector<std::uint32_t>& was = callees_[number];
+    for (const std::vector<std::uint32_t>* side :
+         {&was, static_cast<const std::vector<std::uint32_t>*>(&now)}) {
+      for (std::uint32_t callee : *side) {
+        const bool inWas = std::find(was.begin(), was.end(), callee) != was.end();
+        const bool inNow = std::find(now.begin(), now.end(), callee) != now.end();
+        if (inWas != inNow || bodyCalls(oldBody, callee) != bodyCalls(bodyOf(number), callee)) {
           affected.push_back(callee);
         }
       }
     }
+    for (std::uint32_t callee : now) callersNow[callee].push_back(number);
     record.Calls.clear();
-    for (std::uint32_t callee : callees) record.Calls.push_back(index.Decl(callee).Record->Key);
-    callees_[number] = std::move(callees);
+    for (std::uint32_t callee : now) record.Calls.push_back(index.Decl(callee).Record->Key);
+    callees_[number] = std::move(now);
   }
   std::sort(affected.begin(), affected.end());
   affected.erase(std::unique(affected.begin(), affected.end()), affected.end());
 
   // A callee's callers as the linking orders them: those whose bodies call it by number, then
   // those that only the language's own calls link, in their order.
+  std::vector<char> dispatchTarget(index.ProcedureCount(), 0);
+  for (const auto& edge : edges_) dispatchTarget[edge.second] = 1;
   for (std::uint32_t callee : affected) {
     TPassRec& record = *index.Decl(callee).Record;
-    std::vector<std::uint32_t> callers;
-    for (const std::string& key : record.CalledBy) {
-      const std::uint32_t caller = NumberOfKey(key);
-      if (caller < base || caller - base >= size) callers.push_back(caller);
-    }
-    for (std::uint32_t p = 0; p < size; ++p) {
-      const auto& list = callees_[base + p];
-      if (std::find(list.begin(), list.end(), callee) != list.end()) callers.push_back(base + p);
+    if (!dispatchTarget[callee]) {
+      // Every caller calls it from its body: the callers kept are in order already, and those
+      // linked again are merged in.
+      std::vector<std::string> merged;
+      auto now = callersNow.find(callee);
+      const std::vector<std::uint32_t> none;
+      const std::vector<std::uint32_t>& added = now == callersNow.end() ? none : now->second;
+      merged.reserve(record.CalledBy.size() + added.size());
+      auto next = added.begin();
+      for (std::string& key : record.CalledBy) {
+        const std::uint32_t caller = NumberOfKey(key);
+        if (linked[caller]) continue;
+        for (; next != added.end() && *next < caller; ++next) {
+          merged.push_back(index.Decl(*next).Record->Key);
+        }
+        merged.push_back(std::move(key));
+      }
+      for (; next != added.end(); ++next) merged.push_back(index.Decl(*next).Record->Key);
+      record.CalledBy = std::move(merged);
+      continue;
     }
     std::vector<std::uint32_t> byBody, byLanguage;
-    for (std::uint32_t caller : callers) {
-      const std::uint32_t owner = ModuleOfNumber(offsets, caller);
-      (bodyCalls(calls_[owner][caller - offsets[owner]], callee) ? byBody : byLanguage)
-          .push_back(caller);
+    const auto place = [&](std::uint32_t caller) {
+      (bodyCalls(bodyOf(caller), callee) ? byBody : byLanguage).push_back(caller);
+    };
+    for (const std::string& key : record.CalledBy) {
+      const std::uint32_t caller = NumberOfKey(key);
+      if (!linked[caller]) place(caller);
+    }
+    if (auto now = callersNow.find(callee); now != callersNow.end()) {
+      for (std::uint32_t caller : now->second) place(caller);
     }
     std::sort(byBody.begin(), byBody.end());
     std::sort(byLanguage.begin(), byLanguage.end(), [&](std::uint32_t a, std::uint32_t b) {
@@ -512,7 +770,6 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
       for (std::uint32_t caller : *list) record.CalledBy.push_back(index.Decl(caller).Record->Key);
     }
   }
-  MarkAgain();
 }
 
 void ModuleUpdater::KeepEdges() {

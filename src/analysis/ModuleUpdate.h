@@ -17,8 +17,10 @@ struct AnalysisContext;
 // Brings a precise analysis up to date after one module's text changed, without reading the
 // whole project again. The module's declarations and bodies are read again; another module's
 // bodies only when they use a name whose declaration changed (or every module's, when the
-// module's name or its default members changed); then every call is linked again in the order a
-// whole analysis links them, so the list, the call sites and the marks come out the same.
+// module's name or its default members changed). Records stay where they are: the module's own
+// are matched by name and kind, made or dropped, and the keys after them move on by the change
+// in their count. Only the callers read again are linked again, in the order a whole analysis
+// links them, so the list, the call sites and the marks come out as a whole analysis makes them.
 class ModuleUpdater {
  public:
   // Takes the resolved calls of the precise analysis that ctx holds.
@@ -31,15 +33,30 @@ class ModuleUpdater {
 
   // How many modules' bodies the last update resolved again.
   std::size_t LastResolved() const { return lastResolved_; }
-  // True when the last update kept every record (only the module's own changed in place); the
-  // module's declarations in the model are new all the same.
+  // True when the last update kept every record and key (only the module's own changed in
+  // place); the module's declarations in the model are new all the same. Otherwise the module's
+  // records may be new, and keys after them moved, but every other record kept its address.
   bool KeptRecords() const { return keptRecords_; }
 
  private:
   void NoteMentions(AnalysisContext& ctx);
-  void Relink(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets);
+  using BodiesBefore = std::unordered_map<std::uint32_t, std::vector<ResolvedCall>>;
+  // After a change inside the module's bodies: its records stay, only its calls change.
   void Patch(AnalysisContext& ctx, std::uint32_t module, const std::vector<std::uint32_t>& offsets,
-             const std::vector<std::vector<ResolvedCall>>& before);
+             const BodiesBefore& before);
+  // After a change of what the module declares: its records are matched, made or dropped, the
+  // later keys move by the change in count, and only the callers read again are linked again.
+  void Reshape(AnalysisContext& ctx, std::uint32_t module,
+               const std::vector<std::uint32_t>& oldOffsets,
+               const std::vector<std::uint32_t>& offsets,
+               const std::vector<std::uint32_t>& renumber, const std::vector<TPassRec*>& oldRecords,
+               const std::vector<std::uint32_t>& resolved, const BodiesBefore& before);
+  // Links callers (ascending numbers) again from their bodies' calls and the language's own
+  // calls; before holds what a body called before when it was read again. The callers of
+  // affected, and of whatever a caller gained or lost, are ordered again.
+  void LinkAgain(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets,
+                 const std::vector<std::uint32_t>& callers, const BodiesBefore& before,
+                 std::vector<std::uint32_t> affected);
   void KeepMarks(PreciseModel& model);
   void KeepEdges();
   void NameStrings(const ModuleModel& module, int change);
@@ -47,7 +64,7 @@ class ModuleUpdater {
 
   // Per module, per procedure: the calls its body makes, callee by project-wide number.
   std::vector<std::vector<std::vector<ResolvedCall>>> calls_;
-  // Per module: the sorted hashes of the folded names its bodies use; filled when first needed.
+  // Per module: the sorted hashes of the folded names its bodies use.
   std::vector<std::vector<std::uint64_t>> mentions_;
   // Per procedure by number: its distinct callees in the order they were linked.
   std::vector<std::vector<std::uint32_t>> callees_;

@@ -14,6 +14,17 @@ void NameIndex::Append(std::string text, TPassRec* record) {
   entries_.emplace_back(std::move(text), record);
 }
 
+void NameIndex::Splice(std::size_t first, std::size_t count,
+                       std::vector<std::pair<std::string, TPassRec*>> entries) {
+  const auto at = entries_.begin() + static_cast<std::ptrdiff_t>(first);
+  entries_.erase(at, at + static_cast<std::ptrdiff_t>(count));
+  entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(first),
+                  std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+  // The index is made again on the next lookup.
+  firstByFold_.Clear();
+  indexed_ = 0;
+}
+
 int NameIndex::IndexOf(std::string_view text) const {
   // The cross-reference pass has a table of its own, so the index is only made when asked for.
   for (; indexed_ < entries_.size(); ++indexed_) {

@@ -17,6 +17,9 @@ class NameIndex {
   void Clear();
   void Append(std::string text, TPassRec* record);
   void Reserve(std::size_t count) { entries_.reserve(count); }
+  // Replaces count entries from first on with entries.
+  void Splice(std::size_t first, std::size_t count,
+              std::vector<std::pair<std::string, TPassRec*>> entries);
 
   int Count() const { return static_cast<int>(entries_.size()); }
   const std::string& TextAt(int index) const {

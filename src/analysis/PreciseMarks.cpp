@@ -120,6 +120,60 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> DispatchEdges(const Project
   return edges;
 }
 
+std::vector<bool> EntryPointsOf(const ProjectIndex& index, std::size_t m) {
+  const ModuleModel& mm = index.Model().Modules[m];
+  std::vector<bool> entry(mm.Procedures.size(), false);
+  const bool exposed = index.At(m).Exposed && mm.Kind == KindClassModule;
+  const std::unordered_map<std::string, Source> sources = SourcesOf(index, m);
+  std::string folded;
+  for (std::size_t number = 0; number < mm.Procedures.size(); ++number) {
+    const ProcedureDecl& p = mm.Procedures[number];
+    FoldCaseInto(p.Name, folded);
+    bool isEntry = false;
+    const auto prefixed = [&](std::string_view prefix) {
+      return folded.size() > prefix.size() && folded.compare(0, prefix.size(), prefix) == 0;
+    };
+    if (IsBodyKind(p.Kind)) {
+      switch (mm.Kind) {
+        case KindStdModule:
+          isEntry = folded == "main" && p.Kind == KindSub;
+          break;
+        case KindFormModule:
+          isEntry = prefixed("form_") || prefixed("mdiform_");
+          break;
+        case KindUserControl:
+          isEntry = prefixed("usercontrol_");
+          break;
+        case KindUserDocument:
+          isEntry = prefixed("userdocument_");
+          break;
+        case KindPropertyPage:
+          isEntry = prefixed("propertypage_");
+          break;
+        case KindClassModule:
+        case KindDesigner:
+          isEntry = folded == "class_initialize" || folded == "class_terminate";
+          break;
+        default:
+          break;
+      }
+      if (exposed && p.Scope[0] == 'G') isEntry = true;
+      // A handler of something outside the project's code: every "_" may end the source's
+      // name, as control names hold "_" too.
+      for (std::size_t u = folded.find('_'); !isEntry && u != std::string::npos && u > 0;
+           u = folded.find('_', u + 1)) {
+        if (u + 1 >= folded.size()) break;
+        auto it = sources.find(folded.substr(0, u));
+        if (it == sources.end()) continue;
+        isEntry = it->second.ProjectType < 0 ||
+                  (it->second.Control && IsExtenderEvent(folded.substr(u + 1)));
+      }
+    }
+    entry[number] = isEntry;
+  }
+  return entry;
+}
+
 void ComputeMarks(const ProjectIndex& index, const std::vector<std::vector<std::uint32_t>>& callees,
                   PreciseModel& model) {
   const std::uint32_t count = index.ProcedureCount();
@@ -134,56 +188,8 @@ void ComputeMarks(const ProjectIndex& index, const std::vector<std::vector<std::
     strings.insert(mm.NameStrings.begin(), mm.NameStrings.end());
 
   std::uint32_t number = 0;
-  std::string folded;
   for (std::size_t m = 0; m < model.Modules.size(); ++m) {
-    const ModuleModel& mm = model.Modules[m];
-    const bool exposed = index.At(m).Exposed && mm.Kind == KindClassModule;
-    const std::unordered_map<std::string, Source> sources = SourcesOf(index, m);
-    for (const ProcedureDecl& p : mm.Procedures) {
-      FoldCaseInto(p.Name, folded);
-      bool isEntry = false;
-      const auto prefixed = [&](std::string_view prefix) {
-        return folded.size() > prefix.size() && folded.compare(0, prefix.size(), prefix) == 0;
-      };
-      if (IsBodyKind(p.Kind)) {
-        switch (mm.Kind) {
-          case KindStdModule:
-            isEntry = folded == "main" && p.Kind == KindSub;
-            break;
-          case KindFormModule:
-            isEntry = prefixed("form_") || prefixed("mdiform_");
-            break;
-          case KindUserControl:
-            isEntry = prefixed("usercontrol_");
-            break;
-          case KindUserDocument:
-            isEntry = prefixed("userdocument_");
-            break;
-          case KindPropertyPage:
-            isEntry = prefixed("propertypage_");
-            break;
-          case KindClassModule:
-          case KindDesigner:
-            isEntry = folded == "class_initialize" || folded == "class_terminate";
-            break;
-          default:
-            break;
-        }
-        if (exposed && p.Scope[0] == 'G') isEntry = true;
-        // A handler of something outside the project's code: every "_" may end the source's
-        // name, as control names hold "_" too.
-        for (std::size_t u = folded.find('_'); !isEntry && u != std::string::npos && u > 0;
-             u = folded.find('_', u + 1)) {
-          if (u + 1 >= folded.size()) break;
-          auto it = sources.find(folded.substr(0, u));
-          if (it == sources.end()) continue;
-          isEntry = it->second.ProjectType < 0 ||
-                    (it->second.Control && IsExtenderEvent(folded.substr(u + 1)));
-        }
-      }
-      entry[number] = isEntry;
-      ++number;
-    }
+    for (const bool isEntry : EntryPointsOf(index, m)) entry[number++] = isEntry;
   }
 
   // Reach every procedure that a chain of calls leads to from an entry point.

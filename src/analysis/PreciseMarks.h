@@ -16,6 +16,10 @@ namespace tarnel {
 // order of the handling modules.
 std::vector<std::pair<std::uint32_t, std::uint32_t>> DispatchEdges(const ProjectIndex& index);
 
+// Whether each procedure of a module is an entry point: something outside the project's code
+// calls it.
+std::vector<bool> EntryPointsOf(const ProjectIndex& index, std::size_t module);
+
 // Entry points, unused, unreachable and maybe-called-by-name procedures, from the distinct
 // callees of each procedure (by number). Fills the model's marks by key.
 void ComputeMarks(const ProjectIndex& index, const std::vector<std::vector<std::uint32_t>>& callees,

@@ -168,55 +168,94 @@ bool IsBuiltinMember(const std::string& folded) {
 
 ProjectIndex::ProjectIndex(const PreciseModel& model) : model_(model) {
   modules_.resize(model.Modules.size());
-  offsets_.reserve(model.Modules.size() + 1);
-  std::uint32_t total = 0;
   for (std::size_t m = 0; m < model.Modules.size(); ++m) {
     const ModuleModel& mm = model.Modules[m];
-    Module& index = modules_[m];
+    if (!mm.FullName.empty()) byName_.emplace(FoldCase(mm.FullName), static_cast<int>(m));
+    IndexModule(m);
+  }
+  Number();
+  for (std::size_t m = 0; m < model.Modules.size(); ++m) AddGlobals(m);
+}
+
+void ProjectIndex::Reindex(std::size_t module) {
+  for (const auto& [name, set] : modules_[module].Members) {
+    auto found = globals_.find(name);
+    if (found == globals_.end()) continue;
+    std::erase_if(found->second, [&](const auto& entry) { return entry.first == module; });
+    if (found->second.empty()) globals_.erase(found);
+  }
+  byName_.clear();
+  for (std::size_t m = 0; m < model_.Modules.size(); ++m) {
+    const ModuleModel& mm = model_.Modules[m];
+    if (!mm.FullName.empty()) byName_.emplace(FoldCase(mm.FullName), static_cast<int>(m));
+  }
+  modules_[module] = Module();
+  IndexModule(module);
+  Number();
+  AddGlobals(module);
+}
+
+void ProjectIndex::Number() {
+  offsets_.clear();
+  offsets_.reserve(model_.Modules.size() + 1);
+  std::uint32_t total = 0;
+  for (const ModuleModel& mm : model_.Modules) {
     offsets_.push_back(total);
     total += static_cast<std::uint32_t>(mm.Procedures.size());
-    if (!mm.FullName.empty()) byName_.emplace(FoldCase(mm.FullName), static_cast<int>(m));
-    index.HasBuiltins = mm.Kind == KindFormModule || mm.Kind == KindUserControl ||
-                        mm.Kind == KindPropertyPage || mm.Kind == KindUserDocument;
-    for (const VariableDecl& v : mm.Variables) {
-      MemberSet& set = index.Members[FoldCase(v.Name)];
-      if (set.Variable == nullptr) set.Variable = &v;
-    }
-    for (const ControlDecl& c : mm.Controls) {
-      MemberSet& set = index.Members[FoldCase(c.Name)];
-      if (set.Control == nullptr) set.Control = &c;
-    }
-    for (std::size_t p = 0; p < mm.Procedures.size(); ++p) {
-      index.Members[FoldCase(mm.Procedures[p].Name)].Procedures.push_back(
-          static_cast<std::uint32_t>(p));
-    }
-    for (const AttributeDecl& a : mm.Attributes) {
-      const std::string name = FoldCase(a.Name);
-      const std::string value = FoldCase(Compact(a.Value));
-      if (name == "vb_predeclaredid") index.Predeclared = value == "true" || value == "-1";
-      if (name == "vb_exposed") index.Exposed = value == "true" || value == "-1";
-      const std::size_t dot = name.find(".vb_usermemid");
-      if (dot == std::string::npos || dot == 0 || (value != "0" && value != "-4")) continue;
-      auto it = index.Members.find(name.substr(0, dot));
-      if (it == index.Members.end() || it->second.Procedures.empty()) continue;
-      // The attribute follows its own declaration; a property's Get is what a value reads.
-      int chosen = static_cast<int>(it->second.Procedures.front());
-      for (std::uint32_t p : it->second.Procedures) {
-        if (mm.Procedures[p].Kind == KindPropertyGet) chosen = static_cast<int>(p);
-      }
-      (value == "0" ? index.DefaultMember : index.Enumerator) = chosen;
-    }
   }
   offsets_.push_back(total);
-  for (std::size_t m = 0; m < model.Modules.size(); ++m) {
-    if (model.Modules[m].Kind != KindStdModule) continue;
-    for (const auto& [name, set] : modules_[m].Members) {
-      bool global = set.Variable != nullptr && set.Variable->Scope == 'G';
-      for (std::uint32_t p : set.Procedures) {
-        if (model.Modules[m].Procedures[p].Scope[0] != 'P') global = true;
-      }
-      if (global) globals_[name].emplace_back(static_cast<std::uint32_t>(m), &set);
+}
+
+void ProjectIndex::IndexModule(std::size_t m) {
+  const ModuleModel& mm = model_.Modules[m];
+  Module& index = modules_[m];
+  index.HasBuiltins = mm.Kind == KindFormModule || mm.Kind == KindUserControl ||
+                      mm.Kind == KindPropertyPage || mm.Kind == KindUserDocument;
+  for (const VariableDecl& v : mm.Variables) {
+    MemberSet& set = index.Members[FoldCase(v.Name)];
+    if (set.Variable == nullptr) set.Variable = &v;
+  }
+  for (const ControlDecl& c : mm.Controls) {
+    MemberSet& set = index.Members[FoldCase(c.Name)];
+    if (set.Control == nullptr) set.Control = &c;
+  }
+  for (std::size_t p = 0; p < mm.Procedures.size(); ++p) {
+    index.Members[FoldCase(mm.Procedures[p].Name)].Procedures.push_back(
+        static_cast<std::uint32_t>(p));
+  }
+  for (const AttributeDecl& a : mm.Attributes) {
+    const std::string name = FoldCase(a.Name);
+    const std::string value = FoldCase(Compact(a.Value));
+    if (name == "vb_predeclaredid") index.Predeclared = value == "true" || value == "-1";
+    if (name == "vb_exposed") index.Exposed = value == "true" || value == "-1";
+    const std::size_t dot = name.find(".vb_usermemid");
+    if (dot == std::string::npos || dot == 0 || (value != "0" && value != "-4")) continue;
+    auto it = index.Members.find(name.substr(0, dot));
+    if (it == index.Members.end() || it->second.Procedures.empty()) continue;
+    // The attribute follows its own declaration; a property's Get is what a value reads.
+    int chosen = static_cast<int>(it->second.Procedures.front());
+    for (std::uint32_t p : it->second.Procedures) {
+      if (mm.Procedures[p].Kind == KindPropertyGet) chosen = static_cast<int>(p);
     }
+    (value == "0" ? index.DefaultMember : index.Enumerator) = chosen;
+  }
+}
+
+void ProjectIndex::AddGlobals(std::size_t m) {
+  const ModuleModel& mm = model_.Modules[m];
+  if (mm.Kind != KindStdModule) return;
+  for (const auto& [name, set] : modules_[m].Members) {
+    bool global = set.Variable != nullptr && set.Variable->Scope == 'G';
+    for (std::uint32_t p : set.Procedures) {
+      if (mm.Procedures[p].Scope[0] != 'P') global = true;
+    }
+    if (!global) continue;
+    // In module order, as the modules define them.
+    auto& entries = globals_[name];
+    auto at =
+        std::upper_bound(entries.begin(), entries.end(), static_cast<std::uint32_t>(m),
+                         [](std::uint32_t module, const auto& e) { return module < e.first; });
+    entries.emplace(at, static_cast<std::uint32_t>(m), &set);
   }
 }
 

@@ -37,6 +37,9 @@ class ProjectIndex {
   // Points the index at a module's declarations again after the model's entry for it was
   // replaced by one that declares the same names, in the same order, the same way.
   void Repoint(std::size_t module);
+  // Brings the index up to date after the model's entry for module was replaced, whatever it
+  // declares now; the other modules' entries stay where they are.
+  void Reindex(std::size_t module);
 
   struct Module {
     std::unordered_map<std::string, MemberSet> Members;  // by folded name
@@ -66,6 +69,10 @@ class ProjectIndex {
   const ProcedureDecl& Decl(std::uint32_t number) const;
 
  private:
+  void Number();
+  void IndexModule(std::size_t module);
+  void AddGlobals(std::size_t module);
+
   const PreciseModel& model_;
   std::vector<Module> modules_;
   std::unordered_map<std::string, int> byName_;

@@ -36,6 +36,10 @@ class SourceDecoder {
   void SetHeldTexts(HeldTexts texts) { held_ = std::move(texts); }
   bool HoldsText(const std::string& enginePath, PathResolver& resolver) const;
 
+  // What module readers read through: null when they may read the files' bytes as they are (code
+  // page 932 and no editor's texts), else this decoder.
+  const SourceDecoder* ForReaders() const { return KeepsBytes() && !held_ ? nullptr : this; }
+
   // Opens a module file into reader, decoded, or the text held for it. Throws as
   // TextReader::Open does.
   void Load(TextReader& reader, const std::string& enginePath, PathResolver& resolver) const;

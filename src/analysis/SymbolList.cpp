@@ -12,7 +12,10 @@ namespace tarnel {
 TPassRec& SymbolList::Add(TPassRec record) {
   record.Calls.clear();
   record.CalledBy.clear();
-  auto owned = std::make_unique<TPassRec>(std::move(record));
+  return Adopt(std::make_unique<TPassRec>(std::move(record)));
+}
+
+TPassRec& SymbolList::Adopt(std::unique_ptr<TPassRec> owned) {
   TPassRec& stored = *owned;
   FoldCaseInto(stored.Key, folded_);
   byKey_.Insert(folded_, static_cast<int>(byKeyRecords_.size()));
@@ -49,6 +52,22 @@ void SymbolList::Clear() {
   byKeyRecords_.clear();
   records_.clear();
   unsorted_ = false;
+}
+
+std::vector<std::unique_ptr<TPassRec>> SymbolList::Release() {
+  for (auto& owned : records_) static_cast<void>(owned.release());
+  std::vector<std::unique_ptr<TPassRec>> released;
+  released.reserve(byKeyRecords_.size());
+  for (TPassRec* record : byKeyRecords_) released.emplace_back(record);
+  byKey_.Clear();
+  byKeyRecords_.clear();
+  records_.clear();
+  unsorted_ = false;
+  // They mostly come back.
+  byKey_.Reserve(released.size());
+  byKeyRecords_.reserve(released.size());
+  records_.reserve(released.size());
+  return released;
 }
 
 TPassRec& SymbolList::At(int index) const {

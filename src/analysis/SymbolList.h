@@ -24,6 +24,11 @@ class SymbolList {
   int RecordedIndexOf(std::string_view key) const;
   // Disposes of every record. The ordering state does not change.
   void Clear();
+  // Takes every record out, in the order they were added, leaving the list empty; with Adopt,
+  // the records can be entered again in another order or under new keys, at their addresses.
+  std::vector<std::unique_ptr<TPassRec>> Release();
+  // Enters a record as it is, its Calls and CalledBy included, and returns it.
+  TPassRec& Adopt(std::unique_ptr<TPassRec> record);
 
   int Count() const { return static_cast<int>(records_.size()); }
   // The record at position index (from 0) in the current order.

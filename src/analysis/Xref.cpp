@@ -183,7 +183,7 @@ void BuildXref(AnalysisRun& run) {
   std::vector<BodyScanner> scanners;
   for (unsigned i = 0; i <= workers; ++i) {
     scanners.emplace_back(table, result.ProcNames.Count(), run.Paths);
-    if (!result.Decoder.KeepsBytes()) scanners.back().SetDecoder(&result.Decoder);
+    scanners.back().SetDecoder(result.Decoder.ForReaders());
   }
   OrderedWork<UnitScan> pool(units.size(), [&](std::size_t index, UnitScan& out, unsigned worker) {
     const ScanUnit& unit = units[index];

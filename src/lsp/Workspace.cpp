@@ -486,7 +486,14 @@ std::vector<UnusedMark> Workspace::UnusedIn(const std::string& path) const {
     }
   }
   auto cached = unused_.find(path);
-  if (cached != unused_.end() && cached->second.first == sources) return cached->second.second;
+  if (cached != unused_.end() && cached->second.first == sources) {
+    // A procedure added or removed before this module moves its keys on and nothing else.
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+      cached->second.second[i].Procedure.Key = sources[i].Key;
+    }
+    cached->second.first = std::move(sources);
+    return cached->second.second;
+  }
   std::vector<UnusedMark> marks;
   for (const UnusedSource& source : sources) {
     marks.push_back({Item(source.Project, source.Record), source.Unreachable});
@@ -551,20 +558,26 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
     }
     lastResolved_ = project.Updater->LastResolved();
     for (const std::string& path : paths) Forget(path);
-    if (!kept) {
-      IndexModules(project);
-      continue;
-    }
-    // Only the changed modules' declarations are new.
+    // Only the changed modules' declarations and records are new; every other record stayed
+    // where it was (its key may have moved on).
     for (Module& module : project.Modules) {
       if (std::find(changed.begin(), changed.end(), module.Model) == changed.end()) continue;
-      for (const ProcedureDecl& decl :
-           project.Ctx->Result.Precise->Modules[module.Model].Procedures) {
+      for (const TPassRec* record : module.Procedures) project.Decls.erase(record);
+      module.Procedures.clear();
+      const ModuleModel& model = project.Ctx->Result.Precise->Modules[module.Model];
+      for (const ProcedureDecl& decl : model.Procedures) {
         project.Decls[decl.Record] = &decl;
+        module.Procedures.push_back(decl.Record);
       }
       std::stable_sort(
           module.Procedures.begin(), module.Procedures.end(),
           [](const TPassRec* a, const TPassRec* b) { return a->StartLine < b->StartLine; });
+      if (!kept) {
+        // The module's own name may have changed with its declarations.
+        if (const TPassRec* record = project.Record(module.Key)) {
+          module.Name = project.Utf8(record->FullName.empty() ? record->Name : record->FullName);
+        }
+      }
     }
   }
   for (const std::string& path : paths) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "analysis/AnalysisOptions.h"
@@ -123,14 +124,20 @@ class Workspace {
   std::map<std::string, std::string> openTexts_;
   // Lines of files, decoded as their analysis decided, kept until a file changes.
   mutable std::map<std::string, std::shared_ptr<SourceLines>> lines_;
-  // The diagnostics of a file and what they were made from.
+  // The diagnostics of a file and what they were made from. Equal sources make equal
+  // diagnostics but for the key, which is no part of what an editor is shown.
   struct UnusedSource {
     int Project;
     const void* Record;
     std::string Key, Module;
     int StartLine, BodyLines, Callers, Callees;
     bool Unreachable;
-    bool operator==(const UnusedSource&) const = default;
+    bool operator==(const UnusedSource& other) const {
+      return std::tie(Project, Record, Module, StartLine, BodyLines, Callers, Callees,
+                      Unreachable) == std::tie(other.Project, other.Record, other.Module,
+                                               other.StartLine, other.BodyLines, other.Callers,
+                                               other.Callees, other.Unreachable);
+    }
   };
   mutable std::map<std::string, std::pair<std::vector<UnusedSource>, std::vector<UnusedMark>>>
       unused_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -57,6 +58,33 @@ TEST(ByProcedureKeyTest, BehavesAsAMapOfKeysWhateverTheirForm) {
   table.clear();
   EXPECT_TRUE(table.empty());
   EXPECT_EQ(constant.find("4-0012"), constant.end());
+}
+
+TEST(ByProcedureKeyTest, RenumberingMovesEntriesFromAPlaceOnAndDropsTheGone) {
+  constexpr std::uint32_t kGone = 0xFFFFFFFFu;
+  ByProcedureKey<std::vector<int>> table;
+  for (int n = 1; n <= 5; ++n) table[FormatKey(4, n)].push_back(n);
+  table["4-7"].push_back(70);  // not a number the analysis gives: untouched
+  // Procedure 3 is gone and one is added before the old 4: 4 and 5 move two places on.
+  const std::vector<std::uint32_t> to = {0, 1, kGone, 4, 5};
+  table.Renumber(2, to, kGone);
+  EXPECT_EQ(table.at(FormatKey(4, 1)), (std::vector<int>{1}));
+  EXPECT_EQ(table.at(FormatKey(4, 2)), (std::vector<int>{2}));
+  EXPECT_EQ(table.find(FormatKey(4, 3)), table.end());
+  EXPECT_EQ(table.find(FormatKey(4, 4)), table.end());
+  EXPECT_EQ(table.at(FormatKey(4, 5)), (std::vector<int>{4}));
+  EXPECT_EQ(table.at(FormatKey(4, 6)), (std::vector<int>{5}));
+  EXPECT_EQ(table.at("4-7"), (std::vector<int>{70}));
+  EXPECT_EQ(table.size(), 5u);
+
+  // Moving back onto lower places, and an entry past what `to` covers, dropped.
+  table[FormatKey(4, 9)].push_back(9);
+  table.Renumber(4, {0, 1, 2, 3, 4, 3, kGone, kGone}, kGone);
+  EXPECT_EQ(table.at(FormatKey(4, 4)), (std::vector<int>{5}));
+  EXPECT_EQ(table.at(FormatKey(4, 5)), (std::vector<int>{4}));
+  EXPECT_EQ(table.find(FormatKey(4, 6)), table.end());
+  EXPECT_EQ(table.find(FormatKey(4, 9)), table.end());
+  EXPECT_EQ(table.size(), 5u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <sstream>
 
 #include "lsp/Workspace.h"
@@ -52,7 +53,8 @@ std::string Answers(const Workspace& space) {
       }
     }
     for (const UnusedMark& mark : space.UnusedIn(path)) {
-      out << "unused " << mark.Procedure.Name << (mark.Unreachable ? " unreachable" : "") << '\n';
+      out << "unused " << mark.Procedure.Name << (mark.Unreachable ? " unreachable" : "") << ' '
+          << mark.Procedure.Key << '\n';
     }
   }
   for (const ProcedureItem& item : space.Search("", 1000)) out << "search " << item.Key << '\n';
@@ -164,7 +166,7 @@ TEST_F(IncrementalTest, EditsAnswerAsAFreshAnalysis) {
   // longer unused.
   Replace("Extra.bas", "    Fresh\r\n", "    Fresh\r\n    CallByName Me, \"unused\", VbMethod\r\n");
   Saved(space, "Extra.bas", 1);
-  EXPECT_NE(Answers(space).find("unused Unused unreachable\n"), std::string::npos);
+  EXPECT_NE(Answers(space).find("unused Unused unreachable "), std::string::npos);
   // A name whose letter case alone changed.
   Replace("Util.bas", "Public Sub Log(", "Public Sub LOG(");
   Saved(space, "Util.bas", 1);
@@ -255,6 +257,44 @@ TEST_F(IncrementalTest, NonAsciiEditorTextUnderEachEncoding) {
   }
 }
 
+TEST_F(IncrementalTest, ClassicReadingReadsTheEditorsTextUnderEachEncoding) {
+  for (SourceEncoding encoding : {SourceEncoding::Cp932, SourceEncoding::Utf8,
+                                  SourceEncoding::Cp1252, SourceEncoding::Auto}) {
+    Workspace::Options options;
+    options.Reading = ReadingKind::Classic;
+    options.Encoding = encoding;
+    Workspace space(options);
+    space.AddFolders({root_});
+    const std::string onDisk = Answers(space);
+    const std::string path = Path("Extra.bas");
+    // A call to Main that only the editor holds, after a Japanese comment that moves it down.
+    std::string edited = Read("Extra.bas");
+    edited.replace(edited.find("    Helper 1"), 12, "    ' \xE3\x83\xAD\xE3\x82\xB0\r\n    Main");
+    ASSERT_TRUE(space.SetOpenText(path, edited));
+    ASSERT_TRUE(space.Reanalyse({path}));
+    const std::string unsaved = Answers(space);
+    Workspace fresh(options);
+    fresh.SetOpenText(path, edited);
+    fresh.AddFolders({root_});
+    EXPECT_EQ(unsaved, Answers(fresh)) << static_cast<int>(encoding);
+    EXPECT_NE(unsaved, onDisk) << static_cast<int>(encoding);
+    bool calls = false;
+    for (const ProcedureItem& item : space.ProceduresIn(path)) {
+      if (item.Name != "Twice") continue;
+      for (const CallItem& call : space.Outgoing(item)) {
+        if (call.Procedure.Name == "Main") {
+          calls = call.FromRanges.size() == 1 && call.FromRanges[0].Start.Line == 3;
+        }
+      }
+    }
+    EXPECT_TRUE(calls) << unsaved;
+    // Closed, the file is read again as it stands.
+    ASSERT_TRUE(space.SetOpenText(path, std::nullopt));
+    ASSERT_TRUE(space.Reanalyse({path}));
+    EXPECT_EQ(Answers(space), onDisk) << static_cast<int>(encoding);
+  }
+}
+
 TEST_F(IncrementalTest, AModuleThatCannotBeReadFallsBackToAWholeAnalysis) {
   Workspace space({});
   space.AddFolders({root_});
@@ -265,6 +305,197 @@ TEST_F(IncrementalTest, AModuleThatCannotBeReadFallsBackToAWholeAnalysis) {
   const std::vector<std::string> messages = space.TakeMessages();
   ASSERT_FALSE(messages.empty());
   EXPECT_NE(messages.back().find("Extra.bas"), std::string::npos);
+}
+
+// A generated project whose modules are edited at random: procedures added, removed, renamed,
+// moved, made Private or Public, turned into functions, and calls added, in standard modules,
+// a class that raises an event, an interface's implementation and a form that handles the event.
+// After each edit the workspace must answer as a fresh analysis does.
+class RandomEditTest : public ::testing::Test {
+ protected:
+  struct Procedure {
+    std::string Scope = "Public";
+    std::string Kind = "Sub";  // "Sub", "Function" or "Event"
+    std::string Name;
+    std::vector<std::string> Body;
+  };
+  struct Module {
+    std::string File;
+    std::vector<std::string> Header;
+    std::vector<Procedure> Procedures;
+  };
+
+  void SetUp() override {
+    root_ = std::filesystem::canonical(dir_.Path()).string();
+    std::string project;
+    for (int m = 0; m < 8; ++m) {
+      Module module;
+      const std::string name = "Mod" + std::to_string(m);
+      module.File = name + ".bas";
+      module.Header = {"Attribute VB_Name = \"" + name + "\""};
+      for (int p = 0; p < 5; ++p) {
+        Procedure proc;
+        proc.Name = "P" + std::to_string(m) + "_" + std::to_string(p);
+        proc.Scope = p == 4 ? "Private" : "Public";
+        proc.Body = {"    P" + std::to_string((m + 1) % 8) + "_" + std::to_string(p),
+                     "    Mod" + std::to_string((m + 3) % 8) + ".P" + std::to_string((m + 3) % 8) +
+                         "_" + std::to_string((p + 1) % 5),
+                     "    Shared"};
+        module.Procedures.push_back(proc);
+      }
+      if (m % 3 == 0) module.Procedures.push_back({"Public", "Sub", "Shared", {"    P0_0"}});
+      project += "Module=" + name + "; " + module.File + "\r\n";
+      modules_.push_back(module);
+    }
+    modules_.push_back({"CWidget.cls",
+                        {"VERSION 1.0 CLASS", "BEGIN", "END", "Attribute VB_Name = \"CWidget\""},
+                        {{"Public", "Event", "Changed", {}},
+                         {"Public", "Sub", "Poke", {"    RaiseEvent Changed", "    Shared"}},
+                         {"Public", "Function", "Size", {"    Size = 1"}}}});
+    modules_.push_back({"IShape.cls",
+                        {"VERSION 1.0 CLASS", "BEGIN", "END", "Attribute VB_Name = \"IShape\""},
+                        {{"Public", "Function", "Area", {}}, {"Public", "Sub", "Draw", {}}}});
+    modules_.push_back({"CSquare.cls",
+                        {"VERSION 1.0 CLASS", "BEGIN", "END", "Attribute VB_Name = \"CSquare\"",
+                         "Implements IShape"},
+                        {{"Private", "Function", "IShape_Area", {"    P1_1"}},
+                         {"Private", "Sub", "IShape_Draw", {}}}});
+    modules_.push_back({"frmMain.frm",
+                        {"VERSION 5.00", "Begin VB.Form frmMain", "   Caption = \"Main\"", "End",
+                         "Attribute VB_Name = \"frmMain\"", "Private WithEvents mW As CWidget",
+                         "Private mS As IShape"},
+                        {{"Private",
+                          "Sub",
+                          "Form_Load",
+                          {"    Set mW = New CWidget", "    mW.Poke", "    Set mS = New CSquare",
+                           "    Debug.Print mS.Area", "    P2_2"}},
+                         {"Private", "Sub", "mW_Changed", {"    P5_0"}}}});
+    project += "Class=CWidget; CWidget.cls\r\nClass=IShape; IShape.cls\r\n";
+    project += "Class=CSquare; CSquare.cls\r\nForm=frmMain.frm\r\nName=\"Gen\"\r\n";
+    dir_.Write("Gen.vbp", project);
+    for (const Module& module : modules_) WriteModule(module);
+  }
+
+  void WriteModule(const Module& module) {
+    std::string text;
+    for (const std::string& line : module.Header) text += line + "\r\n";
+    for (const Procedure& proc : module.Procedures) {
+      if (proc.Kind == "Event") {
+        text += proc.Scope + " Event " + proc.Name + "()\r\n";
+        continue;
+      }
+      text += proc.Scope + " " + proc.Kind + " " + proc.Name + "()\r\n";
+      for (const std::string& line : proc.Body) text += line + "\r\n";
+      text += "End " + proc.Kind + "\r\n";
+    }
+    dir_.Write(module.File, text);
+  }
+
+  // A name to declare or call: one declared somewhere, a handler's, or one nobody declares.
+  std::string AnyName() {
+    std::vector<std::string> names = {"Fresh" + std::to_string(fresh_++),
+                                      "Shared",
+                                      "mW_Changed",
+                                      "IShape_Area",
+                                      "Changed",
+                                      "Poke"};
+    for (const Module& module : modules_) {
+      for (const Procedure& proc : module.Procedures) names.push_back(proc.Name);
+    }
+    return names[Pick(names.size())];
+  }
+  std::size_t Pick(std::size_t count) {
+    return std::uniform_int_distribution<std::size_t>(0, count - 1)(random_);
+  }
+
+  // Changes one module at random and says how.
+  std::string Edit(Module& module) {
+    auto& procs = module.Procedures;
+    const bool isClass = module.File == "CWidget.cls";
+    switch (Pick(7)) {
+      case 0: {
+        Procedure proc;
+        proc.Name = AnyName();
+        proc.Kind = isClass && Pick(3) == 0 ? "Event" : (Pick(2) ? "Sub" : "Function");
+        if (proc.Kind != "Event") proc.Body = {"    " + AnyName()};
+        const std::size_t at = procs.empty() ? 0 : Pick(procs.size() + 1);
+        procs.insert(procs.begin() + static_cast<std::ptrdiff_t>(at), proc);
+        return "add " + proc.Name + " at " + std::to_string(at);
+      }
+      case 1: {
+        if (procs.empty()) return "nothing";
+        const std::size_t at = Pick(procs.size());
+        const std::string name = procs[at].Name;
+        procs.erase(procs.begin() + static_cast<std::ptrdiff_t>(at));
+        return "remove " + name;
+      }
+      case 2: {
+        if (procs.empty()) return "nothing";
+        Procedure& proc = procs[Pick(procs.size())];
+        const std::string before = proc.Name;
+        proc.Name = AnyName();
+        return "rename " + before + " to " + proc.Name;
+      }
+      case 3: {
+        if (procs.empty()) return "nothing";
+        Procedure& proc = procs[Pick(procs.size())];
+        proc.Scope = proc.Scope == "Public" ? "Private" : "Public";
+        return proc.Scope + " " + proc.Name;
+      }
+      case 4: {
+        if (procs.size() < 2) return "nothing";
+        const std::size_t from = Pick(procs.size()), to = Pick(procs.size());
+        Procedure proc = procs[from];
+        procs.erase(procs.begin() + static_cast<std::ptrdiff_t>(from));
+        procs.insert(procs.begin() + static_cast<std::ptrdiff_t>(to), proc);
+        return "move " + proc.Name + " to " + std::to_string(to);
+      }
+      case 5: {
+        if (procs.empty()) return "nothing";
+        Procedure& proc = procs[Pick(procs.size())];
+        if (proc.Kind == "Event") return "nothing";
+        proc.Kind = proc.Kind == "Sub" ? "Function" : "Sub";
+        return proc.Kind + " " + proc.Name;
+      }
+      default: {
+        if (procs.empty()) return "nothing";
+        Procedure& proc = procs[Pick(procs.size())];
+        if (proc.Kind == "Event") return "nothing";
+        const std::string call = AnyName();
+        proc.Body.push_back("    " + call);
+        return "call " + call + " from " + proc.Name;
+      }
+    }
+  }
+
+  std::string Fresh() {
+    Workspace fresh({});
+    fresh.AddFolders({root_});
+    return Answers(fresh);
+  }
+
+  TempDir dir_;
+  std::string root_;
+  std::vector<Module> modules_;
+  std::mt19937 random_{20261207};
+  int fresh_ = 0;
+};
+
+TEST_F(RandomEditTest, EveryEditAnswersAsAFreshAnalysis) {
+  Workspace space({});
+  space.AddFolders({root_});
+  ASSERT_EQ(space.ModuleFiles().size(), modules_.size());
+  ASSERT_EQ(Answers(space), Fresh());
+  for (int step = 0; step < 60; ++step) {
+    Module& module = modules_[Pick(modules_.size())];
+    const std::string what = module.File + ": " + Edit(module);
+    WriteModule(module);
+    ASSERT_TRUE(space.Reanalyse({root_ + "/" + module.File})) << what;
+    // A whole analysis of the project would read every module: the update reads fewer.
+    EXPECT_LT(space.LastResolved(), modules_.size()) << what;
+    const std::string answers = Answers(space);
+    ASSERT_EQ(answers, Fresh()) << "step " << step << ", " << what;
+  }
 }
 
 }  // namespace
