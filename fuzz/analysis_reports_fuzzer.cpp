@@ -45,6 +45,10 @@ struct ModelCalls {
   std::vector<std::string> Calls, CalledBy;
 };
 
+std::vector<std::string> Texts(const std::vector<ProcedureKey>& keys) {
+  return {keys.begin(), keys.end()};
+}
+
 void AddUnique(std::vector<std::string>& list, const std::string& key) {
   if (std::find(list.begin(), list.end(), key) == list.end()) list.push_back(key);
 }
@@ -154,8 +158,8 @@ std::vector<std::string> ModelReport(const ResultTree& tree, const SymbolList& s
         pending = prefix;
       }
     };
-    links(rec.Calls, right);
-    links(rec.CalledBy, left);
+    links(Texts(rec.Calls), right);
+    links(Texts(rec.CalledBy), left);
   }
   return lines;
 }
@@ -228,7 +232,7 @@ void CheckAnalysis(AnalysisContext& ctx, const QuietHost& host) {
     FUZZ_CHECK(static_cast<long>(proc.StartLine) + proc.BodyLines <= physical);
     // Calls and CalledBy name procedures, hold each key once and mirror each other.
     for (const auto* list : {&proc.Calls, &proc.CalledBy}) {
-      std::vector<std::string> sorted(*list);
+      std::vector<std::string> sorted = Texts(*list);
       std::sort(sorted.begin(), sorted.end());
       FUZZ_CHECK(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end());
       for (const std::string& key : *list) {
@@ -247,8 +251,8 @@ void CheckAnalysis(AnalysisContext& ctx, const QuietHost& host) {
   int eofCount = 0;
   const std::vector<ModelCalls> model = ModelXref(ctx, procs, eofCount);
   for (std::size_t i = 0; i < procs.size(); ++i) {
-    FUZZ_CHECK(procs[i]->Calls == model[i].Calls);
-    FUZZ_CHECK(procs[i]->CalledBy == model[i].CalledBy);
+    FUZZ_CHECK(Texts(procs[i]->Calls) == model[i].Calls);
+    FUZZ_CHECK(Texts(procs[i]->CalledBy) == model[i].CalledBy);
   }
   FUZZ_CHECK(eofCount == 0);
   for (const std::string& message : host.Messages) {

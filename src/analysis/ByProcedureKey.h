@@ -12,22 +12,9 @@
 #include <utility>
 #include <vector>
 
-namespace tarnel {
+#include "analysis/ProcedureKey.h"
 
-// The position that a procedure key gives ("4-0001" is 0, "4-12345" is 12344), for keys written
-// as the analysis writes them; nullopt for any other text.
-inline std::optional<std::size_t> ProcedureKeyIndex(std::string_view key) {
-  if (key.size() < 6 || key.size() > 10 || key[0] != '4' || key[1] != '-') return std::nullopt;
-  const std::string_view digits = key.substr(2);
-  if (digits.size() > 4 && digits[0] == '0') return std::nullopt;  // "4-01234" is not written
-  std::size_t number = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    number = number * 10 + static_cast<std::size_t>(c - '0');
-  }
-  if (number == 0) return std::nullopt;
-  return number - 1;
-}
+namespace tarnel {
 
 // A value per procedure key, held in one array by the key's number instead of a map of key
 // strings: the project-wide tables of a precise analysis hold one entry for nearly every

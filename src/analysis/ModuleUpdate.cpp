@@ -23,24 +23,11 @@ namespace tarnel {
 
 namespace {
 
-// Procedure keys ("4-0001") number the procedures from 1 in the order of the model; they are
-// read and written here without the general formatting, as every key after an added procedure
-// moves.
-std::uint32_t NumberOfKey(std::string_view key) {
-  std::uint32_t number = 0;
-  for (std::size_t i = 2; i < key.size(); ++i) number = number * 10 + (key[i] - '0');
-  return number - 1;
-}
-
+// Procedure keys ("4-0001") number the procedures from 1 in the order of the model; every key
+// after an added procedure moves. The key text is rewritten in place.
 void SetProcedureKey(std::string& key, std::uint32_t number) {
-  char digits[16];
-  int count = 0;
-  for (std::uint32_t rest = number + 1; rest > 0 || count < 4; rest /= 10) {
-    digits[count++] = static_cast<char>('0' + rest % 10);
-  }
-  key.assign("4-");
-  const int stop = std::max(0, count - 8);  // a key holds 10 bytes
-  while (count > stop) key += digits[--count];
+  char buffer[ProcedureKey::kMaxText];
+  key.assign(ProcedureKey(number + 1).FormatTo(buffer));
 }
 
 constexpr std::uint32_t kGone = UINT32_MAX;
@@ -250,8 +237,8 @@ ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
   for (std::size_t m = 0; m < model.Modules.size(); ++m) {
     for (std::size_t p = 0; p < model.Modules[m].Procedures.size(); ++p) {
       const ProcedureDecl& decl = model.Modules[m].Procedures[p];
-      for (const std::string& key : decl.Record->Calls) {
-        callees_[numbers[decl.Record]].push_back(NumberOfKey(key));
+      for (ProcedureKey key : decl.Record->Calls) {
+        callees_[numbers[decl.Record]].push_back(key.Number() - 1);
       }
       auto sites = model.CallSites.find(decl.Key);
       if (sites == model.CallSites.end()) continue;
@@ -483,19 +470,19 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
     for (std::uint32_t old = firstOld; old < oldTotal; ++old) {
       if (!moved(old)) continue;
       for (std::uint32_t callee : callees_[old]) calledByDirty[callee] = 1;
-      for (const std::string& caller : byOld[old]->CalledBy) callsDirty[NumberOfKey(caller)] = 1;
+      for (ProcedureKey caller : byOld[old]->CalledBy) callsDirty[caller.Number() - 1] = 1;
     }
   }
-  const auto rename = [&](std::vector<std::string>& list) {
+  const auto rename = [&](std::vector<ProcedureKey>& list) {
     std::size_t out = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
-      const std::uint32_t old = NumberOfKey(list[i]);
+      const std::uint32_t old = list[i].Number() - 1;
       if (old >= firstOld) {
         const std::uint32_t now = old < renumber.size() ? renumber[old] : kGone;
         if (now == kGone) continue;
-        if (now != old) SetProcedureKey(list[i], now);
+        if (now != old) list[i] = ProcedureKey(now + 1);
       }
-      if (out != i) list[out] = std::move(list[i]);
+      if (out != i) list[out] = list[i];
       ++out;
     }
     list.resize(out);
@@ -716,7 +703,7 @@ void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint3
     }
     for (std::uint32_t callee : now) callersNow[callee].push_back(number);
     record.Calls.clear();
-    for (std::uint32_t callee : now) record.Calls.push_back(index.Decl(callee).Record->Key);
+    for (std::uint32_t callee : now) record.Calls.push_back(ProcedureKey(callee + 1));
     callees_[number] = std::move(now);
   }
   std::sort(affected.begin(), affected.end());
@@ -731,21 +718,20 @@ void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint3
     if (!dispatchTarget[callee]) {
       // Every caller calls it from its body: the callers kept are in order already, and those
       // linked again are merged in.
-      std::vector<std::string> merged;
+      std::vector<ProcedureKey> merged;
       auto now = callersNow.find(callee);
       const std::vector<std::uint32_t> none;
       const std::vector<std::uint32_t>& added = now == callersNow.end() ? none : now->second;
       merged.reserve(record.CalledBy.size() + added.size());
       auto next = added.begin();
-      for (std::string& key : record.CalledBy) {
-        const std::uint32_t caller = NumberOfKey(key);
+      for (ProcedureKey key : record.CalledBy) {
+        const std::uint32_t caller = key.Number() - 1;
         if (linked[caller]) continue;
-        for (; next != added.end() && *next < caller; ++next) {
-          merged.push_back(index.Decl(*next).Record->Key);
-        }
-        merged.push_back(std::move(key));
+        for (; next != added.end() && *next < caller; ++next)
+          merged.push_back(ProcedureKey(*next + 1));
+        merged.push_back(key);
       }
-      for (; next != added.end(); ++next) merged.push_back(index.Decl(*next).Record->Key);
+      for (; next != added.end(); ++next) merged.push_back(ProcedureKey(*next + 1));
       record.CalledBy = std::move(merged);
       continue;
     }
@@ -753,8 +739,8 @@ void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint3
     const auto place = [&](std::uint32_t caller) {
       (bodyCalls(bodyOf(caller), callee) ? byBody : byLanguage).push_back(caller);
     };
-    for (const std::string& key : record.CalledBy) {
-      const std::uint32_t caller = NumberOfKey(key);
+    for (ProcedureKey key : record.CalledBy) {
+      const std::uint32_t caller = key.Number() - 1;
       if (!linked[caller]) place(caller);
     }
     if (auto now = callersNow.find(callee); now != callersNow.end()) {
@@ -767,7 +753,7 @@ void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint3
     });
     record.CalledBy.clear();
     for (const auto* list : {&byBody, &byLanguage}) {
-      for (std::uint32_t caller : *list) record.CalledBy.push_back(index.Decl(caller).Record->Key);
+      for (std::uint32_t caller : *list) record.CalledBy.push_back(ProcedureKey(caller + 1));
     }
   }
 }

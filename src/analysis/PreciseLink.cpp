@@ -89,16 +89,19 @@ void EdgeLinker::Write() {
   for (std::uint32_t n = 0; n < count; ++n) {
     for (std::uint32_t callee : callees_[n]) ++callers[callee];
   }
+  std::vector<ProcedureKey> keys;
+  keys.reserve(count);
+  for (std::uint32_t n = 0; n < count; ++n) keys.emplace_back(records[n]->Key);
   for (std::uint32_t n = 0; n < count; ++n) {
     TPassRec& record = *records[n];
     record.Calls.reserve(record.Calls.size() + callees_[n].size());
-    for (std::uint32_t callee : callees_[n]) record.Calls.push_back(records[callee]->Key);
+    for (std::uint32_t callee : callees_[n]) record.Calls.push_back(keys[callee]);
     record.CalledBy.reserve(record.CalledBy.size() + callers[n]);
     callees_[n].shrink_to_fit();
   }
   std::vector<std::uint32_t>().swap(callers);
   for (const Run& run : runs_) {
-    const std::string& key = records[run.Caller]->Key;
+    const ProcedureKey key = keys[run.Caller];
     for (std::uint32_t i = run.First; i < run.First + run.Count; ++i) {
       records[callees_[run.Caller][i]]->CalledBy.push_back(key);
     }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ProcedureKey.h"
+
 namespace tarnel {
 
 // What a symbol record stands for; also the index of its image in the tree and the lists.
@@ -58,8 +60,8 @@ struct TPassRec {
   std::int32_t StartLine = 0;
   std::int32_t BodyLines = 0;
   // Keys of procedure records, in the order first added, each at most once.
-  std::vector<std::string> Calls;
-  std::vector<std::string> CalledBy;
+  std::vector<ProcedureKey> Calls;
+  std::vector<ProcedureKey> CalledBy;
 };
 
 // "L-NNNN": the level digit, "-", and number formatted with "%.4d".

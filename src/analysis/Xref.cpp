@@ -33,26 +33,21 @@ long ProcedureNumber(const std::string& key) {
 // Enters the calls that the pass finds in Calls and CalledBy. A caller's Calls are written when
 // its scan is taken; every CalledBy is written once, when the pass ends (Finish), in the order in
 // which the callers were taken, which is the order that appending each call at once would give.
-// The callee lists stay with the scans until then, so only a reference per caller is kept, and
+// The callee lists stay with the scans until then, so only the key of each caller is kept, and
 // Finish fills one callee's list after the other instead of jumping between them per call.
 class CallRecorder {
  public:
   explicit CallRecorder(const NameIndex& procedures) : procedures_(procedures) {
     const int count = procedures.Count();
     keys_.reserve(static_cast<std::size_t>(count));
-    positions_.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-      keys_.push_back(procedures.RecordAt(i)->Key);
-      positions_.emplace_back(procedures.RecordAt(i), i);
-    }
-    std::sort(positions_.begin(), positions_.end());
+    for (int i = 0; i < count; ++i) keys_.emplace_back(procedures.RecordAt(i)->Key);
   }
 
   // callees must stay as they are until Finish.
   void Take(TPassRec& caller, const std::vector<int>& callees) {
     caller.Calls.reserve(caller.Calls.size() + callees.size());
     for (int callee : callees) caller.Calls.push_back(keys_[static_cast<std::size_t>(callee)]);
-    if (!callees.empty()) taken_.push_back({&KeyOf(caller), &callees});
+    if (!callees.empty()) taken_.push_back({ProcedureKey(caller.Key), &callees});
   }
 
   void Finish() {
@@ -63,7 +58,7 @@ class CallRecorder {
       for (int callee : *taken.Callees) ++first[static_cast<std::size_t>(callee) + 1];
     }
     for (std::size_t i = 1; i < first.size(); ++i) first[i] += first[i - 1];
-    std::vector<const std::string*> callers(first.back());
+    std::vector<ProcedureKey> callers(first.back());
     std::vector<std::size_t> next(first.begin(), first.end() - 1);
     for (const Taken& taken : taken_) {
       for (int callee : *taken.Callees)
@@ -71,34 +66,23 @@ class CallRecorder {
     }
     for (std::size_t callee = 0; callee + 1 < first.size(); ++callee) {
       if (first[callee] == first[callee + 1]) continue;
-      std::vector<std::string>& calledBy = procedures_.RecordAt(static_cast<int>(callee))->CalledBy;
-      calledBy.reserve(calledBy.size() + (first[callee + 1] - first[callee]));
-      for (std::size_t i = first[callee]; i < first[callee + 1]; ++i) {
-        calledBy.push_back(*callers[i]);
-      }
+      std::vector<ProcedureKey>& calledBy =
+          procedures_.RecordAt(static_cast<int>(callee))->CalledBy;
+      calledBy.insert(calledBy.end(), callers.begin() + static_cast<long>(first[callee]),
+                      callers.begin() + static_cast<long>(first[callee + 1]));
     }
     taken_.clear();
   }
 
  private:
   struct Taken {
-    const std::string* Caller;        // its key
+    ProcedureKey Caller;
     const std::vector<int>* Callees;  // positions in the name indexes
   };
 
-  // The caller's key in keys_, which lie close together, when the caller is in the name indexes
-  // (every procedure is).
-  const std::string& KeyOf(const TPassRec& caller) const {
-    auto it = std::lower_bound(positions_.begin(), positions_.end(),
-                               std::pair<const TPassRec*, int>(&caller, 0));
-    if (it == positions_.end() || it->first != &caller) return caller.Key;
-    return keys_[static_cast<std::size_t>(it->second)];
-  }
-
   const NameIndex& procedures_;
-  std::vector<std::string> keys_;                           // the procedures' keys, by position
-  std::vector<std::pair<const TPassRec*, int>> positions_;  // by record address
-  std::vector<Taken> taken_;                                // in the order taken
+  std::vector<ProcedureKey> keys_;  // the procedures' keys, by position
+  std::vector<Taken> taken_;        // in the order taken
 };
 
 // The procedures of one module, in list order, scanned together since they share one file.

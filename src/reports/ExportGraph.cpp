@@ -97,7 +97,9 @@ ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols
 
   for (std::size_t caller = 0; caller < graph.procedures_.size(); ++caller) {
     const TPassRec& record = *graph.procedures_[caller].Record;
-    for (const std::string& key : record.Calls) {
+    char buffer[ProcedureKey::kMaxText];
+    for (ProcedureKey link : record.Calls) {
+      const std::string_view key = link.FormatTo(buffer);
       const int callee = graph.FindProcedure(key);
       if (callee < 0) continue;  // a record that the tree leaves out
       ExportEdge edge;

@@ -31,11 +31,12 @@ void AppendNumber(std::string& out, long value) {
   out.append(digits, end);
 }
 
-void AppendKeys(std::string& out, const std::vector<std::string>& keys) {
+void AppendKeys(std::string& out, const std::vector<ProcedureKey>& keys) {
   out += '[';
+  char buffer[ProcedureKey::kMaxText];
   for (std::size_t i = 0; i < keys.size(); ++i) {
     if (i > 0) out += ", ";
-    AppendString(out, keys[i]);
+    AppendJsonString(out, keys[i].FormatTo(buffer));  // ASCII
   }
   out += ']';
 }

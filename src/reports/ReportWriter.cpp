@@ -37,26 +37,23 @@ const char* KindWord(int kind) {
 }
 
 // The full names of linked records, found by key through the symbol list once and then
-// remembered by the number in the key ("4-0012" -> 12). Links name the same few thousand
-// procedures over and over; a hash probe per link into the records scattered over the heap cost
-// more than writing the line, while this table and its copied names stay in the cache.
+// remembered by the key's number. Links name the same few thousand procedures over and over; a
+// hash probe per link into the records scattered over the heap cost more than writing the line,
+// while this table and its copied names stay in the cache.
 class LinkNames {
  public:
   explicit LinkNames(const SymbolList& symbols) : symbols_(symbols) {}
 
-  std::string_view FullNameOf(const std::string& key) {
-    const long number = KeyNumber(key);
-    if (number < 0) return symbols_.Find(key).FullName;
-    if (static_cast<std::size_t>(number) >= entries_.size()) {
-      entries_.resize(static_cast<std::size_t>(number) + 1);
-    }
-    Entry& entry = entries_[static_cast<std::size_t>(number)];
-    if (entry.KeySize == 0 || std::string_view(entry.Key, entry.KeySize) != key) {
-      // The list decides (letter case ignored, a missing key throws); only a key the entry holds
-      // byte for byte is answered without it.
-      const std::string& name = symbols_.Find(key).FullName;
-      key.copy(entry.Key, key.size());
-      entry.KeySize = static_cast<std::uint8_t>(key.size());
+  std::string_view FullNameOf(ProcedureKey key) {
+    char buffer[ProcedureKey::kMaxText];
+    const std::uint32_t number = key.Number();
+    if (number >= kMaxNumber) return symbols_.Find(key.FormatTo(buffer)).FullName;
+    if (number >= entries_.size()) entries_.resize(number + 1);
+    Entry& entry = entries_[number];
+    if (!entry.Found) {
+      // The list decides: a missing key throws.
+      const std::string& name = symbols_.Find(key.FormatTo(buffer)).FullName;
+      entry.Found = true;
       entry.Offset = static_cast<std::uint32_t>(names_.size());
       entry.Size = static_cast<std::uint32_t>(name.size());
       names_.append(name);
@@ -66,23 +63,11 @@ class LinkNames {
 
  private:
   struct Entry {
-    char Key[10];
-    std::uint8_t KeySize = 0;  // 0: not yet looked up
+    bool Found = false;
     std::uint32_t Offset = 0;
     std::uint32_t Size = 0;
   };
-  static constexpr long kMaxNumber = 1L << 22;
-
-  // The digits after the "-" of a key of at most 10 bytes, or -1 for any other key.
-  static long KeyNumber(std::string_view key) {
-    if (key.size() < 3 || key.size() > sizeof(Entry::Key) || key[1] != '-') return -1;
-    long number = 0;
-    for (std::size_t i = 2; i < key.size(); ++i) {
-      if (key[i] < '0' || key[i] > '9') return -1;
-      number = number * 10 + (key[i] - '0');
-    }
-    return number < kMaxNumber ? number : -1;
-  }
+  static constexpr std::uint32_t kMaxNumber = 1U << 22;
 
   const SymbolList& symbols_;
   std::vector<Entry> entries_;
@@ -124,9 +109,9 @@ class FormWriter {
 
  protected:
   virtual std::string DeclarationLabel(const std::string& text) const = 0;
-  virtual void WriteLinks(const std::vector<std::string>& keys, const std::string& arrow) = 0;
+  virtual void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) = 0;
 
-  std::string_view FullNameOf(const std::string& key) { return names_.FullNameOf(key); }
+  std::string_view FullNameOf(ProcedureKey key) { return names_.FullNameOf(key); }
 
   LineSink& sink_;
   std::string prefix_;
@@ -152,14 +137,14 @@ class FixedFormWriter : public FormWriter {
  protected:
   std::string DeclarationLabel(const std::string& text) const override { return text; }
 
-  void WriteLinks(const std::vector<std::string>& keys, const std::string& arrow) override {
+  void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) override {
     if (keys.empty()) {
       if (!pending_.empty()) sink_.WriteLine(pending_);
       pending_.clear();
       return;
     }
     std::size_t width = pending_.size() > kArrowColumn ? 0 : pending_.size();
-    for (const std::string& key : keys) {
+    for (ProcedureKey key : keys) {
       line_.assign(pending_).append(kArrowColumn - width, ' ').append(arrow).append(" ");
       line_.append(FullNameOf(key));
       sink_.WriteLine(line_);
@@ -181,10 +166,10 @@ class CommaFormWriter : public FormWriter {
     return "\"" + text + "\"";
   }
 
-  void WriteLinks(const std::vector<std::string>& keys, const std::string& arrow) override {
+  void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) override {
     // The prefix alone is what is left after the label went out with a link.
     if (keys.empty() && !pending_.empty() && pending_ != prefix_) sink_.WriteLine(pending_);
-    for (const std::string& key : keys) {
+    for (ProcedureKey key : keys) {
       line_.assign(pending_).append(",").append(arrow).append(",").append(FullNameOf(key));
       sink_.WriteLine(line_);
       pending_ = prefix_;
@@ -206,7 +191,7 @@ class BareFormWriter : public FormWriter {
     return "\"" + text + "\"";
   }
 
-  void WriteLinks(const std::vector<std::string>& keys, const std::string&) override {
+  void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string&) override {
     if (!keys.empty()) return;
     if (!pending_.empty()) sink_.WriteLine(pending_);
     pending_.clear();

@@ -137,7 +137,7 @@ std::optional<std::string> ProjectSession::SelectNode(const TPassRec* record, bo
 }
 
 void ProjectSession::FillRows(std::vector<CallRow>& rows, const TPassRec& selected, CallSide side) {
-  const std::vector<std::string>& keys =
+  const std::vector<ProcedureKey>& keys =
       side == CallSide::Callers ? selected.CalledBy : selected.Calls;
   std::optional<PreciseCallSites> sites;
   if (ctx_.Result.Precise) sites.emplace(*ctx_.Result.Precise);

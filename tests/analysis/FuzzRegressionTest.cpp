@@ -43,7 +43,7 @@ TEST_F(FuzzRegressionProjectTest, BodyOfDeclarationContinuedAtEndOfFileIsReadWit
   EXPECT_EQ(tail.StartLine, 5);  // not the end line of Main above it
   EXPECT_EQ(tail.BodyLines, 0);
   EXPECT_TRUE(host.Messages.empty());
-  EXPECT_EQ(Proc("Main").Calls, test::Keys{tail.Key});
+  EXPECT_EQ(test::KeyTexts(Proc("Main").Calls), test::Keys{tail.Key});
   EXPECT_TRUE(tail.Calls.empty());
 }
 

@@ -65,9 +65,9 @@ TEST_F(ParallelAnalysisTest, WorkersChangeNothingInTheResult) {
       const TPassRec& r = ctx.Result.SymbolList.At(i);
       std::string line = r.Key + " " + r.FullName + " " + std::to_string(r.StartLine) + "+" +
                          std::to_string(r.BodyLines) + " calls";
-      for (const auto& k : r.Calls) line += " " + k;
+      for (const auto& k : r.Calls) line += " " + k.Text();
       line += " by";
-      for (const auto& k : r.CalledBy) line += " " + k;
+      for (const auto& k : r.CalledBy) line += " " + k.Text();
       lines.push_back(line);
     }
     lines.push_back("messages " + std::to_string(quiet.Messages.size()));

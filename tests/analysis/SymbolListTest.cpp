@@ -12,7 +12,7 @@ namespace {
 TPassRec Record(std::string key) {
   TPassRec r;
   r.Key = std::move(key);
-  r.Calls = {"stale"};
+  r.Calls = {ProcedureKey(7)};
   return r;
 }
 

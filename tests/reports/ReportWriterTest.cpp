@@ -125,8 +125,9 @@ TEST_F(ReportColumnsTest, ModulesWithoutProceduresAndQuotesInDeclarations) {
                              ",,,\"Sub Say(Optional s = \"a,b\")\"", ",,E.bas"}));
 }
 
-// Links name records by key as the list finds them: letter case ignored, and keys that share a
-// number but not their text name different records. A key the list lacks fails the report.
+// A link names the record whose key is the link's text, however often it recurs: a record whose
+// key holds the same number written otherwise ("4-12") is not it, and numbers too large to be
+// remembered are found as well. A link the list lacks fails the report.
 TEST(ReportLinksTest, EachLinkNamesTheRecordItsKeyFinds) {
   SymbolList list;
   const auto add = [&](std::string key, std::string parent, std::string fullName) {
@@ -143,25 +144,28 @@ TEST(ReportLinksTest, EachLinkNamesTheRecordItsKeyFinds) {
   TPassRec* caller = add("4-0001", "3-0001", "M.Caller");
   add("4-12", "3-0001", "M.Short");
   add("4-0012", "3-0001", "M.Padded");
-  add("4-00AB", "3-0001", "M.Letters");
-  caller->Calls = {"4-0012", "4-12", "4-00ab", "4-0012", "4-12", "4-00AB"};
+  add("4-5000000", "3-0001", "M.Far");
+  const ProcedureKey padded(12), far(5000000);
+  caller->Calls = {padded, far, padded, far, padded};
   ResultTree tree = ResultTree::Build(list);
   MemoryLineSink sink;
   WriteXrefLines(sink, {tree, list, "p"},
                  {ReportForm::Comma, ReportDirection::Callees, ReportStyle::KindAndName});
   const std::string pre = ",,,Sub M.Caller," + kRight + ",";
   const std::string again = ",,,," + kRight + ",";
-  ASSERT_EQ(sink.Lines.size(), 11u);
-  EXPECT_EQ(Out(sink.Lines.begin() + 2, sink.Lines.begin() + 8),
-            (Out{pre + "M.Padded", again + "M.Short", again + "M.Letters", again + "M.Padded",
-                 again + "M.Short", again + "M.Letters"}));
+  ASSERT_EQ(sink.Lines.size(), 10u);
+  EXPECT_EQ(Out(sink.Lines.begin() + 2, sink.Lines.begin() + 7),
+            (Out{pre + "M.Padded", again + "M.Far", again + "M.Padded", again + "M.Far",
+                 again + "M.Padded"}));
 
-  caller->Calls = {"4-0012", "4-0013"};
-  MemoryLineSink failed;
-  EXPECT_THROW(
-      WriteXrefLines(failed, {tree, list, "p"},
-                     {ReportForm::Fixed, ReportDirection::Callees, ReportStyle::KindAndName}),
-      ListIndexError);
+  for (const ProcedureKey missing : {ProcedureKey(13), ProcedureKey(6000000)}) {
+    caller->Calls = {padded, missing};
+    MemoryLineSink failed;
+    EXPECT_THROW(
+        WriteXrefLines(failed, {tree, list, "p"},
+                       {ReportForm::Fixed, ReportDirection::Callees, ReportStyle::KindAndName}),
+        ListIndexError);
+  }
 }
 
 TEST_F(ReportWriterTest, SaveReportPicksTheFormByExtension) {

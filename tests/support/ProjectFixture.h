@@ -62,4 +62,9 @@ using ProjectFixture = BasicProjectFixture<OwnContext>;
 
 using Keys = std::vector<std::string>;
 
+// The text of each link, to compare with keys as written.
+inline Keys KeyTexts(const std::vector<ProcedureKey>& links) {
+  return Keys(links.begin(), links.end());
+}
+
 }  // namespace tarnel::test
