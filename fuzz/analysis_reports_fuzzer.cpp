@@ -235,7 +235,7 @@ void CheckAnalysis(AnalysisContext& ctx, const QuietHost& host) {
       std::vector<std::string> sorted = Texts(*list);
       std::sort(sorted.begin(), sorted.end());
       FUZZ_CHECK(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end());
-      for (const std::string& key : *list) {
+      for (const std::string key : *list) {
         const TPassRec* other = ctx.Result.SymbolList.TryFind(key);
         FUZZ_CHECK(other != nullptr && IsProcedureKind(other->Kind) && other->Key == key);
         const auto& back = list == &proc.Calls ? other->CalledBy : other->Calls;

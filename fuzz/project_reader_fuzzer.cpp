@@ -122,9 +122,9 @@ std::vector<std::string> Snapshot(const AnalysisContext& ctx) {
                        std::to_string(r.Kind) + "|" + r.Scope + "|" + r.Name + "|" + r.FullName +
                        "|" + r.Text + "|" + std::to_string(r.StartLine) + "+" +
                        std::to_string(r.BodyLines) + "|calls";
-    for (const std::string& key : r.Calls) line += " " + key;
+    for (const std::string key : r.Calls) line += " " + key;
     line += "|by";
-    for (const std::string& key : r.CalledBy) line += " " + key;
+    for (const std::string key : r.CalledBy) line += " " + key;
     lines.push_back(std::move(line));
   }
   return lines;

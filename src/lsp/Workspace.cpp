@@ -402,7 +402,7 @@ void Merge(std::vector<CallItem>& items, CallItem item) {
 std::vector<CallItem> Workspace::Incoming(const ProcedureItem& procedure) const {
   std::vector<CallItem> items;
   ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
-    for (const std::string& key : record.CalledBy) {
+    for (const std::string key : record.CalledBy) {
       const TPassRec* caller = project.Record(key);
       if (!caller) continue;
       Merge(items, {Item(p, caller), SiteRanges(project, caller, &record)});
@@ -414,7 +414,7 @@ std::vector<CallItem> Workspace::Incoming(const ProcedureItem& procedure) const 
 std::vector<CallItem> Workspace::Outgoing(const ProcedureItem& procedure) const {
   std::vector<CallItem> items;
   ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
-    for (const std::string& key : record.Calls) {
+    for (const std::string key : record.Calls) {
       const TPassRec* callee = project.Record(key);
       if (!callee) continue;
       Merge(items, {Item(p, callee), SiteRanges(project, &record, callee)});

@@ -28,7 +28,7 @@ const std::vector<int>& CallHierarchy::Expand(int index) {
   const TPassRec& record = *At(index).Record;
   const auto& links = direction_ == Direction::Callers ? record.CalledBy : record.Calls;
   std::vector<int> children;
-  for (const std::string& key : links) {
+  for (const std::string key : links) {
     const TPassRec* linked = symbols_.TryFind(key);
     if (linked == nullptr) continue;
     children.push_back(Count());

@@ -143,7 +143,7 @@ void ProjectSession::FillRows(std::vector<CallRow>& rows, const TPassRec& select
   if (ctx_.Result.Precise) sites.emplace(*ctx_.Result.Precise);
   rows.clear();
   rows.reserve(keys.size());
-  for (const std::string& key : keys) {
+  for (const std::string key : keys) {
     const TPassRec& proc = FindSymbol(ctx_.Result, key);
     CallRow& row = rows.emplace_back(CallRow{&proc, &FindSymbol(ctx_.Result, proc.ParentKey), {}});
     if (!sites) continue;

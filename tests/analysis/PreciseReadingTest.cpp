@@ -46,7 +46,7 @@ class PreciseReadingTest : public test::ProjectFixture {
   }
   std::vector<std::string> CallNames(std::string_view name) {
     std::vector<std::string> names;
-    for (const std::string& key : Proc(name).Calls) names.push_back(Rec(key).FullName);
+    for (const std::string key : Proc(name).Calls) names.push_back(Rec(key).FullName);
     return names;
   }
   std::vector<std::string> Sites(std::string_view name) {

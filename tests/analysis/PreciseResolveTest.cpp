@@ -40,7 +40,7 @@ class PreciseResolveTest : public test::ProjectFixture {
   }
   Names Callees(std::string_view caller, int kind = 0) {
     Names names;
-    for (const std::string& key : Full(caller, kind).Calls) names.push_back(Rec(key).FullName);
+    for (const std::string key : Full(caller, kind).Calls) names.push_back(Rec(key).FullName);
     return names;
   }
   const ProcedureMarks& Marks(std::string_view fullName, int kind = 0) {
@@ -353,7 +353,7 @@ TEST_F(PreciseResolveTest, CallersListBodyCallsFirstThenTheLanguagesOwnInLinkOrd
   Analyze("P.vbp");
   const auto callers = [&](std::string_view name) {
     Names names;
-    for (const std::string& key : Full(name).CalledBy) names.push_back(Rec(key).FullName);
+    for (const std::string key : Full(name).CalledBy) names.push_back(Rec(key).FullName);
     return names;
   };
   // A member with a body calls what its body calls, then its implementations.
@@ -601,7 +601,7 @@ TEST_F(GeneratedProjectTest, NoEdgeEverEntersAnotherModulesPrivateProcedure) {
   int edges = 0;
   for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i) {
     const TPassRec& caller = ctx.Result.SymbolList.At(i);
-    for (const std::string& key : caller.Calls) {
+    for (const std::string key : caller.Calls) {
       const TPassRec& callee = Rec(key);
       ++edges;
       EXPECT_FALSE(callee.Scope == "P" && callee.ParentKey != caller.ParentKey)
