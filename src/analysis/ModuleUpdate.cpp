@@ -119,18 +119,6 @@ std::string TraitsOf(const ModuleModel& module, std::unordered_set<std::string>&
   return traits;
 }
 
-std::vector<std::uint32_t> Offsets(const PreciseModel& model) {
-  std::vector<std::uint32_t> offsets;
-  offsets.reserve(model.Modules.size() + 1);
-  std::uint32_t total = 0;
-  for (const ModuleModel& module : model.Modules) {
-    offsets.push_back(total);
-    total += static_cast<std::uint32_t>(module.Procedures.size());
-  }
-  offsets.push_back(total);
-  return offsets;
-}
-
 std::uint32_t ModuleOfNumber(const std::vector<std::uint32_t>& offsets, std::uint32_t number) {
   auto it = std::upper_bound(offsets.begin(), offsets.end(), number);
   return static_cast<std::uint32_t>(it - offsets.begin() - 1);
@@ -311,7 +299,7 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
     }
   }
   // The calls kept from other modules follow the changed module's procedures to their new places.
-  const std::vector<std::uint32_t> oldOffsets = Offsets(model);
+  const std::vector<std::uint32_t> oldOffsets = ProcedureOffsets(model);
   const std::vector<int> match = MatchProcedures(before, after);
   bool same = before.Procedures.size() == after.Procedures.size();
   for (std::size_t p = 0; p < match.size() && same; ++p) same = match[p] == static_cast<int>(p);
@@ -342,7 +330,7 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   NameStrings(before, -1);
   model.Modules[module] = std::move(after);
   NameStrings(model.Modules[module], 1);
-  const std::vector<std::uint32_t> newOffsets = Offsets(model);
+  const std::vector<std::uint32_t> newOffsets = ProcedureOffsets(model);
   if (keptRecords_) {
     const ModuleModel& now = model.Modules[module];
     for (std::size_t p = 0; p < now.Procedures.size(); ++p) {

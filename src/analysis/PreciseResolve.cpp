@@ -173,7 +173,7 @@ ProjectIndex::ProjectIndex(const PreciseModel& model) : model_(model) {
     if (!mm.FullName.empty()) byName_.emplace(FoldCase(mm.FullName), static_cast<int>(m));
     IndexModule(m);
   }
-  Number();
+  offsets_ = ProcedureOffsets(model_);
   for (std::size_t m = 0; m < model.Modules.size(); ++m) AddGlobals(m);
 }
 
@@ -191,19 +191,20 @@ void ProjectIndex::Reindex(std::size_t module) {
   }
   modules_[module] = Module();
   IndexModule(module);
-  Number();
+  offsets_ = ProcedureOffsets(model_);
   AddGlobals(module);
 }
 
-void ProjectIndex::Number() {
-  offsets_.clear();
-  offsets_.reserve(model_.Modules.size() + 1);
+std::vector<std::uint32_t> ProcedureOffsets(const PreciseModel& model) {
+  std::vector<std::uint32_t> offsets;
+  offsets.reserve(model.Modules.size() + 1);
   std::uint32_t total = 0;
-  for (const ModuleModel& mm : model_.Modules) {
-    offsets_.push_back(total);
-    total += static_cast<std::uint32_t>(mm.Procedures.size());
+  for (const ModuleModel& module : model.Modules) {
+    offsets.push_back(total);
+    total += static_cast<std::uint32_t>(module.Procedures.size());
   }
-  offsets_.push_back(total);
+  offsets.push_back(total);
+  return offsets;
 }
 
 void ProjectIndex::IndexModule(std::size_t m) {

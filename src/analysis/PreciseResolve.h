@@ -29,6 +29,10 @@ struct MemberSet {
   const ControlDecl* Control = nullptr;
 };
 
+// Where each module's procedures start in the project-wide numbering, modules in order, and
+// the total last.
+std::vector<std::uint32_t> ProcedureOffsets(const PreciseModel& model);
+
 // The project's names, built once after the declarations are read; read-only afterwards, so the
 // body resolvers of several threads share it.
 class ProjectIndex {
@@ -69,7 +73,6 @@ class ProjectIndex {
   const ProcedureDecl& Decl(std::uint32_t number) const;
 
  private:
-  void Number();
   void IndexModule(std::size_t module);
   void AddGlobals(std::size_t module);
 
