@@ -33,7 +33,8 @@ TextReader& BodyScanner::Seek(const TPassRec& module, long startLine) {
   return reader_;
 }
 
-BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module) {
+BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module,
+                                 std::vector<int>& callees) {
   BodyScanResult result;
   TextReader& file = Seek(module, proc.StartLine);
   LineCounters counters;
@@ -46,14 +47,15 @@ BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module) {
       break;
     }
     std::string_view logical = ReadLogicalLineView(counters, file, joined_);
-    if (!logical.empty()) ScanLine(logical, proc, result);
+    if (!logical.empty()) ScanLine(logical, proc, callees);
   }
   readerLine_ = counters.LineNo;
   result.EndLine = counters.LineNo;
   return result;
 }
 
-void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc, BodyScanResult& result) {
+void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc,
+                           std::vector<int>& callees) {
   // Parentheses separate as blanks do, as if BlankOut had made them blanks.
   SplitCodeFieldViews(logical, tokens_, unquoted_);
 
@@ -80,7 +82,7 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc, BodyS
     unsigned& stamp = stamps_[static_cast<std::size_t>(callee)];
     if (stamp == scanNumber_) continue;  // a callee is entered once
     stamp = scanNumber_;
-    result.Callees.push_back(callee);
+    callees.push_back(callee);
   }
 }
 

@@ -14,11 +14,10 @@
 
 namespace tarnel {
 
-// What the scan of one procedure body found.
+// What the scan of one procedure body found besides its callees.
 struct BodyScanResult {
-  std::vector<int> Callees;  // positions in the name indexes, in the order found, each once
-  bool ReachedEof = false;   // the file ended before the body did
-  long EndLine = 0;          // LineNo after the scan
+  bool ReachedEof = false;  // the file ended before the body did
+  long EndLine = 0;         // LineNo after the scan
 };
 
 // Reads procedure bodies and finds the procedures they call by name. Each scanner has buffers of
@@ -29,14 +28,16 @@ class BodyScanner {
   BodyScanner(const TokenTable& tokens, int procedures, PathResolver& resolver);
 
   // Scans proc's body in its module file, reading the file at most once for a run of procedures
-  // of one module in line order. Throws FileOpenError when the file cannot be read.
-  BodyScanResult Scan(const TPassRec& proc, const TPassRec& module);
+  // of one module in line order, and appends the procedures it calls to callees: positions in
+  // the name indexes, in the order found, each once. Throws FileOpenError when the file cannot be
+  // read.
+  BodyScanResult Scan(const TPassRec& proc, const TPassRec& module, std::vector<int>& callees);
   // Files are decoded with decoder when one is set.
   void SetDecoder(const SourceDecoder* decoder) { decoder_ = decoder; }
 
  private:
   TextReader& Seek(const TPassRec& module, long startLine);
-  void ScanLine(std::string_view logical, const TPassRec& proc, BodyScanResult& result);
+  void ScanLine(std::string_view logical, const TPassRec& proc, std::vector<int>& callees);
 
   const TokenTable& table_;
   const SourceDecoder* decoder_ = nullptr;

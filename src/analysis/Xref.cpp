@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <span>
 #include <unordered_map>
 
 #include "analysis/Analysis.h"
@@ -44,10 +45,10 @@ class CallRecorder {
   }
 
   // callees must stay as they are until Finish.
-  void Take(TPassRec& caller, const std::vector<int>& callees) {
+  void Take(TPassRec& caller, std::span<const int> callees) {
     caller.Calls.reserve(caller.Calls.size() + callees.size());
     for (int callee : callees) caller.Calls.push_back(keys_[static_cast<std::size_t>(callee)]);
-    if (!callees.empty()) taken_.push_back({ProcedureKey(caller.Key), &callees});
+    if (!callees.empty()) taken_.push_back({ProcedureKey(caller.Key), callees});
   }
 
   void Finish() {
@@ -55,13 +56,13 @@ class CallRecorder {
     // callers[first[c] .. first[c + 1]).
     std::vector<std::size_t> first(keys_.size() + 1, 0);
     for (const Taken& taken : taken_) {
-      for (int callee : *taken.Callees) ++first[static_cast<std::size_t>(callee) + 1];
+      for (int callee : taken.Callees) ++first[static_cast<std::size_t>(callee) + 1];
     }
     for (std::size_t i = 1; i < first.size(); ++i) first[i] += first[i - 1];
     std::vector<ProcedureKey> callers(first.back());
     std::vector<std::size_t> next(first.begin(), first.end() - 1);
     for (const Taken& taken : taken_) {
-      for (int callee : *taken.Callees)
+      for (int callee : taken.Callees)
         callers[next[static_cast<std::size_t>(callee)]++] = taken.Caller;
     }
     for (std::size_t callee = 0; callee + 1 < first.size(); ++callee) {
@@ -77,7 +78,7 @@ class CallRecorder {
  private:
   struct Taken {
     ProcedureKey Caller;
-    const std::vector<int>* Callees;  // positions in the name indexes
+    std::span<const int> Callees;  // positions in the name indexes
   };
 
   const NameIndex& procedures_;
@@ -91,10 +92,22 @@ struct ScanUnit {
   std::vector<const TPassRec*> Procedures;
 };
 
-// What scanning a unit gave: a result per procedure, up to a failure to read the file.
+// What scanning a unit gave: a result per procedure, up to a failure to read the file. The
+// procedures' callees stand one after the other in one list, so that a unit costs a few
+// allocations rather than one per procedure.
 struct UnitScan {
-  std::vector<BodyScanResult> Results;
+  struct Body {
+    BodyScanResult Found;
+    std::size_t CalleesEnd = 0;  // the body's callees end here in Callees
+  };
+  std::vector<Body> Results;
+  std::vector<int> Callees;
   std::exception_ptr Error;
+
+  std::span<const int> CalleesOf(std::size_t position) const {
+    const std::size_t first = position == 0 ? 0 : Results[position - 1].CalleesEnd;
+    return std::span<const int>(Callees).subspan(first, Results[position].CalleesEnd - first);
+  }
 };
 
 struct UnitPlace {
@@ -172,8 +185,10 @@ void BuildXref(AnalysisRun& run) {
   OrderedWork<UnitScan> pool(units.size(), [&](std::size_t index, UnitScan& out, unsigned worker) {
     const ScanUnit& unit = units[index];
     try {
+      out.Results.reserve(unit.Procedures.size());
       for (const TPassRec* proc : unit.Procedures) {
-        out.Results.push_back(scanners[worker].Scan(*proc, *unit.Module));
+        const BodyScanResult found = scanners[worker].Scan(*proc, *unit.Module, out.Callees);
+        out.Results.push_back({found, out.Callees.size()});
       }
     } catch (...) {
       out.Error = std::current_exception();
@@ -200,8 +215,8 @@ void BuildXref(AnalysisRun& run) {
       const UnitPlace& place = places[static_cast<std::size_t>(i)];
       const UnitScan& unit = pool.Take(place.Unit);
       if (place.Position >= unit.Results.size()) std::rethrow_exception(unit.Error);
-      const BodyScanResult& found = unit.Results[place.Position];
-      calls.Take(record, found.Callees);
+      const BodyScanResult& found = unit.Results[place.Position].Found;
+      calls.Take(record, unit.CalleesOf(place.Position));
       run.LineNo = found.EndLine;
       if (found.ReachedEof) host.ShowRepeatedMessage(RepeatedMessage::Eof, "Eof");
     }
