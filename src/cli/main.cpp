@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   try {
     std::vector<std::string> args(argv + 1, argv + argc);
     status = tarnel::RunBatchTool(args, tarnel::ExecutableFolderOf(argv[0]), std::cout, stderr,
-                                  isatty(fileno(stderr)) != 0);
+                                  isatty(fileno(stderr)) != 0, /*processEndsAfter=*/true);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;
