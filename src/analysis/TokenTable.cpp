@@ -10,6 +10,20 @@ namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
+// The last size (< 8) bytes of a token as the low bytes of a word, the rest zero. A byte loop:
+// a memcpy of a length not known at compile time becomes a library call.
+std::uint64_t TailWord(const char* bytes, std::size_t size) {
+  std::uint64_t word = 0;
+  for (std::size_t k = size; k > 0; --k) {
+    word = (word << 8) | static_cast<unsigned char>(bytes[k - 1]);
+  }
+  return word;
+}
+
+void StoreTail(std::uint64_t word, char* bytes, std::size_t size) {
+  for (std::size_t k = 0; k < size; ++k, word >>= 8) bytes[k] = static_cast<char>(word & 0xFF);
+}
+
 // Folds token into scratch and returns the hash of the fold, in one pass when the token is plain
 // ASCII (most are); other text goes through the general fold.
 std::uint64_t FoldAndHash(std::string_view token, std::string& scratch) {
@@ -26,11 +40,10 @@ std::uint64_t FoldAndHash(std::string_view token, std::string& scratch) {
     hasher.Word(word);
   }
   if (i + 8 > size) {
-    std::uint64_t tail = 0;
-    if (size > i) std::memcpy(&tail, token.data() + i, size - i);
+    std::uint64_t tail = TailWord(token.data() + i, size - i);
     if ((tail & kHighBits) == 0) {
       tail = FoldAsciiWord(tail);
-      if (size > i) std::memcpy(scratch.data() + i, &tail, size - i);
+      StoreTail(tail, scratch.data() + i, size - i);
       return hasher.Finish(tail);
     }
   }

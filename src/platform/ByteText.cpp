@@ -1,5 +1,6 @@
 #include "platform/ByteText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -63,7 +64,10 @@ struct FieldBytes {
 // copy in unquoted with them blanked.
 template <bool ParenthesesBlank>
 std::string_view QuotedField(std::string_view field, std::string& unquoted) {
-  if (!ParenthesesBlank || field.find_first_of("()") == std::string_view::npos) return field;
+  if (!ParenthesesBlank ||
+      std::none_of(field.begin(), field.end(), [](char c) { return c == '(' || c == ')'; })) {
+    return field;
+  }
   const std::size_t from = unquoted.size();
   for (char c : field) unquoted += c == '(' || c == ')' ? ' ' : c;
   return std::string_view(unquoted).substr(from);

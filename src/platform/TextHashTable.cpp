@@ -41,11 +41,6 @@ void TextHashTable::Clear() {
   lengths_.reset();
 }
 
-bool TextHashTable::MayContain(char firstByte, std::size_t length) const {
-  if (!lengths_[LengthBit(length)]) return false;
-  return length == 0 || firstBytes_[static_cast<unsigned char>(firstByte)];
-}
-
 void TextHashTable::Place(std::uint64_t hash, const Slot& slot) {
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;

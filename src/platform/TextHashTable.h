@@ -26,7 +26,10 @@ class TextHashTable {
   int Find(std::string_view key) const;
   int Size() const { return size_; }
   // False when no key has this length and first byte: a quick answer before any hashing.
-  bool MayContain(char firstByte, std::size_t length) const;
+  bool MayContain(char firstByte, std::size_t length) const {
+    if (!lengths_[length < 64 ? length : 64]) return false;
+    return length == 0 || firstBytes_[static_cast<unsigned char>(firstByte)];
+  }
 
   static std::uint64_t Hash(std::string_view key);
   // The same lookup with the key's hash already known.
