@@ -34,8 +34,9 @@ long ProcedureNumber(const std::string& key) {
 // Enters the calls that the pass finds in Calls and CalledBy. A caller's Calls are written when
 // its scan is taken; every CalledBy is written once, when the pass ends (Finish), in the order in
 // which the callers were taken, which is the order that appending each call at once would give.
-// The callee lists stay with the scans until then, so only the key of each caller is kept, and
-// Finish fills one callee's list after the other instead of jumping between them per call.
+// The callee positions are kept in one list until then, so that the scans can go as soon as they
+// are taken, and Finish fills one callee's list after the other instead of jumping between them
+// per call.
 class CallRecorder {
  public:
   explicit CallRecorder(const NameIndex& procedures) : procedures_(procedures) {
@@ -44,26 +45,27 @@ class CallRecorder {
     for (int i = 0; i < count; ++i) keys_.emplace_back(procedures.RecordAt(i)->Key);
   }
 
-  // callees must stay as they are until Finish.
   void Take(TPassRec& caller, std::span<const int> callees) {
     caller.Calls.reserve(caller.Calls.size() + callees.size());
     for (int callee : callees) caller.Calls.push_back(keys_[static_cast<std::size_t>(callee)]);
-    if (!callees.empty()) taken_.push_back({ProcedureKey(caller.Key), callees});
+    if (callees.empty()) return;
+    callees_.insert(callees_.end(), callees.begin(), callees.end());
+    taken_.push_back({ProcedureKey(caller.Key), callees_.size()});
   }
 
   void Finish() {
     // Callers grouped by callee, each group in the order taken: group c is
     // callers[first[c] .. first[c + 1]).
     std::vector<std::size_t> first(keys_.size() + 1, 0);
-    for (const Taken& taken : taken_) {
-      for (int callee : taken.Callees) ++first[static_cast<std::size_t>(callee) + 1];
-    }
+    for (int callee : callees_) ++first[static_cast<std::size_t>(callee) + 1];
     for (std::size_t i = 1; i < first.size(); ++i) first[i] += first[i - 1];
     std::vector<ProcedureKey> callers(first.back());
     std::vector<std::size_t> next(first.begin(), first.end() - 1);
+    std::size_t at = 0;
     for (const Taken& taken : taken_) {
-      for (int callee : taken.Callees)
-        callers[next[static_cast<std::size_t>(callee)]++] = taken.Caller;
+      for (; at < taken.CalleesEnd; ++at) {
+        callers[next[static_cast<std::size_t>(callees_[at])]++] = taken.Caller;
+      }
     }
     for (std::size_t callee = 0; callee + 1 < first.size(); ++callee) {
       if (first[callee] == first[callee + 1]) continue;
@@ -73,17 +75,19 @@ class CallRecorder {
                       callers.begin() + static_cast<long>(first[callee + 1]));
     }
     taken_.clear();
+    callees_.clear();
   }
 
  private:
   struct Taken {
     ProcedureKey Caller;
-    std::span<const int> Callees;  // positions in the name indexes
+    std::size_t CalleesEnd;  // the caller's callees end here in callees_
   };
 
   const NameIndex& procedures_;
   std::vector<ProcedureKey> keys_;  // the procedures' keys, by position
   std::vector<Taken> taken_;        // in the order taken
+  std::vector<int> callees_;        // positions in the name indexes, caller after caller
 };
 
 // The procedures of one module, in list order, scanned together since they share one file.
@@ -162,19 +166,18 @@ void IndexProcedures(AnalysisResult& result) {
   }
 }
 
-void BuildXref(AnalysisRun& run) {
+namespace {
+
+// Scans every procedure body and hands what it found to calls, record by record in list order,
+// with the progress of the pass. The token table, the scanners and the scans are gone when it
+// returns, before calls writes the callers.
+void ScanBodies(AnalysisRun& run, CallRecorder& calls) {
   AnalysisResult& result = run.Result;
-  const unsigned workers = run.Options.Workers;
-  IndexProcedures(result);
-
   AnalysisHost& host = run.Host;
-  ProgressScope progress(host);
+  const unsigned workers = run.Options.Workers;
   const int count = result.SymbolList.Count();
-  host.SetProgressRange(count - 1);
-
   std::vector<ScanUnit> units;
   const std::vector<UnitPlace> places = PlanUnits(result, units);
-  CallRecorder calls(result.ProcNames);
   // Bodies are scanned ahead on spare cores; records, messages and progress stay on this thread.
   const TokenTable table(result.ProcNames, result.ProcFullNames, run.Options.ReservedWords);
   std::vector<BodyScanner> scanners;
@@ -196,30 +199,44 @@ void BuildXref(AnalysisRun& run) {
   });
   char counter[64];
   std::string counterText;  // keeps its room from one record to the next
-  try {
-    for (int i = 0; i < count; ++i) {
-      host.ProcessEvents();
-      TPassRec& record = result.SymbolList.At(i);
-      std::snprintf(counter, sizeof counter, "Process Xref %d/%d", i, count - 1);
-      counterText.assign(counter);
-      host.SetProgress(i, counterText, record.Name);
-      if (host.CancelRequested()) {
-        result.Cancelled = true;
-        break;
-      }
-      // Workers start once the first round of events has run, so that they read the files as
-      // they stand when the pass begins its work.
-      pool.Start(workers);
-      if (!IsProcedureKind(record.Kind)) continue;
-
-      const UnitPlace& place = places[static_cast<std::size_t>(i)];
-      const UnitScan& unit = pool.Take(place.Unit);
-      if (place.Position >= unit.Results.size()) std::rethrow_exception(unit.Error);
-      const BodyScanResult& found = unit.Results[place.Position].Found;
-      calls.Take(record, unit.CalleesOf(place.Position));
-      run.LineNo = found.EndLine;
-      if (found.ReachedEof) host.ShowRepeatedMessage(RepeatedMessage::Eof, "Eof");
+  for (int i = 0; i < count; ++i) {
+    host.ProcessEvents();
+    TPassRec& record = result.SymbolList.At(i);
+    std::snprintf(counter, sizeof counter, "Process Xref %d/%d", i, count - 1);
+    counterText.assign(counter);
+    host.SetProgress(i, counterText, record.Name);
+    if (host.CancelRequested()) {
+      result.Cancelled = true;
+      break;
     }
+    // Workers start once the first round of events has run, so that they read the files as
+    // they stand when the pass begins its work.
+    pool.Start(workers);
+    if (!IsProcedureKind(record.Kind)) continue;
+
+    const UnitPlace& place = places[static_cast<std::size_t>(i)];
+    UnitScan& unit = pool.Take(place.Unit);
+    if (place.Position >= unit.Results.size()) std::rethrow_exception(unit.Error);
+    const BodyScanResult found = unit.Results[place.Position].Found;
+    calls.Take(record, unit.CalleesOf(place.Position));
+    // The unit's last procedure: its scan is not needed again.
+    if (place.Position + 1 == units[place.Unit].Procedures.size()) unit = UnitScan{};
+    run.LineNo = found.EndLine;
+    if (found.ReachedEof) host.ShowRepeatedMessage(RepeatedMessage::Eof, "Eof");
+  }
+}
+
+}  // namespace
+
+void BuildXref(AnalysisRun& run) {
+  AnalysisResult& result = run.Result;
+  IndexProcedures(result);
+
+  ProgressScope progress(run.Host);
+  run.Host.SetProgressRange(result.SymbolList.Count() - 1);
+  CallRecorder calls(result.ProcNames);
+  try {
+    ScanBodies(run, calls);
   } catch (...) {
     calls.Finish();  // what was found before the failure stays recorded
     throw;

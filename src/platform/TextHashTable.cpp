@@ -7,6 +7,11 @@ namespace tarnel {
 namespace {
 
 std::size_t LengthBit(std::size_t length) { return length < 64 ? length : 64; }
+
+// Whether count keys stay within the load the table allows in slots slots. Up to three quarters
+// full: lookups of absent keys mostly stop at the filter, and a hit rarely probes past one cache
+// line, while the slots take a third less room than at half load.
+bool Fits(std::size_t count, std::size_t slots) { return count * 4 <= slots * 3; }
 std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
 
 // Most keys are short: a plain loop beats a call to memcmp.
@@ -49,7 +54,7 @@ void TextHashTable::Place(std::uint64_t hash, const Slot& slot) {
 }
 
 int TextHashTable::FindOrInsert(std::string_view key, int value) {
-  if ((static_cast<std::size_t>(size_) + 1) * 2 > slots_.size()) Grow();
+  if (!Fits(static_cast<std::size_t>(size_) + 1, slots_.size())) Grow();
   const std::uint64_t hash = Hash(key);
   const std::uint32_t tag = TagOf(hash);
   const std::size_t mask = slots_.size() - 1;
@@ -99,7 +104,7 @@ int TextHashTable::Find(std::string_view key, std::uint64_t hash) const {
 void TextHashTable::Reserve(std::size_t count, std::size_t keyBytes) {
   keys_.reserve(keys_.size() + keyBytes);
   std::size_t size = slots_.empty() ? 16 : slots_.size();
-  while (size < count * 2) size *= 2;
+  while (!Fits(count, size)) size *= 2;
   if (size > slots_.size()) Rehash(size);
 }
 

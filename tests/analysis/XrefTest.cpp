@@ -216,6 +216,21 @@ TEST_F(XrefTest, AModuleRemovedBeforeThePassFailsAndStillEndsTheProgress) {
   EXPECT_EQ(host.Calls.back(), "end");
 }
 
+TEST_F(XrefTest, AModuleThatFailsKeepsTheCallsFoundBeforeIt) {
+  Lines("Demo.vbp", {"Module=A; A.bas", "Module=B; B.bas"});
+  Lines("A.bas", {"Attribute VB_Name = \"A\"", "Sub Main()", "    Helper", "    Other",
+                  "End Sub", "Sub Helper()", "    Other", "End Sub"});
+  Lines("B.bas", {"Attribute VB_Name = \"B\"", "Sub Other()", "    Main", "End Sub"});
+  host.OnEvents = [this](int) { std::filesystem::remove(dir.File("B.bas")); };
+  EXPECT_THROW(Analyze(), FileOpenError);
+  // Both callers in A are recorded on each side; Other's own body was never read.
+  EXPECT_EQ(test::KeyTexts(Proc("Main").Calls), (Keys{Proc("Helper").Key, Proc("Other").Key}));
+  EXPECT_EQ(test::KeyTexts(Proc("Other").CalledBy), (Keys{Proc("Main").Key, Proc("Helper").Key}));
+  EXPECT_EQ(test::KeyTexts(Proc("Helper").CalledBy), (Keys{Proc("Main").Key}));
+  EXPECT_TRUE(Proc("Other").Calls.empty());
+  EXPECT_TRUE(Proc("Main").CalledBy.empty());
+}
+
 TEST_F(XrefTest, ASecondAnalysisRebuildsTheNameIndexes) {
   MainBody({"    Bump 1"});
   Lines("Other.vbp", {"Module=X; X.bas"});

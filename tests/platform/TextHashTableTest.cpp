@@ -35,6 +35,18 @@ TEST(TextHashTableTest, FindsEveryKeyOfALargeTableAndNoOther) {
   EXPECT_EQ(table.Find("\x95\x5c\x8e\xa6"), 12);
 }
 
+TEST(TextHashTableTest, KeepsEveryKeyAcrossItsReservedRoomAndEachGrowth) {
+  // Room made ahead for some keys, then more: the table fills to each growth point and past it.
+  TextHashTable table;
+  table.Reserve(12, 48);
+  for (int i = 0; i < 200; ++i) {
+    table.Insert("k" + std::to_string(i), i);
+    for (int j = 0; j <= i; ++j) ASSERT_EQ(table.Find("k" + std::to_string(j)), j) << i;
+    ASSERT_EQ(table.Find("k" + std::to_string(i + 1)), -1);
+  }
+  EXPECT_EQ(table.Size(), 200);
+}
+
 TEST(TextHashTableTest, FiltersByLengthAndFirstByte) {
   TextHashTable table;
   table.Insert("Call", 0);
