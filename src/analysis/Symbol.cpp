@@ -6,8 +6,21 @@ namespace tarnel {
 
 std::string FormatKey(int level, long number) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%d-%.4ld", level, number);
-  return buffer;
+  if (level < 0 || level > 9 || number < 0) {
+    std::snprintf(buffer, sizeof buffer, "%d-%.4ld", level, number);
+    return buffer;
+  }
+  // A key is made for every record: digits by hand rather than through the format parser.
+  char digits[20];
+  std::size_t count = 0;
+  for (unsigned long rest = static_cast<unsigned long>(number); rest > 0 || count < 4; rest /= 10) {
+    digits[count++] = static_cast<char>('0' + rest % 10);
+  }
+  std::size_t size = 0;
+  buffer[size++] = static_cast<char>('0' + level);
+  buffer[size++] = '-';
+  while (count > 0) buffer[size++] = digits[--count];
+  return std::string(buffer, size);
 }
 
 const std::string& GroupCaption(int groupKind) {

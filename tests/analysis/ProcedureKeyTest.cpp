@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -11,6 +12,19 @@ namespace tarnel {
 namespace {
 
 static_assert(sizeof(ProcedureKey) == 4, "a link is kept as its number alone");
+
+// Level, dash, and the number with at least four digits, as "%d-%.4ld" writes them; also the
+// values no analysis gives (a negative number, a level of two digits).
+TEST(ProcedureKeyTest, FormatKeyWritesWhatThePrintfFormatWrites) {
+  for (int level : {0, 2, 3, 4, 9, 10, -1}) {
+    for (long number : {0L, 1L, 7L, 42L, 999L, 1000L, 9999L, 10000L, 123456789L, 9223372036854775807L,
+                        -1L, -12345L}) {
+      char expected[48];
+      std::snprintf(expected, sizeof expected, "%d-%.4ld", level, number);
+      EXPECT_EQ(FormatKey(level, number), expected) << level << " " << number;
+    }
+  }
+}
 
 // The text is the key the analysis gives the procedure: every digit count, the padding, the
 // 10-byte cut past eight digits and the largest number.
