@@ -5,21 +5,35 @@
 namespace tarnel {
 
 void NameIndex::Clear() {
+  texts_.clear();
   entries_.clear();
   firstByFold_.Clear();
   indexed_ = 0;
 }
 
-void NameIndex::Append(std::string text, TPassRec* record) {
-  entries_.emplace_back(std::move(text), record);
+void NameIndex::Append(std::string_view text, TPassRec* record) {
+  entries_.push_back({texts_.size(), static_cast<std::uint32_t>(text.size()), record});
+  texts_.append(text);
+}
+
+void NameIndex::Reserve(std::size_t count, std::size_t textBytes) {
+  entries_.reserve(count);
+  texts_.reserve(textBytes);
 }
 
 void NameIndex::Splice(std::size_t first, std::size_t count,
                        std::vector<std::pair<std::string, TPassRec*>> entries) {
-  const auto at = entries_.begin() + static_cast<std::ptrdiff_t>(first);
-  entries_.erase(at, at + static_cast<std::ptrdiff_t>(count));
-  entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(first),
-                  std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+  // The texts are laid out again, so that replaced ones leave no gaps behind.
+  NameIndex spliced;
+  spliced.Reserve(entries_.size() - count + entries.size(), texts_.size());
+  for (std::size_t i = 0; i < first; ++i)
+    spliced.Append(TextAt(static_cast<int>(i)), RecordAt(static_cast<int>(i)));
+  for (const auto& [text, record] : entries) spliced.Append(text, record);
+  for (std::size_t i = first + count; i < entries_.size(); ++i) {
+    spliced.Append(TextAt(static_cast<int>(i)), RecordAt(static_cast<int>(i)));
+  }
+  texts_ = std::move(spliced.texts_);
+  entries_ = std::move(spliced.entries_);
   // The index is made again on the next lookup.
   firstByFold_.Clear();
   indexed_ = 0;
@@ -28,7 +42,7 @@ void NameIndex::Splice(std::size_t first, std::size_t count,
 int NameIndex::IndexOf(std::string_view text) const {
   // The cross-reference pass has a table of its own, so the index is only made when asked for.
   for (; indexed_ < entries_.size(); ++indexed_) {
-    FoldCaseInto(entries_[indexed_].first, folded_);
+    FoldCaseInto(TextAt(static_cast<int>(indexed_)), folded_);
     firstByFold_.Insert(folded_, static_cast<int>(indexed_));  // the first of equal texts stays
   }
   // Folding keeps the length and turns only A..Z of the first byte (a lead byte stays).
@@ -41,11 +55,11 @@ int NameIndex::IndexOf(std::string_view text) const {
 
 TPassRec* NameIndex::Find(std::string_view text) const {
   int index = IndexOf(text);
-  return index < 0 ? nullptr : entries_[static_cast<std::size_t>(index)].second;
+  return index < 0 ? nullptr : RecordAt(index);
 }
 
 void NameIndex::ForgetRecords() {
-  for (auto& entry : entries_) entry.second = nullptr;
+  for (Entry& entry : entries_) entry.Record = nullptr;
 }
 
 }  // namespace tarnel

@@ -157,8 +157,13 @@ void IndexProcedures(AnalysisResult& result) {
   // call, also past 9999 procedures where key order and number order part.
   std::stable_sort(procedures.begin(), procedures.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
-  result.ProcNames.Reserve(procedures.size());
-  result.ProcFullNames.Reserve(procedures.size());
+  std::size_t nameBytes = 0, fullNameBytes = 0;
+  for (const auto& numbered : procedures) {
+    nameBytes += numbered.second->Name.size();
+    fullNameBytes += numbered.second->FullName.size();
+  }
+  result.ProcNames.Reserve(procedures.size(), nameBytes);
+  result.ProcFullNames.Reserve(procedures.size(), fullNameBytes);
   for (const auto& numbered : procedures) {
     TPassRec* proc = numbered.second;
     result.ProcNames.Append(proc->Name, proc);
