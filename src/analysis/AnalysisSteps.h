@@ -34,6 +34,8 @@ void ReadHeaderModule(AnalysisRun& run, TPassRec& module);
 
 // Cross-reference pass: the name indexes in recording order, then the calls of every procedure.
 void BuildXref(AnalysisRun& run);
+// The progress text of the cross-reference pass at position of 0..last: "Process Xref n/last".
+void FormatXrefProgress(int position, int last, std::string& out);
 void IndexProcedures(AnalysisResult& result);
 
 }  // namespace tarnel

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <memory>
 
 #include "analysis/AnalysisSteps.h"
@@ -180,11 +179,11 @@ void Precise::ScanCalls(AnalysisRun& run) const {
   const int count = static_cast<int>(model.Modules.size());
   host.SetProgressRange(count > 0 ? count - 1 : 0);
   EdgeLinker linker(model, index);
-  char counter[64];
+  std::string counter;
   for (int m = 0; m < count; ++m) {
     host.ProcessEvents();
     ModuleModel& module = model.Modules[static_cast<std::size_t>(m)];
-    std::snprintf(counter, sizeof counter, "Process Xref %d/%d", m, count - 1);
+    FormatXrefProgress(m, count - 1, counter);
     host.SetProgress(m, counter, module.FullName);
     if (host.CancelRequested()) {
       result.Cancelled = true;

@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <exception>
 #include <span>
 #include <unordered_map>
@@ -202,13 +202,11 @@ void ScanBodies(AnalysisRun& run, CallRecorder& calls) {
       out.Error = std::current_exception();
     }
   });
-  char counter[64];
   std::string counterText;  // keeps its room from one record to the next
   for (int i = 0; i < count; ++i) {
     host.ProcessEvents();
     TPassRec& record = result.SymbolList.At(i);
-    std::snprintf(counter, sizeof counter, "Process Xref %d/%d", i, count - 1);
-    counterText.assign(counter);
+    FormatXrefProgress(i, count - 1, counterText);
     host.SetProgress(i, counterText, record.Name);
     if (host.CancelRequested()) {
       result.Cancelled = true;
@@ -232,6 +230,15 @@ void ScanBodies(AnalysisRun& run, CallRecorder& calls) {
 }
 
 }  // namespace
+
+void FormatXrefProgress(int position, int last, std::string& out) {
+  // Once per record: the digits are written without the format parser.
+  char digits[16];
+  out.assign("Process Xref ");
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, position).ptr);
+  out += '/';
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, last).ptr);
+}
 
 void BuildXref(AnalysisRun& run) {
   AnalysisResult& result = run.Result;
