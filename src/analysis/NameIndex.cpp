@@ -12,7 +12,9 @@ void NameIndex::Clear() {
 }
 
 void NameIndex::Append(std::string_view text, TPassRec* record) {
-  entries_.push_back({texts_.size(), static_cast<std::uint32_t>(text.size()), record});
+  // Offsets count in 32 bits: the texts of one index never come near 4 GB.
+  entries_.push_back({static_cast<std::uint32_t>(texts_.size()),
+                      static_cast<std::uint32_t>(text.size()), record});
   texts_.append(text);
 }
 

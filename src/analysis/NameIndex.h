@@ -42,7 +42,7 @@ class NameIndex {
 
  private:
   struct Entry {
-    std::size_t Offset;
+    std::uint32_t Offset;
     std::uint32_t Length;
     TPassRec* Record;
   };

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <deque>
 #include <exception>
 #include <span>
 #include <unordered_map>
@@ -62,9 +64,10 @@ class CallRecorder {
     std::vector<ProcedureKey> callers(first.back());
     std::vector<std::size_t> next(first.begin(), first.end() - 1);
     std::size_t at = 0;
+    auto callee = callees_.begin();
     for (const Taken& taken : taken_) {
-      for (; at < taken.CalleesEnd; ++at) {
-        callers[next[static_cast<std::size_t>(callees_[at])]++] = taken.Caller;
+      for (; at < taken.CalleesEnd; ++at, ++callee) {
+        callers[next[static_cast<std::size_t>(*callee)]++] = taken.Caller;
       }
     }
     for (std::size_t callee = 0; callee + 1 < first.size(); ++callee) {
@@ -86,8 +89,10 @@ class CallRecorder {
 
   const NameIndex& procedures_;
   std::vector<ProcedureKey> keys_;  // the procedures' keys, by position
-  std::vector<Taken> taken_;        // in the order taken
-  std::vector<int> callees_;        // positions in the name indexes, caller after caller
+  // Both grow by blocks rather than by doubling, which would hold the old and the new copy at once
+  // at the pass's peak of memory.
+  std::deque<Taken> taken_;  // in the order taken
+  std::deque<int> callees_;  // positions in the name indexes, caller after caller
 };
 
 // The procedures of one module, in list order, scanned together since they share one file.
@@ -115,8 +120,8 @@ struct UnitScan {
 };
 
 struct UnitPlace {
-  std::size_t Unit;
-  std::size_t Position;
+  std::uint32_t Unit;
+  std::uint32_t Position;
 };
 
 // Groups the procedures by module, units in the order of their first procedure in the list.
@@ -137,7 +142,8 @@ std::vector<UnitPlace> PlanUnits(const AnalysisResult& result, std::vector<ScanU
       lastParent = &record.ParentKey;
     }
     ScanUnit& unit = units[unitIndex];
-    places[static_cast<std::size_t>(i)] = {unitIndex, unit.Procedures.size()};
+    places[static_cast<std::size_t>(i)] = {static_cast<std::uint32_t>(unitIndex),
+                                           static_cast<std::uint32_t>(unit.Procedures.size())};
     unit.Procedures.push_back(&record);
   }
   return places;
