@@ -60,7 +60,9 @@ class OrderedWork {
   }
 
  private:
-  struct Item {
+  // Whole cache lines each: the taking thread reads and clears one item while a worker fills the
+  // next.
+  struct alignas(64) Item {
     Result Value{};
     std::atomic<bool> Done{false};
   };

@@ -10,16 +10,6 @@ namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
-// The last size (< 8) bytes of a token as the low bytes of a word, the rest zero. A byte loop:
-// a memcpy of a length not known at compile time becomes a library call.
-std::uint64_t TailWord(const char* bytes, std::size_t size) {
-  std::uint64_t word = 0;
-  for (std::size_t k = size; k > 0; --k) {
-    word = (word << 8) | static_cast<unsigned char>(bytes[k - 1]);
-  }
-  return word;
-}
-
 void StoreTail(std::uint64_t word, char* bytes, std::size_t size) {
   for (std::size_t k = 0; k < size; ++k, word >>= 8) bytes[k] = static_cast<char>(word & 0xFF);
 }
@@ -40,7 +30,7 @@ std::uint64_t FoldAndHash(std::string_view token, std::string& scratch) {
     hasher.Word(word);
   }
   if (i + 8 > size) {
-    std::uint64_t tail = TailWord(token.data() + i, size - i);
+    std::uint64_t tail = LoadShortWord(token.data() + i, size - i);
     if ((tail & kHighBits) == 0) {
       tail = FoldAsciiWord(tail);
       StoreTail(tail, scratch.data() + i, size - i);
@@ -56,38 +46,34 @@ std::uint64_t FoldAndHash(std::string_view token, std::string& scratch) {
 TokenTable::TokenTable(const NameIndex& names, const NameIndex& fullNames,
                        const ReservedWordList& reserved) {
   std::string scratch;
+  // Keys of up to eight bytes stand in the table's slots; only longer ones take room of their own.
   std::size_t bytes = 0;
-  for (int i = 0; i < names.Count(); ++i) bytes += names.TextAt(i).size();
-  for (int i = 0; i < fullNames.Count(); ++i) bytes += fullNames.TextAt(i).size();
+  for (const NameIndex* index : {&names, &fullNames}) {
+    for (int i = 0; i < index->Count(); ++i) {
+      if (index->TextAt(i).size() > 8) bytes += index->TextAt(i).size();
+    }
+  }
   byFold_.Reserve(
       static_cast<std::size_t>(names.Count() + fullNames.Count()) + reserved.Words().size(), bytes);
-  entries_.reserve(static_cast<std::size_t>(names.Count() + fullNames.Count()) +
-                   reserved.Words().size());
-  // The first position of a text is the one that counts, as in the name indexes.
-  for (int i = 0; i < names.Count(); ++i) {
-    Entry& entry = EntryFor(names.TextAt(i), scratch);
-    if (entry.Name < 0) entry.Name = i;
-  }
+  // The first position of a text counts, and a full name over a name of the same text: the full
+  // names go in first, and a text keeps the value it was entered with. Positions stay far below
+  // kReservedBit: each stands for a record in memory.
   for (int i = 0; i < fullNames.Count(); ++i) {
-    Entry& entry = EntryFor(fullNames.TextAt(i), scratch);
-    if (entry.FullName < 0) entry.FullName = i;
+    FoldCaseInto(fullNames.TextAt(i), scratch);
+    byFold_.Insert(scratch, i + 1);
+  }
+  for (int i = 0; i < names.Count(); ++i) {
+    FoldCaseInto(names.TextAt(i), scratch);
+    byFold_.Insert(scratch, i + 1);
   }
   for (const std::string& word : reserved.Words()) {
-    Entry& entry = EntryFor(word, scratch);
-    if (entry.ReservedForms < 0) {
-      entry.ReservedForms = static_cast<int>(reservedForms_.size());
-      reservedForms_.emplace_back();
-    }
-    reservedForms_[static_cast<std::size_t>(entry.ReservedForms)].push_back(word);
+    FoldCaseInto(word, scratch);
+    const int next = static_cast<int>(reservedForms_.size());
+    const int forms = reservedByFold_.FindOrInsert(scratch, next);
+    if (forms == next) reservedForms_.emplace_back();
+    reservedForms_[static_cast<std::size_t>(forms)].push_back(word);
+    byFold_.Assign(scratch, byFold_.FindOrInsert(scratch, 0) | kReservedBit);
   }
-}
-
-TokenTable::Entry& TokenTable::EntryFor(std::string_view text, std::string& scratch) {
-  FoldCaseInto(text, scratch);
-  const int next = static_cast<int>(entries_.size());
-  const int index = byFold_.FindOrInsert(scratch, next);
-  if (index == next) entries_.emplace_back();
-  return entries_[static_cast<std::size_t>(index)];
 }
 
 TokenTable::Meaning TokenTable::Look(std::string_view token, std::string& scratch) const {
@@ -97,14 +83,13 @@ TokenTable::Meaning TokenTable::Look(std::string_view token, std::string& scratc
   Meaning meaning;
   if (!byFold_.MayContain(first, token.size())) return meaning;
   const std::uint64_t hash = FoldAndHash(token, scratch);
-  int index = byFold_.Find(scratch, hash);
-  if (index < 0) return meaning;
-  const Entry& entry = entries_[static_cast<std::size_t>(index)];
-  // Every full name holds a ".", so only a token with one can equal a full name.
-  meaning.Callee = entry.FullName >= 0 ? entry.FullName : entry.Name;
-  if (entry.ReservedForms >= 0) {
+  const int value = byFold_.Find(scratch, hash);
+  if (value < 0) return meaning;
+  meaning.Callee = (value & ~kReservedBit) - 1;
+  if ((value & kReservedBit) != 0) {
     meaning.ReservedAnyCase = true;
-    for (const std::string& form : reservedForms_[static_cast<std::size_t>(entry.ReservedForms)]) {
+    const int forms = reservedByFold_.Find(scratch, hash);
+    for (const std::string& form : reservedForms_[static_cast<std::size_t>(forms)]) {
       if (form == token) meaning.Reserved = true;
     }
   }

@@ -29,15 +29,13 @@ class TokenTable {
   Meaning Look(std::string_view token, std::string& scratch) const;
 
  private:
-  struct Entry {
-    int Name = -1;
-    int FullName = -1;
-    int ReservedForms = -1;  // index into reservedForms_, or -1
-  };
-  Entry& EntryFor(std::string_view text, std::string& scratch);
+  // A fold's value in byFold_: the position of the procedure it names plus one (0: none), and
+  // kReservedBit when it is also the fold of a reserved word. A lookup needs nothing else but the
+  // slot, so that a hit costs one or two memory reads.
+  static constexpr int kReservedBit = 1 << 30;
 
-  TextHashTable byFold_;  // folded text -> index into entries_
-  std::vector<Entry> entries_;
+  TextHashTable byFold_;          // folded text -> value as above
+  TextHashTable reservedByFold_;  // folded reserved word -> index into reservedForms_
   std::vector<std::vector<std::string>> reservedForms_;  // the exact words of one fold
 };
 

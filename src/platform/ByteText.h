@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,24 @@ inline std::uint64_t FoldAsciiWord(std::uint64_t word) {
   const std::uint64_t atLeastA = word + kOnes * (0x80 - 'A');
   const std::uint64_t aboveZ = word + kOnes * (0x7F - 'Z');
   return word | ((atLeastA & ~aboveZ & (kOnes * 0x80)) >> 2);
+}
+
+// Up to eight bytes as one word, low byte first, the rest zero: two loads that may overlap
+// instead of a loop or a library call.
+inline std::uint64_t LoadShortWord(const char* bytes, std::size_t size) {
+  if (size >= 4) {
+    std::uint32_t low, high;
+    std::memcpy(&low, bytes, 4);
+    std::memcpy(&high, bytes + size - 4, 4);
+    return low | (std::uint64_t{high} << ((size - 4) * 8));
+  }
+  if (size >= 2) {
+    std::uint16_t low, high;
+    std::memcpy(&low, bytes, 2);
+    std::memcpy(&high, bytes + size - 2, 2);
+    return low | (std::uint64_t{high} << ((size - 2) * 8));
+  }
+  return size == 1 ? static_cast<unsigned char>(bytes[0]) : 0;
 }
 
 // True when b starts a double-byte character in code page 932.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/ByteText.h"
+
 namespace tarnel {
 
 namespace {
@@ -21,6 +23,8 @@ bool SameBytes(const char* a, const char* b, std::size_t length) {
   }
   return true;
 }
+
+std::uint64_t InlineWord(std::string_view key) { return LoadShortWord(key.data(), key.size()); }
 
 }  // namespace
 
@@ -53,31 +57,64 @@ void TextHashTable::Place(std::uint64_t hash, const Slot& slot) {
   slots_[at] = slot;
 }
 
-int TextHashTable::FindOrInsert(std::string_view key, int value) {
-  if (!Fits(static_cast<std::size_t>(size_) + 1, slots_.size())) Grow();
-  const std::uint64_t hash = Hash(key);
-  const std::uint32_t tag = TagOf(hash);
+std::size_t TextHashTable::SlotFor(std::string_view key, std::uint64_t hash) const {
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
+  if (key.size() <= kInlineBytes) {
+    const std::uint64_t word = InlineWord(key);
+    for (; slots_[at].Used(); at = (at + 1) & mask) {
+      const Slot& slot = slots_[at];
+      if (slot.Length == key.size() && slot.InlineKey() == word) return at;
+    }
+    return at;
+  }
+  const std::uint32_t tag = TagOf(hash);
   for (; slots_[at].Used(); at = (at + 1) & mask) {
     const Slot& slot = slots_[at];
     if (slot.Tag == tag && slot.Length == key.size() &&
         SameBytes(keys_.data() + slot.Offset, key.data(), key.size())) {
-      return slot.Value;
+      return at;
     }
   }
-  Slot& slot = slots_[at];
-  slot.Tag = tag;
-  slot.Offset = static_cast<std::uint32_t>(keys_.size());
+  return at;
+}
+
+std::string_view TextHashTable::KeyOf(const Slot& slot, char (&inlineBytes)[kInlineBytes]) const {
+  if (slot.Length > kInlineBytes) return std::string_view(keys_).substr(slot.Offset, slot.Length);
+  std::uint64_t word = slot.InlineKey();
+  for (std::size_t k = 0; k < slot.Length; ++k, word >>= 8) {
+    inlineBytes[k] = static_cast<char>(word & 0xFF);
+  }
+  return std::string_view(inlineBytes, slot.Length);
+}
+
+int TextHashTable::FindOrInsert(std::string_view key, int value) {
+  if (!Fits(static_cast<std::size_t>(size_) + 1, slots_.size())) Grow();
+  const std::uint64_t hash = Hash(key);
+  Slot& slot = slots_[SlotFor(key, hash)];
+  if (slot.Used()) return slot.Value;
+  if (key.size() <= kInlineBytes) {
+    const std::uint64_t word = InlineWord(key);
+    slot.Tag = static_cast<std::uint32_t>(word);
+    slot.Offset = static_cast<std::uint32_t>(word >> 32);
+  } else {
+    slot.Tag = TagOf(hash);
+    slot.Offset = static_cast<std::uint32_t>(keys_.size());
+    keys_.append(key);
+  }
   slot.Length = static_cast<std::uint32_t>(key.size());
   slot.Value = value;
-  keys_.append(key);
   ++size_;
   const std::size_t bit = hash % kFilterBits;
   filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   lengths_.set(LengthBit(key.size()));
   if (!key.empty()) firstBytes_.set(static_cast<unsigned char>(key[0]));
   return value;
+}
+
+void TextHashTable::Assign(std::string_view key, int value) {
+  FindOrInsert(key, value);
+  slots_[SlotFor(key, Hash(key))].Value = value;
 }
 
 int TextHashTable::Find(std::string_view key) const {
@@ -89,16 +126,8 @@ int TextHashTable::Find(std::string_view key, std::uint64_t hash) const {
   if (slots_.empty()) return -1;
   const std::size_t bit = hash % kFilterBits;
   if ((filter_[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return -1;
-  const std::uint32_t tag = TagOf(hash);
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-    const Slot& slot = slots_[at];
-    if (!slot.Used()) return -1;
-    if (slot.Tag == tag && slot.Length == key.size() &&
-        SameBytes(keys_.data() + slot.Offset, key.data(), key.size())) {
-      return slot.Value;
-    }
-  }
+  const Slot& slot = slots_[SlotFor(key, hash)];
+  return slot.Used() ? slot.Value : -1;
 }
 
 void TextHashTable::Reserve(std::size_t count, std::size_t keyBytes) {
@@ -114,8 +143,9 @@ void TextHashTable::Rehash(std::size_t size) {
   if (filter_.empty()) filter_.assign(kFilterBits / 64, 0);
   std::vector<Slot> old = std::move(slots_);
   slots_.assign(size, Slot{});
+  char inlineBytes[kInlineBytes];
   for (const Slot& slot : old) {
-    if (slot.Used()) Place(Hash(std::string_view(keys_).substr(slot.Offset, slot.Length)), slot);
+    if (slot.Used()) Place(Hash(KeyOf(slot, inlineBytes)), slot);
   }
 }
 

@@ -22,6 +22,8 @@ class TextHashTable {
   void Insert(std::string_view key, int value) { FindOrInsert(key, value); }
   // The value under key; when key is not there yet, enters it with value and gives value.
   int FindOrInsert(std::string_view key, int value);
+  // Sets the value under key, entering key when it is not there.
+  void Assign(std::string_view key, int value);
   // The value under key, or -1.
   int Find(std::string_view key) const;
   int Size() const { return size_; }
@@ -58,17 +60,23 @@ class TextHashTable {
 
  private:
   static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
+  static constexpr std::size_t kInlineBytes = 8;
   // A slot holds all that a lookup needs besides the key's bytes, so that a hit costs two memory
-  // reads: the slot and the key.
+  // reads: the slot and the key. A key of up to eight bytes stands in the slot itself, in place
+  // of the tag and the offset, and a hit on it costs one.
   struct Slot {
     std::uint32_t Tag = 0;  // high bits of the hash
     std::uint32_t Offset = 0;
     std::uint32_t Length = kFree;  // kFree marks a free slot
     std::int32_t Value = 0;
     bool Used() const { return Length != kFree; }
+    std::uint64_t InlineKey() const { return (std::uint64_t{Offset} << 32) | Tag; }
   };
   static constexpr std::size_t kFilterBits = 1u << 18;
 
+  // The slot that holds key or the free slot where it would go.
+  std::size_t SlotFor(std::string_view key, std::uint64_t hash) const;
+  std::string_view KeyOf(const Slot& slot, char (&inlineBytes)[kInlineBytes]) const;
   void Grow();
   void Rehash(std::size_t size);  // size: a power of two
   void Place(std::uint64_t hash, const Slot& slot);

@@ -51,5 +51,29 @@ TEST_F(TokenTableTest, ReservedWordsMatchExactlyAndStillNameTheirProcedure) {
   EXPECT_FALSE(Look("Refresh").Reserved);
 }
 
+// The first of equal texts counts, and a full name over a name of the same text wherever each
+// stands; a reserved word that no procedure bears names nothing.
+TEST(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
+  NameIndex names, fullNames;
+  for (const char* name : {"Dup", "X.Y", "dup", "Solo"}) names.Append(name, nullptr);
+  for (const char* name : {"M.Dup", "M.Solo", "x.y", "N.Solo"}) fullNames.Append(name, nullptr);
+  ReservedWordList reserved;
+  reserved.LoadFromBytes("Dup\r\nEnd\r\nEND\r\n");
+  TokenTable table(names, fullNames, reserved);
+  std::string scratch;
+  EXPECT_EQ(table.Look("DUP", scratch).Callee, 0);
+  EXPECT_TRUE(table.Look("Dup", scratch).Reserved);
+  EXPECT_EQ(table.Look("Dup", scratch).Callee, 0);
+  EXPECT_EQ(table.Look("X.Y", scratch).Callee, 2);  // the full name x.y, third of its index
+  EXPECT_EQ(table.Look("m.solo", scratch).Callee, 1);
+  EXPECT_EQ(table.Look("SOLO", scratch).Callee, 3);
+  const TokenTable::Meaning end = table.Look("END", scratch);
+  EXPECT_TRUE(end.Reserved);
+  EXPECT_EQ(end.Callee, -1);
+  EXPECT_TRUE(table.Look("End", scratch).Reserved);
+  EXPECT_FALSE(table.Look("end", scratch).Reserved);
+  EXPECT_TRUE(table.Look("end", scratch).ReservedAnyCase);
+}
+
 }  // namespace
 }  // namespace tarnel

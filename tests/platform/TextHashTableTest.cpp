@@ -47,6 +47,26 @@ TEST(TextHashTableTest, KeepsEveryKeyAcrossItsReservedRoomAndEachGrowth) {
   EXPECT_EQ(table.Size(), 200);
 }
 
+TEST(TextHashTableTest, ShortKeysThatDifferOnlyInZeroBytesOrLengthStayApart) {
+  // Keys of up to eight bytes are held as words padded with zero bytes: a key that ends in zero
+  // bytes must not meet a shorter one, through growth too.
+  TextHashTable table;
+  const std::string keys[] = {std::string(), std::string(1, '\0'), std::string(2, '\0'), "a",
+                              std::string("a\0", 2), std::string("a\0\0\0\0\0\0", 8),
+                              "\xff\xfe", "abcdefgh", "abcdefghi", std::string("abcdefg\0", 8)};
+  int value = 0;
+  for (const std::string& key : keys) table.Insert(key, value++);
+  for (int i = 0; i < 100; ++i) table.Insert("filler" + std::to_string(i), 1000 + i);
+  value = 0;
+  for (const std::string& key : keys) EXPECT_EQ(table.Find(key), value++) << key.size();
+  table.Assign("a", 77);
+  table.Assign("abcdefghij", 78);
+  EXPECT_EQ(table.Find("a"), 77);
+  EXPECT_EQ(table.Find(std::string("a\0", 2)), 4);
+  EXPECT_EQ(table.Find("abcdefghij"), 78);
+  EXPECT_EQ(table.Size(), 111);
+}
+
 TEST(TextHashTableTest, FiltersByLengthAndFirstByte) {
   TextHashTable table;
   table.Insert("Call", 0);
