@@ -10,15 +10,13 @@ namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
-void StoreTail(std::uint64_t word, char* bytes, std::size_t size) {
-  for (std::size_t k = 0; k < size; ++k, word >>= 8) bytes[k] = static_cast<char>(word & 0xFF);
-}
-
-// Folds token into scratch and returns the hash of the fold, in one pass when the token is plain
-// ASCII (most are); other text goes through the general fold.
-std::uint64_t FoldAndHash(std::string_view token, std::string& scratch) {
+// Folds token into scratch and gives the fold and its hash, in one pass when the token is plain
+// ASCII (most are); other text goes through the general fold. The fold is the first token.size()
+// bytes of scratch: scratch only grows, with eight bytes to spare for the last word, as setting
+// its size for every token would fill it with zeros each time.
+std::string_view FoldAndHash(std::string_view token, std::string& scratch, std::uint64_t& hash) {
   const std::size_t size = token.size();
-  scratch.resize(size);
+  if (scratch.size() < size + 8) scratch.resize(size + 8);
   TextHashTable::Hasher hasher(size);
   std::size_t i = 0;
   for (; i + 8 <= size; i += 8) {
@@ -33,12 +31,14 @@ std::uint64_t FoldAndHash(std::string_view token, std::string& scratch) {
     std::uint64_t tail = LoadShortWord(token.data() + i, size - i);
     if ((tail & kHighBits) == 0) {
       tail = FoldAsciiWord(tail);
-      StoreTail(tail, scratch.data() + i, size - i);
-      return hasher.Finish(tail);
+      std::memcpy(scratch.data() + i, &tail, 8);
+      hash = hasher.Finish(tail);
+      return std::string_view(scratch.data(), size);
     }
   }
   FoldCaseInto(token, scratch);
-  return TextHashTable::Hash(scratch);
+  hash = TextHashTable::Hash(scratch);
+  return scratch;
 }
 
 }  // namespace
@@ -82,13 +82,14 @@ TokenTable::Meaning TokenTable::Look(std::string_view token, std::string& scratc
   if (first >= 'A' && first <= 'Z') first = static_cast<char>(first + 32);
   Meaning meaning;
   if (!byFold_.MayContain(first, token.size())) return meaning;
-  const std::uint64_t hash = FoldAndHash(token, scratch);
-  const int value = byFold_.Find(scratch, hash);
+  std::uint64_t hash = 0;
+  const std::string_view folded = FoldAndHash(token, scratch, hash);
+  const int value = byFold_.Find(folded, hash);
   if (value < 0) return meaning;
   meaning.Callee = (value & ~kReservedBit) - 1;
   if ((value & kReservedBit) != 0) {
     meaning.ReservedAnyCase = true;
-    const int forms = reservedByFold_.Find(scratch, hash);
+    const int forms = reservedByFold_.Find(folded, hash);
     for (const std::string& form : reservedForms_[static_cast<std::size_t>(forms)]) {
       if (form == token) meaning.Reserved = true;
     }
