@@ -143,12 +143,19 @@ class FixedFormWriter : public FormWriter {
       pending_.clear();
       return;
     }
+    // The label, padded to the arrow column, starts the first line; blanks to the column start
+    // the others. Each head is put together once and only the names change after it.
     std::size_t width = pending_.size() > kArrowColumn ? 0 : pending_.size();
-    for (ProcedureKey key : keys) {
-      line_.assign(pending_).append(kArrowColumn - width, ' ').append(arrow).append(" ");
-      line_.append(FullNameOf(key));
+    line_.assign(pending_).append(kArrowColumn - width, ' ').append(arrow).append(" ");
+    std::size_t head = line_.size();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (i == 1) {
+        line_.assign(kArrowColumn, ' ').append(arrow).append(" ");
+        head = line_.size();
+      }
+      line_.resize(head);
+      line_.append(FullNameOf(keys[i]));
       sink_.WriteLine(line_);
-      pending_.assign(width, ' ');
     }
     pending_.clear();
   }
@@ -169,10 +176,18 @@ class CommaFormWriter : public FormWriter {
   void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) override {
     // The prefix alone is what is left after the label went out with a link.
     if (keys.empty() && !pending_.empty() && pending_ != prefix_) sink_.WriteLine(pending_);
-    for (ProcedureKey key : keys) {
-      line_.assign(pending_).append(",").append(arrow).append(",").append(FullNameOf(key));
+    // The label starts the first line and the prefix alone the others; each head is put
+    // together once.
+    line_.assign(pending_).append(",").append(arrow).append(",");
+    std::size_t head = line_.size();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (i == 1) {
+        line_.assign(prefix_).append(",").append(arrow).append(",");
+        head = line_.size();
+      }
+      line_.resize(head);
+      line_.append(FullNameOf(keys[i]));
       sink_.WriteLine(line_);
-      pending_ = prefix_;
     }
     pending_ = prefix_;
   }
