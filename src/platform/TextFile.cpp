@@ -119,7 +119,8 @@ void TextReader::Open(std::string_view enginePath, PathResolver& resolver) {
 void TextReader::OpenNative(const std::string& native, std::string_view enginePath,
                             PathResolver* resolver) {
   pos_ = end_ = 0;
-  data_.clear();
+  // The storage keeps its size from the last file, so that only bytes beyond it are zeroed before
+  // the read fills them.
   FileId id;
   ReadNativeFileInto(native, enginePath, data_, &id);
   if (resolver != nullptr) resolver->NoteRead(id);

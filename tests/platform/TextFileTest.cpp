@@ -46,6 +46,29 @@ TEST(TextReaderTest, SkipAndRewind) {
   EXPECT_EQ(reader.ReadLine(), "1");
 }
 
+TEST(TextReaderTest, OneReaderGivesEachFileWhollyWhateverItReadBefore) {
+  // A reader keeps its storage from file to file: a shorter file after a longer one must not
+  // show the longer one's rest, nor an empty file anything at all.
+  TempDir dir;
+  dir.Write("long.bas", "first\r\nsecond\r\nthird line\r\n");
+  dir.Write("short.bas", "x\r\n");
+  dir.Write("empty.bas", "");
+  dir.Write("eof.bas", "kept\x1a hidden\r\n");
+  TextReader reader;
+  for (int round = 0; round < 2; ++round) {
+    reader.Open(dir.File("long.bas"));
+    EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"first", "second", "third line"}));
+    reader.Open(dir.File("short.bas"));
+    EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"x"}));
+    EXPECT_EQ(reader.Bytes(), "x\r\n");
+    reader.Open(dir.File("empty.bas"));
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_EQ(reader.Bytes(), "");
+    reader.Open(dir.File("eof.bas"));
+    EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"kept"}));
+  }
+}
+
 TEST(TextReaderTest, MissingUnreadableAndFolderPathsFailWithTheirTexts) {
   TempDir dir;
   try {
