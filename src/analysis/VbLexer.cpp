@@ -9,10 +9,28 @@ namespace tarnel {
 namespace {
 
 bool IsBlank(unsigned char c) { return c <= 0x20; }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 bool IsNameStart(unsigned char c) { return IsLetter(c) || c >= 0x80; }
-bool IsNameChar(unsigned char c) { return IsNameStart(c) || IsDigit(c) || c == '_'; }
+
+// What each byte is to a name once it has started: 0 ends it; 1 continues it (letters, digits,
+// "_"); 2 continues it and may lead a double-byte character (0x80 and above).
+struct NameBytes {
+  unsigned char Class[256] = {};
+  constexpr NameBytes() {
+    for (int b = 0; b < 256; ++b) {
+      const auto c = static_cast<unsigned char>(b);
+      if (c >= 0x80) {
+        Class[b] = 2;
+      } else if (IsLetter(c) || IsDigit(c) || c == '_') {
+        Class[b] = 1;
+      }
+    }
+  }
+};
+constexpr NameBytes kNameBytes;
+
+bool IsNameChar(unsigned char c) { return kNameBytes.Class[c] != 0; }
 bool IsTypeChar(char c) {
   return c == '%' || c == '&' || c == '!' || c == '#' || c == '@' || c == '$';
 }
@@ -485,9 +503,12 @@ VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) 
       continue;
     }
     if (IsNameStart(c)) {
-      while (i < n && IsNameChar(At(line, i))) {
+      while (i < n) {
+        const unsigned char b = At(line, i);
+        const unsigned char kind = kNameBytes.Class[b];
+        if (kind == 0) break;
         // A double-byte character is taken whole, whatever its second byte.
-        i += doubleByte_ && IsLeadByte(At(line, i)) && i + 1 < n ? 2 : 1;
+        i += kind == 2 && doubleByte_ && IsLeadByte(b) && i + 1 < n ? 2 : 1;
       }
       if (i < n && IsTypeChar(line[i]) && (i + 1 >= n || !IsNameChar(At(line, i + 1)))) ++i;
       const bool wasStatementStart = statementStart;
