@@ -195,6 +195,15 @@ void FoldCaseInto(std::string_view s, std::string& out) {
     word = FoldAsciiWord(word);
     std::memcpy(d + i, &word, 8);
   }
+  // A plain ASCII tail of under eight bytes, as one word too.
+  if (i + 8 > s.size() && i < s.size()) {
+    std::uint64_t tail = LoadShortWord(s.data() + i, s.size() - i);
+    if ((tail & kHighBits) == 0) {
+      tail = FoldAsciiWord(tail);
+      for (; i < s.size(); ++i, tail >>= 8) d[i] = static_cast<char>(tail & 0xFF);
+      return;
+    }
+  }
   for (; i < s.size(); ++i) {
     unsigned char b = static_cast<unsigned char>(s[i]);
     if (IsLeadByte(b) && i + 1 < s.size()) {

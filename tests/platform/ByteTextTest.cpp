@@ -91,6 +91,15 @@ TEST(FoldCaseTest, LongAsciiFoldsOnlyLettersAtEveryPosition) {
                      "ABCDEFGH"),
             "\x7f\x80"
             "abcdefgh");
+  // Every length, so that each size of a last partial word is folded; a double-byte character
+  // in such a tail keeps its lead and folds its trail.
+  const std::string mixed = "QwErTyUiOpAsDfGhJkL";
+  std::string lower = "qwertyuiopasdfghjkl";
+  for (std::size_t n = 0; n <= mixed.size(); ++n) {
+    EXPECT_EQ(FoldCase(mixed.substr(0, n)), lower.substr(0, n)) << n;
+  }
+  EXPECT_EQ(FoldCase("ABCDEFGHX\x82\x60"), "abcdefghx\x82\x81");
+  EXPECT_EQ(FoldCase("X\x82\x60Y"), "x\x82\x81y");
 }
 
 TEST(SplitCodeFieldsTest, GivesWhatSplittingTheBlankedTextGives) {
