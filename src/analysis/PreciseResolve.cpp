@@ -138,8 +138,8 @@ bool IsObjectModule(std::uint8_t kind) { return IsModuleKind(kind) && kind != Ki
 // Words of the language's statements and operators, which never name anything of the project
 // whatever the reserved-word list holds.
 bool IsKeyword(const std::string& folded) {
-  static const std::unordered_map<std::string_view, bool> words = [] {
-    std::unordered_map<std::string_view, bool> w;
+  static const TextHashTable words = [] {
+    TextHashTable w;
     for (std::string_view k :
          {"addressof", "and",    "as",     "byref",    "byval",    "call",       "case",  "do",
           "each",      "else",   "elseif", "end",      "eqv",      "exit",       "false", "for",
@@ -148,31 +148,28 @@ bool IsKeyword(const std::string& folded) {
           "set",       "step",   "then",   "to",       "true",     "typeof",     "until", "wend",
           "while",     "with",   "xor",    "preserve", "optional", "empty",      "null",  "on",
           "error",     "resume", "stop"}) {
-      w.emplace(k, true);
+      w.Insert(k, 0);
     }
     return w;
   }();
-  return folded.size() <= 10 && words.count(folded) != 0;
+  return words.Find(folded) >= 0;
 }
 
 }  // namespace
 
 bool IsBuiltinMember(const std::string& folded) {
-  static const std::unordered_map<std::string_view, bool> set = [] {
-    std::unordered_map<std::string_view, bool> s;
-    for (std::string_view w : kBuiltins) s.emplace(w, true);
+  static const TextHashTable set = [] {
+    TextHashTable s;
+    for (std::string_view w : kBuiltins) s.Insert(w, 0);
     return s;
   }();
-  return set.count(folded) != 0;
+  return set.Find(folded) >= 0;
 }
 
 ProjectIndex::ProjectIndex(const PreciseModel& model) : model_(model) {
   modules_.resize(model.Modules.size());
-  for (std::size_t m = 0; m < model.Modules.size(); ++m) {
-    const ModuleModel& mm = model.Modules[m];
-    if (!mm.FullName.empty()) byName_.emplace(FoldCase(mm.FullName), static_cast<int>(m));
-    IndexModule(m);
-  }
+  IndexModuleNames();
+  for (std::size_t m = 0; m < model.Modules.size(); ++m) IndexModule(m);
   offsets_ = ProcedureOffsets(model_);
   for (std::size_t m = 0; m < model.Modules.size(); ++m) AddGlobals(m);
 }
@@ -184,11 +181,7 @@ void ProjectIndex::Reindex(std::size_t module) {
     std::erase_if(found->second, [&](const auto& entry) { return entry.first == module; });
     if (found->second.empty()) globals_.erase(found);
   }
-  byName_.clear();
-  for (std::size_t m = 0; m < model_.Modules.size(); ++m) {
-    const ModuleModel& mm = model_.Modules[m];
-    if (!mm.FullName.empty()) byName_.emplace(FoldCase(mm.FullName), static_cast<int>(m));
-  }
+  IndexModuleNames();
   modules_[module] = Module();
   IndexModule(module);
   offsets_ = ProcedureOffsets(model_);
@@ -205,6 +198,17 @@ std::vector<std::uint32_t> ProcedureOffsets(const PreciseModel& model) {
   }
   offsets.push_back(total);
   return offsets;
+}
+
+void ProjectIndex::IndexModuleNames() {
+  byName_.Clear();
+  std::string folded;
+  for (std::size_t m = 0; m < model_.Modules.size(); ++m) {
+    const ModuleModel& mm = model_.Modules[m];
+    if (mm.FullName.empty()) continue;
+    FoldCaseInto(mm.FullName, folded);
+    byName_.Insert(folded, static_cast<int>(m));  // the first module of a name keeps it
+  }
 }
 
 void ProjectIndex::IndexModule(std::size_t m) {
@@ -278,8 +282,13 @@ void ProjectIndex::Repoint(std::size_t module) {
 }
 
 int ProjectIndex::ModuleNamed(std::string_view name) const {
-  auto it = byName_.find(FoldCase(name));
-  return it == byName_.end() ? -1 : it->second;
+  // Folding changes only A..Z of the first byte: most names are turned away before a fold.
+  char first = name.empty() ? '\0' : name[0];
+  if (first >= 'A' && first <= 'Z') first = static_cast<char>(first + 32);
+  if (!byName_.MayContain(first, name.size())) return -1;
+  thread_local std::string folded;  // the index is read by the resolvers of several threads
+  FoldCaseInto(name, folded);
+  return byName_.Find(folded);
 }
 
 int ProjectIndex::TypeModule(std::string_view type) const {

@@ -10,6 +10,7 @@
 
 #include "analysis/PreciseModel.h"
 #include "analysis/VbLexer.h"
+#include "platform/TextHashTable.h"
 
 namespace tarnel {
 
@@ -74,11 +75,12 @@ class ProjectIndex {
 
  private:
   void IndexModule(std::size_t module);
+  void IndexModuleNames();
   void AddGlobals(std::size_t module);
 
   const PreciseModel& model_;
   std::vector<Module> modules_;
-  std::unordered_map<std::string, int> byName_;
+  TextHashTable byName_;  // folded module name -> the first module of that name
   std::unordered_map<std::string, std::vector<std::pair<std::uint32_t, const MemberSet*>>> globals_;
   std::vector<std::uint32_t> offsets_;  // one more than modules: the last is the total
 };
