@@ -60,14 +60,17 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc,
   SplitCodeFieldViews(logical, tokens_, unquoted_);
 
   // An assignment to the procedure's own name before the first "=" sets its result; it is no
-  // call. Only that first occurrence goes.
+  // call. Only that first occurrence goes: a line without "=", or whose first own name comes
+  // after it, keeps every token, so the name is looked for only before the "=".
   // The length is compared here first: most tokens differ in it, and the call is saved.
-  const std::size_t ownSize = proc.Name.size();
-  auto own = std::find_if(tokens_.begin(), tokens_.end(), [&](std::string_view t) {
-    return t.size() == ownSize && SameTextIgnoreCase(t, proc.Name);
-  });
-  auto equals = std::find(tokens_.begin(), tokens_.end(), std::string_view("="));
-  if (own != tokens_.end() && equals != tokens_.end() && equals > own) tokens_.erase(own);
+  const auto equals = std::find(tokens_.begin(), tokens_.end(), std::string_view("="));
+  if (equals != tokens_.end()) {
+    const std::size_t ownSize = proc.Name.size();
+    const auto own = std::find_if(tokens_.begin(), equals, [&](std::string_view t) {
+      return t.size() == ownSize && SameTextIgnoreCase(t, proc.Name);
+    });
+    if (own != equals) tokens_.erase(own);
+  }
 
   for (long n = static_cast<long>(tokens_.size()) - 1; n >= 0; --n) {
     TokenTable::Meaning meaning = table_.Look(tokens_[static_cast<std::size_t>(n)], folded_);

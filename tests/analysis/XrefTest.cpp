@@ -99,9 +99,12 @@ TEST_F(XrefTest, OwnNameBeforeTheFirstEqualsIsAnAssignment) {
   Lines("M.bas", {"Attribute VB_Name = \"M\"", "Function Foo(n)", "    Foo = 1",
                   "    Set Foo = New Collection", "End Function", "Function Fact(n)",
                   "    Fact = Fact(n - 1) * n", "End Function", "Sub Loop1()",
-                  "    If x = 1 Then Loop1", "End Sub"});
+                  "    If x = 1 Then Loop1", "End Sub", "Sub Again()", "    Again",
+                  "End Sub"});
   Analyze();
   EXPECT_TRUE(Proc("Foo").Calls.empty());
+  // A line without "=" keeps its own name: the procedure calls itself.
+  EXPECT_EQ(test::KeyTexts(Proc("Again").Calls), (Keys{Proc("Again").Key}));
   EXPECT_EQ(test::KeyTexts(Proc("Fact").Calls), (Keys{Proc("Fact").Key}));
   EXPECT_EQ(test::KeyTexts(Proc("Fact").CalledBy), (Keys{Proc("Fact").Key}));
   EXPECT_EQ(test::KeyTexts(Proc("Loop1").Calls), (Keys{Proc("Loop1").Key}));
