@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/ResultTree.h"
+#include "support/PlacedRecords.h"
 #include "support/ProjectFixture.h"
 
 namespace tarnel {
@@ -35,11 +36,7 @@ TEST_F(ResultTreeTest, RootThenEveryRecordUnderItsParentInKeyOrder) {
 TEST(ResultTreeRecordsTest, ParentsByFoldedKeyAndOrphansLeftOut) {
   SymbolList list;
   const auto add = [&](std::string key, std::string parent, std::string name) {
-    TPassRec r;
-    r.Key = std::move(key);
-    r.ParentKey = std::move(parent);
-    r.Name = std::move(name);
-    list.Add(std::move(r));
+    test::AddPlacedRecord(list, std::move(key), std::move(parent), std::move(name));
   };
   add("4-0002", "3-000a", "p2");
   add("3-000A", "2-0001", "m1");

@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "reports/ReportWriter.h"
 #include "reports/TreeDump.h"
+#include "support/PlacedRecords.h"
 #include "support/ProjectFixture.h"
 
 namespace tarnel {
@@ -131,14 +132,7 @@ TEST_F(ReportColumnsTest, ModulesWithoutProceduresAndQuotesInDeclarations) {
 TEST(ReportLinksTest, EachLinkNamesTheRecordItsKeyFinds) {
   SymbolList list;
   const auto add = [&](std::string key, std::string parent, std::string fullName) {
-    TPassRec r;
-    r.Key = std::move(key);
-    r.ParentKey = std::move(parent);
-    r.Level = r.ParentKey == "1" ? 3 : 4;
-    r.Kind = r.ParentKey == "1" ? KindStdModule : KindSub;
-    r.Name = fullName;
-    r.FullName = std::move(fullName);
-    return &list.Add(std::move(r));
+    return &test::AddPlacedRecord(list, std::move(key), std::move(parent), std::move(fullName));
   };
   add("3-0001", "1", "M");
   TPassRec* caller = add("4-0001", "3-0001", "M.Caller");
