@@ -111,12 +111,20 @@ class FormWriter {
   virtual std::string DeclarationLabel(const std::string& text) const = 0;
   virtual void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) = 0;
 
-  std::string_view FullNameOf(ProcedureKey key) { return names_.FullNameOf(key); }
+  // A line per key: the first head and the linked name on the first, the other head and the
+  // name on the others. The heads are put together once per list, not once per line, in
+  // buffers that keep their room.
+  void WriteLinkLines(const std::vector<ProcedureKey>& keys) {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      line_.assign(i == 0 ? firstHead_ : restHead_).append(names_.FullNameOf(keys[i]));
+      sink_.WriteLine(line_);
+    }
+  }
 
   LineSink& sink_;
   std::string prefix_;
   std::string pending_;
-  std::string line_;  // the arrow line being put together
+  std::string firstHead_, restHead_;  // of the link lines, for WriteLinkLines
 
  private:
   std::string Label(const TPassRec& proc, ReportStyle style) const {
@@ -125,6 +133,7 @@ class FormWriter {
   }
 
   LinkNames names_;
+  std::string line_;  // the link line being put together
 };
 
 // Blanks by level; the arrows line up in one column after labels of up to 40 bytes.
@@ -144,19 +153,11 @@ class FixedFormWriter : public FormWriter {
       return;
     }
     // The label, padded to the arrow column, starts the first line; blanks to the column start
-    // the others. Each head is put together once and only the names change after it.
-    std::size_t width = pending_.size() > kArrowColumn ? 0 : pending_.size();
-    line_.assign(pending_).append(kArrowColumn - width, ' ').append(arrow).append(" ");
-    std::size_t head = line_.size();
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-      if (i == 1) {
-        line_.assign(kArrowColumn, ' ').append(arrow).append(" ");
-        head = line_.size();
-      }
-      line_.resize(head);
-      line_.append(FullNameOf(keys[i]));
-      sink_.WriteLine(line_);
-    }
+    // the others.
+    const std::size_t width = pending_.size() > kArrowColumn ? 0 : pending_.size();
+    firstHead_.assign(pending_).append(kArrowColumn - width, ' ').append(arrow).append(" ");
+    restHead_.assign(kArrowColumn, ' ').append(arrow).append(" ");
+    WriteLinkLines(keys);
     pending_.clear();
   }
 };
@@ -176,18 +177,11 @@ class CommaFormWriter : public FormWriter {
   void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) override {
     // The prefix alone is what is left after the label went out with a link.
     if (keys.empty() && !pending_.empty() && pending_ != prefix_) sink_.WriteLine(pending_);
-    // The label starts the first line and the prefix alone the others; each head is put
-    // together once.
-    line_.assign(pending_).append(",").append(arrow).append(",");
-    std::size_t head = line_.size();
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-      if (i == 1) {
-        line_.assign(prefix_).append(",").append(arrow).append(",");
-        head = line_.size();
-      }
-      line_.resize(head);
-      line_.append(FullNameOf(keys[i]));
-      sink_.WriteLine(line_);
+    // The label starts the first line and the prefix alone the others.
+    if (!keys.empty()) {
+      firstHead_.assign(pending_).append(",").append(arrow).append(",");
+      restHead_.assign(prefix_).append(",").append(arrow).append(",");
+      WriteLinkLines(keys);
     }
     pending_ = prefix_;
   }
