@@ -1,6 +1,8 @@
 #include "analysis/ResultTree.h"
 
-#include "platform/ByteText.h"
+#include <span>
+
+#include "analysis/GroupedByBucket.h"
 
 namespace tarnel {
 
@@ -31,20 +33,12 @@ ResultTree ResultTree::Build(SymbolList& list) {
     if (place < 0) place = index;
   }
 
-  // Children in the order they were added, all in one array: those of place p are
-  // children[first[p] .. first[p + 1]).
-  std::vector<int> first(records.size() + 1, 0);
-  for (std::size_t i = 1; i < records.size(); ++i)
-    ++first[static_cast<std::size_t>(parents[i]) + 1];
-  for (std::size_t i = 1; i < first.size(); ++i) first[i] += first[i - 1];
-  std::vector<int> children(records.size());
-  {
-    std::vector<int> next(first.begin(), first.end() - 1);
+  // Children in the order they were added, grouped by their parent's place.
+  const GroupedByBucket<int> children(records.size(), [&](auto emit) {
     for (std::size_t i = 1; i < records.size(); ++i) {
-      children[static_cast<std::size_t>(next[static_cast<std::size_t>(parents[i])]++)] =
-          static_cast<int>(i);
+      emit(static_cast<std::size_t>(parents[i]), static_cast<int>(i));
     }
-  }
+  });
 
   ResultTree tree;
   tree.nodes_.reserve(records.size());
@@ -67,12 +61,13 @@ ResultTree ResultTree::Build(SymbolList& list) {
     node.Depth = step.Depth;
     node.Image = record ? record->Kind : 0;
     node.Parent = step.Parent;
-    node.Children.reserve(static_cast<std::size_t>(first[place + 1] - first[place]));
+    const std::span<const int> below = children.Group(place);
+    node.Children.reserve(below.size());
     tree.nodes_.push_back(std::move(node));
     if (step.Parent >= 0)
       tree.nodes_[static_cast<std::size_t>(step.Parent)].Children.push_back(index);
-    for (int c = first[place + 1] - 1; c >= first[place]; --c) {
-      stack.push_back({children[static_cast<std::size_t>(c)], index, step.Depth + 1});
+    for (auto child = below.rbegin(); child != below.rend(); ++child) {
+      stack.push_back({*child, index, step.Depth + 1});
     }
   }
   return tree;

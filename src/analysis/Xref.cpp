@@ -9,6 +9,7 @@
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisSteps.h"
 #include "analysis/BodyScanner.h"
+#include "analysis/GroupedByBucket.h"
 #include "analysis/OrderedWork.h"
 #include "platform/ByteText.h"
 
@@ -56,26 +57,22 @@ class CallRecorder {
   }
 
   void Finish() {
-    // Callers grouped by callee, each group in the order taken: group c is
-    // callers[first[c] .. first[c + 1]).
-    std::vector<std::size_t> first(keys_.size() + 1, 0);
-    for (int callee : callees_) ++first[static_cast<std::size_t>(callee) + 1];
-    for (std::size_t i = 1; i < first.size(); ++i) first[i] += first[i - 1];
-    std::vector<ProcedureKey> callers(first.back());
-    std::vector<std::size_t> next(first.begin(), first.end() - 1);
-    std::size_t at = 0;
-    auto callee = callees_.begin();
-    for (const Taken& taken : taken_) {
-      for (; at < taken.CalleesEnd; ++at, ++callee) {
-        callers[next[static_cast<std::size_t>(*callee)]++] = taken.Caller;
+    // Callers grouped by callee, each group in the order taken.
+    const GroupedByBucket<ProcedureKey> callers(keys_.size(), [&](auto emit) {
+      std::size_t at = 0;
+      auto callee = callees_.begin();
+      for (const Taken& taken : taken_) {
+        for (; at < taken.CalleesEnd; ++at, ++callee) {
+          emit(static_cast<std::size_t>(*callee), taken.Caller);
+        }
       }
-    }
-    for (std::size_t callee = 0; callee + 1 < first.size(); ++callee) {
-      if (first[callee] == first[callee + 1]) continue;
+    });
+    for (std::size_t callee = 0; callee < keys_.size(); ++callee) {
+      const std::span<const ProcedureKey> group = callers.Group(callee);
+      if (group.empty()) continue;
       std::vector<ProcedureKey>& calledBy =
           procedures_.RecordAt(static_cast<int>(callee))->CalledBy;
-      calledBy.insert(calledBy.end(), callers.begin() + static_cast<long>(first[callee]),
-                      callers.begin() + static_cast<long>(first[callee + 1]));
+      calledBy.insert(calledBy.end(), group.begin(), group.end());
     }
     taken_.clear();
     callees_.clear();
