@@ -1,6 +1,10 @@
 #include "analysis/ProcedureKey.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
+
+#include "analysis/Symbol.h"
 
 namespace tarnel {
 
@@ -11,16 +15,10 @@ ProcedureKey::ProcedureKey(std::string_view text) {
 }
 
 std::string_view ProcedureKey::FormatTo(char (&buffer)[kMaxText]) const {
-  char digits[10];
-  std::size_t count = 0;
-  for (std::uint32_t rest = number_; rest > 0 || count < 4; rest /= 10) {
-    digits[count++] = static_cast<char>('0' + rest % 10);
-  }
-  buffer[0] = '4';
-  buffer[1] = '-';
+  char key[kKeyRoom];
   // Past eight digits the key keeps the leading ones.
-  std::size_t size = 2;
-  while (count > 0 && size < kMaxText) buffer[size++] = digits[--count];
+  const std::size_t size = std::min(WriteKey(4, number_, key), kMaxText);
+  std::memcpy(buffer, key, size);
   return {buffer, size};
 }
 

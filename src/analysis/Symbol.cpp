@@ -4,23 +4,27 @@
 
 namespace tarnel {
 
+std::size_t WriteKey(unsigned level, unsigned long number, char* out) {
+  char digits[20];
+  std::size_t count = 0;
+  for (unsigned long rest = number; rest > 0 || count < 4; rest /= 10) {
+    digits[count++] = static_cast<char>('0' + rest % 10);
+  }
+  std::size_t size = 0;
+  out[size++] = static_cast<char>('0' + level % 10);
+  out[size++] = '-';
+  while (count > 0) out[size++] = digits[--count];
+  return size;
+}
+
 std::string FormatKey(int level, long number) {
-  char buffer[32];
+  char buffer[kKeyRoom];
   if (level < 0 || level > 9 || number < 0) {
     std::snprintf(buffer, sizeof buffer, "%d-%.4ld", level, number);
     return buffer;
   }
-  // A key is made for every record: digits by hand rather than through the format parser.
-  char digits[20];
-  std::size_t count = 0;
-  for (unsigned long rest = static_cast<unsigned long>(number); rest > 0 || count < 4; rest /= 10) {
-    digits[count++] = static_cast<char>('0' + rest % 10);
-  }
-  std::size_t size = 0;
-  buffer[size++] = static_cast<char>('0' + level);
-  buffer[size++] = '-';
-  while (count > 0) buffer[size++] = digits[--count];
-  return std::string(buffer, size);
+  return std::string(buffer, WriteKey(static_cast<unsigned>(level),
+                                      static_cast<unsigned long>(number), buffer));
 }
 
 const std::string& GroupCaption(int groupKind) {

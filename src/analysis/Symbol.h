@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -66,6 +67,11 @@ struct TPassRec {
 
 // "L-NNNN": the level digit, "-", and number formatted with "%.4d".
 std::string FormatKey(int level, long number);
+// The same for a level of one digit into out, which holds at least kKeyRoom bytes; gives the
+// length. A key is made for every record: the digits are written by hand rather than through
+// the format parser.
+inline constexpr std::size_t kKeyRoom = 24;
+std::size_t WriteKey(unsigned level, unsigned long number, char* out);
 
 // Cuts a value to the capacity of Key/ParentKey (10 bytes) or Scope (1 byte).
 inline std::string CutTo(std::string value, std::size_t capacity) {
