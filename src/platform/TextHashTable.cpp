@@ -8,8 +8,6 @@ namespace tarnel {
 
 namespace {
 
-std::size_t LengthBit(std::size_t length) { return length < 64 ? length : 64; }
-
 // Whether count keys stay within the load the table allows in slots slots. Up to three quarters
 // full: lookups of absent keys mostly stop at the filter, and a hit rarely probes past one cache
 // line, while the slots take a third less room than at half load.

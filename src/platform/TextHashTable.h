@@ -29,7 +29,7 @@ class TextHashTable {
   int Size() const { return size_; }
   // False when no key has this length and first byte: a quick answer before any hashing.
   bool MayContain(char firstByte, std::size_t length) const {
-    if (!lengths_[length < 64 ? length : 64]) return false;
+    if (!lengths_[LengthBit(length)]) return false;
     return length == 0 || firstBytes_[static_cast<unsigned char>(firstByte)];
   }
 
@@ -73,6 +73,8 @@ class TextHashTable {
     std::uint64_t InlineKey() const { return (std::uint64_t{Offset} << 32) | Tag; }
   };
   static constexpr std::size_t kFilterBits = 1u << 18;
+  // The bit of lengths_ for a key length.
+  static constexpr std::size_t LengthBit(std::size_t length) { return length < 64 ? length : 64; }
 
   // The slot that holds key or the free slot where it would go.
   std::size_t SlotFor(std::string_view key, std::uint64_t hash) const;
