@@ -8,8 +8,6 @@ namespace tarnel {
 
 namespace {
 
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-
 // Folds token into scratch and gives the fold and its hash, in one pass when the token is plain
 // ASCII (most are); other text goes through the general fold. The fold is the first token.size()
 // bytes of scratch: scratch only grows, with eight bytes to spare for the last word, as setting
@@ -22,14 +20,14 @@ std::string_view FoldAndHash(std::string_view token, std::string& scratch, std::
   for (; i + 8 <= size; i += 8) {
     std::uint64_t word;
     std::memcpy(&word, token.data() + i, 8);
-    if ((word & kHighBits) != 0) break;
+    if ((word & kHighBitsOfWord) != 0) break;
     word = FoldAsciiWord(word);
     std::memcpy(scratch.data() + i, &word, 8);
     hasher.Word(word);
   }
   if (i + 8 > size) {
     std::uint64_t tail = LoadShortWord(token.data() + i, size - i);
-    if ((tail & kHighBits) == 0) {
+    if ((tail & kHighBitsOfWord) == 0) {
       tail = FoldAsciiWord(tail);
       std::memcpy(scratch.data() + i, &tail, 8);
       hash = hasher.Finish(tail);

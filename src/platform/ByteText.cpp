@@ -186,19 +186,18 @@ void FoldCaseInto(std::string_view s, std::string& out) {
   out.resize(s.size());
   char* d = out.data();
   // Plain ASCII, eight bytes at a time.
-  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
   std::size_t i = 0;
   for (; i + 8 <= s.size(); i += 8) {
     std::uint64_t word;
     std::memcpy(&word, s.data() + i, 8);
-    if ((word & kHighBits) != 0) break;
+    if ((word & kHighBitsOfWord) != 0) break;
     word = FoldAsciiWord(word);
     std::memcpy(d + i, &word, 8);
   }
   // A plain ASCII tail of under eight bytes, as one word too.
   if (i + 8 > s.size() && i < s.size()) {
     std::uint64_t tail = LoadShortWord(s.data() + i, s.size() - i);
-    if ((tail & kHighBits) == 0) {
+    if ((tail & kHighBitsOfWord) == 0) {
       tail = FoldAsciiWord(tail);
       for (; i < s.size(); ++i, tail >>= 8) d[i] = static_cast<char>(tail & 0xFF);
       return;

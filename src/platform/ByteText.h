@@ -35,6 +35,9 @@ void SplitFieldViews(std::string_view text, std::vector<std::string_view>& field
 void SplitCodeFieldViews(std::string_view text, std::vector<std::string_view>& fields,
                          std::string& unquoted);
 
+// The high bit of each of eight bytes: a word ANDed with it is zero when all are plain ASCII.
+inline constexpr std::uint64_t kHighBitsOfWord = 0x8080808080808080ull;
+
 // A..Z to a..z in eight bytes that are all below 0x80, at once: a byte gets its high bit from the
 // first sum when it is at least "A", from the second when it is above "Z"; 0x80 >> 2 is the 0x20
 // between the cases.
