@@ -201,12 +201,10 @@ void Precise::ScanCalls(AnalysisRun& run) const {
   }
   reads.reset();
   table.reset();
-  if (result.Cancelled) {
-    linker.Write();
-    return;
+  if (!result.Cancelled) {
+    linker.LinkDispatch();
+    ComputeMarks(index, linker.Callees(), model);
   }
-  linker.LinkDispatch();
-  ComputeMarks(index, linker.Callees(), model);
   owned.reset();
   linker.Write();
 }
