@@ -38,8 +38,8 @@ const char* KindWord(int kind) {
 
 // The full names of linked records, found by key through the symbol list once and then
 // remembered by the key's number. Links name the same few thousand procedures over and over; a
-// hash probe per link into the records scattered over the heap cost more than writing the line,
-// while this table and its copied names stay in the cache.
+// hash probe per link into the records cost more than writing the line. The names themselves
+// stay in the records: a copy of them all, made late in the run, set the run's peak memory.
 class LinkNames {
  public:
   explicit LinkNames(const SymbolList& symbols) : symbols_(symbols) {}
@@ -48,30 +48,18 @@ class LinkNames {
     char buffer[ProcedureKey::kMaxText];
     const std::uint32_t number = key.Number();
     if (number >= kMaxNumber) return symbols_.Find(key.FormatTo(buffer)).FullName;
-    if (number >= entries_.size()) entries_.resize(number + 1);
-    Entry& entry = entries_[number];
-    if (!entry.Found) {
-      // The list decides: a missing key throws.
-      const std::string& name = symbols_.Find(key.FormatTo(buffer)).FullName;
-      entry.Found = true;
-      entry.Offset = static_cast<std::uint32_t>(names_.size());
-      entry.Size = static_cast<std::uint32_t>(name.size());
-      names_.append(name);
-    }
-    return std::string_view(names_).substr(entry.Offset, entry.Size);
+    if (number >= names_.size()) names_.resize(number + 1);
+    const std::string*& name = names_[number];
+    // The list decides: a missing key throws.
+    if (name == nullptr) name = &symbols_.Find(key.FormatTo(buffer)).FullName;
+    return *name;
   }
 
  private:
-  struct Entry {
-    bool Found = false;
-    std::uint32_t Offset = 0;
-    std::uint32_t Size = 0;
-  };
   static constexpr std::uint32_t kMaxNumber = 1U << 22;
 
   const SymbolList& symbols_;
-  std::vector<Entry> entries_;
-  std::string names_;
+  std::vector<const std::string*> names_;
 };
 
 std::size_t LevelsAbove(int level) { return level > 1 ? static_cast<std::size_t>(level - 1) : 0; }
