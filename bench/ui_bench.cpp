@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     std::printf("  to the tree shown  %.0f ms\n", shownMs);
     std::printf("tree build and paint %.1f ms\n", treeMs);
     std::printf("most-called          %s, %zu callers, %zu callees\n",
-                best >= 0 ? tree.Node(best).Caption.c_str() : "-", callers,
+                best >= 0 ? std::string(tree.Node(best).Caption()).c_str() : "-", callers,
                 best >= 0 ? tree.Node(best).Record->Calls.size() : std::size_t{0});
     std::printf("lists filled, shown  %.1f ms\n", fillMs);
     std::printf("messages             %d\n", messages);

@@ -173,7 +173,7 @@ void CheckReports(AnalysisContext& ctx, const std::string& caption) {
   }
   // Every record has its parent in the tree, so none is left out.
   FUZZ_CHECK(tree.Count() == records + 1);
-  FUZZ_CHECK(tree.Node(0).Record == nullptr && tree.Node(0).Caption == "Vbp");
+  FUZZ_CHECK(tree.Node(0).Record == nullptr && tree.Node(0).Caption() == "Vbp");
   for (int i = 1; i < tree.Count(); ++i) {
     const TreeNode& node = tree.Node(i);
     FUZZ_CHECK(node.Record != nullptr && node.Depth == node.Record->Level - 1);
@@ -214,7 +214,7 @@ void CheckReports(AnalysisContext& ctx, const std::string& caption) {
   for (int i = 0; i < tree.Count(); ++i) {
     const std::string& line = dump.Lines[static_cast<std::size_t>(i)];
     const std::size_t depth = static_cast<std::size_t>(tree.Node(i).Depth);
-    FUZZ_CHECK(line == std::string(depth, '\t') + tree.Node(i).Caption);
+    FUZZ_CHECK(line == std::string(depth, '\t') + std::string(tree.Node(i).Caption()));
   }
 }
 

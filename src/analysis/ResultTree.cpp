@@ -40,9 +40,13 @@ ResultTree ResultTree::Build(SymbolList& list) {
     }
   });
 
+  // Depth-first walk with an explicit stack of (place, parent node, depth). The child lists are
+  // written after the walk, once every place has its node.
   ResultTree tree;
   tree.nodes_.reserve(records.size());
-  // Depth-first walk with an explicit stack of (place, parent node, depth).
+  std::vector<int> nodeOfPlace(records.size(), -1);
+  std::vector<int> placeOfNode;
+  placeOfNode.reserve(records.size());
   struct Step {
     int Place;
     int Parent;
@@ -50,25 +54,33 @@ ResultTree ResultTree::Build(SymbolList& list) {
   };
   std::vector<Step> stack{{0, -1, 0}};
   while (!stack.empty()) {
-    Step step = stack.back();
+    const Step step = stack.back();
     stack.pop_back();
     const auto place = static_cast<std::size_t>(step.Place);
     const TPassRec* record = records[place];
-    int index = static_cast<int>(tree.nodes_.size());
-    TreeNode node;
+    const int index = static_cast<int>(tree.nodes_.size());
+    nodeOfPlace[place] = index;
+    placeOfNode.push_back(step.Place);
+    TreeNode& node = tree.nodes_.emplace_back();
     node.Record = record;
-    node.Caption = record ? record->Name : "Vbp";
     node.Depth = step.Depth;
     node.Image = record ? record->Kind : 0;
     node.Parent = step.Parent;
     const std::span<const int> below = children.Group(place);
-    node.Children.reserve(below.size());
-    tree.nodes_.push_back(std::move(node));
-    if (step.Parent >= 0)
-      tree.nodes_[static_cast<std::size_t>(step.Parent)].Children.push_back(index);
     for (auto child = below.rbegin(); child != below.rend(); ++child) {
       stack.push_back({*child, index, step.Depth + 1});
     }
+  }
+
+  // Every record but the root is some node's child; reserving the exact size keeps the spans
+  // valid while the list fills.
+  tree.children_.reserve(records.size() - 1);
+  for (std::size_t index = 0; index < tree.nodes_.size(); ++index) {
+    const std::size_t first = tree.children_.size();
+    for (const int child : children.Group(static_cast<std::size_t>(placeOfNode[index]))) {
+      tree.children_.push_back(nodeOfPlace[static_cast<std::size_t>(child)]);
+    }
+    tree.nodes_[index].Children = {tree.children_.data() + first, tree.children_.size() - first};
   }
   return tree;
 }

@@ -4,7 +4,9 @@ namespace tarnel {
 
 void WriteTreeDumpLines(LineSink& sink, const ResultTree& tree) {
   for (const TreeNode& node : tree.Nodes()) {
-    sink.WriteLine(std::string(static_cast<std::size_t>(node.Depth), '\t') + node.Caption);
+    std::string line(static_cast<std::size_t>(node.Depth), '\t');
+    line += node.Caption();
+    sink.WriteLine(line);
   }
 }
 

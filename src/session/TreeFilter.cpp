@@ -29,10 +29,10 @@ TreeFilter::TreeFilter(const ResultTree& tree) : tree_(tree) {
     const TreeNode& node = tree.Node(i);
     if (node.Record == nullptr) continue;
     if (IsProcedureKind(node.Record->Kind)) {
-      folded_[static_cast<std::size_t>(i)] = FoldCase(node.Caption);
+      folded_[static_cast<std::size_t>(i)] = FoldCase(node.Caption());
     } else if (IsModuleKind(node.Record->Kind)) {
       folded_[static_cast<std::size_t>(i)] =
-          FoldCase(node.Caption) + "\n" + FoldCase(node.Record->FullName);
+          FoldCase(node.Caption()) + "\n" + FoldCase(node.Record->FullName);
     }
   }
 }

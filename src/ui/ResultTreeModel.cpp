@@ -51,7 +51,7 @@ void ResultTreeModel::IndexRows() {
   }
 }
 
-const std::vector<int>& ResultTreeModel::ChildrenOf(int node) const {
+std::span<const int> ResultTreeModel::ChildrenOf(int node) const {
   if (filter_ != nullptr) return shownChildren_[static_cast<std::size_t>(node)];
   return tree_->Node(node).Children;
 }
@@ -76,7 +76,7 @@ const TPassRec* ResultTreeModel::RecordOf(const QModelIndex& index) const {
 QModelIndex ResultTreeModel::index(int row, int column, const QModelIndex& parent) const {
   if (tree_ == nullptr || column != 0 || row < 0) return {};
   if (!parent.isValid()) return row == 0 ? IndexOf(0) : QModelIndex();
-  const std::vector<int>& children = ChildrenOf(NodeOf(parent));
+  const std::span<const int> children = ChildrenOf(NodeOf(parent));
   if (row >= static_cast<int>(children.size())) return {};
   return createIndex(row, 0, static_cast<quintptr>(children[static_cast<std::size_t>(row)]));
 }
@@ -103,7 +103,7 @@ QVariant ResultTreeModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return FromRecordText(n.Caption, encoding_);
+      return FromRecordText(n.Caption(), encoding_);
     case Qt::DecorationRole:
       return ImageList1().Icon(n.Image);
     default:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <span>
 #include <vector>
 
 #include "analysis/ResultTree.h"
@@ -45,7 +46,7 @@ class ResultTreeModel : public QAbstractItemModel {
   void TreeChanged();
 
  private:
-  const std::vector<int>& ChildrenOf(int node) const;
+  std::span<const int> ChildrenOf(int node) const;
   void IndexRows();
 
   const ResultTree* tree_ = nullptr;

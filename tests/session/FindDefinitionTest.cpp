@@ -111,13 +111,13 @@ class TreeFilterTest : public test::ProjectFixture {
   std::vector<std::string> Shown(const TreeFilter& filter) {
     std::vector<std::string> shown;
     for (int i = 0; i < tree.Count(); ++i) {
-      if (filter.Shown(i)) shown.push_back(tree.Node(i).Caption);
+      if (filter.Shown(i)) shown.emplace_back(tree.Node(i).Caption());
     }
     return shown;
   }
   std::vector<std::string> Matched(const TreeFilter& filter) {
     std::vector<std::string> names;
-    for (int node : filter.Matches()) names.push_back(tree.Node(node).Caption);
+    for (int node : filter.Matches()) names.emplace_back(tree.Node(node).Caption());
     return names;
   }
   ResultTree tree;
@@ -126,12 +126,13 @@ class TreeFilterTest : public test::ProjectFixture {
 TEST_F(TreeFilterTest, ShowsMatchesWithTheirGroupsAndModulesInTreeOrder) {
   TreeFilter filter(tree);
   EXPECT_EQ(filter.Apply("loaddata"), 1);
-  EXPECT_EQ(Shown(filter), (test::Keys{"Vbp", tree.Node(1).Caption, "Util.bas", "LoadData"}));
+  EXPECT_EQ(Shown(filter),
+            (test::Keys{"Vbp", std::string(tree.Node(1).Caption()), "Util.bas", "LoadData"}));
   // A module found by its name (not only its file) keeps all its procedures.
   filter.Apply("DATA");
   EXPECT_EQ(Matched(filter), (test::Keys{"LoadData", "Data.bas"}));
-  EXPECT_EQ(Shown(filter), (test::Keys{"Vbp", tree.Node(1).Caption, "Util.bas", "LoadData",
-                                       "Data.bas", "Save", "Other"}));
+  EXPECT_EQ(Shown(filter), (test::Keys{"Vbp", std::string(tree.Node(1).Caption()), "Util.bas",
+                                       "LoadData", "Data.bas", "Save", "Other"}));
   EXPECT_EQ(filter.Apply("nothing like it"), 0);
   EXPECT_EQ(Shown(filter), test::Keys{});
   filter.Apply("");

@@ -52,7 +52,7 @@ class ResultViewsTest : public test::UiFixture {
   QModelIndex Node(const std::string& caption) {
     ResultTreeModel* model = main().TreeModel();
     for (int i = 0; i < main().Session().Tree().Count(); ++i) {
-      if (main().Session().Tree().Node(i).Caption == caption) return model->IndexOf(i);
+      if (main().Session().Tree().Node(i).Caption() == caption) return model->IndexOf(i);
     }
     ADD_FAILURE() << "no node " << caption;
     return {};
@@ -122,7 +122,7 @@ TEST_F(ResultViewsTest, TreeShowsGroupsModulesAndProceduresInKeyOrderWithTheirIm
     const TreeNode& node = main().Session().Tree().Node(i);
     int expected = node.Record ? node.Record->Kind : 0;
     QIcon icon = model->IndexOf(i).data(Qt::DecorationRole).value<QIcon>();
-    EXPECT_EQ(icon.cacheKey(), ImageList1().Icon(expected).cacheKey()) << node.Caption;
+    EXPECT_EQ(icon.cacheKey(), ImageList1().Icon(expected).cacheKey()) << node.Caption();
     EXPECT_FALSE(icon.pixmap(16, 16).isNull());
   }
 }
