@@ -239,7 +239,7 @@ void CheckAnalysis(AnalysisContext& ctx, const QuietHost& host) {
         const TPassRec* other = ctx.Result.SymbolList.TryFind(key);
         FUZZ_CHECK(other != nullptr && IsProcedureKind(other->Kind) && other->Key == key);
         const auto& back = list == &proc.Calls ? other->CalledBy : other->Calls;
-        FUZZ_CHECK(std::find(back.begin(), back.end(), proc.Key) != back.end());
+        FUZZ_CHECK(std::find(back.begin(), back.end(), proc.Key.View()) != back.end());
       }
     }
   }

@@ -128,7 +128,7 @@ void EnumerateModules(AnalysisRun& run, TextReader& project, const std::string& 
     module.Level = 3;
     const std::string reference = ModuleReference(line, separator);
     module.Name = decoder.ProjectText(reference);
-    module.Key = CutTo(FormatKey(3, run.ModuleBase + run.PassModuleCount), 10);
+    module.Key = FormatKey(3, run.ModuleBase + run.PassModuleCount);
     module.ParentKey = groupKey;
     module.Scope = "G";
     module.Kind = moduleKind;

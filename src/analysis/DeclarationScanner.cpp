@@ -89,8 +89,8 @@ void EnterProcedures(AnalysisRun& run, const TPassRec& module,
     proc.FullName.reserve(module.FullName.size() + 1 + declared.Name.size());
     proc.FullName.append(module.FullName).append(".").append(declared.Name);
     proc.Name = std::move(declared.Name);
-    proc.Key = CutTo(FormatKey(4, ++number), 10);
-    proc.ParentKey = CutTo(module.Key, 10);
+    proc.Key = FormatKey(4, ++number);
+    proc.ParentKey = module.Key;
     proc.Scope = declared.Scope;
     proc.Kind = declared.Kind;
     proc.Text = std::move(declared.Text);

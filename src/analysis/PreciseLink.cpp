@@ -26,14 +26,14 @@ ModuleRead ReadPreciseModule(const std::string& path, std::uint8_t kind,
   return read;
 }
 
-void EnterProcedures(SymbolList& list, long& procedureTotal, const std::string& moduleKey,
+void EnterProcedures(SymbolList& list, long& procedureTotal, std::string_view moduleKey,
                      const std::string& moduleFullName, ModuleModel& module) {
   for (ProcedureDecl& decl : module.Procedures) {
     TPassRec proc;
     proc.Level = 4;
     proc.Name = decl.Name;
     proc.FullName = moduleFullName + "." + decl.Name;
-    proc.Key = CutTo(FormatKey(4, ++procedureTotal), 10);
+    proc.Key = FormatKey(4, ++procedureTotal);
     proc.ParentKey = moduleKey;
     proc.Scope = decl.Scope;
     proc.Kind = decl.Kind;

@@ -29,7 +29,7 @@ ModuleRead ReadPreciseModule(const std::string& path, std::uint8_t kind,
 // Enters the records of a module's procedures in list, numbered on from procedureTotal (which
 // counts them), and gives each declaration its key and record. Each declaration's Text moves to
 // its record.
-void EnterProcedures(SymbolList& list, long& procedureTotal, const std::string& moduleKey,
+void EnterProcedures(SymbolList& list, long& procedureTotal, std::string_view moduleKey,
                      const std::string& moduleFullName, ModuleModel& module);
 
 // Links caller to callee once, the call site kept each time. The links are held in numbers until

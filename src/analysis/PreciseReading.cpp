@@ -114,7 +114,7 @@ void Precise::ScanDeclarations(AnalysisRun& run, std::string_view projectPath) c
     TPassRec module;
     module.Level = 3;
     module.Name = decoder.ProjectText(lines[i].Reference);
-    module.Key = CutTo(FormatKey(3, run.ModuleBase + passCount), 10);
+    module.Key = FormatKey(3, run.ModuleBase + passCount);
     module.ParentKey = pass->GroupKey;
     module.Scope = "G";
     module.Kind = pass->ModuleKind;

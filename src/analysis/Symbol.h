@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/ProcedureKey.h"
+#include "platform/FixedText.h"
 
 namespace tarnel {
 
@@ -47,15 +48,18 @@ inline bool IsGroupKind(int kind) {
          kind == KindUserDocumentGroup;
 }
 
+// A record's key: "L-NNNN" for the records the passes make, at most 10 bytes.
+using RecordKey = FixedText<10>;
+
 // One group, module or procedure. Text fields are code page 932 bytes. Name, FullName and Text are
 // kept whole; Key and ParentKey hold at most 10 bytes and Scope one.
 struct TPassRec {
   std::int32_t Level = 0;
   std::string Name;
   std::string FullName;
-  std::string Key;
-  std::string ParentKey;
-  std::string Scope;
+  RecordKey Key;
+  RecordKey ParentKey;
+  FixedText<1> Scope;
   std::uint8_t Kind = 0;
   std::string Text;
   std::int32_t StartLine = 0;
@@ -72,12 +76,6 @@ std::string FormatKey(int level, long number);
 // the format parser.
 inline constexpr std::size_t kKeyRoom = 24;
 std::size_t WriteKey(unsigned level, unsigned long number, char* out);
-
-// Cuts a value to the capacity of Key/ParentKey (10 bytes) or Scope (1 byte).
-inline std::string CutTo(std::string value, std::size_t capacity) {
-  if (value.size() > capacity) value.resize(capacity);
-  return value;
-}
 
 // The group caption stored in Name for the group kinds (code page 932 bytes).
 const std::string& GroupCaption(int groupKind);

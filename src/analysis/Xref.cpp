@@ -29,8 +29,8 @@ class ProgressScope {
   AnalysisHost& host_;
 };
 
-long ProcedureNumber(const std::string& key) {
-  std::size_t dash = key.find('-');
+long ProcedureNumber(const RecordKey& key) {
+  std::size_t dash = key.View().find('-');
   return dash == std::string::npos ? 0 : std::atol(key.c_str() + dash + 1);
 }
 
@@ -126,7 +126,7 @@ std::vector<UnitPlace> PlanUnits(const AnalysisResult& result, std::vector<ScanU
   std::vector<UnitPlace> places(static_cast<std::size_t>(result.SymbolList.Count()));
   std::unordered_map<const TPassRec*, std::size_t> unitOfModule;
   // A module's procedures mostly stand together, so the module is looked up when it changes.
-  const std::string* lastParent = nullptr;
+  const RecordKey* lastParent = nullptr;
   std::size_t unitIndex = 0;
   for (int i = 0; i < result.SymbolList.Count(); ++i) {
     const TPassRec& record = result.SymbolList.At(i);

@@ -17,8 +17,8 @@ static_assert(sizeof(ProcedureKey) == 4, "a link is kept as its number alone");
 // values no analysis gives (a negative number, a level of two digits).
 TEST(ProcedureKeyTest, FormatKeyWritesWhatThePrintfFormatWrites) {
   for (int level : {0, 2, 3, 4, 9, 10, -1}) {
-    for (long number : {0L, 1L, 7L, 42L, 999L, 1000L, 9999L, 10000L, 123456789L, 9223372036854775807L,
-                        -1L, -12345L}) {
+    for (long number : {0L, 1L, 7L, 42L, 999L, 1000L, 9999L, 10000L, 123456789L,
+                        9223372036854775807L, -1L, -12345L}) {
       char expected[48];
       std::snprintf(expected, sizeof expected, "%d-%.4ld", level, number);
       EXPECT_EQ(FormatKey(level, number), expected) << level << " " << number;
@@ -31,7 +31,7 @@ TEST(ProcedureKeyTest, FormatKeyWritesWhatThePrintfFormatWrites) {
 TEST(ProcedureKeyTest, TextIsTheKeyTheAnalysisWrites) {
   for (std::uint32_t number : {0u, 1u, 9u, 12u, 999u, 1000u, 9999u, 10000u, 12345u, 99999999u,
                                100000000u, 123456789u, 4294967295u}) {
-    const std::string expected = CutTo(FormatKey(4, number), 10);
+    const std::string expected = RecordKey(FormatKey(4, number)).Str();
     const ProcedureKey key(number);
     EXPECT_EQ(key.Text(), expected);
     EXPECT_EQ(std::string(key), expected);
