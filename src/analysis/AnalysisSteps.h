@@ -2,8 +2,10 @@
 
 // Engine internal: front ends reach the engine through Analysis.h.
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/AnalysisRun.h"
 #include "platform/TextFile.h"
@@ -32,10 +34,14 @@ std::string_view ReadLogicalLineView(LineCounters& counters, TextReader& file, s
 void ReadStdModule(AnalysisRun& run, TPassRec& module);
 void ReadHeaderModule(AnalysisRun& run, TPassRec& module);
 
-// Cross-reference pass: the name indexes in recording order, then the calls of every procedure.
+// Cross-reference pass: the calls of every procedure, then the name indexes in recording order.
 void BuildXref(AnalysisRun& run);
 // The progress text of the cross-reference pass at position of 0..last: "Process Xref n/last".
 void FormatXrefProgress(int position, int last, std::string& out);
+// The procedure records in recording order: the first recorded wins every unqualified call.
+std::vector<TPassRec*> ProceduresInRecordingOrder(AnalysisResult& result);
+// Fills the name indexes from procedures, in that order.
+void IndexProcedures(AnalysisResult& result, std::span<TPassRec* const> procedures);
 void IndexProcedures(AnalysisResult& result);
 
 }  // namespace tarnel

@@ -369,8 +369,7 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
     index_->Reindex(module);
   }
   const ProjectIndex& index = *index_;
-  const NameIndex none;
-  const TokenTable words(none, none, ctx.Options.ReservedWords);
+  const TokenTable words({}, ctx.Options.ReservedWords);
   std::vector<std::uint32_t> modules;
   for (std::uint32_t m = 0; m < count; ++m) {
     if (resolve[m]) modules.push_back(m);

@@ -145,12 +145,12 @@ struct CallsRead {
 
 void Precise::ScanCalls(AnalysisRun& run) const {
   AnalysisResult& result = run.Result;
-  IndexProcedures(result);
+  const std::vector<TPassRec*> procedures = ProceduresInRecordingOrder(result);
+  IndexProcedures(result, procedures);
   PreciseModel& model = *result.Precise;
   // The word table, the reads and the index go before the links are written out, which keeps
   // the peak low.
-  auto table = std::make_unique<const TokenTable>(result.ProcNames, result.ProcFullNames,
-                                                  run.Options.ReservedWords);
+  auto table = std::make_unique<const TokenTable>(procedures, run.Options.ReservedWords);
   auto owned = std::make_unique<const ProjectIndex>(model);
   const ProjectIndex& index = *owned;
   const CondConstants& constants = model.Conditions;

@@ -41,28 +41,25 @@ std::string_view FoldAndHash(std::string_view token, std::string& scratch, std::
 
 }  // namespace
 
-TokenTable::TokenTable(const NameIndex& names, const NameIndex& fullNames,
-                       const ReservedWordList& reserved) {
+TokenTable::TokenTable(std::span<TPassRec* const> procedures, const ReservedWordList& reserved) {
   std::string scratch;
   // Keys of up to eight bytes stand in the table's slots; only longer ones take room of their own.
   std::size_t bytes = 0;
-  for (const NameIndex* index : {&names, &fullNames}) {
-    for (int i = 0; i < index->Count(); ++i) {
-      if (index->TextAt(i).size() > 8) bytes += index->TextAt(i).size();
-    }
+  for (const TPassRec* proc : procedures) {
+    if (proc->Name.size() > 8) bytes += proc->Name.size();
+    if (proc->FullName.size() > 8) bytes += proc->FullName.size();
   }
-  byFold_.Reserve(
-      static_cast<std::size_t>(names.Count() + fullNames.Count()) + reserved.Words().size(), bytes);
+  byFold_.Reserve(2 * procedures.size() + reserved.Words().size(), bytes);
   // The first position of a text counts, and a full name over a name of the same text: the full
   // names go in first, and a text keeps the value it was entered with. Positions stay far below
   // kReservedBit: each stands for a record in memory.
-  for (int i = 0; i < fullNames.Count(); ++i) {
-    FoldCaseInto(fullNames.TextAt(i), scratch);
-    byFold_.Insert(scratch, i + 1);
+  for (std::size_t i = 0; i < procedures.size(); ++i) {
+    FoldCaseInto(procedures[i]->FullName, scratch);
+    byFold_.Insert(scratch, static_cast<int>(i) + 1);
   }
-  for (int i = 0; i < names.Count(); ++i) {
-    FoldCaseInto(names.TextAt(i), scratch);
-    byFold_.Insert(scratch, i + 1);
+  for (std::size_t i = 0; i < procedures.size(); ++i) {
+    FoldCaseInto(procedures[i]->Name, scratch);
+    byFold_.Insert(scratch, static_cast<int>(i) + 1);
   }
   for (const std::string& word : reserved.Words()) {
     FoldCaseInto(word, scratch);

@@ -2,12 +2,13 @@
 
 // Engine internal: front ends reach the engine through Analysis.h.
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "analysis/NameIndex.h"
 #include "analysis/ReservedWords.h"
+#include "analysis/Symbol.h"
 #include "platform/TextHashTable.h"
 
 namespace tarnel {
@@ -18,12 +19,13 @@ namespace tarnel {
 // scanners of several threads can share it.
 class TokenTable {
  public:
-  TokenTable(const NameIndex& names, const NameIndex& fullNames, const ReservedWordList& reserved);
+  // procedures in recording order; a callee is a position in it (and in the name indexes).
+  TokenTable(std::span<TPassRec* const> procedures, const ReservedWordList& reserved);
 
   struct Meaning {
     bool Reserved = false;
     bool ReservedAnyCase = false;  // a reserved word without regard to letter case
-    int Callee = -1;               // position in the name indexes, or -1
+    int Callee = -1;               // position in the procedures, or -1
   };
   // scratch is the caller's buffer for the fold; what it holds afterwards means nothing to the caller.
   Meaning Look(std::string_view token, std::string& scratch) const;

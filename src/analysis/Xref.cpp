@@ -42,10 +42,9 @@ long ProcedureNumber(const RecordKey& key) {
 // per call.
 class CallRecorder {
  public:
-  explicit CallRecorder(const NameIndex& procedures) : procedures_(procedures) {
-    const int count = procedures.Count();
-    keys_.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) keys_.emplace_back(procedures.RecordAt(i)->Key);
+  explicit CallRecorder(std::span<TPassRec* const> procedures) : procedures_(procedures) {
+    keys_.reserve(procedures.size());
+    for (const TPassRec* proc : procedures) keys_.emplace_back(proc->Key);
   }
 
   void Take(TPassRec& caller, std::span<const int> callees) {
@@ -70,8 +69,7 @@ class CallRecorder {
     for (std::size_t callee = 0; callee < keys_.size(); ++callee) {
       const std::span<const ProcedureKey> group = callers.Group(callee);
       if (group.empty()) continue;
-      std::vector<ProcedureKey>& calledBy =
-          procedures_.RecordAt(static_cast<int>(callee))->CalledBy;
+      std::vector<ProcedureKey>& calledBy = procedures_[callee]->CalledBy;
       calledBy.insert(calledBy.end(), group.begin(), group.end());
     }
     taken_.clear();
@@ -84,12 +82,12 @@ class CallRecorder {
     std::size_t CalleesEnd;  // the caller's callees end here in callees_
   };
 
-  const NameIndex& procedures_;
+  std::span<TPassRec* const> procedures_;
   std::vector<ProcedureKey> keys_;  // the procedures' keys, by position
   // Both grow by blocks rather than by doubling, which would hold the old and the new copy at once
   // at the pass's peak of memory.
   std::deque<Taken> taken_;  // in the order taken
-  std::deque<int> callees_;  // positions in the name indexes, caller after caller
+  std::deque<int> callees_;  // positions in procedures_, caller after caller
 };
 
 // The procedures of one module, in list order, scanned together since they share one file.
@@ -148,30 +146,40 @@ std::vector<UnitPlace> PlanUnits(const AnalysisResult& result, std::vector<ScanU
 
 }  // namespace
 
-void IndexProcedures(AnalysisResult& result) {
-  result.ProcNames.Clear();
-  result.ProcFullNames.Clear();
-  std::vector<std::pair<long, TPassRec*>> procedures;
+std::vector<TPassRec*> ProceduresInRecordingOrder(AnalysisResult& result) {
+  std::vector<std::pair<long, TPassRec*>> numbered;
   for (int i = 0; i < result.SymbolList.Count(); ++i) {
     TPassRec& record = result.SymbolList.At(i);
-    if (IsProcedureKind(record.Kind)) procedures.emplace_back(ProcedureNumber(record.Key), &record);
+    if (IsProcedureKind(record.Kind)) numbered.emplace_back(ProcedureNumber(record.Key), &record);
   }
-  // Recording order, whatever the order of the list: the first recorded wins every unqualified
-  // call, also past 9999 procedures where key order and number order part.
-  std::stable_sort(procedures.begin(), procedures.end(),
+  // Whatever the order of the list, also past 9999 procedures where key order and number order
+  // part.
+  std::stable_sort(numbered.begin(), numbered.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<TPassRec*> procedures;
+  procedures.reserve(numbered.size());
+  for (const auto& [number, proc] : numbered) procedures.push_back(proc);
+  return procedures;
+}
+
+void IndexProcedures(AnalysisResult& result, std::span<TPassRec* const> procedures) {
+  result.ProcNames.Clear();
+  result.ProcFullNames.Clear();
   std::size_t nameBytes = 0, fullNameBytes = 0;
-  for (const auto& numbered : procedures) {
-    nameBytes += numbered.second->Name.size();
-    fullNameBytes += numbered.second->FullName.size();
+  for (const TPassRec* proc : procedures) {
+    nameBytes += proc->Name.size();
+    fullNameBytes += proc->FullName.size();
   }
   result.ProcNames.Reserve(procedures.size(), nameBytes);
   result.ProcFullNames.Reserve(procedures.size(), fullNameBytes);
-  for (const auto& numbered : procedures) {
-    TPassRec* proc = numbered.second;
+  for (TPassRec* proc : procedures) {
     result.ProcNames.Append(proc->Name, proc);
     result.ProcFullNames.Append(proc->FullName, proc);
   }
+}
+
+void IndexProcedures(AnalysisResult& result) {
+  IndexProcedures(result, ProceduresInRecordingOrder(result));
 }
 
 namespace {
@@ -179,7 +187,7 @@ namespace {
 // Scans every procedure body and hands what it found to calls, record by record in list order,
 // with the progress of the pass. The token table, the scanners and the scans are gone when it
 // returns, before calls writes the callers.
-void ScanBodies(AnalysisRun& run, CallRecorder& calls) {
+void ScanBodies(AnalysisRun& run, std::span<TPassRec* const> procedures, CallRecorder& calls) {
   AnalysisResult& result = run.Result;
   AnalysisHost& host = run.Host;
   const unsigned workers = run.Options.Workers;
@@ -187,10 +195,10 @@ void ScanBodies(AnalysisRun& run, CallRecorder& calls) {
   std::vector<ScanUnit> units;
   const std::vector<UnitPlace> places = PlanUnits(result, units);
   // Bodies are scanned ahead on spare cores; records, messages and progress stay on this thread.
-  const TokenTable table(result.ProcNames, result.ProcFullNames, run.Options.ReservedWords);
+  const TokenTable table(procedures, run.Options.ReservedWords);
   std::vector<BodyScanner> scanners;
   for (unsigned i = 0; i <= workers; ++i) {
-    scanners.emplace_back(table, result.ProcNames.Count(), run.Paths);
+    scanners.emplace_back(table, static_cast<int>(procedures.size()), run.Paths);
     scanners.back().SetDecoder(result.Decoder.ForReaders());
   }
   OrderedWork<UnitScan> pool(units.size(), [&](std::size_t index, UnitScan& out, unsigned worker) {
@@ -245,18 +253,24 @@ void FormatXrefProgress(int position, int last, std::string& out) {
 
 void BuildXref(AnalysisRun& run) {
   AnalysisResult& result = run.Result;
-  IndexProcedures(result);
+  const std::vector<TPassRec*> procedures = ProceduresInRecordingOrder(result);
+  // The name indexes are made once the token table is gone: the two are never held at once.
+  result.ProcNames = {};
+  result.ProcFullNames = {};
 
   ProgressScope progress(run.Host);
   run.Host.SetProgressRange(result.SymbolList.Count() - 1);
-  CallRecorder calls(result.ProcNames);
+  CallRecorder calls(procedures);
   try {
-    ScanBodies(run, calls);
+    ScanBodies(run, procedures, calls);
   } catch (...) {
-    calls.Finish();  // what was found before the failure stays recorded
+    // What was found before the failure stays recorded and can be looked up.
+    calls.Finish();
+    IndexProcedures(result, procedures);
     throw;
   }
   calls.Finish();
+  IndexProcedures(result, procedures);
 }
 
 }  // namespace tarnel

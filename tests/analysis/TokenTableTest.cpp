@@ -1,11 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "analysis/TokenTable.h"
 
 namespace tarnel {
 namespace {
+
+// Procedure records by name and full name, in recording order.
+struct Procedures {
+  void Add(std::string name, std::string fullName) {
+    TPassRec& record = Records.emplace_back();
+    record.Name = std::move(name);
+    record.FullName = std::move(fullName);
+    List.push_back(&record);
+  }
+  std::deque<TPassRec> Records;
+  std::vector<TPassRec*> List;
+};
 
 class TokenTableTest : public ::testing::Test {
  protected:
@@ -13,16 +28,15 @@ class TokenTableTest : public ::testing::Test {
     // Names of every length around the eight-byte steps, and some with double-byte letters.
     for (const char* name : {"Go", "Refresh", "RefreshX", "RefreshAll", "CalculateMonthlyTotals",
                              "\x82\x60\x82\x61", "Total\x82\x60Sum"}) {
-      names.Append(name, nullptr);
-      fullNames.Append(std::string("M.") + name, nullptr);
+      procedures.Add(name, std::string("M.") + name);
     }
     reserved.LoadFromBytes("If\r\nrefresh\r\n");
   }
   TokenTable::Meaning Look(std::string_view token) {
-    if (!table) table.emplace(names, fullNames, reserved);
+    if (!table) table.emplace(procedures.List, reserved);
     return table->Look(token, scratch);
   }
-  NameIndex names, fullNames;
+  Procedures procedures;
   ReservedWordList reserved;
   std::optional<TokenTable> table;
   std::string scratch;
@@ -52,19 +66,21 @@ TEST_F(TokenTableTest, ReservedWordsMatchExactlyAndStillNameTheirProcedure) {
 }
 
 // The first of equal texts counts, and a full name over a name of the same text wherever each
-// stands; a reserved word that no procedure bears names nothing.
+// stands (a name may read like another's full name); a reserved word that no procedure bears names nothing.
 TEST(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
-  NameIndex names, fullNames;
-  for (const char* name : {"Dup", "X.Y", "dup", "Solo"}) names.Append(name, nullptr);
-  for (const char* name : {"M.Dup", "M.Solo", "x.y", "N.Solo"}) fullNames.Append(name, nullptr);
+  Procedures procedures;
+  procedures.Add("Dup", "M.Dup");
+  procedures.Add("X.Y", "M.Solo");
+  procedures.Add("dup", "x.y");
+  procedures.Add("Solo", "N.Solo");
   ReservedWordList reserved;
   reserved.LoadFromBytes("Dup\r\nEnd\r\nEND\r\n");
-  TokenTable table(names, fullNames, reserved);
+  TokenTable table(procedures.List, reserved);
   std::string scratch;
   EXPECT_EQ(table.Look("DUP", scratch).Callee, 0);
   EXPECT_TRUE(table.Look("Dup", scratch).Reserved);
   EXPECT_EQ(table.Look("Dup", scratch).Callee, 0);
-  EXPECT_EQ(table.Look("X.Y", scratch).Callee, 2);  // the full name x.y, third of its index
+  EXPECT_EQ(table.Look("X.Y", scratch).Callee, 2);  // the full name x.y, of the third procedure
   EXPECT_EQ(table.Look("m.solo", scratch).Callee, 1);
   EXPECT_EQ(table.Look("SOLO", scratch).Callee, 3);
   const TokenTable::Meaning end = table.Look("END", scratch);

@@ -179,6 +179,7 @@ TEST_F(XrefTest, ProgressRunsOverEveryRecordAndCancelStopsBeforeTheRecord) {
   EXPECT_EQ(test::KeyTexts(Proc("Twice").CalledBy), (Keys{"4-0001"}));
   EXPECT_FALSE(host.ProgressShown);
   EXPECT_TRUE(ctx.Result.Cancelled);
+  EXPECT_EQ(ctx.Result.ProcFullNames.Find("Module2.Other"), &Proc("Other"));
 }
 
 TEST_F(XrefTest, TheNextAnalysisAfterACancelledOneIsWhole) {
@@ -232,6 +233,10 @@ TEST_F(XrefTest, AModuleThatFailsKeepsTheCallsFoundBeforeIt) {
   EXPECT_EQ(test::KeyTexts(Proc("Helper").CalledBy), (Keys{Proc("Main").Key}));
   EXPECT_TRUE(Proc("Other").Calls.empty());
   EXPECT_TRUE(Proc("Main").CalledBy.empty());
+  // The name indexes are made all the same: the window looks procedures up in what it shows.
+  EXPECT_EQ(ctx.Result.ProcNames.Count(), 3);
+  EXPECT_EQ(ctx.Result.ProcFullNames.Find("b.other"), &Proc("Other"));
+  EXPECT_EQ(ctx.Result.ProcNames.Find("HELPER"), &Proc("Helper"));
 }
 
 TEST_F(XrefTest, ASecondAnalysisRebuildsTheNameIndexes) {
