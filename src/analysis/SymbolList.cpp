@@ -89,25 +89,28 @@ void SymbolList::SwitchToKeyOrder() {
 
 namespace {
 
-// A folded key of up to 15 bytes without NUL, packed big-endian into two words and zero-filled:
-// comparing the words orders as comparing the texts would, with no pointer to follow per
-// comparison.
+// A folded key of up to 12 bytes without NUL, packed big-endian and zero-filled into one word
+// and the top half of another, with the record's place in the bottom half: comparing the words
+// orders as comparing the texts would, equal texts by place, with no pointer to follow per
+// comparison and no buffer for a stable sort.
 struct PackedKey {
   std::uint64_t High = 0;
-  std::uint64_t Low = 0;
+  std::uint64_t LowAndPlace = 0;
   bool operator<(const PackedKey& other) const {
-    return High != other.High ? High < other.High : Low < other.Low;
+    return High != other.High ? High < other.High : LowAndPlace < other.LowAndPlace;
   }
 };
 
-constexpr std::size_t kPackedBytes = 15;
+constexpr std::size_t kPackedBytes = 12;
 
-bool PackKey(std::string_view folded, PackedKey& packed) {
+bool PackKey(std::string_view folded, std::uint32_t place, PackedKey& packed) {
   if (folded.size() > kPackedBytes || folded.find('\0') != std::string_view::npos) return false;
-  unsigned char bytes[16] = {};
+  unsigned char bytes[kPackedBytes] = {};
   std::memcpy(bytes, folded.data(), folded.size());
+  std::uint64_t low = 0;
   for (int i = 0; i < 8; ++i) packed.High = (packed.High << 8) | bytes[i];
-  for (int i = 8; i < 15; ++i) packed.Low = (packed.Low << 8) | bytes[i];
+  for (std::size_t i = 8; i < kPackedBytes; ++i) low = (low << 8) | bytes[i];
+  packed.LowAndPlace = (low << 32) | place;
   return true;
 }
 
@@ -118,23 +121,20 @@ void SymbolList::SortIfNeeded() const {
   // Each key is folded once, not once per comparison; the records move only when nothing
   // more can fail. Keys too long to pack (none that the readings make) are sorted as text.
   std::vector<std::unique_ptr<TPassRec>> sorted(records_.size());
-  std::vector<std::pair<PackedKey, std::size_t>> packed;
-  packed.reserve(records_.size());
+  std::vector<PackedKey> packed(records_.size());
   std::string folded;
-  bool packs = true;
+  bool packs = records_.size() <= UINT32_MAX;
   for (std::size_t i = 0; i < records_.size() && packs; ++i) {
     FoldCaseInto(records_[i]->Key, folded);
-    packed.emplace_back();
-    packs = PackKey(folded, packed.back().first);
-    packed.back().second = i;
+    packs = PackKey(folded, static_cast<std::uint32_t>(i), packed[i]);
   }
   if (packs) {
-    std::stable_sort(packed.begin(), packed.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(packed.begin(), packed.end());
     for (std::size_t i = 0; i < packed.size(); ++i) {
-      sorted[i] = std::move(records_[packed[i].second]);
+      sorted[i] = std::move(records_[packed[i].LowAndPlace & UINT32_MAX]);
     }
   } else {
+    packed = {};
     std::vector<std::pair<std::string, std::size_t>> keys;
     keys.reserve(records_.size());
     for (std::size_t i = 0; i < records_.size(); ++i) {

@@ -49,7 +49,8 @@ TEST(SymbolListTest, KeyOrderIgnoresCaseAndKeepsEqualKeysInTheirOrder) {
 }
 
 // The key order must be that of the folded texts compared byte by byte (bytes above 0x7F after
-// the others), whether the keys are short or too long to be compared as packed words.
+// the others), equal texts in the order added, whether or not a key keeps the keys from being
+// compared as packed words (a NUL byte would read as the padding).
 TEST(SymbolListTest, KeyOrderIsTheOrderOfTheFoldedTextsForShortAndLongKeys) {
   const std::vector<std::string> pieces = {"4-",   "4-0", "A",    "a",  "\x81",
                                            "\xe0", "10",  "9999", "-x", "Z"};
@@ -64,15 +65,15 @@ TEST(SymbolListTest, KeyOrderIsTheOrderOfTheFoldedTextsForShortAndLongKeys) {
     }
     keys.push_back(key);
   }
-  for (const bool withLongKey : {false, true}) {
+  for (const bool withUnpackedKey : {false, true}) {
     SymbolList list;
     for (const std::string& key : keys) list.Add(Record(key));
-    if (withLongKey) list.Add(Record("4-a-key-of-sixteen"));
+    if (withUnpackedKey) list.Add(Record(std::string("4-\0-nul", 7)));
     std::vector<std::string> expected = Order(list);
     std::stable_sort(expected.begin(), expected.end(),
                      [](const auto& a, const auto& b) { return FoldCase(a) < FoldCase(b); });
     list.SwitchToKeyOrder();
-    EXPECT_EQ(Order(list), expected) << withLongKey;
+    EXPECT_EQ(Order(list), expected) << withUnpackedKey;
   }
 }
 
