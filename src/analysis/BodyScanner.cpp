@@ -10,7 +10,9 @@
 namespace tarnel {
 
 BodyScanner::BodyScanner(const TokenTable& tokens, int procedures, PathResolver& resolver)
-    : table_(tokens), resolver_(resolver), stamps_(static_cast<std::size_t>(procedures), 0) {}
+    : table_(tokens),
+      resolver_(resolver),
+      called_((static_cast<std::size_t>(procedures) + 63) / 64, 0) {}
 
 TextReader& BodyScanner::Seek(const TPassRec& module, long startLine) {
   if (moduleKey_.empty() || moduleKey_ != module.Key) {
@@ -39,7 +41,17 @@ BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module,
   TextReader& file = Seek(module, proc.StartLine);
   LineCounters counters;
   counters.LineNo = proc.StartLine;
-  ++scanNumber_;
+  // However the scan ends (a read can throw), this body's marks are cleared for the next one.
+  struct Unmark {
+    std::vector<std::uint64_t>& Called;
+    const std::vector<int>& Callees;
+    const std::size_t First;
+    ~Unmark() {
+      for (std::size_t i = First; i < Callees.size(); ++i) {
+        Called[static_cast<std::size_t>(Callees[i]) / 64] = 0;
+      }
+    }
+  } unmark{called_, callees, callees.size()};
   const long last = static_cast<long>(proc.StartLine) + proc.BodyLines;
   while (counters.LineNo < last) {
     if (file.AtEnd()) {
@@ -82,9 +94,10 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc,
     if (tokens_[static_cast<std::size_t>(n)].empty()) continue;  // never names a procedure
     const int callee = meaning.Callee;
     if (callee < 0) continue;
-    unsigned& stamp = stamps_[static_cast<std::size_t>(callee)];
-    if (stamp == scanNumber_) continue;  // a callee is entered once
-    stamp = scanNumber_;
+    std::uint64_t& word = called_[static_cast<std::size_t>(callee) / 64];
+    const std::uint64_t bit = std::uint64_t{1} << (static_cast<unsigned>(callee) % 64);
+    if ((word & bit) != 0) continue;  // a callee is entered once
+    word |= bit;
     callees.push_back(callee);
   }
 }

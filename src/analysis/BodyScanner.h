@@ -2,6 +2,7 @@
 
 // Engine internal: front ends reach the engine through Analysis.h.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,7 +32,7 @@ class alignas(64) BodyScanner {
 
   // Scans proc's body in its module file, reading the file at most once for a run of procedures
   // of one module in line order, and appends the procedures it calls to callees: positions in
-  // the name indexes, in the order found, each once. Throws FileOpenError when the file cannot be
+  // the token table's procedures, in the order found, each once. Throws FileOpenError when the file cannot be
   // read.
   BodyScanResult Scan(const TPassRec& proc, const TPassRec& module, std::vector<int>& callees);
   // Files are decoded with decoder when one is set.
@@ -51,8 +52,9 @@ class alignas(64) BodyScanner {
 
   std::string joined_, unquoted_, folded_;
   std::vector<std::string_view> tokens_;
-  std::vector<unsigned> stamps_;  // == scanNumber_ where the current body already calls it
-  unsigned scanNumber_ = 0;
+  // A bit per procedure that the body being scanned already calls; taken back when the scan ends.
+  // A bit rather than a word keeps the whole set in the first-level cache.
+  std::vector<std::uint64_t> called_;
 };
 
 }  // namespace tarnel
