@@ -43,7 +43,6 @@ ResultTree ResultTree::Build(SymbolList& list) {
   // Depth-first walk with an explicit stack of (place, parent node, depth). The child lists are
   // written after the walk, once every place has its node.
   ResultTree tree;
-  tree.nodes_.reserve(records.size());
   std::vector<int> nodeOfPlace(records.size(), -1);
   std::vector<int> placeOfNode;
   placeOfNode.reserve(records.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -38,14 +39,16 @@ class ResultTree {
   bool Empty() const { return nodes_.empty(); }
   int Count() const { return static_cast<int>(nodes_.size()); }
   const TreeNode& Node(int index) const { return nodes_[index]; }
-  const std::vector<TreeNode>& Nodes() const { return nodes_; }
+  const std::deque<TreeNode>& Nodes() const { return nodes_; }
   void Clear() {
     nodes_.clear();
     children_.clear();
   }
 
  private:
-  std::vector<TreeNode> nodes_;
+  // In blocks rather than one array: the tree is made at the end of a run, when the room that the
+  // pass gave back lies in pieces, none large enough for a node per record in one piece.
+  std::deque<TreeNode> nodes_;
   std::vector<int> children_;  // every node's children, one run per node in node order
 };
 
