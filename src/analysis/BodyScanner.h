@@ -32,8 +32,8 @@ class alignas(64) BodyScanner {
 
   // Scans proc's body in its module file, reading the file at most once for a run of procedures
   // of one module in line order, and appends the procedures it calls to callees: positions in
-  // the token table's procedures, in the order found, each once. Throws FileOpenError when the file cannot be
-  // read.
+  // the token table's procedures, in the order found, each once. Throws FileOpenError when the
+  // file cannot be read.
   BodyScanResult Scan(const TPassRec& proc, const TPassRec& module, std::vector<int>& callees);
   // Files are decoded with decoder when one is set.
   void SetDecoder(const SourceDecoder* decoder) { decoder_ = decoder; }

@@ -66,7 +66,8 @@ TEST_F(TokenTableTest, ReservedWordsMatchExactlyAndStillNameTheirProcedure) {
 }
 
 // The first of equal texts counts, and a full name over a name of the same text wherever each
-// stands (a name may read like another's full name); a reserved word that no procedure bears names nothing.
+// stands (a name may read like another's full name); a reserved word that no procedure bears
+// names nothing.
 TEST(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
   Procedures procedures;
   procedures.Add("Dup", "M.Dup");
