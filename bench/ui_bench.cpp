@@ -11,6 +11,7 @@
 #include <string>
 
 #include "analysis/Analysis.h"
+#include "platform/MemoryTuning.h"
 #include "platform/Paths.h"
 #include "ui/MainForm.h"
 #include "ui/ProgramWindows.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s PROJECT.vbp [RESV.DIC]\n", argv[0]);
     return 2;
   }
+  tarnel::PreferLargePagesForLongRun(argv);  // as the window's program does
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const std::string project = std::filesystem::absolute(argv[1]).string();

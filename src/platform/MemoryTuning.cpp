@@ -1,6 +1,9 @@
 #include "platform/MemoryTuning.h"
 
 #include <cstdlib>  // defines __GLIBC__ on glibc
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #if defined(__linux__) && defined(__GLIBC__)
 #include <malloc.h>
@@ -41,6 +44,53 @@ void PreferLargePagesForOneShotRun() {
   const std::uintptr_t from = (before + kLargePage - 1) & ~(kLargePage - 1);
   if (before == static_cast<std::uintptr_t>(-1) || after <= from) return;
   madvise(reinterpret_cast<void*>(from), after - from, MADV_HUGEPAGE);
+#endif
+}
+
+#if defined(__linux__) && defined(__GLIBC__) && !defined(TARNEL_FOREIGN_ALLOCATOR)
+namespace {
+
+// In the environment of the restarted process only.
+constexpr const char* kRestartMarker = "TARNEL_ALLOCATOR_RESTARTED";
+// Large pages for every heap; the main heap grows by 32 MB beyond each request.
+constexpr const char* kLongRunTunables = "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=33554432";
+
+bool SystemGrantsLargePages() {
+  std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
+  const std::string modes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  return !modes.empty() && modes.find("[never]") == std::string::npos;
+}
+
+}  // namespace
+#endif
+
+void PreferLargePagesForLongRun(char** argv) {
+#if defined(__linux__) && defined(__GLIBC__) && !defined(TARNEL_FOREIGN_ALLOCATOR)
+  if (std::getenv(kRestartMarker) != nullptr) {
+    // The allocator has read its setting; programs started from here get the environment that
+    // this program was started with.
+    unsetenv("GLIBC_TUNABLES");
+    unsetenv(kRestartMarker);
+    return;
+  }
+  // Settings the user chose for the allocator stand.
+  if (std::getenv("GLIBC_TUNABLES") != nullptr || argv == nullptr || argv[0] == nullptr ||
+      !SystemGrantsLargePages()) {
+    return;
+  }
+  // The program's own file by its path, so that the restarted process keeps its name.
+  std::string self(4096, '\0');
+  const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
+  if (length <= 0 || static_cast<std::size_t>(length) >= self.size() - 1) return;
+  self.resize(static_cast<std::size_t>(length));
+  setenv("GLIBC_TUNABLES", kLongRunTunables, 1);
+  setenv(kRestartMarker, "1", 1);
+  execv(self.c_str(), argv);
+  // Still here: the program goes on as it is.
+  unsetenv("GLIBC_TUNABLES");
+  unsetenv(kRestartMarker);
+#else
+  (void)argv;
 #endif
 }
 

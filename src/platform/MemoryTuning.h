@@ -10,4 +10,14 @@ namespace tarnel {
 // the means, or under a sanitizer's allocator.
 void PreferLargePagesForOneShotRun();
 
+// For a long-running process (the window): the C library's allocator backs its heaps, those of
+// worker threads too, with large pages where the system grants them and grows the main heap in
+// steps of 32 MB, while still giving memory back. That setting (GLIBC_TUNABLES) is read only when
+// a process starts, so the first call starts the program again with it, from argv; in the
+// restarted process the call takes the setting out of the environment again, so that programs
+// started from this one run as they would have. Does nothing (and returns) where the system has
+// no large pages, the user has set the allocator's tunables, the restart fails, or under a
+// sanitizer's allocator.
+void PreferLargePagesForLongRun(char** argv);
+
 }  // namespace tarnel

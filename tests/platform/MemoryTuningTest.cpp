@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace tarnel {
+namespace {
+
+std::string OutputOf(const std::string& command) {
+  std::string output;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    pclose(pipe);
+  }
+  return output;
+}
+
+bool SystemGrantsLargePages() {
+  std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
+  const std::string modes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  return !modes.empty() && modes.find("[never]") == std::string::npos;
+}
+
+const std::string kProbe = TARNEL_TUNING_PROBE;
+
+// The program starts again, once, with the allocator's setting, its own arguments and its own
+// name (the system keeps 15 bytes of it); what it starts afterwards sees neither the setting nor
+// the restart's marker.
+TEST(MemoryTuningTest, TheWindowsProgramRestartsWithLargePagesAndPassesNothingOn) {
+  if (!SystemGrantsLargePages()) GTEST_SKIP() << "no large pages on this system";
+  // The C library rewrites the setting in place as it reads it, so only its start is certain.
+  const std::string output = OutputOf("env -u GLIBC_TUNABLES '" + kProbe + "' 'Demo Project.vbp'");
+  EXPECT_EQ(output.rfind("started with: glibc.malloc.hugetlb=1", 0), 0u) << output;
+  EXPECT_NE(output.find("\npassed on: -\nmarker passed on: -\nargument: Demo Project.vbp\n"
+                        "name: memory_tuning_p\n"),
+            std::string::npos)
+      << output;
+}
+
+// Settings the user gave the allocator stand, and no restart is made.
+TEST(MemoryTuningTest, TheUsersOwnAllocatorSettingsStand) {
+  EXPECT_EQ(OutputOf("env GLIBC_TUNABLES=glibc.malloc.arena_max=2 '" + kProbe + "' x"),
+            "started with: glibc.malloc.arena_max=2\n"
+            "passed on: glibc.malloc.arena_max=2\n"
+            "marker passed on: -\n"
+            "argument: x\n"
+            "name: memory_tuning_p\n");
+}
+
+}  // namespace
+}  // namespace tarnel
