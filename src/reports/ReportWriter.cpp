@@ -75,7 +75,9 @@ class FormWriter {
 
   void WriteProcedure(const TPassRec& proc, const ReportOptions& options) {
     prefix_ = Prefix(proc.Level);
-    pending_ = prefix_ + Label(proc, options.Style);
+    // Written into the line's own buffer, which keeps its room from one procedure to the next.
+    pending_.assign(prefix_);
+    AppendLabel(proc, options.Style, pending_);
     switch (options.Direction) {
       case ReportDirection::LabelsOnly:
         sink_.WriteLine(pending_);
@@ -96,7 +98,7 @@ class FormWriter {
   }
 
  protected:
-  virtual std::string DeclarationLabel(const std::string& text) const = 0;
+  virtual void AppendDeclarationLabel(const std::string& text, std::string& out) const = 0;
   virtual void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) = 0;
 
   // A line per key: the first head and the linked name on the first, the other head and the
@@ -115,9 +117,12 @@ class FormWriter {
   std::string firstHead_, restHead_;  // of the link lines, for WriteLinkLines
 
  private:
-  std::string Label(const TPassRec& proc, ReportStyle style) const {
-    if (style == ReportStyle::KindAndName) return KindWord(proc.Kind) + proc.Name;
-    return DeclarationLabel(proc.Text);
+  void AppendLabel(const TPassRec& proc, ReportStyle style, std::string& out) const {
+    if (style == ReportStyle::KindAndName) {
+      out.append(KindWord(proc.Kind)).append(proc.Name);
+    } else {
+      AppendDeclarationLabel(proc.Text, out);
+    }
   }
 
   LinkNames names_;
@@ -132,7 +137,9 @@ class FixedFormWriter : public FormWriter {
   std::string Prefix(int level) const override { return std::string(LevelsAbove(level) * 4, ' '); }
 
  protected:
-  std::string DeclarationLabel(const std::string& text) const override { return text; }
+  void AppendDeclarationLabel(const std::string& text, std::string& out) const override {
+    out.append(text);
+  }
 
   void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) override {
     if (keys.empty()) {
@@ -158,8 +165,8 @@ class CommaFormWriter : public FormWriter {
   std::string Prefix(int level) const override { return std::string(LevelsAbove(level), ','); }
 
  protected:
-  std::string DeclarationLabel(const std::string& text) const override {
-    return "\"" + text + "\"";
+  void AppendDeclarationLabel(const std::string& text, std::string& out) const override {
+    out.append("\"").append(text).append("\"");
   }
 
   void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) override {
@@ -184,8 +191,8 @@ class BareFormWriter : public FormWriter {
   std::string Prefix(int) const override { return {}; }
 
  protected:
-  std::string DeclarationLabel(const std::string& text) const override {
-    return "\"" + text + "\"";
+  void AppendDeclarationLabel(const std::string& text, std::string& out) const override {
+    out.append("\"").append(text).append("\"");
   }
 
   void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string&) override {
