@@ -1,6 +1,8 @@
 #include "reports/ReportWriter.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "platform/Paths.h"
@@ -38,8 +40,10 @@ const char* KindWord(int kind) {
 
 // The full names of linked records, found by key through the symbol list once and then
 // remembered by the key's number. Links name the same few thousand procedures over and over; a
-// hash probe per link into the records cost more than writing the line. The names themselves
-// stay in the records: a copy of them all, made late in the run, set the run's peak memory.
+// hash probe per link, or a visit to the record's own string, each a cache miss in a large
+// project, cost more than writing the line, while this table and its copied names stay in the
+// cache. The copies go into blocks rather than one growing string: the report is written at the
+// end of a run, when the room that the analysis gave back lies in pieces.
 class LinkNames {
  public:
   explicit LinkNames(const SymbolList& symbols) : symbols_(symbols) {}
@@ -49,17 +53,34 @@ class LinkNames {
     const std::uint32_t number = key.Number();
     if (number >= kMaxNumber) return symbols_.Find(key.FormatTo(buffer)).FullName;
     if (number >= names_.size()) names_.resize(number + 1);
-    const std::string*& name = names_[number];
+    std::string_view& name = names_[number];
     // The list decides: a missing key throws.
-    if (name == nullptr) name = &symbols_.Find(key.FormatTo(buffer)).FullName;
-    return *name;
+    if (name.data() == nullptr) name = Keep(symbols_.Find(key.FormatTo(buffer)).FullName);
+    return name;
   }
 
  private:
   static constexpr std::uint32_t kMaxNumber = 1U << 22;
+  static constexpr std::size_t kBlockBytes = 64 * 1024;
+
+  // A copy of text that stays where it is; never a null view, so that it reads as found.
+  std::string_view Keep(std::string_view text) {
+    if (text.size() > blockSize_ - blockUsed_) {
+      blockSize_ = std::max(kBlockBytes, text.size() + 1);
+      blocks_.push_back(std::make_unique<char[]>(blockSize_));
+      blockUsed_ = 0;
+    }
+    char* at = blocks_.back().get() + blockUsed_;
+    std::memcpy(at, text.data(), text.size());
+    blockUsed_ += text.size();
+    return {at, text.size()};
+  }
 
   const SymbolList& symbols_;
-  std::vector<const std::string*> names_;
+  std::vector<std::string_view> names_;  // by key number; a null view: not looked up yet
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t blockSize_ = 0;  // of the last block
+  std::size_t blockUsed_ = 0;  // bytes taken in it
 };
 
 std::size_t LevelsAbove(int level) { return level > 1 ? static_cast<std::size_t>(level - 1) : 0; }

@@ -162,6 +162,36 @@ TEST(ReportLinksTest, EachLinkNamesTheRecordItsKeyFinds) {
   }
 }
 
+// Names are remembered in a store of their own: many of them, of every length, one far longer than
+// the store takes at once, and each linked twice, come out whole each time.
+TEST(ReportLinksTest, RememberedNamesStayWholeHoweverManyAndLong) {
+  SymbolList list;
+  test::AddPlacedRecord(list, "3-0001", "1", "M");
+  TPassRec& caller = test::AddPlacedRecord(list, "4-0001", "3-0001", "M.Caller");
+  std::vector<std::string> names;
+  for (int i = 2; i < 3000; ++i) {
+    std::string name =
+        "M.P" + std::to_string(i) + std::string(static_cast<std::size_t>(i % 97), 'x');
+    if (i == 1500) name = "M.Long" + std::string(70000, 'y');
+    names.push_back(name);
+    test::AddPlacedRecord(list, FormatKey(4, i), "3-0001", name);
+    caller.Calls.emplace_back(static_cast<std::uint32_t>(i));
+  }
+  const std::vector<ProcedureKey> once = caller.Calls;
+  caller.Calls.insert(caller.Calls.end(), once.begin(), once.end());
+  ResultTree tree = ResultTree::Build(list);
+  MemoryLineSink sink;
+  WriteXrefLines(sink, {tree, list, "p"},
+                 {ReportForm::Comma, ReportDirection::Callees, ReportStyle::KindAndName});
+  // The caption and the module, the caller's links, then a line for each callee.
+  ASSERT_EQ(sink.Lines.size(), 2 + 3 * names.size());
+  const std::string first = ",,,Sub M.Caller," + kRight + ",";
+  const std::string again = ",,,," + kRight + ",";
+  for (std::size_t i = 0; i < 2 * names.size(); ++i) {
+    EXPECT_EQ(sink.Lines[2 + i], (i == 0 ? first : again) + names[i % names.size()]) << i;
+  }
+}
+
 TEST_F(ReportWriterTest, SaveReportPicksTheFormByExtension) {
   SaveReport(host, {tree, ctx.Result.SymbolList, caption}, Engine("out.Txt"));
   EXPECT_EQ(test::ReadNative(dir.File("out.Txt")),
