@@ -86,7 +86,7 @@ void SourceDecoder::Load(TextReader& reader, const std::string& enginePath,
   }
   reader.Open(enginePath, resolver);
   if (KeepsBytes()) return;
-  const std::string& bytes = reader.Bytes();
+  const std::string_view bytes = reader.Bytes();
   reader = TextReader::FromBytes(DecodeToUtf8(bytes, EncodingOf(enginePath, bytes)));
 }
 

@@ -26,9 +26,11 @@ constexpr std::size_t kWriteChunk = 1 << 16;
 // Storage a reader keeps between files; more is given back after a large file.
 constexpr std::size_t kKeptReaderStorage = std::size_t{16} << 20;
 
-// Reads a whole file into content, reusing its storage; id receives the file's identity.
-void ReadNativeFileInto(const std::string& native, std::string_view enginePath,
-                        std::string& content, FileId* id = nullptr) {
+// Reads a whole file into the first bytes of content and gives how many; id receives the file's
+// identity. content only grows, keeping its size from one file to the next: setting it to each
+// file's size would fill it with zeros first, the whole size of every file read.
+std::size_t ReadNativeFileInto(const std::string& native, std::string_view enginePath,
+                               std::string& content, FileId* id = nullptr) {
   // Only plain files: a folder cannot be read as one, a pipe may never deliver and a device may
   // deliver without end. Opening without blocking keeps a pipe from holding the open up.
   struct stat st;
@@ -50,7 +52,7 @@ void ReadNativeFileInto(const std::string& native, std::string_view enginePath,
   if (content.capacity() > kKeptReaderStorage && content.capacity() / 2 > size) {
     std::string().swap(content);
   }
-  content.resize(size + 1);
+  if (content.size() < size + 1) content.resize(size + 1);
   std::size_t got = 0;
   for (;;) {
     if (got == content.size()) {
@@ -70,12 +72,12 @@ void ReadNativeFileInto(const std::string& native, std::string_view enginePath,
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  content.resize(got);
+  return got;
 }
 
 std::string ReadNativeFile(const std::string& native, std::string_view enginePath) {
   std::string content;
-  ReadNativeFileInto(native, enginePath, content);
+  content.resize(ReadNativeFileInto(native, enginePath, content));
   return content;
 }
 
@@ -118,18 +120,16 @@ void TextReader::Open(std::string_view enginePath, PathResolver& resolver) {
 
 void TextReader::OpenNative(const std::string& native, std::string_view enginePath,
                             PathResolver* resolver) {
-  pos_ = end_ = 0;
-  // The storage keeps its size from the last file, so that only bytes beyond it are zeroed before
-  // the read fills them.
+  pos_ = end_ = size_ = 0;
   FileId id;
-  ReadNativeFileInto(native, enginePath, data_, &id);
+  size_ = ReadNativeFileInto(native, enginePath, data_, &id);
   if (resolver != nullptr) resolver->NoteRead(id);
-  std::size_t eof = data_.find(kCtrlZ);
-  end_ = eof == std::string::npos ? data_.size() : eof;
+  std::size_t eof = Bytes().find(kCtrlZ);
+  end_ = eof == std::string::npos ? size_ : eof;
 }
 
 void TextReader::Release() {
-  pos_ = end_ = 0;
+  pos_ = end_ = size_ = 0;
   if (data_.capacity() > kKeptReaderStorage) {
     std::string().swap(data_);
   } else {
@@ -145,9 +145,10 @@ TextReader TextReader::FromBytes(std::string content) {
 
 void TextReader::SetContent(std::string content) {
   data_ = std::move(content);
+  size_ = data_.size();
   pos_ = 0;
   std::size_t eof = data_.find(kCtrlZ);
-  end_ = eof == std::string::npos ? data_.size() : eof;
+  end_ = eof == std::string::npos ? size_ : eof;
 }
 
 std::string_view TextReader::ReadLineView() {

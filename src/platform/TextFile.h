@@ -38,7 +38,7 @@ class TextReader {
   // The same without a copy; valid as long as the reader lives.
   std::string_view ReadLineView();
   // The whole file as read, Ctrl-Z and what follows it included.
-  const std::string& Bytes() const { return data_; }
+  std::string_view Bytes() const { return {data_.data(), size_}; }
   // Skips up to n lines; returns how many were there.
   long SkipLines(long n);
   // Back to the first line, as if the file had been opened again.
@@ -48,7 +48,8 @@ class TextReader {
   void SetContent(std::string content);
   void OpenNative(const std::string& native, std::string_view enginePath, PathResolver* resolver);
 
-  std::string data_;
+  std::string data_;      // the file's bytes, then what is left from a larger file before it
+  std::size_t size_ = 0;  // the file's bytes in data_
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
 };

@@ -54,6 +54,7 @@ TEST(TextReaderTest, OneReaderGivesEachFileWhollyWhateverItReadBefore) {
   dir.Write("short.bas", "x\r\n");
   dir.Write("empty.bas", "");
   dir.Write("eof.bas", "kept\x1a hidden\r\n");
+  dir.Write("late-eof.bas", "abcdefgh\r\n\x1a");
   TextReader reader;
   for (int round = 0; round < 2; ++round) {
     reader.Open(dir.File("long.bas"));
@@ -66,6 +67,10 @@ TEST(TextReaderTest, OneReaderGivesEachFileWhollyWhateverItReadBefore) {
     EXPECT_EQ(reader.Bytes(), "");
     reader.Open(dir.File("eof.bas"));
     EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"kept"}));
+    // The longer file's Ctrl-Z, left in the storage past this one's end, ends nothing.
+    reader.Open(dir.File("late-eof.bas"));
+    reader.Open(dir.File("short.bas"));
+    EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"x"}));
   }
 }
 
