@@ -175,11 +175,12 @@ ProjectIndex::ProjectIndex(const PreciseModel& model) : model_(model) {
 }
 
 void ProjectIndex::Reindex(std::size_t module) {
+  // A name the module alone defined keeps an empty list, which reads as no globals.
   for (const auto& [name, set] : modules_[module].Members) {
-    auto found = globals_.find(name);
-    if (found == globals_.end()) continue;
-    std::erase_if(found->second, [&](const auto& entry) { return entry.first == module; });
-    if (found->second.empty()) globals_.erase(found);
+    const int place = globalPlaces_.Find(name);
+    if (place < 0) continue;
+    std::erase_if(globals_[static_cast<std::size_t>(place)],
+                  [&](const auto& entry) { return entry.first == module; });
   }
   IndexModuleNames();
   modules_[module] = Module();
@@ -256,7 +257,10 @@ void ProjectIndex::AddGlobals(std::size_t m) {
     }
     if (!global) continue;
     // In module order, as the modules define them.
-    auto& entries = globals_[name];
+    const int next = static_cast<int>(globals_.size());
+    const int place = globalPlaces_.FindOrInsert(name, next);
+    if (place == next) globals_.emplace_back();
+    auto& entries = globals_[static_cast<std::size_t>(place)];
     auto at =
         std::upper_bound(entries.begin(), entries.end(), static_cast<std::uint32_t>(m),
                          [](std::uint32_t module, const auto& e) { return module < e.first; });
@@ -304,8 +308,10 @@ int ProjectIndex::TypeModule(std::string_view type) const {
 
 const std::vector<std::pair<std::uint32_t, const MemberSet*>>* ProjectIndex::Globals(
     const std::string& folded) const {
-  auto it = globals_.find(folded);
-  return it == globals_.end() ? nullptr : &it->second;
+  if (!globalPlaces_.MayContain(folded.empty() ? '\0' : folded[0], folded.size())) return nullptr;
+  const int place = globalPlaces_.Find(folded);
+  if (place < 0 || globals_[static_cast<std::size_t>(place)].empty()) return nullptr;
+  return &globals_[static_cast<std::size_t>(place)];
 }
 
 const MemberSet* ProjectIndex::Member(std::size_t module, const std::string& folded) const {

@@ -81,7 +81,10 @@ class ProjectIndex {
   const PreciseModel& model_;
   std::vector<Module> modules_;
   TextHashTable byName_;  // folded module name -> the first module of that name
-  std::unordered_map<std::string, std::vector<std::pair<std::uint32_t, const MemberSet*>>> globals_;
+  // Folded name -> its place in globals_, through the hash table that turns most names away
+  // before any probe: nearly every unqualified name of a body is looked for among the globals.
+  TextHashTable globalPlaces_;
+  std::vector<std::vector<std::pair<std::uint32_t, const MemberSet*>>> globals_;
   std::vector<std::uint32_t> offsets_;  // one more than modules: the last is the total
 };
 
