@@ -12,7 +12,7 @@
 
 int main(int argc, char** argv) {
   // Opening a large project touches tens of megabytes at once; on small pages the faults cost
-  // a third of it. May start the program again, before anything else is made.
+  // a quarter of the time. May start the program again, before anything else is made.
   tarnel::PreferLargePagesForLongRun(argv);
   QApplication app(argc, argv);
   tarnel::SetUpApplication();
