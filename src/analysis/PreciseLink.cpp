@@ -62,6 +62,9 @@ void EdgeLinker::Link(std::uint32_t caller, const std::vector<ResolvedCall>& fou
   std::vector<ResolvedCall>& sites = sites_[caller];
   sites.insert(sites.end(), found.begin(), found.end());
   std::vector<std::uint32_t>& callees = callees_[caller];
+  // Room for every site at once, rather than growing step by step: Write fits each list to its
+  // size anyway.
+  callees.reserve(callees.size() + found.size());
   const auto first = static_cast<std::uint32_t>(callees.size());
   ++stamp_;
   for (std::uint32_t known : callees) stamps_[known] = stamp_;
