@@ -261,16 +261,18 @@ void BuildXref(AnalysisRun& run) {
   ProgressScope progress(run.Host);
   run.Host.SetProgressRange(result.SymbolList.Count() - 1);
   CallRecorder calls(procedures);
+  // Also after a failure: what was found before it stays recorded and can be looked up.
+  const auto finish = [&] {
+    calls.Finish();
+    IndexProcedures(result, procedures);
+  };
   try {
     ScanBodies(run, procedures, calls);
   } catch (...) {
-    // What was found before the failure stays recorded and can be looked up.
-    calls.Finish();
-    IndexProcedures(result, procedures);
+    finish();
     throw;
   }
-  calls.Finish();
-  IndexProcedures(result, procedures);
+  finish();
 }
 
 }  // namespace tarnel
