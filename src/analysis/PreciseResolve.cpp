@@ -308,8 +308,7 @@ int ProjectIndex::TypeModule(std::string_view type) const {
 
 const std::vector<std::pair<std::uint32_t, const MemberSet*>>* ProjectIndex::Globals(
     const std::string& folded) const {
-  if (!globalPlaces_.MayContain(folded.empty() ? '\0' : folded[0], folded.size())) return nullptr;
-  const int place = globalPlaces_.Find(folded);
+  const int place = globalPlaces_.Find(folded);  // turns most names away by length and first byte
   if (place < 0 || globals_[static_cast<std::size_t>(place)].empty()) return nullptr;
   return &globals_[static_cast<std::size_t>(place)];
 }
