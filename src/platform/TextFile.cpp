@@ -124,8 +124,13 @@ void TextReader::OpenNative(const std::string& native, std::string_view enginePa
   FileId id;
   size_ = ReadNativeFileInto(native, enginePath, data_, &id);
   if (resolver != nullptr) resolver->NoteRead(id);
-  std::size_t eof = Bytes().find(kCtrlZ);
-  end_ = eof == std::string::npos ? size_ : eof;
+  EndAtCtrlZ();
+}
+
+void TextReader::EndAtCtrlZ() {
+  // Only the file's own bytes count: the storage may hold more from a longer file before it.
+  const std::size_t eof = Bytes().find(kCtrlZ);
+  end_ = eof == std::string_view::npos ? size_ : eof;
 }
 
 void TextReader::Release() {
@@ -147,8 +152,7 @@ void TextReader::SetContent(std::string content) {
   data_ = std::move(content);
   size_ = data_.size();
   pos_ = 0;
-  std::size_t eof = data_.find(kCtrlZ);
-  end_ = eof == std::string::npos ? size_ : eof;
+  EndAtCtrlZ();
 }
 
 std::string_view TextReader::ReadLineView() {

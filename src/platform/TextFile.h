@@ -47,6 +47,8 @@ class TextReader {
  private:
   void SetContent(std::string content);
   void OpenNative(const std::string& native, std::string_view enginePath, PathResolver* resolver);
+  // Sets the end of the text at the first Ctrl-Z, or at the end of the bytes.
+  void EndAtCtrlZ();
 
   std::string data_;      // the file's bytes, then what is left from a larger file before it
   std::size_t size_ = 0;  // the file's bytes in data_
