@@ -83,6 +83,11 @@ class LinkNames {
   std::size_t blockUsed_ = 0;  // bytes taken in it
 };
 
+// The comma-separated forms give a declaration in quotes.
+void AppendQuoted(std::string_view text, std::string& out) {
+  out.append("\"").append(text).append("\"");
+}
+
 std::size_t LevelsAbove(int level) { return level > 1 ? static_cast<std::size_t>(level - 1) : 0; }
 
 // One form of the report. A procedure's label waits in the pending line until the first link is
@@ -187,7 +192,7 @@ class CommaFormWriter : public FormWriter {
 
  protected:
   void AppendDeclarationLabel(const std::string& text, std::string& out) const override {
-    out.append("\"").append(text).append("\"");
+    AppendQuoted(text, out);
   }
 
   void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string& arrow) override {
@@ -213,7 +218,7 @@ class BareFormWriter : public FormWriter {
 
  protected:
   void AppendDeclarationLabel(const std::string& text, std::string& out) const override {
-    out.append("\"").append(text).append("\"");
+    AppendQuoted(text, out);
   }
 
   void WriteLinks(const std::vector<ProcedureKey>& keys, const std::string&) override {
