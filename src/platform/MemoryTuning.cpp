@@ -38,7 +38,8 @@ void PreferLargePagesForOneShotRun() {
   mallopt(M_TOP_PAD, kHeadroom);
   // Grow the heap once now and mark the grown range; later allocations are served from it.
   const auto before = reinterpret_cast<std::uintptr_t>(sbrk(0));
-  void* volatile probe = std::malloc(kLargestFromHeap / 2);  // volatile: the pair must not be elided
+  void* volatile probe =
+      std::malloc(kLargestFromHeap / 2);  // volatile: the pair must not be elided
   const auto after = reinterpret_cast<std::uintptr_t>(sbrk(0));
   std::free(probe);
   const std::uintptr_t from = (before + kLargePage - 1) & ~(kLargePage - 1);
@@ -55,14 +56,14 @@ constexpr const char* kRestartMarker = "TARNEL_ALLOCATOR_RESTARTED";
 // Large pages for every heap; the main heap grows by 32 MB beyond each request.
 constexpr const char* kLongRunTunables = "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=33554432";
 
+}  // namespace
+#endif
+
 bool SystemGrantsLargePages() {
   std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
   const std::string modes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   return !modes.empty() && modes.find("[never]") == std::string::npos;
 }
-
-}  // namespace
-#endif
 
 void PreferLargePagesForLongRun(char** argv) {
 #if defined(__linux__) && defined(__GLIBC__) && !defined(TARNEL_FOREIGN_ALLOCATOR)

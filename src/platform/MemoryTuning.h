@@ -20,4 +20,8 @@ void PreferLargePagesForOneShotRun();
 // sanitizer's allocator.
 void PreferLargePagesForLongRun(char** argv);
 
+// Whether the system backs memory with large pages on request (Linux's transparent huge pages
+// not turned off).
+bool SystemGrantsLargePages();
+
 }  // namespace tarnel

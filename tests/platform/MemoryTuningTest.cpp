@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "platform/MemoryTuning.h"
 
 namespace tarnel {
 namespace {
@@ -16,12 +16,6 @@ std::string OutputOf(const std::string& command) {
     pclose(pipe);
   }
   return output;
-}
-
-bool SystemGrantsLargePages() {
-  std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
-  const std::string modes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  return !modes.empty() && modes.find("[never]") == std::string::npos;
 }
 
 const std::string kProbe = TARNEL_TUNING_PROBE;
