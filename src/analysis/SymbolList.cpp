@@ -119,7 +119,8 @@ bool PackKey(std::string_view folded, std::uint32_t place, PackedKey& packed) {
 void SymbolList::SortIfNeeded() const {
   if (!unsorted_) return;
   // Each key is folded once, not once per comparison; the records move only when nothing
-  // more can fail. Keys too long to pack (none that the readings make) are sorted as text.
+  // more can fail. Keys that cannot be packed (a NUL byte, which no reading makes) are sorted as
+  // text.
   std::vector<std::unique_ptr<TPassRec>> sorted(records_.size());
   std::vector<PackedKey> packed(records_.size());
   std::string folded;

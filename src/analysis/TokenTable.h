@@ -27,7 +27,8 @@ class TokenTable {
     bool ReservedAnyCase = false;  // a reserved word without regard to letter case
     int Callee = -1;               // position in the procedures, or -1
   };
-  // scratch is the caller's buffer for the fold; what it holds afterwards means nothing to the caller.
+  // scratch is the caller's buffer for the fold; what it holds afterwards means nothing to the
+  // caller.
   Meaning Look(std::string_view token, std::string& scratch) const;
 
  private:
