@@ -166,6 +166,20 @@ TEST(ReadLimitTest, AReaderGivesBackTheStorageOfALargeFile) {
   EXPECT_EQ(reader.ReadLine(), "a");
 }
 
+TEST(ReadLimitTest, AReleasedReaderShowsOnlyTheNextFilesBytes) {
+  TempDir dir;
+  std::string longer = dir.Write("longer.bas", "first line\r\nsecond line\r\n");
+  std::string shorter = dir.Write("shorter.bas", "b\r\n");
+  TextReader reader(longer);
+  reader.Release();
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_EQ(reader.Bytes(), "");
+  reader.Open(shorter);
+  EXPECT_EQ(reader.Bytes(), "b\r\n");
+  EXPECT_EQ(reader.ReadLine(), "b");
+  EXPECT_TRUE(reader.AtEnd());
+}
+
 TEST(ProfileFileTest, OneReadAnswersLikeTheLookUpsOfTheFile) {
   TempDir dir;
   std::string ini = NativeToEngine(dir.Write(
