@@ -30,6 +30,44 @@ TEST(TrimControlsTest, RemovesTabsAndControlCharactersAtBothEnds) {
   EXPECT_EQ(TrimControls(" \t "), "");
 }
 
+TEST(TrimControlsTest, AnyIndentationOfSpacesAndTabsGoes) {
+  for (std::size_t spaces = 0; spaces <= 20; ++spaces) {
+    const std::string indent(spaces, ' ');
+    EXPECT_EQ(TrimControls(indent + "Call Bump "), "Call Bump") << spaces;
+    EXPECT_EQ(TrimControls(indent + "\tx"), "x") << spaces;
+    EXPECT_EQ(TrimControls(indent + "\x7f"), "\x7f") << spaces;  // not a control to this trim
+    EXPECT_EQ(TrimControls(indent), "") << spaces;
+  }
+  EXPECT_EQ(TrimControls("        \xa0        "), "\xa0");
+}
+
+TEST(SplitFieldsTest, FieldsOfAnyLengthEndAtEverySeparator) {
+  // The tail is long enough that every separator is found among sixteen bytes read at once.
+  const std::string tail = "TailOfTwentyBytes...";
+  for (std::size_t length = 1; length <= 40; ++length) {
+    const std::string field(length, 'x');
+    for (const char* separator : {" ", "\t", "\x01", "\x1f", " , ", ","}) {
+      EXPECT_EQ(SplitFields(field + separator + tail), (Fields{field, tail}))
+          << length << " " << static_cast<int>(separator[0]);
+    }
+    const std::string code = field + "(" + field + ")" + tail;
+    std::vector<std::string_view> views;
+    std::string unquoted;
+    SplitCodeFieldViews(code, views, unquoted);
+    EXPECT_EQ(Fields(views.begin(), views.end()), (Fields{field, field, tail})) << length;
+    SplitFieldViews(code, views, unquoted);
+    EXPECT_EQ(Fields(views.begin(), views.end()), Fields{code}) << length;
+  }
+  // Bytes that separate nothing, at every place of a long field.
+  for (const char inside : {'\x7f', '\x80', '\xa0', '\xff', '!', '.', '"', '_'}) {
+    for (std::size_t at = 1; at < 33; ++at) {
+      std::string field(33, 'y');
+      field[at] = inside;
+      EXPECT_EQ(SplitFields(field + " z"), (Fields{field, "z"})) << at << " " << int(inside);
+    }
+  }
+}
+
 TEST(SplitFieldsTest, SeparatesAtBlanksAndCommas) {
   EXPECT_EQ(SplitFields("a b,c"), (Fields{"a", "b", "c"}));
   EXPECT_EQ(SplitFields("a , , b"), (Fields{"a", "", "b"}));
