@@ -71,12 +71,8 @@ TokenTable::TokenTable(std::span<TPassRec* const> procedures, const ReservedWord
   }
 }
 
-TokenTable::Meaning TokenTable::Look(std::string_view token, std::string& scratch) const {
-  // Folding keeps the length and changes only A..Z of the first byte (a lead byte stays).
-  char first = token.empty() ? '\0' : token[0];
-  if (first >= 'A' && first <= 'Z') first = static_cast<char>(first + 32);
+TokenTable::Meaning TokenTable::LookFolded(std::string_view token, std::string& scratch) const {
   Meaning meaning;
-  if (!byFold_.MayContain(first, token.size())) return meaning;
   std::uint64_t hash = 0;
   const std::string_view folded = FoldAndHash(token, scratch, hash);
   const int value = byFold_.Find(folded, hash);
@@ -86,7 +82,10 @@ TokenTable::Meaning TokenTable::Look(std::string_view token, std::string& scratc
     meaning.ReservedAnyCase = true;
     const int forms = reservedByFold_.Find(folded, hash);
     for (const std::string& form : reservedForms_[static_cast<std::size_t>(forms)]) {
-      if (form == token) meaning.Reserved = true;
+      if (SameBytes(form, token)) {
+        meaning.Reserved = true;
+        break;
+      }
     }
   }
   return meaning;

@@ -29,9 +29,21 @@ class TokenTable {
   };
   // scratch is the caller's buffer for the fold; what it holds afterwards means nothing to the
   // caller.
-  Meaning Look(std::string_view token, std::string& scratch) const;
+  Meaning Look(std::string_view token, std::string& scratch) const {
+    // Most tokens that name nothing go here, without a call.
+    if (!byFold_.MayContain(FoldedFirstByte(token), token.size())) return {};
+    return LookFolded(token, scratch);
+  }
 
  private:
+  // The first byte of token's fold: folding keeps the length and changes only A..Z of the first
+  // byte (a lead byte stays).
+  static char FoldedFirstByte(std::string_view token) {
+    const char first = token.empty() ? '\0' : token[0];
+    return first >= 'A' && first <= 'Z' ? static_cast<char>(first + 32) : first;
+  }
+  Meaning LookFolded(std::string_view token, std::string& scratch) const;
+
   // A fold's value in byFold_: the position of the procedure it names plus one (0: none), and
   // kReservedBit when it is also the fold of a reserved word. A lookup needs nothing else but the
   // slot, so that a hit costs one or two memory reads.

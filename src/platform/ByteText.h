@@ -66,6 +66,13 @@ inline std::uint64_t LoadShortWord(const char* bytes, std::size_t size) {
   return size == 1 ? static_cast<unsigned char>(bytes[0]) : 0;
 }
 
+// Whether a and b hold the same bytes; short texts, as most words are, compare as one word.
+inline bool SameBytes(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  if (a.size() <= 8) return LoadShortWord(a.data(), a.size()) == LoadShortWord(b.data(), b.size());
+  return std::memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
 // True when b starts a double-byte character in code page 932.
 inline bool IsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
