@@ -1,6 +1,11 @@
 #include "analysis/VbLexer.h"
 
+#include <bit>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "platform/ByteText.h"
 
@@ -36,6 +41,35 @@ bool IsTypeChar(char c) {
 }
 
 unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+
+// How far the plain ASCII part of a name that goes on at i reaches, sixteen bytes at a time: the
+// first byte from i on that is no letter, digit or "_", or where a byte of 0x80 or above stands
+// and doubleByte says such a byte may lead a character of two. Never before i; the caller goes
+// on byte by byte from there.
+std::size_t AsciiNameEnd(std::string_view line, std::size_t i, bool doubleByte) {
+#ifdef __SSE2__
+  const auto same = [](__m128i a, __m128i b) { return _mm_cmpeq_epi8(a, b); };
+  const __m128i lowA = _mm_set1_epi8('a'), lowZ = _mm_set1_epi8('z');
+  const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8('9');
+  const __m128i underscore = _mm_set1_epi8('_'), caseBit = _mm_set1_epi8(0x20);
+  for (; line.size() - i >= 16; i += 16) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+    const __m128i lower = _mm_or_si128(c, caseBit);
+    const __m128i letter = _mm_and_si128(same(_mm_max_epu8(lower, lowA), lower),
+                                         same(_mm_min_epu8(lower, lowZ), lower));
+    const __m128i digit =
+        _mm_and_si128(same(_mm_max_epu8(c, zero), c), same(_mm_min_epu8(c, nine), c));
+    const unsigned ascii = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), same(c, underscore))));
+    const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(c));
+    // A high byte continues a name; where it may lead a double-byte character, the caller takes
+    // over before it.
+    const unsigned goesOn = doubleByte ? ascii & ~high : ascii | high;
+    if (goesOn != 0xFFFF) return i + static_cast<std::size_t>(std::countr_one(goesOn));
+  }
+#endif
+  return i;
+}
 
 // True when only blanks follow position from.
 bool BlankFrom(std::string_view line, std::size_t from) {
@@ -463,7 +497,7 @@ bool VbLexer::ReadLogicalLine() {
 VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) {
   const auto lineNo = static_cast<std::int32_t>(lineNo_);
   const std::size_t n = line.size();
-  std::size_t i = 0;
+  std::size_t i = SkipSpaces(line, 0);  // the indentation
   auto emit = [&](TokenKind kind, std::size_t from, std::size_t to) {
     line_.push_back({kind, line.substr(from, to - from), lineNo});
     statementStart = false;
@@ -503,6 +537,7 @@ VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) 
       continue;
     }
     if (IsNameStart(c)) {
+      i = AsciiNameEnd(line, i, doubleByte_);
       while (i < n) {
         const unsigned char b = At(line, i);
         const unsigned char kind = kNameBytes.Class[b];

@@ -21,6 +21,8 @@ std::string BlankOut(std::string_view text, char c);
 
 // Removes every leading and trailing byte whose code is 32 or less.
 std::string_view TrimControls(std::string_view s);
+// The first position from i on (i at most s.size()) that holds no space, or s.size().
+std::size_t SkipSpaces(std::string_view s, std::size_t i);
 
 // Fields separated by blanks (codes 1..32) or commas; double-quoted fields with doubled quotes
 // inside; a NUL byte ends the text. No length limit.

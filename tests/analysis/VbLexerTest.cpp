@@ -83,6 +83,33 @@ TEST(VbLexerTest, DoubleByteNamesAreTakenWhole) {
   EXPECT_NE(Lex("x = " + table + so + "\r\n", {}, false), (Lines{"1||x = " + table + so}));
 }
 
+TEST(VbLexerTest, LongNamesEndWhereTheirBytesEnd) {
+  // Names of every length up to past two blocks of sixteen bytes, with what may end them, and
+  // lines that go on long enough for each end to be read within such a block.
+  const std::string after = " = OtherLongEnoughName";
+  for (std::size_t length = 1; length <= 40; ++length) {
+    std::string name(length, 'n');
+    name[0] = 'A';
+    if (length > 2) name[length / 2] = length % 3 == 0 ? '_' : length % 3 == 1 ? '7' : 'Z';
+    for (const std::string end : {"(", ".", "!", "$ ", "\t", ",", ":=", "'"}) {
+      const std::string line = "    " + name + end + "x" + after + "\r\n";
+      const Lines lexed = Lex(line);
+      ASSERT_FALSE(lexed.empty()) << line;
+      EXPECT_EQ(lexed[0].substr(3, length), name) << line;
+      EXPECT_NE(lexed[0][3 + length], name.back()) << line;
+    }
+  }
+  // A byte of 0x80 or above continues a name; read as code page 932, a lead byte takes the byte
+  // after it too, whatever it is.
+  const std::string lead = "\x95\x5c";  // ends in a backslash
+  for (std::size_t at = 1; at <= 20; ++at) {
+    const std::string name = std::string(at, 'q') + lead + "tail" + std::string(12, 'r');
+    EXPECT_EQ(Lex(name + " = 1\r\n", {}, true), (Lines{"1||" + name + " = 1"})) << at;
+    const std::string high = std::string(at, 'q') + "\xe9t\xe9" + std::string(16, 'r');
+    EXPECT_EQ(Lex(high + " = 1\r\n", {}, false), (Lines{"1||" + high + " = 1"})) << at;
+  }
+}
+
 TEST(VbLexerTest, ConditionalCompilationReadsOnlyTheLiveBranch) {
   const std::string source =
       "#Const LOCAL = 1\r\n"
