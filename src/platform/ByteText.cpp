@@ -262,11 +262,25 @@ void FoldCaseInto(std::string_view s, std::string& out) {
   }
 }
 
-bool SameTextIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
+bool SameFoldOfEqualLengths(std::string_view a, std::string_view b) {
+  // Plain ASCII, eight bytes at a time: words before the first byte of 0x80 or above hold no
+  // part of a double-byte character.
+  std::size_t i = 0;
+  for (; i + 8 <= a.size(); i += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    if (((x | y) & kHighBitsOfWord) != 0) break;
+    if (FoldAsciiWord(x) != FoldAsciiWord(y)) return false;
+  }
+  if (i + 8 > a.size()) {
+    const std::uint64_t x = LoadShortWord(a.data() + i, a.size() - i);
+    const std::uint64_t y = LoadShortWord(b.data() + i, b.size() - i);
+    if (((x | y) & kHighBitsOfWord) == 0) return FoldAsciiWord(x) == FoldAsciiWord(y);
+  }
   // Folding never changes a lead byte, so equal folds have their double-byte characters at the
   // same places and the two texts can be walked side by side.
-  for (std::size_t i = 0; i < a.size(); ++i) {
+  for (; i < a.size(); ++i) {
     unsigned char x = static_cast<unsigned char>(a[i]);
     unsigned char y = static_cast<unsigned char>(b[i]);
     if (IsLeadByte(x) && i + 1 < a.size()) {

@@ -89,6 +89,12 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 std::string FoldCase(std::string_view s);
 // The same into out (emptied first), which keeps its capacity between calls.
 void FoldCaseInto(std::string_view s, std::string& out);
-bool SameTextIgnoreCase(std::string_view a, std::string_view b);
+// Whether a and b, of the same length, have equal folds.
+bool SameFoldOfEqualLengths(std::string_view a, std::string_view b);
+// Whether a and b are equal without regard to letter case. Texts of different lengths never are,
+// and most texts compared differ in length: that is asked first, without a call.
+inline bool SameTextIgnoreCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && SameFoldOfEqualLengths(a, b);
+}
 
 }  // namespace tarnel

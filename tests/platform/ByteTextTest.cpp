@@ -112,6 +112,29 @@ TEST(FoldCaseTest, AsciiAndFullWidthLettersCompareWithoutCase) {
   EXPECT_FALSE(SameTextIgnoreCase("Bump", "Bumps"));
 }
 
+TEST(FoldCaseTest, TextsCompareAlikeExactlyWhenTheirFoldsAreEqual) {
+  // Every length up to past two words, a byte changed at every place into its other case, into a
+  // byte next to the letters, or into the lead or trail of a double-byte character.
+  const std::string base = "QwErTyUiOpAsDfGhJkLz";
+  for (std::size_t n = 0; n <= base.size(); ++n) {
+    const std::string a = base.substr(0, n);
+    for (std::size_t at = 0; at < n; ++at) {
+      for (const char other : {'@', '[', '`', '{', '\x82', '\x60', '\x81'}) {
+        std::string b = a;
+        b[at] = other;
+        EXPECT_EQ(SameTextIgnoreCase(a, b), FoldCase(a) == FoldCase(b)) << n << " " << at;
+        std::string swapped = a;
+        swapped[at] = static_cast<char>(swapped[at] ^ 0x20);
+        EXPECT_TRUE(SameTextIgnoreCase(a, swapped)) << n << " " << at;
+        EXPECT_EQ(SameTextIgnoreCase(b, swapped), FoldCase(b) == FoldCase(swapped));
+      }
+    }
+  }
+  // Full-width letters after a first word of ASCII.
+  EXPECT_TRUE(SameTextIgnoreCase("ABCDEFGHi\x82\x60", "abcdefghI\x82\x81"));
+  EXPECT_FALSE(SameTextIgnoreCase("ABCDEFGHi\x83\x41", "abcdefghI\x83\x61"));
+}
+
 TEST(FoldCaseTest, TrailBytesThatLookLikeLettersAreNotFolded) {
   // Katakana A (0x83 0x41) and small ya (0x83 0x61) differ only by the ASCII case of their trail.
   EXPECT_FALSE(SameTextIgnoreCase("\x83\x41", "\x83\x61"));
