@@ -98,6 +98,9 @@ TEST(VbLexerTest, LongNamesEndWhereTheirBytesEnd) {
       EXPECT_EQ(lexed[0].substr(3, length), name) << line;
       EXPECT_NE(lexed[0][3 + length], name.back()) << line;
     }
+    // The name last on its line, and last but a type character or a blank.
+    EXPECT_EQ(Lex("Call " + name + "\r\n"), (Lines{"1||Call " + name})) << length;
+    EXPECT_EQ(Lex("x = " + name + "% \r\n"), (Lines{"1||x = " + name + "%"})) << length;
   }
   // A byte of 0x80 or above continues a name; read as code page 932, a lead byte takes the byte
   // after it too, whatever it is.
