@@ -459,6 +459,7 @@ bool VbLexer::Next(VbStatement& out) {
       }
     }
     const std::size_t first = pos_;
+    if (separators_ == 0) pos_ = line_.size();
     while (pos_ < line_.size() &&
            !(line_[pos_].Kind == TokenKind::Operator && line_[pos_].Text == ":")) {
       ++pos_;
@@ -477,6 +478,7 @@ bool VbLexer::Next(VbStatement& out) {
 bool VbLexer::ReadLogicalLine() {
   line_.clear();
   pos_ = 0;
+  separators_ = 0;
   if (file_.AtEnd()) return false;
   bool statementStart = true;
   LineEnd end;
@@ -593,7 +595,10 @@ VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) 
     }
     const bool separator = c == ':' && i - start == 1;
     emit(TokenKind::Operator, start, i);
-    if (separator) statementStart = true;
+    if (separator) {
+      statementStart = true;
+      ++separators_;
+    }
   }
   return LineEnd::Done;
 }

@@ -101,6 +101,7 @@ class VbLexer {
   std::vector<Frame> frames_;
   std::vector<VbToken> line_;  // tokens of the current logical line
   std::size_t pos_ = 0;        // next unread token of line_
+  int separators_ = 0;         // ":" separators in line_; most lines have none
   bool lineStart_ = false;     // the next statement is the first of its logical line
 };
 
