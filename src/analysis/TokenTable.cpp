@@ -69,9 +69,41 @@ TokenTable::TokenTable(std::span<TPassRec* const> procedures, const ReservedWord
     reservedForms_[static_cast<std::size_t>(forms)].push_back(word);
     byFold_.Assign(scratch, byFold_.FindOrInsert(scratch, 0) | kReservedBit);
   }
+  // The short words' meanings, as the full lookup gives them now that every name is in.
+  std::size_t shortWords = 0;
+  for (const std::string& word : reserved.Words()) shortWords += word.size() <= 8 ? 1 : 0;
+  std::size_t slots = 16;
+  while (slots < 4 * shortWords) slots *= 2;
+  exactWords_.assign(slots, ExactWord{});
+  for (const std::string& word : reserved.Words()) {
+    if (!word.empty() && word.size() <= 8) EnterExactWord(word, LookFolded(word, scratch));
+  }
+}
+
+void TokenTable::EnterExactWord(std::string_view word, const Meaning& meaning) {
+  const std::uint64_t bytes = LoadShortWord(word.data(), word.size());
+  const std::size_t mask = exactWords_.size() - 1;
+  std::size_t at = ExactSlot(bytes, mask);
+  for (; exactWords_[at].Length != 0; at = (at + 1) & mask) {
+    if (exactWords_[at].Bytes == bytes && exactWords_[at].Length == word.size()) return;
+  }
+  exactWords_[at] = {bytes, static_cast<std::uint32_t>(word.size()), meaning};
+}
+
+const TokenTable::Meaning* TokenTable::ExactWordMeaning(std::string_view token) const {
+  if (token.size() > 8 || exactWords_.empty()) return nullptr;
+  const std::uint64_t bytes = LoadShortWord(token.data(), token.size());
+  const std::size_t mask = exactWords_.size() - 1;
+  for (std::size_t at = ExactSlot(bytes, mask); exactWords_[at].Length != 0;
+       at = (at + 1) & mask) {
+    const ExactWord& word = exactWords_[at];
+    if (word.Bytes == bytes && word.Length == token.size()) return &word.Meant;
+  }
+  return nullptr;
 }
 
 TokenTable::Meaning TokenTable::LookFolded(std::string_view token, std::string& scratch) const {
+  if (const Meaning* known = ExactWordMeaning(token)) return *known;
   Meaning meaning;
   std::uint64_t hash = 0;
   const std::string_view folded = FoldAndHash(token, scratch, hash);

@@ -2,6 +2,7 @@
 
 // Engine internal: front ends reach the engine through Analysis.h.
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -52,6 +53,21 @@ class TokenTable {
   TextHashTable byFold_;          // folded text -> value as above
   TextHashTable reservedByFold_;  // folded reserved word -> index into reservedForms_
   std::vector<std::vector<std::string>> reservedForms_;  // the exact words of one fold
+
+  // Reserved words of up to eight bytes, as they are written, with their whole meaning: most
+  // tokens that mean anything are such words, and this answers them without a fold, a hash of
+  // it or a walk through the large table. Open addressing in a small table of its own.
+  struct ExactWord {
+    std::uint64_t Bytes = 0;   // the word, low byte first, the rest zero
+    std::uint32_t Length = 0;  // 0: a free slot
+    Meaning Meant;
+  };
+  static std::size_t ExactSlot(std::uint64_t bytes, std::size_t mask) {
+    return static_cast<std::size_t>((bytes * 0x9E3779B97F4A7C15ull) >> 40) & mask;
+  }
+  void EnterExactWord(std::string_view word, const Meaning& meaning);
+  const Meaning* ExactWordMeaning(std::string_view token) const;
+  std::vector<ExactWord> exactWords_;
 };
 
 }  // namespace tarnel

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <deque>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/TokenTable.h"
+#include "platform/ByteText.h"
 
 namespace tarnel {
 namespace {
@@ -90,6 +92,44 @@ TEST(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
   EXPECT_TRUE(table.Look("End", scratch).Reserved);
   EXPECT_FALSE(table.Look("end", scratch).Reserved);
   EXPECT_TRUE(table.Look("end", scratch).ReservedAnyCase);
+}
+
+// Many reserved words, of every length around eight bytes, in several cases, some of them also
+// the names of procedures: each form, written exactly or not, means all it means.
+TEST(TokenTableReservedTest, EveryFormOfEveryLengthKeepsItsWholeMeaning) {
+  Procedures procedures;
+  std::string dictionary;
+  std::vector<std::string> words;
+  for (std::size_t length = 1; length <= 11; ++length) {
+    std::string word;
+    for (std::size_t i = 0; i < length; ++i) word += static_cast<char>('a' + (length + i) % 26);
+    word[0] = static_cast<char>(word[0] - 32);  // "Bc", "Cde", ...
+    words.push_back(word);
+    dictionary += word + "\r\n";
+    if (length % 2 == 0) {
+      dictionary += FoldCase(word) + "\r\n";  // a second exact form
+      procedures.Add(FoldCase(word), "M." + word);
+    }
+  }
+  ReservedWordList reserved;
+  reserved.LoadFromBytes(dictionary);
+  TokenTable table(procedures.List, reserved);
+  std::string scratch;
+  for (std::size_t n = 0; n < words.size(); ++n) {
+    const std::string& word = words[n];
+    const bool named = (n + 1) % 2 == 0;
+    const int callee = named ? static_cast<int>(n / 2) : -1;
+    std::string upper = word;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string& form : {word, FoldCase(word), upper}) {
+      const TokenTable::Meaning meaning = table.Look(form, scratch);
+      const bool exact = form == word || (named && form == FoldCase(word));
+      EXPECT_EQ(meaning.Reserved, exact) << form;
+      EXPECT_TRUE(meaning.ReservedAnyCase) << form;
+      EXPECT_EQ(meaning.Callee, callee) << form;
+    }
+    EXPECT_FALSE(table.Look(word + "x", scratch).ReservedAnyCase) << word;
+  }
 }
 
 }  // namespace
