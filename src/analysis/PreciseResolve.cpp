@@ -503,7 +503,7 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
     return OfType(proc_->ReturnType);
   }
   FoldCaseInto(name, folded_);
-  if (IsKeyword(folded_) || words_.Look(name, scratch_).ReservedAnyCase) return {};
+  if (IsKeyword(folded_) || words_.IsReservedFold(folded_)) return {};
   if (const MemberSet* own = index_.Member(module_, folded_)) {
     return Pick(module_, *own, true, token, step, target, setTarget, out);
   }

@@ -147,7 +147,7 @@ class BodyResolver {
   std::span<const VbToken> t_;
   std::vector<std::size_t> closing_;  // per "(" the position of its ")", else the last token
   std::vector<std::size_t> open_;
-  std::string folded_, scratch_;
+  std::string folded_;
 };
 
 }  // namespace tarnel

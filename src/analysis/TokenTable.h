@@ -35,6 +35,9 @@ class TokenTable {
     if (!byFold_.MayContain(FoldedFirstByte(token), token.size())) return {};
     return LookFolded(token, scratch);
   }
+  // Whether fold, a text already folded, is the fold of a reserved word: what Look's
+  // ReservedAnyCase says, from the reserved words' own small table.
+  bool IsReservedFold(std::string_view fold) const { return reservedByFold_.Find(fold) >= 0; }
 
  private:
   // The first byte of token's fold: folding keeps the length and changes only A..Z of the first

@@ -127,8 +127,11 @@ TEST(TokenTableReservedTest, EveryFormOfEveryLengthKeepsItsWholeMeaning) {
       EXPECT_EQ(meaning.Reserved, exact) << form;
       EXPECT_TRUE(meaning.ReservedAnyCase) << form;
       EXPECT_EQ(meaning.Callee, callee) << form;
+      EXPECT_TRUE(table.IsReservedFold(FoldCase(form))) << form;
     }
     EXPECT_FALSE(table.Look(word + "x", scratch).ReservedAnyCase) << word;
+    EXPECT_FALSE(table.IsReservedFold(FoldCase(word + "x"))) << word;
+    EXPECT_FALSE(table.IsReservedFold(word)) << word;  // not folded: no fold of a reserved word
   }
 }
 
