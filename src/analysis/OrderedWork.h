@@ -54,7 +54,11 @@ class OrderedWork {
         continue;
       }
       std::unique_lock<std::mutex> lock(mutex_);
-      done_.wait(lock, [&] { return item.Done.load(std::memory_order_acquire); });
+      // Sequentially consistent, as the worker's store of Done and load of waiting_ are: either
+      // the worker sees this thread waiting, or this thread sees the item done.
+      waiting_.store(true);
+      done_.wait(lock, [&] { return item.Done.load(); });
+      waiting_.store(false);
     }
     return item.Value;
   }
@@ -78,17 +82,20 @@ class OrderedWork {
   void Compute(std::size_t index, unsigned worker) {
     Item& item = items_[index];
     job_(index, item.Value, worker);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      item.Done.store(true, std::memory_order_release);
+    item.Done.store(true);
+    // The lock and the wake-up only when the taking thread waits: most items are done before
+    // they are taken.
+    if (waiting_.load()) {
+      { std::lock_guard<std::mutex> lock(mutex_); }
+      done_.notify_all();
     }
-    done_.notify_all();
   }
 
   Job job_;
   std::vector<Item> items_;
   std::atomic<std::size_t> next_{0};
   std::atomic<bool> stop_{false};
+  std::atomic<bool> waiting_{false};  // the taking thread waits for an item
   std::mutex mutex_;
   std::condition_variable done_;
   std::vector<std::thread> workers_;

@@ -202,34 +202,61 @@ std::optional<std::string> ResolveUnder(std::string current, std::string_view re
   return current;
 }
 
-std::optional<std::string> Resolve(std::string_view enginePath, bool allowMissingLast,
-                                   std::string_view engineBase, const std::string& nativeBase,
-                                   Listings& listings) {
-  if (enginePath.empty()) return std::nullopt;
-  // The path exactly as given first: on this system "\\" and ":" may be part of a name. A text
+// Where a path starts to be resolved: under the native base when it begins with the engine
+// base, else as it stands.
+struct ResolveStart {
+  std::string Current;
+  std::string_view Rest;
+};
+
+ResolveStart StartOf(std::string_view enginePath, std::string_view engineBase,
+                     const std::string& nativeBase) {
+  ResolveStart start{{}, enginePath};
+  if (!engineBase.empty() && enginePath.substr(0, engineBase.size()) == engineBase) {
+    start.Current = nativeBase;
+    start.Rest.remove_prefix(engineBase.size());
+  }
+  return start;
+}
+
+// The path as given, or with "\" mapped, when something is there by that name. Needs no folder
+// listing, so it touches nothing shared.
+std::optional<std::string> ResolveDirectly(std::string_view enginePath,
+                                           const ResolveStart& start) {
+  // The path exactly as given first: on this system "\" and ":" may be part of a name. A text
   // too long to name a file is not converted: its UTF-8 form is no shorter.
   if (enginePath.size() < kPathMax) {
     std::string exact = Cp932ToUtf8(enginePath);
     if (Exists(exact)) return exact;
     if (exact != enginePath && Exists(std::string(enginePath))) return std::string(enginePath);
   }
-
-  std::string current;
-  std::string_view rest = enginePath;
-  if (!engineBase.empty() && enginePath.substr(0, engineBase.size()) == engineBase) {
-    current = nativeBase;
-    rest.remove_prefix(engineBase.size());
-  }
-  if (current.size() + rest.size() < kPathMax) {
-    // With "\\" mapped; the same text again as given was tried above.
-    std::string slashed = SlashSeparated(rest);
-    std::string asUtf8 = current + Cp932ToUtf8(slashed);
+  if (start.Current.size() + start.Rest.size() < kPathMax) {
+    // With "\" mapped; the same text again as given was tried above.
+    std::string slashed = SlashSeparated(start.Rest);
+    std::string asUtf8 = start.Current + Cp932ToUtf8(slashed);
     if (asUtf8 != Cp932ToUtf8(enginePath) && Exists(asUtf8)) return asUtf8;
-    std::string raw = current + slashed;
+    std::string raw = start.Current + slashed;
     if (raw != asUtf8 && raw != enginePath && Exists(raw)) return raw;
   }
-  if (current.empty() && (rest[0] == '/' || rest[0] == '\\')) current = "/";
-  return ResolveUnder(std::move(current), rest, allowMissingLast, listings);
+  return std::nullopt;
+}
+
+// The path component by component, each matched case-insensitively in its folder's listing.
+std::optional<std::string> ResolveByListing(ResolveStart start, bool allowMissingLast,
+                                            Listings& listings) {
+  if (start.Current.empty() && !start.Rest.empty() && (start.Rest[0] == '/' || start.Rest[0] == '\\')) {
+    start.Current = "/";
+  }
+  return ResolveUnder(std::move(start.Current), start.Rest, allowMissingLast, listings);
+}
+
+std::optional<std::string> Resolve(std::string_view enginePath, bool allowMissingLast,
+                                   std::string_view engineBase, const std::string& nativeBase,
+                                   Listings& listings) {
+  if (enginePath.empty()) return std::nullopt;
+  ResolveStart start = StartOf(enginePath, engineBase, nativeBase);
+  if (std::optional<std::string> direct = ResolveDirectly(enginePath, start)) return direct;
+  return ResolveByListing(std::move(start), allowMissingLast, listings);
 }
 
 }  // namespace
@@ -315,11 +342,17 @@ void PathResolver::SetBase(std::string engineFolder, std::string nativeFolder) {
 }
 
 std::optional<std::string> PathResolver::Resolve(std::string_view enginePath) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  if (enginePath.empty()) return std::nullopt;
+  std::unique_lock<std::mutex> lock(mutex_);
   auto found = resolved_.find(enginePath);
   if (found != resolved_.end()) return found->second;
-  std::optional<std::string> native =
-      ::tarnel::Resolve(enginePath, false, engineBase_, nativeBase_, listings_);
+  ResolveStart start = StartOf(enginePath, engineBase_, nativeBase_);
+  // The file system is asked without the lock, so that threads resolving other paths go on;
+  // only the folder listings, which the resolver keeps, need it.
+  lock.unlock();
+  std::optional<std::string> native = ResolveDirectly(enginePath, start);
+  lock.lock();
+  if (!native) native = ResolveByListing(std::move(start), false, listings_);
   resolved_.emplace(std::string(enginePath), native);
   return native;
 }

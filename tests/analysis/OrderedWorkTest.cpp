@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "analysis/OrderedWork.h"
 #include "support/ProjectFixture.h"
@@ -30,6 +33,29 @@ TEST(OrderedWorkTest, StopsCleanlyWhenLeftHalfTaken) {
   work.Start(3);
   EXPECT_EQ(work.Take(0), 0);
   EXPECT_EQ(work.Take(10), 10);
+}
+
+// A worker still computes the item taken, and the taking thread has nothing left to compute
+// itself: it must sleep and be woken when the worker is done, every time.
+TEST(OrderedWorkTest, TheTakingThreadWakesForAnItemAWorkerFinishesLate) {
+  if (std::thread::hardware_concurrency() < 2) GTEST_SKIP() << "no spare core for a worker";
+  for (int round = 0; round < 20; ++round) {
+    std::atomic<bool> workerHasFirst{false}, takerComputed{false};
+    OrderedWork<int> work(2, [&](std::size_t index, int& out, unsigned worker) {
+      if (worker != 0) {
+        workerHasFirst = true;
+        while (!takerComputed) std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      } else {
+        takerComputed = true;
+      }
+      out = static_cast<int>(index) + 10;
+    });
+    work.Start(1);
+    while (!workerHasFirst) std::this_thread::yield();
+    EXPECT_EQ(work.Take(0), 10);
+    EXPECT_EQ(work.Take(1), 11);
+  }
 }
 
 // Many modules calling each other across files: the records, their order and every call must
