@@ -165,17 +165,14 @@ ModuleScan ScanModuleFile(const std::string& path, bool hasHeader) {
 ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, PathResolver& resolver,
                           const SourceDecoder* decoder) {
   ModuleScan scan;
-  if (!(decoder != nullptr && decoder->HoldsText(path, resolver)) && !resolver.FileExists(path)) {
-    scan.Missing = true;
-    return scan;
-  }
   try {
     // One reader per thread, so that its storage serves every module that thread reads.
     thread_local TextReader file;
-    if (decoder != nullptr) {
-      decoder->Load(file, path, resolver);
-    } else {
-      file.Open(path, resolver);
+    const bool there = decoder != nullptr ? decoder->LoadIfThere(file, path, resolver)
+                                          : file.OpenIfThere(path, resolver);
+    if (!there) {
+      scan.Missing = true;
+      return scan;
     }
     scan.FullName = ReadModuleName(scan.Counters, file, hasHeader);
     FindDeclarations(scan.Counters, file, scan.Procedures);

@@ -11,13 +11,12 @@ ModuleRead ReadPreciseModule(const std::string& path, std::uint8_t kind,
   ModuleRead read;
   read.Model.Kind = kind;
   read.Model.Path = path;
-  if (!decoder.HoldsText(path, resolver) && !resolver.FileExists(path)) {
-    read.Missing = true;
-    return read;
-  }
   try {
     thread_local TextReader file;
-    decoder.Load(file, path, resolver);
+    if (!decoder.LoadIfThere(file, path, resolver)) {
+      read.Missing = true;
+      return read;
+    }
     ScanModuleText(file, kind != KindStdModule, constants, decoder.KeepsBytes(), read.Model,
                    visitor);
   } catch (...) {

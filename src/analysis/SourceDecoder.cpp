@@ -73,18 +73,31 @@ const std::string* SourceDecoder::HeldText(const std::string& enginePath,
   return native ? held_(*native) : nullptr;
 }
 
-bool SourceDecoder::HoldsText(const std::string& enginePath, PathResolver& resolver) const {
-  return HeldText(enginePath, resolver) != nullptr;
-}
-
 void SourceDecoder::Load(TextReader& reader, const std::string& enginePath,
                          PathResolver& resolver) const {
-  if (const std::string* text = HeldText(enginePath, resolver)) {
-    // The editor's text is UTF-8; the engine reads code page 932 bytes under that setting.
-    reader = TextReader::FromBytes(KeepsBytes() ? Utf8ToCp932(*text) : *text);
-    return;
-  }
+  if (TakeHeld(reader, enginePath, resolver)) return;
   reader.Open(enginePath, resolver);
+  Decode(reader, enginePath);
+}
+
+bool SourceDecoder::LoadIfThere(TextReader& reader, const std::string& enginePath,
+                                PathResolver& resolver) const {
+  if (TakeHeld(reader, enginePath, resolver)) return true;
+  if (!reader.OpenIfThere(enginePath, resolver)) return false;
+  Decode(reader, enginePath);
+  return true;
+}
+
+bool SourceDecoder::TakeHeld(TextReader& reader, const std::string& enginePath,
+                             PathResolver& resolver) const {
+  const std::string* text = HeldText(enginePath, resolver);
+  if (text == nullptr) return false;
+  // The editor's text is UTF-8; the engine reads code page 932 bytes under that setting.
+  reader = TextReader::FromBytes(KeepsBytes() ? Utf8ToCp932(*text) : *text);
+  return true;
+}
+
+void SourceDecoder::Decode(TextReader& reader, const std::string& enginePath) const {
   if (KeepsBytes()) return;
   const std::string_view bytes = reader.Bytes();
   reader = TextReader::FromBytes(DecodeToUtf8(bytes, EncodingOf(enginePath, bytes)));

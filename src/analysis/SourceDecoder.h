@@ -34,7 +34,6 @@ class SourceDecoder {
   // instead of what the files hold; null when it holds none for that path.
   using HeldTexts = std::function<const std::string*(const std::string& nativePath)>;
   void SetHeldTexts(HeldTexts texts) { held_ = std::move(texts); }
-  bool HoldsText(const std::string& enginePath, PathResolver& resolver) const;
 
   // What module readers read through: null when they may read the files' bytes as they are (code
   // page 932 and no editor's texts), else this decoder.
@@ -43,10 +42,17 @@ class SourceDecoder {
   // Opens a module file into reader, decoded, or the text held for it. Throws as
   // TextReader::Open does.
   void Load(TextReader& reader, const std::string& enginePath, PathResolver& resolver) const;
+  // The same, but false when there is neither held text nor a file (a folder counts as none).
+  bool LoadIfThere(TextReader& reader, const std::string& enginePath,
+                   PathResolver& resolver) const;
 
  private:
   SourceEncoding Detect(std::string_view bytes) const;
   const std::string* HeldText(const std::string& enginePath, PathResolver& resolver) const;
+  // Puts the text held for enginePath into reader; false when none is held.
+  bool TakeHeld(TextReader& reader, const std::string& enginePath, PathResolver& resolver) const;
+  // Turns the bytes read into UTF-8 unless the bytes are kept.
+  void Decode(TextReader& reader, const std::string& enginePath) const;
 
   SourceEncoding setting_ = SourceEncoding::Cp932;
   SourceEncoding fallback_ = SourceEncoding::Cp932;

@@ -29,12 +29,20 @@ constexpr std::size_t kKeptReaderStorage = std::size_t{16} << 20;
 // Reads a whole file into the first bytes of content and gives how many; id receives the file's
 // identity. content only grows, keeping its size from one file to the next: setting it to each
 // file's size would fill it with zeros first, the whole size of every file read.
+// With missing given, nothing there or a folder there sets it and reads nothing, instead of
+// throwing.
 std::size_t ReadNativeFileInto(const std::string& native, std::string_view enginePath,
-                               std::string& content, FileId* id = nullptr) {
+                               std::string& content, FileId* id = nullptr,
+                               bool* missing = nullptr) {
   // Only plain files: a folder cannot be read as one, a pipe may never deliver and a device may
   // deliver without end. Opening without blocking keeps a pipe from holding the open up.
   struct stat st;
-  if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) throw FileOpenError(enginePath);
+  const bool there = ::stat(native.c_str(), &st) == 0;
+  if (missing != nullptr && (!there || S_ISDIR(st.st_mode))) {
+    *missing = true;
+    return 0;
+  }
+  if (!there || !S_ISREG(st.st_mode)) throw FileOpenError(enginePath);
   int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) throw FileOpenError(enginePath);
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -118,11 +126,23 @@ void TextReader::Open(std::string_view enginePath, PathResolver& resolver) {
   OpenNative(*native, enginePath, &resolver);
 }
 
+bool TextReader::OpenIfThere(std::string_view enginePath, PathResolver& resolver) {
+  std::optional<std::string> native = resolver.Resolve(enginePath);
+  if (!native) {
+    pos_ = end_ = size_ = 0;
+    return false;
+  }
+  bool missing = false;
+  OpenNative(*native, enginePath, &resolver, &missing);
+  return !missing;
+}
+
 void TextReader::OpenNative(const std::string& native, std::string_view enginePath,
-                            PathResolver* resolver) {
+                            PathResolver* resolver, bool* missing) {
   pos_ = end_ = size_ = 0;
   FileId id;
-  size_ = ReadNativeFileInto(native, enginePath, data_, &id);
+  size_ = ReadNativeFileInto(native, enginePath, data_, &id, missing);
+  if (missing != nullptr && *missing) return;
   if (resolver != nullptr) resolver->NoteRead(id);
   EndAtCtrlZ();
 }

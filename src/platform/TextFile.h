@@ -27,6 +27,9 @@ class TextReader {
   void Open(std::string_view enginePath);
   // The same, resolving through resolver and noting the file there as read.
   void Open(std::string_view enginePath, PathResolver& resolver);
+  // The same, but false, with the reader at its end, when nothing or a folder is there: one look
+  // at the file serves both the question and the reading.
+  bool OpenIfThere(std::string_view enginePath, PathResolver& resolver);
   // Gives the storage back when a large file left it large; the reader is then at its end.
   void Release();
   // Reads from bytes already in memory.
@@ -46,7 +49,8 @@ class TextReader {
 
  private:
   void SetContent(std::string content);
-  void OpenNative(const std::string& native, std::string_view enginePath, PathResolver* resolver);
+  void OpenNative(const std::string& native, std::string_view enginePath, PathResolver* resolver,
+                  bool* missing = nullptr);
   // Sets the end of the text at the first Ctrl-Z, or at the end of the bytes.
   void EndAtCtrlZ();
 

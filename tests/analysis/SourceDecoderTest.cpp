@@ -62,5 +62,24 @@ TEST_F(SourceDecoderTest, FixedSettingsApplyToEveryFile) {
   EXPECT_EQ(decoder.ProjectText("Module=M; M\xf6.bas"), "Module=M; M\xc3\xb6.bas");
 }
 
+// An editor's text stands for the file it resolves to; folders and missing files are not there.
+TEST_F(SourceDecoderTest, HeldTextIsThereWhereTheFileIsNot) {
+  const std::string native = dir.File("Edited.bas");
+  const std::string held = "Sub Gr\xc3\xbc\xc3\x9f()\r\n";
+  decoder.SetHeldTexts([&](const std::string& path) { return path == native ? &held : nullptr; });
+  decoder.SetSetting(SourceEncoding::Cp1252);
+  dir.Write("Sub/x.bas", "");
+  TextReader reader;
+  EXPECT_FALSE(decoder.LoadIfThere(reader, NativeToEngine(dir.File("Sub")), resolver));
+  EXPECT_FALSE(decoder.LoadIfThere(reader, NativeToEngine(dir.File("Other.bas")), resolver));
+  // Resolved by its name on disk, then the held text stands for it.
+  dir.Write("Edited.bas", "Sub Old()\r\n");
+  ASSERT_TRUE(decoder.LoadIfThere(reader, NativeToEngine(native), resolver));
+  EXPECT_EQ(reader.ReadLine(), "Sub Gr\xc3\xbc\xc3\x9f()");
+  dir.Write("W.bas", "' \xe9t\xe9\r\n");
+  ASSERT_TRUE(decoder.LoadIfThere(reader, NativeToEngine(dir.File("W.bas")), resolver));
+  EXPECT_EQ(reader.ReadLine(), "' \xc3\xa9t\xc3\xa9");
+}
+
 }  // namespace
 }  // namespace tarnel

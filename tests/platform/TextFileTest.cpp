@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "platform/Errors.h"
+#include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "support/TempDir.h"
 
@@ -93,6 +94,32 @@ TEST(TextReaderTest, MissingUnreadableAndFolderPathsFailWithTheirTexts) {
   } catch (const FileOpenError& e) {
     EXPECT_EQ(std::string(e.what()), "ﾌｧｲﾙ " + dir.Path() + " は開けません");
   }
+}
+
+// One look at the file answers whether it is there and reads it: nothing or a folder there is
+// "not there", anything else that cannot be read still fails, and a reader that found nothing
+// shows nothing of the file it read before.
+TEST(TextReaderTest, OpenIfThereTellsMissingFromUnreadable) {
+  TempDir dir;
+  PathResolver resolver;
+  TextReader reader;
+  ASSERT_TRUE(reader.OpenIfThere(dir.Write("a.bas", "one\r\ntwo\r\n"), resolver));
+  EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"one", "two"}));
+  EXPECT_TRUE(resolver.WasRead(dir.File("a.bas")));
+
+  ASSERT_TRUE(reader.OpenIfThere(dir.File("a.bas"), resolver));
+  EXPECT_FALSE(reader.OpenIfThere(dir.File("none.bas"), resolver));
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_EQ(reader.Bytes(), "");
+  dir.Write("sub/x.bas", "");
+  ASSERT_TRUE(reader.OpenIfThere(dir.File("a.bas"), resolver));
+  EXPECT_FALSE(reader.OpenIfThere(dir.File("sub"), resolver));
+  EXPECT_TRUE(reader.AtEnd());
+
+  const std::string fifo = dir.File("pipe.bas");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_THROW(reader.OpenIfThere(fifo, resolver), FileOpenError);
+  EXPECT_FALSE(resolver.WasRead(fifo));
 }
 
 TEST(TextWriterTest, EveryLineEndsInCrLf) {
