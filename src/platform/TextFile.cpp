@@ -287,6 +287,14 @@ void TextWriter::WriteLine(std::string_view line) {
   if (buffer_.size() >= kWriteChunk) Flush();
 }
 
+void TextWriter::WriteLine(std::string_view head, std::string_view tail) {
+  if (fd_ < 0) throw FileWriteError(path_);
+  buffer_.append(head);
+  buffer_.append(tail);
+  buffer_.append("\r\n");
+  if (buffer_.size() >= kWriteChunk) Flush();
+}
+
 void TextWriter::Write(std::string_view bytes) {
   if (fd_ < 0) throw FileWriteError(path_);
   buffer_.append(bytes);

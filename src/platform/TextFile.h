@@ -91,6 +91,8 @@ class TextWriter {
 
   // Writes line and CR LF. Throws FileWriteError.
   void WriteLine(std::string_view line);
+  // Writes head and tail as one line, without joining them first.
+  void WriteLine(std::string_view head, std::string_view tail);
   // Writes bytes as they are, with no line end added. Throws FileWriteError.
   void Write(std::string_view bytes);
   // Writes out, syncs and puts the file in place; throws FileWriteError when any of it failed,

@@ -14,12 +14,21 @@ class LineSink {
  public:
   virtual ~LineSink() = default;
   virtual void WriteLine(std::string_view line) = 0;
+  // head and tail as one line. A sink that takes the two parts as they are overrides this; the
+  // others get them joined in scratch, which the caller keeps from one line to the next.
+  virtual void WriteJoined(std::string_view head, std::string_view tail, std::string& scratch) {
+    scratch.assign(head).append(tail);
+    WriteLine(scratch);
+  }
 };
 
 class FileLineSink : public LineSink {
  public:
   explicit FileLineSink(const WritePath& path) : writer_(path) {}
   void WriteLine(std::string_view line) override { writer_.WriteLine(line); }
+  void WriteJoined(std::string_view head, std::string_view tail, std::string&) override {
+    writer_.WriteLine(head, tail);
+  }
   void Close() { writer_.Close(); }
 
  private:

@@ -132,8 +132,7 @@ class FormWriter {
   // buffers that keep their room.
   void WriteLinkLines(const std::vector<ProcedureKey>& keys) {
     for (std::size_t i = 0; i < keys.size(); ++i) {
-      line_.assign(i == 0 ? firstHead_ : restHead_).append(names_.FullNameOf(keys[i]));
-      sink_.WriteLine(line_);
+      sink_.WriteJoined(i == 0 ? firstHead_ : restHead_, names_.FullNameOf(keys[i]), line_);
     }
   }
 
@@ -152,7 +151,7 @@ class FormWriter {
   }
 
   LinkNames names_;
-  std::string line_;  // the link line being put together
+  std::string line_;  // where a sink that needs it gets a link line put together
 };
 
 // Blanks by level; the arrows line up in one column after labels of up to 40 bytes.

@@ -129,9 +129,15 @@ TEST(TextWriterTest, EveryLineEndsInCrLf) {
     writer.WriteLine("a");
     writer.WriteLine("");
     writer.WriteLine("\x81\xa8");
+    writer.WriteLine("    \x81\xa8 ", "M.P");
+    writer.WriteLine("", "");
+    // Lines in two parts across the points where the buffer goes out to the file.
+    for (int i = 0; i < 20000; ++i) writer.WriteLine(std::string(i % 7, 'h'), "t");
     writer.Close();
   }
-  EXPECT_EQ(test::ReadNative(dir.File("out.txt")), "a\r\n\r\n\x81\xa8\r\n");
+  std::string expected = "a\r\n\r\n\x81\xa8\r\n    \x81\xa8 M.P\r\n\r\n";
+  for (int i = 0; i < 20000; ++i) expected += std::string(i % 7, 'h') + "t\r\n";
+  EXPECT_EQ(test::ReadNative(dir.File("out.txt")), expected);
 }
 
 TEST(TextWriterTest, WritesUnderTheExactNameBesideAnotherSpelling) {
