@@ -43,8 +43,7 @@ class SourceDecoder {
   // TextReader::Open does.
   void Load(TextReader& reader, const std::string& enginePath, PathResolver& resolver) const;
   // The same, but false when there is neither held text nor a file (a folder counts as none).
-  bool LoadIfThere(TextReader& reader, const std::string& enginePath,
-                   PathResolver& resolver) const;
+  bool LoadIfThere(TextReader& reader, const std::string& enginePath, PathResolver& resolver) const;
 
  private:
   SourceEncoding Detect(std::string_view bytes) const;

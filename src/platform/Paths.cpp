@@ -219,11 +219,10 @@ ResolveStart StartOf(std::string_view enginePath, std::string_view engineBase,
   return start;
 }
 
-// The path as given, or with "\" mapped, when something is there by that name. Needs no folder
+// The path as given, or with "\\" mapped, when something is there by that name. Needs no folder
 // listing, so it touches nothing shared.
-std::optional<std::string> ResolveDirectly(std::string_view enginePath,
-                                           const ResolveStart& start) {
-  // The path exactly as given first: on this system "\" and ":" may be part of a name. A text
+std::optional<std::string> ResolveDirectly(std::string_view enginePath, const ResolveStart& start) {
+  // The path exactly as given first: on this system "\\" and ":" may be part of a name. A text
   // too long to name a file is not converted: its UTF-8 form is no shorter.
   if (enginePath.size() < kPathMax) {
     std::string exact = Cp932ToUtf8(enginePath);
@@ -231,7 +230,7 @@ std::optional<std::string> ResolveDirectly(std::string_view enginePath,
     if (exact != enginePath && Exists(std::string(enginePath))) return std::string(enginePath);
   }
   if (start.Current.size() + start.Rest.size() < kPathMax) {
-    // With "\" mapped; the same text again as given was tried above.
+    // With "\\" mapped; the same text again as given was tried above.
     std::string slashed = SlashSeparated(start.Rest);
     std::string asUtf8 = start.Current + Cp932ToUtf8(slashed);
     if (asUtf8 != Cp932ToUtf8(enginePath) && Exists(asUtf8)) return asUtf8;
@@ -244,9 +243,8 @@ std::optional<std::string> ResolveDirectly(std::string_view enginePath,
 // The path component by component, each matched case-insensitively in its folder's listing.
 std::optional<std::string> ResolveByListing(ResolveStart start, bool allowMissingLast,
                                             Listings& listings) {
-  if (start.Current.empty() && !start.Rest.empty() && (start.Rest[0] == '/' || start.Rest[0] == '\\')) {
-    start.Current = "/";
-  }
+  const bool rooted = !start.Rest.empty() && (start.Rest[0] == '/' || start.Rest[0] == '\\');
+  if (start.Current.empty() && rooted) start.Current = "/";
   return ResolveUnder(std::move(start.Current), start.Rest, allowMissingLast, listings);
 }
 
