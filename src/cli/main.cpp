@@ -7,6 +7,7 @@
 #include <exception>
 #include <iostream>
 
+#include "analysis/AnalysisOptions.h"
 #include "cli/BatchTool.h"
 #include "platform/Errors.h"
 #include "platform/MemoryTuning.h"
@@ -47,7 +48,10 @@ bool AsksForPreciseReading(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!AsksForPreciseReading(argc, argv)) tarnel::PreferLargePagesForOneShotRun();
+  if (!AsksForPreciseReading(argc, argv)) {
+    // The analysis's own thread and its workers allocate at once.
+    tarnel::PreferLargePagesForOneShotRun(1 + tarnel::AnalysisOptions{}.Workers);
+  }
   KeepStandardStreamsTaken();
   std::ios::sync_with_stdio(false);
   int status;

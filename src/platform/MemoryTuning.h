@@ -3,12 +3,14 @@
 namespace tarnel {
 
 // For a short-lived process that builds a large result once and exits: the allocator keeps what
-// it got from the system, serves every thread from one heap, and that heap is backed by large
-// pages where the system grants them. A batch analysis touches tens of megabytes once, and on
-// small pages the page faults cost more than the work; a long-running process should not call
-// this, since it never gives memory back. Does nothing where the allocator or the system lacks
-// the means, or under a sanitizer's allocator.
-void PreferLargePagesForOneShotRun();
+// it got from the system, serves the main thread from one heap backed by large pages where the
+// system grants them, and gives each of up to threads - 1 other threads (no more than the
+// machine's cores allow) an arena of its own. A batch analysis touches tens of megabytes once,
+// and on small pages the page faults cost more than the work; a long-running process should not
+// call this, since it never gives memory back. threads counts every thread that allocates at
+// once, the main one included. Does nothing where the allocator or the system lacks the means,
+// or under a sanitizer's allocator.
+void PreferLargePagesForOneShotRun(unsigned threads);
 
 // For a long-running process (the window): the C library's allocator backs its heaps, those of
 // worker threads too, with large pages where the system grants them and grows the main heap in

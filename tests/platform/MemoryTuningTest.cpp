@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "platform/MemoryTuning.h"
 
@@ -42,6 +44,16 @@ TEST(MemoryTuningTest, TheUsersOwnAllocatorSettingsStand) {
             "marker passed on: -\n"
             "argument: x\n"
             "name: memory_tuning_p\n");
+}
+
+// The batch tool's threads each get an arena of their own, up to the number it asks for and the
+// machine's cores: sharing one, they would take turns at its lock.
+TEST(MemoryTuningTest, EachThreadOfAOneShotRunAllocatesFromAnArenaOfItsOwn) {
+  const unsigned cores = std::thread::hardware_concurrency();
+  EXPECT_EQ(OutputOf("'" + kProbe + "' --arenas 1"), "arenas: 1\n");
+  if (cores < 2) GTEST_SKIP() << "one core: one arena";
+  const unsigned expected = std::min(cores, 4u);
+  EXPECT_EQ(OutputOf("'" + kProbe + "' --arenas 4"), "arenas: " + std::to_string(expected) + "\n");
 }
 
 }  // namespace
