@@ -280,12 +280,7 @@ void TextWriter::Discard() {
   temp_.clear();
 }
 
-void TextWriter::WriteLine(std::string_view line) {
-  if (fd_ < 0) throw FileWriteError(path_);
-  buffer_.append(line);
-  buffer_.append("\r\n");
-  if (buffer_.size() >= kWriteChunk) Flush();
-}
+void TextWriter::WriteLine(std::string_view line) { WriteLine(line, {}); }
 
 void TextWriter::WriteLine(std::string_view head, std::string_view tail) {
   if (fd_ < 0) throw FileWriteError(path_);

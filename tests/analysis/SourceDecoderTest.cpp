@@ -63,7 +63,7 @@ TEST_F(SourceDecoderTest, FixedSettingsApplyToEveryFile) {
 }
 
 // An editor's text stands for the file it resolves to; folders and missing files are not there.
-TEST_F(SourceDecoderTest, HeldTextIsThereWhereTheFileIsNot) {
+TEST_F(SourceDecoderTest, HeldTextStandsForItsFileAndFoldersAreNotThere) {
   const std::string native = dir.File("Edited.bas");
   const std::string held = "Sub Gr\xc3\xbc\xc3\x9f()\r\n";
   decoder.SetHeldTexts([&](const std::string& path) { return path == native ? &held : nullptr; });
