@@ -104,16 +104,24 @@ std::size_t FieldEnd(std::string_view text, std::size_t pos) {
   const __m128i comma = _mm_set1_epi8(',');
   const __m128i open = _mm_set1_epi8('(');
   const __m128i close = _mm_set1_epi8(')');
-  for (; size - pos >= 16; pos += 16) {
-    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
+  const auto endsIn = [&](std::size_t at) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
     __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(chunk, space), chunk),
                                 _mm_cmpeq_epi8(chunk, comma));
     if (ParenthesesBlank) {
       ends = _mm_or_si128(ends, _mm_or_si128(_mm_cmpeq_epi8(chunk, open),
                                              _mm_cmpeq_epi8(chunk, close)));
     }
-    const int mask = _mm_movemask_epi8(ends);
-    if (mask != 0) return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    return static_cast<unsigned>(_mm_movemask_epi8(ends));
+  };
+  for (; size - pos >= 16; pos += 16) {
+    const unsigned mask = endsIn(pos);
+    if (mask != 0) return pos + static_cast<std::size_t>(__builtin_ctz(mask));
+  }
+  // The last sixteen bytes of the text, less those before pos, rather than a byte at a time.
+  if (size >= 16 && pos < size) {
+    const unsigned mask = endsIn(size - 16) >> (pos - (size - 16));
+    return mask != 0 ? pos + static_cast<std::size_t>(__builtin_ctz(mask)) : size;
   }
 #endif
   while (pos < size && kBytes.Class[static_cast<unsigned char>(text[pos])] == 0) ++pos;

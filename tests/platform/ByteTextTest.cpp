@@ -186,6 +186,38 @@ TEST(SplitCodeFieldsTest, GivesWhatSplittingTheBlankedTextGives) {
   }
   SplitCodeFieldViews("Foo(\"a(b)\")", code, codeUnquoted);
   EXPECT_EQ(Fields(code.begin(), code.end()), (Fields{"Foo", "a b "}));
+
+  // Every prefix of a long line, so that a field ends at each place of the last sixteen bytes
+  // and at the very end, after fields of every length; against the rule written out byte by
+  // byte (blanks, parentheses and commas end a field; a comma after blanks starts the next one;
+  // a trailing comma adds an empty field).
+  const auto model = [](std::string_view text) {
+    const auto blank = [&](std::size_t i) {
+      return (text[i] >= 1 && text[i] <= 32) || text[i] == '(' || text[i] == ')';
+    };
+    Fields fields;
+    std::size_t i = 0;
+    while (i < text.size() && blank(i)) ++i;
+    while (i < text.size()) {
+      std::string field;
+      while (i < text.size() && text[i] != ',' && !blank(i)) field += text[i++];
+      fields.push_back(field);
+      while (i < text.size() && blank(i)) ++i;
+      if (i < text.size() && text[i] == ',') {
+        ++i;
+        while (i < text.size() && blank(i)) ++i;
+        if (i == text.size()) fields.emplace_back();
+      }
+    }
+    return fields;
+  };
+  const std::string longLine =
+      "Call LongerName(a, bb) + x,ccc(dddd)  ,, LastFieldOfTheLine,e\tff(g)hhhhhhhhhhhhhhhhh";
+  for (std::size_t n = 0; n <= longLine.size(); ++n) {
+    const std::string_view line = std::string_view(longLine).substr(0, n);
+    SplitCodeFieldViews(line, code, codeUnquoted);
+    EXPECT_EQ(Fields(code.begin(), code.end()), model(line)) << n;
+  }
 }
 
 }  // namespace
