@@ -41,9 +41,11 @@ const char* KindWord(int kind) {
 // The full names of linked records, found by key through the symbol list once and then
 // remembered by the key's number. Links name the same few thousand procedures over and over; a
 // hash probe per link, or a visit to the record's own string, each a cache miss in a large
-// project, cost more than writing the line, while this table and its copied names stay in the
-// cache. The copies go into blocks rather than one growing string: the report is written at the
-// end of a run, when the room that the analysis gave back lies in pieces.
+// project, cost more than writing the line. What is remembered per number is a four-byte place,
+// so that the table of places stays in the cache even for a hundred thousand procedures; a place
+// leads to the name's length and bytes side by side in a block, one cache line for most names.
+// The copies go into blocks rather than one growing string: the report is written at the end of a
+// run, when the room that the analysis gave back lies in pieces.
 class LinkNames {
  public:
   explicit LinkNames(const SymbolList& symbols) : symbols_(symbols) {}
@@ -52,35 +54,56 @@ class LinkNames {
     char buffer[ProcedureKey::kMaxText];
     const std::uint32_t number = key.Number();
     if (number >= kMaxNumber) return symbols_.Find(key.FormatTo(buffer)).FullName;
-    if (number >= names_.size()) names_.resize(number + 1);
-    std::string_view& name = names_[number];
+    if (number >= places_.size()) places_.resize(number + 1, kNotYet);
+    std::uint32_t& place = places_[number];
     // The list decides: a missing key throws.
-    if (name.data() == nullptr) name = Keep(symbols_.Find(key.FormatTo(buffer)).FullName);
-    return name;
+    if (place == kNotYet) place = Keep(symbols_.Find(key.FormatTo(buffer)).FullName);
+    return At(place);
   }
 
  private:
   static constexpr std::uint32_t kMaxNumber = 1U << 22;
-  static constexpr std::size_t kBlockBytes = 64 * 1024;
+  static constexpr std::uint32_t kNotYet = 0;
+  // A place: the block's number in the high bits and the offset in it in the low ones, or, with
+  // kLongBit, the number of a name too long for a block.
+  static constexpr unsigned kOffsetBits = 16;
+  static constexpr std::size_t kBlockBytes = std::size_t{1} << kOffsetBits;
+  static constexpr std::uint32_t kLongBit = 1U << 31;
+  static constexpr std::size_t kMaxBlocks = std::size_t{1} << (31 - kOffsetBits);  // below kLongBit
 
-  // A copy of text that stays where it is; never a null view, so that it reads as found.
-  std::string_view Keep(std::string_view text) {
-    if (text.size() > blockSize_ - blockUsed_) {
-      blockSize_ = std::max(kBlockBytes, text.size() + 1);
-      blocks_.push_back(std::make_unique<char[]>(blockSize_));
-      blockUsed_ = 0;
+  std::uint32_t Keep(std::string_view text) {
+    const std::size_t need = sizeof(std::uint32_t) + text.size();
+    if (need > kBlockBytes || blocks_.size() >= kMaxBlocks) {
+      longNames_.emplace_back(text);
+      return kLongBit | static_cast<std::uint32_t>(longNames_.size() - 1);
+    }
+    // Offset 0 of the first block is never used, so that no place reads as kNotYet.
+    if (blocks_.empty() || need > kBlockBytes - blockUsed_) {
+      blocks_.push_back(std::make_unique<char[]>(kBlockBytes));
+      blockUsed_ = blocks_.size() == 1 ? 1 : 0;
     }
     char* at = blocks_.back().get() + blockUsed_;
-    std::memcpy(at, text.data(), text.size());
-    blockUsed_ += text.size();
-    return {at, text.size()};
+    const auto length = static_cast<std::uint32_t>(text.size());
+    std::memcpy(at, &length, sizeof length);
+    std::memcpy(at + sizeof length, text.data(), text.size());
+    const auto place = static_cast<std::uint32_t>(((blocks_.size() - 1) << kOffsetBits) | blockUsed_);
+    blockUsed_ += need;
+    return place;
+  }
+
+  std::string_view At(std::uint32_t place) const {
+    if ((place & kLongBit) != 0) return longNames_[place & ~kLongBit];
+    const char* at = blocks_[place >> kOffsetBits].get() + (place & (kBlockBytes - 1));
+    std::uint32_t length;
+    std::memcpy(&length, at, sizeof length);
+    return {at + sizeof length, length};
   }
 
   const SymbolList& symbols_;
-  std::vector<std::string_view> names_;  // by key number; a null view: not looked up yet
+  std::vector<std::uint32_t> places_;  // by key number
   std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t blockSize_ = 0;  // of the last block
-  std::size_t blockUsed_ = 0;  // bytes taken in it
+  std::size_t blockUsed_ = 0;  // bytes taken in the last block
+  std::vector<std::string> longNames_;
 };
 
 // The comma-separated forms give a declaration in quotes.
