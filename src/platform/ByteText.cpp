@@ -109,8 +109,8 @@ std::size_t FieldEnd(std::string_view text, std::size_t pos) {
     __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(chunk, space), chunk),
                                 _mm_cmpeq_epi8(chunk, comma));
     if (ParenthesesBlank) {
-      ends = _mm_or_si128(ends, _mm_or_si128(_mm_cmpeq_epi8(chunk, open),
-                                             _mm_cmpeq_epi8(chunk, close)));
+      ends = _mm_or_si128(ends,
+                          _mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, close)));
     }
     return static_cast<unsigned>(_mm_movemask_epi8(ends));
   };

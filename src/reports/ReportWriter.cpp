@@ -86,7 +86,8 @@ class LinkNames {
     const auto length = static_cast<std::uint32_t>(text.size());
     std::memcpy(at, &length, sizeof length);
     std::memcpy(at + sizeof length, text.data(), text.size());
-    const auto place = static_cast<std::uint32_t>(((blocks_.size() - 1) << kOffsetBits) | blockUsed_);
+    const auto place =
+        static_cast<std::uint32_t>(((blocks_.size() - 1) << kOffsetBits) | blockUsed_);
     blockUsed_ += need;
     return place;
   }
