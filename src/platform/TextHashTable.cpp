@@ -1,5 +1,6 @@
 #include "platform/TextHashTable.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/ByteText.h"
@@ -103,7 +104,7 @@ int TextHashTable::FindOrInsert(std::string_view key, int value) {
   slot.Length = static_cast<std::uint32_t>(key.size());
   slot.Value = value;
   ++size_;
-  const std::size_t bit = hash % kFilterBits;
+  const std::size_t bit = FilterBit(hash);
   filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   lengths_.set(LengthBit(key.size()));
   if (!key.empty()) firstBytes_.set(static_cast<unsigned char>(key[0]));
@@ -122,7 +123,7 @@ int TextHashTable::Find(std::string_view key) const {
 
 int TextHashTable::Find(std::string_view key, std::uint64_t hash) const {
   if (slots_.empty()) return -1;
-  const std::size_t bit = hash % kFilterBits;
+  const std::size_t bit = FilterBit(hash);
   if ((filter_[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return -1;
   const Slot& slot = slots_[SlotFor(key, hash)];
   return slot.Used() ? slot.Value : -1;
@@ -138,12 +139,16 @@ void TextHashTable::Reserve(std::size_t count, std::size_t keyBytes) {
 void TextHashTable::Grow() { Rehash(slots_.empty() ? 16 : slots_.size() * 2); }
 
 void TextHashTable::Rehash(std::size_t size) {
-  if (filter_.empty()) filter_.assign(kFilterBits / 64, 0);
   std::vector<Slot> old = std::move(slots_);
   slots_.assign(size, Slot{});
+  filter_.assign(std::min(size * 8, kFilterBits) / 64, 0);
   char inlineBytes[kInlineBytes];
   for (const Slot& slot : old) {
-    if (slot.Used()) Place(Hash(KeyOf(slot, inlineBytes)), slot);
+    if (!slot.Used()) continue;
+    const std::uint64_t hash = Hash(KeyOf(slot, inlineBytes));
+    Place(hash, slot);
+    const std::size_t bit = FilterBit(hash);
+    filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   }
 }
 

@@ -34,7 +34,12 @@ class TextHashTable {
   }
 
   static std::uint64_t Hash(std::string_view key);
-  // The same lookup with the key's hash already known.
+  // The same lookup with the key's hash already known, for a key looked up in several tables.
+  int FindHashed(std::string_view key, std::uint64_t hash) const {
+    if (slots_.empty() || !MayContain(key.empty() ? '\0' : key[0], key.size())) return -1;
+    return Find(key, hash);
+  }
+  // The same without the quick test of length and first byte, which the caller has made.
   int Find(std::string_view key, std::uint64_t hash) const;
 
   // Computes Hash fed eight bytes at a time, the last word zero-filled, for callers that make
@@ -72,7 +77,10 @@ class TextHashTable {
     bool Used() const { return Length != kFree; }
     std::uint64_t InlineKey() const { return (std::uint64_t{Offset} << 32) | Tag; }
   };
+  // The filter has eight bits per slot, and no more than kFilterBits in all: a small table
+  // takes little room, and a large one's filter stays in the cache.
   static constexpr std::size_t kFilterBits = 1u << 18;
+  std::size_t FilterBit(std::uint64_t hash) const { return hash & (filter_.size() * 64 - 1); }
   // The bit of lengths_ for a key length.
   static constexpr std::size_t LengthBit(std::size_t length) { return length < 64 ? length : 64; }
 
@@ -86,7 +94,7 @@ class TextHashTable {
   std::string keys_;  // every key's bytes, one after the other
   int size_ = 0;
   std::vector<Slot> slots_;
-  std::vector<std::uint64_t> filter_;  // kFilterBits bits, one per hash bucket in use
+  std::vector<std::uint64_t> filter_;  // a bit per hash bucket in use
   std::bitset<256> firstBytes_;
   std::bitset<65> lengths_;  // 0..63, and 64 for every longer key
 };

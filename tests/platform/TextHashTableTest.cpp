@@ -51,9 +51,16 @@ TEST(TextHashTableTest, ShortKeysThatDifferOnlyInZeroBytesOrLengthStayApart) {
   // Keys of up to eight bytes are held as words padded with zero bytes: a key that ends in zero
   // bytes must not meet a shorter one, through growth too.
   TextHashTable table;
-  const std::string keys[] = {std::string(), std::string(1, '\0'), std::string(2, '\0'), "a",
-                              std::string("a\0", 2), std::string("a\0\0\0\0\0\0", 8),
-                              "\xff\xfe", "abcdefgh", "abcdefghi", std::string("abcdefg\0", 8)};
+  const std::string keys[] = {std::string(),
+                              std::string(1, '\0'),
+                              std::string(2, '\0'),
+                              "a",
+                              std::string("a\0", 2),
+                              std::string("a\0\0\0\0\0\0", 8),
+                              "\xff\xfe",
+                              "abcdefgh",
+                              "abcdefghi",
+                              std::string("abcdefg\0", 8)};
   int value = 0;
   for (const std::string& key : keys) table.Insert(key, value++);
   for (int i = 0; i < 100; ++i) table.Insert("filler" + std::to_string(i), 1000 + i);
@@ -65,6 +72,21 @@ TEST(TextHashTableTest, ShortKeysThatDifferOnlyInZeroBytesOrLengthStayApart) {
   EXPECT_EQ(table.Find(std::string("a\0", 2)), 4);
   EXPECT_EQ(table.Find("abcdefghij"), 78);
   EXPECT_EQ(table.Size(), 111);
+}
+
+TEST(TextHashTableTest, AHashMadeOnceFindsWhatTheKeyFinds) {
+  // One hash serves lookups in several tables: each answers as its own Find would, a table
+  // without keys and one that grew past the size its filter started at among them.
+  TextHashTable empty, small, grown;
+  small.Insert("dim", 1);
+  for (int i = 0; i < 5000; ++i) grown.Insert("sub" + std::to_string(i), i);
+  for (const std::string key : {"dim", "dam", "Dim", "sub0", "sub4999", "sub5000", "", "su"}) {
+    const std::uint64_t hash = TextHashTable::Hash(key);
+    for (const TextHashTable* table : {&empty, &small, &grown}) {
+      EXPECT_EQ(table->FindHashed(key, hash), table->Find(key)) << key;
+    }
+  }
+  EXPECT_EQ(grown.FindHashed("sub4999", TextHashTable::Hash("sub4999")), 4999);
 }
 
 TEST(TextHashTableTest, FiltersByLengthAndFirstByte) {
