@@ -137,7 +137,7 @@ bool IsObjectModule(std::uint8_t kind) { return IsModuleKind(kind) && kind != Ki
 
 // Words of the language's statements and operators, which never name anything of the project
 // whatever the reserved-word list holds.
-bool IsKeyword(const std::string& folded) {
+bool IsKeyword(std::string_view folded, std::uint64_t hash) {
   static const TextHashTable words = [] {
     TextHashTable w;
     for (std::string_view k :
@@ -152,18 +152,18 @@ bool IsKeyword(const std::string& folded) {
     }
     return w;
   }();
-  return words.Find(folded) >= 0;
+  return words.FindHashed(folded, hash) >= 0;
 }
 
 }  // namespace
 
-bool IsBuiltinMember(const std::string& folded) {
+bool IsBuiltinMember(std::string_view folded, std::uint64_t hash) {
   static const TextHashTable set = [] {
     TextHashTable s;
     for (std::string_view w : kBuiltins) s.Insert(w, 0);
     return s;
   }();
-  return set.Find(folded) >= 0;
+  return set.FindHashed(folded, hash) >= 0;
 }
 
 ProjectIndex::ProjectIndex(const PreciseModel& model) : model_(model) {
@@ -307,8 +307,9 @@ int ProjectIndex::TypeModule(std::string_view type) const {
 }
 
 const std::vector<std::pair<std::uint32_t, const MemberSet*>>* ProjectIndex::Globals(
-    const std::string& folded) const {
-  const int place = globalPlaces_.Find(folded);  // turns most names away by length and first byte
+    std::string_view folded, std::uint64_t hash) const {
+  // Most names are turned away by length and first byte.
+  const int place = globalPlaces_.FindHashed(folded, hash);
   if (place < 0 || globals_[static_cast<std::size_t>(place)].empty()) return nullptr;
   return &globals_[static_cast<std::size_t>(place)];
 }
@@ -502,13 +503,15 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
     }
     return OfType(proc_->ReturnType);
   }
+  // One fold and one hash serve every table the name is looked for in.
   FoldCaseInto(name, folded_);
-  if (IsKeyword(folded_) || words_.IsReservedFold(folded_)) return {};
+  const std::uint64_t hash = TextHashTable::Hash(folded_);
+  if (IsKeyword(folded_, hash) || words_.IsReservedFold(folded_, hash)) return {};
   if (const MemberSet* own = index_.Member(module_, folded_)) {
     return Pick(module_, *own, true, token, step, target, setTarget, out);
   }
-  if (index_.At(module_).HasBuiltins && IsBuiltinMember(folded_)) return {};
-  if (const auto* globals = index_.Globals(folded_)) {
+  if (index_.At(module_).HasBuiltins && IsBuiltinMember(folded_, hash)) return {};
+  if (const auto* globals = index_.Globals(folded_, hash)) {
     Value v;
     for (const auto& [m, set] : *globals) {
       const Value found = Pick(m, *set, false, token, step, target, setTarget, out);
@@ -516,7 +519,7 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
     }
     return v;
   }
-  const int named = index_.ModuleNamed(name);
+  const int named = index_.ModuleNamedFolded(folded_, hash);
   if (named >= 0) return {named, Value::Named};
   return {};
 }

@@ -59,12 +59,16 @@ class ProjectIndex {
   const Module& At(std::size_t module) const { return modules_[module]; }
   // The module named so (letter case ignored), or -1.
   int ModuleNamed(std::string_view name) const;
+  // The same for a name folded already, with its hash (TextHashTable::Hash).
+  int ModuleNamedFolded(std::string_view folded, std::uint64_t hash) const {
+    return byName_.FindHashed(folded, hash);
+  }
   // The class, form, user control or other object module that a declared type names, or -1:
   // "Class1", or "Project1.Class1" qualified by the project's own name.
   int TypeModule(std::string_view type) const;
   // Non-Private procedures and public variables of standard modules under a folded name.
-  const std::vector<std::pair<std::uint32_t, const MemberSet*>>* Globals(
-      const std::string& folded) const;
+  const std::vector<std::pair<std::uint32_t, const MemberSet*>>* Globals(std::string_view folded,
+                                                                         std::uint64_t hash) const;
   // The members of module under a folded name, or null.
   const MemberSet* Member(std::size_t module, const std::string& folded) const;
   // Procedures numbered across the project, modules in order.
@@ -90,7 +94,7 @@ class ProjectIndex {
 
 // True for a member that the object behind a form, user control, property page or user document
 // brings along (Show, Caption, Controls...), given as a folded name.
-bool IsBuiltinMember(const std::string& folded);
+bool IsBuiltinMember(std::string_view folded, std::uint64_t hash);
 
 // A resolved occurrence: the callee's project-wide number and the line of its token.
 struct ResolvedCall {

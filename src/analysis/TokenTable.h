@@ -38,6 +38,10 @@ class TokenTable {
   // Whether fold, a text already folded, is the fold of a reserved word: what Look's
   // ReservedAnyCase says, from the reserved words' own small table.
   bool IsReservedFold(std::string_view fold) const { return reservedByFold_.Find(fold) >= 0; }
+  // The same with the fold's hash (TextHashTable::Hash) already known.
+  bool IsReservedFold(std::string_view fold, std::uint64_t hash) const {
+    return reservedByFold_.FindHashed(fold, hash) >= 0;
+  }
 
  private:
   // The first byte of token's fold: folding keeps the length and changes only A..Z of the first
