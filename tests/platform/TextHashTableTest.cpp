@@ -51,16 +51,11 @@ TEST(TextHashTableTest, ShortKeysThatDifferOnlyInZeroBytesOrLengthStayApart) {
   // Keys of up to eight bytes are held as words padded with zero bytes: a key that ends in zero
   // bytes must not meet a shorter one, through growth too.
   TextHashTable table;
-  const std::string keys[] = {std::string(),
-                              std::string(1, '\0'),
-                              std::string(2, '\0'),
-                              "a",
-                              std::string("a\0", 2),
-                              std::string("a\0\0\0\0\0\0", 8),
-                              "\xff\xfe",
-                              "abcdefgh",
-                              "abcdefghi",
-                              std::string("abcdefg\0", 8)};
+  // clang-format off
+  const std::string keys[] = {std::string(), std::string(1, '\0'), std::string(2, '\0'), "a",
+                              std::string("a\0", 2), std::string("a\0\0\0\0\0\0", 8),
+                              "\xff\xfe", "abcdefgh", "abcdefghi", std::string("abcdefg\0", 8)};
+  // clang-format on
   int value = 0;
   for (const std::string& key : keys) table.Insert(key, value++);
   for (int i = 0; i < 100; ++i) table.Insert("filler" + std::to_string(i), 1000 + i);
@@ -86,7 +81,10 @@ TEST(TextHashTableTest, AHashMadeOnceFindsWhatTheKeyFinds) {
       EXPECT_EQ(table->FindHashed(key, hash), table->Find(key)) << key;
     }
   }
+  // The first keys went in before the table grew and its filter with it.
+  EXPECT_EQ(grown.FindHashed("sub0", TextHashTable::Hash("sub0")), 0);
   EXPECT_EQ(grown.FindHashed("sub4999", TextHashTable::Hash("sub4999")), 4999);
+  EXPECT_EQ(small.FindHashed("dim", TextHashTable::Hash("dim")), 1);
 }
 
 TEST(TextHashTableTest, FiltersByLengthAndFirstByte) {
