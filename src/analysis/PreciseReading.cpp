@@ -149,8 +149,9 @@ void Precise::ScanCalls(AnalysisRun& run) const {
   IndexProcedures(result, procedures);
   PreciseModel& model = *result.Precise;
   // The word table, the reads and the index go before the links are written out, which keeps
-  // the peak low.
-  auto table = std::make_unique<const TokenTable>(procedures, run.Options.ReservedWords);
+  // the peak low. The resolver asks the table only about reserved words: no procedure goes in.
+  auto table = std::make_unique<const TokenTable>(std::span<TPassRec* const>{},
+                                                  run.Options.ReservedWords);
   auto owned = std::make_unique<const ProjectIndex>(model);
   const ProjectIndex& index = *owned;
   const CondConstants& constants = model.Conditions;
