@@ -1,5 +1,6 @@
 #include "analysis/PreciseLink.h"
 
+#include "analysis/GroupedByBucket.h"
 #include "analysis/PreciseMarks.h"
 #include "analysis/SymbolList.h"
 
@@ -87,25 +88,27 @@ void EdgeLinker::LinkDispatch() {
 void EdgeLinker::Write() {
   const auto count = static_cast<std::uint32_t>(records_.size());
   const std::vector<TPassRec*>& records = records_;
-  std::vector<std::uint32_t> callers(count, 0);
-  for (std::uint32_t n = 0; n < count; ++n) {
-    for (std::uint32_t callee : callees_[n]) ++callers[callee];
-  }
   std::vector<ProcedureKey> keys;
   keys.reserve(count);
   for (std::uint32_t n = 0; n < count; ++n) keys.emplace_back(records[n]->Key);
-  for (std::uint32_t n = 0; n < count; ++n) {
-    TPassRec& record = *records[n];
-    record.Calls.reserve(record.Calls.size() + callees_[n].size());
-    for (std::uint32_t callee : callees_[n]) record.Calls.push_back(keys[callee]);
-    record.CalledBy.reserve(record.CalledBy.size() + callers[n]);
-    callees_[n].shrink_to_fit();
-  }
-  std::vector<std::uint32_t>().swap(callers);
-  for (const Run& run : runs_) {
-    const ProcedureKey key = keys[run.Caller];
-    for (std::uint32_t i = run.First; i < run.First + run.Count; ++i) {
-      records[callees_[run.Caller][i]]->CalledBy.push_back(key);
+  {
+    // Callers grouped by callee, each group in the order the links were made, so that each
+    // record's CalledBy is written at once instead of a visit to a record per link.
+    const GroupedByBucket<ProcedureKey> callers(count, [&](auto emit) {
+      for (const Run& run : runs_) {
+        for (std::uint32_t i = run.First; i < run.First + run.Count; ++i) {
+          emit(callees_[run.Caller][i], keys[run.Caller]);
+        }
+      }
+    });
+    for (std::uint32_t n = 0; n < count; ++n) {
+      TPassRec& record = *records[n];
+      record.Calls.reserve(record.Calls.size() + callees_[n].size());
+      for (std::uint32_t callee : callees_[n]) record.Calls.push_back(keys[callee]);
+      const std::span<const ProcedureKey> group = callers.Group(n);
+      record.CalledBy.reserve(record.CalledBy.size() + group.size());
+      record.CalledBy.insert(record.CalledBy.end(), group.begin(), group.end());
+      callees_[n].shrink_to_fit();
     }
   }
   std::vector<Run>().swap(runs_);
