@@ -1,0 +1,12 @@
+# Shared by the benchmark scripts: sourced, not run.
+
+# Prints "cpu wall" in seconds for one run of the command given, to the millisecond (the shell's
+# own timing: /usr/bin/time gives hundredths, too coarse for runs of a few tenths).
+measure() {
+  local TIMEFORMAT='%3U %3S %3R' times
+  times=$({ time "$@" >/dev/null 2>&1; } 2>&1)
+  awk '{ printf "%.3f %.3f\n", $1 + $2, $3 }' <<<"$times"
+}
+
+# The smallest of the numbers given on standard input, separated by blanks.
+best() { tr ' ' '\n' | sed '/^$/d' | sort -g | head -1; }
