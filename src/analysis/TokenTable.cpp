@@ -90,20 +90,7 @@ void TokenTable::EnterExactWord(std::string_view word, const Meaning& meaning) {
   exactWords_[at] = {bytes, static_cast<std::uint32_t>(word.size()), meaning};
 }
 
-const TokenTable::Meaning* TokenTable::ExactWordMeaning(std::string_view token) const {
-  if (token.size() > 8 || exactWords_.empty()) return nullptr;
-  const std::uint64_t bytes = LoadShortWord(token.data(), token.size());
-  const std::size_t mask = exactWords_.size() - 1;
-  for (std::size_t at = ExactSlot(bytes, mask); exactWords_[at].Length != 0;
-       at = (at + 1) & mask) {
-    const ExactWord& word = exactWords_[at];
-    if (word.Bytes == bytes && word.Length == token.size()) return &word.Meant;
-  }
-  return nullptr;
-}
-
 TokenTable::Meaning TokenTable::LookFolded(std::string_view token, std::string& scratch) const {
-  if (const Meaning* known = ExactWordMeaning(token)) return *known;
   Meaning meaning;
   std::uint64_t hash = 0;
   const std::string_view folded = FoldAndHash(token, scratch, hash);

@@ -10,6 +10,7 @@
 
 #include "analysis/ReservedWords.h"
 #include "analysis/Symbol.h"
+#include "platform/ByteText.h"
 #include "platform/TextHashTable.h"
 
 namespace tarnel {
@@ -33,6 +34,7 @@ class TokenTable {
   Meaning Look(std::string_view token, std::string& scratch) const {
     // Most tokens that name nothing go here, without a call.
     if (!byFold_.MayContain(FoldedFirstByte(token), token.size())) return {};
+    if (const Meaning* known = ExactWordMeaning(token)) return *known;
     return LookFolded(token, scratch);
   }
   // Whether fold, a text already folded, is the fold of a reserved word: what Look's
@@ -50,6 +52,8 @@ class TokenTable {
     const char first = token.empty() ? '\0' : token[0];
     return first >= 'A' && first <= 'Z' ? static_cast<char>(first + 32) : first;
   }
+  // The rest of Look for a token that the short table of reserved words as written does not
+  // answer: a fold and a visit to the large table.
   Meaning LookFolded(std::string_view token, std::string& scratch) const;
 
   // A fold's value in byFold_: the position of the procedure it names plus one (0: none), and
@@ -73,7 +77,17 @@ class TokenTable {
     return static_cast<std::size_t>((bytes * 0x9E3779B97F4A7C15ull) >> 40) & mask;
   }
   void EnterExactWord(std::string_view word, const Meaning& meaning);
-  const Meaning* ExactWordMeaning(std::string_view token) const;
+  const Meaning* ExactWordMeaning(std::string_view token) const {
+    if (token.size() > 8 || exactWords_.empty()) return nullptr;
+    const std::uint64_t bytes = LoadShortWord(token.data(), token.size());
+    const std::size_t mask = exactWords_.size() - 1;
+    for (std::size_t at = ExactSlot(bytes, mask); exactWords_[at].Length != 0;
+         at = (at + 1) & mask) {
+      const ExactWord& word = exactWords_[at];
+      if (word.Bytes == bytes && word.Length == token.size()) return &word.Meant;
+    }
+    return nullptr;
+  }
   std::vector<ExactWord> exactWords_;
 };
 
