@@ -73,6 +73,9 @@ class Precise : public Reading {
  public:
   void ScanDeclarations(AnalysisRun& run, std::string_view projectPath) const override;
   void ScanCalls(AnalysisRun& run) const override;
+
+ private:
+  void ResolveAndLink(AnalysisRun& run) const;
 };
 
 void Precise::ScanDeclarations(AnalysisRun& run, std::string_view projectPath) const {
@@ -144,14 +147,24 @@ struct CallsRead {
 };
 
 void Precise::ScanCalls(AnalysisRun& run) const {
+  // The name indexes are made last, in the room that the pass gave back, rather than in fresh
+  // memory ahead of it; also after a failure, as the classic pass makes them.
+  try {
+    ResolveAndLink(run);
+  } catch (...) {
+    IndexProcedures(run.Result);
+    throw;
+  }
+  IndexProcedures(run.Result);
+}
+
+void Precise::ResolveAndLink(AnalysisRun& run) const {
   AnalysisResult& result = run.Result;
-  const std::vector<TPassRec*> procedures = ProceduresInRecordingOrder(result);
-  IndexProcedures(result, procedures);
   PreciseModel& model = *result.Precise;
   // The word table, the reads and the index go before the links are written out, which keeps
   // the peak low. The resolver asks the table only about reserved words: no procedure goes in.
-  auto table = std::make_unique<const TokenTable>(std::span<TPassRec* const>{},
-                                                  run.Options.ReservedWords);
+  auto table =
+      std::make_unique<const TokenTable>(std::span<TPassRec* const>{}, run.Options.ReservedWords);
   auto owned = std::make_unique<const ProjectIndex>(model);
   const ProjectIndex& index = *owned;
   const CondConstants& constants = model.Conditions;

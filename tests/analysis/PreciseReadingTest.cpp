@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "analysis/PreciseModel.h"
 #include "analysis/PreciseScan.h"
+#include "platform/Errors.h"
 #include "support/ProjectFixture.h"
 
 namespace tarnel {
@@ -288,6 +292,24 @@ TEST_F(PreciseReadingTest, CancelStopsBeforeAModuleAndLeavesNoMarks) {
   EXPECT_FALSE(ctx.Result.Cancelled);
   EXPECT_EQ(CallNames("Trace"), (Names{"M.Main"}));
   EXPECT_EQ(ctx.Result.Precise->Marks.size(), 2u);
+}
+
+// The name indexes are made after the pass, and also when a module fails in it: the window looks
+// procedures up in what it shows.
+TEST_F(PreciseReadingTest, AModuleThatFailsInTheCallsPassLeavesTheNamesIndexed) {
+  Lines("P.vbp", {"Module=M; M.bas", "Module=N; N.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", "  Trace", "End Sub"});
+  Lines("N.bas", {"Attribute VB_Name = \"N\"", "Sub Trace()", "  Main", "End Sub"});
+  // Before the bodies are read, N becomes a FIFO: there, but no file to read.
+  host.OnEvents = [this](int round) {
+    if (round != 1) return;
+    std::filesystem::remove(dir.File("N.bas"));
+    ASSERT_EQ(::mkfifo(dir.File("N.bas").c_str(), 0600), 0);
+  };
+  EXPECT_THROW(Analyze("P.vbp"), FileOpenError);
+  EXPECT_EQ(ctx.Result.ProcNames.Count(), 2);
+  EXPECT_EQ(ctx.Result.ProcNames.Find("TRACE"), &Proc("Trace"));
+  EXPECT_EQ(ctx.Result.ProcFullNames.Find("m.main"), &Proc("Main"));
 }
 
 }  // namespace
