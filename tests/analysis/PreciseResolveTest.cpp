@@ -221,6 +221,32 @@ TEST_F(PreciseResolveTest, MeAndNestedWithBlocksInnermostFirst) {
                    "Page.Draw@16", "Page.Draw@18"}));
 }
 
+// A word of the reserved list names nothing of the project, in any letter case, though a
+// procedure bears its name. A "." that begins a continued line is a With member after a reserved
+// word on the line before, and a member of what stands there otherwise.
+TEST_F(PreciseResolveTest, ReservedWordsNameNothingAndContinuedLinesTellWithMembersApart) {
+  Lines("P.vbp", {"Module=A; A.bas", "Class=Doc; Doc.cls", "Class=Page; Page.cls"});
+  Module("A.bas", "A",
+         {"Public Sub MsgBox(s)", "End Sub", "Public Sub Notify()", "  MsgBox \"x\"",
+          "  msgbox \"y\"", "End Sub"});
+  Class("Page.cls", "Page", {"Public Sub Draw()", "End Sub"});
+  Class("Doc.cls", "Doc",
+        {"Public Pages As Page",  // 6
+         "Private Sub Layout()",  // 7
+         "End Sub",               // 8
+         "Public Sub Draw()",     // 9
+         "  With Me",             // 10
+         "    Call _",            // 11
+         "      .Layout",         // 12
+         "    Pages _",           // 13
+         "      .Draw",           // 14
+         "  End With",            // 15
+         "End Sub"});
+  Analyze("P.vbp");
+  EXPECT_EQ(Sites("A.Notify"), Names{});
+  EXPECT_EQ(Sites("Doc.Draw"), (Names{"Doc.Layout@12", "Page.Draw@14"}));
+}
+
 TEST_F(PreciseResolveTest, ControlsAreTypedByTheirBeginLine) {
   Lines("P.vbp", {"Name=\"Proj\"", "Form=F.frm", "UserControl=Gauge.ctl"});
   WriteAll("Gauge.ctl", {"VERSION 5.00", "Begin VB.UserControl Gauge", "End",
