@@ -128,35 +128,137 @@ std::size_t FieldEnd(std::string_view text, std::size_t pos) {
   return pos;
 }
 
+// Where the splitter's places are in a text of any length: a byte, or sixteen bytes, at a time.
 template <bool ParenthesesBlank>
-void SplitFieldViewsAs(std::string_view text, std::vector<std::string_view>& fields,
-                       std::string& unquoted) {
-  static constexpr FieldBytes<ParenthesesBlank> kBytes;
-  fields.clear();
-  unquoted.clear();
-  if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
-    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+class ScanningFinder {
+ public:
+  explicit ScanningFinder(std::string_view text) : text_(text) {}
+  // The first byte from pos on that is no blank, or the end.
+  std::size_t NonBlank(std::size_t pos) const {
+    static constexpr FieldBytes<ParenthesesBlank> kBytes;
+    while (pos < text_.size() && kBytes.Class[static_cast<unsigned char>(text_[pos])] == 1) ++pos;
+    return pos;
   }
+  // The first blank or comma from pos on, or the end.
+  std::size_t Stop(std::size_t pos) const { return FieldEnd<ParenthesesBlank>(text_, pos); }
+  // The first double quote from pos on, or the end.
+  std::size_t Quote(std::size_t pos) const {
+    return std::min(text_.find('"', pos), text_.size());
+  }
+
+ private:
+  std::string_view text_;
+};
+
+#ifdef __SSE2__
+// The same places read from bit masks that one pass over a line of under 64 bytes makes, sixteen
+// bytes at a time: bit i stands for byte i. Most code lines are that short, and a place then costs
+// a shift and a count of zeros instead of a look at the bytes. The bits at the end and above
+// count as no blank, a field's end and a quote, so that every search stops there at the latest.
+template <bool ParenthesesBlank>
+class WordFinder {
+ public:
+  static constexpr std::size_t kMaxBytes = 63;
+
+  // text: at most kMaxBytes bytes.
+  explicit WordFinder(std::string_view text) : size_(text.size()) {
+    const char* bytes = text.data();
+    std::size_t at = 0;
+    for (; size_ - at >= 16; at += 16) {
+      Mark(at, _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at)), 0xFFFF);
+    }
+    // The last bytes as two words, zero-filled: no read past the text.
+    if (const std::size_t rest = size_ - at; rest > 0) {
+      const std::uint64_t low = LoadShortWord(bytes + at, std::min<std::size_t>(rest, 8));
+      const std::uint64_t high = rest > 8 ? LoadShortWord(bytes + at + 8, rest - 8) : 0;
+      Mark(at, _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low)),
+           (1u << rest) - 1);
+    }
+    // A NUL ends the text.
+    if (nuls_ != 0) size_ = static_cast<std::size_t>(std::countr_zero(nuls_));
+    const std::uint64_t past = ~std::uint64_t{0} << size_;
+    blank_ &= ~past;
+    stop_ |= past;
+    quote_ |= past;
+  }
+  // The length of the text up to its first NUL.
+  std::size_t Size() const { return size_; }
+  std::size_t NonBlank(std::size_t pos) const { return pos + Zeros(~blank_ >> pos); }
+  std::size_t Stop(std::size_t pos) const { return pos + Zeros(stop_ >> pos); }
+  std::size_t Quote(std::size_t pos) const { return pos + Zeros(quote_ >> pos); }
+
+  // The fields of a text without double quotes (false for one with), all from the masks: each
+  // run of bytes that are neither blanks nor commas is a field, and a comma adds an empty field
+  // before it when no field byte stands since the line's start or the comma before, and after it
+  // when only blanks follow. Branches that depend on the bytes are what costs in a splitter; here
+  // only the loop over the fields has one.
+  bool SplitUnquoted(std::string_view text, std::vector<std::string_view>& fields) const {
+    const std::uint64_t end = std::uint64_t{1} << size_;
+    if ((quote_ & (end - 1)) != 0) return false;
+    const std::uint64_t commas = stop_ & ~blank_ & (end - 1);
+    const std::uint64_t inField = ~stop_;  // no bits at or past the end
+    const std::uint64_t afterCommas = commas << 1;
+    const std::uint64_t commaAfterComma = commas & NonBlankFrom(afterCommas | 1);
+    for (std::uint64_t starts = (inField & ~(inField << 1)) | commaAfterComma; starts != 0;
+         starts &= starts - 1) {
+      const std::size_t at = Zeros(starts);
+      fields.emplace_back(text.data() + at, Stop(at) - at);
+    }
+    if ((NonBlankFrom(afterCommas) & end) != 0) fields.emplace_back();
+    return true;
+  }
+
+ private:
+  // For each bit of from, each at the start of a run of blanks or on no blank, the first byte
+  // from there on that is no blank, or the end: a bit added at the start of a run carries to the
+  // byte after it.
+  std::uint64_t NonBlankFrom(std::uint64_t from) const {
+    return (((from & blank_) + blank_) & ~blank_) | (from & ~blank_);
+  }
+  static std::size_t Zeros(std::uint64_t bits) {
+    return static_cast<std::size_t>(std::countr_zero(bits));
+  }
+  // Enters the sixteen bytes at at, those of valid only.
+  void Mark(std::size_t at, __m128i chunk, unsigned valid) {
+    const auto bitsOf = [valid, at](__m128i bytes) {
+      return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(bytes)) & valid} << at;
+    };
+    __m128i blank = _mm_cmpeq_epi8(_mm_min_epu8(chunk, _mm_set1_epi8(' ')), chunk);
+    if (ParenthesesBlank) {
+      blank = _mm_or_si128(blank, _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('(')),
+                                               _mm_cmpeq_epi8(chunk, _mm_set1_epi8(')'))));
+    }
+    const std::uint64_t blanks = bitsOf(blank);
+    blank_ |= blanks;
+    stop_ |= blanks | bitsOf(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(',')));
+    quote_ |= bitsOf(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')));
+    nuls_ |= bitsOf(_mm_cmpeq_epi8(chunk, _mm_setzero_si128()));
+  }
+
+  std::size_t size_;
+  std::uint64_t blank_ = 0;  // the splitter's blanks
+  std::uint64_t stop_ = 0;   // blanks and commas: where an unquoted field ends
+  std::uint64_t quote_ = 0;  // double quotes
+  std::uint64_t nuls_ = 0;
+};
+#endif
+
+// The splitting itself, over text that holds no NUL, with finder telling where its places are.
+template <bool ParenthesesBlank, class Finder>
+void SplitWith(std::string_view text, const Finder& finder, std::vector<std::string_view>& fields,
+               std::string& unquoted) {
   // Undone quotes and blanked parentheses never make a field longer, so this room is never
   // outgrown and views into unquoted stay valid.
   unquoted.reserve(text.size());
 
-  std::size_t pos = 0;
   const std::size_t size = text.size();
-  const auto byteClass = [&](std::size_t at) {
-    return kBytes.Class[static_cast<unsigned char>(text[at])];
-  };
-  auto skipBlanks = [&] {
-    while (pos < size && byteClass(pos) == 1) ++pos;
-  };
-
-  skipBlanks();
+  std::size_t pos = finder.NonBlank(0);
   if (pos >= size) return;
   for (;;) {
     if (text[pos] == '"') {
       const std::size_t start = ++pos;
-      std::size_t close = text.find('"', start);
-      if (close == std::string_view::npos) {
+      const std::size_t close = finder.Quote(start);
+      if (close >= size) {
         // no closing quote: to the end
         fields.push_back(QuotedField<ParenthesesBlank>(text.substr(start), unquoted));
         pos = size;
@@ -186,21 +288,39 @@ void SplitFieldViewsAs(std::string_view text, std::vector<std::string_view>& fie
       }
     } else {
       const std::size_t start = pos;
-      pos = FieldEnd<ParenthesesBlank>(text, pos);
+      pos = finder.Stop(pos);
       fields.push_back(text.substr(start, pos - start));
     }
 
-    skipBlanks();
+    pos = finder.NonBlank(pos);
     if (pos >= size) break;
     if (text[pos] == ',') {
-      ++pos;
-      skipBlanks();
+      pos = finder.NonBlank(pos + 1);
       if (pos >= size) {
         fields.emplace_back();
         break;
       }
     }
   }
+}
+
+template <bool ParenthesesBlank>
+void SplitFieldViewsAs(std::string_view text, std::vector<std::string_view>& fields,
+                       std::string& unquoted) {
+  fields.clear();
+  unquoted.clear();
+#ifdef __SSE2__
+  if (text.size() <= WordFinder<ParenthesesBlank>::kMaxBytes) {
+    const WordFinder<ParenthesesBlank> finder(text);
+    if (finder.SplitUnquoted(text, fields)) return;
+    SplitWith<ParenthesesBlank>(text.substr(0, finder.Size()), finder, fields, unquoted);
+    return;
+  }
+#endif
+  if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
+    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+  }
+  SplitWith<ParenthesesBlank>(text, ScanningFinder<ParenthesesBlank>(text), fields, unquoted);
 }
 
 }  // namespace

@@ -1,11 +1,51 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/ByteText.h"
 
 namespace tarnel {
 namespace {
 
 using Fields = std::vector<std::string>;
+
+// The splitting rule written out byte by byte: a NUL ends the text; blanks (codes 1 to 32, and
+// parentheses when they count as blanks) and commas end a field; a comma after blanks starts the
+// next one, and a trailing comma adds an empty field; a field that starts with a double quote
+// runs to the next single one, doubled quotes standing for one, with its parentheses blanked.
+Fields SplitByTheRule(std::string_view text, bool parenthesesBlank) {
+  text = text.substr(0, std::min(text.find('\0'), text.size()));
+  const auto paren = [&](char c) { return parenthesesBlank && (c == '(' || c == ')'); };
+  const auto blank = [&](std::size_t i) { return (text[i] >= 1 && text[i] <= 32) || paren(text[i]); };
+  Fields fields;
+  std::size_t i = 0;
+  while (i < text.size() && blank(i)) ++i;
+  while (i < text.size()) {
+    std::string field;
+    if (text[i] == '"') {
+      for (++i; i < text.size(); ++i) {
+        if (text[i] == '"') {
+          if (i + 1 == text.size() || text[i + 1] != '"') {
+            ++i;
+            break;
+          }
+          ++i;
+        }
+        field += paren(text[i]) ? ' ' : text[i];
+      }
+    } else {
+      while (i < text.size() && text[i] != ',' && !blank(i)) field += text[i++];
+    }
+    fields.push_back(field);
+    while (i < text.size() && blank(i)) ++i;
+    if (i < text.size() && text[i] == ',') {
+      ++i;
+      while (i < text.size() && blank(i)) ++i;
+      if (i == text.size()) fields.emplace_back();
+    }
+  }
+  return fields;
+}
 
 TEST(CutTest, LeftCutFillsWithBlanksOnTheRight) {
   EXPECT_EQ(LeftCut("End", 4), "End ");
@@ -188,35 +228,39 @@ TEST(SplitCodeFieldsTest, GivesWhatSplittingTheBlankedTextGives) {
   EXPECT_EQ(Fields(code.begin(), code.end()), (Fields{"Foo", "a b "}));
 
   // Every prefix of a long line, so that a field ends at each place of the last sixteen bytes
-  // and at the very end, after fields of every length; against the rule written out byte by
-  // byte (blanks, parentheses and commas end a field; a comma after blanks starts the next one;
-  // a trailing comma adds an empty field).
-  const auto model = [](std::string_view text) {
-    const auto blank = [&](std::size_t i) {
-      return (text[i] >= 1 && text[i] <= 32) || text[i] == '(' || text[i] == ')';
-    };
-    Fields fields;
-    std::size_t i = 0;
-    while (i < text.size() && blank(i)) ++i;
-    while (i < text.size()) {
-      std::string field;
-      while (i < text.size() && text[i] != ',' && !blank(i)) field += text[i++];
-      fields.push_back(field);
-      while (i < text.size() && blank(i)) ++i;
-      if (i < text.size() && text[i] == ',') {
-        ++i;
-        while (i < text.size() && blank(i)) ++i;
-        if (i == text.size()) fields.emplace_back();
-      }
-    }
-    return fields;
-  };
+  // and at the very end, after fields of every length.
   const std::string longLine =
       "Call LongerName(a, bb) + x,ccc(dddd)  ,, LastFieldOfTheLine,e\tff(g)hhhhhhhhhhhhhhhhh";
   for (std::size_t n = 0; n <= longLine.size(); ++n) {
     const std::string_view line = std::string_view(longLine).substr(0, n);
     SplitCodeFieldViews(line, code, codeUnquoted);
-    EXPECT_EQ(Fields(code.begin(), code.end()), model(line)) << n;
+    EXPECT_EQ(Fields(code.begin(), code.end()), SplitByTheRule(line, true)) << n;
+  }
+}
+
+TEST(SplitCodeFieldsTest, AnyLineSplitsAsTheRuleSays) {
+  // Lines of bytes that mean something to the splitter, of every length up to past the longest
+  // that is split from bit masks, so that fields, quotes and NULs fall at every place of a
+  // sixteen-byte chunk and of a 64-bit word.
+  const char alphabet[] = {' ', ' ', '\t', ',', ',', '(', ')', '"', '"', 'a', 'a',
+                           'B', '_', '\0', '\x01', '\x82', '\x7f', '=', '.', 'z'};
+  std::mt19937 random(20261208);
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet - 1);
+  std::vector<std::string_view> views;
+  std::string unquoted, line;
+  for (int round = 0; round < 4000; ++round) {
+    const std::size_t length = static_cast<std::size_t>(round) % 300;
+    line.clear();
+    for (std::size_t i = 0; i < length; ++i) {
+      char byte = alphabet[pick(random)];
+      // NULs are rare, so that most lines are split to their end.
+      if (byte == '\0' && round % 8 != 0) byte = 'n';
+      line += byte;
+    }
+    SplitCodeFieldViews(line, views, unquoted);
+    EXPECT_EQ(Fields(views.begin(), views.end()), SplitByTheRule(line, true)) << line;
+    SplitFieldViews(line, views, unquoted);
+    EXPECT_EQ(Fields(views.begin(), views.end()), SplitByTheRule(line, false)) << line;
   }
 }
 
