@@ -307,6 +307,10 @@ class ModuleReader {
 
   void Finish(long lastLine) { Close(lastLine, 0); }
 
+  // Inside a procedure body in a reading of declarations: only statements whose first word may
+  // declare or end (MayDeclare), attributes and strings matter until the body ends.
+  bool ReadsBodyForDeclarationsOnly() const { return full_ && open_ && block_ == Block::None; }
+
  private:
   enum class Block { None, Enum, Type };
 
@@ -517,7 +521,10 @@ void ScanModuleText(TextReader& file, bool hasHeader, const CondConstants& proje
   VbLexer lexer(file, linesBefore, project, doubleByte);
   ModuleReader reader(module, visitor);
   VbStatement statement;
-  while (lexer.Next(statement)) reader.Statement(statement);
+  while (lexer.Next(statement)) {
+    reader.Statement(statement);
+    lexer.PassOverPlainLines(reader.ReadsBodyForDeclarationsOnly());
+  }
   reader.Finish(lexer.LineNo());
   for (const AttributeDecl& a : module.Attributes) {
     if (SameTextIgnoreCase(a.Name, "VB_Name")) {

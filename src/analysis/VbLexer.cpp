@@ -1,5 +1,6 @@
 #include "analysis/VbLexer.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -69,6 +70,129 @@ std::size_t AsciiNameEnd(std::string_view line, std::size_t i, bool doubleByte) 
   }
 #endif
   return i;
+}
+
+// Whether any byte of line is one of the three.
+bool HasAnyOf(std::string_view line, char a, char b, char c) {
+#ifdef __SSE2__
+  if (line.size() >= 16) {
+    const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b);
+    const __m128i vc = _mm_set1_epi8(c);
+    const auto anyIn = [&](std::size_t at) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + at));
+      const __m128i any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)),
+                                       _mm_cmpeq_epi8(x, vc));
+      return _mm_movemask_epi8(any) != 0;
+    };
+    std::size_t i = 0;
+    for (; line.size() - i >= 16; i += 16) {
+      if (anyIn(i)) return true;
+    }
+    // The last sixteen bytes, some of them looked at already, rather than a byte at a time.
+    return i < line.size() && anyIn(line.size() - 16);
+  }
+#endif
+  for (const char x : line) {
+    if (x == a || x == b || x == c) return true;
+  }
+  return false;
+}
+
+// How many letters a..z or A..Z stand from i on, sixteen bytes at a time where there are as many.
+std::size_t LettersFrom(std::string_view line, std::size_t i) {
+  std::size_t end = i;
+#ifdef __SSE2__
+  const __m128i lowA = _mm_set1_epi8('a'), lowZ = _mm_set1_epi8('z');
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  for (; line.size() - end >= 16; end += 16) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + end));
+    const __m128i lower = _mm_or_si128(c, caseBit);
+    const __m128i letter =
+        _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(lower, lowA), lower),
+                      _mm_cmpeq_epi8(_mm_min_epu8(lower, lowZ), lower));
+    const auto letters = static_cast<unsigned>(_mm_movemask_epi8(letter));
+    if (letters != 0xFFFF) return end - i + static_cast<std::size_t>(std::countr_one(letters));
+  }
+#endif
+  while (end < line.size() && IsLetter(At(line, end))) ++end;
+  return end - i;
+}
+
+// Up to eight bytes of text as one word, low byte first, as LoadShortWord reads them.
+constexpr std::uint64_t WordOf(std::string_view text) {
+  std::uint64_t word = 0;
+  for (std::size_t k = text.size(); k > 0; --k) word = (word << 8) | static_cast<unsigned char>(text[k - 1]);
+  return word;
+}
+
+// Whether the word of length letters at text, folded, is one that begins a statement a reading of
+// declarations needs: an attribute, a comment, a modifier or a procedure's declaration. "End" is
+// one when the word after it is: sub, function or property.
+bool IsDeclaringWord(std::string_view line, std::size_t i, std::size_t length) {
+  if (length < 3 || length > 9) return false;
+  const char* text = line.data() + i;
+  const std::uint64_t word = FoldAsciiWord(LoadShortWord(text, std::min<std::size_t>(length, 8)));
+  switch (length) {
+    case 3:
+      if (word == WordOf("end")) {
+        std::size_t next = i + length;
+        while (next < line.size() && IsBlank(At(line, next))) ++next;
+        const std::size_t ended = LettersFrom(line, next);
+        if (ended != 3 && ended != 8) return false;
+        const std::uint64_t what = FoldAsciiWord(LoadShortWord(line.data() + next, ended));
+        return what == WordOf("sub") || what == WordOf("function") || what == WordOf("property");
+      }
+      return word == WordOf("sub") || word == WordOf("rem");
+    case 5:
+      return word == WordOf("event");
+    case 6:
+      return word == WordOf("public") || word == WordOf("friend") || word == WordOf("global") ||
+             word == WordOf("static");
+    case 7:
+      return word == WordOf("private") || word == WordOf("declare");
+    case 8:
+      return word == WordOf("function") || word == WordOf("property");
+    default:
+      return word == WordOf("attribut") && (text[8] | 0x20) == 'e';
+  }
+}
+
+// A line that begins a logical line and gives a reading of declarations nothing but its strings:
+// no directive, separator or bracketed name in its code, no continuation (of code or of a
+// comment: both need a "_" last), no line number, and a first word that is no attribute or
+// comment, declares nothing and ends no procedure.
+bool IsPlainLine(std::string_view line) {
+  std::size_t i = SkipSpaces(line, 0);
+  while (i < line.size() && IsBlank(At(line, i))) ++i;
+  if (i == line.size()) return true;
+  if (IsDigit(At(line, i))) return false;
+  if (IsDeclaringWord(line, i, LettersFrom(line, i))) return false;
+  std::size_t last = line.size() - 1;
+  while (IsBlank(At(line, last))) --last;  // stops at i at the latest
+  if (line[last] == '_') return false;
+  // An apostrophe with no double quote before it starts the comment, whatever the comment holds.
+  std::string_view code = line;
+  if (const void* apostrophe = std::memchr(line.data(), '\'', line.size())) {
+    const auto at = static_cast<std::size_t>(static_cast<const char*>(apostrophe) - line.data());
+    if (std::memchr(line.data(), '"', at) == nullptr) code = line.substr(0, at);
+  }
+  return !HasAnyOf(code, '#', ':', '[');
+}
+
+// Where the string whose text starts at i ends: after its closing quote (a doubled quote stands
+// for one), or at the line's end for one left open.
+std::size_t StringEnd(std::string_view line, std::size_t i) {
+  const std::size_t n = line.size();
+  for (;;) {
+    const void* q = std::memchr(line.data() + i, '"', n - i);
+    if (q == nullptr) return n;
+    i = static_cast<std::size_t>(static_cast<const char*>(q) - line.data()) + 1;
+    if (i < n && line[i] == '"') {
+      ++i;
+      continue;
+    }
+    return i;
+  }
 }
 
 // True when only blanks follow position from.
@@ -485,6 +609,10 @@ bool VbLexer::ReadLogicalLine() {
   do {
     std::string_view physical = file_.ReadLineView();
     ++lineNo_;
+    if (passOverPlainLines_ && statementStart && line_.empty() && IsPlainLine(physical)) {
+      StringsOnly(physical);
+      return true;
+    }
     end = Tokenize(physical, statementStart);
     // A continued comment swallows whole lines, whatever they hold.
     while (end == LineEnd::CommentContinued && !file_.AtEnd()) {
@@ -494,6 +622,22 @@ bool VbLexer::ReadLogicalLine() {
     }
   } while (end == LineEnd::Continued && !file_.AtEnd());
   return true;
+}
+
+void VbLexer::StringsOnly(std::string_view line) {
+  // On a plain line every double quote outside a string starts one, and every apostrophe outside
+  // a string starts the comment: names, numbers and operators hold neither, nor does the second
+  // byte of a double-byte character.
+  const auto lineNo = static_cast<std::int32_t>(lineNo_);
+  const char* text = line.data();
+  for (std::size_t i = 0;;) {
+    const void* quote = std::memchr(text + i, '"', line.size() - i);
+    if (quote == nullptr) return;
+    const auto start = static_cast<std::size_t>(static_cast<const char*>(quote) - text);
+    if (std::memchr(text + i, '\'', start - i) != nullptr) return;
+    i = StringEnd(line, start + 1);
+    line_.push_back({TokenKind::String, line.substr(start, i - start), lineNo});
+  }
 }
 
 VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) {
@@ -512,20 +656,7 @@ VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) 
     }
     const std::size_t start = i;
     if (c == '"') {
-      ++i;
-      for (;;) {
-        const void* q = std::memchr(line.data() + i, '"', n - i);
-        if (q == nullptr) {
-          i = n;  // unterminated: the string ends with the line
-          break;
-        }
-        i = static_cast<std::size_t>(static_cast<const char*>(q) - line.data()) + 1;
-        if (i < n && line[i] == '"') {
-          ++i;
-          continue;
-        }
-        break;
-      }
+      i = StringEnd(line, i + 1);
       emit(TokenKind::String, start, i);
       continue;
     }

@@ -77,11 +77,19 @@ class VbLexer {
   long LineNo() const { return lineNo_; }
   // The #Const constants of the module as they stand.
   const CondConstants& ModuleConstants() const { return module_; }
+  // While on, a logical line of one plain physical line comes out as a statement of its strings
+  // alone, or none: one without a directive, a ":", a "[", a "_" anywhere or a line number, whose
+  // first word is not "Attribute", "Rem", "End", a modifier ("Private", "Public", "Friend",
+  // "Global", "Static") or a word that declares a procedure ("Sub", "Function", "Property",
+  // "Declare", "Event"). Inside a procedure body such a line can only be a statement that a
+  // reading of declarations wants no more of than its strings.
+  void PassOverPlainLines(bool on) { passOverPlainLines_ = on; }
 
  private:
   enum class LineEnd { Done, Continued, CommentContinued };
   bool ReadLogicalLine();
   LineEnd Tokenize(std::string_view line, bool& statementStart);
+  void StringsOnly(std::string_view line);
   void Directive();
   CondValue Evaluate(std::size_t from, std::size_t to) const;
   bool Live() const { return frames_.empty() || frames_.back().Live; }
@@ -103,6 +111,7 @@ class VbLexer {
   std::size_t pos_ = 0;        // next unread token of line_
   int separators_ = 0;         // ":" separators in line_; most lines have none
   bool lineStart_ = false;     // the next statement is the first of its logical line
+  bool passOverPlainLines_ = false;
 };
 
 }  // namespace tarnel

@@ -10,9 +10,10 @@ namespace {
 
 // Each statement as "line|label|token token ...".
 std::vector<std::string> Lex(const std::string& source, const CondConstants& project = {},
-                             bool doubleByte = false) {
+                             bool doubleByte = false, bool passOverPlainLines = false) {
   TextReader file = TextReader::FromBytes(source);
   VbLexer lexer(file, 0, project, doubleByte);
+  lexer.PassOverPlainLines(passOverPlainLines);
   std::vector<std::string> out;
   VbStatement s;
   while (lexer.Next(s)) {
@@ -145,6 +146,88 @@ TEST(VbLexerTest, ConditionalExpressionsComputeLikeTheCompiler) {
   EXPECT_EQ(live("1 / 0"), (Lines{"2||yes", "4||no"}));
   EXPECT_EQ(live(std::string(5000, '(') + "1" + std::string(5000, ')')),
             (Lines{"2||yes", "4||no"}));
+}
+
+// A body read for its declarations alone: a plain line comes out as its strings, every other
+// line as it always does, and no line moves.
+TEST(VbLexerTest, PlainLinesGiveTheirStringsAloneAndTheRestAsEver) {
+  const std::vector<std::string> body = {
+      "x = 1",
+      "    End If",
+      "End",
+      "Endx = 2 ' End Sub",
+      "x = 2 ' note: [a] #1",
+      "y = \"Foo\" & \"a\"\"b\" & z ' \"not\"",
+      "s = \"open",
+      "MsgBox \"it's\", 1 ' \"x\"",
+      "",
+      "   \t",
+      // Each of these needs its tokens.
+      "End  Sub",
+      "\tEND FUNCTION",
+      "End Property ' done",
+      "10 x = 1",
+      "ErrHandler: Call Foo",
+      "MsgBox \"a: b\", 1",
+      "Rem note",
+      "Attribute Foo.VB_UserMemId = 0",
+      "Private Sub Inner()",
+      "Static Function Counted()",
+      "Declare Sub Beep Lib \"k\" ()",
+      "Event Changed()",
+      "[End] Sub",
+      "d = #1/2/2000#",
+      "z = a _",
+      "  + \"b\"",
+      "' comment _",
+      "  End Sub swallowed",
+      "MsgBox \"it's\" ' note: x",
+  };
+  std::string source;
+  for (const std::string& line : body) source += line + "\r\n";
+  const Lines all = Lex(source);
+  const Lines plain = Lex(source, {}, false, true);
+  // A plain line's strings, as "line|label|strings".
+  const auto stringsOf = [](const std::string& statement) {
+    const std::size_t bar = statement.find('|', statement.find('|') + 1);
+    std::string strings = statement.substr(0, bar + 1);
+    bool first = true;
+    for (std::size_t i = bar + 1; i < statement.size();) {
+      std::size_t end = statement.find(' ', i);
+      if (statement[i] == '"') {
+        // A string token may hold blanks: it ends at the quote that closes it.
+        end = i + 1;
+        while (end < statement.size()) {
+          if (statement[end] == '"' && (end + 1 >= statement.size() || statement[end + 1] != '"')) {
+            ++end;
+            break;
+          }
+          end += statement[end] == '"' ? 2 : 1;
+        }
+        strings += (first ? "" : " ") + statement.substr(i, end - i);
+        first = false;
+      }
+      if (end == std::string::npos || end >= statement.size()) break;
+      i = end + 1;
+    }
+    return strings;
+  };
+  Lines expected;
+  for (const std::string& statement : all) {
+    const int line = std::stoi(statement);
+    if (line <= 8) {
+      const std::string strings = stringsOf(statement);
+      if (strings.back() != '|') expected.push_back(strings);
+    } else {
+      expected.push_back(statement);
+    }
+  }
+  EXPECT_EQ(plain, expected);
+  // The plain lines' strings, and the lines that keep their tokens, are what they should be.
+  EXPECT_EQ(Lines(plain.begin(), plain.begin() + 3),
+            (Lines{"6||\"Foo\" \"a\"\"b\"", "7||\"open", "8||\"it's\""}));
+  EXPECT_EQ(plain[3], "11||End Sub");
+  EXPECT_EQ(plain.back(), "29||MsgBox \"it's\"");
 }
 
 TEST(VbLexerTest, BadInputEndsWithoutCrashOrHang) {
