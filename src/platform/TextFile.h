@@ -102,12 +102,15 @@ class TextWriter {
  private:
   void Flush();
   void Discard();
+  // Puts bytes after the buffered ones, writing the buffer out first when they do not fit.
+  void Append(std::string_view bytes);
 
   std::string path_;    // engine text, for messages
   std::string target_;  // native
   std::string temp_;    // native; empty when writing in place
   int fd_ = -1;
-  std::string buffer_;  // bytes not yet handed to the file
+  std::string buffer_;    // its first used_ bytes not yet handed to the file
+  std::size_t used_ = 0;
 };
 
 // Reads a whole file as bytes (engine path). Throws as TextReader does.

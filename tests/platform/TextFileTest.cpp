@@ -133,10 +133,19 @@ TEST(TextWriterTest, EveryLineEndsInCrLf) {
     writer.WriteLine("", "");
     // Lines in two parts across the points where the buffer goes out to the file.
     for (int i = 0; i < 20000; ++i) writer.WriteLine(std::string(i % 7, 'h'), "t");
+    // Parts larger than the buffer, around small ones and raw bytes.
+    writer.WriteLine(std::string(200000, 'H'), std::string(100000, 'T'));
+    writer.WriteLine("small", std::string(70000, 'u'));
+    writer.Write(std::string(150000, 'w'));
+    writer.Write("raw");
+    writer.WriteLine("last");
     writer.Close();
   }
   std::string expected = "a\r\n\r\n\x81\xa8\r\n    \x81\xa8 M.P\r\n\r\n";
   for (int i = 0; i < 20000; ++i) expected += std::string(i % 7, 'h') + "t\r\n";
+  expected += std::string(200000, 'H') + std::string(100000, 'T') + "\r\n";
+  expected += "small" + std::string(70000, 'u') + "\r\n";
+  expected += std::string(150000, 'w') + "rawlast\r\n";
   EXPECT_EQ(test::ReadNative(dir.File("out.txt")), expected);
 }
 
