@@ -128,9 +128,8 @@ std::size_t LettersFrom(std::string_view line, std::size_t i) {
   for (; line.size() - end >= 16; end += 16) {
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + end));
     const __m128i lower = _mm_or_si128(c, caseBit);
-    const __m128i letter =
-        _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(lower, lowA), lower),
-                      _mm_cmpeq_epi8(_mm_min_epu8(lower, lowZ), lower));
+    const __m128i letter = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(lower, lowA), lower),
+                                         _mm_cmpeq_epi8(_mm_min_epu8(lower, lowZ), lower));
     const auto letters = static_cast<unsigned>(_mm_movemask_epi8(letter));
     if (letters != 0xFFFF) return end - i + static_cast<std::size_t>(std::countr_one(letters));
   }
@@ -142,13 +141,15 @@ std::size_t LettersFrom(std::string_view line, std::size_t i) {
 // Up to eight bytes of text as one word, low byte first, as LoadShortWord reads them.
 constexpr std::uint64_t WordOf(std::string_view text) {
   std::uint64_t word = 0;
-  for (std::size_t k = text.size(); k > 0; --k) word = (word << 8) | static_cast<unsigned char>(text[k - 1]);
+  for (std::size_t k = text.size(); k > 0; --k) {
+    word = (word << 8) | static_cast<unsigned char>(text[k - 1]);
+  }
   return word;
 }
 
-// Whether the word of length letters at text, folded, is one that begins a statement a reading of
+// Whether the word of length letters at i, folded, is one that begins a statement a reading of
 // declarations needs: an attribute, a comment, a modifier or a procedure's declaration. "End" is
-// one when the word after it is: sub, function or property.
+// one when the word after it is "Sub", "Function" or "Property".
 bool IsDeclaringWord(std::string_view line, std::size_t i, std::size_t length) {
   if (length < 3 || length > 9) return false;
   const char* text = line.data() + i;

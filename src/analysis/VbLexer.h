@@ -78,11 +78,12 @@ class VbLexer {
   // The #Const constants of the module as they stand.
   const CondConstants& ModuleConstants() const { return module_; }
   // While on, a logical line of one plain physical line comes out as a statement of its strings
-  // alone, or none: one without a directive, a ":", a "[", a "_" anywhere or a line number, whose
-  // first word is not "Attribute", "Rem", "End", a modifier ("Private", "Public", "Friend",
-  // "Global", "Static") or a word that declares a procedure ("Sub", "Function", "Property",
-  // "Declare", "Event"). Inside a procedure body such a line can only be a statement that a
-  // reading of declarations wants no more of than its strings.
+  // alone, or none. A plain line has no "#", ":" or "[" in its code, no "_" last (so neither code
+  // nor comment goes on) and no line number; its first word is not "Attribute", "Rem", a modifier
+  // ("Private", "Public", "Friend", "Global", "Static"), a word that declares a procedure ("Sub",
+  // "Function", "Property", "Declare", "Event"), or "End" before "Sub", "Function" or "Property".
+  // Inside a procedure body such a line can only be a statement that a reading of declarations
+  // wants no more of than its strings.
   void PassOverPlainLines(bool on) { passOverPlainLines_ = on; }
 
  private:

@@ -142,9 +142,7 @@ class ScanningFinder {
   // The first blank or comma from pos on, or the end.
   std::size_t Stop(std::size_t pos) const { return FieldEnd<ParenthesesBlank>(text_, pos); }
   // The first double quote from pos on, or the end.
-  std::size_t Quote(std::size_t pos) const {
-    return std::min(text_.find('"', pos), text_.size());
-  }
+  std::size_t Quote(std::size_t pos) const { return std::min(text_.find('"', pos), text_.size()); }
 
  private:
   std::string_view text_;

@@ -109,7 +109,7 @@ class TextWriter {
   std::string target_;  // native
   std::string temp_;    // native; empty when writing in place
   int fd_ = -1;
-  std::string buffer_;    // its first used_ bytes not yet handed to the file
+  std::string buffer_;  // its first used_ bytes not yet handed to the file
   std::size_t used_ = 0;
 };
 

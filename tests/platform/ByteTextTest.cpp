@@ -16,7 +16,9 @@ using Fields = std::vector<std::string>;
 Fields SplitByTheRule(std::string_view text, bool parenthesesBlank) {
   text = text.substr(0, std::min(text.find('\0'), text.size()));
   const auto paren = [&](char c) { return parenthesesBlank && (c == '(' || c == ')'); };
-  const auto blank = [&](std::size_t i) { return (text[i] >= 1 && text[i] <= 32) || paren(text[i]); };
+  const auto blank = [&](std::size_t i) {
+    return (text[i] >= 1 && text[i] <= 32) || paren(text[i]);
+  };
   Fields fields;
   std::size_t i = 0;
   while (i < text.size() && blank(i)) ++i;
@@ -242,8 +244,8 @@ TEST(SplitCodeFieldsTest, AnyLineSplitsAsTheRuleSays) {
   // Lines of bytes that mean something to the splitter, of every length up to past the longest
   // that is split from bit masks, so that fields, quotes and NULs fall at every place of a
   // sixteen-byte chunk and of a 64-bit word.
-  const char alphabet[] = {' ', ' ', '\t', ',', ',', '(', ')', '"', '"', 'a', 'a',
-                           'B', '_', '\0', '\x01', '\x82', '\x7f', '=', '.', 'z'};
+  const char alphabet[] = {' ', ' ', '\t', ',',  ',',    '(',    ')',    '"', '"', 'a',
+                           'a', 'B', '_',  '\0', '\x01', '\x82', '\x7f', '=', '.', 'z'};
   std::mt19937 random(20261208);
   std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet - 1);
   std::vector<std::string_view> views;
