@@ -45,8 +45,7 @@ void TextHashTable::Clear() {
   size_ = 0;
   slots_.clear();
   filter_.clear();
-  firstBytes_.reset();
-  lengths_.reset();
+  lengthsByFirstByte_.fill(0);
 }
 
 void TextHashTable::Place(std::uint64_t hash, const Slot& slot) {
@@ -106,8 +105,8 @@ int TextHashTable::FindOrInsert(std::string_view key, int value) {
   ++size_;
   const std::size_t bit = FilterBit(hash);
   filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
-  lengths_.set(LengthBit(key.size()));
-  if (!key.empty()) firstBytes_.set(static_cast<unsigned char>(key[0]));
+  lengthsByFirstByte_[key.empty() ? 0 : static_cast<unsigned char>(key[0])] |=
+      std::uint64_t{1} << LengthBit(key.size());
   return value;
 }
 

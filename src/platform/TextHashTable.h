@@ -1,6 +1,6 @@
 #pragma once
 
-#include <bitset>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,10 +27,11 @@ class TextHashTable {
   // The value under key, or -1.
   int Find(std::string_view key) const;
   int Size() const { return size_; }
-  // False when no key has this length and first byte: a quick answer before any hashing.
+  // False when no key has this length and first byte (NUL for the empty key): a quick answer
+  // before any hashing, one load and a bit from a table that stays in the cache.
   bool MayContain(char firstByte, std::size_t length) const {
-    if (!lengths_[LengthBit(length)]) return false;
-    return length == 0 || firstBytes_[static_cast<unsigned char>(firstByte)];
+    return ((lengthsByFirstByte_[static_cast<unsigned char>(firstByte)] >> LengthBit(length)) &
+            1) != 0;
   }
 
   static std::uint64_t Hash(std::string_view key);
@@ -81,8 +82,8 @@ class TextHashTable {
   // takes little room, and a large one's filter stays in the cache.
   static constexpr std::size_t kFilterBits = 1u << 18;
   std::size_t FilterBit(std::uint64_t hash) const { return hash & (filter_.size() * 64 - 1); }
-  // The bit of lengths_ for a key length.
-  static constexpr std::size_t LengthBit(std::size_t length) { return length < 64 ? length : 64; }
+  // The bit of lengthsByFirstByte_ for a key length: 0..62, and 63 for every longer key.
+  static constexpr std::size_t LengthBit(std::size_t length) { return length < 63 ? length : 63; }
 
   // The slot that holds key or the free slot where it would go.
   std::size_t SlotFor(std::string_view key, std::uint64_t hash) const;
@@ -95,8 +96,8 @@ class TextHashTable {
   int size_ = 0;
   std::vector<Slot> slots_;
   std::vector<std::uint64_t> filter_;  // a bit per hash bucket in use
-  std::bitset<256> firstBytes_;
-  std::bitset<65> lengths_;  // 0..63, and 64 for every longer key
+  // For each first byte, a bit per length (LengthBit) that some key with that first byte has.
+  std::array<std::uint64_t, 256> lengthsByFirstByte_{};
 };
 
 }  // namespace tarnel

@@ -87,12 +87,32 @@ TEST(TextHashTableTest, AHashMadeOnceFindsWhatTheKeyFinds) {
   EXPECT_EQ(small.FindHashed("dim", TextHashTable::Hash("dim")), 1);
 }
 
-TEST(TextHashTableTest, FiltersByLengthAndFirstByte) {
+TEST(TextHashTableTest, FiltersByLengthAndFirstByteTogether) {
   TextHashTable table;
   table.Insert("Call", 0);
+  table.Insert("Do", 1);
   EXPECT_TRUE(table.MayContain('C', 4));
+  EXPECT_TRUE(table.MayContain('D', 2));
   EXPECT_FALSE(table.MayContain('c', 4));
   EXPECT_FALSE(table.MayContain('C', 5));
+  // Each of the first byte and the length is some key's, but no key has both.
+  EXPECT_FALSE(table.MayContain('C', 2));
+  EXPECT_FALSE(table.MayContain('D', 4));
+  EXPECT_EQ(table.Find("Co"), -1);
+  // The empty key, and keys of every length past the last one the filter tells apart.
+  EXPECT_FALSE(table.MayContain('\0', 0));
+  table.Insert("", 2);
+  EXPECT_TRUE(table.MayContain('\0', 0));
+  EXPECT_EQ(table.Find(""), 2);
+  for (const std::size_t length : {62u, 63u, 64u, 100u, 5000u}) {
+    const std::string key(length, 'L');
+    table.Insert(key, static_cast<int>(length));
+    EXPECT_TRUE(table.MayContain('L', length)) << length;
+    EXPECT_EQ(table.Find(key), static_cast<int>(length)) << length;
+  }
+  EXPECT_FALSE(table.MayContain('L', 61));
+  EXPECT_TRUE(table.MayContain('L', 70));  // longer keys share a bit
+  EXPECT_EQ(table.Find(std::string(70, 'L')), -1);
 }
 
 }  // namespace
