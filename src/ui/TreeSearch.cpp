@@ -25,12 +25,16 @@ void TreeSearch::TreeChanged() {
   // The filter points into the old tree; the new one starts unfiltered.
   filter_.reset();
   matchCount_ = 0;
-  const QSignalBlocker quiet(this);
+  // The text goes without a search: the new tree is whole already. The line's own signal still
+  // goes out, so that its clear button goes with the text.
+  clearing_ = true;
   clear();
+  clearing_ = false;
   setStyleSheet({});
 }
 
 void TreeSearch::Search(const QString& text) {
+  if (clearing_) return;
   const ResultTree* tree = model_->Tree();
   if (tree == nullptr) return;
   if (!filter_) filter_ = std::make_unique<TreeFilter>(*tree);

@@ -39,6 +39,7 @@ class TreeSearch : public QLineEdit {
   ResultTreeModel* model_;
   std::unique_ptr<TreeFilter> filter_;
   int matchCount_ = 0;
+  bool clearing_ = false;  // the text is taken away for a new tree
   // The nodes the user had opened before the search began, opened again when it ends.
   std::vector<int> openedBefore_;
 };

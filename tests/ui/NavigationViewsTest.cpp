@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -126,10 +127,16 @@ TEST_F(NavigationViewsTest, SearchNarrowsTheTreeWithoutTouchingTheListsEnterSele
   EXPECT_TRUE(TreeCaptions().empty());
   QTest::keyClick(&search, Qt::Key_Return);
   EXPECT_EQ(Current(), "M.Helper");
-  // Another analysis starts with the whole tree.
+  // The search's clear button, which fades in while it holds text and out when it is empty.
+  const QList<QToolButton*> buttons = search.findChildren<QToolButton*>();
+  ASSERT_EQ(buttons.size(), 1);
+  const auto opacity = [&] { return buttons[0]->property("opacity").toDouble(); };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return opacity() > 0.99; }));
+  // Another analysis starts with the whole tree, and the emptied search shows no clear button.
   main().OpenProject(WriteProject());
   EXPECT_EQ(search.text(), "");
   EXPECT_FALSE(TreeCaptions().empty());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return opacity() < 0.01; }));
 }
 
 TEST_F(NavigationViewsTest, CtrlFFocusesTheSearchAndJapaneseTextFindsItsProcedure) {
