@@ -36,20 +36,6 @@ std::string BlankOut(std::string_view text, char c) {
   return result;
 }
 
-std::size_t SkipSpaces(std::string_view s, std::size_t i) {
-  // Code is indented with spaces: eight at a time, the bytes of a word that differ from spaces
-  // showing where they end.
-  constexpr std::uint64_t kEightSpaces = 0x2020202020202020ull;
-  static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
-  for (std::uint64_t word; s.size() - i >= 8; i += 8) {
-    std::memcpy(&word, s.data() + i, 8);
-    const std::uint64_t differs = word ^ kEightSpaces;
-    if (differs != 0) return i + static_cast<std::size_t>(std::countr_zero(differs)) / 8;
-  }
-  while (i < s.size() && s[i] == ' ') ++i;
-  return i;
-}
-
 std::string_view TrimControls(std::string_view s) {
   std::size_t begin = SkipSpaces(s, 0);
   std::size_t end = s.size();

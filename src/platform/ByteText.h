@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -21,8 +22,21 @@ std::string BlankOut(std::string_view text, char c);
 
 // Removes every leading and trailing byte whose code is 32 or less.
 std::string_view TrimControls(std::string_view s);
-// The first position from i on (i at most s.size()) that holds no space, or s.size().
-std::size_t SkipSpaces(std::string_view s, std::size_t i);
+// The first position from i on (i at most s.size()) that holds no space, or s.size(). Inline:
+// every line read is trimmed with it first.
+inline std::size_t SkipSpaces(std::string_view s, std::size_t i) {
+  // Code is indented with spaces: eight at a time, the bytes of a word that differ from spaces
+  // showing where they end.
+  constexpr std::uint64_t kEightSpaces = 0x2020202020202020ull;
+  static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+  for (std::uint64_t word; s.size() - i >= 8; i += 8) {
+    std::memcpy(&word, s.data() + i, 8);
+    const std::uint64_t differs = word ^ kEightSpaces;
+    if (differs != 0) return i + static_cast<std::size_t>(std::countr_zero(differs)) / 8;
+  }
+  while (i < s.size() && s[i] == ' ') ++i;
+  return i;
+}
 
 // Fields separated by blanks (codes 1..32) or commas; double-quoted fields with doubled quotes
 // inside; a NUL byte ends the text. No length limit.
