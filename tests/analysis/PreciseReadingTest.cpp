@@ -100,6 +100,68 @@ TEST_F(PreciseReadingTest, ProceduresAtAnyIndentationEndOnlyAtTheirOwnEnd) {
   EXPECT_EQ(m.Procedures[3].EndLine, 0);
 }
 
+// The reading of declarations takes a plain body line's strings without its other tokens. What it
+// makes of a module must be what it makes when every line is read whole: a ":" before each line,
+// which starts no statement, keeps every line from being plain.
+TEST(PreciseDeclarationsTest, PlainBodyLinesChangeNothingInTheModel) {
+  const std::vector<std::string> lines = {
+      "Attribute VB_Name = \"M\"",
+      "Private x As Long",
+      "Public Sub A()",
+      "    x = 1",
+      "    If x Then",
+      "    End If",
+      "    MsgBox \"Beta\", 1 ' \"Gamma\"",
+      "    s = \"it's\" & t",
+      "    Attribute A.VB_UserMemId = 0",
+      "    Call CallByName(o, \"Delta\", VbMethod)",
+      "    End",
+      "    Endx = 2 ' End Sub",
+      "    Rem \"Omega\"",
+      "Private Sub Unclosed()",
+      "    y = \"Epsilon\"",
+      "Function F() As Long",
+      "    F = 1 ' note: End Function",
+      "    End   Function",
+      "Property Get P() As String",
+      "    P = \"Zeta\"",
+      "    Static n As Long",
+      "    End  Property",
+      "Friend Sub G()",
+      "    z = \"Eta\" ' x: \"Theta\"",
+      "End Sub",
+  };
+  const auto describe = [](const std::vector<std::string>& source) {
+    std::string text;
+    for (const std::string& line : source) text += line + "\r\n";
+    TextReader file = TextReader::FromBytes(text);
+    ModuleModel model;
+    ScanModuleText(file, false, {}, false, model, {});
+    std::string out;
+    for (const ProcedureDecl& p : model.Procedures) {
+      out += p.Name + " " + std::to_string(p.Kind) + " " + p.Scope + " " +
+             std::to_string(p.StartLine) + "+" + std::to_string(p.BodyLines) + " end " +
+             std::to_string(p.EndLine) + " " + p.ReturnType + " [" + p.Text + "]\n";
+    }
+    for (const AttributeDecl& a : model.Attributes) {
+      out += a.Name + "=" + a.Value + "@" + std::to_string(a.Line) + "\n";
+    }
+    for (const std::string& name : model.NameStrings) out += "'" + name + "'\n";
+    return out;
+  };
+  std::vector<std::string> whole;
+  for (const std::string& line : lines) whole.push_back(": " + line);
+  const std::string plain = describe(lines);
+  EXPECT_EQ(plain, describe(whole));
+  // The strings of plain lines are there, and those of comments are not.
+  for (const char* name : {"'beta'", "'delta'", "'epsilon'", "'zeta'", "'eta'"}) {
+    EXPECT_NE(plain.find(name), std::string::npos) << name;
+  }
+  for (const char* name : {"'gamma'", "'omega'", "'theta'"}) {
+    EXPECT_EQ(plain.find(name), std::string::npos) << name;
+  }
+}
+
 TEST_F(PreciseReadingTest, DeclareAndEventAreRecordsOfTheirOwn) {
   Lines("P.vbp", {"Module=Api; Api.bas", "Class=Clock; Clock.cls"});
   Lines("Api.bas",
