@@ -43,6 +43,15 @@ bool IsTypeChar(char c) {
 
 unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
 
+#ifdef __SSE2__
+// The letters a..z and A..Z among sixteen bytes, each all ones.
+__m128i LetterBytes(__m128i c) {
+  const __m128i lower = _mm_or_si128(c, _mm_set1_epi8(0x20));
+  return _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(lower, _mm_set1_epi8('a')), lower),
+                       _mm_cmpeq_epi8(_mm_min_epu8(lower, _mm_set1_epi8('z')), lower));
+}
+#endif
+
 // How far the plain ASCII part of a name that goes on at i reaches, sixteen bytes at a time: the
 // first byte from i on that is no letter, digit or "_", or where a byte of 0x80 or above stands
 // and doubleByte says such a byte may lead a character of two. Never before i; the caller goes
@@ -50,14 +59,11 @@ unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigne
 std::size_t AsciiNameEnd(std::string_view line, std::size_t i, bool doubleByte) {
 #ifdef __SSE2__
   const auto same = [](__m128i a, __m128i b) { return _mm_cmpeq_epi8(a, b); };
-  const __m128i lowA = _mm_set1_epi8('a'), lowZ = _mm_set1_epi8('z');
   const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8('9');
-  const __m128i underscore = _mm_set1_epi8('_'), caseBit = _mm_set1_epi8(0x20);
+  const __m128i underscore = _mm_set1_epi8('_');
   for (; line.size() - i >= 16; i += 16) {
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
-    const __m128i lower = _mm_or_si128(c, caseBit);
-    const __m128i letter = _mm_and_si128(same(_mm_max_epu8(lower, lowA), lower),
-                                         same(_mm_min_epu8(lower, lowZ), lower));
+    const __m128i letter = LetterBytes(c);
     const __m128i digit =
         _mm_and_si128(same(_mm_max_epu8(c, zero), c), same(_mm_min_epu8(c, nine), c));
     const unsigned ascii = static_cast<unsigned>(
@@ -123,14 +129,9 @@ bool CodeIsPlain(std::string_view line) {
 std::size_t LettersFrom(std::string_view line, std::size_t i) {
   std::size_t end = i;
 #ifdef __SSE2__
-  const __m128i lowA = _mm_set1_epi8('a'), lowZ = _mm_set1_epi8('z');
-  const __m128i caseBit = _mm_set1_epi8(0x20);
   for (; line.size() - end >= 16; end += 16) {
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + end));
-    const __m128i lower = _mm_or_si128(c, caseBit);
-    const __m128i letter = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(lower, lowA), lower),
-                                         _mm_cmpeq_epi8(_mm_min_epu8(lower, lowZ), lower));
-    const auto letters = static_cast<unsigned>(_mm_movemask_epi8(letter));
+    const auto letters = static_cast<unsigned>(_mm_movemask_epi8(LetterBytes(c)));
     if (letters != 0xFFFF) return end - i + static_cast<std::size_t>(std::countr_one(letters));
   }
 #endif

@@ -78,6 +78,18 @@ std::string_view QuotedField(std::string_view field, std::string& unquoted) {
   return std::string_view(unquoted).substr(from);
 }
 
+#ifdef __SSE2__
+// The splitter's blanks among sixteen bytes, each all ones: bytes up to 32 (NUL included, which
+// the callers deal with), and parentheses with ParenthesesBlank.
+template <bool ParenthesesBlank>
+__m128i BlankBytes(__m128i chunk) {
+  const __m128i blank = _mm_cmpeq_epi8(_mm_min_epu8(chunk, _mm_set1_epi8(' ')), chunk);
+  if (!ParenthesesBlank) return blank;
+  return _mm_or_si128(blank, _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('(')),
+                                          _mm_cmpeq_epi8(chunk, _mm_set1_epi8(')'))));
+}
+#endif
+
 // The end of the unquoted field that starts at pos: the first byte at or after pos that is a
 // blank or a comma to the splitter, or size. text holds no NUL.
 template <bool ParenthesesBlank>
@@ -85,20 +97,11 @@ std::size_t FieldEnd(std::string_view text, std::size_t pos) {
   static constexpr FieldBytes<ParenthesesBlank> kBytes;
   const std::size_t size = text.size();
 #ifdef __SSE2__
-  // Sixteen bytes at a time: a blank is a byte from 1 to 32, and no byte is 0 here.
-  const __m128i space = _mm_set1_epi8(' ');
-  const __m128i comma = _mm_set1_epi8(',');
-  const __m128i open = _mm_set1_epi8('(');
-  const __m128i close = _mm_set1_epi8(')');
+  // Sixteen bytes at a time.
   const auto endsIn = [&](std::size_t at) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-    __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(chunk, space), chunk),
-                                _mm_cmpeq_epi8(chunk, comma));
-    if (ParenthesesBlank) {
-      ends = _mm_or_si128(ends,
-                          _mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, close)));
-    }
-    return static_cast<unsigned>(_mm_movemask_epi8(ends));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+        BlankBytes<ParenthesesBlank>(chunk), _mm_cmpeq_epi8(chunk, _mm_set1_epi8(',')))));
   };
   for (; size - pos >= 16; pos += 16) {
     const unsigned mask = endsIn(pos);
@@ -207,12 +210,7 @@ class WordFinder {
     const auto bitsOf = [valid, at](__m128i bytes) {
       return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(bytes)) & valid} << at;
     };
-    __m128i blank = _mm_cmpeq_epi8(_mm_min_epu8(chunk, _mm_set1_epi8(' ')), chunk);
-    if (ParenthesesBlank) {
-      blank = _mm_or_si128(blank, _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('(')),
-                                               _mm_cmpeq_epi8(chunk, _mm_set1_epi8(')'))));
-    }
-    const std::uint64_t blanks = bitsOf(blank);
+    const std::uint64_t blanks = bitsOf(BlankBytes<ParenthesesBlank>(chunk));
     blank_ |= blanks;
     stop_ |= blanks | bitsOf(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(',')));
     quote_ |= bitsOf(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')));

@@ -103,8 +103,7 @@ int TextHashTable::FindOrInsert(std::string_view key, int value) {
   slot.Length = static_cast<std::uint32_t>(key.size());
   slot.Value = value;
   ++size_;
-  const std::size_t bit = FilterBit(hash);
-  filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  NoteInFilter(hash);
   lengthsByFirstByte_[key.empty() ? 0 : static_cast<unsigned char>(key[0])] |=
       std::uint64_t{1} << LengthBit(key.size());
   return value;
@@ -123,7 +122,7 @@ int TextHashTable::Find(std::string_view key) const {
 int TextHashTable::Find(std::string_view key, std::uint64_t hash) const {
   if (slots_.empty()) return -1;
   const std::size_t bit = FilterBit(hash);
-  if ((filter_[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return -1;
+  if ((filter_[bit / 64] & BitOf(bit)) == 0) return -1;
   const Slot& slot = slots_[SlotFor(key, hash)];
   return slot.Used() ? slot.Value : -1;
 }
@@ -146,8 +145,7 @@ void TextHashTable::Rehash(std::size_t size) {
     if (!slot.Used()) continue;
     const std::uint64_t hash = Hash(KeyOf(slot, inlineBytes));
     Place(hash, slot);
-    const std::size_t bit = FilterBit(hash);
-    filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    NoteInFilter(hash);
   }
 }
 

@@ -82,6 +82,11 @@ class TextHashTable {
   // takes little room, and a large one's filter stays in the cache.
   static constexpr std::size_t kFilterBits = 1u << 18;
   std::size_t FilterBit(std::uint64_t hash) const { return hash & (filter_.size() * 64 - 1); }
+  static std::uint64_t BitOf(std::size_t bit) { return std::uint64_t{1} << (bit % 64); }
+  void NoteInFilter(std::uint64_t hash) {
+    const std::size_t bit = FilterBit(hash);
+    filter_[bit / 64] |= BitOf(bit);
+  }
   // The bit of lengthsByFirstByte_ for a key length: 0..62, and 63 for every longer key.
   static constexpr std::size_t LengthBit(std::size_t length) { return length < 63 ? length : 63; }
 
