@@ -313,10 +313,7 @@ void TextWriter::Append(std::string_view bytes) {
     Flush();
     // What would fill the buffer on its own goes to the file as it stands.
     if (bytes.size() >= buffer_.size()) {
-      if (!WriteAll(fd_, bytes.data(), bytes.size())) {
-        Discard();
-        throw FileWriteError(path_);
-      }
+      WriteOut(bytes);
       return;
     }
   }
@@ -325,9 +322,13 @@ void TextWriter::Append(std::string_view bytes) {
 }
 
 void TextWriter::Flush() {
-  const bool written = WriteAll(fd_, buffer_.data(), used_);
+  const std::size_t used = used_;
   used_ = 0;
-  if (!written) {
+  WriteOut(std::string_view(buffer_.data(), used));
+}
+
+void TextWriter::WriteOut(std::string_view bytes) {
+  if (!WriteAll(fd_, bytes.data(), bytes.size())) {
     Discard();
     throw FileWriteError(path_);
   }

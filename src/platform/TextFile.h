@@ -104,6 +104,8 @@ class TextWriter {
   void Discard();
   // Puts bytes after the buffered ones, writing the buffer out first when they do not fit.
   void Append(std::string_view bytes);
+  // Hands bytes to the file; on failure discards it and throws FileWriteError.
+  void WriteOut(std::string_view bytes);
 
   std::string path_;    // engine text, for messages
   std::string target_;  // native
