@@ -13,8 +13,8 @@ void NameIndex::Clear() {
 
 void NameIndex::Append(std::string_view text, TPassRec* record) {
   // Offsets count in 32 bits: the texts of one index never come near 4 GB.
-  entries_.push_back({static_cast<std::uint32_t>(texts_.size()),
-                      static_cast<std::uint32_t>(text.size()), record});
+  entries_.push_back(
+      {static_cast<std::uint32_t>(texts_.size()), static_cast<std::uint32_t>(text.size()), record});
   texts_.append(text);
 }
 
@@ -47,10 +47,7 @@ int NameIndex::IndexOf(std::string_view text) const {
     FoldCaseInto(TextAt(static_cast<int>(indexed_)), folded_);
     firstByFold_.Insert(folded_, static_cast<int>(indexed_));  // the first of equal texts stays
   }
-  // Folding keeps the length and turns only A..Z of the first byte (a lead byte stays).
-  char first = text.empty() ? '\0' : text[0];
-  if (first >= 'A' && first <= 'Z') first = static_cast<char>(first + 32);
-  if (!firstByFold_.MayContain(first, text.size())) return -1;
+  if (!firstByFold_.MayContainFoldOf(text)) return -1;
   FoldCaseInto(text, folded_);
   return firstByFold_.Find(folded_);
 }

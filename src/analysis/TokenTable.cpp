@@ -1,45 +1,8 @@
 #include "analysis/TokenTable.h"
 
-#include <cstring>
-
 #include "platform/ByteText.h"
 
 namespace tarnel {
-
-namespace {
-
-// Folds token into scratch and gives the fold and its hash, in one pass when the token is plain
-// ASCII (most are); other text goes through the general fold. The fold is the first token.size()
-// bytes of scratch: scratch only grows, with eight bytes to spare for the last word, as setting
-// its size for every token would fill it with zeros each time.
-std::string_view FoldAndHash(std::string_view token, std::string& scratch, std::uint64_t& hash) {
-  const std::size_t size = token.size();
-  if (scratch.size() < size + 8) scratch.resize(size + 8);
-  TextHashTable::Hasher hasher(size);
-  std::size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, token.data() + i, 8);
-    if ((word & kHighBitsOfWord) != 0) break;
-    word = FoldAsciiWord(word);
-    std::memcpy(scratch.data() + i, &word, 8);
-    hasher.Word(word);
-  }
-  if (i + 8 > size) {
-    std::uint64_t tail = LoadShortWord(token.data() + i, size - i);
-    if ((tail & kHighBitsOfWord) == 0) {
-      tail = FoldAsciiWord(tail);
-      std::memcpy(scratch.data() + i, &tail, 8);
-      hash = hasher.Finish(tail);
-      return std::string_view(scratch.data(), size);
-    }
-  }
-  FoldCaseInto(token, scratch);
-  hash = TextHashTable::Hash(scratch);
-  return scratch;
-}
-
-}  // namespace
 
 TokenTable::TokenTable(std::span<TPassRec* const> procedures, const ReservedWordList& reserved) {
   std::string scratch;

@@ -33,7 +33,7 @@ class TokenTable {
   // caller.
   Meaning Look(std::string_view token, std::string& scratch) const {
     // Most tokens that name nothing go here, without a call.
-    if (!byFold_.MayContain(FoldedFirstByte(token), token.size())) return {};
+    if (!byFold_.MayContainFoldOf(token)) return {};
     if (const Meaning* known = ExactWordMeaning(token)) return *known;
     return LookFolded(token, scratch);
   }
@@ -46,12 +46,6 @@ class TokenTable {
   }
 
  private:
-  // The first byte of token's fold: folding keeps the length and changes only A..Z of the first
-  // byte (a lead byte stays).
-  static char FoldedFirstByte(std::string_view token) {
-    const char first = token.empty() ? '\0' : token[0];
-    return first >= 'A' && first <= 'Z' ? static_cast<char>(first + 32) : first;
-  }
   // The rest of Look for a token that the short table of reserved words as written does not
   // answer: a fold and a visit to the large table.
   Meaning LookFolded(std::string_view token, std::string& scratch) const;

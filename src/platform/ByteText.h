@@ -82,6 +82,13 @@ inline std::uint64_t LoadShortWord(const char* bytes, std::size_t size) {
   return size == 1 ? static_cast<unsigned char>(bytes[0]) : 0;
 }
 
+// The first byte of text's fold (FoldCase), without folding: folding keeps the length and changes
+// only A..Z of the first byte (a lead byte stays). NUL for the empty text.
+inline char FoldedFirstByte(std::string_view text) {
+  const char first = text.empty() ? '\0' : text[0];
+  return first >= 'A' && first <= 'Z' ? static_cast<char>(first + 32) : first;
+}
+
 // Whether a and b hold the same bytes; short texts, as most words are, compare as one word.
 inline bool SameBytes(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

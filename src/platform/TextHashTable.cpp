@@ -45,7 +45,7 @@ void TextHashTable::Clear() {
   size_ = 0;
   slots_.clear();
   filter_.clear();
-  lengthsByFirstByte_.fill(0);
+  shapes_.Clear();
 }
 
 void TextHashTable::Place(std::uint64_t hash, const Slot& slot) {
@@ -104,8 +104,7 @@ int TextHashTable::FindOrInsert(std::string_view key, int value) {
   slot.Value = value;
   ++size_;
   NoteInFilter(hash);
-  lengthsByFirstByte_[key.empty() ? 0 : static_cast<unsigned char>(key[0])] |=
-      std::uint64_t{1} << LengthBit(key.size());
+  shapes_.Add(key);
   return value;
 }
 
@@ -147,6 +146,19 @@ void TextHashTable::Rehash(std::size_t size) {
     Place(hash, slot);
     NoteInFilter(hash);
   }
+}
+
+std::string_view FoldAndHashAnyText(std::string_view text, std::string& scratch,
+                                    std::uint64_t& hash) {
+  FoldCaseInto(text, scratch);
+  hash = TextHashTable::Hash(scratch);
+  return scratch;
+}
+
+HashFilter::HashFilter(std::size_t expected) {
+  std::size_t words = 1;
+  while (words * 4 < expected) words *= 2;  // 64 bits per word: at least sixteen per hash
+  words_.assign(words, 0);
 }
 
 }  // namespace tarnel

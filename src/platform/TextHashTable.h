@@ -2,11 +2,36 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/ByteText.h"
+
 namespace tarnel {
+
+// Which first bytes and lengths the keys of a set have, together: a quick no for most texts that
+// are not keys, before any hashing, from a table of 2 KB that stays in the cache.
+class KeyShapes {
+ public:
+  void Add(std::string_view key) {
+    lengthsByFirstByte_[FirstByte(key)] |= std::uint64_t{1} << LengthBit(key.size());
+  }
+  bool MayHave(char firstByte, std::size_t length) const {
+    return ((lengthsByFirstByte_[static_cast<unsigned char>(firstByte)] >> LengthBit(length)) &
+            1) != 0;
+  }
+  void Clear() { lengthsByFirstByte_.fill(0); }
+
+ private:
+  static unsigned char FirstByte(std::string_view key) {
+    return key.empty() ? 0 : static_cast<unsigned char>(key[0]);
+  }
+  // A bit per length up to 62; every longer key shares the last.
+  static constexpr std::size_t LengthBit(std::size_t length) { return length < 63 ? length : 63; }
+  std::array<std::uint64_t, 256> lengthsByFirstByte_{};
+};
 
 // A map from byte strings to numbers that keeps the first number inserted under a key. Built for
 // the cross-reference pass, which looks up every token of every body line: open addressing over
@@ -30,8 +55,11 @@ class TextHashTable {
   // False when no key has this length and first byte (NUL for the empty key): a quick answer
   // before any hashing, one load and a bit from a table that stays in the cache.
   bool MayContain(char firstByte, std::size_t length) const {
-    return ((lengthsByFirstByte_[static_cast<unsigned char>(firstByte)] >> LengthBit(length)) &
-            1) != 0;
+    return shapes_.MayHave(firstByte, length);
+  }
+  // The same for the key that text folds to (FoldCase), before it is folded.
+  bool MayContainFoldOf(std::string_view text) const {
+    return MayContain(FoldedFirstByte(text), text.size());
   }
 
   static std::uint64_t Hash(std::string_view key);
@@ -87,8 +115,6 @@ class TextHashTable {
     const std::size_t bit = FilterBit(hash);
     filter_[bit / 64] |= BitOf(bit);
   }
-  // The bit of lengthsByFirstByte_ for a key length: 0..62, and 63 for every longer key.
-  static constexpr std::size_t LengthBit(std::size_t length) { return length < 63 ? length : 63; }
 
   // The slot that holds key or the free slot where it would go.
   std::size_t SlotFor(std::string_view key, std::uint64_t hash) const;
@@ -101,8 +127,58 @@ class TextHashTable {
   int size_ = 0;
   std::vector<Slot> slots_;
   std::vector<std::uint64_t> filter_;  // a bit per hash bucket in use
-  // For each first byte, a bit per length (LengthBit) that some key with that first byte has.
-  std::array<std::uint64_t, 256> lengthsByFirstByte_{};
+  KeyShapes shapes_;
+};
+
+// FoldAndHash for any text, in two passes.
+std::string_view FoldAndHashAnyText(std::string_view text, std::string& scratch,
+                                    std::uint64_t& hash);
+
+// Folds text without regard to letter case (FoldCaseInto) into scratch and gives the fold with its
+// TextHashTable::Hash, in one pass when the text is plain ASCII (most names are). The fold is the
+// first text.size() bytes of scratch: scratch only grows, with eight bytes to spare for the last
+// word, as setting its size for every text would fill it with zeros each time.
+inline std::string_view FoldAndHash(std::string_view text, std::string& scratch,
+                                    std::uint64_t& hash) {
+  const std::size_t size = text.size();
+  if (scratch.size() < size + 8) scratch.resize(size + 8);
+  TextHashTable::Hasher hasher(size);
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if ((word & kHighBitsOfWord) != 0) return FoldAndHashAnyText(text, scratch, hash);
+    word = FoldAsciiWord(word);
+    std::memcpy(scratch.data() + i, &word, 8);
+    hasher.Word(word);
+  }
+  std::uint64_t tail = LoadShortWord(text.data() + i, size - i);
+  if ((tail & kHighBitsOfWord) != 0) return FoldAndHashAnyText(text, scratch, hash);
+  tail = FoldAsciiWord(tail);
+  std::memcpy(scratch.data() + i, &tail, 8);
+  hash = hasher.Finish(tail);
+  return std::string_view(scratch.data(), size);
+}
+
+// A set of hashes that may answer yes for one never added, and never no for one that was: two
+// bits in one word per hash, about sixteen bits per expected hash, so that a large set's filter
+// stays in the cache and turns away nearly all others with one load.
+class HashFilter {
+ public:
+  explicit HashFilter(std::size_t expected = 0);
+  void Add(std::uint64_t hash) { words_[WordOf(hash)] |= BitsOf(hash); }
+  bool MayHold(std::uint64_t hash) const {
+    const std::uint64_t bits = BitsOf(hash);
+    return (words_[WordOf(hash)] & bits) == bits;
+  }
+
+ private:
+  std::size_t WordOf(std::uint64_t hash) const { return hash & (words_.size() - 1); }
+  // Two bits from the hash's high bits, which WordOf leaves alone.
+  static std::uint64_t BitsOf(std::uint64_t hash) {
+    return (std::uint64_t{1} << ((hash >> 52) & 63)) | (std::uint64_t{1} << ((hash >> 58) & 63));
+  }
+  std::vector<std::uint64_t> words_;
 };
 
 }  // namespace tarnel

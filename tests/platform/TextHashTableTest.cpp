@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "platform/ByteText.h"
 #include "platform/TextHashTable.h"
 
 namespace tarnel {
@@ -113,6 +115,46 @@ TEST(TextHashTableTest, FiltersByLengthAndFirstByteTogether) {
   EXPECT_FALSE(table.MayContain('L', 61));
   EXPECT_TRUE(table.MayContain('L', 70));  // longer keys share a bit
   EXPECT_EQ(table.Find(std::string(70, 'L')), -1);
+}
+
+TEST(TextHashTableTest, FoldAndHashGiveTheFoldAndItsHashForAnyText) {
+  // Every length around the eight-byte words, plain ASCII and with a double-byte letter
+  // (full-width A, which folds to full-width a) at each place, through one scratch that keeps
+  // what longer texts left in it.
+  std::string scratch;
+  for (std::size_t length = 0; length <= 24; ++length) {
+    std::string ascii;
+    for (std::size_t i = 0; i < length; ++i) ascii += static_cast<char>(i % 2 ? 'q' + i % 5 : 'Q');
+    std::vector<std::string> texts{ascii};
+    for (std::size_t at = 0; at + 2 <= length; ++at) {
+      texts.push_back(ascii.substr(0, at) + "\x82\x60" + ascii.substr(at + 2));
+    }
+    for (const std::string& text : texts) {
+      std::uint64_t hash = 0;
+      const std::string_view fold = FoldAndHash(text, scratch, hash);
+      ASSERT_EQ(fold, FoldCase(text)) << text;
+      ASSERT_EQ(hash, TextHashTable::Hash(FoldCase(text))) << text;
+    }
+    scratch.assign(40, '#');
+  }
+}
+
+TEST(TextHashTableTest, AHashFilterHoldsEveryHashAddedAndTurnsAwayNearlyAllOthers) {
+  HashFilter filter(20000);
+  for (int i = 0; i < 20000; ++i) filter.Add(TextHashTable::Hash("name" + std::to_string(i)));
+  for (int i = 0; i < 20000; ++i) {
+    ASSERT_TRUE(filter.MayHold(TextHashTable::Hash("name" + std::to_string(i)))) << i;
+  }
+  int passed = 0;
+  for (int i = 20000; i < 120000; ++i) {
+    passed += filter.MayHold(TextHashTable::Hash("name" + std::to_string(i))) ? 1 : 0;
+  }
+  EXPECT_LT(passed, 3000);  // about 1.4% at sixteen bits per hash
+  // More hashes than it was made for: it holds them all, with more strangers let through.
+  HashFilter small(10);
+  for (int i = 0; i < 1000; ++i) small.Add(TextHashTable::Hash(std::to_string(i)));
+  for (int i = 0; i < 1000; ++i) ASSERT_TRUE(small.MayHold(TextHashTable::Hash(std::to_string(i))));
+  EXPECT_FALSE(HashFilter(0).MayHold(TextHashTable::Hash("x")));
 }
 
 }  // namespace
