@@ -166,7 +166,20 @@ bool IsBuiltinMember(std::string_view folded, std::uint64_t hash) {
   return set.FindHashed(folded, hash) >= 0;
 }
 
-ProjectIndex::ProjectIndex(const PreciseModel& model) : model_(model) {
+namespace {
+
+std::size_t DeclaredNames(const PreciseModel& model) {
+  std::size_t count = 0;
+  for (const ModuleModel& m : model.Modules) {
+    count += m.Variables.size() + m.Controls.size() + m.Procedures.size();
+  }
+  return count;
+}
+
+}  // namespace
+
+ProjectIndex::ProjectIndex(const PreciseModel& model)
+    : model_(model), memberNames_(DeclaredNames(model)) {
   modules_.resize(model.Modules.size());
   IndexModuleNames();
   for (std::size_t m = 0; m < model.Modules.size(); ++m) IndexModule(m);
@@ -229,6 +242,10 @@ void ProjectIndex::IndexModule(std::size_t m) {
     index.Members[FoldCase(mm.Procedures[p].Name)].Procedures.push_back(
         static_cast<std::uint32_t>(p));
   }
+  for (const auto& entry : index.Members) {
+    memberShapes_.Add(entry.first);
+    memberNames_.Add(TextHashTable::Hash(entry.first));
+  }
   for (const AttributeDecl& a : mm.Attributes) {
     const std::string name = FoldCase(a.Name);
     const std::string value = FoldCase(Compact(a.Value));
@@ -286,10 +303,8 @@ void ProjectIndex::Repoint(std::size_t module) {
 }
 
 int ProjectIndex::ModuleNamed(std::string_view name) const {
-  // Folding changes only A..Z of the first byte: most names are turned away before a fold.
-  char first = name.empty() ? '\0' : name[0];
-  if (first >= 'A' && first <= 'Z') first = static_cast<char>(first + 32);
-  if (!byName_.MayContain(first, name.size())) return -1;
+  // Most names are turned away before a fold.
+  if (!byName_.MayContainFoldOf(name)) return -1;
   thread_local std::string folded;  // the index is read by the resolvers of several threads
   FoldCaseInto(name, folded);
   return byName_.Find(folded);
@@ -320,6 +335,13 @@ const MemberSet* ProjectIndex::Member(std::size_t module, const std::string& fol
   return it == members.end() ? nullptr : &it->second;
 }
 
+bool ProjectIndex::MayBeMember(std::string_view name, std::string& scratch) const {
+  if (!memberShapes_.MayHave(FoldedFirstByte(name), name.size())) return false;
+  std::uint64_t hash = 0;
+  FoldAndHash(name, scratch, hash);
+  return memberNames_.MayHold(hash);
+}
+
 ProcedureId ProjectIndex::IdOf(std::uint32_t number) const {
   const auto it = std::upper_bound(offsets_.begin(), offsets_.end(), number);
   const auto module = static_cast<std::uint32_t>(it - offsets_.begin() - 1);
@@ -341,12 +363,15 @@ void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDe
     procedure_ = procedure;
     proc_ = procedure < module.Procedures.size() ? &module.Procedures[procedure] : nullptr;
     with_.clear();
+    objectLocals_.clear();
+    for (const VariableDecl& local : locals) {
+      if (OfType(local.Type).How == Value::Instance) objectLocals_.push_back(&local);
+    }
   }
-  if (proc_ == nullptr) return;
+  if (proc_ == nullptr || s.Tokens.empty() || CannotCall(s)) return;
   locals_ = &locals;
   t_ = s.Tokens;
   const std::size_t n = t_.size();
-  if (n == 0) return;
   if (n >= 2 && IsWord(t_[0], "end") && IsWord(t_[1], "with")) {
     if (!with_.empty()) with_.pop_back();
     return;
@@ -443,6 +468,26 @@ void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDe
     if (leadingDot) ++i;
   }
   if (withStatement) with_.push_back(withValue);
+}
+
+// Every call found starts from a name that a module declares, or from a local that holds an
+// object: Me and a module's name lead on only through a member's name, and so does a leading dot.
+// A statement without such a name adds no call; With and End With are read all the same, for the
+// blocks they open and close.
+bool BodyResolver::CannotCall(const VbStatement& s) {
+  const std::span<const VbToken> t = s.Tokens;
+  if (IsWord(t[0], "with") || (t.size() > 1 && IsWord(t[0], "end") && IsWord(t[1], "with"))) {
+    return false;
+  }
+  for (const VbToken& token : t) {
+    if (token.Kind != TokenKind::Identifier) continue;
+    const std::string_view name = BareName(token.Text);
+    if (index_.MayBeMember(name, folded_)) return false;
+    for (const VariableDecl* local : objectLocals_) {
+      if (SameTextIgnoreCase(local->Name, name)) return false;
+    }
+  }
+  return true;
 }
 
 std::size_t BodyResolver::ChainEnd(std::size_t start) const {

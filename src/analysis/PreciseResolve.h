@@ -71,6 +71,10 @@ class ProjectIndex {
                                                                          std::uint64_t hash) const;
   // The members of module under a folded name, or null.
   const MemberSet* Member(std::size_t module, const std::string& folded) const;
+  // False when no module has a member of this name (letter case ignored), so that nothing the
+  // name stands for can be called. It may be true for another name now and then. scratch takes
+  // the fold.
+  bool MayBeMember(std::string_view name, std::string& scratch) const;
   // Procedures numbered across the project, modules in order.
   std::uint32_t Number(ProcedureId id) const { return offsets_[id.Module] + id.Procedure; }
   std::uint32_t ProcedureCount() const { return offsets_.empty() ? 0 : offsets_.back(); }
@@ -90,6 +94,10 @@ class ProjectIndex {
   TextHashTable globalPlaces_;
   std::vector<std::vector<std::pair<std::uint32_t, const MemberSet*>>> globals_;
   std::vector<std::uint32_t> offsets_;  // one more than modules: the last is the total
+  // The folded member names of every module. A module indexed again adds its names and leaves
+  // those it no longer has: a name too many only costs a statement read in full.
+  KeyShapes memberShapes_;
+  HashFilter memberNames_;
 };
 
 // True for a member that the object behind a form, user control, property page or user document
@@ -137,6 +145,7 @@ class BodyResolver {
                    std::vector<ResolvedCall>& out);
   Value OfType(std::string_view type) const;
   Value Special(const Value& v, int member, std::int32_t line, std::vector<ResolvedCall>& out);
+  bool CannotCall(const VbStatement& s);
   std::size_t ChainEnd(std::size_t start) const;
   bool LeadingDot(std::size_t i) const;
   bool ValueContext(std::size_t start) const;
@@ -147,7 +156,8 @@ class BodyResolver {
   std::size_t procedure_ = static_cast<std::size_t>(-1);
   const ProcedureDecl* proc_ = nullptr;
   const std::vector<VariableDecl>* locals_ = nullptr;
-  std::vector<Value> with_;  // the open With blocks, innermost last
+  std::vector<Value> with_;                        // the open With blocks, innermost last
+  std::vector<const VariableDecl*> objectLocals_;  // the procedure's locals of an object type
   std::span<const VbToken> t_;
   std::vector<std::size_t> closing_;  // per "(" the position of its ")", else the last token
   std::vector<std::size_t> open_;

@@ -301,6 +301,30 @@ TEST_F(PreciseResolveTest, DefaultMembersAndEnumeratorsOfProjectClasses) {
             (Names{"Items.Item@3", "Item.Touch@3", "Items.NewEnum@4", "Items.Item@6"}));
 }
 
+// A statement that names nothing a module declares still counts: a With block of no known type
+// hides the one around it, and a local declared further down reaches its class's default member.
+TEST_F(PreciseResolveTest, StatementsWithoutProjectNamesStillShapeWithBlocksAndObjectLocals) {
+  Lines("P.vbp", {"Module=M; M.bas", "Class=Items; Items.cls", "Class=Page; Page.cls"});
+  Class("Page.cls", "Page", {"Public Sub Draw()", "End Sub"});
+  Class("Items.cls", "Items",
+        {"Public Function Item(i) As Page", "Attribute Item.VB_UserMemId = 0", "End Function"});
+  Module("M.bas", "M",
+         {"Public Pages As Page",              // 2
+          "Sub Run()",                         // 3
+          "  total = x(2) + 1",                // 4
+          "  With Pages",                      // 5
+          "    With unknownThing",             // 6
+          "      .Draw",                       // 7
+          "    End With",                      // 8
+          "    .Draw",                         // 9
+          "  End With",                        // 10
+          "  Dim x As Items, n As Long",       // 11
+          "  n = n + 1: If n > 2 Then .Draw",  // 12
+          "End Sub"});
+  Analyze("P.vbp");
+  EXPECT_EQ(Sites("M.Run"), (Names{"Items.Item@4", "Page.Draw@9"}));
+}
+
 TEST_F(PreciseResolveTest, AddressOfAndNamedArgumentsAndTypeNames) {
   Lines("P.vbp", {"Module=M; M.bas", "Class=Shape; Shape.cls"});
   Class("Shape.cls", "Shape", {"Public Sub Draw()", "End Sub"});
