@@ -185,6 +185,24 @@ ProjectIndex::ProjectIndex(const PreciseModel& model)
   for (std::size_t m = 0; m < model.Modules.size(); ++m) IndexModule(m);
   offsets_ = ProcedureOffsets(model_);
   for (std::size_t m = 0; m < model.Modules.size(); ++m) AddGlobals(m);
+  NoteAllFacts();
+}
+
+void ProjectIndex::NoteAllFacts() {
+  facts_.assign(ProcedureCount(), ProcedureFacts{});
+  for (std::size_t m = 0; m < model_.Modules.size(); ++m) NoteFacts(m);
+}
+
+// After the module names are indexed: a return type is looked up among them.
+void ProjectIndex::NoteFacts(std::size_t module) {
+  const std::vector<ProcedureDecl>& procedures = model_.Modules[module].Procedures;
+  for (std::size_t p = 0; p < procedures.size(); ++p) {
+    const ProcedureDecl& d = procedures[p];
+    ProcedureFacts& facts = facts_[offsets_[module] + p];
+    facts.ReturnModule = d.ReturnType.empty() ? -1 : TypeModule(d.ReturnType);
+    facts.Kind = d.Kind;
+    facts.Private = d.Scope[0] == 'P';
+  }
 }
 
 void ProjectIndex::Reindex(std::size_t module) {
@@ -200,6 +218,8 @@ void ProjectIndex::Reindex(std::size_t module) {
   IndexModule(module);
   offsets_ = ProcedureOffsets(model_);
   AddGlobals(module);
+  // Numbers after the module move, and a type may name another module now.
+  NoteAllFacts();
 }
 
 std::vector<std::uint32_t> ProcedureOffsets(const PreciseModel& model) {
@@ -543,10 +563,9 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
   if ((proc_->Kind == KindFunction || proc_->Kind == KindPropertyGet) &&
       SameTextIgnoreCase(proc_->Name, name)) {
     // Its own name is the result it returns; with arguments it calls itself.
-    if (step.Args && !target) {
-      out.push_back({index_.Number({module_, static_cast<std::uint32_t>(procedure_)}), token.Line});
-    }
-    return OfType(proc_->ReturnType);
+    const std::uint32_t self = index_.Number({module_, static_cast<std::uint32_t>(procedure_)});
+    if (step.Args && !target) out.push_back({self, token.Line});
+    return Returned(index_.Facts(self), false);
   }
   // One fold and one hash serve every table the name is looked for in.
   FoldCaseInto(name, folded_);
@@ -593,21 +612,23 @@ BodyResolver::Value BodyResolver::OfMember(const Value& owner, const VbToken& to
 BodyResolver::Value BodyResolver::Pick(std::uint32_t module, const MemberSet& set, bool anyScope,
                                        const VbToken& token, const Step& step, bool target,
                                        bool setTarget, std::vector<ResolvedCall>& out) {
-  const ModuleModel& mm = index_.Model().Modules[module];
   if (!set.Procedures.empty()) {
     const std::uint8_t wanted = !target     ? KindPropertyGet
                                 : setTarget ? KindPropertySet
                                             : KindPropertyLet;
+    const std::uint32_t first = index_.Number({module, 0});
     int chosen = -1;
     for (std::uint32_t p : set.Procedures) {
-      const ProcedureDecl& d = mm.Procedures[p];
-      if (!anyScope && d.Scope[0] == 'P') continue;
-      if (IsProperty(d.Kind) ? d.Kind == wanted : chosen < 0) chosen = static_cast<int>(p);
+      const ProjectIndex::ProcedureFacts& facts = index_.Facts(first + p);
+      if (!anyScope && facts.Private) continue;
+      if (IsProperty(facts.Kind) ? facts.Kind == wanted : chosen < 0) {
+        chosen = static_cast<int>(p);
+      }
     }
     if (chosen < 0) return {};
-    const ProcedureDecl& d = mm.Procedures[static_cast<std::size_t>(chosen)];
-    out.push_back({index_.Number({module, static_cast<std::uint32_t>(chosen)}), token.Line});
-    return ReturnsValue(d.Kind) ? OfType(d.ReturnType) : Value{};
+    const std::uint32_t number = first + static_cast<std::uint32_t>(chosen);
+    out.push_back({number, token.Line});
+    return Returned(index_.Facts(number), true);
   }
   if (set.Variable != nullptr) {
     if (!anyScope && set.Variable->Scope != 'G') return {};
@@ -625,6 +646,14 @@ BodyResolver::Value BodyResolver::OfVariable(const VariableDecl& v, const Step& 
   return Special(value, index_.At(static_cast<std::size_t>(value.Module)).DefaultMember, line, out);
 }
 
+// What a call of a procedure gives, as far as names go: an object of its declared type, when
+// it returns one (onlyValues: a Sub or a Property Let or Set returns nothing).
+BodyResolver::Value BodyResolver::Returned(const ProjectIndex::ProcedureFacts& facts,
+                                           bool onlyValues) {
+  if (facts.ReturnModule < 0 || (onlyValues && !ReturnsValue(facts.Kind))) return {};
+  return {facts.ReturnModule, Value::Instance};
+}
+
 BodyResolver::Value BodyResolver::OfType(std::string_view type) const {
   const int m = type.empty() ? -1 : index_.TypeModule(type);
   return m >= 0 ? Value{m, Value::Instance} : Value{};
@@ -634,11 +663,11 @@ BodyResolver::Value BodyResolver::Special(const Value& v, int member, std::int32
                                           std::vector<ResolvedCall>& out) {
   if (v.How != Value::Instance || member < 0) return {};
   const auto module = static_cast<std::uint32_t>(v.Module);
-  const ProcedureDecl& d =
-      index_.Model().Modules[module].Procedures[static_cast<std::size_t>(member)];
-  if (d.Scope[0] == 'P' && module != module_) return {};
-  out.push_back({index_.Number({module, static_cast<std::uint32_t>(member)}), line});
-  return ReturnsValue(d.Kind) ? OfType(d.ReturnType) : Value{};
+  const std::uint32_t number = index_.Number({module, static_cast<std::uint32_t>(member)});
+  const ProjectIndex::ProcedureFacts& facts = index_.Facts(number);
+  if (facts.Private && module != module_) return {};
+  out.push_back({number, line});
+  return Returned(facts, true);
 }
 
 bool BodyResolver::LeadingDot(std::size_t i) const {

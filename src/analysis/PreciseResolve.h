@@ -40,7 +40,8 @@ class ProjectIndex {
  public:
   explicit ProjectIndex(const PreciseModel& model);
   // Points the index at a module's declarations again after the model's entry for it was
-  // replaced by one that declares the same names, in the same order, the same way.
+  // replaced by one that declares the same names, in the same order, the same way (kinds, scopes
+  // and types): what the index knows of its procedures holds.
   void Repoint(std::size_t module);
   // Brings the index up to date after the model's entry for module was replaced, whatever it
   // declares now; the other modules' entries stay where they are.
@@ -77,6 +78,14 @@ class ProjectIndex {
   bool MayBeMember(std::string_view name, std::string& scratch) const;
   // Procedures numbered across the project, modules in order.
   std::uint32_t Number(ProcedureId id) const { return offsets_[id.Module] + id.Procedure; }
+  // What resolving a call needs of a procedure, by its number: a few bytes side by side in one
+  // array, where its declaration lies apart from every other in a large model.
+  struct ProcedureFacts {
+    std::int32_t ReturnModule = -1;  // the object module its declared type names, or -1
+    std::uint8_t Kind = 0;
+    bool Private = false;
+  };
+  const ProcedureFacts& Facts(std::uint32_t number) const { return facts_[number]; }
   std::uint32_t ProcedureCount() const { return offsets_.empty() ? 0 : offsets_.back(); }
   ProcedureId IdOf(std::uint32_t number) const;
   const ProcedureDecl& Decl(std::uint32_t number) const;
@@ -85,6 +94,8 @@ class ProjectIndex {
   void IndexModule(std::size_t module);
   void IndexModuleNames();
   void AddGlobals(std::size_t module);
+  void NoteFacts(std::size_t module);
+  void NoteAllFacts();
 
   const PreciseModel& model_;
   std::vector<Module> modules_;
@@ -94,6 +105,7 @@ class ProjectIndex {
   TextHashTable globalPlaces_;
   std::vector<std::vector<std::pair<std::uint32_t, const MemberSet*>>> globals_;
   std::vector<std::uint32_t> offsets_;  // one more than modules: the last is the total
+  std::vector<ProcedureFacts> facts_;   // by procedure number
   // The folded member names of every module. A module indexed again adds its names and leaves
   // those it no longer has: a name too many only costs a statement read in full.
   KeyShapes memberShapes_;
@@ -144,6 +156,7 @@ class BodyResolver {
   Value OfVariable(const VariableDecl& v, const Step& step, std::int32_t line,
                    std::vector<ResolvedCall>& out);
   Value OfType(std::string_view type) const;
+  static Value Returned(const ProjectIndex::ProcedureFacts& facts, bool onlyValues);
   Value Special(const Value& v, int member, std::int32_t line, std::vector<ResolvedCall>& out);
   bool CannotCall(const VbStatement& s);
   std::size_t ChainEnd(std::size_t start) const;
