@@ -37,9 +37,6 @@ struct NameBytes {
 constexpr NameBytes kNameBytes;
 
 bool IsNameChar(unsigned char c) { return kNameBytes.Class[c] != 0; }
-bool IsTypeChar(char c) {
-  return c == '%' || c == '&' || c == '!' || c == '#' || c == '@' || c == '$';
-}
 
 unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
 
@@ -488,16 +485,6 @@ class CondEvaluator {
 };
 
 }  // namespace
-
-std::string_view BareName(std::string_view identifier) {
-  if (identifier.size() >= 2 && identifier.front() == '[') {
-    identifier.remove_prefix(1);
-    if (!identifier.empty() && identifier.back() == ']') identifier.remove_suffix(1);
-    return identifier;
-  }
-  if (!identifier.empty() && IsTypeChar(identifier.back())) identifier.remove_suffix(1);
-  return identifier;
-}
 
 std::string StringValue(std::string_view token) {
   std::string value;

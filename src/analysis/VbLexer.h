@@ -56,8 +56,20 @@ inline bool IsWord(const VbToken& token, std::string_view lowerWord) {
   }
   return true;
 }
+// A character that gives an identifier its type when it ends it ("Name$").
+inline bool IsTypeChar(char c) {
+  return c == '%' || c == '&' || c == '!' || c == '#' || c == '@' || c == '$';
+}
 // An identifier without its type character or its brackets.
-std::string_view BareName(std::string_view identifier);
+inline std::string_view BareName(std::string_view identifier) {
+  if (identifier.size() >= 2 && identifier.front() == '[') {
+    identifier.remove_prefix(1);
+    if (!identifier.empty() && identifier.back() == ']') identifier.remove_suffix(1);
+    return identifier;
+  }
+  if (!identifier.empty() && IsTypeChar(identifier.back())) identifier.remove_suffix(1);
+  return identifier;
+}
 // A string token's value: the quotes taken off and doubled quotes undone.
 std::string StringValue(std::string_view token);
 
