@@ -567,9 +567,10 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
     if (step.Args && !target) out.push_back({self, token.Line});
     return Returned(index_.Facts(self), false);
   }
-  // One fold and one hash serve every table the name is looked for in.
-  FoldCaseInto(name, folded_);
-  const std::uint64_t hash = TextHashTable::Hash(folded_);
+  // One fold and one hash serve every table the name is looked for in; the fold alone stays.
+  std::uint64_t hash = 0;
+  FoldAndHash(name, folded_, hash);
+  folded_.resize(name.size());
   if (IsKeyword(folded_, hash) || words_.IsReservedFold(folded_, hash)) return {};
   if (const MemberSet* own = index_.Member(module_, folded_)) {
     return Pick(module_, *own, true, token, step, target, setTarget, out);
