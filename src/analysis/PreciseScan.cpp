@@ -242,19 +242,22 @@ void ReadAttribute(const VbStatement& s, ModuleModel& module) {
   module.Attributes.push_back(std::move(attribute));
 }
 
-// False for a statement that certainly declares and ends nothing: every word that begins a
-// declaration, an End or a local declaration starts with one of these letters.
+// False for a statement inside a body that certainly declares and ends nothing: only a modifier,
+// a word that declares a procedure, End, Dim or Const can begin one that does.
 bool MayDeclare(const VbToken& first) {
   if (first.Kind != TokenKind::Identifier) return false;
-  switch (first.Text[0] | 0x20) {
-    case 'c':
-    case 'd':
-    case 'e':
-    case 'f':
-    case 'g':
-    case 'p':
-    case 's':
-      return true;
+  switch (first.Text.size()) {
+    case 3:
+      return IsWord(first, "end") || IsWord(first, "dim") || IsWord(first, "sub");
+    case 5:
+      return IsWord(first, "const") || IsWord(first, "event");
+    case 6:
+      return IsWord(first, "static") || IsWord(first, "public") || IsWord(first, "friend") ||
+             IsWord(first, "global");
+    case 7:
+      return IsWord(first, "private") || IsWord(first, "declare");
+    case 8:
+      return IsWord(first, "function") || IsWord(first, "property");
     default:
       return false;
   }
