@@ -246,21 +246,9 @@ void ReadAttribute(const VbStatement& s, ModuleModel& module) {
 // a word that declares a procedure, End, Dim or Const can begin one that does.
 bool MayDeclare(const VbToken& first) {
   if (first.Kind != TokenKind::Identifier) return false;
-  switch (first.Text.size()) {
-    case 3:
-      return IsWord(first, "end") || IsWord(first, "dim") || IsWord(first, "sub");
-    case 5:
-      return IsWord(first, "const") || IsWord(first, "event");
-    case 6:
-      return IsWord(first, "static") || IsWord(first, "public") || IsWord(first, "friend") ||
-             IsWord(first, "global");
-    case 7:
-      return IsWord(first, "private") || IsWord(first, "declare");
-    case 8:
-      return IsWord(first, "function") || IsWord(first, "property");
-    default:
-      return false;
-  }
+  const LeadingWord word = LeadingWordOf(first.Text);
+  return word == LeadingWord::Declaring || word == LeadingWord::End || word == LeadingWord::Dim ||
+         word == LeadingWord::Const;
 }
 
 class ModuleReader {

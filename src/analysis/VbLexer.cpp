@@ -136,45 +136,26 @@ std::size_t LettersFrom(std::string_view line, std::size_t i) {
   return end - i;
 }
 
-// Up to eight bytes of text as one word, low byte first, as LoadShortWord reads them.
-constexpr std::uint64_t WordOf(std::string_view text) {
-  std::uint64_t word = 0;
-  for (std::size_t k = text.size(); k > 0; --k) {
-    word = (word << 8) | static_cast<unsigned char>(text[k - 1]);
-  }
-  return word;
-}
-
-// Whether the word of length letters at i, folded, is one that begins a statement a reading of
+// Whether the word of length letters at i is one that begins a statement a reading of
 // declarations needs: an attribute, a comment, a modifier or a procedure's declaration. "End" is
 // one when the word after it is "Sub", "Function" or "Property".
 bool IsDeclaringWord(std::string_view line, std::size_t i, std::size_t length) {
-  if (length < 3 || length > 9) return false;
-  const char* text = line.data() + i;
-  const std::uint64_t word = FoldAsciiWord(LoadShortWord(text, std::min<std::size_t>(length, 8)));
-  switch (length) {
-    case 3:
-      if (word == WordOf("end")) {
-        std::size_t next = i + length;
-        while (next < line.size() && IsBlank(At(line, next))) ++next;
-        const std::size_t ended = LettersFrom(line, next);
-        if (ended != 3 && ended != 8) return false;
-        const std::uint64_t what = FoldAsciiWord(LoadShortWord(line.data() + next, ended));
-        return what == WordOf("sub") || what == WordOf("function") || what == WordOf("property");
-      }
-      return word == WordOf("sub") || word == WordOf("rem");
-    case 5:
-      return word == WordOf("event");
-    case 6:
-      return word == WordOf("public") || word == WordOf("friend") || word == WordOf("global") ||
-             word == WordOf("static");
-    case 7:
-      return word == WordOf("private") || word == WordOf("declare");
-    case 8:
-      return word == WordOf("function") || word == WordOf("property");
+  switch (LeadingWordOf(line.substr(i, length))) {
+    case LeadingWord::Declaring:
+    case LeadingWord::Rem:
+    case LeadingWord::Attribute:
+      return true;
+    case LeadingWord::End:
+      break;
     default:
-      return word == WordOf("attribut") && (text[8] | 0x20) == 'e';
+      return false;
   }
+  std::size_t next = i + length;
+  while (next < line.size() && IsBlank(At(line, next))) ++next;
+  const std::size_t ended = LettersFrom(line, next);
+  if (ended != 3 && ended != 8) return false;
+  const std::uint64_t what = FoldAsciiWord(LoadShortWord(line.data() + next, ended));
+  return what == WordOf("sub") || what == WordOf("function") || what == WordOf("property");
 }
 
 // A line that begins a logical line and gives a reading of declarations nothing but its strings:

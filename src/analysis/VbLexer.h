@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/ByteText.h"
 #include "platform/TextFile.h"
 
 namespace tarnel {
@@ -70,6 +71,60 @@ inline std::string_view BareName(std::string_view identifier) {
   if (!identifier.empty() && IsTypeChar(identifier.back())) identifier.remove_suffix(1);
   return identifier;
 }
+// Up to eight bytes of text as one word, low byte first, as LoadShortWord reads them.
+constexpr std::uint64_t WordOf(std::string_view text) {
+  std::uint64_t word = 0;
+  for (std::size_t k = text.size(); k > 0; --k) {
+    word = (word << 8) | static_cast<unsigned char>(text[k - 1]);
+  }
+  return word;
+}
+
+// What a word that begins a statement may make of it, as far as reading declarations goes.
+enum class LeadingWord : std::uint8_t {
+  Other,
+  Declaring,  // a modifier ("Private", "Public", "Friend", "Global", "Static") or a word that
+              // declares a procedure ("Sub", "Function", "Property", "Declare", "Event")
+  End,
+  Dim,
+  Const,
+  Rem,
+  Attribute,
+};
+
+// The kind of word, letter case ignored.
+inline LeadingWord LeadingWordOf(std::string_view word) {
+  if (word.size() < 3 || word.size() > 9) return LeadingWord::Other;
+  if (word.size() == 9) {
+    return SameTextIgnoreCase(word, "attribute") ? LeadingWord::Attribute : LeadingWord::Other;
+  }
+  const std::uint64_t bytes = LoadShortWord(word.data(), word.size());
+  if ((bytes & kHighBitsOfWord) != 0) return LeadingWord::Other;
+  const std::uint64_t folded = FoldAsciiWord(bytes);
+  const auto is = [folded](std::string_view w) { return folded == WordOf(w); };
+  switch (word.size()) {
+    case 3:
+      return is("sub")   ? LeadingWord::Declaring
+             : is("end") ? LeadingWord::End
+             : is("dim") ? LeadingWord::Dim
+             : is("rem") ? LeadingWord::Rem
+                         : LeadingWord::Other;
+    case 5:
+      return is("event")   ? LeadingWord::Declaring
+             : is("const") ? LeadingWord::Const
+                           : LeadingWord::Other;
+    case 6:
+      return is("public") || is("friend") || is("global") || is("static") ? LeadingWord::Declaring
+                                                                          : LeadingWord::Other;
+    case 7:
+      return is("private") || is("declare") ? LeadingWord::Declaring : LeadingWord::Other;
+    case 8:
+      return is("function") || is("property") ? LeadingWord::Declaring : LeadingWord::Other;
+    default:
+      return LeadingWord::Other;
+  }
+}
+
 // A string token's value: the quotes taken off and doubled quotes undone.
 std::string StringValue(std::string_view token);
 
