@@ -388,7 +388,7 @@ void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDe
       if (OfType(local.Type).How == Value::Instance) objectLocals_.push_back(&local);
     }
   }
-  if (proc_ == nullptr || s.Tokens.empty() || CannotCall(s)) return;
+  if (proc_ == nullptr || s.Tokens.empty()) return;
   locals_ = &locals;
   t_ = s.Tokens;
   const std::size_t n = t_.size();
@@ -396,6 +396,9 @@ void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDe
     if (!with_.empty()) with_.pop_back();
     return;
   }
+  // A With statement opens its block whatever it names.
+  const bool withStatement = IsWord(t_[0], "with");
+  if (!withStatement && CannotCall()) return;
   // Parentheses matched once, without recursion, however deep they nest.
   closing_.assign(n, n - 1);
   open_.clear();
@@ -408,7 +411,6 @@ void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDe
     }
   }
 
-  const bool withStatement = IsWord(t_[0], "with");
   const bool forEach = n > 2 && IsWord(t_[0], "for") && IsWord(t_[1], "each");
   bool firstChain = true;
   bool typeOf = false;
@@ -492,14 +494,9 @@ void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDe
 
 // Every call found starts from a name that a module declares, or from a local that holds an
 // object: Me and a module's name lead on only through a member's name, and so does a leading dot.
-// A statement without such a name adds no call; With and End With are read all the same, for the
-// blocks they open and close.
-bool BodyResolver::CannotCall(const VbStatement& s) {
-  const std::span<const VbToken> t = s.Tokens;
-  if (IsWord(t[0], "with") || (t.size() > 1 && IsWord(t[0], "end") && IsWord(t[1], "with"))) {
-    return false;
-  }
-  for (const VbToken& token : t) {
+// A statement without such a name adds no call.
+bool BodyResolver::CannotCall() {
+  for (const VbToken& token : t_) {
     if (token.Kind != TokenKind::Identifier) continue;
     const std::string_view name = BareName(token.Text);
     if (index_.MayBeMember(name, folded_)) return false;

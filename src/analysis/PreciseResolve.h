@@ -158,7 +158,7 @@ class BodyResolver {
   Value OfType(std::string_view type) const;
   static Value Returned(const ProjectIndex::ProcedureFacts& facts, bool onlyValues);
   Value Special(const Value& v, int member, std::int32_t line, std::vector<ResolvedCall>& out);
-  bool CannotCall(const VbStatement& s);
+  bool CannotCall();  // of the statement in t_
   std::size_t ChainEnd(std::size_t start) const;
   bool LeadingDot(std::size_t i) const;
   bool ValueContext(std::size_t start) const;
