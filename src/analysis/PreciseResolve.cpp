@@ -207,8 +207,9 @@ void ProjectIndex::NoteFacts(std::size_t module) {
 
 void ProjectIndex::Reindex(std::size_t module) {
   // A name the module alone defined keeps an empty list, which reads as no globals.
-  for (const auto& [name, set] : modules_[module].Members) {
-    const int place = globalPlaces_.Find(name);
+  const ModuleMembers& members = modules_[module].Members;
+  for (std::size_t e = 0; e < members.Count(); ++e) {
+    const int place = globalPlaces_.Find(members.Name(e));
     if (place < 0) continue;
     std::erase_if(globals_[static_cast<std::size_t>(place)],
                   [&](const auto& entry) { return entry.first == module; });
@@ -250,21 +251,27 @@ void ProjectIndex::IndexModule(std::size_t m) {
   Module& index = modules_[m];
   index.HasBuiltins = mm.Kind == KindFormModule || mm.Kind == KindUserControl ||
                       mm.Kind == KindPropertyPage || mm.Kind == KindUserDocument;
+  std::string folded;
+  const auto enter = [&](std::string_view name) -> MemberSet& {
+    FoldCaseInto(name, folded);
+    const std::size_t before = index.Members.Count();
+    MemberSet& set = index.Members.Enter(folded);
+    if (index.Members.Count() > before) {
+      memberShapes_.Add(folded);
+      memberNames_.Add(TextHashTable::Hash(folded));
+    }
+    return set;
+  };
   for (const VariableDecl& v : mm.Variables) {
-    MemberSet& set = index.Members[FoldCase(v.Name)];
+    MemberSet& set = enter(v.Name);
     if (set.Variable == nullptr) set.Variable = &v;
   }
   for (const ControlDecl& c : mm.Controls) {
-    MemberSet& set = index.Members[FoldCase(c.Name)];
+    MemberSet& set = enter(c.Name);
     if (set.Control == nullptr) set.Control = &c;
   }
   for (std::size_t p = 0; p < mm.Procedures.size(); ++p) {
-    index.Members[FoldCase(mm.Procedures[p].Name)].Procedures.push_back(
-        static_cast<std::uint32_t>(p));
-  }
-  for (const auto& entry : index.Members) {
-    memberShapes_.Add(entry.first);
-    memberNames_.Add(TextHashTable::Hash(entry.first));
+    enter(mm.Procedures[p].Name).Procedures.push_back(static_cast<std::uint32_t>(p));
   }
   for (const AttributeDecl& a : mm.Attributes) {
     const std::string name = FoldCase(a.Name);
@@ -273,11 +280,12 @@ void ProjectIndex::IndexModule(std::size_t m) {
     if (name == "vb_exposed") index.Exposed = value == "true" || value == "-1";
     const std::size_t dot = name.find(".vb_usermemid");
     if (dot == std::string::npos || dot == 0 || (value != "0" && value != "-4")) continue;
-    auto it = index.Members.find(name.substr(0, dot));
-    if (it == index.Members.end() || it->second.Procedures.empty()) continue;
+    const std::string_view member = std::string_view(name).substr(0, dot);
+    const MemberSet* set = index.Members.Find(member, TextHashTable::Hash(member));
+    if (set == nullptr || set->Procedures.empty()) continue;
     // The attribute follows its own declaration; a property's Get is what a value reads.
-    int chosen = static_cast<int>(it->second.Procedures.front());
-    for (std::uint32_t p : it->second.Procedures) {
+    int chosen = static_cast<int>(set->Procedures.front());
+    for (std::uint32_t p : set->Procedures) {
       if (mm.Procedures[p].Kind == KindPropertyGet) chosen = static_cast<int>(p);
     }
     (value == "0" ? index.DefaultMember : index.Enumerator) = chosen;
@@ -287,7 +295,10 @@ void ProjectIndex::IndexModule(std::size_t m) {
 void ProjectIndex::AddGlobals(std::size_t m) {
   const ModuleModel& mm = model_.Modules[m];
   if (mm.Kind != KindStdModule) return;
-  for (const auto& [name, set] : modules_[m].Members) {
+  const ModuleMembers& members = modules_[m].Members;
+  for (std::size_t e = 0; e < members.Count(); ++e) {
+    const MemberSet& set = members.At(e);
+    const std::string name = members.Name(e);
     bool global = set.Variable != nullptr && set.Variable->Scope == 'G';
     for (std::uint32_t p : set.Procedures) {
       if (mm.Procedures[p].Scope[0] != 'P') global = true;
@@ -307,17 +318,32 @@ void ProjectIndex::AddGlobals(std::size_t m) {
 
 void ProjectIndex::Repoint(std::size_t module) {
   const ModuleModel& mm = model_.Modules[module];
-  auto& members = modules_[module].Members;
-  for (auto& entry : members) {
-    entry.second.Variable = nullptr;
-    entry.second.Control = nullptr;
+  ModuleMembers& members = modules_[module].Members;
+  // The names are the same: each finds its set, and no set moves, for the globals point at them.
+  std::string folded;
+  const auto find = [&](std::string_view name) {
+    FoldCaseInto(name, folded);
+    return members.Find(folded, TextHashTable::Hash(folded));
+  };
+  const bool sameNames =
+      std::all_of(mm.Variables.begin(), mm.Variables.end(),
+                  [&](const VariableDecl& v) { return find(v.Name) != nullptr; }) &&
+      std::all_of(mm.Controls.begin(), mm.Controls.end(),
+                  [&](const ControlDecl& c) { return find(c.Name) != nullptr; });
+  if (!sameNames) {
+    Reindex(module);
+    return;
+  }
+  for (std::size_t e = 0; e < members.Count(); ++e) {
+    members.At(e).Variable = nullptr;
+    members.At(e).Control = nullptr;
   }
   for (const VariableDecl& v : mm.Variables) {
-    MemberSet& set = members[FoldCase(v.Name)];
+    MemberSet& set = *find(v.Name);
     if (set.Variable == nullptr) set.Variable = &v;
   }
   for (const ControlDecl& c : mm.Controls) {
-    MemberSet& set = members[FoldCase(c.Name)];
+    MemberSet& set = *find(c.Name);
     if (set.Control == nullptr) set.Control = &c;
   }
 }
@@ -349,10 +375,8 @@ const std::vector<std::pair<std::uint32_t, const MemberSet*>>* ProjectIndex::Glo
   return &globals_[static_cast<std::size_t>(place)];
 }
 
-const MemberSet* ProjectIndex::Member(std::size_t module, const std::string& folded) const {
-  const auto& members = modules_[module].Members;
-  auto it = members.find(folded);
-  return it == members.end() ? nullptr : &it->second;
+const MemberSet* ProjectIndex::Member(std::size_t module, std::string_view folded) const {
+  return Member(module, folded, TextHashTable::Hash(folded));
 }
 
 bool ProjectIndex::MayBeMember(std::string_view name, std::string& scratch) const {
@@ -569,7 +593,7 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
   FoldAndHash(name, folded_, hash);
   folded_.resize(name.size());
   if (IsKeyword(folded_, hash) || words_.IsReservedFold(folded_, hash)) return {};
-  if (const MemberSet* own = index_.Member(module_, folded_)) {
+  if (const MemberSet* own = index_.Member(module_, folded_, hash)) {
     return Pick(module_, *own, true, token, step, target, setTarget, out);
   }
   if (index_.At(module_).HasBuiltins && IsBuiltinMember(folded_, hash)) return {};
@@ -600,8 +624,9 @@ BodyResolver::Value BodyResolver::OfMember(const Value& owner, const VbToken& to
       return {};
     }
   }
-  FoldCaseInto(BareName(token.Text), folded_);
-  const MemberSet* set = index_.Member(static_cast<std::size_t>(owner.Module), folded_);
+  std::uint64_t hash = 0;
+  const std::string_view folded = FoldAndHash(BareName(token.Text), folded_, hash);
+  const MemberSet* set = index_.Member(static_cast<std::size_t>(owner.Module), folded, hash);
   if (set == nullptr) return {};
   return Pick(static_cast<std::uint32_t>(owner.Module), *set, anyScope, token, step, target,
               setTarget, out);

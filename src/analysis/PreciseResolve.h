@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "analysis/ModuleMembers.h"
 #include "analysis/PreciseModel.h"
 #include "analysis/VbLexer.h"
 #include "platform/TextHashTable.h"
@@ -20,14 +20,6 @@ class TokenTable;
 struct ProcedureId {
   std::uint32_t Module = 0;
   std::uint32_t Procedure = 0;
-};
-
-// What a name means at module level: its procedures (a property's Get, Let and Set share one
-// name), or the variable, constant or control that holds it.
-struct MemberSet {
-  std::vector<std::uint32_t> Procedures;
-  const VariableDecl* Variable = nullptr;
-  const ControlDecl* Control = nullptr;
 };
 
 // Where each module's procedures start in the project-wide numbering, modules in order, and
@@ -48,9 +40,9 @@ class ProjectIndex {
   void Reindex(std::size_t module);
 
   struct Module {
-    std::unordered_map<std::string, MemberSet> Members;  // by folded name
-    int DefaultMember = -1;                              // VB_UserMemId 0 (its Get when a property)
-    int Enumerator = -1;                                 // VB_UserMemId -4
+    ModuleMembers Members;
+    int DefaultMember = -1;  // VB_UserMemId 0 (its Get when a property)
+    int Enumerator = -1;     // VB_UserMemId -4
     bool Predeclared = false;
     bool Exposed = false;
     bool HasBuiltins = false;  // a form or its like, whose own members come before globals
@@ -71,7 +63,11 @@ class ProjectIndex {
   const std::vector<std::pair<std::uint32_t, const MemberSet*>>* Globals(std::string_view folded,
                                                                          std::uint64_t hash) const;
   // The members of module under a folded name, or null.
-  const MemberSet* Member(std::size_t module, const std::string& folded) const;
+  const MemberSet* Member(std::size_t module, std::string_view folded) const;
+  // The same for a name folded already, with its hash (TextHashTable::Hash).
+  const MemberSet* Member(std::size_t module, std::string_view folded, std::uint64_t hash) const {
+    return modules_[module].Members.Find(folded, hash);
+  }
   // False when no module has a member of this name (letter case ignored), so that nothing the
   // name stands for can be called. It may be true for another name now and then. scratch takes
   // the fold.
