@@ -14,10 +14,10 @@ namespace tarnel {
 
 namespace {
 
-bool IsBlank(unsigned char c) { return c <= 0x20; }
+constexpr bool IsBlank(unsigned char c) { return c <= 0x20; }
 constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
-bool IsNameStart(unsigned char c) { return IsLetter(c) || c >= 0x80; }
+constexpr bool IsNameStart(unsigned char c) { return IsLetter(c) || c >= 0x80; }
 
 // What each byte is to a name once it has started: 0 ends it; 1 continues it (letters, digits,
 // "_"); 2 continues it and may lead a double-byte character (0x80 and above).
@@ -38,6 +38,41 @@ constexpr NameBytes kNameBytes;
 
 bool IsNameChar(unsigned char c) { return kNameBytes.Class[c] != 0; }
 
+// What a byte may begin in a line of code, for the lexer to take the one way it can go.
+struct LeadBytes {
+  enum Kind : unsigned char {
+    Other,  // an operator
+    Blank,
+    Name,
+    Quote,
+    Apostrophe,
+    Bracket,
+    Digit,
+    Dot,         // a number when a digit follows
+    Ampersand,   // a number when "H" or "O" follows
+    Underscore,  // a line continuation when only blanks follow
+    Hash,        // a date literal inside a statement
+  };
+  Kind Class[256] = {};
+  constexpr LeadBytes() {
+    for (int b = 0; b < 256; ++b) {
+      const auto c = static_cast<unsigned char>(b);
+      Class[b] = IsBlank(c)       ? Blank
+                 : IsNameStart(c) ? Name
+                 : IsDigit(c)     ? Digit
+                 : c == '"'       ? Quote
+                 : c == '\''      ? Apostrophe
+                 : c == '['       ? Bracket
+                 : c == '.'       ? Dot
+                 : c == '&'       ? Ampersand
+                 : c == '_'       ? Underscore
+                 : c == '#'       ? Hash
+                                  : Other;
+    }
+  }
+};
+constexpr LeadBytes kLeadBytes;
+
 unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
 
 #ifdef __SSE2__
@@ -51,26 +86,49 @@ __m128i LetterBytes(__m128i c) {
 
 // How far the plain ASCII part of a name that goes on at i reaches, sixteen bytes at a time: the
 // first byte from i on that is no letter, digit or "_", or where a byte of 0x80 or above stands
-// and doubleByte says such a byte may lead a character of two. Never before i; the caller goes
-// on byte by byte from there.
-std::size_t AsciiNameEnd(std::string_view line, std::size_t i, bool doubleByte) {
+// and doubleByte says such a byte may lead a character of two. Never before i. ended tells that
+// the name ends there (the byte there cannot go on with it, or the line ends); otherwise the
+// caller goes on byte by byte from there.
+std::size_t AsciiNameEnd(std::string_view line, std::size_t i, bool doubleByte, bool& ended) {
+  ended = false;
 #ifdef __SSE2__
   const auto same = [](__m128i a, __m128i b) { return _mm_cmpeq_epi8(a, b); };
   const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8('9');
   const __m128i underscore = _mm_set1_epi8('_');
-  for (; line.size() - i >= 16; i += 16) {
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+  // For the sixteen bytes at at, a bit per byte that goes on with the name, and a bit per byte
+  // of 0x80 or above.
+  const auto goesOnAt = [&](std::size_t at, unsigned& high) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + at));
     const __m128i letter = LetterBytes(c);
     const __m128i digit =
         _mm_and_si128(same(_mm_max_epu8(c, zero), c), same(_mm_min_epu8(c, nine), c));
     const unsigned ascii = static_cast<unsigned>(
         _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), same(c, underscore))));
-    const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(c));
+    high = static_cast<unsigned>(_mm_movemask_epi8(c));
     // A high byte continues a name; where it may lead a double-byte character, the caller takes
     // over before it.
-    const unsigned goesOn = doubleByte ? ascii & ~high : ascii | high;
-    if (goesOn != 0xFFFF) return i + static_cast<std::size_t>(std::countr_one(goesOn));
+    return doubleByte ? ascii & ~high : ascii | high;
+  };
+  unsigned high = 0;
+  for (; line.size() - i >= 16; i += 16) {
+    const unsigned goesOn = goesOnAt(i, high);
+    if (goesOn != 0xFFFF) {
+      const auto stop = static_cast<unsigned>(std::countr_one(goesOn));
+      ended = ((high >> stop) & 1) == 0;
+      return i + stop;
+    }
   }
+  // Fewer than sixteen bytes are left: the line's last sixteen, those before i shifted out.
+  if (i < line.size() && line.size() >= 16) {
+    const std::size_t at = line.size() - 16;
+    const auto skip = static_cast<unsigned>(i - at);
+    const unsigned goesOn = goesOnAt(at, high) >> skip;  // the line's end reads as a stop
+    const auto stop = static_cast<unsigned>(std::countr_one(goesOn));
+    ended = (((high >> skip) >> stop) & 1) == 0;
+    return i + stop;
+  }
+#else
+  (void)doubleByte;
 #endif
   return i;
 }
@@ -171,6 +229,23 @@ bool IsPlainLine(std::string_view line) {
   std::size_t last = line.size() - 1;
   while (IsBlank(At(line, last))) --last;  // stops at i at the latest
   return line[last] != '_' && CodeIsPlain(line);
+}
+
+// Where the decimal number that starts at i ends: digits and points, an exponent, a type
+// character.
+std::size_t NumberEnd(std::string_view line, std::size_t i) {
+  const std::size_t n = line.size();
+  while (i < n && (IsDigit(At(line, i)) || line[i] == '.')) ++i;
+  if (i < n && (line[i] | 0x20) == 'e') {
+    std::size_t e = i + 1;
+    if (e < n && (line[e] == '+' || line[e] == '-')) ++e;
+    if (e < n && IsDigit(At(line, e))) {
+      i = e;
+      while (i < n && IsDigit(At(line, i))) ++i;
+    }
+  }
+  if (i < n && IsTypeChar(line[i])) ++i;
+  return i;
 }
 
 // Where the string whose text starts at i ends: after its closing quote (a doubled quote stands
@@ -634,75 +709,80 @@ VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) 
   };
   while (i < n) {
     const unsigned char c = At(line, i);
-    if (IsBlank(c)) {
-      ++i;
-      continue;
-    }
     const std::size_t start = i;
-    if (c == '"') {
-      i = StringEnd(line, i + 1);
-      emit(TokenKind::String, start, i);
-      continue;
-    }
-    if (c == '\'') {
-      return CommentContinues(line.substr(i + 1)) ? LineEnd::CommentContinued : LineEnd::Done;
-    }
-    if (c == '[') {
-      const std::size_t close = line.find(']', i);
-      i = close == std::string_view::npos ? n : close + 1;
-      emit(TokenKind::Identifier, start, i);
-      continue;
-    }
-    if (IsNameStart(c)) {
-      i = AsciiNameEnd(line, i, doubleByte_);
-      while (i < n) {
-        const unsigned char b = At(line, i);
-        const unsigned char kind = kNameBytes.Class[b];
-        if (kind == 0) break;
-        // A double-byte character is taken whole, whatever its second byte.
-        i += kind == 2 && doubleByte_ && IsLeadByte(b) && i + 1 < n ? 2 : 1;
-      }
-      if (i < n && IsTypeChar(line[i]) && (i + 1 >= n || !IsNameChar(At(line, i + 1)))) ++i;
-      const bool wasStatementStart = statementStart;
-      emit(TokenKind::Identifier, start, i);
-      if (wasStatementStart && IsWord(line_.back(), "rem")) {
-        line_.pop_back();
-        return CommentContinues(line.substr(i)) ? LineEnd::CommentContinued : LineEnd::Done;
-      }
-      continue;
-    }
-    const bool hexOrOctal =
-        c == '&' && i + 1 < n && ((line[i + 1] | 0x20) == 'h' || (line[i + 1] | 0x20) == 'o');
-    if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(At(line, i + 1))) || hexOrOctal) {
-      if (hexOrOctal) {
-        i += 2;
-        while (i < n && (IsDigit(At(line, i)) || IsLetter(At(line, i)))) ++i;
-      } else {
-        while (i < n && (IsDigit(At(line, i)) || line[i] == '.')) ++i;
-        if (i < n && (line[i] | 0x20) == 'e') {
-          std::size_t e = i + 1;
-          if (e < n && (line[e] == '+' || line[e] == '-')) ++e;
-          if (e < n && IsDigit(At(line, e))) {
-            i = e;
-            while (i < n && IsDigit(At(line, i))) ++i;
-          }
+    switch (kLeadBytes.Class[c]) {
+      case LeadBytes::Blank:
+        ++i;
+        continue;
+      case LeadBytes::Name: {
+        bool ended = false;
+        i = AsciiNameEnd(line, i, doubleByte_, ended);
+        while (!ended && i < n) {
+          const unsigned char b = At(line, i);
+          const unsigned char kind = kNameBytes.Class[b];
+          if (kind == 0) break;
+          // A double-byte character is taken whole, whatever its second byte.
+          i += kind == 2 && doubleByte_ && IsLeadByte(b) && i + 1 < n ? 2 : 1;
         }
-      }
-      if (i < n && IsTypeChar(line[i])) ++i;
-      emit(TokenKind::Number, start, i);
-      continue;
-    }
-    if (c == '_' && BlankFrom(line, i + 1) &&
-        (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
-      return LineEnd::Continued;
-    }
-    if (c == '#' && !statementStart) {
-      if (std::size_t end = DateLiteralEnd(line, i)) {
-        i = end;
-        emit(TokenKind::Date, start, i);
+        if (i < n && IsTypeChar(line[i]) && (i + 1 >= n || !IsNameChar(At(line, i + 1)))) ++i;
+        const bool wasStatementStart = statementStart;
+        emit(TokenKind::Identifier, start, i);
+        if (wasStatementStart && IsWord(line_.back(), "rem")) {
+          line_.pop_back();
+          return CommentContinues(line.substr(i)) ? LineEnd::CommentContinued : LineEnd::Done;
+        }
         continue;
       }
+      case LeadBytes::Quote:
+        i = StringEnd(line, i + 1);
+        emit(TokenKind::String, start, i);
+        continue;
+      case LeadBytes::Apostrophe:
+        return CommentContinues(line.substr(i + 1)) ? LineEnd::CommentContinued : LineEnd::Done;
+      case LeadBytes::Bracket: {
+        const std::size_t close = line.find(']', i);
+        i = close == std::string_view::npos ? n : close + 1;
+        emit(TokenKind::Identifier, start, i);
+        continue;
+      }
+      case LeadBytes::Digit:
+        i = NumberEnd(line, i);
+        emit(TokenKind::Number, start, i);
+        continue;
+      case LeadBytes::Dot:
+        if (i + 1 < n && IsDigit(At(line, i + 1))) {
+          i = NumberEnd(line, i);
+          emit(TokenKind::Number, start, i);
+          continue;
+        }
+        break;
+      case LeadBytes::Ampersand:
+        if (i + 1 < n && ((line[i + 1] | 0x20) == 'h' || (line[i + 1] | 0x20) == 'o')) {
+          i += 2;
+          while (i < n && (IsDigit(At(line, i)) || IsLetter(At(line, i)))) ++i;
+          if (i < n && IsTypeChar(line[i])) ++i;
+          emit(TokenKind::Number, start, i);
+          continue;
+        }
+        break;
+      case LeadBytes::Underscore:
+        if (BlankFrom(line, i + 1) && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+          return LineEnd::Continued;
+        }
+        break;
+      case LeadBytes::Hash:
+        if (!statementStart) {
+          if (std::size_t end = DateLiteralEnd(line, i)) {
+            i = end;
+            emit(TokenKind::Date, start, i);
+            continue;
+          }
+        }
+        break;
+      default:
+        break;
     }
+    // An operator, of two bytes for "<>", "<=", ">=" and ":=".
     ++i;
     if (i < n && ((c == '<' && (line[i] == '>' || line[i] == '=')) ||
                   (c == '>' && line[i] == '=') || (c == ':' && line[i] == '='))) {

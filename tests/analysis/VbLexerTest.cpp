@@ -112,6 +112,14 @@ TEST(VbLexerTest, LongNamesEndWhereTheirBytesEnd) {
     EXPECT_EQ(Lex(name + " = 1\r\n", {}, true), (Lines{"1||" + name + " = 1"})) << at;
     const std::string high = std::string(at, 'q') + "\xe9t\xe9" + std::string(16, 'r');
     EXPECT_EQ(Lex(high + " = 1\r\n", {}, false), (Lines{"1||" + high + " = 1"})) << at;
+    // The same bytes in a name among the last sixteen of a longer line, up to its very end.
+    const std::string before = "Call Something, Other, ";
+    const std::string lexedBefore = "1||Call Something , Other , ";
+    const std::string shortLead = std::string(at % 5 + 1, 'q') + lead + "t";
+    EXPECT_EQ(Lex(before + shortLead + "\r\n", {}, true), (Lines{lexedBefore + shortLead}));
+    const std::string shortHigh = std::string(at % 5 + 1, 'q') + "\xe9" + std::string(at % 3, 't');
+    EXPECT_EQ(Lex(before + shortHigh + "\r\n"), (Lines{lexedBefore + shortHigh})) << at;
+    EXPECT_EQ(Lex(before + shortHigh + "(1)\r\n"), (Lines{lexedBefore + shortHigh + " ( 1 )"}));
   }
 }
 
