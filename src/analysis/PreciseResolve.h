@@ -3,6 +3,7 @@
 // Engine internal: front ends reach the engine through Analysis.h.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,8 +61,8 @@ class ProjectIndex {
   // "Class1", or "Project1.Class1" qualified by the project's own name.
   int TypeModule(std::string_view type) const;
   // Non-Private procedures and public variables of standard modules under a folded name.
-  const std::vector<std::pair<std::uint32_t, const MemberSet*>>* Globals(std::string_view folded,
-                                                                         std::uint64_t hash) const;
+  std::span<const std::pair<std::uint32_t, const MemberSet*>> Globals(std::string_view folded,
+                                                                      std::uint64_t hash) const;
   // The members of module under a folded name, or null.
   const MemberSet* Member(std::size_t module, std::string_view folded) const;
   // The same for a name folded already, with its hash (TextHashTable::Hash).
@@ -89,17 +90,18 @@ class ProjectIndex {
  private:
   void IndexModule(std::size_t module);
   void IndexModuleNames();
-  void AddGlobals(std::size_t module);
+  void IndexGlobals();
   void NoteFacts(std::size_t module);
   void NoteAllFacts();
 
   const PreciseModel& model_;
   std::vector<Module> modules_;
   TextHashTable byName_;  // folded module name -> the first module of that name
-  // Folded name -> its place in globals_, through the hash table that turns most names away
-  // before any probe: nearly every unqualified name of a body is looked for among the globals.
+  // Folded name -> where its list starts in globals_, through the hash table that turns most
+  // names away before any probe: nearly every unqualified name of a body is looked for among the
+  // globals. Each list is its length (with no set) and then its modules and sets in order.
   TextHashTable globalPlaces_;
-  std::vector<std::vector<std::pair<std::uint32_t, const MemberSet*>>> globals_;
+  std::vector<std::pair<std::uint32_t, const MemberSet*>> globals_;
   std::vector<std::uint32_t> offsets_;  // one more than modules: the last is the total
   std::vector<ProcedureFacts> facts_;   // by procedure number
   // The folded member names of every module. A module indexed again adds its names and leaves
