@@ -184,7 +184,8 @@ ProjectIndex::ProjectIndex(const PreciseModel& model)
   IndexModuleNames();
   for (std::size_t m = 0; m < model.Modules.size(); ++m) IndexModule(m);
   offsets_ = ProcedureOffsets(model_);
-  IndexGlobals();
+  for (std::size_t m = 0; m < model.Modules.size(); ++m) AddGlobals(m);
+  LayOutGlobals();
   NoteAllFacts();
 }
 
@@ -206,11 +207,20 @@ void ProjectIndex::NoteFacts(std::size_t module) {
 }
 
 void ProjectIndex::Reindex(std::size_t module) {
+  // A name the module alone defined keeps an empty list, which reads as no globals.
+  const ModuleMembers& members = modules_[module].Members;
+  for (std::size_t e = 0; e < members.Count(); ++e) {
+    const int place = globalPlaces_.Find(members.Name(e));
+    if (place < 0) continue;
+    std::erase_if(globalLists_[static_cast<std::size_t>(place)],
+                  [&](const auto& entry) { return entry.first == module; });
+  }
   IndexModuleNames();
   modules_[module] = Module();
   IndexModule(module);
   offsets_ = ProcedureOffsets(model_);
-  IndexGlobals();
+  AddGlobals(module);
+  LayOutGlobals();
   // Numbers after the module move, and a type may name another module now.
   NoteAllFacts();
 }
@@ -284,41 +294,37 @@ void ProjectIndex::IndexModule(std::size_t m) {
   }
 }
 
-void ProjectIndex::IndexGlobals() {
-  // Each name's definitions in module order, gathered first, then laid out one list after
-  // another behind its count: a lookup reads its list where the hash table points.
-  using Definition = std::pair<std::uint32_t, const MemberSet*>;
-  std::vector<std::vector<Definition>> lists;
-  std::vector<std::string> names;
-  TextHashTable places;
-  for (std::size_t m = 0; m < model_.Modules.size(); ++m) {
-    const ModuleModel& mm = model_.Modules[m];
-    if (mm.Kind != KindStdModule) continue;
-    const ModuleMembers& members = modules_[m].Members;
-    for (std::size_t e = 0; e < members.Count(); ++e) {
-      const MemberSet& set = members.At(e);
-      bool global = set.Variable != nullptr && set.Variable->Scope == 'G';
-      for (std::uint32_t p : set.Procedures) {
-        if (mm.Procedures[p].Scope[0] != 'P') global = true;
-      }
-      if (!global) continue;
-      std::string name = members.Name(e);
-      const int next = static_cast<int>(lists.size());
-      const int place = places.FindOrInsert(name, next);
-      if (place == next) {
-        lists.emplace_back();
-        names.push_back(std::move(name));
-      }
-      lists[static_cast<std::size_t>(place)].emplace_back(static_cast<std::uint32_t>(m), &set);
+void ProjectIndex::AddGlobals(std::size_t m) {
+  const ModuleModel& mm = model_.Modules[m];
+  if (mm.Kind != KindStdModule) return;
+  const ModuleMembers& members = modules_[m].Members;
+  for (std::size_t e = 0; e < members.Count(); ++e) {
+    const MemberSet& set = members.At(e);
+    bool global = set.Variable != nullptr && set.Variable->Scope == 'G';
+    for (std::uint32_t p : set.Procedures) {
+      if (mm.Procedures[p].Scope[0] != 'P') global = true;
     }
+    if (!global) continue;
+    // In module order, as the modules define them.
+    const int next = static_cast<int>(globalLists_.size());
+    const int place = globalPlaces_.FindOrInsert(members.Name(e), next);
+    if (place == next) globalLists_.emplace_back();
+    auto& entries = globalLists_[static_cast<std::size_t>(place)];
+    auto at =
+        std::upper_bound(entries.begin(), entries.end(), static_cast<std::uint32_t>(m),
+                         [](std::uint32_t module, const auto& e) { return module < e.first; });
+    entries.emplace(at, static_cast<std::uint32_t>(m), &set);
   }
-  globalPlaces_.Clear();
-  globalPlaces_.Reserve(lists.size());
+}
+
+void ProjectIndex::LayOutGlobals() {
   globals_.clear();
-  for (std::size_t place = 0; place < lists.size(); ++place) {
-    globalPlaces_.Insert(names[place], static_cast<int>(globals_.size()));
-    globals_.emplace_back(static_cast<std::uint32_t>(lists[place].size()), nullptr);
-    globals_.insert(globals_.end(), lists[place].begin(), lists[place].end());
+  globalAt_.resize(globalLists_.size());
+  for (std::size_t place = 0; place < globalLists_.size(); ++place) {
+    const auto& list = globalLists_[place];
+    globalAt_[place] = static_cast<std::uint32_t>(globals_.size());
+    globals_.emplace_back(static_cast<std::uint32_t>(list.size()), nullptr);
+    globals_.insert(globals_.end(), list.begin(), list.end());
   }
 }
 
@@ -376,9 +382,9 @@ int ProjectIndex::TypeModule(std::string_view type) const {
 std::span<const std::pair<std::uint32_t, const MemberSet*>> ProjectIndex::Globals(
     std::string_view folded, std::uint64_t hash) const {
   // Most names are turned away by length and first byte.
-  const int at = globalPlaces_.FindHashed(folded, hash);
-  if (at < 0) return {};
-  const auto first = static_cast<std::size_t>(at);
+  const int place = globalPlaces_.FindHashed(folded, hash);
+  if (place < 0) return {};
+  const std::size_t first = globalAt_[static_cast<std::size_t>(place)];
   return {globals_.data() + first + 1, globals_[first].first};
 }
 

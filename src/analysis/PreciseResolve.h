@@ -90,17 +90,22 @@ class ProjectIndex {
  private:
   void IndexModule(std::size_t module);
   void IndexModuleNames();
-  void IndexGlobals();
+  void AddGlobals(std::size_t module);
+  void LayOutGlobals();
   void NoteFacts(std::size_t module);
   void NoteAllFacts();
 
   const PreciseModel& model_;
   std::vector<Module> modules_;
   TextHashTable byName_;  // folded module name -> the first module of that name
-  // Folded name -> where its list starts in globals_, through the hash table that turns most
-  // names away before any probe: nearly every unqualified name of a body is looked for among the
-  // globals. Each list is its length (with no set) and then its modules and sets in order.
+  // Folded name -> its place, through the hash table that turns most names away before any
+  // probe: nearly every unqualified name of a body is looked for among the globals. Each place's
+  // definitions in module order, and the same laid out for lookups in one array, each list its
+  // length (with no set) and then its modules and sets: where it starts is all a lookup reads
+  // besides the list.
   TextHashTable globalPlaces_;
+  std::vector<std::vector<std::pair<std::uint32_t, const MemberSet*>>> globalLists_;
+  std::vector<std::uint32_t> globalAt_;  // by place
   std::vector<std::pair<std::uint32_t, const MemberSet*>> globals_;
   std::vector<std::uint32_t> offsets_;  // one more than modules: the last is the total
   std::vector<ProcedureFacts> facts_;   // by procedure number
