@@ -58,12 +58,28 @@ const MemberSet* ModuleMembers::Find(std::string_view folded, std::uint64_t hash
 }
 
 MemberSet& ModuleMembers::Enter(std::string_view folded) {
-  // At most half full: a module has few names, and a miss then stops at the first free slot.
-  if ((entries_.size() + 1) * 2 > slots_.size())
-    Rehash(std::max<std::size_t>(16, slots_.size() * 2));
-  const std::uint64_t hash = TextHashTable::Hash(folded);
+  bool entered = false;
+  return Enter(folded, TextHashTable::Hash(folded), entered);
+}
+
+void ModuleMembers::Reserve(std::size_t count) {
+  entries_.reserve(count);
+  SlotsFor(count);
+}
+
+// At most half full: a module has few names, and a miss then stops at the first free slot.
+void ModuleMembers::SlotsFor(std::size_t count) {
+  std::size_t size = std::max<std::size_t>(16, slots_.size());
+  while (count * 2 > size) size *= 2;
+  if (size > slots_.size()) Rehash(size);
+}
+
+MemberSet& ModuleMembers::Enter(std::string_view folded, std::uint64_t hash, bool& entered) {
+  entered = false;
+  SlotsFor(entries_.size() + 1);
   Slot& slot = slots_[SlotFor(folded, hash)];
   if (slot.Entry != kFree) return entries_[slot.Entry].Set;
+  entered = true;
   Entry& entry = entries_.emplace_back();
   entry.Length = static_cast<std::uint32_t>(folded.size());
   std::memcpy(entry.Head, folded.data(), std::min(folded.size(), kHeadBytes));
@@ -77,17 +93,24 @@ MemberSet& ModuleMembers::Enter(std::string_view folded) {
 }
 
 std::string ModuleMembers::Name(std::size_t entry) const {
-  const Entry& e = entries_[entry];
-  std::string name(e.Head, std::min<std::size_t>(e.Length, kHeadBytes));
-  if (e.Length > kHeadBytes) name.append(rest_, e.Rest, e.Length - kHeadBytes);
+  std::string name;
+  NameInto(entry, name);
   return name;
+}
+
+void ModuleMembers::NameInto(std::size_t entry, std::string& name) const {
+  const Entry& e = entries_[entry];
+  name.assign(e.Head, std::min<std::size_t>(e.Length, kHeadBytes));
+  if (e.Length > kHeadBytes) name.append(rest_, e.Rest, e.Length - kHeadBytes);
 }
 
 void ModuleMembers::Rehash(std::size_t size) {
   slots_.assign(size, Slot{});
   const std::size_t mask = size - 1;
+  std::string name;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const std::uint64_t hash = TextHashTable::Hash(Name(i));
+    NameInto(i, name);
+    const std::uint64_t hash = TextHashTable::Hash(name);
     std::size_t at = hash & mask;
     while (slots_[at].Entry != kFree) at = (at + 1) & mask;
     slots_[at] = {TagOf(hash), static_cast<std::uint32_t>(i)};

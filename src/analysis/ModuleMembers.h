@@ -58,13 +58,17 @@ class ModuleMembers {
   MemberSet* Find(std::string_view folded, std::uint64_t hash) {
     return const_cast<MemberSet*>(std::as_const(*this).Find(folded, hash));
   }
-  // The set under a folded name, entered empty when there is none. Entering a name may move
-  // the sets: a pointer to one holds only until the next name is entered.
+  // The set under a folded name, entered empty when there is none; entered tells which. Entering
+  // a name may move the sets: a pointer to one holds only until the next name is entered.
+  MemberSet& Enter(std::string_view folded, std::uint64_t hash, bool& entered);
   MemberSet& Enter(std::string_view folded);
+  // Makes room for count names in all.
+  void Reserve(std::size_t count);
 
   std::size_t Count() const { return entries_.size(); }
   // The entries in the order their names were first entered.
   std::string Name(std::size_t entry) const;
+  void NameInto(std::size_t entry, std::string& name) const;
   const MemberSet& At(std::size_t entry) const { return entries_[entry].Set; }
   MemberSet& At(std::size_t entry) { return entries_[entry].Set; }
 
@@ -84,6 +88,7 @@ class ModuleMembers {
 
   bool Holds(const Entry& entry, std::string_view folded) const;
   std::size_t SlotFor(std::string_view folded, std::uint64_t hash) const;
+  void SlotsFor(std::size_t count);
   void Rehash(std::size_t size);
 
   std::vector<Slot> slots_;

@@ -253,14 +253,16 @@ void ProjectIndex::IndexModule(std::size_t m) {
   Module& index = modules_[m];
   index.HasBuiltins = mm.Kind == KindFormModule || mm.Kind == KindUserControl ||
                       mm.Kind == KindPropertyPage || mm.Kind == KindUserDocument;
-  std::string folded;
+  index.Members.Reserve(mm.Variables.size() + mm.Controls.size() + mm.Procedures.size());
+  std::string scratch;
   const auto enter = [&](std::string_view name) -> MemberSet& {
-    FoldCaseInto(name, folded);
-    const std::size_t before = index.Members.Count();
-    MemberSet& set = index.Members.Enter(folded);
-    if (index.Members.Count() > before) {
+    std::uint64_t hash = 0;
+    const std::string_view folded = FoldAndHash(name, scratch, hash);
+    bool entered = false;
+    MemberSet& set = index.Members.Enter(folded, hash, entered);
+    if (entered) {
       memberShapes_.Add(folded);
-      memberNames_.Add(TextHashTable::Hash(folded));
+      memberNames_.Add(hash);
     }
     return set;
   };
@@ -298,6 +300,7 @@ void ProjectIndex::AddGlobals(std::size_t m) {
   const ModuleModel& mm = model_.Modules[m];
   if (mm.Kind != KindStdModule) return;
   const ModuleMembers& members = modules_[m].Members;
+  std::string name;
   for (std::size_t e = 0; e < members.Count(); ++e) {
     const MemberSet& set = members.At(e);
     bool global = set.Variable != nullptr && set.Variable->Scope == 'G';
@@ -306,8 +309,9 @@ void ProjectIndex::AddGlobals(std::size_t m) {
     }
     if (!global) continue;
     // In module order, as the modules define them.
+    members.NameInto(e, name);
     const int next = static_cast<int>(globalLists_.size());
-    const int place = globalPlaces_.FindOrInsert(members.Name(e), next);
+    const int place = globalPlaces_.FindOrInsert(name, next);
     if (place == next) globalLists_.emplace_back();
     auto& entries = globalLists_[static_cast<std::size_t>(place)];
     auto at =
