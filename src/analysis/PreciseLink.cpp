@@ -57,7 +57,7 @@ EdgeLinker::EdgeLinker(PreciseModel& model, const ProjectIndex& index)
   }
 }
 
-void EdgeLinker::Link(std::uint32_t caller, const std::vector<ResolvedCall>& found) {
+void EdgeLinker::Link(std::uint32_t caller, std::span<const ResolvedCall> found) {
   if (found.empty()) return;
   std::vector<ResolvedCall>& sites = sites_[caller];
   sites.insert(sites.end(), found.begin(), found.end());

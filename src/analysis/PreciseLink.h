@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,7 @@ class EdgeLinker {
  public:
   EdgeLinker(PreciseModel& model, const ProjectIndex& index);
 
-  void Link(std::uint32_t caller, const std::vector<ResolvedCall>& found);
+  void Link(std::uint32_t caller, std::span<const ResolvedCall> found);
   // Calls made by the language itself: an event to its handlers, an interface to its
   // implementations. They stand at the caller's own declaration line; linked after every body.
   void LinkDispatch();

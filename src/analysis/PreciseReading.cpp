@@ -1,4 +1,5 @@
 #include <memory>
+#include <span>
 
 #include "analysis/AnalysisSteps.h"
 #include "analysis/LineCompare.h"
@@ -141,9 +142,16 @@ void Precise::ScanDeclarations(AnalysisRun& run, std::string_view projectPath) c
   run.ModuleBase += passCount;
 }
 
+// The calls found in a module's bodies, procedure after procedure in one list.
 struct CallsRead {
-  std::vector<std::vector<ResolvedCall>> Found;  // per procedure of the module
+  std::vector<ResolvedCall> Found;
+  std::vector<std::uint32_t> Ends;  // per procedure of the module, where its calls end in Found
   std::exception_ptr Error;
+
+  std::span<const ResolvedCall> Of(std::size_t procedure) const {
+    const std::size_t first = procedure == 0 ? 0 : Ends[procedure - 1];
+    return std::span<const ResolvedCall>(Found).subspan(first, Ends[procedure] - first);
+  }
 };
 
 void Precise::ScanCalls(AnalysisRun& run) const {
@@ -173,14 +181,24 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
   auto reads = std::make_unique<OrderedWork<CallsRead>>(
       model.Modules.size(), [&](std::size_t i, CallsRead& out, unsigned) {
         const ModuleModel& module = model.Modules[i];
-        out.Found.resize(module.Procedures.size());
+        const std::size_t procedures = module.Procedures.size();
+        out.Ends.reserve(procedures);
         BodyResolver resolver(index, *table, static_cast<std::uint32_t>(i));
+        // A procedure's statements come together, procedures in order: the calls of those
+        // before it are complete when its first one comes.
+        const auto endBefore = [&](std::size_t proc) {
+          while (out.Ends.size() < proc)
+            out.Ends.push_back(static_cast<std::uint32_t>(out.Found.size()));
+        };
         BodyVisitor visit = [&](std::size_t proc, const std::vector<VariableDecl>& locals,
                                 const VbStatement& s) {
-          if (proc < out.Found.size()) resolver.Statement(proc, locals, s, out.Found[proc]);
+          if (proc >= procedures || proc < out.Ends.size()) return;
+          endBefore(proc);
+          resolver.Statement(proc, locals, s, out.Found);
         };
         ModuleRead read =
             ReadPreciseModule(module.Path, module.Kind, decoder, run.Paths, constants, visit);
+        endBefore(procedures);
         out.Error = read.Error;
       });
 
@@ -206,12 +224,12 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
     reads->Start(run.Options.Workers);
     CallsRead& read = reads->Take(static_cast<std::size_t>(m));
     if (read.Error) std::rethrow_exception(read.Error);
-    for (std::size_t p = 0; p < module.Procedures.size() && p < read.Found.size(); ++p) {
+    for (std::size_t p = 0; p < module.Procedures.size() && p < read.Ends.size(); ++p) {
       linker.Link(index.Number({static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(p)}),
-                  read.Found[p]);
-      std::vector<ResolvedCall>().swap(read.Found[p]);
+                  read.Of(p));
     }
-    std::vector<std::vector<ResolvedCall>>().swap(read.Found);
+    std::vector<ResolvedCall>().swap(read.Found);
+    std::vector<std::uint32_t>().swap(read.Ends);
   }
   reads.reset();
   table.reset();
