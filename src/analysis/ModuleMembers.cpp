@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "platform/TextHashTable.h"
 
@@ -18,6 +20,14 @@ ProcedureList& ProcedureList::operator=(const ProcedureList& other) {
   count_ = other.count_;
   std::copy(std::begin(other.inPlace_), std::end(other.inPlace_), inPlace_);
   more_ = other.more_ ? std::make_unique<std::vector<std::uint32_t>>(*other.more_) : nullptr;
+  return *this;
+}
+
+ProcedureList& ProcedureList::operator=(ProcedureList&& other) noexcept {
+  if (this == &other) return *this;
+  count_ = std::exchange(other.count_, 0);
+  std::copy(std::begin(other.inPlace_), std::end(other.inPlace_), inPlace_);
+  more_ = std::move(other.more_);
   return *this;
 }
 

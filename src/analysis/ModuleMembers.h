@@ -21,8 +21,8 @@ class ProcedureList {
   ProcedureList() = default;
   ProcedureList(const ProcedureList& other) { *this = other; }
   ProcedureList& operator=(const ProcedureList& other);
-  ProcedureList(ProcedureList&&) noexcept = default;
-  ProcedureList& operator=(ProcedureList&&) noexcept = default;
+  ProcedureList(ProcedureList&& other) noexcept { *this = std::move(other); }
+  ProcedureList& operator=(ProcedureList&& other) noexcept;  // leaves other empty
 
   void push_back(std::uint32_t procedure);
   std::size_t size() const { return count_; }

@@ -73,6 +73,8 @@ TEST(ModuleMembersTest, ProcedureListKeepsOrderPastThePlacesItHoldsInPlace) {
   EXPECT_EQ(ListOf(small), ListOf(list));
   ProcedureList moved = std::move(small);
   EXPECT_EQ(ListOf(moved), ListOf(list));
+  EXPECT_TRUE(small.empty());  // NOLINT(bugprone-use-after-move): left empty, not dangling
+  EXPECT_EQ(small.begin(), small.end());
 }
 
 }  // namespace
