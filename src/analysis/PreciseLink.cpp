@@ -108,7 +108,6 @@ void EdgeLinker::Write() {
       const std::span<const ProcedureKey> group = callers.Group(n);
       record.CalledBy.reserve(record.CalledBy.size() + group.size());
       record.CalledBy.insert(record.CalledBy.end(), group.begin(), group.end());
-      callees_[n].shrink_to_fit();
     }
   }
   std::vector<Run>().swap(runs_);

@@ -1,5 +1,7 @@
+#include <exception>
 #include <memory>
 #include <span>
+#include <thread>
 
 #include "analysis/AnalysisSteps.h"
 #include "analysis/LineCompare.h"
@@ -233,12 +235,29 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
   }
   reads.reset();
   table.reset();
-  if (!result.Cancelled) {
-    linker.LinkDispatch();
-    ComputeMarks(index, linker.Callees(), model);
+  if (!result.Cancelled) linker.LinkDispatch();
+  {
+    // The marks and the records' lists come from the same links and write apart: the marks into
+    // the model's marks, the lists into the records and the model's call sites. Made side by side.
+    // The index goes once the marks are made, as the lists need nothing of it.
+    std::exception_ptr marksFailed;
+    std::jthread marks;
+    if (result.Cancelled) {
+      owned.reset();
+    } else {
+      marks = std::jthread([&] {
+        try {
+          ComputeMarks(index, linker.Callees(), model);
+          owned.reset();
+        } catch (...) {
+          marksFailed = std::current_exception();
+        }
+      });
+    }
+    linker.Write();
+    if (marks.joinable()) marks.join();
+    if (marksFailed) std::rethrow_exception(marksFailed);
   }
-  owned.reset();
-  linker.Write();
 }
 
 }  // namespace
