@@ -15,14 +15,6 @@ std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash
 
 }  // namespace
 
-ProcedureList& ProcedureList::operator=(const ProcedureList& other) {
-  if (this == &other) return *this;
-  count_ = other.count_;
-  std::copy(std::begin(other.inPlace_), std::end(other.inPlace_), inPlace_);
-  more_ = other.more_ ? std::make_unique<std::vector<std::uint32_t>>(*other.more_) : nullptr;
-  return *this;
-}
-
 ProcedureList& ProcedureList::operator=(ProcedureList&& other) noexcept {
   if (this == &other) return *this;
   count_ = std::exchange(other.count_, 0);

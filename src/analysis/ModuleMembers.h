@@ -19,8 +19,8 @@ namespace tarnel {
 class ProcedureList {
  public:
   ProcedureList() = default;
-  ProcedureList(const ProcedureList& other) { *this = other; }
-  ProcedureList& operator=(const ProcedureList& other);
+  ProcedureList(const ProcedureList& other) = delete;
+  ProcedureList& operator=(const ProcedureList& other) = delete;
   ProcedureList(ProcedureList&& other) noexcept { *this = std::move(other); }
   ProcedureList& operator=(ProcedureList&& other) noexcept;  // leaves other empty
 
