@@ -336,31 +336,34 @@ void ProjectIndex::Repoint(std::size_t module) {
   const ModuleModel& mm = model_.Modules[module];
   ModuleMembers& members = modules_[module].Members;
   // The names are the same: each finds its set, and no set moves, for the globals point at them.
-  std::string folded;
+  // A name not found after all has the module indexed again.
+  std::vector<MemberSet*> sets;  // the variables', then the controls'
+  sets.reserve(mm.Variables.size() + mm.Controls.size());
+  std::string scratch;
   const auto find = [&](std::string_view name) {
-    FoldCaseInto(name, folded);
-    return members.Find(folded, TextHashTable::Hash(folded));
+    std::uint64_t hash = 0;
+    const std::string_view folded = FoldAndHash(name, scratch, hash);
+    sets.push_back(members.Find(folded, hash));
+    return sets.back() != nullptr;
   };
-  const bool sameNames =
-      std::all_of(mm.Variables.begin(), mm.Variables.end(),
-                  [&](const VariableDecl& v) { return find(v.Name) != nullptr; }) &&
-      std::all_of(mm.Controls.begin(), mm.Controls.end(),
-                  [&](const ControlDecl& c) { return find(c.Name) != nullptr; });
-  if (!sameNames) {
-    Reindex(module);
-    return;
+  for (const VariableDecl& v : mm.Variables) {
+    if (!find(v.Name)) return Reindex(module);
+  }
+  for (const ControlDecl& c : mm.Controls) {
+    if (!find(c.Name)) return Reindex(module);
   }
   for (std::size_t e = 0; e < members.Count(); ++e) {
     members.At(e).Variable = nullptr;
     members.At(e).Control = nullptr;
   }
+  auto set = sets.begin();
   for (const VariableDecl& v : mm.Variables) {
-    MemberSet& set = *find(v.Name);
-    if (set.Variable == nullptr) set.Variable = &v;
+    if ((*set)->Variable == nullptr) (*set)->Variable = &v;
+    ++set;
   }
   for (const ControlDecl& c : mm.Controls) {
-    MemberSet& set = *find(c.Name);
-    if (set.Control == nullptr) set.Control = &c;
+    if ((*set)->Control == nullptr) (*set)->Control = &c;
+    ++set;
   }
 }
 
