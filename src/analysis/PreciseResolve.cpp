@@ -608,16 +608,15 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
     if (step.Args && !target) out.push_back({self, token.Line});
     return Returned(index_.Facts(self), false);
   }
-  // One fold and one hash serve every table the name is looked for in; the fold alone stays.
+  // One fold and one hash serve every table the name is looked for in.
   std::uint64_t hash = 0;
-  FoldAndHash(name, folded_, hash);
-  folded_.resize(name.size());
-  if (IsKeyword(folded_, hash) || words_.IsReservedFold(folded_, hash)) return {};
-  if (const MemberSet* own = index_.Member(module_, folded_, hash)) {
+  const std::string_view folded = FoldAndHash(name, folded_, hash);
+  if (IsKeyword(folded, hash) || words_.IsReservedFold(folded, hash)) return {};
+  if (const MemberSet* own = index_.Member(module_, folded, hash)) {
     return Pick(module_, *own, true, token, step, target, setTarget, out);
   }
-  if (index_.At(module_).HasBuiltins && IsBuiltinMember(folded_, hash)) return {};
-  if (const auto globals = index_.Globals(folded_, hash); !globals.empty()) {
+  if (index_.At(module_).HasBuiltins && IsBuiltinMember(folded, hash)) return {};
+  if (const auto globals = index_.Globals(folded, hash); !globals.empty()) {
     Value v;
     for (const auto& [m, set] : globals) {
       const Value found = Pick(m, *set, false, token, step, target, setTarget, out);
@@ -625,7 +624,7 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
     }
     return v;
   }
-  const int named = index_.ModuleNamedFolded(folded_, hash);
+  const int named = index_.ModuleNamedFolded(folded, hash);
   if (named >= 0) return {named, Value::Named};
   return {};
 }
