@@ -35,6 +35,14 @@ TextReader& BodyScanner::Seek(const TPassRec& module, long startLine) {
   return reader_;
 }
 
+namespace {
+
+// Lines up to this long are split into one vector of tokens, at most sixteen bytes per byte of
+// the line; longer ones are looked up a batch of tokens at a time and keep a byte per token.
+constexpr std::size_t kLongLine = 4096;
+
+}  // namespace
+
 BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module,
                                  std::vector<int>& callees) {
   BodyScanResult result;
@@ -59,7 +67,11 @@ BodyScanResult BodyScanner::Scan(const TPassRec& proc, const TPassRec& module,
       break;
     }
     std::string_view logical = ReadLogicalLineView(counters, file, joined_);
-    if (!logical.empty()) ScanLine(logical, proc, callees);
+    if (logical.size() > kLongLine) {
+      ScanLongLine(logical, proc, callees);
+    } else if (!logical.empty()) {
+      ScanLine(logical, proc, callees);
+    }
   }
   readerLine_ = counters.LineNo;
   result.EndLine = counters.LineNo;
@@ -70,11 +82,8 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc,
                            std::vector<int>& callees) {
   // Parentheses separate as blanks do, as if BlankOut had made them blanks.
   SplitCodeFieldViews(logical, tokens_, unquoted_);
-
-  // An assignment to the procedure's own name before the first "=" sets its result; it is no
-  // call. Only that first occurrence goes: a line without "=", or whose first own name comes
-  // after it, keeps every token, so the name is looked for only before the "=".
-  // The length is compared here first: most tokens differ in it, and the call is saved.
+  // The own name (see NoticeOwnName) is looked for only before the first "=", and only when
+  // there is one. The length is compared first: most tokens differ in it, and the call is saved.
   const auto equals = std::find(tokens_.begin(), tokens_.end(), std::string_view("="));
   if (equals != tokens_.end()) {
     const std::size_t ownSize = proc.Name.size();
@@ -83,15 +92,68 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc,
     });
     if (own != equals) tokens_.erase(own);
   }
+  TakeCallsFromLast(
+      tokens_.size(), [&](std::size_t n) { return table_.Look(tokens_[n], folded_); },
+      [&](std::size_t n) { return tokens_[n].empty(); }, callees);
+}
 
-  for (long n = static_cast<long>(tokens_.size()) - 1; n >= 0; --n) {
-    TokenTable::Meaning meaning = table_.Look(tokens_[static_cast<std::size_t>(n)], folded_);
-    // The token before a reserved word is looked up without a dictionary test of its own.
+void BodyScanner::ScanLongLine(std::string_view logical, const TPassRec& proc,
+                               std::vector<int>& callees) {
+  marks_.clear();
+  named_.clear();
+  ownName_ = proc.Name;
+  ownAt_ = -1;
+  sawEquals_ = false;
+  SplitCodeFieldBatches(logical, tokens_, unquoted_, *this);
+  if (ownAt_ >= 0 && sawEquals_) Forget(static_cast<std::size_t>(ownAt_));
+  // Each token that names a procedure, counted from the end, gives its procedure as the walk
+  // passes it.
+  std::size_t nextNamed = named_.size();
+  TakeCallsFromLast(
+      marks_.size(),
+      [&](std::size_t n) {
+        TokenTable::Meaning meaning;
+        meaning.Reserved = (marks_[n] & kReserved) != 0;
+        if ((marks_[n] & kNamesProcedure) != 0) meaning.Callee = named_[--nextNamed];
+        return meaning;
+      },
+      [&](std::size_t n) { return (marks_[n] & kEmpty) != 0; }, callees);
+}
+
+void BodyScanner::Take(std::span<const std::string_view> tokens) {
+  for (const std::string_view token : tokens) {
+    if (!sawEquals_) NoticeOwnName(token, marks_.size());
+    const TokenTable::Meaning meaning = table_.Look(token, folded_);
+    std::uint8_t mark = (meaning.Reserved ? kReserved : 0) | (token.empty() ? kEmpty : 0);
+    if (meaning.Callee >= 0) {
+      mark |= kNamesProcedure;
+      named_.push_back(meaning.Callee);
+    }
+    marks_.push_back(mark);
+  }
+}
+
+void BodyScanner::Forget(std::size_t position) {
+  if ((marks_[position] & kNamesProcedure) != 0) {
+    const auto before =
+        std::count_if(marks_.begin(), marks_.begin() + static_cast<long>(position),
+                      [](std::uint8_t mark) { return (mark & kNamesProcedure) != 0; });
+    named_.erase(named_.begin() + before);
+  }
+  marks_.erase(marks_.begin() + static_cast<long>(position));
+}
+
+template <typename MeaningAt, typename EmptyAt>
+void BodyScanner::TakeCallsFromLast(std::size_t count, MeaningAt meaningAt, EmptyAt emptyAt,
+                                    std::vector<int>& callees) {
+  for (long n = static_cast<long>(count) - 1; n >= 0; --n) {
+    TokenTable::Meaning meaning = meaningAt(static_cast<std::size_t>(n));
+    // The token before a reserved word is taken without a dictionary test of its own.
     if (meaning.Reserved) {
       if (--n < 0) break;
-      meaning = table_.Look(tokens_[static_cast<std::size_t>(n)], folded_);
+      meaning = meaningAt(static_cast<std::size_t>(n));
     }
-    if (tokens_[static_cast<std::size_t>(n)].empty()) continue;  // never names a procedure
+    if (emptyAt(static_cast<std::size_t>(n))) continue;  // never names a procedure
     const int callee = meaning.Callee;
     if (callee < 0) continue;
     std::uint64_t& word = called_[static_cast<std::size_t>(callee) / 64];

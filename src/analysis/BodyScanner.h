@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "analysis/SourceDecoder.h"
 #include "analysis/Symbol.h"
 #include "analysis/TokenTable.h"
+#include "platform/ByteText.h"
 #include "platform/TextFile.h"
 
 namespace tarnel {
@@ -25,7 +27,7 @@ struct BodyScanResult {
 // its own and only reads the token table, so scanners on several threads can share it. Scanners
 // of different threads stand side by side in one array: each takes whole cache lines, so that
 // one thread's writes to its buffers never evict the line another thread works in.
-class alignas(64) BodyScanner {
+class alignas(64) BodyScanner : private FieldBatches {
  public:
   // procedures: how many procedures the token table can name.
   BodyScanner(const TokenTable& tokens, int procedures, PathResolver& resolver);
@@ -41,6 +43,32 @@ class alignas(64) BodyScanner {
  private:
   TextReader& Seek(const TPassRec& module, long startLine);
   void ScanLine(std::string_view logical, const TPassRec& proc, std::vector<int>& callees);
+  // The same for a line too long to keep a view of each token: they are looked up a batch at a
+  // time, and what each means is kept in marks_ and named_.
+  void ScanLongLine(std::string_view logical, const TPassRec& proc, std::vector<int>& callees);
+  // Looks up a batch of a long line's tokens and notes what they mean.
+  void Take(std::span<const std::string_view> tokens) override;
+  // Takes a long line's token at position back out, as if it had never been there.
+  void Forget(std::size_t position);
+  // Appends what a line's count tokens call, from its last token to its first: each callee once
+  // in the body. meaningAt(n) gives token n's meaning, and is asked once for each token, from
+  // the last; emptyAt(n) whether it is empty.
+  template <typename MeaningAt, typename EmptyAt>
+  void TakeCallsFromLast(std::size_t count, MeaningAt meaningAt, EmptyAt emptyAt,
+                         std::vector<int>& callees);
+
+  // An assignment to the procedure's own name before the first "=" sets its result; it is no
+  // call. Only that first occurrence goes: a line without "=", or whose first own name comes
+  // after it, keeps every token. Given the line's tokens in order until the first "=", this
+  // finds both.
+  void NoticeOwnName(std::string_view token, std::size_t position) {
+    if (token == "=") {
+      sawEquals_ = true;
+    } else if (ownAt_ < 0 && token.size() == ownName_.size() &&  // the length first: most differ
+               SameTextIgnoreCase(token, ownName_)) {
+      ownAt_ = static_cast<long>(position);
+    }
+  }
 
   const TokenTable& table_;
   const SourceDecoder* decoder_ = nullptr;
@@ -51,7 +79,20 @@ class alignas(64) BodyScanner {
   long readerLine_ = 0;
 
   std::string joined_, unquoted_, folded_;
-  std::vector<std::string_view> tokens_;
+  std::vector<std::string_view> tokens_;  // the line's tokens, or a batch of a long line's
+
+  // What a token means to the call marking, in a byte.
+  static constexpr std::uint8_t kReserved = 1;
+  static constexpr std::uint8_t kEmpty = 2;
+  static constexpr std::uint8_t kNamesProcedure = 4;
+  // The marks of a long line's tokens, and the procedures that those which name one name, in
+  // order: a line of megabytes costs little more than its length.
+  std::vector<std::uint8_t> marks_;
+  std::vector<int> named_;
+  // The line's own-name assignment, as NoticeOwnName finds it.
+  std::string_view ownName_;  // of the procedure being scanned
+  long ownAt_ = -1;           // the first token before any "=" that is the own name
+  bool sawEquals_ = false;
   // A bit per procedure that the body being scanned already calls; taken back when the scan ends.
   // A bit rather than a word keeps the whole set in the first-level cache.
   std::vector<std::uint64_t> called_;

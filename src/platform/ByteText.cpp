@@ -93,7 +93,7 @@ __m128i BlankBytes(__m128i chunk) {
 // The end of the unquoted field that starts at pos: the first byte at or after pos that is a
 // blank or a comma to the splitter, or size. text holds no NUL.
 template <bool ParenthesesBlank>
-std::size_t FieldEnd(std::string_view text, std::size_t pos) {
+[[gnu::always_inline]] inline std::size_t FieldEnd(std::string_view text, std::size_t pos) {
   static constexpr FieldBytes<ParenthesesBlank> kBytes;
   const std::size_t size = text.size();
 #ifdef __SSE2__
@@ -225,14 +225,58 @@ class WordFinder {
 };
 #endif
 
-// The splitting itself, over text that holds no NUL, with finder telling where its places are.
-template <bool ParenthesesBlank, class Finder>
-void SplitWith(std::string_view text, const Finder& finder, std::vector<std::string_view>& fields,
-               std::string& unquoted) {
-  // Undone quotes and blanked parentheses never make a field longer, so this room is never
-  // outgrown and views into unquoted stay valid.
-  unquoted.reserve(text.size());
+// Where SplitWith puts the fields: all of them in one vector, whose views into unquoted stay
+// valid because unquoted gets room for the whole text at once (undone quotes and blanked
+// parentheses never make a field longer, so that room is never outgrown).
+class AllFields {
+ public:
+  AllFields(std::vector<std::string_view>& fields, std::string& unquoted, std::size_t textSize)
+      : fields_(fields) {
+    unquoted.reserve(textSize);
+  }
+  void Add(std::string_view field) { fields_.push_back(field); }
+  void Add() { fields_.emplace_back(); }
+  static constexpr bool kBatched = false;
 
+ private:
+  std::vector<std::string_view>& fields_;
+};
+
+// Fields handed on in batches of at most kFieldBatch: the vector and unquoted are emptied after
+// each, so that neither outgrows a batch, whatever the text's length. The last batch is left in
+// the vector.
+class BatchedFields {
+ public:
+  BatchedFields(std::vector<std::string_view>& fields, std::string& unquoted, FieldBatches& out)
+      : fields_(fields), unquoted_(unquoted), out_(out) {}
+  void Add(std::string_view field) {
+    fields_.push_back(field);
+    if (fields_.size() >= kFieldBatch) Flush();
+  }
+  void Add() { Add(std::string_view()); }
+  static constexpr bool kBatched = true;
+  // unquoted must not move while views into it wait in a batch: when the field may not fit, the
+  // batch goes first.
+  void MakeRoom(std::size_t size) {
+    if (unquoted_.capacity() - unquoted_.size() >= size) return;
+    Flush();
+    unquoted_.reserve(std::max<std::size_t>(size, 4096));
+  }
+
+ private:
+  void Flush() {
+    out_.Take(fields_);
+    fields_.clear();
+    unquoted_.clear();
+  }
+  std::vector<std::string_view>& fields_;
+  std::string& unquoted_;
+  FieldBatches& out_;
+};
+
+// The splitting itself, over text that holds no NUL, with finder telling where its places are.
+template <bool ParenthesesBlank, class Finder, class Fields>
+void SplitWith(std::string_view text, const Finder& finder, Fields fields, std::string& unquoted) {
   const std::size_t size = text.size();
   std::size_t pos = finder.NonBlank(0);
   if (pos >= size) return;
@@ -240,16 +284,24 @@ void SplitWith(std::string_view text, const Finder& finder, std::vector<std::str
     if (text[pos] == '"') {
       const std::size_t start = ++pos;
       const std::size_t close = finder.Quote(start);
+      // A batch goes before a quoted field that might not fit in unquoted's room.
+      if constexpr (Fields::kBatched) fields.MakeRoom((close >= size ? size : close) - start);
       if (close >= size) {
         // no closing quote: to the end
-        fields.push_back(QuotedField<ParenthesesBlank>(text.substr(start), unquoted));
+        fields.Add(QuotedField<ParenthesesBlank>(text.substr(start), unquoted));
         pos = size;
       } else if (close + 1 >= size || text[close + 1] != '"') {
         // no doubled quote inside
-        fields.push_back(
-            QuotedField<ParenthesesBlank>(text.substr(start, close - start), unquoted));
+        fields.Add(QuotedField<ParenthesesBlank>(text.substr(start, close - start), unquoted));
         pos = close + 1;
       } else {
+        // The field ends at the first quote after start that no other quote follows; undoing
+        // the doubled ones only shortens it.
+        if constexpr (Fields::kBatched) {
+          std::size_t end = close;
+          while (end + 1 < size && text[end + 1] == '"') end = finder.Quote(end + 2);
+          fields.MakeRoom(std::min(end, size) - start);
+        }
         const std::size_t from = unquoted.size();
         while (pos < size) {
           char c = text[pos];
@@ -266,12 +318,12 @@ void SplitWith(std::string_view text, const Finder& finder, std::vector<std::str
           unquoted += c;
           ++pos;
         }
-        fields.push_back(std::string_view(unquoted).substr(from));
+        fields.Add(std::string_view(unquoted).substr(from));
       }
     } else {
       const std::size_t start = pos;
       pos = finder.Stop(pos);
-      fields.push_back(text.substr(start, pos - start));
+      fields.Add(text.substr(start, pos - start));
     }
 
     pos = finder.NonBlank(pos);
@@ -279,33 +331,59 @@ void SplitWith(std::string_view text, const Finder& finder, std::vector<std::str
     if (text[pos] == ',') {
       pos = finder.NonBlank(pos + 1);
       if (pos >= size) {
-        fields.emplace_back();
+        fields.Add();
         break;
       }
     }
   }
 }
 
+// text up to its first NUL.
+std::string_view BeforeNul(std::string_view text) {
+  if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
+    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+  }
+  return text;
+}
+
 template <bool ParenthesesBlank>
-void SplitFieldViewsAs(std::string_view text, std::vector<std::string_view>& fields,
-                       std::string& unquoted) {
+[[gnu::always_inline]] inline void SplitFieldViewsAs(std::string_view text,
+                                                     std::vector<std::string_view>& fields,
+                                                     std::string& unquoted) {
   fields.clear();
   unquoted.clear();
 #ifdef __SSE2__
   if (text.size() <= WordFinder<ParenthesesBlank>::kMaxBytes) {
     const WordFinder<ParenthesesBlank> finder(text);
     if (finder.SplitUnquoted(text, fields)) return;
-    SplitWith<ParenthesesBlank>(text.substr(0, finder.Size()), finder, fields, unquoted);
+    text = text.substr(0, finder.Size());
+    SplitWith<ParenthesesBlank>(text, finder, AllFields(fields, unquoted, text.size()), unquoted);
     return;
   }
 #endif
-  if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
-    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
-  }
-  SplitWith<ParenthesesBlank>(text, ScanningFinder<ParenthesesBlank>(text), fields, unquoted);
+  text = BeforeNul(text);
+  SplitWith<ParenthesesBlank>(text, ScanningFinder<ParenthesesBlank>(text),
+                              AllFields(fields, unquoted, text.size()), unquoted);
 }
 
 }  // namespace
+
+void SplitCodeFieldBatches(std::string_view text, std::vector<std::string_view>& fields,
+                           std::string& unquoted, FieldBatches& out) {
+#ifdef __SSE2__
+  if (text.size() <= WordFinder<true>::kMaxBytes) {
+    // Too short for more fields than a batch holds.
+    SplitCodeFieldViews(text, fields, unquoted);
+    if (!fields.empty()) out.Take(fields);
+    return;
+  }
+#endif
+  fields.clear();
+  unquoted.clear();
+  text = BeforeNul(text);
+  SplitWith<true>(text, ScanningFinder<true>(text), BatchedFields(fields, unquoted, out), unquoted);
+  if (!fields.empty()) out.Take(fields);
+}
 
 void SplitFieldViews(std::string_view text, std::vector<std::string_view>& fields,
                      std::string& unquoted) {

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,20 @@ void SplitFieldViews(std::string_view text, std::vector<std::string_view>& field
 // the text with its parentheses blanked, without a copy of the text.
 void SplitCodeFieldViews(std::string_view text, std::vector<std::string_view>& fields,
                          std::string& unquoted);
+
+// Takes the fields of a text in order, a batch at a time.
+class FieldBatches {
+ public:
+  virtual ~FieldBatches() = default;
+  // The views last until Take returns.
+  virtual void Take(std::span<const std::string_view> fields) = 0;
+};
+// The most fields SplitCodeFieldBatches hands over at once.
+inline constexpr std::size_t kFieldBatch = 256;
+// The fields SplitCodeFieldViews gives, handed to out in batches of at most kFieldBatch, in
+// order: fields and unquoted, the buffers of the batches, stay small however long the text is.
+void SplitCodeFieldBatches(std::string_view text, std::vector<std::string_view>& fields,
+                           std::string& unquoted, FieldBatches& out);
 
 // The high bit of each of eight bytes: a word ANDed with it is zero when all are plain ASCII.
 inline constexpr std::uint64_t kHighBitsOfWord = 0x8080808080808080ull;

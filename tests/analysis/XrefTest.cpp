@@ -99,8 +99,7 @@ TEST_F(XrefTest, OwnNameBeforeTheFirstEqualsIsAnAssignment) {
   Lines("M.bas", {"Attribute VB_Name = \"M\"", "Function Foo(n)", "    Foo = 1",
                   "    Set Foo = New Collection", "End Function", "Function Fact(n)",
                   "    Fact = Fact(n - 1) * n", "End Function", "Sub Loop1()",
-                  "    If x = 1 Then Loop1", "End Sub", "Sub Again()", "    Again",
-                  "End Sub"});
+                  "    If x = 1 Then Loop1", "End Sub", "Sub Again()", "    Again", "End Sub"});
   Analyze();
   EXPECT_TRUE(Proc("Foo").Calls.empty());
   // A line without "=" keeps its own name: the procedure calls itself.
@@ -135,6 +134,39 @@ TEST_F(XrefTest, AVeryLongLineLosesNoCall) {
                   "Function Twice(n)", "End Function"});
   Analyze();
   EXPECT_EQ(test::KeyTexts(Proc("Main").Calls), (Keys{Proc("Twice").Key}));
+}
+
+TEST_F(XrefTest, ALineOfThousandsOfTokensKeepsEveryRuleAcrossItsBatches) {
+  // Main's own name before the "=" goes; Else before the reserved Then is taken as a name even
+  // where the two fall into different batches of tokens; the rest are taken from the last.
+  std::string line = "    Main = 1";
+  const auto pad = [&line](int tokens) {
+    for (int i = 0; i < tokens; ++i) line += " padding_token_xxxxx";
+  };
+  pad(250);
+  line += " Else Then";  // tokens 253 and 254
+  pad(300);
+  line += " \"Twice\"";
+  pad(3000);
+  line += " Bump(1)";
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", line, "End Sub", "Sub Else()",
+                  "End Sub", "Sub Then()", "End Sub", "Function Twice(n)", "End Function",
+                  "Function Bump(n)", "End Function"});
+  Analyze();
+  EXPECT_EQ(test::KeyTexts(Proc("Main").Calls),
+            (Keys{Proc("Bump").Key, Proc("Twice").Key, Proc("Else").Key}));
+
+  // The same with the pair at the first batch's end: Else its last token, Then the next one's
+  // first.
+  line = "    Main = 1";
+  pad(252);
+  line += " Else Then Bump";  // Else is token 255
+  ASSERT_GT(line.size(), 5000u);
+  Lines("M.bas", {"Attribute VB_Name = \"M\"", "Sub Main()", line, "End Sub", "Sub Else()",
+                  "End Sub", "Sub Then()", "End Sub", "Function Bump(n)", "End Function"});
+  Analyze();
+  EXPECT_EQ(test::KeyTexts(Proc("Main").Calls), (Keys{Proc("Bump").Key, Proc("Else").Key}));
 }
 
 TEST_F(XrefTest, TheFirstRecordedProcedureWinsBeyondTenThousand) {
@@ -222,8 +254,8 @@ TEST_F(XrefTest, AModuleRemovedBeforeThePassFailsAndStillEndsTheProgress) {
 
 TEST_F(XrefTest, AModuleThatFailsKeepsTheCallsFoundBeforeIt) {
   Lines("Demo.vbp", {"Module=A; A.bas", "Module=B; B.bas"});
-  Lines("A.bas", {"Attribute VB_Name = \"A\"", "Sub Main()", "    Helper", "    Other",
-                  "End Sub", "Sub Helper()", "    Other", "End Sub"});
+  Lines("A.bas", {"Attribute VB_Name = \"A\"", "Sub Main()", "    Helper", "    Other", "End Sub",
+                  "Sub Helper()", "    Other", "End Sub"});
   Lines("B.bas", {"Attribute VB_Name = \"B\"", "Sub Other()", "    Main", "End Sub"});
   host.OnEvents = [this](int) { std::filesystem::remove(dir.File("B.bas")); };
   EXPECT_THROW(Analyze(), FileOpenError);

@@ -266,6 +266,44 @@ TEST(SplitCodeFieldsTest, AnyLineSplitsAsTheRuleSays) {
   }
 }
 
+// Keeps copies of the fields of each batch, which last only while it is taken.
+class BatchCopies : public FieldBatches {
+ public:
+  void Take(std::span<const std::string_view> fields) override {
+    EXPECT_FALSE(fields.empty());
+    EXPECT_LE(fields.size(), kFieldBatch);
+    for (std::string_view field : fields) All.emplace_back(field);
+  }
+  Fields All;
+};
+
+TEST(SplitCodeFieldsTest, BatchesOfALongLineGiveWhatTheRuleGives) {
+  // Lines of thousands of fields, many of them quoted with parentheses or doubled quotes inside,
+  // whose unquoted copies fill the batch's room before the batch is full; one quoted field
+  // longer than that room; and short lines, which come as one batch.
+  const char* pieces[] = {"Foo(a)", "\"x(y)z\"", "\"say \"\"(hi)\"\"\"", ",", " ,, ",
+                          "(b)",    "\"\""};
+  std::mt19937 random(20261208);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+  std::vector<std::string_view> views;
+  std::string unquoted;
+  for (int round = 0; round < 40; ++round) {
+    std::string line;
+    const int count = round % 4 == 0 ? 5 : 3000;
+    for (int i = 0; i < count; ++i) {
+      line += pieces[pick(random)];
+      if (i % 97 == 0) line += "\"" + std::string(150, 'q') + "(r)\"";
+      line += ' ';
+    }
+    if (round == 1) line += "\"" + std::string(9000, '(') + "\" tail";
+    if (round == 2) line += "\"open to the end (";
+    BatchCopies batches;
+    SplitCodeFieldBatches(line, views, unquoted, batches);
+    EXPECT_EQ(batches.All, SplitByTheRule(line, true)) << round;
+    EXPECT_LE(unquoted.capacity(), 16384u) << round;
+  }
+}
+
 }  // namespace
 }  // namespace tarnel
 
