@@ -23,8 +23,9 @@ namespace {
 
 constexpr char kCtrlZ = 26;
 constexpr std::size_t kWriteChunk = 1 << 16;
-// Storage a reader keeps between files; more is given back after a large file.
-constexpr std::size_t kKeptReaderStorage = std::size_t{16} << 20;
+// Storage a reader keeps between files; more is given back after a large file. Readers that
+// stay with a thread for its life keep this much at most beside the module being read.
+constexpr std::size_t kKeptReaderStorage = std::size_t{1} << 20;
 
 // Reads a whole file into the first bytes of content and gives how many; id receives the file's
 // identity. content only grows, keeping its size from one file to the next: setting it to each
