@@ -444,13 +444,13 @@ void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDe
   const bool withStatement = IsWord(t_[0], "with");
   if (!withStatement && CannotCall()) return;
   // Parentheses matched once, without recursion, however deep they nest.
-  closing_.assign(n, n - 1);
+  closing_.assign(n, static_cast<std::uint32_t>(n - 1));
   open_.clear();
   for (std::size_t i = 0; i < n; ++i) {
     if (t_[i].Kind != TokenKind::Operator) continue;
-    if (t_[i].Text == "(") open_.push_back(i);
+    if (t_[i].Text == "(") open_.push_back(static_cast<std::uint32_t>(i));
     if (t_[i].Text == ")" && !open_.empty()) {
-      closing_[open_.back()] = i;
+      closing_[open_.back()] = static_cast<std::uint32_t>(i);
       open_.pop_back();
     }
   }

@@ -175,8 +175,9 @@ class BodyResolver {
   std::vector<Value> with_;                        // the open With blocks, innermost last
   std::vector<const VariableDecl*> objectLocals_;  // the procedure's locals of an object type
   std::span<const VbToken> t_;
-  std::vector<std::size_t> closing_;  // per "(" the position of its ")", else the last token
-  std::vector<std::size_t> open_;
+  // Token positions fit 32 bits: files are read up to 1 GB, and a token takes at least a byte.
+  std::vector<std::uint32_t> closing_;  // per "(" the position of its ")", else the last token
+  std::vector<std::uint32_t> open_;
   std::string folded_;
 };
 
