@@ -253,9 +253,10 @@ bool MayDeclare(const VbToken& first) {
 
 class ModuleReader {
  public:
-  // With a visitor only the bodies are read: the declarations are known already.
-  ModuleReader(ModuleModel& module, const BodyVisitor& visitor)
-      : module_(module), visitor_(visitor), full_(!visitor) {}
+  // With a visitor only the bodies are read: the declarations are known already. lexer is the
+  // one whose statements come, which holds a body's lines for the visitor until its end.
+  ModuleReader(ModuleModel& module, const BodyVisitor& visitor, VbLexer& lexer)
+      : module_(module), visitor_(visitor), full_(!visitor), lexer_(lexer) {}
 
   void Statement(const VbStatement& s) {
     const Tokens& t = s.Tokens;
@@ -344,6 +345,7 @@ class ModuleReader {
       open_ = true;
       current_ = number;
       currentKind_ = kind;
+      if (visitor_) lexer_.HoldLines(true);
     }
     std::size_t i = name + 1;
     if (kind == KindDeclareSub || kind == KindDeclareFunction) {
@@ -388,25 +390,26 @@ class ModuleReader {
     proc.BodyLines = static_cast<std::int32_t>(body > 0 ? body : 0);
   }
 
-  // Holds a body statement until its procedure ends and every local of it is known.
+  // Holds a body statement until its procedure ends and every local of it is known: the lexer
+  // holds its tokens, and the statement is noted by their place.
   void Keep(const VbStatement& s) {
     if (!visitor_) return;
-    pending_.push_back({tokens_.size(), s.Tokens.size(), s.Label, s.Line});
-    tokens_.insert(tokens_.end(), s.Tokens.begin(), s.Tokens.end());
+    pending_.push_back({lexer_.PlaceOf(s), s.Tokens.size(), s.Label, s.Line});
   }
 
   void Deliver() {
     if (!visitor_) return;
     VbStatement s;
     for (const Pending& p : pending_) {
-      s.Tokens = std::span<const VbToken>(tokens_.data() + p.First, p.Count);
+      s.Tokens = lexer_.Held(p.First, p.Count);
       s.Label = p.Label;
       s.Line = p.Line;
       visitor_(current_, locals_, s);
     }
     pending_.clear();
-    tokens_.clear();
     locals_.clear();
+    lexer_.HoldLines(false);
+    lexer_.DropHeld();
   }
 
   void Variables(const Tokens& t, std::size_t i, char scope, std::vector<VariableDecl>& out) {
@@ -471,8 +474,8 @@ class ModuleReader {
   std::string enumName_;
   char enumScope_ = 'P';
   std::unordered_set<std::string> seenStrings_;
-  // The open procedure's parameters and locals, and its body statements not yet handed on (their
-  // tokens point into the file's text, which outlives the procedure).
+  // The open procedure's parameters and locals, and its body statements not yet handed on, by
+  // the place of their tokens among those the lexer holds.
   struct Pending {
     std::size_t First = 0;
     std::size_t Count = 0;
@@ -480,8 +483,8 @@ class ModuleReader {
     std::int32_t Line = 0;
   };
   std::vector<VariableDecl> locals_;
-  std::vector<VbToken> tokens_;
   std::vector<Pending> pending_;
+  VbLexer& lexer_;
 };
 
 }  // namespace
@@ -510,7 +513,7 @@ void ScanModuleText(TextReader& file, bool hasHeader, const CondConstants& proje
                     ModuleModel& module, const BodyVisitor& visitor) {
   const long linesBefore = hasHeader ? ReadHeader(file, module) : 0;
   VbLexer lexer(file, linesBefore, project, doubleByte);
-  ModuleReader reader(module, visitor);
+  ModuleReader reader(module, visitor, lexer);
   VbStatement statement;
   while (lexer.Next(statement)) {
     reader.Statement(statement);

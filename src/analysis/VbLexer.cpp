@@ -301,7 +301,7 @@ std::size_t DateLiteralEnd(std::string_view line, std::size_t start) {
 // pathological nesting of parentheses gives Unknown instead of a deep recursion.
 class CondEvaluator {
  public:
-  CondEvaluator(const std::vector<VbToken>& tokens, std::size_t from, std::size_t to,
+  CondEvaluator(std::span<const VbToken> tokens, std::size_t from, std::size_t to,
                 const CondConstants& module, const CondConstants& project)
       : tokens_(tokens), pos_(from), end_(to), module_(module), project_(project) {}
 
@@ -533,7 +533,7 @@ class CondEvaluator {
     return Num(Wrap(n));
   }
 
-  const std::vector<VbToken>& tokens_;
+  std::span<const VbToken> tokens_;
   std::size_t pos_;
   std::size_t end_;
   const CondConstants& module_;
@@ -610,17 +610,17 @@ bool VbLexer::Next(VbStatement& out) {
   for (;;) {
     if (pos_ >= line_.size()) {
       if (!ReadLogicalLine()) return false;
-      if (line_.empty()) continue;
-      if (line_[0].Kind == TokenKind::Operator && line_[0].Text == "#") {
+      if (line_.size() == lineBegin_) continue;
+      if (line_[lineBegin_].Kind == TokenKind::Operator && line_[lineBegin_].Text == "#") {
         Directive();
-        line_.clear();
+        line_.resize(lineBegin_);
         continue;
       }
       if (!Live()) {
-        line_.clear();
+        line_.resize(lineBegin_);
         continue;
       }
-      pos_ = 0;
+      pos_ = lineBegin_;
       lineStart_ = true;
     }
     out.Tokens = {};
@@ -659,8 +659,12 @@ bool VbLexer::Next(VbStatement& out) {
 }
 
 bool VbLexer::ReadLogicalLine() {
-  line_.clear();
-  pos_ = 0;
+  if (!holdLines_ || dropHeld_) {
+    line_.clear();
+    dropHeld_ = false;
+  }
+  lineBegin_ = line_.size();
+  pos_ = lineBegin_;
   separators_ = 0;
   if (file_.AtEnd()) return false;
   bool statementStart = true;
@@ -668,7 +672,8 @@ bool VbLexer::ReadLogicalLine() {
   do {
     std::string_view physical = file_.ReadLineView();
     ++lineNo_;
-    if (passOverPlainLines_ && statementStart && line_.empty() && IsPlainLine(physical)) {
+    if (passOverPlainLines_ && statementStart && line_.size() == lineBegin_ &&
+        IsPlainLine(physical)) {
       StringsOnly(physical);
       return true;
     }
@@ -799,10 +804,11 @@ VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) 
 }
 
 void VbLexer::Directive() {
-  if (line_.size() < 2) return;
-  const VbToken& word = line_[1];
-  std::size_t exprEnd = line_.size();
-  if (IsWord(line_.back(), "then")) --exprEnd;
+  const std::span<const VbToken> line = CurrentLine();
+  if (line.size() < 2) return;
+  const VbToken& word = line[1];
+  std::size_t exprEnd = line.size();
+  if (IsWord(line.back(), "then")) --exprEnd;
   if (IsWord(word, "if")) {
     Frame frame{Live(), false, false, false};
     CondValue v = Evaluate(2, exprEnd);
@@ -837,16 +843,16 @@ void VbLexer::Directive() {
     f.Live = f.ParentLive && (f.AllLive || !f.Taken);
     f.Taken = true;
   } else if (IsWord(word, "endif") ||
-             (IsWord(word, "end") && line_.size() > 2 && IsWord(line_[2], "if"))) {
+             (IsWord(word, "end") && line.size() > 2 && IsWord(line[2], "if"))) {
     if (!frames_.empty()) frames_.pop_back();
-  } else if (IsWord(word, "const") && Live() && line_.size() > 3 &&
-             line_[2].Kind == TokenKind::Identifier && line_[3].Text == "=") {
-    module_[FoldCase(BareName(line_[2].Text))] = Evaluate(4, line_.size());
+  } else if (IsWord(word, "const") && Live() && line.size() > 3 &&
+             line[2].Kind == TokenKind::Identifier && line[3].Text == "=") {
+    module_[FoldCase(BareName(line[2].Text))] = Evaluate(4, line.size());
   }
 }
 
 CondValue VbLexer::Evaluate(std::size_t from, std::size_t to) const {
-  return CondEvaluator(line_, from, to, module_, project_).Run();
+  return CondEvaluator(CurrentLine(), from, to, module_, project_).Run();
 }
 
 }  // namespace tarnel

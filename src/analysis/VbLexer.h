@@ -153,6 +153,20 @@ class VbLexer {
   // wants no more of than its strings.
   void PassOverPlainLines(bool on) { passOverPlainLines_ = on; }
 
+  // While on, the tokens of the lines read stay in the lexer when the next line is read, so that
+  // a reader can take a statement up again later by its place (PlaceOf, Held) instead of copying
+  // its tokens; spans taken before stand only until the next read. DropHeld lets them all go at
+  // the next read.
+  void HoldLines(bool on) { holdLines_ = on; }
+  void DropHeld() { dropHeld_ = true; }
+  // The place of a statement with tokens that Next gave, while its line is held.
+  std::size_t PlaceOf(const VbStatement& s) const {
+    return static_cast<std::size_t>(s.Tokens.data() - line_.data());
+  }
+  std::span<const VbToken> Held(std::size_t place, std::size_t count) const {
+    return {line_.data() + place, count};
+  }
+
  private:
   enum class LineEnd { Done, Continued, CommentContinued };
   bool ReadLogicalLine();
@@ -175,10 +189,17 @@ class VbLexer {
   CondConstants module_;
   bool doubleByte_;
   std::vector<Frame> frames_;
-  std::vector<VbToken> line_;  // tokens of the current logical line
-  std::size_t pos_ = 0;        // next unread token of line_
-  int separators_ = 0;         // ":" separators in line_; most lines have none
-  bool lineStart_ = false;     // the next statement is the first of its logical line
+  // The tokens of the current logical line, from lineBegin_ on, after those of the lines held.
+  std::vector<VbToken> line_;
+  std::size_t lineBegin_ = 0;
+  std::span<const VbToken> CurrentLine() const {
+    return std::span<const VbToken>(line_).subspan(lineBegin_);
+  }
+  bool holdLines_ = false;
+  bool dropHeld_ = false;
+  std::size_t pos_ = 0;     // next unread token of line_
+  int separators_ = 0;      // ":" separators in line_; most lines have none
+  bool lineStart_ = false;  // the next statement is the first of its logical line
   bool passOverPlainLines_ = false;
 };
 

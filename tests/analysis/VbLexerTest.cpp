@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -242,6 +243,41 @@ TEST(VbLexerTest, PlainLinesGiveTheirStringsAloneAndTheRestAsEver) {
   EXPECT_EQ(Lines(plain.begin(), plain.begin() + 3),
             (Lines{"6||\"Foo\" \"a\"\"b\"", "7||\"open", "8||\"it's\""}));
   EXPECT_EQ(plain[3], "11||End Sub");
+}
+
+TEST(VbLexerTest, HeldLinesGiveTheirStatementsBackByPlaceAfterLaterReads) {
+  // Lines of many tokens, so that the held tokens move when the lexer's room grows; directive
+  // lines and a dead branch among them, which must not take the held tokens with them.
+  std::string source = "a = 1: b = 2\r\n#If 0 Then\r\ndead x\r\n#End If\r\n";
+  for (int i = 0; i < 200; ++i) source += "call" + std::to_string(i) + " p, q, r, s, t\r\n";
+  source += "tail\r\nafter\r\n";
+  TextReader file = TextReader::FromBytes(source);
+  VbLexer lexer(file, 0, {}, false);
+  lexer.HoldLines(true);
+  struct Noted {
+    std::size_t Place, Count;
+    std::string Text;
+  };
+  std::vector<Noted> noted;
+  const auto text = [](std::span<const VbToken> tokens) {
+    std::string out;
+    for (const VbToken& t : tokens) out += std::string(t.Text) + "@" + std::to_string(t.Line) + " ";
+    return out;
+  };
+  VbStatement s;
+  while (lexer.Next(s)) {
+    if (s.Tokens[0].Text == "tail") break;
+    noted.push_back({lexer.PlaceOf(s), s.Tokens.size(), text(s.Tokens)});
+  }
+  ASSERT_EQ(noted.size(), 202u);
+  EXPECT_EQ(noted[1].Text, "b@1 =@1 2@1 ");
+  EXPECT_EQ(noted[2].Text, "call0@5 p@5 ,@5 q@5 ,@5 r@5 ,@5 s@5 ,@5 t@5 ");
+  for (const Noted& n : noted) EXPECT_EQ(text(lexer.Held(n.Place, n.Count)), n.Text);
+  // Dropped, the held lines go at the next read: the next statement is the first token held.
+  lexer.DropHeld();
+  ASSERT_TRUE(lexer.Next(s));
+  EXPECT_EQ(lexer.PlaceOf(s), 0u);
+  EXPECT_EQ(text(s.Tokens), "after@206 ");
 }
 
 TEST(VbLexerTest, BadInputEndsWithoutCrashOrHang) {
