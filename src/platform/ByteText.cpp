@@ -259,7 +259,7 @@ class BatchedFields {
   // batch goes first.
   void MakeRoom(std::size_t size) {
     if (unquoted_.capacity() - unquoted_.size() >= size) return;
-    Flush();
+    if (!fields_.empty()) Flush();  // with no field waiting, unquoted holds nothing either
     unquoted_.reserve(std::max<std::size_t>(size, 4096));
   }
 
