@@ -59,11 +59,6 @@ const MemberSet* ModuleMembers::Find(std::string_view folded, std::uint64_t hash
   return slot.Entry == kFree ? nullptr : &entries_[slot.Entry].Set;
 }
 
-MemberSet& ModuleMembers::Enter(std::string_view folded) {
-  bool entered = false;
-  return Enter(folded, TextHashTable::Hash(folded), entered);
-}
-
 void ModuleMembers::Reserve(std::size_t count) {
   entries_.reserve(count);
   SlotsFor(count);
@@ -92,12 +87,6 @@ MemberSet& ModuleMembers::Enter(std::string_view folded, std::uint64_t hash, boo
   slot.Tag = TagOf(hash);
   slot.Entry = static_cast<std::uint32_t>(entries_.size() - 1);
   return entry.Set;
-}
-
-std::string ModuleMembers::Name(std::size_t entry) const {
-  std::string name;
-  NameInto(entry, name);
-  return name;
 }
 
 void ModuleMembers::NameInto(std::size_t entry, std::string& name) const {

@@ -61,13 +61,11 @@ class ModuleMembers {
   // The set under a folded name, entered empty when there is none; entered tells which. Entering
   // a name may move the sets: a pointer to one holds only until the next name is entered.
   MemberSet& Enter(std::string_view folded, std::uint64_t hash, bool& entered);
-  MemberSet& Enter(std::string_view folded);
   // Makes room for count names in all.
   void Reserve(std::size_t count);
 
   std::size_t Count() const { return entries_.size(); }
-  // The entries in the order their names were first entered.
-  std::string Name(std::size_t entry) const;
+  // The entries in the order their names were first entered; name receives the folded name.
   void NameInto(std::size_t entry, std::string& name) const;
   const MemberSet& At(std::size_t entry) const { return entries_[entry].Set; }
   MemberSet& At(std::size_t entry) { return entries_[entry].Set; }

@@ -209,8 +209,10 @@ void ProjectIndex::NoteFacts(std::size_t module) {
 void ProjectIndex::Reindex(std::size_t module) {
   // A name the module alone defined keeps an empty list, which reads as no globals.
   const ModuleMembers& members = modules_[module].Members;
+  std::string name;
   for (std::size_t e = 0; e < members.Count(); ++e) {
-    const int place = globalPlaces_.Find(members.Name(e));
+    members.NameInto(e, name);
+    const int place = globalPlaces_.Find(name);
     if (place < 0) continue;
     std::erase_if(globalLists_[static_cast<std::size_t>(place)],
                   [&](const auto& entry) { return entry.first == module; });

@@ -13,6 +13,17 @@ const MemberSet* Find(const ModuleMembers& members, std::string_view folded) {
   return members.Find(folded, TextHashTable::Hash(folded));
 }
 
+MemberSet& Enter(ModuleMembers& members, std::string_view folded) {
+  bool entered = false;
+  return members.Enter(folded, TextHashTable::Hash(folded), entered);
+}
+
+std::string NameOf(const ModuleMembers& members, std::size_t entry) {
+  std::string name = "left over";
+  members.NameInto(entry, name);
+  return name;
+}
+
 std::vector<std::uint32_t> ListOf(const ProcedureList& list) {
   return std::vector<std::uint32_t>(list.begin(), list.end());
 }
@@ -30,20 +41,23 @@ TEST(ModuleMembersTest, FindsEveryNameByItsWholeTextAcrossGrowth) {
   std::vector<std::string> names = tricky;
   for (int i = 0; i < 300; ++i) names.push_back("name" + std::to_string(i));
   for (std::size_t i = 0; i < names.size(); ++i) {
-    members.Enter(names[i]).Procedures.push_back(static_cast<std::uint32_t>(i));
+    Enter(members, names[i]).Procedures.push_back(static_cast<std::uint32_t>(i));
   }
   ASSERT_EQ(members.Count(), names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
     const MemberSet* set = Find(members, names[i]);
     ASSERT_NE(set, nullptr) << names[i];
     EXPECT_EQ(ListOf(set->Procedures), std::vector<std::uint32_t>{static_cast<std::uint32_t>(i)});
-    EXPECT_EQ(members.Name(i), names[i]);
+    EXPECT_EQ(NameOf(members, i), names[i]);
   }
   EXPECT_EQ(Find(members, "getcustomerrecords"), nullptr);
   EXPECT_EQ(Find(members, "getcustomerrecordsex"), nullptr);
   EXPECT_EQ(Find(members, "name300"), nullptr);
   // Entering a name again gives its set, not a new one.
-  members.Enter("getcustomerrecordset").Procedures.push_back(900);
+  bool entered = true;
+  members.Enter("getcustomerrecordset", TextHashTable::Hash("getcustomerrecordset"), entered)
+      .Procedures.push_back(900);
+  EXPECT_FALSE(entered);
   EXPECT_EQ(members.Count(), names.size());
   EXPECT_EQ(ListOf(Find(members, "getcustomerrecordset")->Procedures),
             (std::vector<std::uint32_t>{1, 900}));
