@@ -83,13 +83,11 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc,
   // Parentheses separate as blanks do, as if BlankOut had made them blanks.
   SplitCodeFieldViews(logical, tokens_, unquoted_);
   // The own name (see NoticeOwnName) is looked for only before the first "=", and only when
-  // there is one. The length is compared first: most tokens differ in it, and the call is saved.
+  // there is one.
   const auto equals = std::find(tokens_.begin(), tokens_.end(), std::string_view("="));
   if (equals != tokens_.end()) {
-    const std::size_t ownSize = proc.Name.size();
-    const auto own = std::find_if(tokens_.begin(), equals, [&](std::string_view t) {
-      return t.size() == ownSize && SameTextIgnoreCase(t, proc.Name);
-    });
+    const auto own = std::find_if(tokens_.begin(), equals,
+                                  [&](std::string_view t) { return IsOwnName(t, proc.Name); });
     if (own != equals) tokens_.erase(own);
   }
   TakeCallsFromLast(

@@ -64,10 +64,13 @@ class alignas(64) BodyScanner : private FieldBatches {
   void NoticeOwnName(std::string_view token, std::size_t position) {
     if (token == "=") {
       sawEquals_ = true;
-    } else if (ownAt_ < 0 && token.size() == ownName_.size() &&  // the length first: most differ
-               SameTextIgnoreCase(token, ownName_)) {
+    } else if (ownAt_ < 0 && IsOwnName(token, ownName_)) {
       ownAt_ = static_cast<long>(position);
     }
+  }
+  // The length is compared first: most tokens differ in it, and the call is saved.
+  static bool IsOwnName(std::string_view token, std::string_view name) {
+    return token.size() == name.size() && SameTextIgnoreCase(token, name);
   }
 
   const TokenTable& table_;
