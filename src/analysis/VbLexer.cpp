@@ -714,30 +714,38 @@ VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) 
   };
   while (i < n) {
     const unsigned char c = At(line, i);
+    // A space, the most common byte between tokens, without the jump through the table below,
+    // which the processor often guesses wrong.
+    if (c == ' ') {
+      ++i;
+      continue;
+    }
     const std::size_t start = i;
-    switch (kLeadBytes.Class[c]) {
+    // Names next, the most common tokens, also past the table's jump.
+    const LeadBytes::Kind lead = kLeadBytes.Class[c];
+    if (lead == LeadBytes::Name) {
+      bool ended = false;
+      i = AsciiNameEnd(line, i, doubleByte_, ended);
+      while (!ended && i < n) {
+        const unsigned char b = At(line, i);
+        const unsigned char kind = kNameBytes.Class[b];
+        if (kind == 0) break;
+        // A double-byte character is taken whole, whatever its second byte.
+        i += kind == 2 && doubleByte_ && IsLeadByte(b) && i + 1 < n ? 2 : 1;
+      }
+      if (i < n && IsTypeChar(line[i]) && (i + 1 >= n || !IsNameChar(At(line, i + 1)))) ++i;
+      const bool wasStatementStart = statementStart;
+      emit(TokenKind::Identifier, start, i);
+      if (wasStatementStart && IsWord(line_.back(), "rem")) {
+        line_.pop_back();
+        return CommentContinues(line.substr(i)) ? LineEnd::CommentContinued : LineEnd::Done;
+      }
+      continue;
+    }
+    switch (lead) {
       case LeadBytes::Blank:
         ++i;
         continue;
-      case LeadBytes::Name: {
-        bool ended = false;
-        i = AsciiNameEnd(line, i, doubleByte_, ended);
-        while (!ended && i < n) {
-          const unsigned char b = At(line, i);
-          const unsigned char kind = kNameBytes.Class[b];
-          if (kind == 0) break;
-          // A double-byte character is taken whole, whatever its second byte.
-          i += kind == 2 && doubleByte_ && IsLeadByte(b) && i + 1 < n ? 2 : 1;
-        }
-        if (i < n && IsTypeChar(line[i]) && (i + 1 >= n || !IsNameChar(At(line, i + 1)))) ++i;
-        const bool wasStatementStart = statementStart;
-        emit(TokenKind::Identifier, start, i);
-        if (wasStatementStart && IsWord(line_.back(), "rem")) {
-          line_.pop_back();
-          return CommentContinues(line.substr(i)) ? LineEnd::CommentContinued : LineEnd::Done;
-        }
-        continue;
-      }
       case LeadBytes::Quote:
         i = StringEnd(line, i + 1);
         emit(TokenKind::String, start, i);
