@@ -91,6 +91,13 @@ int TextHashTable::FindOrInsert(std::string_view key, int value) {
   const std::uint64_t hash = Hash(key);
   Slot& slot = slots_[SlotFor(key, hash)];
   if (slot.Used()) return slot.Value;
+  slot = NewSlot(key, hash, value);
+  ++size_;
+  return value;
+}
+
+TextHashTable::Slot TextHashTable::NewSlot(std::string_view key, std::uint64_t hash, int value) {
+  Slot slot;
   if (key.size() <= kInlineBytes) {
     const std::uint64_t word = InlineWord(key);
     slot.Tag = static_cast<std::uint32_t>(word);
@@ -102,10 +109,42 @@ int TextHashTable::FindOrInsert(std::string_view key, int value) {
   }
   slot.Length = static_cast<std::uint32_t>(key.size());
   slot.Value = value;
-  ++size_;
   NoteInFilter(hash);
   shapes_.Add(key);
-  return value;
+  return slot;
+}
+
+void TextHashTable::PlaceAll(const std::vector<WaitingSlot>& waiting,
+                             std::vector<WaitingSlot>& inOrder) {
+  // A stable counting sort by runs of homes, each run a few kilobytes of slots: within a run the
+  // slots are placed in any order, and all of them stay in the cache meanwhile. A key entered
+  // twice has one home, so its first value still comes first.
+  const std::size_t slots = slots_.size();
+  unsigned shift = 0;
+  while ((slots >> shift) > kPlacingRuns) ++shift;
+  std::vector<std::uint32_t> runStarts((slots >> shift) + 1, 0);
+  for (const WaitingSlot& w : waiting) ++runStarts[(w.Home >> shift) + 1];
+  for (std::size_t run = 1; run < runStarts.size(); ++run) runStarts[run] += runStarts[run - 1];
+  inOrder.resize(waiting.size());
+  for (const WaitingSlot& w : waiting) inOrder[runStarts[w.Home >> shift]++] = w;
+
+  const std::size_t mask = slots - 1;
+  for (const WaitingSlot& w : inOrder) {
+    const Slot& made = w.Made;
+    std::size_t at = w.Home;
+    for (; slots_[at].Used(); at = (at + 1) & mask) {
+      const Slot& slot = slots_[at];
+      if (slot.Length != made.Length || slot.Tag != made.Tag) continue;
+      if (made.Length <= kInlineBytes
+              ? slot.Offset == made.Offset
+              : SameBytes(keys_.data() + slot.Offset, keys_.data() + made.Offset, made.Length)) {
+        break;
+      }
+    }
+    if (slots_[at].Used()) continue;  // entered already
+    slots_[at] = made;
+    ++size_;
+  }
 }
 
 void TextHashTable::Assign(std::string_view key, int value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -47,6 +48,12 @@ class TextHashTable {
   void Insert(std::string_view key, int value) { FindOrInsert(key, value); }
   // The value under key; when key is not there yet, enters it with value and gives value.
   int FindOrInsert(std::string_view key, int value);
+  // Enters count keys as Insert would, key 0 first: keyAt(i, scratch) gives key i (it may use
+  // scratch for it) and valueAt(i) its value; each is asked once, in order. The keys take their
+  // slots in the order of the slots rather than their own, so that in a table larger than the
+  // cache each one finds its slot near the last one's instead of a miss of its own.
+  template <typename KeyAt, typename ValueAt>
+  void InsertAll(std::size_t count, KeyAt keyAt, ValueAt valueAt);
   // Sets the value under key, entering key when it is not there.
   void Assign(std::string_view key, int value);
   // The value under key, or -1.
@@ -94,6 +101,12 @@ class TextHashTable {
 
  private:
   static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
+  // How many runs of slots InsertAll places keys by, at most: few enough that the place where
+  // each run's slots go next stays in the cache while they are sorted.
+  static constexpr std::size_t kPlacingRuns = 2048;
+  // How many keys InsertAll places at a time: a sweep through the slots for each batch, and
+  // 640 KB for the batch and its sorted copy.
+  static constexpr std::size_t kPlacingBatch = std::size_t{1} << 14;
   static constexpr std::size_t kInlineBytes = 8;
   // A slot holds all that a lookup needs besides the key's bytes, so that a hit costs two memory
   // reads: the slot and the key. A key of up to eight bytes stands in the slot itself, in place
@@ -118,6 +131,17 @@ class TextHashTable {
 
   // The slot that holds key or the free slot where it would go.
   std::size_t SlotFor(std::string_view key, std::uint64_t hash) const;
+  // What a slot of key holds, its bytes entered in keys_ when they do not fit in the slot.
+  Slot NewSlot(std::string_view key, std::uint64_t hash, int value);
+  // A slot made by NewSlot, waiting to be placed, with the slot its probe starts from.
+  struct WaitingSlot {
+    std::uint32_t Home = 0;
+    Slot Made;
+  };
+  // Places each waiting slot, in their order, unless the table holds its key already; the
+  // waiting slots go in the order of their homes, those of one home in their own order, sorted
+  // into inOrder, which keeps its room for the next batch.
+  void PlaceAll(const std::vector<WaitingSlot>& waiting, std::vector<WaitingSlot>& inOrder);
   std::string_view KeyOf(const Slot& slot, char (&inlineBytes)[kInlineBytes]) const;
   void Grow();
   void Rehash(std::size_t size);  // size: a power of two
@@ -129,6 +153,26 @@ class TextHashTable {
   std::vector<std::uint64_t> filter_;  // a bit per hash bucket in use
   KeyShapes shapes_;
 };
+
+template <typename KeyAt, typename ValueAt>
+void TextHashTable::InsertAll(std::size_t count, KeyAt keyAt, ValueAt valueAt) {
+  if (count == 0) return;
+  Reserve(static_cast<std::size_t>(size_) + count);
+  // A batch at a time, so that the room the waiting slots take stays the same at any count.
+  std::vector<WaitingSlot> waiting, inOrder;
+  waiting.reserve(std::min(count, kPlacingBatch));
+  std::string scratch;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string_view key = keyAt(i, scratch);
+    const std::uint64_t hash = Hash(key);
+    waiting.push_back(
+        {static_cast<std::uint32_t>(hash & (slots_.size() - 1)), NewSlot(key, hash, valueAt(i))});
+    if (waiting.size() == kPlacingBatch || i + 1 == count) {
+      PlaceAll(waiting, inOrder);
+      waiting.clear();
+    }
+  }
+}
 
 // FoldAndHash for any text, in two passes.
 std::string_view FoldAndHashAnyText(std::string_view text, std::string& scratch,

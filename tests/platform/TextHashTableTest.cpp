@@ -71,6 +71,62 @@ TEST(TextHashTableTest, ShortKeysThatDifferOnlyInZeroBytesOrLengthStayApart) {
   EXPECT_EQ(table.Size(), 111);
 }
 
+TEST(TextHashTableTest, InsertingInBulkKeepsWhatInsertingOneByOneKeeps) {
+  // Keys entered twice with different values, short and long, ending in zero bytes, with bytes
+  // above 127; enough of them for the slots to be placed by many runs, and some already in the
+  // table before.
+  std::vector<std::string> keys;
+  for (int i = 0; i < 30000; ++i) {
+    const int n = i % 7000;
+    switch (i % 4) {
+      case 0:
+        keys.push_back("k" + std::to_string(n));
+        break;
+      case 1:
+        keys.push_back("a longer key number " + std::to_string(n));
+        break;
+      case 2:
+        keys.push_back(std::string("z\0", 2) + std::to_string(n % 100) + std::string(i % 3, '\0'));
+        break;
+      default:
+        keys.push_back("\x95\x5c" + std::to_string(n) + "\xff");
+        break;
+    }
+  }
+  TextHashTable oneByOne, bulk;
+  for (TextHashTable* table : {&oneByOne, &bulk}) {
+    table->Insert("k8", -1);
+    table->Insert("a longer key number 13", -2);
+  }
+  for (std::size_t i = 0; i < keys.size(); ++i) oneByOne.Insert(keys[i], static_cast<int>(i));
+  std::vector<std::size_t> asked;
+  bulk.InsertAll(
+      keys.size(),
+      [&](std::size_t i, std::string& scratch) -> std::string_view {
+        asked.push_back(i);
+        scratch = keys[i];
+        return scratch;
+      },
+      [](std::size_t i) { return static_cast<int>(i); });
+
+  ASSERT_EQ(asked.size(), keys.size());  // each key once, in order
+  for (std::size_t i = 0; i < asked.size(); ++i) ASSERT_EQ(asked[i], i);
+  EXPECT_EQ(bulk.Size(), oneByOne.Size());
+  for (const std::string& key : keys) {
+    ASSERT_EQ(bulk.Find(key), oneByOne.Find(key)) << key;
+    ASSERT_TRUE(bulk.MayContain(key[0], key.size()));
+  }
+  EXPECT_EQ(bulk.Find("k8"), -1);
+  EXPECT_EQ(bulk.Find("a longer key number 13"), -2);
+  for (const std::string key : {"k7000", "a longer key number 7000", "z", "", "\x95\x5c"}) {
+    EXPECT_EQ(bulk.Find(key), -1) << key;
+  }
+  // The table goes on growing one key at a time afterwards.
+  for (int i = 0; i < 20000; ++i) bulk.Insert("after" + std::to_string(i), i);
+  EXPECT_EQ(bulk.Find("after19999"), 19999);
+  EXPECT_EQ(bulk.Find(keys[29999]), oneByOne.Find(keys[29999]));
+}
+
 TEST(TextHashTableTest, AHashMadeOnceFindsWhatTheKeyFinds) {
   // One hash serves lookups in several tables: each answers as its own Find would, a table
   // without keys and one that grew past the size its filter started at among them.
