@@ -43,10 +43,16 @@ void NameIndex::Splice(std::size_t first, std::size_t count,
 
 int NameIndex::IndexOf(std::string_view text) const {
   // The cross-reference pass has a table of its own, so the index is only made when asked for.
-  for (; indexed_ < entries_.size(); ++indexed_) {
-    FoldCaseInto(TextAt(static_cast<int>(indexed_)), folded_);
-    firstByFold_.Insert(folded_, static_cast<int>(indexed_));  // the first of equal texts stays
-  }
+  // The first of equal texts stays.
+  const std::size_t from = indexed_;
+  firstByFold_.InsertAll(
+      entries_.size() - from,
+      [&](std::size_t i, std::string& fold) -> std::string_view {
+        FoldCaseInto(TextAt(static_cast<int>(from + i)), fold);
+        return fold;
+      },
+      [&](std::size_t i) { return static_cast<int>(from + i); });
+  indexed_ = entries_.size();
   if (!firstByFold_.MayContainFoldOf(text)) return -1;
   FoldCaseInto(text, folded_);
   return firstByFold_.Find(folded_);

@@ -16,14 +16,15 @@ TokenTable::TokenTable(std::span<TPassRec* const> procedures, const ReservedWord
   // The first position of a text counts, and a full name over a name of the same text: the full
   // names go in first, and a text keeps the value it was entered with. Positions stay far below
   // kReservedBit: each stands for a record in memory.
-  for (std::size_t i = 0; i < procedures.size(); ++i) {
-    FoldCaseInto(procedures[i]->FullName, scratch);
-    byFold_.Insert(scratch, static_cast<int>(i) + 1);
-  }
-  for (std::size_t i = 0; i < procedures.size(); ++i) {
-    FoldCaseInto(procedures[i]->Name, scratch);
-    byFold_.Insert(scratch, static_cast<int>(i) + 1);
-  }
+  const std::size_t count = procedures.size();
+  byFold_.InsertAll(
+      2 * count,
+      [&](std::size_t i, std::string& fold) -> std::string_view {
+        const TPassRec& proc = *procedures[i % count];
+        FoldCaseInto(i < count ? proc.FullName : proc.Name, fold);
+        return fold;
+      },
+      [&](std::size_t i) { return static_cast<int>(i % count) + 1; });
   for (const std::string& word : reserved.Words()) {
     FoldCaseInto(word, scratch);
     const int next = static_cast<int>(reservedForms_.size());
