@@ -127,8 +127,9 @@ TEST_F(ReportColumnsTest, ModulesWithoutProceduresAndQuotesInDeclarations) {
 }
 
 // A link names the record whose key is the link's text, however often it recurs: a record whose
-// key holds the same number written otherwise ("4-12") is not it, and numbers too large to be
-// remembered are found as well. A link the list lacks fails the report.
+// key holds the same number written otherwise ("4-12") is not it, nor one entered later under
+// the same key, and numbers too large to be remembered are found as well. A link the list lacks
+// fails the report.
 TEST(ReportLinksTest, EachLinkNamesTheRecordItsKeyFinds) {
   SymbolList list;
   const auto add = [&](std::string key, std::string parent, std::string fullName) {
@@ -139,6 +140,7 @@ TEST(ReportLinksTest, EachLinkNamesTheRecordItsKeyFinds) {
   add("4-12", "3-0001", "M.Short");
   add("4-0012", "3-0001", "M.Padded");
   add("4-5000000", "3-0001", "M.Far");
+  add("4-0012", "3-0001", "M.Again");
   const ProcedureKey padded(12), far(5000000);
   caller->Calls = {padded, far, padded, far, padded};
   ResultTree tree = ResultTree::Build(list);
@@ -147,7 +149,7 @@ TEST(ReportLinksTest, EachLinkNamesTheRecordItsKeyFinds) {
                  {ReportForm::Comma, ReportDirection::Callees, ReportStyle::KindAndName});
   const std::string pre = ",,,Sub M.Caller," + kRight + ",";
   const std::string again = ",,,," + kRight + ",";
-  ASSERT_EQ(sink.Lines.size(), 10u);
+  ASSERT_EQ(sink.Lines.size(), 11u);
   EXPECT_EQ(Out(sink.Lines.begin() + 2, sink.Lines.begin() + 7),
             (Out{pre + "M.Padded", again + "M.Far", again + "M.Padded", again + "M.Far",
                  again + "M.Padded"}));
