@@ -15,10 +15,34 @@ TPassRec& SymbolList::Add(TPassRec record) {
   return Adopt(std::make_unique<TPassRec>(std::move(record)));
 }
 
+bool SymbolList::NumberedKey(std::string_view key, unsigned& level, std::size_t& number) {
+  if (key.size() < 6 || key.size() > 10 || key[0] < '0' || key[0] > '9' || key[1] != '-') {
+    return false;
+  }
+  const std::string_view digits = key.substr(2);
+  if (digits.size() > 4 && digits[0] == '0') return false;  // "4-01234" is written otherwise
+  number = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + static_cast<std::size_t>(c - '0');
+  }
+  level = static_cast<unsigned>(key[0] - '0');
+  return number < kMaxNumbered;
+}
+
 TPassRec& SymbolList::Adopt(std::unique_ptr<TPassRec> owned) {
   TPassRec& stored = *owned;
-  FoldCaseInto(stored.Key, folded_);
-  byKey_.Insert(folded_, static_cast<int>(byKeyRecords_.size()));
+  const auto position = static_cast<std::int32_t>(byKeyRecords_.size());
+  unsigned level = 0;
+  std::size_t number = 0;
+  if (NumberedKey(stored.Key, level, number)) {
+    std::vector<std::int32_t>& numbered = byNumber_[level];
+    if (number >= numbered.size()) numbered.resize(std::max(number + 1, 2 * numbered.size()), -1);
+    if (numbered[number] < 0) numbered[number] = position;  // the first under a key stays
+  } else {
+    FoldCaseInto(stored.Key, folded_);
+    byKey_.Insert(folded_, position);
+  }
   byKeyRecords_.push_back(&stored);
   if (keyOrder_ && !records_.empty() && !unsorted_ && records_.back()->Key > stored.Key) {
     unsorted_ = true;  // sorted lazily on the next walk
@@ -28,6 +52,12 @@ TPassRec& SymbolList::Adopt(std::unique_ptr<TPassRec> owned) {
 }
 
 int SymbolList::RecordedIndexOf(std::string_view key) const {
+  unsigned level = 0;
+  std::size_t number = 0;
+  if (NumberedKey(key, level, number)) {
+    const std::vector<std::int32_t>& numbered = byNumber_[level];
+    return number < numbered.size() ? numbered[number] : -1;
+  }
   // Keys are mostly digits and "-": such a key is its own fold, and is looked up without a copy.
   const bool folds = std::any_of(key.begin(), key.end(), [](char c) {
     return (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
@@ -49,6 +79,7 @@ TPassRec& SymbolList::Find(std::string_view key) const {
 
 void SymbolList::Clear() {
   byKey_.Clear();
+  for (std::vector<std::int32_t>& numbered : byNumber_) numbered.clear();
   byKeyRecords_.clear();
   records_.clear();
   unsorted_ = false;
@@ -59,12 +90,14 @@ std::vector<std::unique_ptr<TPassRec>> SymbolList::Release() {
   std::vector<std::unique_ptr<TPassRec>> released;
   released.reserve(byKeyRecords_.size());
   for (TPassRec* record : byKeyRecords_) released.emplace_back(record);
+  const auto unnumbered = static_cast<std::size_t>(byKey_.Size());
   byKey_.Clear();
+  for (std::vector<std::int32_t>& numbered : byNumber_) numbered.clear();
   byKeyRecords_.clear();
   records_.clear();
   unsorted_ = false;
   // They mostly come back.
-  byKey_.Reserve(released.size());
+  byKey_.Reserve(unnumbered);
   byKeyRecords_.reserve(released.size());
   records_.reserve(released.size());
   return released;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,11 +45,19 @@ class SymbolList {
  private:
   void SortIfNeeded() const;
 
+  // Keys as the analysis writes them, a level digit, "-" and at least four digits without a
+  // leading zero beyond those ("4-0012", "2-12345"), are their own folds, and stand for a level
+  // and a number: the first record entered under such a key is found by its number in the
+  // level's array, without a hash or a miss in a large table. Any other key goes to byKey_.
+  static bool NumberedKey(std::string_view key, unsigned& level, std::size_t& number);
+  static constexpr std::size_t kMaxNumbered = std::size_t{1} << 22;
+
   bool keyOrder_ = false;
   mutable bool unsorted_ = false;
   mutable std::vector<std::unique_ptr<TPassRec>> records_;
-  TextHashTable byKey_;                  // folded key -> position in byKeyRecords_
-  std::vector<TPassRec*> byKeyRecords_;  // in the order added
+  TextHashTable byKey_;  // folded key -> position in byKeyRecords_, for keys not numbered
+  std::array<std::vector<std::int32_t>, 10> byNumber_;  // position in byKeyRecords_, or -1
+  std::vector<TPassRec*> byKeyRecords_;                 // in the order added
   mutable std::string folded_;
 };
 

@@ -89,5 +89,43 @@ TEST(SymbolListTest, FindIgnoresCaseAndFailsForAMissingKey) {
   EXPECT_EQ(list.TryFind("4-0001"), nullptr);
 }
 
+// Keys as the analysis writes them are found by their number; every other key by its text, letter
+// case ignored. The same number written otherwise, or under another level, is another key, and
+// the first record under a key is the one found, through Clear and Release as well.
+TEST(SymbolListTest, NumberedAndOtherKeysEachFindTheirFirstRecord) {
+  SymbolList list;
+  const std::string keys[] = {"4-0012",    "4-12",   "4-00012", "3-0012", "4-12345678", "4-4194303",
+                              "4-4194304", "0-0000", "4-001A",  "a-0001", "4_0012"};
+  std::vector<TPassRec*> stored;
+  for (const std::string& key : keys) stored.push_back(&list.Add(Record(key)));
+  TPassRec& again = list.Add(Record("4-0012"));
+  TPassRec& againLong = list.Add(Record("4-12345678"));
+  for (std::size_t i = 0; i < std::size(keys); ++i) {
+    EXPECT_EQ(list.TryFind(keys[i]), stored[i]) << keys[i];
+    EXPECT_EQ(list.RecordedIndexOf(keys[i]), static_cast<int>(i)) << keys[i];
+  }
+  EXPECT_NE(&again, stored[0]);
+  EXPECT_NE(&againLong, stored[4]);
+  EXPECT_EQ(list.TryFind("A-0001"), stored[9]);  // letter case ignored
+  EXPECT_EQ(list.TryFind("4-001a"), stored[8]);
+  for (const std::string key :
+       {"4-0013", "4-0011", "5-0012", "4-012", "4-4194305", "4-99999999", "4-0012 ", "", "4-"}) {
+    EXPECT_EQ(list.TryFind(key), nullptr) << key;
+  }
+
+  std::vector<std::unique_ptr<TPassRec>> released = list.Release();
+  EXPECT_EQ(list.TryFind("4-0012"), nullptr);
+  EXPECT_EQ(list.TryFind("4-001A"), nullptr);
+  // Back in reverse: the later record under "4-0012" comes first now.
+  for (auto it = released.rbegin(); it != released.rend(); ++it) list.Adopt(std::move(*it));
+  EXPECT_EQ(list.TryFind("4-0012"), &again);
+  EXPECT_EQ(list.TryFind("4-12345678"), &againLong);
+  EXPECT_EQ(list.TryFind("3-0012"), stored[3]);
+  EXPECT_EQ(list.TryFind("4-001A"), stored[8]);
+  list.Clear();
+  EXPECT_EQ(list.TryFind("3-0012"), nullptr);
+  EXPECT_EQ(list.TryFind("a-0001"), nullptr);
+}
+
 }  // namespace
 }  // namespace tarnel
