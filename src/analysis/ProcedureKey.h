@@ -8,18 +8,30 @@
 
 namespace tarnel {
 
+// The level and the number of a key written as the analysis writes keys: a level digit, "-" and
+// at least four digits, without a leading zero beyond those ("4-0012", "2-12345"), ten bytes at
+// most. False for any other text; no two such texts give the same level and number.
+inline bool ParseWrittenKey(std::string_view key, unsigned& level, std::size_t& number) {
+  if (key.size() < 6 || key.size() > 10 || key[0] < '0' || key[0] > '9' || key[1] != '-') {
+    return false;
+  }
+  const std::string_view digits = key.substr(2);
+  if (digits.size() > 4 && digits[0] == '0') return false;  // "4-01234" is not written
+  number = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + static_cast<std::size_t>(c - '0');
+  }
+  level = static_cast<unsigned>(key[0] - '0');
+  return true;
+}
+
 // The position that a procedure key gives ("4-0001" is 0, "4-12345" is 12344), for keys written
 // as the analysis writes them; nullopt for any other text.
 inline std::optional<std::size_t> ProcedureKeyIndex(std::string_view key) {
-  if (key.size() < 6 || key.size() > 10 || key[0] != '4' || key[1] != '-') return std::nullopt;
-  const std::string_view digits = key.substr(2);
-  if (digits.size() > 4 && digits[0] == '0') return std::nullopt;  // "4-01234" is not written
+  unsigned level = 0;
   std::size_t number = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    number = number * 10 + static_cast<std::size_t>(c - '0');
-  }
-  if (number == 0) return std::nullopt;
+  if (!ParseWrittenKey(key, level, number) || level != 4 || number == 0) return std::nullopt;
   return number - 1;
 }
 

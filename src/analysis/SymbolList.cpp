@@ -15,21 +15,6 @@ TPassRec& SymbolList::Add(TPassRec record) {
   return Adopt(std::make_unique<TPassRec>(std::move(record)));
 }
 
-bool SymbolList::NumberedKey(std::string_view key, unsigned& level, std::size_t& number) {
-  if (key.size() < 6 || key.size() > 10 || key[0] < '0' || key[0] > '9' || key[1] != '-') {
-    return false;
-  }
-  const std::string_view digits = key.substr(2);
-  if (digits.size() > 4 && digits[0] == '0') return false;  // "4-01234" is written otherwise
-  number = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return false;
-    number = number * 10 + static_cast<std::size_t>(c - '0');
-  }
-  level = static_cast<unsigned>(key[0] - '0');
-  return number < kMaxNumbered;
-}
-
 TPassRec& SymbolList::Adopt(std::unique_ptr<TPassRec> owned) {
   TPassRec& stored = *owned;
   const auto position = static_cast<std::int32_t>(byKeyRecords_.size());

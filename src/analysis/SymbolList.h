@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/ProcedureKey.h"
 #include "analysis/Symbol.h"
 #include "platform/TextHashTable.h"
 
@@ -45,11 +46,13 @@ class SymbolList {
  private:
   void SortIfNeeded() const;
 
-  // Keys as the analysis writes them, a level digit, "-" and at least four digits without a
-  // leading zero beyond those ("4-0012", "2-12345"), are their own folds, and stand for a level
+  // Keys as the analysis writes them (ParseWrittenKey) are their own folds and stand for a level
   // and a number: the first record entered under such a key is found by its number in the
-  // level's array, without a hash or a miss in a large table. Any other key goes to byKey_.
-  static bool NumberedKey(std::string_view key, unsigned& level, std::size_t& number);
+  // level's array, without a hash or a miss in a large table. Any other key, and one whose
+  // number reaches kMaxNumbered, goes to byKey_.
+  static bool NumberedKey(std::string_view key, unsigned& level, std::size_t& number) {
+    return ParseWrittenKey(key, level, number) && number < kMaxNumbered;
+  }
   static constexpr std::size_t kMaxNumbered = std::size_t{1} << 22;
 
   bool keyOrder_ = false;
