@@ -18,24 +18,12 @@ ResultTree ResultTree::Build(SymbolList& list) {
   // The place of the first record entered under a key (letter case ignored), by where the list
   // keeps that key.
   std::vector<int> placeOfKey(static_cast<std::size_t>(list.Count()), -1);
-  // Records of one parent stand side by side in key order; a parent's place, once it has one,
-  // stays, so it is looked for once for all of them.
-  const TPassRec* lastParentKeyOf = nullptr;
-  int lastParent = -1;
   for (int i = 0; i < list.Count(); ++i) {
     const TPassRec& record = list.At(i);
     int parent = 0;
     if (record.ParentKey != "1") {
-      if (lastParentKeyOf != nullptr && record.ParentKey == lastParentKeyOf->ParentKey) {
-        parent = lastParent;
-      } else {
-        const int parentKey = list.RecordedIndexOf(record.ParentKey);
-        parent = parentKey < 0 ? -1 : placeOfKey[static_cast<std::size_t>(parentKey)];
-        if (parent >= 0) {
-          lastParentKeyOf = &record;
-          lastParent = parent;
-        }
-      }
+      const int parentKey = list.RecordedIndexOf(record.ParentKey);
+      parent = parentKey < 0 ? -1 : placeOfKey[static_cast<std::size_t>(parentKey)];
       if (parent < 0) continue;
     }
     const int index = static_cast<int>(records.size());
