@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <optional>
 
-#include "analysis/ProcedureKey.h"
 #include "platform/Paths.h"
 
 namespace tarnel {
@@ -55,7 +53,6 @@ class LinkNames {
   std::string_view FullNameOf(ProcedureKey key) {
     char buffer[ProcedureKey::kMaxText];
     const std::uint32_t number = key.Number();
-    if (!keptAll_) KeepAllInRecordingOrder();
     if (number >= kMaxNumber) return symbols_.Find(key.FormatTo(buffer)).FullName;
     if (number >= places_.size()) places_.resize(number + 1, kNotYet);
     std::uint32_t& place = places_[number];
@@ -73,21 +70,6 @@ class LinkNames {
   static constexpr std::size_t kBlockBytes = std::size_t{1} << kOffsetBits;
   static constexpr std::uint32_t kLongBit = 1U << 31;
   static constexpr std::size_t kMaxBlocks = std::size_t{1} << (31 - kOffsetBits);  // below kLongBit
-
-  // Keeps the full name of every record under a procedure key, records in the order they were
-  // entered (the first under a key is the one the list finds), before the first link is written:
-  // one walk through the records instead of a search of the list for each procedure's first link.
-  void KeepAllInRecordingOrder() {
-    keptAll_ = true;
-    for (int i = 0; i < symbols_.Count(); ++i) {
-      const TPassRec& record = symbols_.Recorded(i);
-      const std::optional<std::size_t> index = ProcedureKeyIndex(record.Key.View());
-      if (!index || *index + 1 >= kMaxNumber) continue;
-      const std::size_t number = *index + 1;
-      if (number >= places_.size()) places_.resize(number + 1, kNotYet);
-      if (places_[number] == kNotYet) places_[number] = Keep(record.FullName);
-    }
-  }
 
   std::uint32_t Keep(std::string_view text) {
     const std::size_t need = sizeof(std::uint32_t) + text.size();
@@ -119,7 +101,6 @@ class LinkNames {
   }
 
   const SymbolList& symbols_;
-  bool keptAll_ = false;
   std::vector<std::uint32_t> places_;  // by key number
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t blockUsed_ = 0;  // bytes taken in the last block
