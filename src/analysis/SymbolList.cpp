@@ -22,7 +22,9 @@ TPassRec& SymbolList::Adopt(std::unique_ptr<TPassRec> owned) {
   std::size_t number = 0;
   if (NumberedKey(stored.Key, level, number)) {
     std::vector<std::int32_t>& numbered = byNumber_[level];
-    if (number >= numbered.size()) numbered.resize(std::max(number + 1, 2 * numbered.size()), -1);
+    if (number >= numbered.size()) {
+      numbered.resize(std::min(std::max(number + 1, 2 * numbered.size()), kMaxNumbered), -1);
+    }
     if (numbered[number] < 0) numbered[number] = position;  // the first under a key stays
   } else {
     FoldCaseInto(stored.Key, folded_);
