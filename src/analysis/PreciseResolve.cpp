@@ -520,7 +520,6 @@ void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDe
     }
     const std::size_t end = ChainEnd(i);
     target = target && end < n && IsOp(t_[end], "=");
-    const std::size_t before = out.size();
     Value v = Chain(i, base, leadingDot, target, target && setTarget, out);
     const std::int32_t line = t_[end > 0 ? end - 1 : 0].Line;
     if (!target && v.How == Value::Instance && ValueContext(i) &&
@@ -532,7 +531,6 @@ void BodyResolver::Statement(std::size_t procedure, const std::vector<VariableDe
     }
     if (withStatement && firstChain) withValue = v;
     firstChain = false;
-    (void)before;
     if (leadingDot) ++i;
   }
   if (withStatement) with_.push_back(withValue);
