@@ -119,30 +119,21 @@ void TextHashTable::PlaceAll(const std::vector<WaitingSlot>& waiting,
   // A stable counting sort by runs of homes, each run a few kilobytes of slots: within a run the
   // slots are placed in any order, and all of them stay in the cache meanwhile. A key entered
   // twice has one home, so its first value still comes first.
-  const std::size_t slots = slots_.size();
+  const std::size_t mask = slots_.size() - 1;
   unsigned shift = 0;
-  while ((slots >> shift) > kPlacingRuns) ++shift;
-  std::vector<std::uint32_t> runStarts((slots >> shift) + 1, 0);
-  for (const WaitingSlot& w : waiting) ++runStarts[(w.Home >> shift) + 1];
+  while ((slots_.size() >> shift) > kPlacingRuns) ++shift;
+  std::vector<std::uint32_t> runStarts((slots_.size() >> shift) + 1, 0);
+  const auto runOf = [&](const WaitingSlot& w) { return (w.Hash & mask) >> shift; };
+  for (const WaitingSlot& w : waiting) ++runStarts[runOf(w) + 1];
   for (std::size_t run = 1; run < runStarts.size(); ++run) runStarts[run] += runStarts[run - 1];
   inOrder.resize(waiting.size());
-  for (const WaitingSlot& w : waiting) inOrder[runStarts[w.Home >> shift]++] = w;
+  for (const WaitingSlot& w : waiting) inOrder[runStarts[runOf(w)]++] = w;
 
-  const std::size_t mask = slots - 1;
+  char inlineBytes[kInlineBytes];
   for (const WaitingSlot& w : inOrder) {
-    const Slot& made = w.Made;
-    std::size_t at = w.Home;
-    for (; slots_[at].Used(); at = (at + 1) & mask) {
-      const Slot& slot = slots_[at];
-      if (slot.Length != made.Length || slot.Tag != made.Tag) continue;
-      if (made.Length <= kInlineBytes
-              ? slot.Offset == made.Offset
-              : SameBytes(keys_.data() + slot.Offset, keys_.data() + made.Offset, made.Length)) {
-        break;
-      }
-    }
-    if (slots_[at].Used()) continue;  // entered already
-    slots_[at] = made;
+    Slot& slot = slots_[SlotFor(KeyOf(w.Made, inlineBytes), w.Hash)];
+    if (slot.Used()) continue;  // entered already
+    slot = w.Made;
     ++size_;
   }
 }

@@ -105,7 +105,7 @@ class TextHashTable {
   // each run's slots go next stays in the cache while they are sorted.
   static constexpr std::size_t kPlacingRuns = 2048;
   // How many keys InsertAll places at a time: a sweep through the slots for each batch, and
-  // 640 KB for the batch and its sorted copy.
+  // 768 KB for the batch and its sorted copy.
   static constexpr std::size_t kPlacingBatch = std::size_t{1} << 14;
   static constexpr std::size_t kInlineBytes = 8;
   // A slot holds all that a lookup needs besides the key's bytes, so that a hit costs two memory
@@ -133,9 +133,9 @@ class TextHashTable {
   std::size_t SlotFor(std::string_view key, std::uint64_t hash) const;
   // What a slot of key holds, its bytes entered in keys_ when they do not fit in the slot.
   Slot NewSlot(std::string_view key, std::uint64_t hash, int value);
-  // A slot made by NewSlot, waiting to be placed, with the slot its probe starts from.
+  // A slot made by NewSlot, waiting to be placed, with its key's hash.
   struct WaitingSlot {
-    std::uint32_t Home = 0;
+    std::uint64_t Hash = 0;
     Slot Made;
   };
   // Places each waiting slot, in their order, unless the table holds its key already; the
@@ -165,8 +165,7 @@ void TextHashTable::InsertAll(std::size_t count, KeyAt keyAt, ValueAt valueAt) {
   for (std::size_t i = 0; i < count; ++i) {
     const std::string_view key = keyAt(i, scratch);
     const std::uint64_t hash = Hash(key);
-    waiting.push_back(
-        {static_cast<std::uint32_t>(hash & (slots_.size() - 1)), NewSlot(key, hash, valueAt(i))});
+    waiting.push_back({hash, NewSlot(key, hash, valueAt(i))});
     if (waiting.size() == kPlacingBatch || i + 1 == count) {
       PlaceAll(waiting, inOrder);
       waiting.clear();
