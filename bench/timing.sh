@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the benchmark scripts: sourced, not run.
 
 # Prints "cpu wall" in seconds for one run of the command given, to the millisecond (the shell's
@@ -10,3 +11,13 @@ measure() {
 
 # The smallest of the numbers given on standard input, separated by blanks.
 best() { tr ' ' '\n' | sed '/^$/d' | sort -g | head -1; }
+
+# The two projects of the growth benchmarks, 250 and 2,000 modules, generated once under $1 as
+# grow250 and grow2000.
+make_growth_projects() {
+  local modules
+  for modules in 250 2000; do
+    [ -f "$1/grow$modules/Big.vbp" ] ||
+      build-bench/bench/tarnel-genproject --modules "$modules" "$1/grow$modules" >/dev/null
+  done
+}
