@@ -11,6 +11,7 @@
 #include "analysis/ReservedWords.h"
 #include "analysis/Symbol.h"
 #include "platform/ByteText.h"
+#include "platform/FrozenTextTable.h"
 #include "platform/TextHashTable.h"
 
 namespace tarnel {
@@ -52,10 +53,10 @@ class TokenTable {
 
   // A fold's value in byFold_: the position of the procedure it names plus one (0: none), and
   // kReservedBit when it is also the fold of a reserved word. A lookup needs nothing else but the
-  // slot, so that a hit costs one or two memory reads.
+  // entry, so that a hit costs one memory read.
   static constexpr int kReservedBit = 1 << 30;
 
-  TextHashTable byFold_;          // folded text -> value as above
+  FrozenTextTable byFold_;        // folded text -> value as above
   TextHashTable reservedByFold_;  // folded reserved word -> index into reservedForms_
   std::vector<std::vector<std::string>> reservedForms_;  // the exact words of one fold
 

@@ -1,0 +1,179 @@
+#include "platform/FrozenTextTable.h"
+
+#include <algorithm>
+
+namespace tarnel {
+
+namespace {
+
+// Keys per group on average: small groups find free entries with few tries, and the table of
+// numbers takes half a byte per key.
+constexpr std::size_t kKeysPerGroup = 4;
+// Bits of the filter per entry, and no more than kFilterBits in all, as TextHashTable's.
+constexpr std::size_t kFilterBitsPerEntry = 8;
+constexpr std::size_t kFilterBits = std::size_t{1} << 18;
+
+}  // namespace
+
+bool FrozenTextTable::SameLongKey(const Entry& entry, std::string_view key) const {
+  if (std::memcmp(entry.Bytes, key.data(), kLongPrefix) != 0) return false;
+  std::uint64_t rest;
+  std::memcpy(&rest, entry.Bytes + kLongPrefix, sizeof rest);
+  return std::memcmp(rest_.data() + rest, key.data() + kLongPrefix, key.size() - kLongPrefix) == 0;
+}
+
+void FrozenTextTable::Fill(const Key& key, std::size_t at) {
+  Entry& entry = entries_[at];
+  entry.Length = static_cast<std::uint32_t>(key.Length);
+  entry.Value = key.Value;
+  if (key.Length <= kInlineBytes) {
+    std::memcpy(entry.Bytes, key.Data, key.Length);
+    return;
+  }
+  std::memcpy(entry.Bytes, key.Data, kLongPrefix);
+  const std::uint64_t rest = rest_.size();
+  std::memcpy(entry.Bytes + kLongPrefix, &rest, sizeof rest);
+  rest_.append(key.Text().substr(kLongPrefix));
+}
+
+void FrozenTextTable::Build(std::span<const Key> keys, Merge merge) {
+  entries_.clear();
+  pilots_.clear();
+  rest_.clear();
+  filter_.clear();
+  shapes_.Clear();
+  aside_.Clear();
+  size_ = 0;
+  if (keys.empty()) return;
+
+  // A fifth of the entries stay free, so that the last groups placed still find room quickly.
+  entries_.assign(keys.size() + keys.size() / 4 + 1, Entry{});
+  pilots_.assign(keys.size() / kKeysPerGroup + 1, 0);
+  std::size_t filterBits = 64;
+  while (filterBits < std::min(entries_.size() * kFilterBitsPerEntry, kFilterBits)) filterBits *= 2;
+  filter_.assign(filterBits / 64, 0);
+  std::size_t restBytes = 0;
+  for (const Key& key : keys) {
+    shapes_.Add(key.Text());
+    const std::size_t bit = key.Hash & (filterBits - 1);
+    filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    if (key.Length > kInlineBytes) restBytes += key.Length - kLongPrefix;
+  }
+  rest_.reserve(restBytes);
+
+  // The keys of each group side by side, in their own order (a counting sort by group), with
+  // their hashes beside them, so that finding the groups' numbers reads nothing else.
+  std::vector<std::uint32_t> groupStart(pilots_.size() + 1, 0);
+  for (const Key& key : keys) ++groupStart[GroupOf(key.Hash) + 1];
+  for (std::size_t g = 1; g < groupStart.size(); ++g) groupStart[g] += groupStart[g - 1];
+  std::vector<std::uint32_t> byGroup(keys.size());
+  std::vector<std::uint64_t> hashes(keys.size());
+  {
+    std::vector<std::uint32_t> next(groupStart.begin(), groupStart.end() - 1);
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      const std::uint32_t at = next[GroupOf(keys[k].Hash)]++;
+      byGroup[at] = static_cast<std::uint32_t>(k);
+      hashes[at] = keys[k].Hash;
+    }
+  }
+  std::vector<std::uint32_t> placeOf(keys.size());
+  PlaceGroups(keys, groupStart, byGroup, hashes, placeOf);
+
+  // The entries are filled in the keys' order, which reads the keys' bytes one after the other;
+  // a repeated text merges its value into its first key's entry.
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    const Key& key = keys[k];
+    const std::uint32_t place = placeOf[k];
+    if (place == kHeldAside) {
+      const int before = aside_.Size();
+      const int value = aside_.FindOrInsert(key.Text(), key.Value);
+      if (aside_.Size() == before) {
+        aside_.Assign(key.Text(), merge(value, key.Value));
+      } else {
+        ++size_;
+      }
+    } else if ((place & kRepeated) != 0) {
+      Entry& entry = entries_[place & ~kRepeated];
+      entry.Value = merge(entry.Value, key.Value);
+    } else {
+      Fill(key, place);
+      ++size_;
+    }
+  }
+}
+
+void FrozenTextTable::PlaceGroups(std::span<const Key> keys,
+                                  std::span<const std::uint32_t> groupStart,
+                                  std::span<const std::uint32_t> byGroup,
+                                  std::span<const std::uint64_t> hashes,
+                                  std::span<std::uint32_t> placeOf) {
+  // The groups by size, largest first: a large group needs many free entries at once, which are
+  // easiest to find while the table is still empty.
+  const std::size_t groupCount = groupStart.size() - 1;
+  std::size_t largest = 0;
+  for (std::size_t g = 0; g < groupCount; ++g) {
+    largest = std::max<std::size_t>(largest, groupStart[g + 1] - groupStart[g]);
+  }
+  std::vector<std::uint32_t> sizeStart(largest + 2, 0);
+  const auto rank = [&](std::size_t g) { return largest - (groupStart[g + 1] - groupStart[g]); };
+  for (std::size_t g = 0; g < groupCount; ++g) ++sizeStart[rank(g) + 1];
+  for (std::size_t s = 1; s < sizeStart.size(); ++s) sizeStart[s] += sizeStart[s - 1];
+  std::vector<std::uint32_t> groups(groupCount);
+  for (std::size_t g = 0; g < groupCount; ++g) {
+    groups[sizeStart[rank(g)]++] = static_cast<std::uint32_t>(g);
+  }
+
+  std::vector<bool> taken(entries_.size(), false);
+  std::vector<std::uint32_t> firsts;  // the group's keys whose text comes first in it
+  std::vector<std::size_t> places;
+  for (const std::uint32_t g : groups) {
+    const std::size_t begin = groupStart[g], end = groupStart[g + 1];
+    if (begin == end) break;  // the rest are empty too
+    // A text given again stays with its first key. Two texts of one hash always land together:
+    // no number can part them.
+    firsts.clear();
+    bool parted = true;
+    for (std::size_t i = begin; i < end && parted; ++i) {
+      placeOf[byGroup[i]] = 0;
+      for (const std::uint32_t j : firsts) {
+        if (hashes[j] != hashes[i]) continue;
+        if (keys[byGroup[j]].Text() != keys[byGroup[i]].Text()) {
+          parted = false;
+        } else {
+          placeOf[byGroup[i]] = kRepeated | j;  // the first's place in byGroup, for now
+        }
+        break;
+      }
+      if (placeOf[byGroup[i]] == 0) firsts.push_back(static_cast<std::uint32_t>(i));
+    }
+    bool placed = false;
+    for (std::uint32_t pilot = 0; parted && pilot < kAside && !placed; ++pilot) {
+      places.clear();
+      placed = true;
+      for (const std::uint32_t i : firsts) {
+        const std::size_t at = EntryOf(hashes[i], static_cast<std::uint16_t>(pilot));
+        if (taken[at] || std::find(places.begin(), places.end(), at) != places.end()) {
+          placed = false;
+          break;
+        }
+        places.push_back(at);
+      }
+      if (placed) pilots_[g] = static_cast<std::uint16_t>(pilot);
+    }
+    if (!placed) {
+      pilots_[g] = kAside;
+      for (std::size_t i = begin; i < end; ++i) placeOf[byGroup[i]] = kHeldAside;
+      continue;
+    }
+    for (std::size_t f = 0; f < firsts.size(); ++f) {
+      taken[places[f]] = true;
+      placeOf[byGroup[firsts[f]]] = static_cast<std::uint32_t>(places[f]);
+    }
+    for (std::size_t i = begin; i < end; ++i) {
+      std::uint32_t& place = placeOf[byGroup[i]];
+      if ((place & kRepeated) != 0) place = kRepeated | placeOf[byGroup[place & ~kRepeated]];
+    }
+  }
+}
+
+}  // namespace tarnel
