@@ -332,6 +332,7 @@ void ProjectIndex::LayOutGlobals() {
     globals_.emplace_back(static_cast<std::uint32_t>(list.size()), nullptr);
     globals_.insert(globals_.end(), list.begin(), list.end());
   }
+  globalLookup_.Build(globalPlaces_);
 }
 
 void ProjectIndex::Repoint(std::size_t module) {
@@ -391,7 +392,8 @@ int ProjectIndex::TypeModule(std::string_view type) const {
 std::span<const std::pair<std::uint32_t, const MemberSet*>> ProjectIndex::Globals(
     std::string_view folded, std::uint64_t hash) const {
   // Most names are turned away by length and first byte.
-  const int place = globalPlaces_.FindHashed(folded, hash);
+  if (!globalLookup_.MayContain(folded.empty() ? '\0' : folded[0], folded.size())) return {};
+  const int place = globalLookup_.Find(folded, hash);
   if (place < 0) return {};
   const std::size_t first = globalAt_[static_cast<std::size_t>(place)];
   return {globals_.data() + first + 1, globals_[first].first};

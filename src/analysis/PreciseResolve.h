@@ -11,6 +11,7 @@
 #include "analysis/ModuleMembers.h"
 #include "analysis/PreciseModel.h"
 #include "analysis/VbLexer.h"
+#include "platform/FrozenTextTable.h"
 #include "platform/TextHashTable.h"
 
 namespace tarnel {
@@ -104,6 +105,7 @@ class ProjectIndex {
   // length (with no set) and then its modules and sets: where it starts is all a lookup reads
   // besides the list.
   TextHashTable globalPlaces_;
+  FrozenTextTable globalLookup_;  // the same, for the lookups, made again as the globals change
   std::vector<std::vector<std::pair<std::uint32_t, const MemberSet*>>> globalLists_;
   std::vector<std::uint32_t> globalAt_;  // by place
   std::vector<std::pair<std::uint32_t, const MemberSet*>> globals_;

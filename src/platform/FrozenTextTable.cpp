@@ -176,4 +176,22 @@ void FrozenTextTable::PlaceGroups(std::span<const Key> keys,
   }
 }
 
+void FrozenTextTable::Build(const TextHashTable& table) {
+  // The keys' bytes are copied side by side first: the table lends them only for a moment.
+  std::string bytes;
+  std::vector<Key> keys;
+  keys.reserve(static_cast<std::size_t>(table.Size()));
+  table.ForEach([&](std::string_view key, int value) {
+    bytes.append(key);
+    keys.push_back({0, nullptr, static_cast<std::uint32_t>(key.size()), value});
+  });
+  const char* at = bytes.data();
+  for (Key& key : keys) {
+    key.Data = at;
+    key.Hash = TextHashTable::Hash(key.Text());
+    at += key.Length;
+  }
+  Build(keys);
+}
+
 }  // namespace tarnel

@@ -36,6 +36,8 @@ class FrozenTextTable {
   // Replaces the table with keys. Keys whose hashes do not let them have entries of their own
   // (two texts of one hash, or a group too crowded) are held in a small table aside.
   void Build(std::span<const Key> keys, Merge merge = KeepFirst);
+  // Builds from what table holds, for lookups that need not see its later changes.
+  void Build(const TextHashTable& table);
 
   // The value under key (hash is TextHashTable::Hash(key)), or -1.
   int Find(std::string_view key, std::uint64_t hash) const {

@@ -59,6 +59,15 @@ class TextHashTable {
   // The value under key, or -1.
   int Find(std::string_view key) const;
   int Size() const { return size_; }
+  // Calls each(key, value) for every key, in the order of the slots. The key's bytes stay valid
+  // only during the call.
+  template <typename Each>
+  void ForEach(Each each) const {
+    char inlineBytes[kInlineBytes];
+    for (const Slot& slot : slots_) {
+      if (slot.Used()) each(KeyOf(slot, inlineBytes), static_cast<int>(slot.Value));
+    }
+  }
   // False when no key has this length and first byte (NUL for the empty key): a quick answer
   // before any hashing, one load and a bit from a table that stays in the cache.
   bool MayContain(char firstByte, std::size_t length) const {

@@ -31,7 +31,7 @@ TEST(FrozenTextTableTest, AnEmptyTableHoldsNothing) {
   FrozenTextTable table;
   EXPECT_EQ(Find(table, ""), -1);
   EXPECT_EQ(Find(table, "a"), -1);
-  table.Build({});
+  table.Build(std::span<const FrozenTextTable::Key>());
   EXPECT_EQ(Find(table, "a"), -1);
   EXPECT_FALSE(table.MayContain('a', 1));
   EXPECT_EQ(table.Size(), 0u);
@@ -120,6 +120,24 @@ TEST(FrozenTextTableTest, HoldsTextsOfOneHashAsideAndStillFindsThem) {
   EXPECT_EQ(table.Find("twinC", shared), -1);
   EXPECT_EQ(Find(table, "plain7"), 7);
   for (int i = 0; i < 1000; ++i) ASSERT_EQ(Find(table, "plain" + std::to_string(i)), i);
+}
+
+// A frozen copy of an open-addressing table finds what the table held then, keys of up to eight
+// bytes (which that table keeps in its slots) and longer ones alike, and nothing entered later.
+TEST(FrozenTextTableTest, CopiesWhatAnOpenTableHolds) {
+  TextHashTable open;
+  for (int i = 0; i < 3000; ++i)
+    open.Insert(i % 2 == 0 ? std::to_string(i) : "long name " + std::to_string(i), i);
+  FrozenTextTable frozen;
+  frozen.Build(open);
+  open.Insert("later", 1);
+  EXPECT_EQ(frozen.Size(), 3000u);
+  for (int i = 0; i < 3000; ++i) {
+    const std::string key = i % 2 == 0 ? std::to_string(i) : "long name " + std::to_string(i);
+    ASSERT_EQ(Find(frozen, key), i) << key;
+  }
+  EXPECT_EQ(Find(frozen, "later"), -1);
+  EXPECT_EQ(Find(frozen, "3001"), -1);
 }
 
 }  // namespace
