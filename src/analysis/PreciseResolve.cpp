@@ -325,14 +325,17 @@ void ProjectIndex::AddGlobals(std::size_t m) {
 
 void ProjectIndex::LayOutGlobals() {
   globals_.clear();
-  globalAt_.resize(globalLists_.size());
+  std::vector<std::uint32_t> startOf(globalLists_.size());  // by place
   for (std::size_t place = 0; place < globalLists_.size(); ++place) {
     const auto& list = globalLists_[place];
-    globalAt_[place] = static_cast<std::uint32_t>(globals_.size());
+    startOf[place] = static_cast<std::uint32_t>(globals_.size());
     globals_.emplace_back(static_cast<std::uint32_t>(list.size()), nullptr);
     globals_.insert(globals_.end(), list.begin(), list.end());
   }
-  globalLookup_.Build(globalPlaces_);
+  // A lookup finds where its list starts at once, without a visit to the place.
+  globalStarts_.Build(globalPlaces_, [&](int place) {
+    return static_cast<int>(startOf[static_cast<std::size_t>(place)]);
+  });
 }
 
 void ProjectIndex::Repoint(std::size_t module) {
@@ -392,10 +395,10 @@ int ProjectIndex::TypeModule(std::string_view type) const {
 std::span<const std::pair<std::uint32_t, const MemberSet*>> ProjectIndex::Globals(
     std::string_view folded, std::uint64_t hash) const {
   // Most names are turned away by length and first byte.
-  if (!globalLookup_.MayContain(folded.empty() ? '\0' : folded[0], folded.size())) return {};
-  const int place = globalLookup_.Find(folded, hash);
-  if (place < 0) return {};
-  const std::size_t first = globalAt_[static_cast<std::size_t>(place)];
+  if (!globalStarts_.MayContain(folded.empty() ? '\0' : folded[0], folded.size())) return {};
+  const int start = globalStarts_.Find(folded, hash);
+  if (start < 0) return {};
+  const auto first = static_cast<std::size_t>(start);
   return {globals_.data() + first + 1, globals_[first].first};
 }
 

@@ -99,15 +99,14 @@ class ProjectIndex {
   const PreciseModel& model_;
   std::vector<Module> modules_;
   TextHashTable byName_;  // folded module name -> the first module of that name
-  // Folded name -> its place, through the hash table that turns most names away before any
-  // probe: nearly every unqualified name of a body is looked for among the globals. Each place's
-  // definitions in module order, and the same laid out for lookups in one array, each list its
-  // length (with no set) and then its modules and sets: where it starts is all a lookup reads
-  // besides the list.
+  // Folded name -> its place. Each place's definitions in module order, and the same laid out
+  // for lookups in one array, each list its length (with no set) and then its modules and sets.
+  // Nearly every unqualified name of a body is looked for among the globals: globalStarts_ leads
+  // from a folded name straight to where its list starts, through a table that turns most names
+  // away before any probe.
   TextHashTable globalPlaces_;
-  FrozenTextTable globalLookup_;  // the same, for the lookups, made again as the globals change
   std::vector<std::vector<std::pair<std::uint32_t, const MemberSet*>>> globalLists_;
-  std::vector<std::uint32_t> globalAt_;  // by place
+  FrozenTextTable globalStarts_;  // made again whenever the globals change
   std::vector<std::pair<std::uint32_t, const MemberSet*>> globals_;
   std::vector<std::uint32_t> offsets_;  // one more than modules: the last is the total
   std::vector<ProcedureFacts> facts_;   // by procedure number

@@ -176,15 +176,7 @@ void FrozenTextTable::PlaceGroups(std::span<const Key> keys,
   }
 }
 
-void FrozenTextTable::Build(const TextHashTable& table) {
-  // The keys' bytes are copied side by side first: the table lends them only for a moment.
-  std::string bytes;
-  std::vector<Key> keys;
-  keys.reserve(static_cast<std::size_t>(table.Size()));
-  table.ForEach([&](std::string_view key, int value) {
-    bytes.append(key);
-    keys.push_back({0, nullptr, static_cast<std::uint32_t>(key.size()), value});
-  });
+void FrozenTextTable::BuildFromCopies(std::string_view bytes, std::vector<Key>& keys) {
   const char* at = bytes.data();
   for (Key& key : keys) {
     key.Data = at;

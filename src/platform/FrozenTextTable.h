@@ -36,8 +36,23 @@ class FrozenTextTable {
   // Replaces the table with keys. Keys whose hashes do not let them have entries of their own
   // (two texts of one hash, or a group too crowded) are held in a small table aside.
   void Build(std::span<const Key> keys, Merge merge = KeepFirst);
-  // Builds from what table holds, for lookups that need not see its later changes.
-  void Build(const TextHashTable& table);
+  // Builds from what table holds, each value v as valueOf(v), for lookups that need not see the
+  // table's later changes.
+  template <typename ValueOf>
+  void Build(const TextHashTable& table, ValueOf valueOf) {
+    // The keys' bytes are copied side by side: the table lends them only for a moment.
+    std::string bytes;
+    std::vector<Key> keys;
+    keys.reserve(static_cast<std::size_t>(table.Size()));
+    table.ForEach([&](std::string_view key, int value) {
+      bytes.append(key);
+      keys.push_back({0, nullptr, static_cast<std::uint32_t>(key.size()), valueOf(value)});
+    });
+    BuildFromCopies(bytes, keys);
+  }
+  void Build(const TextHashTable& table) {
+    Build(table, [](int value) { return value; });
+  }
 
   // The value under key (hash is TextHashTable::Hash(key)), or -1.
   int Find(std::string_view key, std::uint64_t hash) const {
@@ -93,6 +108,9 @@ class FrozenTextTable {
     const std::size_t bit = hash & (filter_.size() * 64 - 1);
     return ((filter_[bit / 64] >> (bit % 64)) & 1) != 0;
   }
+  // Builds from keys whose bytes stand one after the other in bytes, in their order, and whose
+  // Data and Hash are yet to be set.
+  void BuildFromCopies(std::string_view bytes, std::vector<Key>& keys);
   bool SameLongKey(const Entry& entry, std::string_view key) const;
   void Fill(const Key& key, std::size_t at);
   // Finds a number for each group that sends its keys to free entries, and notes each key's
