@@ -16,7 +16,7 @@ constexpr std::size_t kFilterBits = std::size_t{1} << 18;
 }  // namespace
 
 bool FrozenTextTable::SameLongKey(const Entry& entry, std::string_view key) const {
-  if (std::memcmp(entry.Bytes, key.data(), kLongPrefix) != 0) return false;
+  if (!SameInlineBytes(entry.Bytes, key.data(), kLongPrefix)) return false;
   std::uint64_t rest;
   std::memcpy(&rest, entry.Bytes + kLongPrefix, sizeof rest);
   return std::memcmp(rest_.data() + rest, key.data() + kLongPrefix, key.size() - kLongPrefix) == 0;

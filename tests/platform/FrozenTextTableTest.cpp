@@ -38,8 +38,8 @@ TEST(FrozenTextTableTest, AnEmptyTableHoldsNothing) {
 }
 
 // Texts around the lengths where the entry's own bytes end (24) and a long text's prefix ends
-// (16), with zero bytes and bytes above 127; each is found, and texts that differ from one only
-// in its last byte, its length, or past its first sixteen bytes are not.
+// (16), with zero bytes and bytes above 127; each is found, and texts that differ from one in
+// their length or in any one byte are not.
 TEST(FrozenTextTableTest, FindsTextsOfEveryLengthAndNothingThatDiffersFromThem) {
   Keys keys;
   std::vector<std::string> texts = {"", std::string(1, '\0'), std::string("a\0", 2), "a"};
@@ -58,13 +58,13 @@ TEST(FrozenTextTableTest, FindsTextsOfEveryLengthAndNothingThatDiffersFromThem) 
     if (std::find(texts.begin(), texts.end(), longer) == texts.end()) {
       EXPECT_EQ(Find(table, longer), -1) << i;
     }
-    if (texts[i].size() < 2) continue;
-    std::string changed = texts[i];
-    changed.back() = 'y';
-    EXPECT_EQ(Find(table, changed), -1) << i;
-    changed = texts[i];
-    changed[texts[i].size() - 2] = 'y';  // past the prefix for the long ones
-    EXPECT_EQ(Find(table, changed), -1) << i;
+    // One byte changed, wherever it stands: in the first word, the middle one, the last (which
+    // may overlap the one before), or past a long text's prefix.
+    for (std::size_t at = 0; at < texts[i].size(); ++at) {
+      std::string changed = texts[i];
+      changed[at] = static_cast<char>(changed[at] ^ 0x20);
+      ASSERT_EQ(Find(table, changed), -1) << i << " " << at;
+    }
   }
   EXPECT_TRUE(table.MayContain('x', 25));
   EXPECT_FALSE(table.MayContain('y', 25));
