@@ -7,8 +7,8 @@ namespace tarnel {
 namespace {
 
 // Keys per group on average: small groups find free entries with few tries, and the table of
-// numbers takes half a byte per key.
-constexpr std::size_t kKeysPerGroup = 4;
+// numbers, a byte per group, takes half a byte per key.
+constexpr std::size_t kKeysPerGroup = 2;
 // Bits of the filter per entry, and no more than kFilterBits in all, as TextHashTable's.
 constexpr std::size_t kFilterBitsPerEntry = 8;
 constexpr std::size_t kFilterBits = std::size_t{1} << 18;
@@ -61,23 +61,38 @@ void FrozenTextTable::Build(std::span<const Key> keys, Merge merge) {
   }
   rest_.reserve(restBytes);
 
-  // The keys of each group side by side, in their own order (a counting sort by group), with
-  // their hashes beside them, so that finding the groups' numbers reads nothing else.
-  std::vector<std::uint32_t> groupStart(pilots_.size() + 1, 0);
-  for (const Key& key : keys) ++groupStart[GroupOf(key.Hash) + 1];
-  for (std::size_t g = 1; g < groupStart.size(); ++g) groupStart[g] += groupStart[g - 1];
-  std::vector<std::uint32_t> byGroup(keys.size());
+  // The keys of each group side by side, in their own order, and the groups by size, largest
+  // first: a large group needs many free entries at once, which are easiest to find while the
+  // table is still empty. The hashes stand beside the keys' numbers, so that finding the groups'
+  // numbers reads nothing else, and reads it in the order it stands.
+  std::vector<std::uint32_t> sizeOf(pilots_.size(), 0);
+  for (const Key& key : keys) ++sizeOf[GroupOf(key.Hash)];
+  const std::size_t largest = *std::max_element(sizeOf.begin(), sizeOf.end());
+  std::vector<std::uint32_t> groupsBefore(largest + 2, 0);  // by rank: largest - size
+  for (const std::uint32_t size : sizeOf) ++groupsBefore[largest - size + 1];
+  std::vector<std::uint32_t> keysBefore(largest + 2, 0);
+  for (std::size_t rank = 1; rank < groupsBefore.size(); ++rank) {
+    keysBefore[rank] =
+        keysBefore[rank - 1] + groupsBefore[rank] * static_cast<std::uint32_t>(largest - rank + 1);
+    groupsBefore[rank] += groupsBefore[rank - 1];
+  }
+  std::vector<LaidOut> groups(pilots_.size());
+  std::vector<std::uint32_t> next(pilots_.size());  // where a group's next key goes
+  for (std::size_t g = 0; g < pilots_.size(); ++g) {
+    const std::size_t rank = largest - sizeOf[g];
+    groups[groupsBefore[rank]++] = {static_cast<std::uint32_t>(g), sizeOf[g]};
+    next[g] = keysBefore[rank];
+    keysBefore[rank] += sizeOf[g];
+  }
+  std::vector<std::uint32_t> laidOut(keys.size());
   std::vector<std::uint64_t> hashes(keys.size());
-  {
-    std::vector<std::uint32_t> next(groupStart.begin(), groupStart.end() - 1);
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-      const std::uint32_t at = next[GroupOf(keys[k].Hash)]++;
-      byGroup[at] = static_cast<std::uint32_t>(k);
-      hashes[at] = keys[k].Hash;
-    }
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    const std::uint32_t at = next[GroupOf(keys[k].Hash)]++;
+    laidOut[at] = static_cast<std::uint32_t>(k);
+    hashes[at] = keys[k].Hash;
   }
   std::vector<std::uint32_t> placeOf(keys.size());
-  PlaceGroups(keys, groupStart, byGroup, hashes, placeOf);
+  PlaceGroups(keys, groups, laidOut, hashes, placeOf);
 
   // The entries are filled in the keys' order, which reads the keys' bytes one after the other;
   // a repeated text merges its value into its first key's entry.
@@ -102,76 +117,65 @@ void FrozenTextTable::Build(std::span<const Key> keys, Merge merge) {
   }
 }
 
-void FrozenTextTable::PlaceGroups(std::span<const Key> keys,
-                                  std::span<const std::uint32_t> groupStart,
-                                  std::span<const std::uint32_t> byGroup,
+void FrozenTextTable::PlaceGroups(std::span<const Key> keys, std::span<const LaidOut> groups,
+                                  std::span<const std::uint32_t> laidOut,
                                   std::span<const std::uint64_t> hashes,
                                   std::span<std::uint32_t> placeOf) {
-  // The groups by size, largest first: a large group needs many free entries at once, which are
-  // easiest to find while the table is still empty.
-  const std::size_t groupCount = groupStart.size() - 1;
-  std::size_t largest = 0;
-  for (std::size_t g = 0; g < groupCount; ++g) {
-    largest = std::max<std::size_t>(largest, groupStart[g + 1] - groupStart[g]);
-  }
-  std::vector<std::uint32_t> sizeStart(largest + 2, 0);
-  const auto rank = [&](std::size_t g) { return largest - (groupStart[g + 1] - groupStart[g]); };
-  for (std::size_t g = 0; g < groupCount; ++g) ++sizeStart[rank(g) + 1];
-  for (std::size_t s = 1; s < sizeStart.size(); ++s) sizeStart[s] += sizeStart[s - 1];
-  std::vector<std::uint32_t> groups(groupCount);
-  for (std::size_t g = 0; g < groupCount; ++g) {
-    groups[sizeStart[rank(g)]++] = static_cast<std::uint32_t>(g);
-  }
-
   std::vector<bool> taken(entries_.size(), false);
-  std::vector<std::uint32_t> firsts;  // the group's keys whose text comes first in it
+  // Of the group at hand: the places in laidOut of the keys whose text comes first in it, and for
+  // each key which of those has its text (-1: itself).
+  std::vector<std::uint32_t> firsts;
+  std::vector<int> firstOf;
   std::vector<std::size_t> places;
-  for (const std::uint32_t g : groups) {
-    const std::size_t begin = groupStart[g], end = groupStart[g + 1];
+  std::size_t end = 0;
+  for (const auto [g, size] : groups) {
+    const std::size_t begin = end;
+    end += size;
     if (begin == end) break;  // the rest are empty too
     // A text given again stays with its first key. Two texts of one hash always land together:
     // no number can part them.
     firsts.clear();
+    firstOf.clear();
     bool parted = true;
     for (std::size_t i = begin; i < end && parted; ++i) {
-      placeOf[byGroup[i]] = 0;
-      for (const std::uint32_t j : firsts) {
+      int first = -1;
+      for (std::size_t f = 0; f < firsts.size(); ++f) {
+        const std::uint32_t j = firsts[f];
         if (hashes[j] != hashes[i]) continue;
-        if (keys[byGroup[j]].Text() != keys[byGroup[i]].Text()) {
-          parted = false;
-        } else {
-          placeOf[byGroup[i]] = kRepeated | j;  // the first's place in byGroup, for now
-        }
+        parted = keys[laidOut[j]].Text() == keys[laidOut[i]].Text();
+        first = static_cast<int>(f);
         break;
       }
-      if (placeOf[byGroup[i]] == 0) firsts.push_back(static_cast<std::uint32_t>(i));
+      firstOf.push_back(first);
+      if (first < 0) firsts.push_back(static_cast<std::uint32_t>(i));
     }
     bool placed = false;
     for (std::uint32_t pilot = 0; parted && pilot < kAside && !placed; ++pilot) {
       places.clear();
       placed = true;
       for (const std::uint32_t i : firsts) {
-        const std::size_t at = EntryOf(hashes[i], static_cast<std::uint16_t>(pilot));
+        const std::size_t at = EntryOf(hashes[i], static_cast<std::uint8_t>(pilot));
         if (taken[at] || std::find(places.begin(), places.end(), at) != places.end()) {
           placed = false;
           break;
         }
         places.push_back(at);
       }
-      if (placed) pilots_[g] = static_cast<std::uint16_t>(pilot);
+      if (placed) pilots_[g] = static_cast<std::uint8_t>(pilot);
     }
     if (!placed) {
       pilots_[g] = kAside;
-      for (std::size_t i = begin; i < end; ++i) placeOf[byGroup[i]] = kHeldAside;
+      for (std::size_t i = begin; i < end; ++i) placeOf[laidOut[i]] = kHeldAside;
       continue;
     }
-    for (std::size_t f = 0; f < firsts.size(); ++f) {
-      taken[places[f]] = true;
-      placeOf[byGroup[firsts[f]]] = static_cast<std::uint32_t>(places[f]);
-    }
+    for (const std::size_t at : places) taken[at] = true;
+    std::size_t nextFirst = 0;
     for (std::size_t i = begin; i < end; ++i) {
-      std::uint32_t& place = placeOf[byGroup[i]];
-      if ((place & kRepeated) != 0) place = kRepeated | placeOf[byGroup[place & ~kRepeated]];
+      const int first = firstOf[i - begin];
+      placeOf[laidOut[i]] =
+          first < 0
+              ? static_cast<std::uint32_t>(places[nextFirst++])
+              : kRepeated | static_cast<std::uint32_t>(places[static_cast<std::size_t>(first)]);
     }
   }
 }

@@ -58,8 +58,8 @@ class FrozenTextTable {
   // The value under key (hash is TextHashTable::Hash(key)), or -1.
   int Find(std::string_view key, std::uint64_t hash) const {
     if (entries_.empty() || !MayHaveHash(hash)) return -1;
-    const std::uint16_t pilot = pilots_[GroupOf(hash)];
-    if (pilot == kAside) return aside_.Find(key);  // only after a clash of hashes
+    const std::uint8_t pilot = pilots_[GroupOf(hash)];
+    if (pilot == kAside) return aside_.Find(key);  // seldom: a hash of its own costs little
     const Entry& entry = entries_[EntryOf(hash, pilot)];
     if (entry.Length != key.size()) return -1;
     if (key.size() <= kInlineBytes) {
@@ -86,7 +86,9 @@ class FrozenTextTable {
   // in rest_, at the offset that the entry's last eight bytes give.
   static constexpr std::size_t kLongPrefix = kInlineBytes - sizeof(std::uint64_t);
   static constexpr std::uint32_t kNoKey = 0xFFFFFFFFu;
-  static constexpr std::uint16_t kAside = 0xFFFF;  // a group whose keys are held aside
+  // A group whose keys are held aside: their hashes clash, or no number below this one found
+  // free entries for them all, which at the table's load is next to never.
+  static constexpr std::uint8_t kAside = 0xFF;
   struct alignas(32) Entry {
     std::uint32_t Length = kNoKey;
     std::int32_t Value = 0;
@@ -98,7 +100,7 @@ class FrozenTextTable {
     return static_cast<std::size_t>((static_cast<unsigned __int128>(x) * n) >> 64);
   }
   std::size_t GroupOf(std::uint64_t hash) const { return Scale(hash, pilots_.size()); }
-  std::size_t EntryOf(std::uint64_t hash, std::uint16_t pilot) const {
+  std::size_t EntryOf(std::uint64_t hash, std::uint8_t pilot) const {
     std::uint64_t x = hash ^ (static_cast<std::uint64_t>(pilot) * 0x9E3779B97F4A7C15ull);
     x ^= x >> 31;
     x *= 0xD6E8FEB86659FD93ull;
@@ -126,17 +128,23 @@ class FrozenTextTable {
   }
   bool SameLongKey(const Entry& entry, std::string_view key) const;
   void Fill(const Key& key, std::size_t at);
+  // A group and how many keys it has.
+  struct LaidOut {
+    std::uint32_t Group;
+    std::uint32_t Size;
+  };
   // Finds a number for each group that sends its keys to free entries, and notes each key's
   // entry in placeOf (by key), with kRepeated on a key whose text an earlier key of the group has
-  // or kHeldAside. byGroup holds the keys' numbers group by group, and hashes their hashes.
-  void PlaceGroups(std::span<const Key> keys, std::span<const std::uint32_t> groupStart,
-                   std::span<const std::uint32_t> byGroup, std::span<const std::uint64_t> hashes,
+  // or kHeldAside. groups come in the order of laidOut, which holds the keys' numbers group by
+  // group, and hashes their hashes.
+  void PlaceGroups(std::span<const Key> keys, std::span<const LaidOut> groups,
+                   std::span<const std::uint32_t> laidOut, std::span<const std::uint64_t> hashes,
                    std::span<std::uint32_t> placeOf);
   static constexpr std::uint32_t kRepeated = 1u << 31;
   static constexpr std::uint32_t kHeldAside = 0xFFFFFFFFu;
 
   std::vector<Entry> entries_;
-  std::vector<std::uint16_t> pilots_;  // by group
+  std::vector<std::uint8_t> pilots_;   // by group
   std::string rest_;                   // the bytes of long keys past their first kLongPrefix
   std::vector<std::uint64_t> filter_;  // a bit per hash, as TextHashTable's
   KeyShapes shapes_;
