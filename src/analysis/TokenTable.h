@@ -34,7 +34,9 @@ class TokenTable {
   // caller.
   Meaning Look(std::string_view token, std::string& scratch) const {
     // Most tokens that name nothing go here, without a call.
-    if (!byFold_.MayContainFoldOf(token)) return {};
+    if (!(frozen_ ? byFoldFrozen_.MayContainFoldOf(token) : byFold_.MayContainFoldOf(token))) {
+      return {};
+    }
     if (const Meaning* known = ExactWordMeaning(token)) return *known;
     return LookFolded(token, scratch);
   }
@@ -45,18 +47,28 @@ class TokenTable {
   bool IsReservedFold(std::string_view fold, std::uint64_t hash) const {
     return reservedByFold_.FindHashed(fold, hash) >= 0;
   }
+  // Whether the folds stand in the frozen table (see the constructor).
+  bool Frozen() const { return frozen_; }
 
  private:
   // The rest of Look for a token that the short table of reserved words as written does not
   // answer: a fold and a visit to the large table.
   Meaning LookFolded(std::string_view token, std::string& scratch) const;
 
-  // A fold's value in byFold_: the position of the procedure it names plus one (0: none), and
-  // kReservedBit when it is also the fold of a reserved word. A lookup needs nothing else but the
-  // entry, so that a hit costs one memory read.
+  // Enters the folds in one table or the other.
+  void EnterFolds(std::span<TPassRec* const> procedures, const ReservedWordList& reserved);
+  void FreezeFolds(std::span<TPassRec* const> procedures, const ReservedWordList& reserved);
+
+  // A fold's value: the position of the procedure it names plus one (0: none), and kReservedBit
+  // when it is also the fold of a reserved word. A lookup needs nothing else but the slot or the
+  // entry, so that a hit costs one or two memory reads.
   static constexpr int kReservedBit = 1 << 30;
 
-  FrozenTextTable byFold_;        // folded text -> value as above
+  // Folded text -> value as above, in one of two tables. The frozen one takes longer to build
+  // and reads a place fewer on a hit: it pays when the bodies hold many lines per name.
+  bool frozen_ = false;
+  TextHashTable byFold_;
+  FrozenTextTable byFoldFrozen_;
   TextHashTable reservedByFold_;  // folded reserved word -> index into reservedForms_
   std::vector<std::vector<std::string>> reservedForms_;  // the exact words of one fold
 

@@ -12,21 +12,25 @@
 namespace tarnel {
 namespace {
 
-// Procedure records by name and full name, in recording order.
+// Procedure records by name and full name, in recording order. Long bodies make the table
+// frozen (see TokenTable's constructor), short ones leave it open: every test runs with both.
 struct Procedures {
+  explicit Procedures(bool longBodies = false) : BodyLines(longBodies ? 100000 : 1) {}
   void Add(std::string name, std::string fullName) {
     TPassRec& record = Records.emplace_back();
     record.Name = std::move(name);
     record.FullName = std::move(fullName);
+    record.BodyLines = BodyLines;
     List.push_back(&record);
   }
+  int BodyLines;
   std::deque<TPassRec> Records;
   std::vector<TPassRec*> List;
 };
 
-class TokenTableTest : public ::testing::Test {
+class TokenTableTest : public ::testing::TestWithParam<bool> {
  protected:
-  TokenTableTest() {
+  TokenTableTest() : procedures(GetParam()) {
     // Names of every length around the eight-byte steps, and some with double-byte letters.
     for (const char* name : {"Go", "Refresh", "RefreshX", "RefreshAll", "CalculateMonthlyTotals",
                              "\x82\x60\x82\x61", "Total\x82\x60Sum"}) {
@@ -35,7 +39,10 @@ class TokenTableTest : public ::testing::Test {
     reserved.LoadFromBytes("If\r\nrefresh\r\n");
   }
   TokenTable::Meaning Look(std::string_view token) {
-    if (!table) table.emplace(procedures.List, reserved);
+    if (!table) {
+      table.emplace(procedures.List, reserved);
+      EXPECT_EQ(table->Frozen(), GetParam());
+    }
     return table->Look(token, scratch);
   }
   Procedures procedures;
@@ -44,7 +51,7 @@ class TokenTableTest : public ::testing::Test {
   std::string scratch;
 };
 
-TEST_F(TokenTableTest, FindsNamesWithoutRegardToCaseAtEveryLength) {
+TEST_P(TokenTableTest, FindsNamesWithoutRegardToCaseAtEveryLength) {
   EXPECT_EQ(Look("GO").Callee, 0);
   EXPECT_EQ(Look("refreshx").Callee, 2);
   EXPECT_EQ(Look("REFRESHALL").Callee, 3);
@@ -58,7 +65,7 @@ TEST_F(TokenTableTest, FindsNamesWithoutRegardToCaseAtEveryLength) {
   EXPECT_EQ(Look("").Callee, -1);
 }
 
-TEST_F(TokenTableTest, ReservedWordsMatchExactlyAndStillNameTheirProcedure) {
+TEST_P(TokenTableTest, ReservedWordsMatchExactlyAndStillNameTheirProcedure) {
   EXPECT_TRUE(Look("If").Reserved);
   EXPECT_FALSE(Look("IF").Reserved);
   TokenTable::Meaning refresh = Look("refresh");
@@ -70,8 +77,10 @@ TEST_F(TokenTableTest, ReservedWordsMatchExactlyAndStillNameTheirProcedure) {
 // The first of equal texts counts, and a full name over a name of the same text wherever each
 // stands (a name may read like another's full name); a reserved word that no procedure bears
 // names nothing.
-TEST(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
-  Procedures procedures;
+class TokenTablePrecedenceTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
+  Procedures procedures(GetParam());
   procedures.Add("Dup", "M.Dup");
   procedures.Add("X.Y", "M.Solo");
   procedures.Add("dup", "x.y");
@@ -79,6 +88,7 @@ TEST(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
   ReservedWordList reserved;
   reserved.LoadFromBytes("Dup\r\nEnd\r\nEND\r\n");
   TokenTable table(procedures.List, reserved);
+  EXPECT_EQ(table.Frozen(), GetParam());
   std::string scratch;
   EXPECT_EQ(table.Look("DUP", scratch).Callee, 0);
   EXPECT_TRUE(table.Look("Dup", scratch).Reserved);
@@ -96,8 +106,10 @@ TEST(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
 
 // Many reserved words, of every length around eight bytes, in several cases, some of them also
 // the names of procedures: each form, written exactly or not, means all it means.
-TEST(TokenTableReservedTest, EveryFormOfEveryLengthKeepsItsWholeMeaning) {
-  Procedures procedures;
+class TokenTableReservedTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(TokenTableReservedTest, EveryFormOfEveryLengthKeepsItsWholeMeaning) {
+  Procedures procedures(GetParam());
   std::string dictionary;
   std::vector<std::string> words;
   for (std::size_t length = 1; length <= 11; ++length) {
@@ -114,6 +126,7 @@ TEST(TokenTableReservedTest, EveryFormOfEveryLengthKeepsItsWholeMeaning) {
   ReservedWordList reserved;
   reserved.LoadFromBytes(dictionary);
   TokenTable table(procedures.List, reserved);
+  EXPECT_EQ(table.Frozen(), GetParam());
   std::string scratch;
   for (std::size_t n = 0; n < words.size(); ++n) {
     const std::string& word = words[n];
@@ -134,6 +147,14 @@ TEST(TokenTableReservedTest, EveryFormOfEveryLengthKeepsItsWholeMeaning) {
     EXPECT_FALSE(table.IsReservedFold(word)) << word;  // not folded: no fold of a reserved word
   }
 }
+
+const auto kTableKinds = ::testing::Values(false, true);
+const auto kTableKindName = [](const ::testing::TestParamInfo<bool>& info) {
+  return std::string(info.param ? "Frozen" : "Open");
+};
+INSTANTIATE_TEST_SUITE_P(Tables, TokenTableTest, kTableKinds, kTableKindName);
+INSTANTIATE_TEST_SUITE_P(Tables, TokenTablePrecedenceTest, kTableKinds, kTableKindName);
+INSTANTIATE_TEST_SUITE_P(Tables, TokenTableReservedTest, kTableKinds, kTableKindName);
 
 }  // namespace
 }  // namespace tarnel
