@@ -12,8 +12,8 @@
 
 namespace tarnel {
 
-// A map from byte strings to numbers that is built once from distinct keys and then only read,
-// for a large table that is looked up far more often than it is built. Each key gets an entry of
+// A map from byte strings to numbers that is built once and then only read, for a large table
+// that is looked up far more often than it is built. Each key gets an entry of
 // its own, found from the key's hash through a small table of a number per group of keys (the
 // number that sent the group's keys to free entries), so that a lookup reads one entry: the
 // key's length, its value and its first bytes stand side by side in one half of a cache line.
