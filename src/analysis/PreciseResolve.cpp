@@ -395,8 +395,7 @@ int ProjectIndex::TypeModule(std::string_view type) const {
 std::span<const std::pair<std::uint32_t, const MemberSet*>> ProjectIndex::Globals(
     std::string_view folded, std::uint64_t hash) const {
   // Most names are turned away by length and first byte.
-  if (!globalStarts_.MayContain(folded.empty() ? '\0' : folded[0], folded.size())) return {};
-  const int start = globalStarts_.Find(folded, hash);
+  const int start = globalStarts_.FindHashed(folded, hash);
   if (start < 0) return {};
   const auto first = static_cast<std::size_t>(start);
   return {globals_.data() + first + 1, globals_[first].first};

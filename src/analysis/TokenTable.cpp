@@ -85,7 +85,7 @@ void TokenTable::FreezeFolds(std::span<TPassRec* const> procedures,
   for (const std::string& word : reserved.Words()) bytes += word.size();
   std::string folds;
   folds.reserve(bytes);
-  // Each key's fold is appended to folds, and its bytes are found there once all are in.
+  // Each key's fold is appended to folds; the table finds its bytes there once all are in.
   std::vector<FrozenTextTable::Key> keys;
   keys.reserve(2 * count + reserved.Words().size());
   std::string scratch;
@@ -99,14 +99,9 @@ void TokenTable::FreezeFolds(std::span<TPassRec* const> procedures,
     addFold(i < count ? proc.FullName : proc.Name, static_cast<int>(i % count) + 1);
   }
   for (const std::string& word : reserved.Words()) addFold(word, kReservedBit);
-  const char* at = folds.data();
-  for (FrozenTextTable::Key& key : keys) {
-    key.Data = at;
-    key.Hash = TextHashTable::Hash(key.Text());
-    at += key.Length;
-  }
   // A later key of a text adds no procedure (the first one counts) but may add kReservedBit.
-  byFoldFrozen_.Build(keys, [](int value, int later) { return value | (later & kReservedBit); });
+  byFoldFrozen_.BuildFromBytes(folds, keys,
+                               [](int value, int later) { return value | (later & kReservedBit); });
 }
 
 void TokenTable::EnterExactWord(std::string_view word, const Meaning& meaning) {

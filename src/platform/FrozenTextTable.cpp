@@ -180,14 +180,14 @@ void FrozenTextTable::PlaceGroups(std::span<const Key> keys, std::span<const Lai
   }
 }
 
-void FrozenTextTable::BuildFromCopies(std::string_view bytes, std::vector<Key>& keys) {
+void FrozenTextTable::BuildFromBytes(std::string_view bytes, std::vector<Key>& keys, Merge merge) {
   const char* at = bytes.data();
   for (Key& key : keys) {
     key.Data = at;
     key.Hash = TextHashTable::Hash(key.Text());
     at += key.Length;
   }
-  Build(keys);
+  Build(keys, merge);
 }
 
 }  // namespace tarnel

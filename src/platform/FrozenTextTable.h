@@ -37,6 +37,9 @@ class FrozenTextTable {
   // Replaces the table with keys. Keys whose hashes do not let them have entries of their own
   // (two texts of one hash, or a group too crowded) are held in a small table aside.
   void Build(std::span<const Key> keys, Merge merge = KeepFirst);
+  // The same for keys whose bytes stand one after the other in bytes, in their order, with their
+  // Length and Value set: their Data and Hash are set here.
+  void BuildFromBytes(std::string_view bytes, std::vector<Key>& keys, Merge merge = KeepFirst);
   // Builds from what table holds, each value v as valueOf(v), for lookups that need not see the
   // table's later changes.
   template <typename ValueOf>
@@ -49,7 +52,7 @@ class FrozenTextTable {
       bytes.append(key);
       keys.push_back({0, nullptr, static_cast<std::uint32_t>(key.size()), valueOf(value)});
     });
-    BuildFromCopies(bytes, keys);
+    BuildFromBytes(bytes, keys);
   }
   void Build(const TextHashTable& table) {
     Build(table, [](int value) { return value; });
@@ -66,6 +69,10 @@ class FrozenTextTable {
       return SameInlineBytes(entry.Bytes, key.data(), key.size()) ? entry.Value : -1;
     }
     return SameLongKey(entry, key) ? entry.Value : -1;
+  }
+  // The same, first turning away a key whose length and first byte no key has.
+  int FindHashed(std::string_view key, std::uint64_t hash) const {
+    return MayContain(key.empty() ? '\0' : key[0], key.size()) ? Find(key, hash) : -1;
   }
   // False when no key has this length and first byte: one load from a table that stays in the
   // cache, before any hashing.
@@ -111,9 +118,6 @@ class FrozenTextTable {
     const std::size_t bit = hash & (filter_.size() * 64 - 1);
     return ((filter_[bit / 64] >> (bit % 64)) & 1) != 0;
   }
-  // Builds from keys whose bytes stand one after the other in bytes, in their order, and whose
-  // Data and Hash are yet to be set.
-  void BuildFromCopies(std::string_view bytes, std::vector<Key>& keys);
   // Whether the length bytes at a and b, at most kInlineBytes, are the same: a word or two and a
   // last one that may overlap the one before, without a call.
   static bool SameInlineBytes(const char* a, const char* b, std::size_t length) {

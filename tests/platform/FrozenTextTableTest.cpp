@@ -54,6 +54,7 @@ TEST(FrozenTextTableTest, FindsTextsOfEveryLengthAndNothingThatDiffersFromThem) 
   EXPECT_EQ(table.Size(), texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i) {
     ASSERT_EQ(Find(table, texts[i]), static_cast<int>(i) * 3) << i;
+    ASSERT_EQ(table.FindHashed(texts[i], TextHashTable::Hash(texts[i])), static_cast<int>(i) * 3);
     std::string longer = texts[i] + "x";
     if (std::find(texts.begin(), texts.end(), longer) == texts.end()) {
       EXPECT_EQ(Find(table, longer), -1) << i;
@@ -68,6 +69,7 @@ TEST(FrozenTextTableTest, FindsTextsOfEveryLengthAndNothingThatDiffersFromThem) 
   }
   EXPECT_TRUE(table.MayContain('x', 25));
   EXPECT_FALSE(table.MayContain('y', 25));
+  EXPECT_EQ(table.FindHashed("xx", TextHashTable::Hash("xx")), -1);  // no text of two bytes
 }
 
 // A large table against a plain map: the first value of a repeated text counts unless the merge
