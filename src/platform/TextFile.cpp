@@ -96,21 +96,32 @@ std::string ResolvedOrThrow(std::string_view enginePath) {
   return *native;
 }
 
-// The first CR or LF at or after p, or end.
-const char* FindLineEnd(const char* p, const char* end) {
+// One bit for each of the first n bytes at p (n at most 64) that is a CR or an LF, the first
+// byte's lowest.
+std::uint64_t LineEndBitsOf(const char* p, std::size_t n) {
+  std::uint64_t bits = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (p[i] == '\r' || p[i] == '\n') bits |= std::uint64_t{1} << i;
+  }
+  return bits;
+}
+
+// The same for the 64 bytes at p.
+std::uint64_t LineEndBitsOf64(const char* p) {
 #ifdef __SSE2__
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
-  while (end - p >= 16) {
-    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    int mask =
+  std::uint64_t bits = 0;
+  for (int i = 0; i < 4; ++i) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+    const int mask =
         _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
-    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    p += 16;
+    bits |= static_cast<std::uint64_t>(static_cast<unsigned>(mask)) << (16 * i);
   }
+  return bits;
+#else
+  return LineEndBitsOf(p, 64);
 #endif
-  while (p < end && *p != '\r' && *p != '\n') ++p;
-  return p;
 }
 
 }  // namespace
@@ -141,6 +152,7 @@ bool TextReader::OpenIfThere(std::string_view enginePath, PathResolver& resolver
 void TextReader::OpenNative(const std::string& native, std::string_view enginePath,
                             PathResolver* resolver, bool* missing) {
   pos_ = end_ = size_ = 0;
+  endsBlock_ = kNoBlock;
   FileId id;
   size_ = ReadNativeFileInto(native, enginePath, data_, &id, missing);
   if (missing != nullptr && *missing) return;
@@ -152,10 +164,12 @@ void TextReader::EndAtCtrlZ() {
   // Only the file's own bytes count: the storage may hold more from a longer file before it.
   const std::size_t eof = Bytes().find(kCtrlZ);
   end_ = eof == std::string_view::npos ? size_ : eof;
+  endsBlock_ = kNoBlock;
 }
 
 void TextReader::Release() {
   pos_ = end_ = size_ = 0;
+  endsBlock_ = kNoBlock;
   // Storage kept keeps its length too: the next file is read over the old bytes, where a cleared
   // string would have to fill the room with zeros again first.
   if (data_.capacity() > kKeptReaderStorage) std::string().swap(data_);
@@ -177,7 +191,10 @@ void TextReader::SetContent(std::string content) {
 std::string_view TextReader::ReadLineView() {
   if (pos_ >= end_) return {};
   const char* base = data_.data();
-  std::size_t lineEnd = static_cast<std::size_t>(FindLineEnd(base + pos_, base + end_) - base);
+  // Most lines end in the block where the line before them ended.
+  const std::uint64_t ahead = pos_ / 64 == endsBlock_ ? endsBits_ >> (pos_ % 64) : 0;
+  const std::size_t lineEnd =
+      ahead != 0 ? pos_ + static_cast<std::size_t>(__builtin_ctzll(ahead)) : NextLineEnd(pos_);
   std::string_view line(base + pos_, lineEnd - pos_);
   pos_ = lineEnd;
   if (pos_ < end_) {
@@ -189,6 +206,24 @@ std::string_view TextReader::ReadLineView() {
     }
   }
   return line;
+}
+
+std::size_t TextReader::NextLineEnd(std::size_t from) {
+  for (;;) {
+    const std::size_t block = from / 64;
+    if (block != endsBlock_) {
+      // Blocks are counted from the first byte: a line that starts in a block ends in it or in
+      // the next, so most lines cost a shift and a bit search.
+      const std::size_t start = block * 64;
+      endsBlock_ = block;
+      endsBits_ = start + 64 <= end_ ? LineEndBitsOf64(data_.data() + start)
+                                     : LineEndBitsOf(data_.data() + start, end_ - start);
+    }
+    const std::uint64_t ahead = endsBits_ >> (from % 64);
+    if (ahead != 0) return from + static_cast<std::size_t>(__builtin_ctzll(ahead));
+    from = (block + 1) * 64;
+    if (from >= end_) return end_;
+  }
 }
 
 long TextReader::SkipLines(long n) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -53,11 +54,18 @@ class TextReader {
                   bool* missing = nullptr);
   // Sets the end of the text at the first Ctrl-Z, or at the end of the bytes.
   void EndAtCtrlZ();
+  // The first CR or LF at or after from, or the end of the text.
+  std::size_t NextLineEnd(std::size_t from);
 
   std::string data_;      // the file's bytes, then what is left from a larger file before it
   std::size_t size_ = 0;  // the file's bytes in data_
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
+  // The CRs and LFs of the 64 bytes of the text from endsBlock_ * 64, a bit per byte, as the last
+  // search for a line end found them; bytes at or past end_ count as none.
+  static constexpr std::size_t kNoBlock = ~std::size_t{0};
+  std::size_t endsBlock_ = kNoBlock;
+  std::uint64_t endsBits_ = 0;
 };
 
 // Where a file is written: its native name, used exactly as given (never an existing file that

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
+
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
@@ -73,6 +75,64 @@ TEST(TextReaderTest, OneReaderGivesEachFileWhollyWhateverItReadBefore) {
     reader.Open(dir.File("short.bas"));
     EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"x"}));
   }
+}
+
+// The lines of text by the rules, one byte at a time: the reader finds line ends a block of
+// bytes at a time and must split every text the same way.
+std::vector<std::string> LinesByTheRules(std::string_view text) {
+  text = text.substr(0, text.find('\x1a'));
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') {
+      line += text[i];
+      continue;
+    }
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    lines.push_back(line);
+    line.clear();
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+TEST(TextReaderTest, LineEndsAnywhereInTheTextSplitAsTheRulesSay) {
+  std::mt19937 random(7);
+  const char alphabet[] = {'a', 'b', ' ', '\r', '\n', '\x82', '\xa0'};
+  for (int round = 0; round < 3000; ++round) {
+    // Lengths around one, two and three blocks of 64 bytes, and line ends of every kind at
+    // every place, CR LF across a block's end among them.
+    std::string text(random() % 200, 'x');
+    const unsigned ends = random() % 4;
+    for (char& c : text) c = random() % 4 <= ends ? alphabet[random() % 7] : 'x';
+    if (round % 10 == 0 && !text.empty()) text[random() % text.size()] = '\x1a';
+    auto reader = TextReader::FromBytes(text);
+    ASSERT_EQ(AllLines(reader), LinesByTheRules(text)) << "round " << round;
+    // Skipping and rewinding give the same lines again.
+    reader.Rewind();
+    const long skipped = reader.SkipLines(3);
+    const std::vector<std::string> expected = LinesByTheRules(text);
+    std::vector<std::string> rest(expected.begin() + skipped, expected.end());
+    ASSERT_EQ(AllLines(reader), rest) << "round " << round;
+  }
+}
+
+TEST(TextReaderTest, LineEndsLeftInTheStorageByALongerFileEndNoLine) {
+  TempDir dir;
+  std::string many;
+  for (int i = 0; i < 100; ++i) many += "a\r\n";
+  dir.Write("many.bas", many);
+  dir.Write("one.bas", std::string(100, 'x'));
+  dir.Write("cut.bas", std::string(70, 'y') + "\x1a\r\n\r\n");
+  TextReader reader;
+  reader.Open(dir.File("many.bas"));
+  EXPECT_EQ(AllLines(reader).size(), 100u);
+  reader.Open(dir.File("one.bas"));
+  EXPECT_EQ(AllLines(reader), (std::vector<std::string>{std::string(100, 'x')}));
+  reader.Open(dir.File("many.bas"));
+  reader.SkipLines(30);
+  reader.Open(dir.File("cut.bas"));
+  EXPECT_EQ(AllLines(reader), (std::vector<std::string>{std::string(70, 'y')}));
 }
 
 TEST(TextReaderTest, MissingUnreadableAndFolderPathsFailWithTheirTexts) {
