@@ -66,9 +66,14 @@ namespace {
 // Longer native paths cannot name a file here: the system refuses them.
 constexpr std::size_t kPathMax = PATH_MAX;
 
-bool Exists(const std::string& native) {
+// With file given, also whether what is there is a plain file.
+bool Exists(const std::string& native, bool* file = nullptr) {
   struct stat st;
-  return !native.empty() && native.size() < kPathMax && ::stat(native.c_str(), &st) == 0;
+  if (native.empty() || native.size() >= kPathMax || ::stat(native.c_str(), &st) != 0) {
+    return false;
+  }
+  if (file != nullptr) *file = S_ISREG(st.st_mode);
+  return true;
 }
 
 // "\" becomes "/", except where it is the second byte of a double-byte character.
@@ -220,22 +225,25 @@ ResolveStart StartOf(std::string_view enginePath, std::string_view engineBase,
 }
 
 // The path as given, or with "\\" mapped, when something is there by that name. Needs no folder
-// listing, so it touches nothing shared.
-std::optional<std::string> ResolveDirectly(std::string_view enginePath, const ResolveStart& start) {
+// listing, so it touches nothing shared. With file given, also whether that is a plain file.
+std::optional<std::string> ResolveDirectly(std::string_view enginePath, const ResolveStart& start,
+                                           bool* file = nullptr) {
   // The path exactly as given first: on this system "\\" and ":" may be part of a name. A text
   // too long to name a file is not converted: its UTF-8 form is no shorter.
   if (enginePath.size() < kPathMax) {
     std::string exact = Cp932ToUtf8(enginePath);
-    if (Exists(exact)) return exact;
-    if (exact != enginePath && Exists(std::string(enginePath))) return std::string(enginePath);
+    if (Exists(exact, file)) return exact;
+    if (exact != enginePath && Exists(std::string(enginePath), file)) {
+      return std::string(enginePath);
+    }
   }
   if (start.Current.size() + start.Rest.size() < kPathMax) {
     // With "\\" mapped; the same text again as given was tried above.
     std::string slashed = SlashSeparated(start.Rest);
     std::string asUtf8 = start.Current + Cp932ToUtf8(slashed);
-    if (asUtf8 != Cp932ToUtf8(enginePath) && Exists(asUtf8)) return asUtf8;
+    if (asUtf8 != Cp932ToUtf8(enginePath) && Exists(asUtf8, file)) return asUtf8;
     std::string raw = start.Current + slashed;
-    if (raw != asUtf8 && raw != enginePath && Exists(raw)) return raw;
+    if (raw != asUtf8 && raw != enginePath && Exists(raw, file)) return raw;
   }
   return std::nullopt;
 }
@@ -340,18 +348,27 @@ void PathResolver::SetBase(std::string engineFolder, std::string nativeFolder) {
 }
 
 std::optional<std::string> PathResolver::Resolve(std::string_view enginePath) {
+  bool file = false;
+  return Resolve(enginePath, file);
+}
+
+std::optional<std::string> PathResolver::Resolve(std::string_view enginePath, bool& file) {
+  file = false;
   if (enginePath.empty()) return std::nullopt;
   std::unique_lock<std::mutex> lock(mutex_);
   auto found = resolved_.find(enginePath);
-  if (found != resolved_.end()) return found->second;
+  if (found != resolved_.end()) {
+    file = found->second.File;
+    return found->second.Native;
+  }
   ResolveStart start = StartOf(enginePath, engineBase_, nativeBase_);
   // The file system is asked without the lock, so that threads resolving other paths go on;
   // only the folder listings, which the resolver keeps, need it.
   lock.unlock();
-  std::optional<std::string> native = ResolveDirectly(enginePath, start);
+  std::optional<std::string> native = ResolveDirectly(enginePath, start, &file);
   lock.lock();
   if (!native) native = ResolveByListing(std::move(start), false, listings_);
-  resolved_.emplace(std::string(enginePath), native);
+  resolved_.emplace(std::string(enginePath), ResolvedPath{native, file});
   return native;
 }
 

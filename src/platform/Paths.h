@@ -81,6 +81,9 @@ class PathResolver {
   // project's folder is native, only the references inside the project are engine text.
   void SetBase(std::string engineFolder, std::string nativeFolder);
   std::optional<std::string> Resolve(std::string_view enginePath);
+  // The same; file tells whether the resolver found a plain file there when it first looked
+  // (false also when it cannot tell), so that a reader need not look again before opening it.
+  std::optional<std::string> Resolve(std::string_view enginePath, bool& file);
   // True when Resolve finds something there that is not a folder.
   bool FileExists(std::string_view enginePath);
   // Forgets resolved paths and folder listings, which may have changed since, and the base.
@@ -103,7 +106,11 @@ class PathResolver {
       return std::hash<std::string_view>()(text);
     }
   };
-  std::unordered_map<std::string, std::optional<std::string>, TextHash, std::equal_to<>> resolved_;
+  struct ResolvedPath {
+    std::optional<std::string> Native;
+    bool File = false;  // a plain file was there when the path was resolved
+  };
+  std::unordered_map<std::string, ResolvedPath, TextHash, std::equal_to<>> resolved_;
   // Folder (native) -> folded name -> the first entry in listing order with that fold.
   std::unordered_map<std::string, std::unordered_map<std::string, std::string>> listings_;
   std::unordered_set<FileId, FileIdHash> read_;

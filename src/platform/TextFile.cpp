@@ -31,28 +31,45 @@ constexpr std::size_t kKeptReaderStorage = std::size_t{1} << 20;
 // identity. content only grows, keeping its size from one file to the next: setting it to each
 // file's size would fill it with zeros first, the whole size of every file read.
 // With missing given, nothing there or a folder there sets it and reads nothing, instead of
-// throwing.
+// throwing. knownFile says that a plain file stood there a moment ago (a resolver's look at it),
+// which spares looking again before opening.
 std::size_t ReadNativeFileInto(const std::string& native, std::string_view enginePath,
-                               std::string& content, FileId* id = nullptr,
-                               bool* missing = nullptr) {
+                               std::string& content, FileId* id = nullptr, bool* missing = nullptr,
+                               bool knownFile = false) {
   // Only plain files: a folder cannot be read as one, a pipe may never deliver and a device may
-  // deliver without end. Opening without blocking keeps a pipe from holding the open up.
+  // deliver without end, and opening one may do something. Opening without blocking keeps a pipe
+  // that took a file's place from holding the open up.
   struct stat st;
-  const bool there = ::stat(native.c_str(), &st) == 0;
-  if (missing != nullptr && (!there || S_ISDIR(st.st_mode))) {
-    *missing = true;
-    return 0;
+  if (!knownFile) {
+    const bool there = ::stat(native.c_str(), &st) == 0;
+    if (missing != nullptr && (!there || S_ISDIR(st.st_mode))) {
+      *missing = true;
+      return 0;
+    }
+    if (!there || !S_ISREG(st.st_mode)) throw FileOpenError(enginePath);
   }
-  if (!there || !S_ISREG(st.st_mode)) throw FileOpenError(enginePath);
-  int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) throw FileOpenError(enginePath);
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    // Gone since the resolver saw it.
+    if (missing != nullptr && errno == ENOENT) {
+      *missing = true;
+      return 0;
+    }
+    throw FileOpenError(enginePath);
+  }
+  const bool statted = ::fstat(fd, &st) == 0;
+  if (!statted || !S_ISREG(st.st_mode)) {
+    const bool folder = statted && S_ISDIR(st.st_mode);
     ::close(fd);
+    if (missing != nullptr && folder) {
+      *missing = true;
+      return 0;
+    }
     throw FileOpenError(enginePath);
   }
   if (id != nullptr) *id = FileId{st.st_dev, st.st_ino};
-  // Straight into the string: the size is known, and a file that grows meanwhile is read on, up
-  // to the limit.
+  // Straight into the string: the size is known, and a file whose size was not known (or that
+  // is shorter than it said) is read on to its end, up to the limit.
   std::size_t size = static_cast<std::size_t>(st.st_size);
   if (size > kLargestReadableFile) {
     ::close(fd);
@@ -79,6 +96,8 @@ std::size_t ReadNativeFileInto(const std::string& native, std::string_view engin
     }
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
+    // The whole size that the file gave: one more read would only find its end.
+    if (got == size) break;
   }
   ::close(fd);
   return got;
@@ -133,28 +152,30 @@ void TextReader::Open(std::string_view enginePath) {
 }
 
 void TextReader::Open(std::string_view enginePath, PathResolver& resolver) {
-  std::optional<std::string> native = resolver.Resolve(enginePath);
+  bool file = false;
+  std::optional<std::string> native = resolver.Resolve(enginePath, file);
   if (!native) throw FileNotFoundError();
-  OpenNative(*native, enginePath, &resolver);
+  OpenNative(*native, enginePath, &resolver, nullptr, file);
 }
 
 bool TextReader::OpenIfThere(std::string_view enginePath, PathResolver& resolver) {
-  std::optional<std::string> native = resolver.Resolve(enginePath);
+  bool file = false;
+  std::optional<std::string> native = resolver.Resolve(enginePath, file);
   if (!native) {
     pos_ = end_ = size_ = 0;
     return false;
   }
   bool missing = false;
-  OpenNative(*native, enginePath, &resolver, &missing);
+  OpenNative(*native, enginePath, &resolver, &missing, file);
   return !missing;
 }
 
 void TextReader::OpenNative(const std::string& native, std::string_view enginePath,
-                            PathResolver* resolver, bool* missing) {
+                            PathResolver* resolver, bool* missing, bool knownFile) {
   pos_ = end_ = size_ = 0;
   endsBlock_ = kNoBlock;
   FileId id;
-  size_ = ReadNativeFileInto(native, enginePath, data_, &id, missing);
+  size_ = ReadNativeFileInto(native, enginePath, data_, &id, missing, knownFile);
   if (missing != nullptr && *missing) return;
   if (resolver != nullptr) resolver->NoteRead(id);
   EndAtCtrlZ();

@@ -51,7 +51,7 @@ class TextReader {
  private:
   void SetContent(std::string content);
   void OpenNative(const std::string& native, std::string_view enginePath, PathResolver* resolver,
-                  bool* missing = nullptr);
+                  bool* missing = nullptr, bool knownFile = false);
   // Sets the end of the text at the first Ctrl-Z, or at the end of the bytes.
   void EndAtCtrlZ();
   // The first CR or LF at or after from, or the end of the text.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <random>
 
 #include "platform/Errors.h"
@@ -180,6 +182,49 @@ TEST(TextReaderTest, OpenIfThereTellsMissingFromUnreadable) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_THROW(reader.OpenIfThere(fifo, resolver), FileOpenError);
   EXPECT_FALSE(resolver.WasRead(fifo));
+}
+
+// The resolver's first look at a path tells the reader that a plain file is there; what stands
+// there when the reader comes is still what counts.
+TEST(TextReaderTest, WhatTookAResolvedFilesPlaceIsReadAsItIs) {
+  TempDir dir;
+  PathResolver resolver;
+  bool file = false;
+  ASSERT_TRUE(resolver.Resolve(dir.Write("gone.bas", "x\r\n"), file));
+  EXPECT_TRUE(file);
+  ASSERT_TRUE(resolver.Resolve(dir.Write("folder.bas", "x\r\n"), file));
+  ASSERT_TRUE(resolver.Resolve(dir.Write("pipe.bas", "x\r\n"), file));
+  ASSERT_TRUE(resolver.Resolve(dir.Write("grown.bas", "x\r\n"), file));
+  dir.Write("sub/y.bas", "");
+  ASSERT_TRUE(resolver.Resolve(dir.File("sub"), file));
+  EXPECT_FALSE(file);
+
+  std::remove(dir.File("gone.bas").c_str());
+  std::remove(dir.File("folder.bas").c_str());
+  ASSERT_EQ(mkdir(dir.File("folder.bas").c_str(), 0700), 0);
+  std::remove(dir.File("pipe.bas").c_str());
+  ASSERT_EQ(mkfifo(dir.File("pipe.bas").c_str(), 0600), 0);
+  dir.Write("grown.bas", "first\r\nsecond\r\n");
+
+  TextReader reader;
+  EXPECT_FALSE(reader.OpenIfThere(dir.File("gone.bas"), resolver));
+  EXPECT_FALSE(reader.OpenIfThere(dir.File("folder.bas"), resolver));
+  EXPECT_THROW(reader.Open(dir.File("folder.bas"), resolver), FileOpenError);
+  EXPECT_THROW(reader.OpenIfThere(dir.File("pipe.bas"), resolver), FileOpenError);
+  EXPECT_FALSE(resolver.WasRead(dir.File("pipe.bas")));
+  ASSERT_TRUE(reader.OpenIfThere(dir.File("grown.bas"), resolver));
+  EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"first", "second"}));
+  EXPECT_FALSE(reader.OpenIfThere(dir.File("sub"), resolver));
+}
+
+// A file whose size says nothing of its bytes is read to its end.
+TEST(TextReaderTest, AFileThatGivesNoSizeIsReadWhole) {
+  if (access("/proc/self/status", R_OK) != 0) GTEST_SKIP() << "no /proc here";
+  PathResolver resolver;
+  TextReader reader;
+  ASSERT_TRUE(reader.OpenIfThere("/proc/self/status", resolver));
+  EXPECT_NE(reader.Bytes().find("Name:"), std::string_view::npos);
+  EXPECT_GT(AllLines(reader).size(), 5u);
 }
 
 TEST(TextWriterTest, EveryLineEndsInCrLf) {
