@@ -62,6 +62,8 @@ TEST_P(TokenTableTest, FindsNamesWithoutRegardToCaseAtEveryLength) {
   EXPECT_EQ(Look("\x82\x81\x82\x82").Callee, 5);
   EXPECT_EQ(Look("TOTAL\x82\x81sum").Callee, 6);
   EXPECT_EQ(Look("m.refreshall").Callee, 3);
+  EXPECT_EQ(Look("M.CALCULATEMONTHLYTOTALS").Callee, 4);
+  EXPECT_EQ(Look("m.calculatemonthlytotal").Callee, -1);
   EXPECT_EQ(Look("").Callee, -1);
 }
 
@@ -85,8 +87,12 @@ TEST_P(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
   procedures.Add("X.Y", "M.Solo");
   procedures.Add("dup", "x.y");
   procedures.Add("Solo", "N.Solo");
+  // Dots far into a text, a full name without one, and a reserved word with one.
+  procedures.Add("Print", "LongModuleName.Print");
+  procedures.Add("Dotless", "NoDotAtAll");
+  procedures.Add("Debug.Print", "M.Debug.Print");
   ReservedWordList reserved;
-  reserved.LoadFromBytes("Dup\r\nEnd\r\nEND\r\n");
+  reserved.LoadFromBytes("Dup\r\nEnd\r\nEND\r\nDebug.Print\r\n");
   TokenTable table(procedures.List, reserved);
   EXPECT_EQ(table.Frozen(), GetParam());
   std::string scratch;
@@ -102,6 +108,18 @@ TEST_P(TokenTablePrecedenceTest, FullNamesWinAndTheFirstOfEqualTextsCounts) {
   EXPECT_TRUE(table.Look("End", scratch).Reserved);
   EXPECT_FALSE(table.Look("end", scratch).Reserved);
   EXPECT_TRUE(table.Look("end", scratch).ReservedAnyCase);
+  EXPECT_EQ(table.Look("longmodulename.print", scratch).Callee, 4);
+  EXPECT_EQ(table.Look("longmodulename.prin", scratch).Callee, -1);
+  EXPECT_EQ(table.Look("nodotatall", scratch).Callee, 5);
+  EXPECT_EQ(table.Look("Dotless", scratch).Callee, 5);
+  const TokenTable::Meaning print = table.Look("Debug.Print", scratch);
+  EXPECT_TRUE(print.Reserved);
+  EXPECT_EQ(print.Callee, 6);
+  EXPECT_FALSE(table.Look("DEBUG.PRINT", scratch).Reserved);
+  EXPECT_EQ(table.Look("m.debug.print", scratch).Callee, 6);
+  for (const char* text : {".", "a.", ".a", "abcdefg.", "abcdefgh.", "abcdefghijklmno.p"}) {
+    EXPECT_EQ(table.Look(text, scratch).Callee, -1) << text;
+  }
 }
 
 // Many reserved words, of every length around eight bytes, in several cases, some of them also
