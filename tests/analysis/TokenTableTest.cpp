@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -164,6 +165,39 @@ TEST_P(TokenTableReservedTest, EveryFormOfEveryLengthKeepsItsWholeMeaning) {
     EXPECT_FALSE(table.IsReservedFold(FoldCase(word + "x"))) << word;
     EXPECT_FALSE(table.IsReservedFold(word)) << word;  // not folded: no fold of a reserved word
   }
+}
+
+// Thousands of names in a frozen table, equal texts among them in every case: each text means
+// what its first full name, else its first name, gives it, also where a name reads like an
+// earlier procedure's full name.
+TEST(TokenTableManyTest, EveryTextKeepsItsFirstMeaning) {
+  Procedures procedures(true);
+  for (int i = 0; i < 6000; ++i) {
+    std::string name = "Proc" + std::to_string(i % 4500) + (i % 7 == 0 ? "_\x82\x60" : "");
+    const std::string module = "Mod" + std::to_string(i / 100);
+    if (i % 50 == 1) name = procedures.Records.back().FullName;
+    procedures.Add(i % 2 == 0 ? name : FoldCase(name), module + "." + name);
+  }
+  std::map<std::string, int> expected;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (std::size_t i = 0; i < procedures.Records.size(); ++i) {
+      const TPassRec& record = procedures.Records[i];
+      expected.emplace(FoldCase(pass == 0 ? record.FullName : record.Name), static_cast<int>(i));
+    }
+  }
+  ReservedWordList reserved;
+  reserved.LoadFromBytes("Proc12\r\nDim\r\n");
+  TokenTable table(procedures.List, reserved);
+  ASSERT_TRUE(table.Frozen());
+  std::string scratch;
+  for (const auto& [text, callee] : expected) {
+    ASSERT_EQ(table.Look(text, scratch).Callee, callee) << text;
+    ASSERT_EQ(table.Look(text + "x", scratch).Callee, -1) << text;
+  }
+  EXPECT_TRUE(table.Look("Proc12", scratch).Reserved);
+  EXPECT_EQ(table.Look("Proc12", scratch).Callee, 12);
+  EXPECT_TRUE(table.Look("Dim", scratch).Reserved);
+  EXPECT_EQ(table.Look("Dim", scratch).Callee, -1);
 }
 
 const auto kTableKinds = ::testing::Values(false, true);
