@@ -358,8 +358,9 @@ std::optional<std::string> PathResolver::Resolve(std::string_view enginePath, bo
   std::unique_lock<std::mutex> lock(mutex_);
   auto found = resolved_.find(enginePath);
   if (found != resolved_.end()) {
-    file = found->second.File;
-    return found->second.Native;
+    const ResolvedPath& path = found->second;
+    file = path.File && std::chrono::steady_clock::now() - path.LookedAt < fileLookLasts_;
+    return path.Native;
   }
   ResolveStart start = StartOf(enginePath, engineBase_, nativeBase_);
   // The file system is asked without the lock, so that threads resolving other paths go on;
@@ -368,7 +369,8 @@ std::optional<std::string> PathResolver::Resolve(std::string_view enginePath, bo
   std::optional<std::string> native = ResolveDirectly(enginePath, start, &file);
   lock.lock();
   if (!native) native = ResolveByListing(std::move(start), false, listings_);
-  resolved_.emplace(std::string(enginePath), ResolvedPath{native, file});
+  resolved_.emplace(std::string(enginePath),
+                    ResolvedPath{native, file, std::chrono::steady_clock::now()});
   return native;
 }
 

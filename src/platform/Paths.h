@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -77,12 +78,16 @@ std::optional<FileId> FileIdOf(const std::string& nativePath);
 // which files were read, so that no output replaces one of them. Safe to share between threads.
 class PathResolver {
  public:
+  // How long the resolver's look at a path vouches that a plain file is there (see Resolve): a
+  // resolver kept between analyses looks again rather than trust what it saw long before.
+  explicit PathResolver(std::chrono::milliseconds fileLookLasts = std::chrono::seconds(5))
+      : fileLookLasts_(fileLookLasts) {}
   // Paths that begin with engineFolder resolve their rest under nativeFolder, taken as it is: the
   // project's folder is native, only the references inside the project are engine text.
   void SetBase(std::string engineFolder, std::string nativeFolder);
   std::optional<std::string> Resolve(std::string_view enginePath);
-  // The same; file tells whether the resolver found a plain file there when it first looked
-  // (false also when it cannot tell), so that a reader need not look again before opening it.
+  // The same; file tells whether the resolver found a plain file there when it looked, a moment
+  // ago (false also when it cannot tell), so that a reader need not look again before opening it.
   std::optional<std::string> Resolve(std::string_view enginePath, bool& file);
   // True when Resolve finds something there that is not a folder.
   bool FileExists(std::string_view enginePath);
@@ -108,8 +113,10 @@ class PathResolver {
   };
   struct ResolvedPath {
     std::optional<std::string> Native;
-    bool File = false;  // a plain file was there when the path was resolved
+    bool File = false;  // a plain file was there when the path was resolved, at LookedAt
+    std::chrono::steady_clock::time_point LookedAt;
   };
+  std::chrono::milliseconds fileLookLasts_;
   std::unordered_map<std::string, ResolvedPath, TextHash, std::equal_to<>> resolved_;
   // Folder (native) -> folded name -> the first entry in listing order with that fold.
   std::unordered_map<std::string, std::unordered_map<std::string, std::string>> listings_;

@@ -215,6 +215,14 @@ TEST(TextReaderTest, WhatTookAResolvedFilesPlaceIsReadAsItIs) {
   ASSERT_TRUE(reader.OpenIfThere(dir.File("grown.bas"), resolver));
   EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"first", "second"}));
   EXPECT_FALSE(reader.OpenIfThere(dir.File("sub"), resolver));
+
+  // Kept long after its look, a resolver no longer vouches for the file, and the reader looks
+  // again before it opens what stands there.
+  PathResolver kept(std::chrono::milliseconds(0));
+  ASSERT_TRUE(kept.Resolve(dir.Write("kept.bas", "x\r\n"), file));
+  EXPECT_TRUE(file);
+  ASSERT_TRUE(kept.Resolve(dir.File("kept.bas"), file));
+  EXPECT_FALSE(file);
 }
 
 // A file whose size says nothing of its bytes is read to its end.
