@@ -144,15 +144,9 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
 
     // Only an end line that starts in the first column ends the procedure. A file that ends first
     // gives the procedure every line up to its end.
-    bool ended = false;
-    while (!file.AtEnd()) {
-      std::string_view physical = file.ReadLineView();
-      ++counters.LineNo;
-      if (IsEndLine(physical)) {
-        ended = true;
-        break;
-      }
-    }
+    long read = 0;
+    const bool ended = file.SkipPastLine('E', IsEndLine, read);
+    counters.LineNo += read;
     proc.BodyLines = static_cast<std::int32_t>(counters.LineNo - proc.StartLine - (ended ? 1 : 0));
   }
 }

@@ -143,6 +143,44 @@ std::uint64_t LineEndBitsOf64(const char* p) {
 #endif
 }
 
+// The CRs, the LFs and the bytes equal to first among the n bytes at p (n at most 64), a bit per
+// byte, the first byte's lowest.
+struct BlockBits {
+  std::uint64_t Cr = 0;
+  std::uint64_t Lf = 0;
+  std::uint64_t First = 0;
+};
+
+BlockBits BlockBitsOf(const char* p, std::size_t n, char first) {
+  BlockBits bits;
+#ifdef __SSE2__
+  if (n == 64) {
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i wanted = _mm_set1_epi8(first);
+    const auto maskOf = [](__m128i chunk, __m128i byte, int i) {
+      return static_cast<std::uint64_t>(
+                 static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, byte))))
+             << (16 * i);
+    };
+    for (int i = 0; i < 4; ++i) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+      bits.Cr |= maskOf(chunk, cr, i);
+      bits.Lf |= maskOf(chunk, lf, i);
+      bits.First |= maskOf(chunk, wanted, i);
+    }
+    return bits;
+  }
+#endif
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    if (p[i] == '\r') bits.Cr |= bit;
+    if (p[i] == '\n') bits.Lf |= bit;
+    if (p[i] == first) bits.First |= bit;
+  }
+  return bits;
+}
+
 }  // namespace
 
 TextReader::TextReader(std::string_view enginePath) { Open(enginePath); }
@@ -254,6 +292,47 @@ long TextReader::SkipLines(long n) {
     ++skipped;
   }
   return skipped;
+}
+
+bool TextReader::SkipPastLine(char first, bool (*matches)(std::string_view line), long& lines) {
+  lines = 0;
+  if (pos_ >= end_) return false;
+  const char* base = data_.data();
+  // A line ends at an LF, or at a CR that no LF follows (a CR LF ends at its LF), and the next
+  // line begins right after. at is where the block's bytes are looked at from; atLineStart tells
+  // whether a line begins there.
+  std::size_t at = pos_;
+  bool atLineStart = true;
+  while (at < end_) {
+    const std::size_t start = at - at % 64;
+    const std::size_t n = std::min<std::size_t>(64, end_ - start);
+    const BlockBits bits = BlockBitsOf(base + start, n, first);
+    const bool lfNext = start + 64 < end_ && base[start + 64] == '\n';
+    const std::uint64_t lastCr = lfNext ? std::uint64_t{1} << 63 : 0;
+    const std::uint64_t ends = bits.Lf | (bits.Cr & ~(bits.Lf >> 1) & ~lastCr);
+    const std::uint64_t inText = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+    const std::uint64_t fromAt = ~std::uint64_t{0} << (at - start);
+    const std::uint64_t starts =
+        ((ends << 1) | (atLineStart ? std::uint64_t{1} << (at - start) : 0)) & fromAt & inText;
+    for (std::uint64_t candidates = starts & bits.First; candidates != 0;
+         candidates &= candidates - 1) {
+      const auto offset = static_cast<unsigned>(__builtin_ctzll(candidates));
+      pos_ = start + offset;
+      if (matches(ReadLineView())) {
+        const std::uint64_t before = (std::uint64_t{1} << offset) - 1;
+        lines += __builtin_popcountll(ends & fromAt & before) + 1;
+        return true;
+      }
+    }
+    lines += __builtin_popcountll(ends & fromAt & inText);
+    atLineStart = n == 64 && (ends >> 63) != 0;
+    at = start + 64;
+  }
+  // The last line counts as read also without a line end.
+  const char last = base[end_ - 1];
+  if (last != '\r' && last != '\n') ++lines;
+  pos_ = end_;
+  return false;
 }
 
 WritePath WritePath::FromNative(std::string nativePath) {

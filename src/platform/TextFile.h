@@ -45,6 +45,11 @@ class TextReader {
   std::string_view Bytes() const { return {data_.data(), size_}; }
   // Skips up to n lines; returns how many were there.
   long SkipLines(long n);
+  // Reads lines up to and including the first that begins with the byte first and for which
+  // matches(line) holds, and gives whether there was one; lines receives how many lines were
+  // read. Only lines that begin with first are looked at: the others go by a block of bytes at a
+  // time, without a view of each.
+  bool SkipPastLine(char first, bool (*matches)(std::string_view line), long& lines);
   // Back to the first line, as if the file had been opened again.
   void Rewind() { pos_ = 0; }
 

@@ -119,6 +119,44 @@ TEST(TextReaderTest, LineEndsAnywhereInTheTextSplitAsTheRulesSay) {
   }
 }
 
+// Passing lines a block at a time up to the first that matches reads as many lines, and leaves
+// the reader where reading them one by one would.
+TEST(TextReaderTest, SkippingPastALineReadsWhatReadingEachLineWould) {
+  std::mt19937 random(11);
+  const char alphabet[] = {'E', 'n', 'd', ' ', '\r', '\n', 'x'};
+  const auto isEnd = [](std::string_view line) { return line.substr(0, 3) == "End"; };
+  for (int round = 0; round < 3000; ++round) {
+    // Lengths up to four blocks; lines that begin with "E" but are no end, end lines right after
+    // a block's end, CR LF across it.
+    std::string text(random() % 260, 'x');
+    const unsigned ends = random() % 4;
+    for (char& c : text) c = random() % 6 <= ends ? alphabet[random() % 7] : 'x';
+    for (int i = 0; i < 3 && !text.empty(); ++i) {
+      text.replace(random() % text.size(), 4, random() % 2 != 0 ? "\nEnd" : "\rEx ");
+    }
+    if (round % 10 == 0 && !text.empty()) text[random() % text.size()] = '\x1a';
+    const long first = static_cast<long>(random() % 4);
+
+    auto byLines = TextReader::FromBytes(text);
+    byLines.SkipLines(first);
+    long expectedLines = 0;
+    bool expectedFound = false;
+    while (!byLines.AtEnd()) {
+      ++expectedLines;
+      if (isEnd(byLines.ReadLineView())) {
+        expectedFound = true;
+        break;
+      }
+    }
+    auto byBlocks = TextReader::FromBytes(text);
+    byBlocks.SkipLines(first);
+    long lines = -1;
+    ASSERT_EQ(byBlocks.SkipPastLine('E', isEnd, lines), expectedFound) << "round " << round;
+    ASSERT_EQ(lines, expectedLines) << "round " << round;
+    ASSERT_EQ(AllLines(byBlocks), AllLines(byLines)) << "round " << round;
+  }
+}
+
 TEST(TextReaderTest, LineEndsLeftInTheStorageByALongerFileEndNoLine) {
   TempDir dir;
   std::string many;
