@@ -115,70 +115,44 @@ std::string ResolvedOrThrow(std::string_view enginePath) {
   return *native;
 }
 
-// One bit for each of the first n bytes at p (n at most 64) that is a CR or an LF, the first
-// byte's lowest.
-std::uint64_t LineEndBitsOf(const char* p, std::size_t n) {
+// One bit for each of the n bytes at p (n at most 64) that equals byte, the first byte's lowest.
+std::uint64_t BitsOfByte(const char* p, std::size_t n, char byte) {
   std::uint64_t bits = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (p[i] == '\r' || p[i] == '\n') bits |= std::uint64_t{1} << i;
-  }
-  return bits;
-}
-
-// The same for the 64 bytes at p.
-std::uint64_t LineEndBitsOf64(const char* p) {
-#ifdef __SSE2__
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  std::uint64_t bits = 0;
-  for (int i = 0; i < 4; ++i) {
-    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-    const int mask =
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
-    bits |= static_cast<std::uint64_t>(static_cast<unsigned>(mask)) << (16 * i);
-  }
-  return bits;
-#else
-  return LineEndBitsOf(p, 64);
-#endif
-}
-
-// The CRs, the LFs and the bytes equal to first among the n bytes at p (n at most 64), a bit per
-// byte, the first byte's lowest.
-struct BlockBits {
-  std::uint64_t Cr = 0;
-  std::uint64_t Lf = 0;
-  std::uint64_t First = 0;
-};
-
-BlockBits BlockBitsOf(const char* p, std::size_t n, char first) {
-  BlockBits bits;
 #ifdef __SSE2__
   if (n == 64) {
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i wanted = _mm_set1_epi8(first);
-    const auto maskOf = [](__m128i chunk, __m128i byte, int i) {
-      return static_cast<std::uint64_t>(
-                 static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, byte))))
-             << (16 * i);
-    };
+    const __m128i wanted = _mm_set1_epi8(byte);
     for (int i = 0; i < 4; ++i) {
       const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-      bits.Cr |= maskOf(chunk, cr, i);
-      bits.Lf |= maskOf(chunk, lf, i);
-      bits.First |= maskOf(chunk, wanted, i);
+      const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
+      bits |= static_cast<std::uint64_t>(mask) << (16 * i);
     }
     return bits;
   }
 #endif
   for (std::size_t i = 0; i < n; ++i) {
-    const std::uint64_t bit = std::uint64_t{1} << i;
-    if (p[i] == '\r') bits.Cr |= bit;
-    if (p[i] == '\n') bits.Lf |= bit;
-    if (p[i] == first) bits.First |= bit;
+    if (p[i] == byte) bits |= std::uint64_t{1} << i;
   }
   return bits;
+}
+
+// The same for the CRs and LFs together. Most blocks of a file are full, and the reader looks at
+// every one: their two comparisons go into one mask per sixteen bytes.
+std::uint64_t LineEndBitsOf(const char* p, std::size_t n) {
+#ifdef __SSE2__
+  if (n == 64) {
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 4; ++i) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+      const auto mask = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+      bits |= static_cast<std::uint64_t>(mask) << (16 * i);
+    }
+    return bits;
+  }
+#endif
+  return BitsOfByte(p, n, '\r') | BitsOfByte(p, n, '\n');
 }
 
 }  // namespace
@@ -275,8 +249,7 @@ std::size_t TextReader::NextLineEnd(std::size_t from) {
       // the next, so most lines cost a shift and a bit search.
       const std::size_t start = block * 64;
       endsBlock_ = block;
-      endsBits_ = start + 64 <= end_ ? LineEndBitsOf64(data_.data() + start)
-                                     : LineEndBitsOf(data_.data() + start, end_ - start);
+      endsBits_ = LineEndBitsOf(data_.data() + start, std::min<std::size_t>(64, end_ - start));
     }
     const std::uint64_t ahead = endsBits_ >> (from % 64);
     if (ahead != 0) return from + static_cast<std::size_t>(__builtin_ctzll(ahead));
@@ -306,15 +279,16 @@ bool TextReader::SkipPastLine(char first, bool (*matches)(std::string_view line)
   while (at < end_) {
     const std::size_t start = at - at % 64;
     const std::size_t n = std::min<std::size_t>(64, end_ - start);
-    const BlockBits bits = BlockBitsOf(base + start, n, first);
+    const std::uint64_t cr = BitsOfByte(base + start, n, '\r');
+    const std::uint64_t lf = BitsOfByte(base + start, n, '\n');
     const bool lfNext = start + 64 < end_ && base[start + 64] == '\n';
     const std::uint64_t lastCr = lfNext ? std::uint64_t{1} << 63 : 0;
-    const std::uint64_t ends = bits.Lf | (bits.Cr & ~(bits.Lf >> 1) & ~lastCr);
+    const std::uint64_t ends = lf | (cr & ~(lf >> 1) & ~lastCr);
     const std::uint64_t inText = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
     const std::uint64_t fromAt = ~std::uint64_t{0} << (at - start);
     const std::uint64_t starts =
         ((ends << 1) | (atLineStart ? std::uint64_t{1} << (at - start) : 0)) & fromAt & inText;
-    for (std::uint64_t candidates = starts & bits.First; candidates != 0;
+    for (std::uint64_t candidates = starts & BitsOfByte(base + start, n, first); candidates != 0;
          candidates &= candidates - 1) {
       const auto offset = static_cast<unsigned>(__builtin_ctzll(candidates));
       pos_ = start + offset;
