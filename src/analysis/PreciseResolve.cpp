@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "analysis/Symbol.h"
 #include "analysis/TokenTable.h"
@@ -332,10 +333,29 @@ void ProjectIndex::LayOutGlobals() {
     globals_.emplace_back(static_cast<std::uint32_t>(list.size()), nullptr);
     globals_.insert(globals_.end(), list.begin(), list.end());
   }
-  // A lookup finds where its list starts at once, without a visit to the place.
+  // A lookup finds where its list starts at once, without a visit to the place, or the one
+  // procedure it picks without a visit to the list and the set.
   globalStarts_.Build(globalPlaces_, [&](int place) {
+    const std::uint32_t only = OnlyPick(globalLists_[static_cast<std::size_t>(place)]);
+    if (only != GlobalsFound::kNone) return -2 - static_cast<int>(only);
     return static_cast<int>(startOf[static_cast<std::size_t>(place)]);
   });
+}
+
+// The procedure that a use of a name from another module picks, whatever the use, when the name
+// has one definition and it is one procedure, neither Private nor a property (what Pick would
+// choose among several depends on whether the use assigns).
+std::uint32_t ProjectIndex::OnlyPick(
+    const std::vector<std::pair<std::uint32_t, const MemberSet*>>& list) const {
+  if (list.size() != 1 || list[0].second->Procedures.size() != 1) return GlobalsFound::kNone;
+  const std::uint32_t module = list[0].first;
+  const std::uint32_t p = list[0].second->Procedures.front();
+  const ProcedureDecl& decl = model_.Modules[module].Procedures[p];
+  if (decl.Scope[0] == 'P' || IsProperty(decl.Kind)) return GlobalsFound::kNone;
+  const std::uint32_t number = Number({module, p});
+  return number < static_cast<std::uint32_t>(std::numeric_limits<int>::max() - 1)
+             ? number
+             : GlobalsFound::kNone;
 }
 
 void ProjectIndex::Repoint(std::size_t module) {
@@ -392,13 +412,14 @@ int ProjectIndex::TypeModule(std::string_view type) const {
   return m >= 0 && IsObjectModule(model_.Modules[static_cast<std::size_t>(m)].Kind) ? m : -1;
 }
 
-std::span<const std::pair<std::uint32_t, const MemberSet*>> ProjectIndex::Globals(
-    std::string_view folded, std::uint64_t hash) const {
+ProjectIndex::GlobalsFound ProjectIndex::Globals(std::string_view folded,
+                                                 std::uint64_t hash) const {
   // Most names are turned away by length and first byte.
   const int start = globalStarts_.FindHashed(folded, hash);
-  if (start < 0) return {};
+  if (start == -1) return {};
+  if (start < -1) return {static_cast<std::uint32_t>(-2 - start), {}};
   const auto first = static_cast<std::size_t>(start);
-  return {globals_.data() + first + 1, globals_[first].first};
+  return {GlobalsFound::kNone, {globals_.data() + first + 1, globals_[first].first}};
 }
 
 const MemberSet* ProjectIndex::Member(std::size_t module, std::string_view folded) const {
@@ -620,11 +641,16 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
     return Pick(module_, *own, true, token, step, target, setTarget, out);
   }
   if (index_.At(module_).HasBuiltins && IsBuiltinMember(folded, hash)) return {};
-  if (const auto globals = index_.Globals(folded, hash); !globals.empty()) {
+  const ProjectIndex::GlobalsFound globals = index_.Globals(folded, hash);
+  if (globals.Only != ProjectIndex::GlobalsFound::kNone) {
+    out.push_back({globals.Only, token.Line});
+    return Returned(index_.Facts(globals.Only), true);
+  }
+  if (!globals.Definitions.empty()) {
     Value v;
-    for (const auto& [m, set] : globals) {
+    for (const auto& [m, set] : globals.Definitions) {
       const Value found = Pick(m, *set, false, token, step, target, setTarget, out);
-      if (globals.size() == 1) v = found;
+      if (globals.Definitions.size() == 1) v = found;
     }
     return v;
   }

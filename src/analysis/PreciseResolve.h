@@ -61,9 +61,15 @@ class ProjectIndex {
   // The class, form, user control or other object module that a declared type names, or -1:
   // "Class1", or "Project1.Class1" qualified by the project's own name.
   int TypeModule(std::string_view type) const;
-  // Non-Private procedures and public variables of standard modules under a folded name.
-  std::span<const std::pair<std::uint32_t, const MemberSet*>> Globals(std::string_view folded,
-                                                                      std::uint64_t hash) const;
+  // Non-Private procedures and public variables of standard modules under a folded name. Most
+  // such names are one procedure of one module, which a use from any other module calls: that
+  // is known when the index is made, and a lookup gives the procedure's number alone.
+  struct GlobalsFound {
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    std::uint32_t Only = kNone;  // the procedure every use picks, with no definitions given
+    std::span<const std::pair<std::uint32_t, const MemberSet*>> Definitions;
+  };
+  GlobalsFound Globals(std::string_view folded, std::uint64_t hash) const;
   // The members of module under a folded name, or null.
   const MemberSet* Member(std::size_t module, std::string_view folded) const;
   // The same for a name folded already, with its hash (TextHashTable::Hash).
@@ -93,6 +99,7 @@ class ProjectIndex {
   void IndexModuleNames();
   void AddGlobals(std::size_t module);
   void LayOutGlobals();
+  std::uint32_t OnlyPick(const std::vector<std::pair<std::uint32_t, const MemberSet*>>& list) const;
   void NoteFacts(std::size_t module);
   void NoteAllFacts();
 
@@ -103,7 +110,8 @@ class ProjectIndex {
   // for lookups in one array, each list its length (with no set) and then its modules and sets.
   // Nearly every unqualified name of a body is looked for among the globals: globalStarts_ leads
   // from a folded name straight to where its list starts, through a table that turns most names
-  // away before any probe.
+  // away before any probe, or, for a name that is a single procedure picked whatever the use
+  // (OnlyPick), to that procedure as -2 - its number.
   TextHashTable globalPlaces_;
   std::vector<std::vector<std::pair<std::uint32_t, const MemberSet*>>> globalLists_;
   FrozenTextTable globalStarts_;  // made again whenever the globals change

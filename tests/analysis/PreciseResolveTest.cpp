@@ -121,6 +121,22 @@ TEST_F(PreciseResolveTest, AmbiguousGlobalsGiveAnEdgeToEachAndPrivateOnesNone) {
   EXPECT_EQ(Sites("C.Main"), (Names{"A.Init@3", "B.Init@3"}));
 }
 
+TEST_F(PreciseResolveTest, AGlobalPropertyAloneIsStillPickedByUse) {
+  Lines("P.vbp", {"Module=A; A.bas", "Module=B; B.bas", "Module=C; C.bas"});
+  Module("A.bas", "A", {"Public Property Get Level() As Long", "End Property"});
+  Module("B.bas", "B", {"Public Property Let Limit(v As Long)", "End Property"});
+  Module("C.bas", "C",
+         {"Sub Main()",       // 2
+          "  Level = 1",      // 3
+          "  x = Level",      // 4
+          "  Limit = Level",  // 5
+          "  x = Limit",      // 6
+          "End Sub"});
+  Analyze("P.vbp");
+  // A name of a single property procedure still calls it only where the use wants its kind.
+  EXPECT_EQ(Sites("C.Main"), (Names{"A.Level@4", "B.Limit(Let)@5", "A.Level@5"}));
+}
+
 TEST_F(PreciseResolveTest, FormBuiltinsComeBeforeGlobalsOfTheSameName) {
   Lines("P.vbp", {"Module=M; M.bas", "Form=F.frm"});
   Module("M.bas", "M", {"Public Sub Refresh()", "End Sub", "Public Sub Reload()", "End Sub"});
