@@ -185,9 +185,9 @@ ProjectIndex::ProjectIndex(const PreciseModel& model)
   IndexModuleNames();
   for (std::size_t m = 0; m < model.Modules.size(); ++m) IndexModule(m);
   offsets_ = ProcedureOffsets(model_);
+  NoteAllFacts();
   for (std::size_t m = 0; m < model.Modules.size(); ++m) AddGlobals(m);
   LayOutGlobals();
-  NoteAllFacts();
 }
 
 void ProjectIndex::NoteAllFacts() {
@@ -222,10 +222,10 @@ void ProjectIndex::Reindex(std::size_t module) {
   modules_[module] = Module();
   IndexModule(module);
   offsets_ = ProcedureOffsets(model_);
-  AddGlobals(module);
-  LayOutGlobals();
   // Numbers after the module move, and a type may name another module now.
   NoteAllFacts();
+  AddGlobals(module);
+  LayOutGlobals();
 }
 
 std::vector<std::uint32_t> ProcedureOffsets(const PreciseModel& model) {
@@ -337,25 +337,29 @@ void ProjectIndex::LayOutGlobals() {
   // procedure it picks without a visit to the list and the set.
   globalStarts_.Build(globalPlaces_, [&](int place) {
     const std::uint32_t only = OnlyPick(globalLists_[static_cast<std::size_t>(place)]);
-    if (only != GlobalsFound::kNone) return -2 - static_cast<int>(only);
-    return static_cast<int>(startOf[static_cast<std::size_t>(place)]);
+    if (only == GlobalsFound::kNone)
+      return static_cast<int>(startOf[static_cast<std::size_t>(place)]);
+    // With a bit for whether the call gives an object, which most never do.
+    const bool object = Returned(facts_[only]) >= 0;
+    return -2 - static_cast<int>(2 * only + (object ? 1 : 0));
   });
 }
 
 // The procedure that a use of a name from another module picks, whatever the use, when the name
 // has one definition and it is one procedure, neither Private nor a property (what Pick would
-// choose among several depends on whether the use assigns).
+// choose among several depends on whether the use assigns). After the facts are noted.
 std::uint32_t ProjectIndex::OnlyPick(
     const std::vector<std::pair<std::uint32_t, const MemberSet*>>& list) const {
   if (list.size() != 1 || list[0].second->Procedures.size() != 1) return GlobalsFound::kNone;
-  const std::uint32_t module = list[0].first;
-  const std::uint32_t p = list[0].second->Procedures.front();
-  const ProcedureDecl& decl = model_.Modules[module].Procedures[p];
-  if (decl.Scope[0] == 'P' || IsProperty(decl.Kind)) return GlobalsFound::kNone;
-  const std::uint32_t number = Number({module, p});
-  return number < static_cast<std::uint32_t>(std::numeric_limits<int>::max() - 1)
-             ? number
-             : GlobalsFound::kNone;
+  const std::uint32_t number = Number({list[0].first, list[0].second->Procedures.front()});
+  const ProcedureFacts& facts = facts_[number];
+  if (facts.Private || IsProperty(facts.Kind)) return GlobalsFound::kNone;
+  // Room for the number and its bit below the table's -1.
+  return number < (std::uint32_t{1} << 30) ? number : GlobalsFound::kNone;
+}
+
+int ProjectIndex::Returned(const ProcedureFacts& facts) {
+  return ReturnsValue(facts.Kind) ? facts.ReturnModule : -1;
 }
 
 void ProjectIndex::Repoint(std::size_t module) {
@@ -417,9 +421,12 @@ ProjectIndex::GlobalsFound ProjectIndex::Globals(std::string_view folded,
   // Most names are turned away by length and first byte.
   const int start = globalStarts_.FindHashed(folded, hash);
   if (start == -1) return {};
-  if (start < -1) return {static_cast<std::uint32_t>(-2 - start), {}};
+  if (start < -1) {
+    const auto only = static_cast<std::uint32_t>(-2 - start);
+    return {only >> 1, (only & 1) != 0, {}};
+  }
   const auto first = static_cast<std::size_t>(start);
-  return {GlobalsFound::kNone, {globals_.data() + first + 1, globals_[first].first}};
+  return {GlobalsFound::kNone, false, {globals_.data() + first + 1, globals_[first].first}};
 }
 
 const MemberSet* ProjectIndex::Member(std::size_t module, std::string_view folded) const {
@@ -644,7 +651,7 @@ BodyResolver::Value BodyResolver::Unqualified(const VbToken& token, const Step& 
   const ProjectIndex::GlobalsFound globals = index_.Globals(folded, hash);
   if (globals.Only != ProjectIndex::GlobalsFound::kNone) {
     out.push_back({globals.Only, token.Line});
-    return Returned(index_.Facts(globals.Only), true);
+    return globals.OnlyGivesObject ? Returned(index_.Facts(globals.Only), true) : Value{};
   }
   if (!globals.Definitions.empty()) {
     Value v;
@@ -722,8 +729,8 @@ BodyResolver::Value BodyResolver::OfVariable(const VariableDecl& v, const Step& 
 // it returns one (onlyValues: a Sub or a Property Let or Set returns nothing).
 BodyResolver::Value BodyResolver::Returned(const ProjectIndex::ProcedureFacts& facts,
                                            bool onlyValues) {
-  if (facts.ReturnModule < 0 || (onlyValues && !ReturnsValue(facts.Kind))) return {};
-  return {facts.ReturnModule, Value::Instance};
+  const int module = onlyValues ? ProjectIndex::Returned(facts) : facts.ReturnModule;
+  return module >= 0 ? Value{module, Value::Instance} : Value{};
 }
 
 BodyResolver::Value BodyResolver::OfType(std::string_view type) const {

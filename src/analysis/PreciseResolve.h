@@ -66,7 +66,8 @@ class ProjectIndex {
   // is known when the index is made, and a lookup gives the procedure's number alone.
   struct GlobalsFound {
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-    std::uint32_t Only = kNone;  // the procedure every use picks, with no definitions given
+    std::uint32_t Only = kNone;    // the procedure every use picks, with no definitions given
+    bool OnlyGivesObject = false;  // a call of it gives an object (Returned)
     std::span<const std::pair<std::uint32_t, const MemberSet*>> Definitions;
   };
   GlobalsFound Globals(std::string_view folded, std::uint64_t hash) const;
@@ -90,6 +91,9 @@ class ProjectIndex {
     bool Private = false;
   };
   const ProcedureFacts& Facts(std::uint32_t number) const { return facts_[number]; }
+  // The object module that a call of a procedure gives, or -1: a Sub, Property Let or Property Set
+  // gives nothing.
+  static int Returned(const ProcedureFacts& facts);
   std::uint32_t ProcedureCount() const { return offsets_.empty() ? 0 : offsets_.back(); }
   ProcedureId IdOf(std::uint32_t number) const;
   const ProcedureDecl& Decl(std::uint32_t number) const;

@@ -137,6 +137,22 @@ TEST_F(PreciseResolveTest, AGlobalPropertyAloneIsStillPickedByUse) {
   EXPECT_EQ(Sites("C.Main"), (Names{"A.Level@4", "B.Limit(Let)@5", "A.Level@5"}));
 }
 
+TEST_F(PreciseResolveTest, AGlobalFunctionsResultLeadsOnToItsClassButASubsDoesNot) {
+  Lines("P.vbp", {"Module=A; A.bas", "Module=C; C.bas", "Class=Box; Box.cls"});
+  Class("Box.cls", "Box", {"Public Sub Open()", "End Sub"});
+  Module("A.bas", "A",
+         {"Public Function Current() As Box", "End Function", "Public Sub Reset()", "End Sub"});
+  Module("C.bas", "C",
+         {"Sub Main()",        // 2
+          "  Current.Open",    // 3
+          "  Current().Open",  // 4
+          "  Reset.Open",      // 5
+          "End Sub"});
+  Analyze("P.vbp");
+  EXPECT_EQ(Sites("C.Main"),
+            (Names{"A.Current@3", "Box.Open@3", "A.Current@4", "Box.Open@4", "A.Reset@5"}));
+}
+
 TEST_F(PreciseResolveTest, FormBuiltinsComeBeforeGlobalsOfTheSameName) {
   Lines("P.vbp", {"Module=M; M.bas", "Form=F.frm"});
   Module("M.bas", "M", {"Public Sub Refresh()", "End Sub", "Public Sub Reload()", "End Sub"});
