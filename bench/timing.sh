@@ -12,6 +12,12 @@ measure() {
 # The smallest of the numbers given on standard input, separated by blanks.
 best() { tr ' ' '\n' | sed '/^$/d' | sort -g | head -1; }
 
+# Their median (of an even count, the lower of the middle two). On a noisy machine one fast run
+# moves the smallest; the median moves less.
+median() {
+  tr ' ' '\n' | sed '/^$/d' | sort -g | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'
+}
+
 # The two projects of the growth benchmarks, 250 and 2,000 modules, generated once under $1 as
 # grow250 and grow2000.
 make_growth_projects() {
