@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 #include "analysis/Symbol.h"
 #include "analysis/TokenTable.h"
@@ -339,9 +338,7 @@ void ProjectIndex::LayOutGlobals() {
     const std::uint32_t only = OnlyPick(globalLists_[static_cast<std::size_t>(place)]);
     if (only == GlobalsFound::kNone)
       return static_cast<int>(startOf[static_cast<std::size_t>(place)]);
-    // With a bit for whether the call gives an object, which most never do.
-    const bool object = Returned(facts_[only]) >= 0;
-    return -2 - static_cast<int>(2 * only + (object ? 1 : 0));
+    return OnlyValue(only, Returned(facts_[only]) >= 0);
   });
 }
 
@@ -356,6 +353,17 @@ std::uint32_t ProjectIndex::OnlyPick(
   if (facts.Private || IsProperty(facts.Kind)) return GlobalsFound::kNone;
   // Room for the number and its bit below the table's -1.
   return number < (std::uint32_t{1} << 30) ? number : GlobalsFound::kNone;
+}
+
+// Below the -1 that the table gives for no key: -2 - (twice the number, plus one when a call
+// of it gives an object, which most never do).
+int ProjectIndex::OnlyValue(std::uint32_t number, bool givesObject) {
+  return -2 - static_cast<int>(2 * number + (givesObject ? 1 : 0));
+}
+
+ProjectIndex::GlobalsFound ProjectIndex::OnlyOfValue(int value) {
+  const auto code = static_cast<std::uint32_t>(-2 - value);
+  return {code >> 1, (code & 1) != 0, {}};
 }
 
 int ProjectIndex::Returned(const ProcedureFacts& facts) {
@@ -421,10 +429,7 @@ ProjectIndex::GlobalsFound ProjectIndex::Globals(std::string_view folded,
   // Most names are turned away by length and first byte.
   const int start = globalStarts_.FindHashed(folded, hash);
   if (start == -1) return {};
-  if (start < -1) {
-    const auto only = static_cast<std::uint32_t>(-2 - start);
-    return {only >> 1, (only & 1) != 0, {}};
-  }
+  if (start < -1) return OnlyOfValue(start);
   const auto first = static_cast<std::size_t>(start);
   return {GlobalsFound::kNone, false, {globals_.data() + first + 1, globals_[first].first}};
 }

@@ -104,6 +104,9 @@ class ProjectIndex {
   void AddGlobals(std::size_t module);
   void LayOutGlobals();
   std::uint32_t OnlyPick(const std::vector<std::pair<std::uint32_t, const MemberSet*>>& list) const;
+  // A name's only pick as the frozen table's value for it, and back.
+  static int OnlyValue(std::uint32_t number, bool givesObject);
+  static GlobalsFound OnlyOfValue(int value);
   void NoteFacts(std::size_t module);
   void NoteAllFacts();
 
@@ -115,7 +118,7 @@ class ProjectIndex {
   // Nearly every unqualified name of a body is looked for among the globals: globalStarts_ leads
   // from a folded name straight to where its list starts, through a table that turns most names
   // away before any probe, or, for a name that is a single procedure picked whatever the use
-  // (OnlyPick), to that procedure as -2 - its number.
+  // (OnlyPick), to that procedure (OnlyValue).
   TextHashTable globalPlaces_;
   std::vector<std::vector<std::pair<std::uint32_t, const MemberSet*>>> globalLists_;
   FrozenTextTable globalStarts_;  // made again whenever the globals change
