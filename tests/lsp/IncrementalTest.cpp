@@ -204,6 +204,24 @@ TEST_F(IncrementalTest, EditsAnswerAsAFreshAnalysis) {
   EXPECT_EQ(space.LastResolved(), 6u);
 }
 
+TEST_F(IncrementalTest, AGlobalFunctionsObjectResultHoldsWhenTheProceduresBeforeItMove) {
+  Write("Extra.bas", {"Attribute VB_Name = \"Extra\"", "Public Function Current() As CStack",
+                      "End Function", "Public Function Total() As Long", "End Function"});
+  Workspace space({});
+  space.AddFolders({root_});
+  ASSERT_EQ(Answers(space), Fresh());
+  // A procedure added to the first module moves the number of every procedure after it; the
+  // module's bodies, read again, reach a member through the result of a later module's function.
+  Replace("Util.bas", "Sub Main()", "Sub Added()\r\n    Current.Push 1\r\nEnd Sub\r\nSub Main()");
+  Saved(space, "Util.bas", 6);
+  const std::vector<ProcedureItem> util = space.ProceduresIn(Path("Util.bas"));
+  ASSERT_FALSE(util.empty());
+  ASSERT_EQ(util[0].Name, "Added");
+  std::vector<std::string> callees;
+  for (const CallItem& call : space.Outgoing(util[0])) callees.push_back(call.Procedure.Name);
+  EXPECT_EQ(callees, (std::vector<std::string>{"Current", "Push"}));
+}
+
 TEST_F(IncrementalTest, EditorTextIsReadInsteadOfTheFileUntilClosed) {
   Workspace space({});
   space.AddFolders({root_});
