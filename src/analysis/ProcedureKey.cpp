@@ -15,10 +15,11 @@ ProcedureKey::ProcedureKey(std::string_view text) {
 }
 
 std::string_view ProcedureKey::FormatTo(char (&buffer)[kMaxText]) const {
-  char key[kKeyRoom];
-  // Past eight digits the key keeps the leading ones.
+  char key[kKeyRoom] = {};
+  // Past eight digits the key keeps the leading ones. The whole buffer is copied: a copy of a
+  // fixed size takes a few moves, where one of the key's size is a call.
   const std::size_t size = std::min(WriteKey(4, number_, key), kMaxText);
-  std::memcpy(buffer, key, size);
+  std::memcpy(buffer, key, kMaxText);
   return {buffer, size};
 }
 

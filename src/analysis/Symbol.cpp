@@ -1,20 +1,22 @@
 #include "analysis/Symbol.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace tarnel {
 
 std::size_t WriteKey(unsigned level, unsigned long number, char* out) {
-  char digits[20];
-  std::size_t count = 0;
-  for (unsigned long rest = number; rest > 0 || count < 4; rest /= 10) {
-    digits[count++] = static_cast<char>('0' + rest % 10);
-  }
-  std::size_t size = 0;
-  out[size++] = static_cast<char>('0' + level % 10);
-  out[size++] = '-';
-  while (count > 0) out[size++] = digits[--count];
-  return size;
+  out[0] = static_cast<char>('0' + level % 10);
+  out[1] = '-';
+  if (number >= 10000)
+    return static_cast<std::size_t>(std::to_chars(out + 2, out + kKeyRoom, number).ptr - out);
+  // Four digits, zeros in front.
+  const auto n = static_cast<unsigned>(number);
+  out[2] = static_cast<char>('0' + n / 1000);
+  out[3] = static_cast<char>('0' + n / 100 % 10);
+  out[4] = static_cast<char>('0' + n / 10 % 10);
+  out[5] = static_cast<char>('0' + n % 10);
+  return 6;
 }
 
 std::string FormatKey(int level, long number) {
@@ -23,8 +25,8 @@ std::string FormatKey(int level, long number) {
     std::snprintf(buffer, sizeof buffer, "%d-%.4ld", level, number);
     return buffer;
   }
-  return std::string(buffer, WriteKey(static_cast<unsigned>(level),
-                                      static_cast<unsigned long>(number), buffer));
+  return std::string(
+      buffer, WriteKey(static_cast<unsigned>(level), static_cast<unsigned long>(number), buffer));
 }
 
 const std::string& GroupCaption(int groupKind) {

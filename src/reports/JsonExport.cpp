@@ -1,6 +1,7 @@
 #include "reports/JsonExport.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "platform/CodePage.h"
 #include "reports/ExportText.h"
@@ -32,13 +33,31 @@ void AppendNumber(std::string& out, long value) {
 }
 
 void AppendKeys(std::string& out, const std::vector<ProcedureKey>& keys) {
-  out += '[';
+  // The quoted keys are put together in a block of their own and go into out a block at a time:
+  // a key is a few bytes, and an append of its own would cost more than its formatting.
+  constexpr std::size_t kKeyAtMost = ProcedureKey::kMaxText + 4;  // ", " and the quotes
+  char block[64 * kKeyAtMost];
+  std::size_t used = 0;
+  block[used++] = '[';
   char buffer[ProcedureKey::kMaxText];
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    if (i > 0) out += ", ";
-    AppendJsonString(out, keys[i].FormatTo(buffer));  // ASCII
+    if (used + kKeyAtMost + 1 > sizeof block) {  // and room for the closing "]"
+      out.append(block, used);
+      used = 0;
+    }
+    if (i > 0) {
+      block[used++] = ',';
+      block[used++] = ' ';
+    }
+    // Digits and "-": nothing to escape.
+    block[used++] = '"';
+    const std::size_t size = keys[i].FormatTo(buffer).size();
+    std::memcpy(block + used, buffer, ProcedureKey::kMaxText);
+    used += size;
+    block[used++] = '"';
   }
-  out += ']';
+  block[used++] = ']';
+  out.append(block, used);
 }
 
 void AppendPreciseFields(std::string& out, const PreciseModel& precise, const std::string& key) {

@@ -52,6 +52,25 @@ TEST_F(JsonExportTest, TextIsConvertedAndEscapedAndNumbersWrittenInFull) {
       << json;
 }
 
+// Key lists of every length: none, one, and more than go into the writer's block at once.
+TEST_F(JsonExportTest, KeyListsOfEveryLengthAreWrittenWhole) {
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  std::string text = "Attribute VB_Name = \"M\"\r\nSub Target()\r\nEnd Sub\r\n";
+  std::string expected = "\"CalledBy\": [";
+  for (int i = 1; i <= 150; ++i) {
+    text += "Sub Caller" + std::to_string(i) + "()\r\n    Target\r\nEnd Sub\r\n";
+    if (i > 1) expected += ", ";
+    expected += "\"" + FormatKey(4, i + 1) + "\"";
+  }
+  expected += "]";
+  dir.Write("M.bas", text);
+  Analyze();
+  const std::string json = Json();
+  EXPECT_NE(json.find("\"FullName\": \"M.Target\""), std::string::npos);
+  EXPECT_NE(json.find(expected), std::string::npos) << json.substr(0, 2000);
+  EXPECT_NE(json.find("\"Calls\": [\"4-0001\"], \"CalledBy\": []"), std::string::npos);
+}
+
 TEST_F(JsonExportTest, RecordedWalksAdditionOrderWhileAtWalksKeyOrder) {
   std::vector<std::string> recorded;
   for (int i = 0; i < ctx.Result.SymbolList.Count(); ++i)
