@@ -18,7 +18,7 @@ bool IsAsciiText(std::string_view text) {
 }
 
 // Engine text is converted only when it holds more than ASCII, which reads the same either way.
-void AppendString(std::string& out, const std::string& engineText, bool isUtf8 = false) {
+void AppendString(std::string& out, std::string_view engineText, bool isUtf8 = false) {
   if (isUtf8 || IsAsciiText(engineText)) {
     AppendJsonString(out, engineText);
   } else {
@@ -63,10 +63,17 @@ void AppendKeys(std::string& out, const std::vector<ProcedureKey>& keys) {
 void AppendPreciseFields(std::string& out, const PreciseModel& precise, const std::string& key) {
   out += ", \"CallSites\": [";
   if (auto it = precise.CallSites.find(key); it != precise.CallSites.end()) {
+    // The callees' keys first: each is a visit to a record elsewhere in memory, and visits that
+    // do not wait for each other's text to be written overlap.
+    thread_local std::vector<std::string_view> callees;
+    callees.clear();
+    for (const CallSite& site : it->second) callees.push_back(site.Callee->Key);
     for (std::size_t i = 0; i < it->second.size(); ++i) {
       out += i > 0 ? ", {\"Key\": " : "{\"Key\": ";
-      AppendString(out, it->second[i].Callee->Key);
-      out.append(", \"Line\": ").append(std::to_string(it->second[i].Line)) += '}';
+      AppendString(out, callees[i]);
+      out += ", \"Line\": ";
+      AppendNumber(out, it->second[i].Line);
+      out += '}';
     }
   }
   ProcedureMarks marks;
