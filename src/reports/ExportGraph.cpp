@@ -92,6 +92,13 @@ ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols
     graph.IndexKey(record->Key, static_cast<int>(i));
     graph.byRecord_.emplace(record, static_cast<int>(i));
     calls += record->Calls.size();
+    // The first procedure of a key keeps it, as in byKey_; a number far beyond the procedures'
+    // count is left to byKey_.
+    if (const auto number = ProcedureKeyIndex(record->Key);
+        number && *number < 4 * graph.procedures_.size() + 16) {
+      if (*number >= graph.byNumber_.size()) graph.byNumber_.resize(*number + 1, -1);
+      if (graph.byNumber_[*number] < 0) graph.byNumber_[*number] = static_cast<int>(i);
+    }
   }
   graph.edges_.reserve(calls);
 
@@ -100,7 +107,7 @@ ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols
     char buffer[ProcedureKey::kMaxText];
     for (ProcedureKey link : record.Calls) {
       const std::string_view key = link.FormatTo(buffer);
-      const int callee = graph.FindProcedure(key);
+      const int callee = graph.FindLinked(link, key);
       if (callee < 0) continue;  // a record that the tree leaves out
       ExportEdge edge;
       edge.Caller = static_cast<int>(caller);
@@ -145,6 +152,15 @@ int ExportGraph::FindExactKey(std::string_view key) const {
     if (slot.Size == 0) return -1;
     if (std::string_view(slot.Key, slot.Size) == key) return slot.Index;
   }
+}
+
+// key is the link's text.
+int ExportGraph::FindLinked(ProcedureKey link, std::string_view key) const {
+  const std::size_t number = link.Number() - 1;
+  if (link.Number() > 0 && number < byNumber_.size() && byNumber_[number] >= 0) {
+    return byNumber_[number];
+  }
+  return FindProcedure(key);
 }
 
 int ExportGraph::FindProcedure(std::string_view key) const {
