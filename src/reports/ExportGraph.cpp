@@ -1,5 +1,6 @@
 #include "reports/ExportGraph.h"
 
+#include "analysis/ProcedureKey.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 
@@ -107,7 +108,7 @@ ExportGraph ExportGraph::Build(const ResultTree& tree, const SymbolList& symbols
     char buffer[ProcedureKey::kMaxText];
     for (ProcedureKey link : record.Calls) {
       const std::string_view key = link.FormatTo(buffer);
-      const int callee = graph.FindLinked(link, key);
+      const int callee = graph.FindProcedure(key);
       if (callee < 0) continue;  // a record that the tree leaves out
       ExportEdge edge;
       edge.Caller = static_cast<int>(caller);
@@ -145,6 +146,10 @@ void ExportGraph::IndexKey(std::string_view key, int index) {
 }
 
 int ExportGraph::FindExactKey(std::string_view key) const {
+  // A key as the analysis writes it holds all that byKey_ would give for it, by its number.
+  if (const auto number = ProcedureKeyIndex(key); number && *number < byNumber_.size()) {
+    return byNumber_[*number];
+  }
   if (byKey_.empty() || key.empty() || key.size() > sizeof(KeySlot::Key)) return -1;
   const std::size_t mask = byKey_.size() - 1;
   for (std::size_t at = KeyHash(key) & mask;; at = (at + 1) & mask) {
@@ -152,15 +157,6 @@ int ExportGraph::FindExactKey(std::string_view key) const {
     if (slot.Size == 0) return -1;
     if (std::string_view(slot.Key, slot.Size) == key) return slot.Index;
   }
-}
-
-// key is the link's text.
-int ExportGraph::FindLinked(ProcedureKey link, std::string_view key) const {
-  const std::size_t number = link.Number() - 1;
-  if (link.Number() > 0 && number < byNumber_.size() && byNumber_[number] >= 0) {
-    return byNumber_[number];
-  }
-  return FindProcedure(key);
 }
 
 int ExportGraph::FindProcedure(std::string_view key) const {

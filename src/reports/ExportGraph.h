@@ -7,7 +7,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "analysis/ProcedureKey.h"
 #include "analysis/ResultTree.h"
 
 namespace tarnel {
@@ -78,11 +77,10 @@ class ExportGraph {
     std::int32_t Index = -1;
   };
   std::vector<KeySlot> byKey_;
-  // The same for the keys the analysis writes, by the number in them: a link is looked up by its
-  // number in a small array, without its text.
+  // The same for the keys the analysis writes, by the number in them: an array of four bytes a
+  // procedure stays in the cache, where the table of key texts, looked up once per call, does not.
   std::vector<int> byNumber_;
   std::unordered_map<const TPassRec*, int> byRecord_;
-  int FindLinked(ProcedureKey link, std::string_view key) const;
   void IndexKey(std::string_view key, int index);
   int FindExactKey(std::string_view key) const;
 };
