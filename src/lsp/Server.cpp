@@ -1,9 +1,11 @@
 #include "lsp/Server.h"
 
+#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/Symbol.h"
@@ -78,8 +80,24 @@ struct Server::Impl {
   std::unique_ptr<Workspace> Space;
   bool Initialized = false;
   bool WatchRegistration = false;
-  // The diagnostics last sent, by document URI, as JSON text.
-  std::map<std::string, std::string> Published;
+  // What a diagnostic says: where, of which procedure, and whether it is never reached or never
+  // called; its JSON is made from these alone.
+  struct SentMark {
+    SourceRange Where;
+    std::string Name;
+    bool Unreachable = false;
+  };
+  // The diagnostics last sent, by document URI.
+  std::unordered_map<std::string, std::vector<SentMark>> Published;
+
+  static bool SameMarks(const std::vector<UnusedMark>& marks, const std::vector<SentMark>& sent) {
+    return std::equal(marks.begin(), marks.end(), sent.begin(), sent.end(),
+                      [](const UnusedMark& mark, const SentMark& was) {
+                        return mark.Unreachable == was.Unreachable &&
+                               mark.Procedure.SelectionRange == was.Where &&
+                               mark.Procedure.Name == was.Name;
+                      });
+  }
 
   void Notify(const std::string& method, json params) {
     Out(Text({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}}));
@@ -131,12 +149,24 @@ struct Server::Impl {
   }
 
   // Sends the diagnostics of every module whose diagnostics changed since they were last sent,
-  // and empty ones for a module that no project lists any more.
+  // and empty ones for a module that no project lists any more. After an edit most modules' marks
+  // are what they were: they are compared as they stand, and only a changed module's are made
+  // into JSON, which for every module of a project of a thousand modules took longer than the
+  // edit's analysis.
   void PublishDiagnostics() {
-    std::map<std::string, std::string> current;
+    std::unordered_map<std::string, std::vector<SentMark>> current;
+    std::map<std::string, json> changed;  // sent in the order of their URIs
     for (const std::string& path : Space->ModuleFiles()) {
+      const std::vector<UnusedMark>& marks = Space->UnusedIn(path);
+      std::string uri = PathToFileUri(path);
+      auto sent = Published.find(uri);
+      if (sent != Published.end() && SameMarks(marks, sent->second)) {
+        current.emplace(std::move(uri), std::move(sent->second));
+        continue;
+      }
       json diagnostics = json::array();
-      for (const UnusedMark& mark : Space->UnusedIn(path)) {
+      std::vector<SentMark> now;
+      for (const UnusedMark& mark : marks) {
         diagnostics.push_back(
             {{"range", Range(mark.Procedure.SelectionRange)},
              {"severity", 4},
@@ -145,19 +175,22 @@ struct Server::Impl {
              {"message", mark.Unreachable
                              ? mark.Procedure.Name + " is never reached from an entry point"
                              : mark.Procedure.Name + " is never called"}});
+        now.push_back({mark.Procedure.SelectionRange, mark.Procedure.Name, mark.Unreachable});
       }
-      current[PathToFileUri(path)] = Text(diagnostics);
+      changed.emplace(uri, std::move(diagnostics));
+      current.emplace(std::move(uri), std::move(now));
     }
+    std::vector<std::string> gone;
     for (const auto& [uri, sent] : Published) {
-      if (current.count(uri) == 0) {
-        Notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", json::array()}});
-      }
+      if (current.count(uri) == 0) gone.push_back(uri);
     }
-    for (const auto& [uri, diagnostics] : current) {
-      auto sent = Published.find(uri);
-      if (sent != Published.end() && sent->second == diagnostics) continue;
+    std::sort(gone.begin(), gone.end());
+    for (const std::string& uri : gone) {
+      Notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", json::array()}});
+    }
+    for (auto& [uri, diagnostics] : changed) {
       Notify("textDocument/publishDiagnostics",
-             {{"uri", uri}, {"diagnostics", json::parse(diagnostics)}});
+             {{"uri", uri}, {"diagnostics", std::move(diagnostics)}});
     }
     Published = std::move(current);
   }

@@ -467,7 +467,7 @@ std::vector<ProcedureItem> Workspace::Search(std::string_view text, std::size_t 
   return items;
 }
 
-std::vector<UnusedMark> Workspace::UnusedIn(const std::string& path) const {
+const std::vector<UnusedMark>& Workspace::UnusedIn(const std::string& path) const {
   // What the marks come from; the items are made again only when it changed (or the file did).
   std::vector<UnusedSource> sources;
   std::set<int> seen;
@@ -498,8 +498,9 @@ std::vector<UnusedMark> Workspace::UnusedIn(const std::string& path) const {
   for (const UnusedSource& source : sources) {
     marks.push_back({Item(source.Project, source.Record), source.Unreachable});
   }
-  unused_[path] = {std::move(sources), marks};
-  return marks;
+  auto& cache = unused_[path];
+  cache = {std::move(sources), std::move(marks)};
+  return cache.second;
 }
 
 void Workspace::Forget(const std::string& path) {

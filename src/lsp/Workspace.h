@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/AnalysisOptions.h"
@@ -90,8 +91,9 @@ class Workspace {
   std::vector<CallItem> Outgoing(const ProcedureItem& procedure) const;
   // Procedures whose name contains text, best first as the quick-open ranks them.
   std::vector<ProcedureItem> Search(std::string_view text, std::size_t limit) const;
-  // Unused and unreachable procedures of a module, when the reading marks them.
-  std::vector<UnusedMark> UnusedIn(const std::string& path) const;
+  // Unused and unreachable procedures of a module, when the reading marks them: the workspace's
+  // own list, good until the next call for the same module or the next change.
+  const std::vector<UnusedMark>& UnusedIn(const std::string& path) const;
 
   // The text an editor holds for a file (UTF-8), or nullopt to read it from disk again. The
   // analyses read it instead of the file from their next reading on. Returns true when the text
@@ -139,7 +141,9 @@ class Workspace {
                                                other.Callees, other.Unreachable);
     }
   };
-  mutable std::map<std::string, std::pair<std::vector<UnusedSource>, std::vector<UnusedMark>>>
+  // By path; looked up for every module after each edit, so hashed rather than ordered.
+  mutable std::unordered_map<std::string,
+                             std::pair<std::vector<UnusedSource>, std::vector<UnusedMark>>>
       unused_;
   std::vector<std::string> messages_;
   std::size_t lastResolved_ = 0;

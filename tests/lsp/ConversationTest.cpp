@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "lsp/LspClient.h"
@@ -244,6 +245,56 @@ TEST_F(ConversationTest, BadInputIsAnsweredOrRefusedAndTheServerGoesOn) {
   EXPECT_TRUE(client.Request("workspace/symbol", {{"query", "Main"}}).contains("result"));
   // A truncated header ends the session like the end of input.
   client.SendRaw("Content-Len");
+  EXPECT_EQ(client.Finish(), 1);
+}
+
+// After an edit only the modules whose diagnostics changed are sent again: a call that makes an
+// external procedure used clears Module1's hint; a property renamed in place keeps its range, and
+// its hint is sent again with the new name; the forms, whose marks stay the same, are not.
+TEST_F(ConversationTest, AfterAnEditOnlyChangedDiagnosticsAreSentAgain) {
+  LspClient client;
+  Initialize(client);
+  client.Request("workspace/symbol", {{"query", "Main"}});
+  // What was sent since the last look, by document URI: the messages of its diagnostics.
+  auto sent = [&] {
+    client.Request("workspace/symbol", {{"query", "Main"}});
+    std::map<std::string, std::vector<std::string>> messages;
+    for (const json& note : client.Notifications) {
+      if (note["method"] != "textDocument/publishDiagnostics") continue;
+      std::vector<std::string>& list = messages[note["params"]["uri"]];
+      for (const json& d : note["params"]["diagnostics"]) list.push_back(d["message"]);
+    }
+    client.Notifications.clear();
+    return messages;
+  };
+  const std::string counter = FileUri(root_ + "/CCounter.cls");
+  std::map<std::string, std::vector<std::string>> first = sent();
+  ASSERT_EQ(first.size(), 4u);
+  EXPECT_EQ(first[module_], std::vector<std::string>{"GetPrivateProfileString is never called"});
+  EXPECT_EQ(first[counter], std::vector<std::string>{"Owner is never called"});
+
+  auto edit = [&](const char* file, const std::string& from, const std::string& to) {
+    std::string source = ReadNative(dir_.File(file));
+    const std::size_t at = source.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    source.replace(at, from.size(), to);
+    dir_.Write(file, source);
+    client.Notify("textDocument/didSave",
+                  {{"textDocument", {{"uri", FileUri(root_ + "/" + file)}}}});
+  };
+  edit("Module1.bas", "Sub Main()\r\n",
+       "Sub Main()\r\n    x = GetPrivateProfileString(\"a\", \"b\", \"\", \"\", 0, \"c\")\r\n");
+  std::map<std::string, std::vector<std::string>> second = sent();
+  EXPECT_EQ(second.size(), 1u);
+  ASSERT_EQ(second.count(module_), 1u);
+  EXPECT_TRUE(second[module_].empty());
+
+  edit("CCounter.cls", "Property Get Owner() As Object\r\n    Set Owner",
+       "Property Get Ownex() As Object\r\n    Set Ownex");
+  std::map<std::string, std::vector<std::string>> third = sent();
+  EXPECT_EQ(third.size(), 1u);
+  EXPECT_EQ(third[counter], std::vector<std::string>{"Ownex is never called"});
+  client.Notify("exit", nullptr);
   EXPECT_EQ(client.Finish(), 1);
 }
 
