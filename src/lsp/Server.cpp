@@ -1,7 +1,6 @@
 #include "lsp/Server.h"
 
 #include <algorithm>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
@@ -155,7 +154,6 @@ struct Server::Impl {
   // edit's analysis.
   void PublishDiagnostics() {
     std::unordered_map<std::string, std::vector<SentMark>> current;
-    std::map<std::string, json> changed;  // sent in the order of their URIs
     for (const std::string& path : Space->ModuleFiles()) {
       const std::vector<UnusedMark>& marks = Space->UnusedIn(path);
       std::string uri = PathToFileUri(path);
@@ -177,7 +175,10 @@ struct Server::Impl {
                              : mark.Procedure.Name + " is never called"}});
         now.push_back({mark.Procedure.SelectionRange, mark.Procedure.Name, mark.Unreachable});
       }
-      changed.emplace(uri, std::move(diagnostics));
+      // Sent at once: held for every module of a large project, the JSON took more memory than
+      // the project's analysis.
+      Notify("textDocument/publishDiagnostics",
+             {{"uri", uri}, {"diagnostics", std::move(diagnostics)}});
       current.emplace(std::move(uri), std::move(now));
     }
     std::vector<std::string> gone;
@@ -187,10 +188,6 @@ struct Server::Impl {
     std::sort(gone.begin(), gone.end());
     for (const std::string& uri : gone) {
       Notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", json::array()}});
-    }
-    for (auto& [uri, diagnostics] : changed) {
-      Notify("textDocument/publishDiagnostics",
-             {{"uri", uri}, {"diagnostics", std::move(diagnostics)}});
     }
     Published = std::move(current);
   }
