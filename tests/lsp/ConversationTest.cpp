@@ -254,7 +254,6 @@ TEST_F(ConversationTest, BadInputIsAnsweredOrRefusedAndTheServerGoesOn) {
 TEST_F(ConversationTest, AfterAnEditOnlyChangedDiagnosticsAreSentAgain) {
   LspClient client;
   Initialize(client);
-  client.Request("workspace/symbol", {{"query", "Main"}});
   // What was sent since the last look, by document URI: the messages of its diagnostics.
   auto sent = [&] {
     client.Request("workspace/symbol", {{"query", "Main"}});
