@@ -18,6 +18,17 @@ median() {
   tr ' ' '\n' | sed '/^$/d' | sort -g | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'
 }
 
+# The CPU and wall ratios of one side's times to a base's, of their minimums and of their medians:
+# ratios CPU WALL BASE_CPU BASE_WALL, each a list of seconds separated by blanks.
+ratios() {
+  local of
+  for of in best median; do
+    awk -v c="$($of <<<"$1")" -v w="$($of <<<"$2")" -v bc="$($of <<<"$3")" -v bw="$($of <<<"$4")" \
+      -v what="$([ "$of" = best ] && echo "best of each" || echo medians)" \
+      'BEGIN { printf "cpu ratio (%s): %.2f\nwall ratio (%s): %.2f\n", what, c / bc, what, w / bw }'
+  done
+}
+
 # The two projects of the growth benchmarks, 250 and 2,000 modules, generated once under $1 as
 # grow250 and grow2000.
 make_growth_projects() {
