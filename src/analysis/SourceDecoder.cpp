@@ -1,5 +1,6 @@
 #include "analysis/SourceDecoder.h"
 
+#include "platform/ByteText.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 
@@ -12,7 +13,7 @@ void SourceDecoder::SetSetting(SourceEncoding setting) {
 }
 
 SourceEncoding SourceDecoder::Detect(std::string_view bytes) const {
-  if (!HasNonAscii(bytes)) return fallback_;
+  if (IsAscii(bytes)) return fallback_;
   if (IsValidUtf8(bytes)) return SourceEncoding::Utf8;
   return GuessLegacyCodePage(bytes).value_or(fallback_);
 }
@@ -34,7 +35,7 @@ void SourceDecoder::Decide(const std::vector<std::string>& enginePaths, PathReso
     } catch (...) {
       continue;
     }
-    if (!HasNonAscii(bytes)) continue;
+    if (IsAscii(bytes)) continue;
     std::optional<SourceEncoding> choice;
     if (IsValidUtf8(bytes)) {
       choice = SourceEncoding::Utf8;

@@ -11,6 +11,30 @@
 
 namespace tarnel {
 
+std::size_t AsciiPrefixLength(std::string_view text) {
+  const char* bytes = text.data();
+  const std::size_t size = text.size();
+  std::size_t at = 0;
+#ifdef __SSE2__
+  for (; at + 16 <= size; at += 16) {
+    const auto high = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at))));
+    if (high != 0) return at + static_cast<std::size_t>(std::countr_zero(high));
+  }
+#endif
+  for (; at + 8 <= size; at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + at, 8);
+    if ((word & kHighBitsOfWord) != 0) {
+      return at + static_cast<std::size_t>(std::countr_zero(word & kHighBitsOfWord)) / 8;
+    }
+  }
+  for (; at < size; ++at) {
+    if (static_cast<unsigned char>(bytes[at]) >= 0x80) return at;
+  }
+  return size;
+}
+
 std::string LeftCut(std::string_view s, int n) {
   if (n < 1) return {};
   std::size_t want = static_cast<std::size_t>(n);

@@ -69,6 +69,10 @@ void SplitCodeFieldBatches(std::string_view text, std::vector<std::string_view>&
 // The high bit of each of eight bytes: a word ANDed with it is zero when all are plain ASCII.
 inline constexpr std::uint64_t kHighBitsOfWord = 0x8080808080808080ull;
 
+// How many bytes text starts with that are plain ASCII (below 0x80): text.size() when all are.
+std::size_t AsciiPrefixLength(std::string_view text);
+inline bool IsAscii(std::string_view text) { return AsciiPrefixLength(text) == text.size(); }
+
 // A..Z to a..z in eight bytes that are all below 0x80, at once: a byte gets its high bit from the
 // first sum when it is at least "A", from the second when it is above "Z"; 0x80 >> 2 is the 0x20
 // between the cases.

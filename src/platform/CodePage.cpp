@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "platform/ByteText.h"
+
 namespace tarnel {
 
 namespace {
@@ -46,24 +48,6 @@ class Converter {
   iconv_t handle_;
 };
 
-void AppendUtf8(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // Length of the UTF-8 sequence at the start of s, or 0 when it is not a valid one.
 std::size_t Utf8SequenceLength(std::string_view s, char32_t& codePoint) {
   unsigned char b = static_cast<unsigned char>(s[0]);
@@ -92,13 +76,6 @@ std::size_t Utf8SequenceLength(std::string_view s, char32_t& codePoint) {
   return length;
 }
 
-bool IsAscii(std::string_view s) {
-  for (char c : s) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
 Converter& FromCp932() {
   thread_local Converter converter("UTF-8", "CP932");
   return converter;
@@ -110,6 +87,24 @@ Converter& ToCp932() {
 }
 
 }  // namespace
+
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
 
 std::string Cp932ToUtf8(std::string_view cp932) {
   if (IsAscii(cp932)) return std::string(cp932);
@@ -186,7 +181,7 @@ bool IsValidUtf8(std::string_view bytes) {
     std::uint32_t min;
     std::uint32_t cp;
     if (c < 0x80) {
-      ++i;
+      i += AsciiPrefixLength(bytes.substr(i));
       continue;
     } else if ((c & 0xE0) == 0xC0) {
       follow = 1, min = 0x80, cp = c & 0x1F;

@@ -17,6 +17,9 @@ std::string Utf8ToCp932(std::string_view utf8);
 // True when text converts to code page 932 without loss.
 bool RepresentableInCp932(std::string_view utf8);
 
+// Appends the UTF-8 form of a code point.
+void AppendUtf8(char32_t codePoint, std::string& out);
+
 // True when bytes are valid UTF-8 throughout: no overlong form, surrogate or code point past
 // U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);

@@ -24,19 +24,6 @@ bool UndefinedIn1252(unsigned char c) {
   return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
 }
 
-void AppendUtf8(unsigned code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 }  // namespace
 
 std::optional<SourceEncoding> ParseSourceEncoding(std::string_view text) {
@@ -62,13 +49,6 @@ const char* SourceEncodingName(SourceEncoding encoding) {
   return "Auto";
 }
 
-bool HasNonAscii(std::string_view bytes) {
-  for (char c : bytes) {
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
-  }
-  return false;
-}
-
 std::string Cp1252ToUtf8(std::string_view cp1252) {
   // 0x80..0x9F differ from Latin-1; the undefined ones keep their C1 code points.
   static const unsigned short kHigh[32] = {
@@ -77,13 +57,14 @@ std::string Cp1252ToUtf8(std::string_view cp1252) {
       0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
   std::string out;
   out.reserve(cp1252.size() + cp1252.size() / 8);
-  for (char ch : cp1252) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += ch;
-    } else {
-      AppendUtf8(c < 0xA0 ? kHigh[c - 0x80] : c, out);
-    }
+  // Source text is nearly all ASCII: its runs are copied whole.
+  while (!cp1252.empty()) {
+    const std::size_t plain = AsciiPrefixLength(cp1252);
+    out.append(cp1252.data(), plain);
+    if (plain == cp1252.size()) break;
+    const auto c = static_cast<unsigned char>(cp1252[plain]);
+    AppendUtf8(c < 0xA0 ? kHigh[c - 0x80] : c, out);
+    cp1252.remove_prefix(plain + 1);
   }
   return out;
 }
@@ -99,7 +80,7 @@ std::optional<SourceEncoding> GuessLegacyCodePage(std::string_view bytes) {
   for (std::size_t i = 0; i < n;) {
     const auto c = static_cast<unsigned char>(bytes[i]);
     if (c < 0x80) {
-      ++i;
+      i += AsciiPrefixLength(bytes.substr(i));
       continue;
     }
     if (UndefinedIn1252(c)) japanese += 3;

@@ -16,8 +16,6 @@ enum class SourceEncoding { Cp932, Cp1252, Utf8, Auto };
 std::optional<SourceEncoding> ParseSourceEncoding(std::string_view text);
 const char* SourceEncodingName(SourceEncoding encoding);
 
-bool HasNonAscii(std::string_view bytes);
-
 std::string Cp1252ToUtf8(std::string_view cp1252);
 
 // Which legacy code page makes more sense of bytes that are not UTF-8: Cp932, Cp1252, or nullopt

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/ByteText.h"
 #include "platform/CodePage.h"
 #include "reports/ExportText.h"
 
@@ -10,16 +11,9 @@ namespace tarnel {
 
 namespace {
 
-bool IsAsciiText(std::string_view text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
 // Engine text is converted only when it holds more than ASCII, which reads the same either way.
 void AppendString(std::string& out, std::string_view engineText, bool isUtf8 = false) {
-  if (isUtf8 || IsAsciiText(engineText)) {
+  if (isUtf8 || IsAscii(engineText)) {
     AppendJsonString(out, engineText);
   } else {
     AppendJsonString(out, Cp932ToUtf8(engineText));

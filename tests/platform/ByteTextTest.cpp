@@ -177,6 +177,25 @@ TEST(FoldCaseTest, TextsCompareAlikeExactlyWhenTheirFoldsAreEqual) {
   EXPECT_FALSE(SameTextIgnoreCase("ABCDEFGHi\x83\x41", "abcdefghI\x83\x61"));
 }
 
+TEST(AsciiPrefixTest, FindsTheFirstHighByteAtAnyPlaceAndLength) {
+  // Texts of every length up to three blocks of sixteen, with one byte of 0x80 or 0xFF at every
+  // place, and none: the blocks, the words after them and the last bytes each find it.
+  for (std::size_t size = 0; size <= 48; ++size) {
+    const std::string plain(size, '\x7f');
+    EXPECT_EQ(AsciiPrefixLength(plain), size);
+    EXPECT_TRUE(IsAscii(plain));
+    for (std::size_t at = 0; at < size; ++at) {
+      for (char high : {'\x80', '\xff'}) {
+        std::string text = plain;
+        text[at] = high;
+        if (at + 1 < size) text[size - 1] = '\x90';  // a later one changes nothing
+        EXPECT_EQ(AsciiPrefixLength(text), at) << size << " " << at;
+        EXPECT_FALSE(IsAscii(text));
+      }
+    }
+  }
+}
+
 TEST(FoldCaseTest, TrailBytesThatLookLikeLettersAreNotFolded) {
   // Katakana A (0x83 0x41) and small ya (0x83 0x61) differ only by the ASCII case of their trail.
   EXPECT_FALSE(SameTextIgnoreCase("\x83\x41", "\x83\x61"));

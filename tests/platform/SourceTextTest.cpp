@@ -42,7 +42,11 @@ TEST(SourceTextTest, Utf8ValidityRejectsLegacyBytesAndMalformedForms) {
   EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));      // overlong
   EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));  // surrogate
   EXPECT_FALSE(IsValidUtf8("\xe5\x8d"));      // cut short
-  EXPECT_FALSE(HasNonAscii("plain"));
+  // The same after long plain runs, which are passed over a block at a time.
+  const std::string run(40, 'a');
+  EXPECT_TRUE(IsValidUtf8(run + "\xc3\xb6" + run + "\xf0\x9f\x98\x80" + run));
+  EXPECT_FALSE(IsValidUtf8(run + "\xc3\xb6" + run + "\xc0\xaf"));
+  EXPECT_FALSE(IsValidUtf8(run + "\xe5\x8d"));
 }
 
 TEST(SourceTextTest, DecodesCodePage1252IncludingItsPunctuationRow) {
@@ -51,6 +55,10 @@ TEST(SourceTextTest, DecodesCodePage1252IncludingItsPunctuationRow) {
             "Gr\xc3\xb6\xc3\x9f"
             "e \xe2\x82\xac \xe2\x80\x9cx\xe2\x80\x9d \xc2\x81");
   EXPECT_EQ(DecodeToUtf8("\x91\xec\x8b\x85", SourceEncoding::Cp932), "\xe5\x8d\x93\xe7\x90\x83");
+  // Long plain runs between the accented letters are copied as they stand.
+  const std::string run(37, 'x');
+  EXPECT_EQ(Cp1252ToUtf8(run + "\xe9" + run + "\x80\xe9" + run),
+            run + "\xc3\xa9" + run + "\xe2\x82\xac\xc3\xa9" + run);
   EXPECT_EQ(ParseSourceEncoding(" utf-8 "), SourceEncoding::Utf8);
   EXPECT_EQ(ParseSourceEncoding("AUTO"), SourceEncoding::Auto);
   EXPECT_EQ(ParseSourceEncoding("1252"), SourceEncoding::Cp1252);
