@@ -13,6 +13,7 @@
 
 #include "analysis/AnalysisContext.h"
 #include "analysis/AnalysisSteps.h"
+#include "analysis/NamesUsed.h"
 #include "analysis/OrderedWork.h"
 #include "analysis/PreciseLink.h"
 #include "analysis/PreciseMarks.h"
@@ -62,8 +63,6 @@ class Beside {
   std::exception_ptr error_;
   std::thread thread_;
 };
-
-std::uint64_t NameHash(std::string_view folded) { return std::hash<std::string_view>()(folded); }
 
 // What each module-level name of a module stands for, as text: two modules give the same text
 // for a name exactly when the name resolves the same way from any other module.
@@ -152,20 +151,6 @@ struct BodyRead {
   bool Failed = false;
 };
 
-void SortUnique(std::vector<std::uint64_t>& hashes) {
-  std::sort(hashes.begin(), hashes.end());
-  hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
-}
-
-// The folded names that a statement's identifiers use, as hashes.
-void CollectNames(const VbStatement& s, std::vector<std::uint64_t>& out, std::string& scratch) {
-  for (const VbToken& token : s.Tokens) {
-    if (token.Kind != TokenKind::Identifier) continue;
-    FoldCaseInto(BareName(token.Text), scratch);
-    out.push_back(NameHash(scratch));
-  }
-}
-
 // Reads the bodies of modules (by place) on the context's workers: the calls each makes, when
 // index is given, and the names each uses. read(i, result) receives them in order.
 void ReadBodies(AnalysisContext& ctx, PathResolver& paths,
@@ -175,7 +160,7 @@ void ReadBodies(AnalysisContext& ctx, PathResolver& paths,
   const PreciseModel& model = *ctx.Result.Precise;
   OrderedWork<BodyRead> reads(modules.size(), [&](std::size_t i, BodyRead& out, unsigned) {
     const ModuleModel& module = model.Modules[modules[i]];
-    std::string scratch;
+    NamesUsed names;
     std::optional<BodyResolver> resolver;
     if (index) {
       out.Found.resize(module.Procedures.size());
@@ -183,7 +168,7 @@ void ReadBodies(AnalysisContext& ctx, PathResolver& paths,
     }
     BodyVisitor visit = [&](std::size_t proc, const std::vector<VariableDecl>& locals,
                             const VbStatement& s) {
-      CollectNames(s, out.Mentions, scratch);
+      names.Note(s);
       if (resolver && proc < out.Found.size()) {
         resolver->Statement(proc, locals, s, out.Found[proc]);
       }
@@ -191,7 +176,7 @@ void ReadBodies(AnalysisContext& ctx, PathResolver& paths,
     ModuleRead read = ReadPreciseModule(module.Path, module.Kind, ctx.Result.Decoder, paths,
                                         model.Conditions, visit);
     out.Failed = static_cast<bool>(read.Error);
-    SortUnique(out.Mentions);
+    out.Mentions = names.Take();
   });
   reads.Start(modules.size() > 1 ? ctx.Options.Workers : 0);
   for (std::size_t i = 0; i < modules.size(); ++i) take(modules[i], reads.Take(i));
@@ -240,8 +225,15 @@ ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
       }
     }
   }
-  // Known before the first edit, so that no edit waits for every module to be read.
-  NoteMentions(ctx);
+  // Known before the first edit, so that no edit waits for every module to be read: noted by the
+  // analysis when it was asked to, else read now.
+  if (model.NamesUsed.size() == model.Modules.size()) {
+    mentions_ = std::move(model.NamesUsed);
+    model.NamesUsed.clear();
+    mentionsKnown_ = true;
+  } else {
+    NoteMentions(ctx);
+  }
 }
 
 void ModuleUpdater::NoteMentions(AnalysisContext& ctx) {

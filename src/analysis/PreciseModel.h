@@ -87,6 +87,9 @@ struct PreciseModel {
   std::vector<ModuleModel> Modules;
   ByProcedureKey<std::vector<CallSite>> CallSites;  // by caller key
   ByProcedureKey<ProcedureMarks> Marks;             // by procedure key
+  // Per module, the names its bodies use (NamesUsed), when the analysis was asked to note them
+  // and read every module; empty otherwise.
+  std::vector<std::vector<std::uint64_t>> NamesUsed;
 };
 
 }  // namespace tarnel

@@ -5,6 +5,7 @@
 
 #include "analysis/AnalysisSteps.h"
 #include "analysis/LineCompare.h"
+#include "analysis/NamesUsed.h"
 #include "analysis/PreciseLink.h"
 #include "analysis/PreciseMarks.h"
 #include "analysis/PreciseResolve.h"
@@ -148,6 +149,7 @@ void Precise::ScanDeclarations(AnalysisRun& run, std::string_view projectPath) c
 struct CallsRead {
   std::vector<ResolvedCall> Found;
   std::vector<std::uint32_t> Ends;  // per procedure of the module, where its calls end in Found
+  std::vector<std::uint64_t> NamesUsed;  // when asked for
   std::exception_ptr Error;
 
   std::span<const ResolvedCall> Of(std::size_t procedure) const {
@@ -179,6 +181,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
   const ProjectIndex& index = *owned;
   const CondConstants& constants = model.Conditions;
   const SourceDecoder& decoder = result.Decoder;
+  const bool noteNames = run.Options.NoteNamesUsed;
 
   auto reads = std::make_unique<OrderedWork<CallsRead>>(
       model.Modules.size(), [&](std::size_t i, CallsRead& out, unsigned) {
@@ -186,6 +189,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
         const std::size_t procedures = module.Procedures.size();
         out.Ends.reserve(procedures);
         BodyResolver resolver(index, *table, static_cast<std::uint32_t>(i));
+        NamesUsed names;
         // A procedure's statements come together, procedures in order: the calls of those
         // before it are complete when its first one comes.
         const auto endBefore = [&](std::size_t proc) {
@@ -194,6 +198,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
         };
         BodyVisitor visit = [&](std::size_t proc, const std::vector<VariableDecl>& locals,
                                 const VbStatement& s) {
+          if (noteNames) names.Note(s);
           if (proc >= procedures || proc < out.Ends.size()) return;
           endBefore(proc);
           resolver.Statement(proc, locals, s, out.Found);
@@ -202,6 +207,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
             ReadPreciseModule(module.Path, module.Kind, decoder, run.Paths, constants, visit);
         endBefore(procedures);
         out.Error = read.Error;
+        if (noteNames) out.NamesUsed = names.Take();
       });
 
   AnalysisHost& host = run.Host;
@@ -212,6 +218,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
   } end{host};
   const int count = static_cast<int>(model.Modules.size());
   host.SetProgressRange(count > 0 ? count - 1 : 0);
+  if (noteNames) model.NamesUsed.resize(model.Modules.size());
   EdgeLinker linker(model, index);
   std::string counter;
   for (int m = 0; m < count; ++m) {
@@ -230,11 +237,14 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
       linker.Link(index.Number({static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(p)}),
                   read.Of(p));
     }
+    if (noteNames) model.NamesUsed[static_cast<std::size_t>(m)] = std::move(read.NamesUsed);
     std::vector<ResolvedCall>().swap(read.Found);
     std::vector<std::uint32_t>().swap(read.Ends);
   }
   reads.reset();
   table.reset();
+  // Names noted for part of the modules would tell an update too little.
+  if (result.Cancelled) model.NamesUsed.clear();
   if (!result.Cancelled) linker.LinkDispatch();
   {
     // The marks and the records' lists come from the same links and write apart: the marks into
