@@ -171,10 +171,12 @@ const Workspace::Module* Workspace::ModuleOf(const Project& project,
 
 namespace {
 
+// The lines of a module's file as its analysis decoded them, from the cache or read and, when
+// keep, put in it.
 std::shared_ptr<SourceLines> LinesOf(std::map<std::string, std::shared_ptr<SourceLines>>& cache,
                                      const std::map<std::string, std::string>& open,
                                      const AnalysisContext& ctx, const std::string& enginePath,
-                                     const std::string& path) {
+                                     const std::string& path, bool keep = true) {
   auto cached = cache.find(path);
   if (cached != cache.end()) return cached->second;
   std::string text;
@@ -186,7 +188,7 @@ std::shared_ptr<SourceLines> LinesOf(std::map<std::string, std::shared_ptr<Sourc
     text = DecodeToUtf8(bytes, ctx.Result.Decoder.EncodingOf(enginePath, bytes));
   }
   auto lines = std::make_shared<SourceLines>(std::move(text));
-  cache[path] = lines;
+  if (keep) cache[path] = lines;
   return lines;
 }
 
@@ -204,7 +206,8 @@ SourceRange TrimmedLineRange(std::string_view line, int lineIndex) {
 
 }  // namespace
 
-ProcedureItem Workspace::Item(int projectIndex, const void* recordPointer) const {
+ProcedureItem Workspace::Item(int projectIndex, const void* recordPointer,
+                              const SourceLines* moduleLines) const {
   const Project& project = *projects_[static_cast<std::size_t>(projectIndex)];
   const auto& record = *static_cast<const TPassRec*>(recordPointer);
   ProcedureItem item;
@@ -219,10 +222,14 @@ ProcedureItem Workspace::Item(int projectIndex, const void* recordPointer) const
   if (!module) return item;
   item.Module = module->Name;
   item.Path = module->Path;
-  auto lines = LinesOf(lines_, openTexts_, *project.Ctx, module->EnginePath, module->Path);
+  std::shared_ptr<SourceLines> kept;
+  if (moduleLines == nullptr) {
+    kept = LinesOf(lines_, openTexts_, *project.Ctx, module->EnginePath, module->Path);
+    moduleLines = kept.get();
+  }
   const auto [start, end] = project.Lines(record);
-  const std::string_view first = lines->Line(start - 1);
-  const std::string_view last = lines->Line(end - 1);
+  const std::string_view first = moduleLines->Line(start - 1);
+  const std::string_view last = moduleLines->Line(end - 1);
   item.Range = {{start - 1, 0}, {end - 1, SourceLines::Utf16Column(last, last.size())}};
   std::vector<std::size_t> at = FindWord(first, item.Name);
   item.SelectionRange = at.empty() ? TrimmedLineRange(first, start - 1)
@@ -495,8 +502,16 @@ const std::vector<UnusedMark>& Workspace::UnusedIn(const std::string& path) cons
     return cached->second.second;
   }
   std::vector<UnusedMark> marks;
+  // The file's lines serve this call alone unless something kept them already: kept for every
+  // module's marks, they would hold the text of the whole project.
+  std::shared_ptr<SourceLines> lines;
+  if (!sources.empty()) {
+    const Project& project = *projects_[static_cast<std::size_t>(sources.front().Project)];
+    const Module& module = *ModuleOf(project, path);
+    lines = LinesOf(lines_, openTexts_, *project.Ctx, module.EnginePath, module.Path, false);
+  }
   for (const UnusedSource& source : sources) {
-    marks.push_back({Item(source.Project, source.Record), source.Unreachable});
+    marks.push_back({Item(source.Project, source.Record, lines.get()), source.Unreachable});
   }
   auto& cache = unused_[path];
   cache = {std::move(sources), std::move(marks)};

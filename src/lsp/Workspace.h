@@ -117,7 +117,8 @@ class Workspace {
   // Drops what is kept of a file's text.
   void Forget(const std::string& path);
   const Module* ModuleOf(const Project& project, const std::string& path) const;
-  ProcedureItem Item(int project, const void* record) const;
+  // lines: the module's, when the caller has them at hand.
+  ProcedureItem Item(int project, const void* record, const SourceLines* lines = nullptr) const;
   std::vector<SourceRange> SiteRanges(const Project& project, const void* caller,
                                       const void* callee) const;
 
