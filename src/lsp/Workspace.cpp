@@ -71,6 +71,33 @@ std::string CanonicalPath(const std::string& path) {
   return error ? path : canonical.string();
 }
 
+namespace {
+
+// CanonicalPath for the many files of a project, which lie in few folders: each folder is made
+// canonical once, and a file that is no symbolic link keeps its name after it.
+class CanonicalPaths {
+ public:
+  std::string Of(const std::string& path) {
+    const std::filesystem::path file(path);
+    const std::filesystem::path name = file.filename();
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(file, error);
+    if (!file.is_absolute() || name.empty() || name == "." || name == ".." ||
+        (error && status.type() != std::filesystem::file_type::not_found) ||
+        std::filesystem::is_symlink(status)) {
+      return CanonicalPath(path);
+    }
+    auto [folder, added] = folders_.try_emplace(file.parent_path().string());
+    if (added) folder->second = CanonicalPath(folder->first);
+    return (std::filesystem::path(folder->second) / name).string();
+  }
+
+ private:
+  std::unordered_map<std::string, std::string> folders_;
+};
+
+}  // namespace
+
 struct Workspace::Module {
   std::string Key;
   std::string Name;  // UTF-8
@@ -652,6 +679,7 @@ void Workspace::IndexModules(Project& project) {
   const SymbolList& list = ctx.Result.SymbolList;
   // The analysis's own resolver went with it; the records' paths still resolve the same way.
   PathResolver paths;
+  CanonicalPaths canonical;
   for (int i = 0; i < list.Count(); ++i) {
     const TPassRec& record = list.At(i);
     if (!IsModuleKind(record.Kind)) continue;
@@ -660,7 +688,7 @@ void Workspace::IndexModules(Project& project) {
     module.Name = project.Utf8(record.FullName.empty() ? record.Name : record.FullName);
     module.EnginePath = record.Text;
     std::optional<std::string> native = paths.Resolve(record.Text);
-    module.Path = CanonicalPath(native ? *native : EngineToNative(record.Text));
+    module.Path = canonical.Of(native ? *native : EngineToNative(record.Text));
     if (auto model = models.find(record.Key); model != models.end()) module.Model = model->second;
     project.ModuleByKey[module.Key] = project.Modules.size();
     project.ModuleByPath[module.Path] = project.Modules.size();

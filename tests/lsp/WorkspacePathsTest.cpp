@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "lsp/Workspace.h"
+#include "support/TempDir.h"
+
+namespace tarnel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An editor names a file by where it really is; the modules of a project must be known by the
+// same path however the project reaches them: through a linked folder, as a linked file, up
+// through "..", or not there at all.
+TEST(WorkspacePathsTest, ModulesAreKnownByTheirRealPaths) {
+  TempDir dir;
+  const fs::path root = fs::canonical(dir.Path());
+  const std::string sub = "Attribute VB_Name = \"M\"\r\nSub P()\r\nEnd Sub\r\n";
+  dir.Write("shared/real/Lib.bas", sub);
+  dir.Write("shared/Other.bas", sub);
+  dir.Write("shared/Three.bas", sub);
+  fs::create_directory_symlink(root / "shared/real", root / "linked");
+  dir.WriteLines("proj/P.vbp", {"Module=Lib; ..\\linked\\Lib.bas", "Module=Two; Two.bas",
+                                "Module=Three; ..\\shared\\Three.bas", "Module=Gone; Gone.bas"});
+  fs::create_symlink(root / "shared/Other.bas", root / "proj/Two.bas");
+
+  Workspace space({});
+  space.AddFolders({root.string()});
+  const std::vector<std::string> files = space.ModuleFiles();
+  const std::set<std::string> found(files.begin(), files.end());
+  const std::set<std::string> expected = {
+      (root / "shared/real/Lib.bas").string(), (root / "shared/Other.bas").string(),
+      (root / "shared/Three.bas").string(), (root / "proj/Gone.bas").string()};
+  EXPECT_EQ(found, expected);
+  EXPECT_EQ(space.ProceduresIn((root / "shared/Other.bas").string()).size(), 1u);
+  EXPECT_EQ(space.ProceduresIn((root / "shared/real/Lib.bas").string()).size(), 1u);
+}
+
+}  // namespace
+}  // namespace tarnel::test
