@@ -11,6 +11,7 @@
 
 #include "lsp/MessageReader.h"
 #include "lsp/Server.h"
+#include "platform/MemoryTuning.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -36,6 +37,9 @@ struct Incoming {
 
 int main(int argc, char** argv) {
   (void)argc;
+  // A workspace's first analysis touches tens of megabytes at once; on small pages the faults
+  // cost more than the work. May start the program again, before it reads or writes anything.
+  tarnel::PreferLargePagesForLongRun(argv);
   // A client that went away must end the server through a failed write, not a signal.
   ::signal(SIGPIPE, SIG_IGN);
 
