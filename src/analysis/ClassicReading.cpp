@@ -73,7 +73,7 @@ class Classic : public Reading {
     if (decoder.Setting() == SourceEncoding::Auto) {
       std::vector<std::string> paths;
       for (const auto& module : modules) paths.push_back(module.Path);
-      decoder.Decide(paths, run.Paths);
+      decoder.Decide(paths, run.Paths, run.Options.Workers);
     }
     // The module files are read and scanned ahead on spare cores; the records still enter the
     // list one by one, in the order of the passes.

@@ -90,7 +90,7 @@ void Precise::ScanDeclarations(AnalysisRun& run, std::string_view projectPath) c
   const std::vector<ModuleLine> lines = ReadProjectFile(projectPath, *model, run.Paths);
   std::vector<std::string> paths;
   for (const ModuleLine& line : lines) paths.push_back(run.ProjectDir + line.Reference);
-  if (result.Decoder.Setting() == SourceEncoding::Auto) result.Decoder.Decide(paths, run.Paths);
+  if (result.Decoder.Setting() == SourceEncoding::Auto) result.Decoder.Decide(paths, run.Paths, run.Options.Workers);
 
   const SourceDecoder& decoder = result.Decoder;
   OrderedWork<ModuleRead> reads(lines.size(), [&](std::size_t i, ModuleRead& out, unsigned) {

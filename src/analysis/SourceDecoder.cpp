@@ -1,5 +1,6 @@
 #include "analysis/SourceDecoder.h"
 
+#include "analysis/OrderedWork.h"
 #include "platform/ByteText.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
@@ -18,37 +19,46 @@ SourceEncoding SourceDecoder::Detect(std::string_view bytes) const {
   return GuessLegacyCodePage(bytes).value_or(fallback_);
 }
 
-void SourceDecoder::Decide(const std::vector<std::string>& enginePaths, PathResolver& resolver) {
+void SourceDecoder::Decide(const std::vector<std::string>& enginePaths, PathResolver& resolver,
+                           unsigned workers) {
   decided_.clear();
   fallback_ = SourceEncoding::Cp932;
   if (setting_ != SourceEncoding::Auto) return;
+  // What each file's own bytes tell, read on the workers: nothing (missing, unreadable or plain
+  // ASCII), no choice either way, or an encoding.
+  struct Evidence {
+    bool Told = false;
+    std::optional<SourceEncoding> Choice;
+  };
+  OrderedWork<Evidence> reads(enginePaths.size(), [&](std::size_t i, Evidence& out, unsigned) {
+    const std::string& path = enginePaths[i];
+    if (!resolver.FileExists(path)) return;
+    TextReader file;
+    try {
+      file.Open(path, resolver);
+    } catch (...) {
+      return;
+    }
+    const std::string_view bytes = file.Bytes();
+    if (IsAscii(bytes)) return;
+    out.Told = true;
+    out.Choice = IsValidUtf8(bytes) ? SourceEncoding::Utf8 : GuessLegacyCodePage(bytes);
+  });
+  reads.Start(workers);
   long japanese = 0;
   long western = 0;
   std::vector<const std::string*> undecided;
-  for (const std::string& path : enginePaths) {
-    if (decided_.count(path) != 0 || !resolver.FileExists(path)) continue;
-    std::string bytes;
-    try {
-      TextReader file;
-      file.Open(path, resolver);
-      bytes = file.Bytes();
-    } catch (...) {
-      continue;
-    }
-    if (IsAscii(bytes)) continue;
-    std::optional<SourceEncoding> choice;
-    if (IsValidUtf8(bytes)) {
-      choice = SourceEncoding::Utf8;
-    } else {
-      choice = GuessLegacyCodePage(bytes);
-    }
-    if (!choice) {
+  for (std::size_t i = 0; i < enginePaths.size(); ++i) {
+    const std::string& path = enginePaths[i];
+    const Evidence& evidence = reads.Take(i);
+    if (decided_.count(path) != 0 || !evidence.Told) continue;
+    if (!evidence.Choice) {
       undecided.push_back(&path);
       continue;
     }
-    if (*choice == SourceEncoding::Cp932) ++japanese;
-    if (*choice == SourceEncoding::Cp1252) ++western;
-    decided_[path] = *choice;
+    if (*evidence.Choice == SourceEncoding::Cp932) ++japanese;
+    if (*evidence.Choice == SourceEncoding::Cp1252) ++western;
+    decided_[path] = *evidence.Choice;
   }
   fallback_ = western > japanese ? SourceEncoding::Cp1252 : SourceEncoding::Cp932;
   for (const std::string* path : undecided) decided_[*path] = fallback_;

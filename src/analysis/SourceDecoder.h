@@ -22,8 +22,10 @@ class SourceDecoder {
 
   // Under Auto, decides the encoding of each file (engine paths) before they are read: a file
   // without enough evidence of its own follows the decision taken for most of the others.
-  // Missing or unreadable files are left to the readers to report.
-  void Decide(const std::vector<std::string>& enginePaths, PathResolver& resolver);
+  // Missing or unreadable files are left to the readers to report. Up to workers other threads
+  // read the files.
+  void Decide(const std::vector<std::string>& enginePaths, PathResolver& resolver,
+              unsigned workers);
 
   // The concrete encoding that a file is read with.
   SourceEncoding EncodingOf(const std::string& enginePath, std::string_view bytes) const;

@@ -28,16 +28,20 @@ TEST_F(SourceDecoderTest, AFileWithoutEvidenceFollowsMostOfTheOthers) {
                                                  "cole\r\n"),
                                             even, File("Ja.bas", "' \x95\x5c\x8e\xa6\r\n"),
                                             NativeToEngine(dir.File("Missing.bas"))};
+  const std::string japanese = File("Ja2.bas", "MsgBox \"\xc3\xbd\xc4\"\r\n");
   decoder.SetSetting(SourceEncoding::Auto);
-  decoder.Decide(western, resolver);
-  EXPECT_EQ(decoder.EncodingOf(even, kEven), SourceEncoding::Cp1252);
-  EXPECT_EQ(decoder.EncodingOf(western[3], ""), SourceEncoding::Cp932);
-  TextReader reader;
-  decoder.Load(reader, even, resolver);
-  EXPECT_EQ(reader.ReadLine(), "' C\xc3\xa1lculo \xe2\x80\x98\xc3\xac");
+  // The files are read on other threads or on this one alike.
+  for (unsigned workers : {0u, 3u}) {
+    decoder.Decide(western, resolver, workers);
+    EXPECT_EQ(decoder.EncodingOf(even, kEven), SourceEncoding::Cp1252);
+    EXPECT_EQ(decoder.EncodingOf(western[3], ""), SourceEncoding::Cp932);
+    TextReader reader;
+    decoder.Load(reader, even, resolver);
+    EXPECT_EQ(reader.ReadLine(), "' C\xc3\xa1lculo \xe2\x80\x98\xc3\xac");
 
-  decoder.Decide({even, western[3], File("Ja2.bas", "MsgBox \"\xc3\xbd\xc4\"\r\n")}, resolver);
-  EXPECT_EQ(decoder.EncodingOf(even, kEven), SourceEncoding::Cp932);
+    decoder.Decide({even, western[3], japanese}, resolver, workers);
+    EXPECT_EQ(decoder.EncodingOf(even, kEven), SourceEncoding::Cp932);
+  }
 }
 
 TEST_F(SourceDecoderTest, FixedSettingsApplyToEveryFile) {
@@ -45,7 +49,7 @@ TEST_F(SourceDecoderTest, FixedSettingsApplyToEveryFile) {
                                 "' Gr\xc3\xb6\xc3\x9f"
                                 "e\r\n");
   decoder.SetSetting(SourceEncoding::Cp1252);
-  decoder.Decide({utf8}, resolver);
+  decoder.Decide({utf8}, resolver, 0);
   TextReader reader;
   decoder.Load(reader, utf8, resolver);
   EXPECT_EQ(reader.ReadLine(),
