@@ -191,37 +191,34 @@ ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
   const ProjectIndex& index = *index_;
   KeepEdges();
   KeepMarks(model);
-  std::unordered_map<const TPassRec*, std::uint32_t> numbers;
   calls_.resize(model.Modules.size());
-  for (std::size_t m = 0; m < model.Modules.size(); ++m) {
-    calls_[m].resize(model.Modules[m].Procedures.size());
-    for (std::size_t p = 0; p < model.Modules[m].Procedures.size(); ++p) {
-      const TPassRec* record = model.Modules[m].Procedures[p].Record;
-      numbers[record] =
-          index.Number({static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(p)});
-    }
-  }
   // A caller's sites are its body's calls followed by the calls the language makes for it.
   std::vector<std::uint32_t> dispatched(index.ProcedureCount(), 0);
   if (!model.CallSites.empty()) {
     for (const auto& edge : edges_) ++dispatched[edge.first];
   }
   callees_.resize(index.ProcedureCount());
+  // The analysis numbers procedures in the model's order, so a record's key gives its number.
+  const auto numberOf = [](const TPassRec& record) {
+    return static_cast<std::uint32_t>(ProcedureKeyIndex(record.Key).value());
+  };
   for (std::size_t m = 0; m < model.Modules.size(); ++m) {
+    calls_[m].resize(model.Modules[m].Procedures.size());
     for (std::size_t p = 0; p < model.Modules[m].Procedures.size(); ++p) {
       const ProcedureDecl& decl = model.Modules[m].Procedures[p];
-      for (ProcedureKey key : decl.Record->Calls) {
-        callees_[numbers[decl.Record]].push_back(key.Number() - 1);
-      }
+      const std::uint32_t number =
+          index.Number({static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(p)});
+      std::vector<std::uint32_t>& callees = callees_[number];
+      callees.reserve(decl.Record->Calls.size());
+      for (ProcedureKey key : decl.Record->Calls) callees.push_back(key.Number() - 1);
       auto sites = model.CallSites.find(decl.Key);
       if (sites == model.CallSites.end()) continue;
-      const std::uint32_t number = numbers[decl.Record];
       const std::size_t body = sites->second.size() - dispatched[number];
       std::vector<ResolvedCall>& calls = calls_[m][p];
       calls.reserve(body);
       for (std::size_t s = 0; s < body; ++s) {
         const CallSite& site = sites->second[s];
-        calls.push_back({numbers.at(site.Callee), site.Line});
+        calls.push_back({numberOf(*site.Callee), site.Line});
       }
     }
   }

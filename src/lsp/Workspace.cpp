@@ -117,7 +117,8 @@ struct Workspace::Project {
   std::vector<Module> Modules;
   std::unordered_map<std::string, std::size_t> ModuleByPath;
   std::unordered_map<std::string, std::size_t> ModuleByKey;
-  std::unordered_map<const TPassRec*, const ProcedureDecl*> Decls;
+  // The precise reading's declarations in the model's order, which numbers the procedures.
+  std::vector<const ProcedureDecl*> DeclsByNumber;
 
   std::string Utf8(const std::string& engineText) const {
     return Ctx->Result.Decoder.KeepsBytes() ? Cp932ToUtf8(engineText) : engineText;
@@ -126,12 +127,23 @@ struct Workspace::Project {
     auto found = ModuleByKey.find(record.ParentKey);
     return found == ModuleByKey.end() ? nullptr : &Modules[found->second];
   }
+  void IndexDecls() {
+    DeclsByNumber.clear();
+    if (!Ctx->Result.Precise) return;
+    for (const ModuleModel& model : Ctx->Result.Precise->Modules) {
+      for (const ProcedureDecl& decl : model.Procedures) DeclsByNumber.push_back(&decl);
+    }
+  }
+  const ProcedureDecl* DeclOf(const TPassRec& record) const {
+    const std::optional<std::size_t> number = ProcedureKeyIndex(record.Key);
+    if (!number || *number >= DeclsByNumber.size()) return nullptr;
+    const ProcedureDecl* decl = DeclsByNumber[*number];
+    return decl->Record == &record ? decl : nullptr;
+  }
   // Declaration and end line (from 1) of a procedure.
   std::pair<int, int> Lines(const TPassRec& record) const {
-    auto decl = Decls.find(&record);
-    if (decl != Decls.end()) {
-      const int end =
-          decl->second->EndLine > 0 ? decl->second->EndLine : record.StartLine + record.BodyLines;
+    if (const ProcedureDecl* decl = DeclOf(record)) {
+      const int end = decl->EndLine > 0 ? decl->EndLine : record.StartLine + record.BodyLines;
       return {record.StartLine, end};
     }
     const bool hasBody = record.Kind != KindDeclareSub && record.Kind != KindDeclareFunction &&
@@ -605,13 +617,9 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
     // where it was (its key may have moved on).
     for (Module& module : project.Modules) {
       if (std::find(changed.begin(), changed.end(), module.Model) == changed.end()) continue;
-      for (const TPassRec* record : module.Procedures) project.Decls.erase(record);
       module.Procedures.clear();
       const ModuleModel& model = project.Ctx->Result.Precise->Modules[module.Model];
-      for (const ProcedureDecl& decl : model.Procedures) {
-        project.Decls[decl.Record] = &decl;
-        module.Procedures.push_back(decl.Record);
-      }
+      for (const ProcedureDecl& decl : model.Procedures) module.Procedures.push_back(decl.Record);
       std::stable_sort(
           module.Procedures.begin(), module.Procedures.end(),
           [](const TPassRec* a, const TPassRec* b) { return a->StartLine < b->StartLine; });
@@ -622,6 +630,8 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
         }
       }
     }
+    // Keys after a changed module may have moved on.
+    project.IndexDecls();
   }
   for (const std::string& path : paths) {
     if (!HasProjectExtension(path) || !std::filesystem::is_regular_file(path)) continue;
@@ -668,7 +678,6 @@ void Workspace::IndexModules(Project& project) {
   project.Modules.clear();
   project.ModuleByPath.clear();
   project.ModuleByKey.clear();
-  project.Decls.clear();
   const AnalysisContext& ctx = *project.Ctx;
   std::unordered_map<std::string, std::size_t> models;
   if (ctx.Result.Precise) {
@@ -707,13 +716,7 @@ void Workspace::IndexModules(Project& project) {
         module.Procedures.begin(), module.Procedures.end(),
         [](const TPassRec* a, const TPassRec* b) { return a->StartLine < b->StartLine; });
   }
-  if (ctx.Result.Precise) {
-    for (const ModuleModel& model : ctx.Result.Precise->Modules) {
-      for (const ProcedureDecl& decl : model.Procedures) {
-        if (decl.Record) project.Decls[decl.Record] = &decl;
-      }
-    }
-  }
+  project.IndexDecls();
 }
 
 }  // namespace tarnel
