@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,7 +22,13 @@ class NamesUsed {
   std::vector<std::uint64_t> Take();
 
  private:
-  std::vector<std::uint64_t> hashes_;
+  void Add(std::uint64_t hash);
+
+  // A body names the same few names over and over: each distinct hash is kept once, in an open
+  // table (0 marks a free slot; a hash of 0 is noted apart).
+  std::vector<std::uint64_t> slots_;
+  std::size_t count_ = 0;
+  bool zero_ = false;
   std::string folded_;
 };
 
