@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ByteText.h"
+
 namespace tarnel {
 
 namespace {
@@ -31,15 +33,12 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
 }  // namespace
 
 SourceLines::SourceLines(std::string utf8) : text_(std::move(utf8)) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text_.size(); ++i) {
-    if (text_[i] == '\r' || text_[i] == '\n') {
-      lines_.emplace_back(start, i - start);
-      if (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
+  // Offsets rather than views, which a copy of the text would leave behind.
+  const std::vector<std::string_view> lines = SplitLines(text_);
+  lines_.reserve(lines.size());
+  for (std::string_view line : lines) {
+    lines_.emplace_back(static_cast<std::size_t>(line.data() - text_.data()), line.size());
   }
-  if (start < text_.size()) lines_.emplace_back(start, text_.size() - start);
 }
 
 std::string_view SourceLines::Line(int index) const {

@@ -510,12 +510,33 @@ bool SameFoldOfEqualLengths(std::string_view a, std::string_view b) {
   return true;
 }
 
+namespace {
+
+// Where the first CR or LF at or after from stands, or text.size().
+std::size_t LineEndFrom(std::string_view text, std::size_t from) {
+  const char* bytes = text.data();
+  const std::size_t size = text.size();
+#ifdef __SSE2__
+  for (; from + 16 <= size; from += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
+    const auto ends = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+        _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\n')))));
+    if (ends != 0) return from + static_cast<std::size_t>(std::countr_zero(ends));
+  }
+#endif
+  for (; from < size; ++from) {
+    if (bytes[from] == '\r' || bytes[from] == '\n') return from;
+  }
+  return size;
+}
+
+}  // namespace
+
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
+    const std::size_t end = LineEndFrom(text, pos);
     lines.push_back(text.substr(pos, end - pos));
     pos = end;
     if (pos < text.size() && text[pos] == '\r') ++pos;

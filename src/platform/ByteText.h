@@ -120,12 +120,12 @@ inline bool IsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// Case folding for name lookups: ASCII letters and the full-width Latin, Greek and Cyrillic letters
-// of code page 932 fold to lower case; every other byte stays. Two texts are equal without regard
-// to letter case exactly when their folds are equal.
 // The lines of text, each ended by CR, LF or CR LF (the last may have no end), without their ends.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// Case folding for name lookups: ASCII letters and the full-width Latin, Greek and Cyrillic letters
+// of code page 932 fold to lower case; every other byte stays. Two texts are equal without regard
+// to letter case exactly when their folds are equal.
 std::string FoldCase(std::string_view s);
 // The same into out (emptied first), which keeps its capacity between calls.
 void FoldCaseInto(std::string_view s, std::string& out);

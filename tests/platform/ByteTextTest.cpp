@@ -339,6 +339,18 @@ TEST(SplitLinesTest, EndsAreCrLfOrCrLfAndAnEndlessLastLineCounts) {
   EXPECT_TRUE(SplitLines("").empty());
   // Double-byte characters whose second byte is no line end stay whole.
   EXPECT_EQ(SplitLines("\x95\x5C\r\x83\x76"), (Lines{"\x95\x5C", "\x83\x76"}));
+  // Lines of every length up to two blocks and more, under each kind of end: an end is found in
+  // a block of sixteen bytes as well as in the bytes after the last block.
+  std::vector<std::string> expected;
+  std::string text;
+  const char* const kEnds[] = {"\r\n", "\n", "\r"};
+  for (std::size_t length = 0; length <= 40; ++length) {
+    expected.push_back(std::string(length, static_cast<char>('a' + length % 26)));
+    text += expected.back() + kEnds[length % 3];
+  }
+  const Lines got = SplitLines(text);
+  ASSERT_EQ(got.size(), expected.size());
+  for (std::size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], expected[i]) << i;
 }
 
 }  // namespace
