@@ -21,9 +21,9 @@ struct AnalysisOptions {
   ReadingKind Reading = ReadingKind::Classic;
   // How the module files are decoded; code page 932 keeps their bytes as the engine's text.
   SourceEncoding Encoding = SourceEncoding::Cp932;
-  // The precise reading also notes the names each module's bodies use, for a ModuleUpdater, in
-  // the same pass that reads them for their calls.
-  bool NoteNamesUsed = false;
+  // The precise reading keeps what a ModuleUpdater needs and the analysis has at hand: the names
+  // each module's bodies use, noted in the pass that reads them for their calls, and its index.
+  bool KeepForUpdates = false;
 };
 
 }  // namespace tarnel

@@ -187,7 +187,8 @@ void ReadBodies(AnalysisContext& ctx, PathResolver& paths,
 ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
   if (!ctx.Result.Precise) return;
   PreciseModel& model = *ctx.Result.Precise;
-  index_ = std::make_unique<ProjectIndex>(model);
+  index_ = model.Index ? std::move(model.Index) : std::make_shared<ProjectIndex>(model);
+  model.Index.reset();
   const ProjectIndex& index = *index_;
   KeepEdges();
   KeepMarks(model);

@@ -68,7 +68,7 @@ class ModuleUpdater {
   std::vector<std::vector<std::uint64_t>> mentions_;
   // Per procedure by number: its distinct callees in the order they were linked.
   std::vector<std::vector<std::uint32_t>> callees_;
-  std::unique_ptr<ProjectIndex> index_;
+  std::shared_ptr<ProjectIndex> index_;
   // Finds the module files again; the analysis's own resolver ended with it.
   PathResolver paths_;
   // The calls the language makes (caller, callee), in their order; by number.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -81,15 +82,18 @@ struct CallSite {
 };
 
 // The precise reading's results beside the symbol list.
+class ProjectIndex;
+
 struct PreciseModel {
   CondConstants Conditions;  // the project's CondComp constants
   std::string ProjectName;   // the project's Name, which qualifies its own types
   std::vector<ModuleModel> Modules;
   ByProcedureKey<std::vector<CallSite>> CallSites;  // by caller key
   ByProcedureKey<ProcedureMarks> Marks;             // by procedure key
-  // Per module, the names its bodies use (NamesUsed), when the analysis was asked to note them
-  // and read every module; empty otherwise.
+  // When the analysis was asked to keep them for updates and read every module: per module, the
+  // names its bodies use (NamesUsed), and the index its resolution used. Empty otherwise.
   std::vector<std::vector<std::uint64_t>> NamesUsed;
+  std::shared_ptr<ProjectIndex> Index;
 };
 
 }  // namespace tarnel

@@ -90,7 +90,8 @@ void Precise::ScanDeclarations(AnalysisRun& run, std::string_view projectPath) c
   const std::vector<ModuleLine> lines = ReadProjectFile(projectPath, *model, run.Paths);
   std::vector<std::string> paths;
   for (const ModuleLine& line : lines) paths.push_back(run.ProjectDir + line.Reference);
-  if (result.Decoder.Setting() == SourceEncoding::Auto) result.Decoder.Decide(paths, run.Paths, run.Options.Workers);
+  if (result.Decoder.Setting() == SourceEncoding::Auto)
+    result.Decoder.Decide(paths, run.Paths, run.Options.Workers);
 
   const SourceDecoder& decoder = result.Decoder;
   OrderedWork<ModuleRead> reads(lines.size(), [&](std::size_t i, ModuleRead& out, unsigned) {
@@ -177,11 +178,11 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
   // the peak low. The resolver asks the table only about reserved words: no procedure goes in.
   auto table =
       std::make_unique<const TokenTable>(std::span<TPassRec* const>{}, run.Options.ReservedWords);
-  auto owned = std::make_unique<const ProjectIndex>(model);
+  auto owned = std::make_shared<ProjectIndex>(model);
   const ProjectIndex& index = *owned;
   const CondConstants& constants = model.Conditions;
   const SourceDecoder& decoder = result.Decoder;
-  const bool noteNames = run.Options.NoteNamesUsed;
+  const bool keepForUpdates = run.Options.KeepForUpdates;
 
   auto reads = std::make_unique<OrderedWork<CallsRead>>(
       model.Modules.size(), [&](std::size_t i, CallsRead& out, unsigned) {
@@ -198,7 +199,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
         };
         BodyVisitor visit = [&](std::size_t proc, const std::vector<VariableDecl>& locals,
                                 const VbStatement& s) {
-          if (noteNames) names.Note(s);
+          if (keepForUpdates) names.Note(s);
           if (proc >= procedures || proc < out.Ends.size()) return;
           endBefore(proc);
           resolver.Statement(proc, locals, s, out.Found);
@@ -207,7 +208,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
             ReadPreciseModule(module.Path, module.Kind, decoder, run.Paths, constants, visit);
         endBefore(procedures);
         out.Error = read.Error;
-        if (noteNames) out.NamesUsed = names.Take();
+        if (keepForUpdates) out.NamesUsed = names.Take();
       });
 
   AnalysisHost& host = run.Host;
@@ -218,7 +219,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
   } end{host};
   const int count = static_cast<int>(model.Modules.size());
   host.SetProgressRange(count > 0 ? count - 1 : 0);
-  if (noteNames) model.NamesUsed.resize(model.Modules.size());
+  if (keepForUpdates) model.NamesUsed.resize(model.Modules.size());
   EdgeLinker linker(model, index);
   std::string counter;
   for (int m = 0; m < count; ++m) {
@@ -237,7 +238,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
       linker.Link(index.Number({static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(p)}),
                   read.Of(p));
     }
-    if (noteNames) model.NamesUsed[static_cast<std::size_t>(m)] = std::move(read.NamesUsed);
+    if (keepForUpdates) model.NamesUsed[static_cast<std::size_t>(m)] = std::move(read.NamesUsed);
     std::vector<ResolvedCall>().swap(read.Found);
     std::vector<std::uint32_t>().swap(read.Ends);
   }
@@ -249,7 +250,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
   {
     // The marks and the records' lists come from the same links and write apart: the marks into
     // the model's marks, the lists into the records and the model's call sites. Made side by side.
-    // The index goes once the marks are made, as the lists need nothing of it.
+    // The index goes once the marks are made, as the lists need nothing of it, unless it is kept.
     std::exception_ptr marksFailed;
     std::jthread marks;
     if (result.Cancelled) {
@@ -258,7 +259,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
       marks = std::jthread([&] {
         try {
           ComputeMarks(index, linker.Callees(), model);
-          owned.reset();
+          if (!keepForUpdates) owned.reset();
         } catch (...) {
           marksFailed = std::current_exception();
         }
@@ -267,6 +268,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
     linker.Write();
     if (marks.joinable()) marks.join();
     if (marksFailed) std::rethrow_exception(marksFailed);
+    model.Index = std::move(owned);
   }
 }
 

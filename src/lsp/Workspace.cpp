@@ -653,7 +653,7 @@ void Workspace::Analyse(Project& project) {
   AnalysisContext& ctx = *project.Ctx;
   ctx.Options.Reading = options_.Reading;
   ctx.Options.Encoding = options_.Encoding;
-  ctx.Options.NoteNamesUsed = true;  // for the updater, in the pass that reads the bodies
+  ctx.Options.KeepForUpdates = true;
   // An open module is read as its editor holds it.
   ctx.Result.Decoder.SetHeldTexts([this](const std::string& native) -> const std::string* {
     if (openTexts_.empty()) return nullptr;
