@@ -32,19 +32,11 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
 
 }  // namespace
 
-SourceLines::SourceLines(std::string utf8) : text_(std::move(utf8)) {
-  // Offsets rather than views, which a copy of the text would leave behind.
-  const std::vector<std::string_view> lines = SplitLines(text_);
-  lines_.reserve(lines.size());
-  for (std::string_view line : lines) {
-    lines_.emplace_back(static_cast<std::size_t>(line.data() - text_.data()), line.size());
-  }
-}
+SourceLines::SourceLines(std::string utf8) : text_(std::move(utf8)), lines_(SplitLines(text_)) {}
 
 std::string_view SourceLines::Line(int index) const {
   if (index < 0 || index >= Count()) return {};
-  const auto& [offset, length] = lines_[static_cast<std::size_t>(index)];
-  return std::string_view(text_).substr(offset, length);
+  return lines_[static_cast<std::size_t>(index)];
 }
 
 int SourceLines::Utf16Column(std::string_view line, std::size_t byteOffset) {

@@ -12,8 +12,10 @@ namespace tarnel {
 // conversions between byte offsets and the UTF-16 columns that editors count in.
 class SourceLines {
  public:
-  SourceLines() = default;
   explicit SourceLines(std::string utf8);
+  // The lines point into the text, which a copy or a move of a short text would leave behind.
+  SourceLines(const SourceLines&) = delete;
+  SourceLines& operator=(const SourceLines&) = delete;
 
   int Count() const { return static_cast<int>(lines_.size()); }
   // The line at index (from 0); empty beyond the end.
@@ -27,7 +29,7 @@ class SourceLines {
 
  private:
   std::string text_;
-  std::vector<std::pair<std::size_t, std::size_t>> lines_;  // offset, length
+  std::vector<std::string_view> lines_;
 };
 
 // The bytes [first, second) of the identifier at byteOffset, or ending there; empty when none.
