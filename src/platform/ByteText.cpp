@@ -5,10 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace tarnel {
 
 std::size_t AsciiPrefixLength(std::string_view text) {
@@ -514,20 +510,13 @@ namespace {
 
 // Where the first CR or LF at or after from stands, or text.size().
 std::size_t LineEndFrom(std::string_view text, std::size_t from) {
-  const char* bytes = text.data();
-  const std::size_t size = text.size();
-#ifdef __SSE2__
-  for (; from + 16 <= size; from += 16) {
-    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
-    const auto ends = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-        _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\n')))));
+  while (from < text.size()) {
+    const std::size_t n = std::min<std::size_t>(64, text.size() - from);
+    const std::uint64_t ends = LineEndBitsOf(text.data() + from, n);
     if (ends != 0) return from + static_cast<std::size_t>(std::countr_zero(ends));
+    from += n;
   }
-#endif
-  for (; from < size; ++from) {
-    if (bytes[from] == '\r' || bytes[from] == '\n') return from;
-  }
-  return size;
+  return text.size();
 }
 
 }  // namespace

@@ -8,6 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 // Byte-text helpers. Engine text is code page 932 (Shift-JIS) held as raw bytes; lengths and
 // positions count bytes.
 namespace tarnel {
@@ -118,6 +122,47 @@ inline bool SameBytes(std::string_view a, std::string_view b) {
 // True when b starts a double-byte character in code page 932.
 inline bool IsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// One bit for each of the n bytes at p (n at most 64) that equals byte, the first byte's lowest.
+inline std::uint64_t BitsOfByte(const char* p, std::size_t n, char byte) {
+  std::uint64_t bits = 0;
+#ifdef __SSE2__
+  if (n == 64) {
+    const __m128i wanted = _mm_set1_epi8(byte);
+    for (int i = 0; i < 4; ++i) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+      const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
+      bits |= static_cast<std::uint64_t>(mask) << (16 * i);
+    }
+    return bits;
+  }
+#endif
+  for (std::size_t i = 0; i < n; ++i) {
+    if (p[i] == byte) bits |= std::uint64_t{1} << i;
+  }
+  return bits;
+}
+
+// The same for the CRs and LFs together. Most blocks of a text are full, and a reader looks at
+// every one: their two comparisons go into one mask per sixteen bytes. Inline, as readers call it
+// once for every 64 bytes they read.
+inline std::uint64_t LineEndBitsOf(const char* p, std::size_t n) {
+#ifdef __SSE2__
+  if (n == 64) {
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 4; ++i) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+      const auto mask = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+      bits |= static_cast<std::uint64_t>(mask) << (16 * i);
+    }
+    return bits;
+  }
+#endif
+  return BitsOfByte(p, n, '\r') | BitsOfByte(p, n, '\n');
 }
 
 // The lines of text, each ended by CR, LF or CR LF (the last may have no end), without their ends.
