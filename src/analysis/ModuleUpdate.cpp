@@ -188,7 +188,6 @@ ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
   if (!ctx.Result.Precise) return;
   PreciseModel& model = *ctx.Result.Precise;
   index_ = model.Index ? std::move(model.Index) : std::make_shared<ProjectIndex>(model);
-  model.Index.reset();
   const ProjectIndex& index = *index_;
   KeepEdges();
   KeepMarks(model);

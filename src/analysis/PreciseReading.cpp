@@ -244,9 +244,11 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
   }
   reads.reset();
   table.reset();
-  // Names noted for part of the modules would tell an update too little.
-  if (result.Cancelled) model.NamesUsed.clear();
-  if (!result.Cancelled) linker.LinkDispatch();
+  if (result.Cancelled) {
+    model.NamesUsed.clear();  // names of part of the modules would tell an update too little
+  } else {
+    linker.LinkDispatch();
+  }
   {
     // The marks and the records' lists come from the same links and write apart: the marks into
     // the model's marks, the lists into the records and the model's call sites. Made side by side.
