@@ -247,6 +247,7 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
       calls_.size() != ctx.Result.Precise->Modules.size()) {
     return false;
   }
+  marksChangedIn_.clear();
   PreciseModel& model = *ctx.Result.Precise;
   const auto changedModule = static_cast<std::uint32_t>(module);
   ModuleModel& before = model.Modules[module];
@@ -590,7 +591,7 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
     const std::vector<bool> entry = EntryPointsOf(*index_, m);
     for (std::size_t p = 0; p < entry.size(); ++p) marks_[offsets[m] + p]->EntryPoint = entry[p];
   }
-  MarkAgain();
+  MarkAgain(offsets);
 }
 
 void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
@@ -619,7 +620,7 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
   std::vector<std::uint32_t> callers;
   for (std::uint32_t n = offsets[module]; n < offsets[module + 1]; ++n) callers.push_back(n);
   LinkAgain(ctx, offsets, callers, before, {});
-  MarkAgain();
+  MarkAgain(offsets);
 }
 
 void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets,
@@ -766,7 +767,8 @@ void ModuleUpdater::NameStrings(const ModuleModel& module, int change) {
 // The marks again after calls inside one module changed: entry points stay what they were (they
 // follow from declarations alone); whether each procedure is called, reached from an entry point
 // or named by a string is found again.
-void ModuleUpdater::MarkAgain() {
+void ModuleUpdater::MarkAgain(const std::vector<std::uint32_t>& offsets) {
+  marksChangedIn_.clear();
   const std::size_t count = marks_.size();
   if (std::find(marks_.begin(), marks_.end(), nullptr) != marks_.end()) return;
   std::vector<char> called(count, 0), reached(count, 0);
@@ -790,11 +792,20 @@ void ModuleUpdater::MarkAgain() {
       }
     }
   }
-  for (std::size_t n = 0; n < count; ++n) {
+  for (std::uint32_t n = 0; n < count; ++n) {
     ProcedureMarks& marks = *marks_[n];
+    const ProcedureMarks before = marks;
     marks.Unreachable = !reached[n];
     marks.ByName = !marks.EntryPoint && !called[n] && strings_.count(folded_[n]) != 0;
     marks.Unused = !marks.EntryPoint && !called[n] && !marks.ByName;
+    if (marks.Unreachable == before.Unreachable && marks.ByName == before.ByName &&
+        marks.Unused == before.Unused) {
+      continue;
+    }
+    const std::uint32_t module = ModuleOfNumber(offsets, n);
+    if (marksChangedIn_.empty() || marksChangedIn_.back() != module) {
+      marksChangedIn_.push_back(module);
+    }
   }
 }
 

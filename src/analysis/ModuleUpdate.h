@@ -37,6 +37,10 @@ class ModuleUpdater {
   // place); the module's declarations in the model are new all the same. Otherwise the module's
   // records may be new, and keys after them moved, but every other record kept its address.
   bool KeptRecords() const { return keptRecords_; }
+  // The modules (places in the model, ascending) where the last update changed some procedure's
+  // marks: whether it is used, reached, or named by a string. The module read again is listed
+  // only when its own marks changed.
+  const std::vector<std::uint32_t>& MarksChangedIn() const { return marksChangedIn_; }
 
  private:
   void NoteMentions(AnalysisContext& ctx);
@@ -60,7 +64,7 @@ class ModuleUpdater {
   void KeepMarks(PreciseModel& model);
   void KeepEdges();
   void NameStrings(const ModuleModel& module, int change);
-  void MarkAgain();
+  void MarkAgain(const std::vector<std::uint32_t>& offsets);
 
   // Per module, per procedure: the calls its body makes, callee by project-wide number.
   std::vector<std::vector<std::vector<ResolvedCall>>> calls_;
@@ -82,6 +86,7 @@ class ModuleUpdater {
   bool mentionsKnown_ = false;
   std::size_t lastResolved_ = 0;
   bool keptRecords_ = false;
+  std::vector<std::uint32_t> marksChangedIn_;
 };
 
 }  // namespace tarnel

@@ -148,37 +148,29 @@ struct Server::Impl {
   }
 
   // Sends the diagnostics of every module whose diagnostics changed since they were last sent,
-  // and empty ones for a module that no project lists any more. After an edit most modules' marks
-  // are what they were: they are compared as they stand, and only a changed module's are made
-  // into JSON, which for every module of a project of a thousand modules took longer than the
-  // edit's analysis.
+  // and empty ones for a module that no project lists any more. After an edit that the workspace
+  // brought up to date module by module, only the modules it names are looked at; the rest keep
+  // what was sent. Otherwise every module's marks are compared as they stand, and only a changed
+  // module's are made into JSON, which for every module of a project of a thousand modules took
+  // longer than the edit's analysis.
   void PublishDiagnostics() {
+    if (std::optional<std::vector<std::string>> changed = Space->TakeMarkChanges()) {
+      for (const std::string& path : *changed) {
+        std::string uri = PathToFileUri(path);
+        auto sent = Published.find(uri);
+        std::optional<std::vector<SentMark>> was;
+        if (sent != Published.end()) was = std::move(sent->second);
+        Published[uri] = Publish(uri, Space->UnusedIn(path), std::move(was));
+      }
+      return;
+    }
     std::unordered_map<std::string, std::vector<SentMark>> current;
     for (const std::string& path : Space->ModuleFiles()) {
-      const std::vector<UnusedMark>& marks = Space->UnusedIn(path);
       std::string uri = PathToFileUri(path);
       auto sent = Published.find(uri);
-      if (sent != Published.end() && SameMarks(marks, sent->second)) {
-        current.emplace(std::move(uri), std::move(sent->second));
-        continue;
-      }
-      json diagnostics = json::array();
-      std::vector<SentMark> now;
-      for (const UnusedMark& mark : marks) {
-        diagnostics.push_back(
-            {{"range", Range(mark.Procedure.SelectionRange)},
-             {"severity", 4},
-             {"tags", {1}},
-             {"source", "tarnel"},
-             {"message", mark.Unreachable
-                             ? mark.Procedure.Name + " is never reached from an entry point"
-                             : mark.Procedure.Name + " is never called"}});
-        now.push_back({mark.Procedure.SelectionRange, mark.Procedure.Name, mark.Unreachable});
-      }
-      // Sent at once: held for every module of a large project, the JSON took more memory than
-      // the project's analysis.
-      Notify("textDocument/publishDiagnostics",
-             {{"uri", uri}, {"diagnostics", std::move(diagnostics)}});
+      std::optional<std::vector<SentMark>> was;
+      if (sent != Published.end()) was = std::move(sent->second);
+      std::vector<SentMark> now = Publish(uri, Space->UnusedIn(path), std::move(was));
       current.emplace(std::move(uri), std::move(now));
     }
     std::vector<std::string> gone;
@@ -190,6 +182,31 @@ struct Server::Impl {
       Notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", json::array()}});
     }
     Published = std::move(current);
+  }
+
+  // Sends a module's diagnostics unless they say what was sent already (nullopt: nothing was);
+  // gives what they say.
+  std::vector<SentMark> Publish(const std::string& uri, const std::vector<UnusedMark>& marks,
+                                std::optional<std::vector<SentMark>> sent) {
+    if (sent && SameMarks(marks, *sent)) return std::move(*sent);
+    json diagnostics = json::array();
+    std::vector<SentMark> now;
+    for (const UnusedMark& mark : marks) {
+      diagnostics.push_back(
+          {{"range", Range(mark.Procedure.SelectionRange)},
+           {"severity", 4},
+           {"tags", {1}},
+           {"source", "tarnel"},
+           {"message", mark.Unreachable
+                           ? mark.Procedure.Name + " is never reached from an entry point"
+                           : mark.Procedure.Name + " is never called"}});
+      now.push_back({mark.Procedure.SelectionRange, mark.Procedure.Name, mark.Unreachable});
+    }
+    // Sent at once: held for every module of a large project, the JSON took more memory than
+    // the project's analysis.
+    Notify("textDocument/publishDiagnostics",
+           {{"uri", uri}, {"diagnostics", std::move(diagnostics)}});
+    return now;
   }
 
   // Brings the analyses up to date after a file changed, and what the editor shows with them.

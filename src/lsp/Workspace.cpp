@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 #include <unordered_map>
+#include <utility>
 
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisContext.h"
@@ -601,10 +602,13 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
     any = true;
     bool updated = !whole && project.Updater;
     bool kept = true;  // every record stayed where it was
+    std::vector<std::uint32_t> marksChangedIn;
     for (std::size_t model : changed) {
       if (!updated) break;
       updated = project.Updater->Update(*project.Ctx, model);
       kept = kept && project.Updater->KeptRecords();
+      const std::vector<std::uint32_t>& marked = project.Updater->MarksChangedIn();
+      marksChangedIn.insert(marksChangedIn.end(), marked.begin(), marked.end());
     }
     if (!updated) {
       Analyse(project);
@@ -613,10 +617,16 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
     }
     lastResolved_ = project.Updater->LastResolved();
     for (const std::string& path : paths) Forget(path);
+    std::vector<char> marked(project.Ctx->Result.Precise->Modules.size(), 0);
+    for (std::uint32_t model : marksChangedIn) marked[model] = 1;
     // Only the changed modules' declarations and records are new; every other record stayed
     // where it was (its key may have moved on).
     for (Module& module : project.Modules) {
-      if (std::find(changed.begin(), changed.end(), module.Model) == changed.end()) continue;
+      const bool read = std::find(changed.begin(), changed.end(), module.Model) != changed.end();
+      if (read || (module.Model < marked.size() && marked[module.Model])) {
+        marksChanged_.push_back(module.Path);
+      }
+      if (!read) continue;
       module.Procedures.clear();
       const ModuleModel& model = project.Ctx->Result.Precise->Modules[module.Model];
       for (const ProcedureDecl& decl : model.Procedures) module.Procedures.push_back(decl.Record);
@@ -646,7 +656,19 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
   return any;
 }
 
+std::optional<std::vector<std::string>> Workspace::TakeMarkChanges() {
+  if (std::exchange(allMarksChanged_, false)) {
+    marksChanged_.clear();
+    return std::nullopt;
+  }
+  // Each once, in the order the projects found them.
+  std::set<std::string> seen;
+  std::erase_if(marksChanged_, [&](const std::string& path) { return !seen.insert(path).second; });
+  return std::exchange(marksChanged_, {});
+}
+
 void Workspace::Analyse(Project& project) {
+  allMarksChanged_ = true;
   for (const Module& module : project.Modules) Forget(module.Path);
   project.Updater.reset();
   project.Ctx = std::make_unique<AnalysisContext>(project.Host);

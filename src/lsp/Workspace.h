@@ -94,6 +94,10 @@ class Workspace {
   // Unused and unreachable procedures of a module, when the reading marks them: the workspace's
   // own list, good until the next call for the same module or the next change.
   const std::vector<UnusedMark>& UnusedIn(const std::string& path) const;
+  // The module files whose unused marks may differ since the last call: after edits that only
+  // changed modules were read again for, those modules and the ones whose marks changed with
+  // them; nullopt when any module's may (a project read whole, or one found).
+  std::optional<std::vector<std::string>> TakeMarkChanges();
 
   // The text an editor holds for a file (UTF-8), or nullopt to read it from disk again. The
   // analyses read it instead of the file from their next reading on. Returns true when the text
@@ -148,6 +152,9 @@ class Workspace {
       unused_;
   std::vector<std::string> messages_;
   std::size_t lastResolved_ = 0;
+  // What TakeMarkChanges gives next.
+  bool allMarksChanged_ = true;
+  std::vector<std::string> marksChanged_;
 };
 
 // The canonical native form of a path, for comparing files.

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -499,11 +502,24 @@ class RandomEditTest : public ::testing::Test {
   int fresh_ = 0;
 };
 
+// What an editor is shown of a module's marks.
+std::string ShownMarks(const Workspace& space, const std::string& path) {
+  std::string shown;
+  for (const UnusedMark& mark : space.UnusedIn(path)) {
+    shown += mark.Procedure.Name + (mark.Unreachable ? " unreachable " : " unused ") +
+             Show(mark.Procedure.SelectionRange) + '\n';
+  }
+  return shown;
+}
+
 TEST_F(RandomEditTest, EveryEditAnswersAsAFreshAnalysis) {
   Workspace space({});
   space.AddFolders({root_});
   ASSERT_EQ(space.ModuleFiles().size(), modules_.size());
   ASSERT_EQ(Answers(space), Fresh());
+  EXPECT_FALSE(space.TakeMarkChanges()) << "every module's marks are new";
+  std::map<std::string, std::string> shown;
+  for (const std::string& path : space.ModuleFiles()) shown[path] = ShownMarks(space, path);
   for (int step = 0; step < 60; ++step) {
     Module& module = modules_[Pick(modules_.size())];
     const std::string what = module.File + ": " + Edit(module);
@@ -513,6 +529,20 @@ TEST_F(RandomEditTest, EveryEditAnswersAsAFreshAnalysis) {
     EXPECT_LT(space.LastResolved(), modules_.size()) << what;
     const std::string answers = Answers(space);
     ASSERT_EQ(answers, Fresh()) << "step " << step << ", " << what;
+    // The modules said to have changed marks include every module whose marks an editor would
+    // be shown differently, and the one edited.
+    const std::optional<std::vector<std::string>> changed = space.TakeMarkChanges();
+    ASSERT_TRUE(changed) << what;
+    EXPECT_NE(std::find(changed->begin(), changed->end(), root_ + "/" + module.File),
+              changed->end())
+        << what;
+    for (auto& [path, marks] : shown) {
+      std::string now = ShownMarks(space, path);
+      if (std::find(changed->begin(), changed->end(), path) == changed->end()) {
+        EXPECT_EQ(now, marks) << "step " << step << ", " << what << ": " << path;
+      }
+      marks = std::move(now);
+    }
   }
 }
 
