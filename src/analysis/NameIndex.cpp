@@ -25,17 +25,28 @@ void NameIndex::Reserve(std::size_t count, std::size_t textBytes) {
 
 void NameIndex::Splice(std::size_t first, std::size_t count,
                        std::vector<std::pair<std::string, TPassRec*>> entries) {
-  // The texts are laid out again, so that replaced ones leave no gaps behind.
-  NameIndex spliced;
-  spliced.Reserve(entries_.size() - count + entries.size(), texts_.size());
-  for (std::size_t i = 0; i < first; ++i)
-    spliced.Append(TextAt(static_cast<int>(i)), RecordAt(static_cast<int>(i)));
-  for (const auto& [text, record] : entries) spliced.Append(text, record);
-  for (std::size_t i = first + count; i < entries_.size(); ++i) {
-    spliced.Append(TextAt(static_cast<int>(i)), RecordAt(static_cast<int>(i)));
+  // The texts lie end to end in the order of their entries, so the replaced ones are one run:
+  // it is replaced in place, and the offsets after it move by the change in its length.
+  const auto offsetAt = [&](std::size_t i) {
+    return i < entries_.size() ? std::size_t{entries_[i].Offset} : texts_.size();
+  };
+  const std::size_t from = offsetAt(first);
+  const std::size_t to = offsetAt(first + count);
+  std::string added;
+  std::vector<Entry> made;
+  made.reserve(entries.size());
+  for (const auto& [text, record] : entries) {
+    made.push_back({static_cast<std::uint32_t>(from + added.size()),
+                    static_cast<std::uint32_t>(text.size()), record});
+    added += text;
   }
-  texts_ = std::move(spliced.texts_);
-  entries_ = std::move(spliced.entries_);
+  texts_.replace(from, to - from, added);
+  const auto at = entries_.begin() + static_cast<std::ptrdiff_t>(first);
+  entries_.insert(entries_.erase(at, at + static_cast<std::ptrdiff_t>(count)), made.begin(),
+                  made.end());
+  // Unsigned arithmetic wraps a shorter run's shift round to the right offsets.
+  const auto shift = static_cast<std::uint32_t>(added.size() - (to - from));
+  for (std::size_t i = first + made.size(); i < entries_.size(); ++i) entries_[i].Offset += shift;
   // The index is made again on the next lookup.
   firstByFold_.Clear();
   indexed_ = 0;
