@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "analysis/Symbol.h"
 #include "analysis/TokenTable.h"
@@ -217,12 +218,25 @@ void ProjectIndex::Reindex(std::size_t module) {
     std::erase_if(globalLists_[static_cast<std::size_t>(place)],
                   [&](const auto& entry) { return entry.first == module; });
   }
-  IndexModuleNames();
+  // Under the same name the module types what it typed before; under another, a return type
+  // may name another module now.
+  const std::string& fullName = model_.Modules[module].FullName;
+  const bool sameName = !fullName.empty() && ModuleNamed(fullName) == static_cast<int>(module);
+  if (!sameName) IndexModuleNames();
   modules_[module] = Module();
   IndexModule(module);
-  offsets_ = ProcedureOffsets(model_);
-  // Numbers after the module move, and a type may name another module now.
-  NoteAllFacts();
+  const std::vector<std::uint32_t> before = std::exchange(offsets_, ProcedureOffsets(model_));
+  if (sameName) {
+    // The other modules' facts move with their numbers.
+    const auto at = [&](std::uint32_t number) {
+      return facts_.begin() + static_cast<std::ptrdiff_t>(number);
+    };
+    facts_.insert(facts_.erase(at(before[module]), at(before[module + 1])),
+                  offsets_[module + 1] - offsets_[module], ProcedureFacts{});
+    NoteFacts(module);
+  } else {
+    NoteAllFacts();
+  }
   AddGlobals(module);
   LayOutGlobals();
 }
