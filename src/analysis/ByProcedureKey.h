@@ -30,14 +30,16 @@ class ByProcedureKey {
   using const_iterator = const Entry*;
 
   iterator find(std::string_view key) {
-    if (const auto at = ProcedureKeyIndex(key)) {
-      return *at < present_.size() && present_[*at] ? &entries_[*at] : end();
-    }
+    if (const auto at = ProcedureKeyIndex(key)) return FindIndex(*at);
     auto other = others_.find(std::string(key));
     return other == others_.end() ? end() : &other->second;
   }
   const_iterator find(std::string_view key) const {
     return const_cast<ByProcedureKey*>(this)->find(key);
+  }
+  // The entry of the key that ProcedureKeyIndex places at index, or end().
+  iterator FindIndex(std::size_t index) {
+    return index < present_.size() && present_[index] ? &entries_[index] : end();
   }
   iterator end() { return nullptr; }
   const_iterator end() const { return nullptr; }

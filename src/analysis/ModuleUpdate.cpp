@@ -428,14 +428,7 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   // moved. When many moved, every list is looked at.
   const std::uint32_t oldTotal = oldOffsets.back();
   const auto moved = [&](std::uint32_t old) { return old >= firstOld && renumber[old] != old; };
-  std::vector<TPassRec*> byOld(oldTotal);
-  for (std::uint32_t m = 0; m < oldOffsets.size() - 1; ++m) {
-    for (std::uint32_t old = oldOffsets[m]; old < oldOffsets[m + 1]; ++old) {
-      const std::uint32_t now = renumber[old];
-      byOld[old] = m == module ? oldRecords[old - firstOld]
-                               : model.Modules[m].Procedures[now - offsets[m]].Record;
-    }
-  }
+  const std::vector<TPassRec*> byOld = std::exchange(records_, {});
   std::vector<char> callsDirty(oldTotal, 0), calledByDirty(oldTotal, 0);
   std::uint32_t movedCount = 0;
   for (std::uint32_t old = firstOld; old < oldTotal; ++old) movedCount += moved(old) ? 1 : 0;
@@ -510,6 +503,10 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   folded_.insert(folded_.begin() + firstNew, endNew - firstNew, {});
   for (std::uint32_t n = firstNew; n < endNew; ++n)
     folded_[n] = FoldCase(mm.Procedures[n - firstNew].Name);
+  records_.reserve(endNew - firstNew + byOld.size() - (endOld - firstOld));
+  records_.assign(byOld.begin(), byOld.begin() + firstOld);
+  for (const ProcedureDecl& decl : mm.Procedures) records_.push_back(decl.Record);
+  records_.insert(records_.end(), byOld.begin() + endOld, byOld.end());
   std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> dispatchBefore, dispatchNow;
   for (const auto& [caller, callee] : edges_) {
     if (renumber[caller] != kGone) {
@@ -520,17 +517,21 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   for (const auto& [caller, callee] : edges_) dispatchNow[caller].push_back(callee);
 
   // The list in the order of a whole analysis: the module's procedures just before the module.
+  // The module's records are known by their addresses, so that the list's records, spread over
+  // memory, are not each read to find them.
   SymbolList& list = ctx.Result.SymbolList;
+  const TPassRec* const moduleRecord = list.TryFind(mm.Key);
+  const std::unordered_set<const TPassRec*> ownBefore(oldRecords.begin(), oldRecords.end());
   std::vector<std::unique_ptr<TPassRec>> released = list.Release();
   for (auto& record : released) {
-    if (IsProcedureKind(record->Kind) && record->ParentKey == mm.Key) {
+    if (ownBefore.count(record.get()) != 0) {
       const TPassRec* at = record.get();
       own.emplace(at, std::move(record));
     }
   }
   for (auto& record : released) {
     if (!record) continue;
-    if (IsModuleKind(record->Kind) && record->Key == mm.Key) {
+    if (record.get() == moduleRecord) {
       record->FullName = mm.FullName;
       for (const ProcedureDecl& decl : mm.Procedures) list.Adopt(std::move(own.at(decl.Record)));
     }
@@ -556,12 +557,9 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
   // so every pointer to them is taken again.
   for (const ProcedureDecl& decl : mm.Procedures) model.Marks[decl.Key];
   marks_.assign(offsets.back(), nullptr);
-  for (std::size_t m = 0; m < model.Modules.size(); ++m) {
-    const std::vector<ProcedureDecl>& procedures = model.Modules[m].Procedures;
-    for (std::size_t p = 0; p < procedures.size(); ++p) {
-      auto found = model.Marks.find(procedures[p].Key);
-      marks_[offsets[m] + p] = found == model.Marks.end() ? nullptr : &found->second;
-    }
+  for (std::uint32_t n = 0; n < offsets.back(); ++n) {
+    auto found = model.Marks.FindIndex(n);  // each procedure's key is its number's now
+    marks_[n] = found == model.Marks.end() ? nullptr : &found->second;
   }
   // Linked again: the bodies read again, and the callers whose language-made calls changed.
   std::vector<std::uint32_t> callers;
@@ -745,12 +743,14 @@ void ModuleUpdater::KeepEdges() {
 
 void ModuleUpdater::KeepMarks(PreciseModel& model) {
   folded_.clear();
+  records_.clear();
   marks_.clear();
   strings_.clear();
   for (const ModuleModel& module : model.Modules) {
     NameStrings(module, 1);
     for (const ProcedureDecl& decl : module.Procedures) {
       folded_.push_back(FoldCase(decl.Name));
+      records_.push_back(decl.Record);
       auto found = model.Marks.find(decl.Key);
       marks_.push_back(found == model.Marks.end() ? nullptr : &found->second);
     }

@@ -78,9 +78,10 @@ class ModuleUpdater {
   // The calls the language makes (caller, callee), in their order; by number.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> edges_;
   std::unordered_map<std::uint64_t, std::size_t> edgeOrder_;
-  // For marking again without reading declarations: each procedure's folded name and marks,
-  // and how many modules hold each string that may name a procedure.
+  // For marking again without reading declarations: each procedure's folded name, record and
+  // marks, and how many modules hold each string that may name a procedure.
   std::vector<std::string> folded_;
+  std::vector<TPassRec*> records_;
   std::vector<ProcedureMarks*> marks_;
   std::unordered_map<std::string, int> strings_;
   bool mentionsKnown_ = false;
