@@ -317,6 +317,7 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
       after.Procedures[p].Record = before.Procedures[p].Record;
     }
   }
+  const bool stringsChanged = before.NameStrings != after.NameStrings;
   NameStrings(before, -1);
   model.Modules[module] = std::move(after);
   NameStrings(model.Modules[module], 1);
@@ -375,7 +376,7 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   if (failed) return false;
 
   if (keptRecords_) {
-    Patch(ctx, changedModule, newOffsets, oldBodies);
+    Patch(ctx, changedModule, newOffsets, oldBodies, stringsChanged);
   } else {
     Reshape(ctx, changedModule, oldOffsets, newOffsets, renumber, oldRecords, modules, oldBodies);
   }
@@ -593,7 +594,8 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
 }
 
 void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
-                          const std::vector<std::uint32_t>& offsets, const BodiesBefore& before) {
+                          const std::vector<std::uint32_t>& offsets, const BodiesBefore& before,
+                          bool stringsChanged) {
   PreciseModel& model = *ctx.Result.Precise;
   ModuleModel& mm = model.Modules[module];
   bool renamed = false;
@@ -617,11 +619,12 @@ void ModuleUpdater::Patch(AnalysisContext& ctx, std::uint32_t module,
   // declares the same names the same way), at their maybe moved lines.
   std::vector<std::uint32_t> callers;
   for (std::uint32_t n = offsets[module]; n < offsets[module + 1]; ++n) callers.push_back(n);
-  LinkAgain(ctx, offsets, callers, before, {});
-  MarkAgain(offsets);
+  // Entry points follow from declarations, which are the same: the marks change only with who
+  // calls whom, or with the strings that may name a procedure.
+  if (LinkAgain(ctx, offsets, callers, before, {}) || stringsChanged) MarkAgain(offsets);
 }
 
-void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets,
+bool ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets,
                               const std::vector<std::uint32_t>& callers, const BodiesBefore& before,
                               std::vector<std::uint32_t> affected) {
   const ProjectIndex& index = *index_;
@@ -644,6 +647,7 @@ void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint3
   // Each caller's sites and distinct callees; its callees before and now, and those it calls
   // from its body or not any more, have their callers ordered again.
   std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> callersNow;  // by callee
+  bool calleesChanged = false;
   const std::vector<ResolvedCall> nothing;
   for (std::uint32_t number : callers) {
     TPassRec& record = *index.Decl(number).Record;
@@ -679,6 +683,7 @@ void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint3
     for (std::uint32_t callee : now) callersNow[callee].push_back(number);
     record.Calls.clear();
     for (std::uint32_t callee : now) record.Calls.push_back(ProcedureKey(callee + 1));
+    calleesChanged = calleesChanged || callees_[number] != now;
     callees_[number] = std::move(now);
   }
   std::sort(affected.begin(), affected.end());
@@ -731,6 +736,7 @@ void ModuleUpdater::LinkAgain(AnalysisContext& ctx, const std::vector<std::uint3
       for (std::uint32_t caller : *list) record.CalledBy.push_back(ProcedureKey(caller + 1));
     }
   }
+  return calleesChanged;
 }
 
 void ModuleUpdater::KeepEdges() {

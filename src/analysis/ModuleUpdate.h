@@ -47,7 +47,7 @@ class ModuleUpdater {
   using BodiesBefore = std::unordered_map<std::uint32_t, std::vector<ResolvedCall>>;
   // After a change inside the module's bodies: its records stay, only its calls change.
   void Patch(AnalysisContext& ctx, std::uint32_t module, const std::vector<std::uint32_t>& offsets,
-             const BodiesBefore& before);
+             const BodiesBefore& before, bool stringsChanged);
   // After a change of what the module declares: its records are matched, made or dropped, the
   // later keys move by the change in count, and only the callers read again are linked again.
   void Reshape(AnalysisContext& ctx, std::uint32_t module,
@@ -57,8 +57,9 @@ class ModuleUpdater {
                const std::vector<std::uint32_t>& resolved, const BodiesBefore& before);
   // Links callers (ascending numbers) again from their bodies' calls and the language's own
   // calls; before holds what a body called before when it was read again. The callers of
-  // affected, and of whatever a caller gained or lost, are ordered again.
-  void LinkAgain(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets,
+  // affected, and of whatever a caller gained or lost, are ordered again. True when some
+  // caller's callees changed.
+  bool LinkAgain(AnalysisContext& ctx, const std::vector<std::uint32_t>& offsets,
                  const std::vector<std::uint32_t>& callers, const BodiesBefore& before,
                  std::vector<std::uint32_t> affected);
   void KeepMarks(PreciseModel& model);
