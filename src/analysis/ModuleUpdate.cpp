@@ -530,14 +530,18 @@ void ModuleUpdater::Reshape(AnalysisContext& ctx, std::uint32_t module,
       own.emplace(at, std::move(record));
     }
   }
+  std::vector<std::unique_ptr<TPassRec>> ordered;
+  ordered.reserve(released.size() + mm.Procedures.size());
   for (auto& record : released) {
     if (!record) continue;
     if (record.get() == moduleRecord) {
       record->FullName = mm.FullName;
-      for (const ProcedureDecl& decl : mm.Procedures) list.Adopt(std::move(own.at(decl.Record)));
+      for (const ProcedureDecl& decl : mm.Procedures)
+        ordered.push_back(std::move(own.at(decl.Record)));
     }
-    list.Adopt(std::move(record));
+    ordered.push_back(std::move(record));
   }
+  list.AdoptAll(std::move(ordered));
   // The records of the procedures that are gone go with own.
   // The procedures by name and full name, in number order: the module's own are replaced.
   std::vector<std::pair<std::string, TPassRec*>> names, fullNames;

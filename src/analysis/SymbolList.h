@@ -32,6 +32,8 @@ class SymbolList {
   std::vector<std::unique_ptr<TPassRec>> Release();
   // Enters a record as it is, its Calls and CalledBy included, and returns it.
   TPassRec& Adopt(std::unique_ptr<TPassRec> record);
+  // Adopts each record in turn.
+  void AdoptAll(std::vector<std::unique_ptr<TPassRec>> records);
 
   int Count() const { return static_cast<int>(records_.size()); }
   // The record at position index (from 0) in the current order.
