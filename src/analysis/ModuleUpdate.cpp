@@ -293,20 +293,6 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   const std::vector<int> match = MatchProcedures(before, after);
   bool same = before.Procedures.size() == after.Procedures.size();
   for (std::size_t p = 0; p < match.size() && same; ++p) same = match[p] == static_cast<int>(p);
-  if (std::find(match.begin(), match.end(), -1) != match.end()) {
-    // A module that calls a procedure that is gone is read again (it uses its name anyway).
-    const std::uint32_t first = oldOffsets[module], end = oldOffsets[module + 1];
-    for (std::size_t m = 0; m < count; ++m) {
-      for (std::size_t p = 0; p < calls_[m].size() && !resolve[m]; ++p) {
-        for (const ResolvedCall& call : calls_[m][p]) {
-          if (call.Callee >= first && call.Callee < end && match[call.Callee - first] < 0) {
-            resolve[m] = 1;
-            break;
-          }
-        }
-      }
-    }
-  }
   // A change inside the module's own bodies and lines keeps every record and key.
   keptRecords_ = same && changed.empty() && !resolveAll;
   std::vector<TPassRec*> oldRecords;  // the module's records, by old place
@@ -342,14 +328,22 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
       }
     }
   }
-  // The calls of the bodies that are not read again, and what each body called before.
+  // The calls of the bodies that are not read again follow the new numbers (unless every number
+  // stays); what each body read again called before is kept. A module that calls a procedure
+  // that is gone is read again (it uses its name anyway).
   BodiesBefore oldBodies;  // by new number
   for (std::size_t m = 0; m < count; ++m) {
+    for (std::vector<ResolvedCall>& calls : calls_[m]) {
+      if (keptRecords_) break;
+      for (ResolvedCall& call : calls) {
+        call.Callee = renumber[call.Callee];
+        if (call.Callee == kGone) resolve[m] = 1;
+      }
+    }
+    if (!resolve[m]) continue;
     for (std::uint32_t p = 0; p < calls_[m].size(); ++p) {
-      auto& calls = calls_[m][p];
-      for (ResolvedCall& call : calls) call.Callee = renumber[call.Callee];
       const std::uint32_t now = renumber[oldOffsets[m] + p];
-      if (resolve[m] && now != kGone) oldBodies.emplace(now, std::move(calls));
+      if (now != kGone) oldBodies.emplace(now, std::move(calls_[m][p]));
     }
   }
   calls_[module].assign(model.Modules[module].Procedures.size(), {});
