@@ -333,11 +333,12 @@ bool ModuleUpdater::Update(AnalysisContext& ctx, std::size_t module) {
   // that is gone is read again (it uses its name anyway).
   BodiesBefore oldBodies;  // by new number
   for (std::size_t m = 0; m < count; ++m) {
-    for (std::vector<ResolvedCall>& calls : calls_[m]) {
-      if (keptRecords_) break;
-      for (ResolvedCall& call : calls) {
-        call.Callee = renumber[call.Callee];
-        if (call.Callee == kGone) resolve[m] = 1;
+    if (!keptRecords_) {
+      for (std::vector<ResolvedCall>& calls : calls_[m]) {
+        for (ResolvedCall& call : calls) {
+          call.Callee = renumber[call.Callee];
+          if (call.Callee == kGone) resolve[m] = 1;
+        }
       }
     }
     if (!resolve[m]) continue;
