@@ -293,6 +293,14 @@ TEST_F(ConversationTest, AfterAnEditOnlyChangedDiagnosticsAreSentAgain) {
   std::map<std::string, std::vector<std::string>> third = sent();
   EXPECT_EQ(third.size(), 1u);
   EXPECT_EQ(third[counter], std::vector<std::string>{"Ownex is never called"});
+
+  // A call from one module's body clears another module's mark, and only that one is sent.
+  edit("Module1.bas", "    frmMain.Show\r\n",
+       "    frmMain.Show\r\n    Debug.Print gCounter.Ownex Is Nothing\r\n");
+  std::map<std::string, std::vector<std::string>> fourth = sent();
+  EXPECT_EQ(fourth.size(), 1u);
+  ASSERT_EQ(fourth.count(counter), 1u);
+  EXPECT_TRUE(fourth[counter].empty());
   client.Notify("exit", nullptr);
   EXPECT_EQ(client.Finish(), 1);
 }
