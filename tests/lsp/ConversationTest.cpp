@@ -281,26 +281,23 @@ TEST_F(ConversationTest, AfterAnEditOnlyChangedDiagnosticsAreSentAgain) {
     client.Notify("textDocument/didSave",
                   {{"textDocument", {{"uri", FileUri(root_ + "/" + file)}}}});
   };
+  // After an edit, one module's diagnostics alone are sent again, saying these messages.
+  auto sentOnly = [&](const std::string& uri, const std::vector<std::string>& messages) {
+    std::map<std::string, std::vector<std::string>> now = sent();
+    EXPECT_EQ(now.size(), 1u);
+    ASSERT_EQ(now.count(uri), 1u);
+    EXPECT_EQ(now[uri], messages);
+  };
   edit("Module1.bas", "Sub Main()\r\n",
        "Sub Main()\r\n    x = GetPrivateProfileString(\"a\", \"b\", \"\", \"\", 0, \"c\")\r\n");
-  std::map<std::string, std::vector<std::string>> second = sent();
-  EXPECT_EQ(second.size(), 1u);
-  ASSERT_EQ(second.count(module_), 1u);
-  EXPECT_TRUE(second[module_].empty());
-
+  sentOnly(module_, {});
   edit("CCounter.cls", "Property Get Owner() As Object\r\n    Set Owner",
        "Property Get Ownex() As Object\r\n    Set Ownex");
-  std::map<std::string, std::vector<std::string>> third = sent();
-  EXPECT_EQ(third.size(), 1u);
-  EXPECT_EQ(third[counter], std::vector<std::string>{"Ownex is never called"});
-
-  // A call from one module's body clears another module's mark, and only that one is sent.
+  sentOnly(counter, {"Ownex is never called"});
+  // A call from one module's body clears another module's mark.
   edit("Module1.bas", "    frmMain.Show\r\n",
        "    frmMain.Show\r\n    Debug.Print gCounter.Ownex Is Nothing\r\n");
-  std::map<std::string, std::vector<std::string>> fourth = sent();
-  EXPECT_EQ(fourth.size(), 1u);
-  ASSERT_EQ(fourth.count(counter), 1u);
-  EXPECT_TRUE(fourth[counter].empty());
+  sentOnly(counter, {});
   client.Notify("exit", nullptr);
   EXPECT_EQ(client.Finish(), 1);
 }
