@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -428,46 +430,55 @@ void ForEachTwin(const Projects& projects, const ProcedureItem& procedure, Visit
   }
 }
 
-void Merge(std::vector<CallItem>& items, CallItem item) {
-  for (CallItem& known : items) {
-    if (known.Procedure.Path == item.Procedure.Path &&
-        known.Procedure.Range.Start == item.Procedure.Range.Start) {
-      for (const SourceRange& range : item.FromRanges) {
-        if (std::find(known.FromRanges.begin(), known.FromRanges.end(), range) ==
-            known.FromRanges.end()) {
-          known.FromRanges.push_back(range);
-        }
-      }
+// Call items, one per procedure (its file and declaration line) across projects, with the
+// ranges of its calls each once. A procedure called from ten thousand places gets as many items,
+// so each is found by its place rather than by a look at every item before it.
+class CallItems {
+ public:
+  void Add(CallItem item) {
+    const ProcedureItem& procedure = item.Procedure;
+    auto [at, added] = places_.try_emplace(
+        {procedure.Path, procedure.Range.Start.Line, procedure.Range.Start.Column}, items_.size());
+    if (added) {
+      items_.push_back(std::move(item));
       return;
     }
+    std::vector<SourceRange>& known = items_[at->second].FromRanges;
+    for (const SourceRange& range : item.FromRanges) {
+      if (std::find(known.begin(), known.end(), range) == known.end()) known.push_back(range);
+    }
   }
-  items.push_back(std::move(item));
-}
+  std::vector<CallItem> Take() { return std::move(items_); }
+
+ private:
+  std::map<std::tuple<std::string, int, int>, std::size_t> places_;
+  std::vector<CallItem> items_;
+};
 
 }  // namespace
 
 std::vector<CallItem> Workspace::Incoming(const ProcedureItem& procedure) const {
-  std::vector<CallItem> items;
+  CallItems items;
   ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
     for (const std::string key : record.CalledBy) {
       const TPassRec* caller = project.Record(key);
       if (!caller) continue;
-      Merge(items, {Item(p, caller), SiteRanges(project, caller, &record)});
+      items.Add({Item(p, caller), SiteRanges(project, caller, &record)});
     }
   });
-  return items;
+  return items.Take();
 }
 
 std::vector<CallItem> Workspace::Outgoing(const ProcedureItem& procedure) const {
-  std::vector<CallItem> items;
+  CallItems items;
   ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
     for (const std::string key : record.Calls) {
       const TPassRec* callee = project.Record(key);
       if (!callee) continue;
-      Merge(items, {Item(p, callee), SiteRanges(project, &record, callee)});
+      items.Add({Item(p, callee), SiteRanges(project, &record, callee)});
     }
   });
-  return items;
+  return items.Take();
 }
 
 std::vector<SourceLocation> Workspace::CallsOf(const ProcedureItem& procedure) const {

@@ -38,5 +38,35 @@ TEST(WorkspacePathsTest, ModulesAreKnownByTheirRealPaths) {
   EXPECT_EQ(space.ProceduresIn((root / "shared/real/Lib.bas").string()).size(), 1u);
 }
 
+// A module that two projects list is one file: its callers come once each, with each call once,
+// though both projects' analyses find them.
+TEST(WorkspaceCallsTest, AModuleListedByTwoProjectsGivesEachCallerOnce) {
+  TempDir dir;
+  const fs::path root = fs::canonical(dir.Path());
+  dir.Write("Lib.bas", "Attribute VB_Name = \"Lib\"\r\nPublic Sub Target()\r\nEnd Sub\r\n");
+  dir.Write(
+      "Use.bas",
+      "Attribute VB_Name = \"Use\"\r\nSub Caller()\r\n    Target\r\n    Target\r\nEnd Sub\r\n");
+  dir.Write("More.bas", "Attribute VB_Name = \"More\"\r\nSub Other()\r\n    Target\r\nEnd Sub\r\n");
+  dir.WriteLines("A.vbp", {"Module=Lib; Lib.bas", "Module=Use; Use.bas"});
+  dir.WriteLines("B.vbp", {"Module=Lib; Lib.bas", "Module=Use; Use.bas", "Module=More; More.bas"});
+
+  Workspace space({});
+  space.AddFolders({root.string()});
+  ASSERT_EQ(space.ProjectFiles().size(), 2u);
+  const std::vector<ProcedureItem> lib = space.ProceduresIn((root / "Lib.bas").string());
+  ASSERT_EQ(lib.size(), 1u);
+  std::vector<std::pair<std::string, std::vector<int>>> callers;
+  for (const CallItem& call : space.Incoming(lib[0])) {
+    std::vector<int> lines;
+    for (const SourceRange& range : call.FromRanges) lines.push_back(range.Start.Line);
+    callers.emplace_back(call.Procedure.Name, lines);
+  }
+  const std::vector<std::pair<std::string, std::vector<int>>> expected = {{"Caller", {2, 3}},
+                                                                          {"Other", {2}}};
+  EXPECT_EQ(callers, expected);
+  EXPECT_EQ(space.CallsOf(lib[0]).size(), 3u);
+}
+
 }  // namespace
 }  // namespace tarnel::test
