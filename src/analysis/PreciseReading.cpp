@@ -270,7 +270,7 @@ void Precise::ResolveAndLink(AnalysisRun& run) const {
     linker.Write();
     if (marks.joinable()) marks.join();
     if (marksFailed) std::rethrow_exception(marksFailed);
-    model.Index = std::move(owned);
+    if (keepForUpdates) model.Index = std::move(owned);
   }
 }
 
