@@ -233,6 +233,13 @@ ModuleUpdater::ModuleUpdater(AnalysisContext& ctx) {
   }
 }
 
+const ProcedureDecl* ModuleUpdater::DeclOf(const TPassRec& record) const {
+  const std::optional<std::size_t> number = ProcedureKeyIndex(record.Key);
+  if (!index_ || !number || *number >= index_->ProcedureCount()) return nullptr;
+  const ProcedureDecl& decl = index_->Decl(static_cast<std::uint32_t>(*number));
+  return decl.Record == &record ? &decl : nullptr;
+}
+
 void ModuleUpdater::NoteMentions(AnalysisContext& ctx) {
   std::vector<std::uint32_t> all(ctx.Result.Precise->Modules.size());
   for (std::uint32_t m = 0; m < all.size(); ++m) all[m] = m;

@@ -41,6 +41,9 @@ class ModuleUpdater {
   // marks: whether it is used, reached, or named by a string. The module read again is listed
   // only when its own marks changed.
   const std::vector<std::uint32_t>& MarksChangedIn() const { return marksChangedIn_; }
+  // The declaration in the model now of the procedure whose record this is; nullptr for a record
+  // that is no procedure of the model.
+  const ProcedureDecl* DeclOf(const TPassRec& record) const;
 
  private:
   void NoteMentions(AnalysisContext& ctx);

@@ -120,8 +120,6 @@ struct Workspace::Project {
   std::vector<Module> Modules;
   std::unordered_map<std::string, std::size_t> ModuleByPath;
   std::unordered_map<std::string, std::size_t> ModuleByKey;
-  // The precise reading's declarations in the model's order, which numbers the procedures.
-  std::vector<const ProcedureDecl*> DeclsByNumber;
 
   std::string Utf8(const std::string& engineText) const {
     return Ctx->Result.Decoder.KeepsBytes() ? Cp932ToUtf8(engineText) : engineText;
@@ -130,18 +128,9 @@ struct Workspace::Project {
     auto found = ModuleByKey.find(record.ParentKey);
     return found == ModuleByKey.end() ? nullptr : &Modules[found->second];
   }
-  void IndexDecls() {
-    DeclsByNumber.clear();
-    if (!Ctx->Result.Precise) return;
-    for (const ModuleModel& model : Ctx->Result.Precise->Modules) {
-      for (const ProcedureDecl& decl : model.Procedures) DeclsByNumber.push_back(&decl);
-    }
-  }
+  // The precise reading's declaration of a procedure, which its updater's index finds by number.
   const ProcedureDecl* DeclOf(const TPassRec& record) const {
-    const std::optional<std::size_t> number = ProcedureKeyIndex(record.Key);
-    if (!number || *number >= DeclsByNumber.size()) return nullptr;
-    const ProcedureDecl* decl = DeclsByNumber[*number];
-    return decl->Record == &record ? decl : nullptr;
+    return Updater ? Updater->DeclOf(record) : nullptr;
   }
   // Declaration and end line (from 1) of a procedure.
   std::pair<int, int> Lines(const TPassRec& record) const {
@@ -651,8 +640,6 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
         }
       }
     }
-    // Keys after a changed module may have moved on.
-    project.IndexDecls();
   }
   for (const std::string& path : paths) {
     if (!HasProjectExtension(path) || !std::filesystem::is_regular_file(path)) continue;
@@ -749,7 +736,6 @@ void Workspace::IndexModules(Project& project) {
         module.Procedures.begin(), module.Procedures.end(),
         [](const TPassRec* a, const TPassRec* b) { return a->StartLine < b->StartLine; });
   }
-  project.IndexDecls();
 }
 
 }  // namespace tarnel

@@ -68,5 +68,29 @@ TEST(WorkspaceCallsTest, AModuleListedByTwoProjectsGivesEachCallerOnce) {
   EXPECT_EQ(space.CallsOf(lib[0]).size(), 3u);
 }
 
+// A procedure that the file ends without an End line runs to the file's last line, before and
+// after an edit moves the procedures' numbers.
+TEST(WorkspaceRangesTest, AProcedureWithoutEndRunsToTheLastLine) {
+  TempDir dir;
+  const fs::path root = fs::canonical(dir.Path());
+  const std::string path = (root / "M.bas").string();
+  dir.Write("M.bas", "Attribute VB_Name = \"M\"\r\nSub A()\r\nEnd Sub\r\nSub B()\r\n    A\r\n");
+  dir.WriteLines("P.vbp", {"Module=M; M.bas"});
+  Workspace space({});
+  space.AddFolders({root.string()});
+  const auto lastOfB = [&] {
+    for (const ProcedureItem& item : space.ProceduresIn(path)) {
+      if (item.Name == "B") return item.Range.End.Line;
+    }
+    return -1;
+  };
+  EXPECT_EQ(lastOfB(), 4);
+  space.SetOpenText(path,
+                    "Attribute VB_Name = \"M\"\r\nSub C()\r\nEnd Sub\r\nSub A()\r\n"
+                    "End Sub\r\nSub B()\r\n    A\r\n");
+  ASSERT_TRUE(space.Reanalyse({path}));
+  EXPECT_EQ(lastOfB(), 6);
+}
+
 }  // namespace
 }  // namespace tarnel::test
