@@ -339,12 +339,12 @@ TEST(SplitLinesTest, EndsAreCrLfOrCrLfAndAnEndlessLastLineCounts) {
   EXPECT_TRUE(SplitLines("").empty());
   // Double-byte characters whose second byte is no line end stay whole.
   EXPECT_EQ(SplitLines("\x95\x5C\r\x83\x76"), (Lines{"\x95\x5C", "\x83\x76"}));
-  // Lines of every length up to two blocks and more, under each kind of end: an end is found in
-  // a block of sixteen bytes as well as in the bytes after the last block.
+  // Lines of every length up to more than two blocks of 64 bytes, under each kind of end: an end
+  // is found in a whole block, after blocks without one, and in the bytes after the last block.
   std::vector<std::string> expected;
   std::string text;
   const char* const kEnds[] = {"\r\n", "\n", "\r"};
-  for (std::size_t length = 0; length <= 40; ++length) {
+  for (std::size_t length = 0; length <= 140; ++length) {
     expected.push_back(std::string(length, static_cast<char>('a' + length % 26)));
     text += expected.back() + kEnds[length % 3];
   }
