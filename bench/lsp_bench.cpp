@@ -4,7 +4,9 @@
 // a call added to a body and saved, the same typed but unsaved (the editor's text), and
 // procedures added, renamed and removed (a declared name changed, so the modules using that name
 // are read again too, and the keys of every later procedure move).
-// Then the diagnostics of every module, as the server sends them after an edit.
+// Then the diagnostics of every module, as the server sends them after an edit. Last, the server
+// itself in this process, without a client or a pipe: its start on the same folder, and its
+// answers for the procedure with the most callers, from the request's text to the answer's.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +18,8 @@
 #include <vector>
 
 #include "analysis/Symbol.h"
+#include "lsp/Server.h"
+#include "lsp/Uri.h"
 #include "lsp/Workspace.h"
 
 namespace {
@@ -149,5 +153,56 @@ int main(int argc, char** argv) {
     if (round == 0) std::printf("diagnostics: %zu marks\n", marks);
   }
   Report("diagnostics of every module", times);
+
+  const tarnel::ProcedureItem* mostCalled = nullptr;
+  std::vector<tarnel::ProcedureItem> all;
+  for (const std::string& module : modules) {
+    for (tarnel::ProcedureItem& item : space.ProceduresIn(module)) all.push_back(std::move(item));
+  }
+  for (const tarnel::ProcedureItem& item : all) {
+    if (mostCalled == nullptr || item.Callers > mostCalled->Callers) mostCalled = &item;
+  }
+  if (mostCalled == nullptr) return 1;
+  std::size_t sent = 0, bytes = 0;
+  tarnel::Server server(
+      [&](const std::string& body) {
+        ++sent;
+        bytes += body.size();
+      },
+      options.Dictionary);
+  const auto timed = [&](const std::string& message) {
+    sent = bytes = 0;
+    start = std::chrono::steady_clock::now();
+    server.Handle(message);
+    return Seconds(start);
+  };
+  const std::string root = tarnel::PathToFileUri(argv[1]);
+  const double initialize = timed(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":)"
+                                  R"({"processId":null,"rootUri":")" +
+                                  root + R"(","capabilities":{}}})");
+  const double diagnostics = timed(R"({"jsonrpc":"2.0","method":"initialized","params":{}})");
+  std::printf("server: initialize %.0f ms, first diagnostics %.0f ms (%zu messages, %.1f MB)\n",
+              initialize * 1000, diagnostics * 1000, sent, bytes / 1e6);
+  const std::string position =
+      R"("textDocument":{"uri":")" + tarnel::PathToFileUri(mostCalled->Path) +
+      R"("},"position":{"line":)" + std::to_string(mostCalled->SelectionRange.Start.Line) +
+      R"(,"character":)" + std::to_string(mostCalled->SelectionRange.Start.Column) + "}";
+  std::printf("most called: %s, %d callers\n", mostCalled->Name.c_str(), mostCalled->Callers);
+  const auto request = [&](const char* what, const std::string& message) {
+    std::vector<double> answerTimes;
+    for (int round = 0; round < rounds; ++round) answerTimes.push_back(timed(message));
+    Report(what, answerTimes);
+    std::printf("  (%.1f MB)\n", bytes / 1e6);
+  };
+  request("references", R"({"jsonrpc":"2.0","id":2,"method":"textDocument/references",)"
+                        R"("params":{)" +
+                            position + R"(,"context":{"includeDeclaration":true}}})");
+  request("incoming calls",
+          R"({"jsonrpc":"2.0","id":3,"method":"callHierarchy/incomingCalls","params":{"item":)"
+          R"({"name":")" +
+              mostCalled->Name + R"(","uri":")" + tarnel::PathToFileUri(mostCalled->Path) +
+              R"(","selectionRange":{"start":{"line":)" +
+              std::to_string(mostCalled->SelectionRange.Start.Line) +
+              R"(,"character":0},"end":{"line":0,"character":0}}}}})");
   return answers == 0 ? 1 : 0;
 }
