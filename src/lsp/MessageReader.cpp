@@ -162,8 +162,12 @@ bool MessageReader::HasBufferedMessage() const {
   return length && rest.size() - headerEnd - 4 >= *length;
 }
 
+std::string FrameHeader(std::size_t bodySize) {
+  return "Content-Length: " + std::to_string(bodySize) + "\r\n\r\n";
+}
+
 std::string FrameMessage(std::string_view body) {
-  std::string framed = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+  std::string framed = FrameHeader(body.size());
   framed.append(body);
   return framed;
 }

@@ -52,5 +52,7 @@ class MessageReader {
 
 // A message with its header, as the client expects it.
 std::string FrameMessage(std::string_view body);
+// The header alone, for a body sent after it.
+std::string FrameHeader(std::size_t bodySize);
 
 }  // namespace tarnel

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/Symbol.h"
+#include "lsp/JsonText.h"
 #include "lsp/Uri.h"
 #include "lsp/Workspace.h"
 
@@ -37,12 +38,39 @@ std::string Text(const json& value) {
   return value.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-json Position(const SourcePosition& position) {
-  return {{"line", position.Line}, {"character", position.Column}};
+// The protocol's structures, their members in the order of their names (see JsonText).
+void WritePosition(JsonText& out, const SourcePosition& position) {
+  out.BeginObject().Key("character").Int(position.Column).Key("line").Int(position.Line);
+  out.EndObject();
 }
-json Range(const SourceRange& range) {
-  return {{"start", Position(range.Start)}, {"end", Position(range.End)}};
+void WriteRange(JsonText& out, const SourceRange& range) {
+  out.BeginObject().Key("end");
+  WritePosition(out, range.End);
+  out.Key("start");
+  WritePosition(out, range.Start);
+  out.EndObject();
 }
+void WriteLocation(JsonText& out, std::string_view uri, const SourceRange& range) {
+  out.BeginObject().Key("range");
+  WriteRange(out, range);
+  out.Key("uri").String(uri).EndObject();
+}
+
+// The file URIs of an answer's places, each made once for a run of places in one file: callers
+// and call sites come file by file.
+class FileUris {
+ public:
+  const std::string& Of(const std::string& path) {
+    if (uri_.empty() || path != path_) {
+      path_ = path;
+      uri_ = PathToFileUri(path);
+    }
+    return uri_;
+  }
+
+ private:
+  std::string path_, uri_;
+};
 
 // The protocol's symbol kinds.
 int SymbolKindOf(std::uint8_t kind) {
@@ -86,6 +114,10 @@ struct Server::Impl {
     std::string Name;
     bool Unreachable = false;
   };
+  // The message being answered. Its storage is kept from answer to answer: in fresh memory, each
+  // page of a large answer cost a fault.
+  JsonText Answering;
+  static constexpr std::size_t kAnswerRoomKept = 16u << 20;
   // The diagnostics last sent, by document URI.
   std::unordered_map<std::string, std::vector<SentMark>> Published;
 
@@ -98,11 +130,30 @@ struct Server::Impl {
                       });
   }
 
-  void Notify(const std::string& method, json params) {
-    Out(Text({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}}));
+  void Notify(const std::string& method, const json& params) { NotifyText(method, Text(params)); }
+  // The same with params as JSON text.
+  void NotifyText(std::string_view method, std::string_view params) {
+    JsonText message;
+    message.BeginObject().Key("jsonrpc").String("2.0").Key("method").String(method);
+    message.Key("params").Raw(params).EndObject();
+    Out(message.Text());
   }
-  void Reply(const json& id, json result) {
-    Out(Text({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}}));
+  // result is JSON text.
+  void Reply(const json& id, std::string_view result) {
+    JsonText message;
+    message.BeginObject().Key("id").Raw(Text(id)).Key("jsonrpc").String("2.0");
+    message.Key("result").Raw(result).EndObject();
+    Out(message.Text());
+  }
+  // Answers a request other than initialize and shutdown, writing its result straight into the
+  // message.
+  void Answer(const json& id, const std::string& method, const json& params) {
+    Answering.Clear();
+    Answering.BeginObject().Key("id").Raw(Text(id)).Key("jsonrpc").String("2.0").Key("result");
+    Request(method, params, Answering);
+    Out(Answering.EndObject().Text());
+    // An answer of megabytes leaves its room to the next one, up to a bound.
+    Answering.Clear(kAnswerRoomKept);
   }
   void ReplyError(const json& id, int code, const std::string& message) {
     Out(Text({{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}}));
@@ -115,14 +166,16 @@ struct Server::Impl {
     }
   }
 
-  json Item(const ProcedureItem& item) const {
-    return {{"name", item.Name},
-            {"kind", SymbolKindOf(item.Kind)},
-            {"detail", item.Module},
-            {"uri", PathToFileUri(item.Path)},
-            {"range", Range(item.Range)},
-            {"selectionRange", Range(item.SelectionRange)},
-            {"data", {{"project", item.Project}, {"key", item.Key}}}};
+  // A call hierarchy item.
+  static void WriteItem(JsonText& out, const ProcedureItem& item, std::string_view uri) {
+    out.BeginObject().Key("data").BeginObject().Key("key").String(item.Key);
+    out.Key("project").Int(item.Project).EndObject();
+    out.Key("detail").String(item.Module).Key("kind").Int(SymbolKindOf(item.Kind));
+    out.Key("name").String(item.Name).Key("range");
+    WriteRange(out, item.Range);
+    out.Key("selectionRange");
+    WriteRange(out, item.SelectionRange);
+    out.Key("uri").String(uri).EndObject();
   }
 
   // The procedure a call hierarchy item stands for: by its key when the analysis still has it
@@ -189,23 +242,23 @@ struct Server::Impl {
   std::vector<SentMark> Publish(const std::string& uri, const std::vector<UnusedMark>& marks,
                                 std::optional<std::vector<SentMark>> sent) {
     if (sent && SameMarks(marks, *sent)) return std::move(*sent);
-    json diagnostics = json::array();
+    JsonText params;
+    params.BeginObject().Key("diagnostics").BeginArray();
     std::vector<SentMark> now;
     for (const UnusedMark& mark : marks) {
-      diagnostics.push_back(
-          {{"range", Range(mark.Procedure.SelectionRange)},
-           {"severity", 4},
-           {"tags", {1}},
-           {"source", "tarnel"},
-           {"message", mark.Unreachable
-                           ? mark.Procedure.Name + " is never reached from an entry point"
-                           : mark.Procedure.Name + " is never called"}});
+      params.BeginObject().Key("message");
+      params.String(mark.Unreachable ? mark.Procedure.Name + " is never reached from an entry point"
+                                     : mark.Procedure.Name + " is never called");
+      params.Key("range");
+      WriteRange(params, mark.Procedure.SelectionRange);
+      params.Key("severity").Int(4).Key("source").String("tarnel");
+      params.Key("tags").BeginArray().Int(1).EndArray().EndObject();
       now.push_back({mark.Procedure.SelectionRange, mark.Procedure.Name, mark.Unreachable});
     }
+    params.EndArray().Key("uri").String(uri).EndObject();
     // Sent at once: held for every module of a large project, the JSON took more memory than
     // the project's analysis.
-    Notify("textDocument/publishDiagnostics",
-           {{"uri", uri}, {"diagnostics", std::move(diagnostics)}});
+    NotifyText("textDocument/publishDiagnostics", params.Text());
     return now;
   }
 
@@ -284,79 +337,94 @@ struct Server::Impl {
             {"serverInfo", {{"name", "tarnel-lsp"}, {"version", TARNEL_VERSION}}}};
   }
 
-  json Request(const std::string& method, const json& params) {
+  // Writes the result of a request to out.
+  void Request(const std::string& method, const json& params, JsonText& out) {
     if (method == "textDocument/documentSymbol") {
-      json symbols = json::array();
+      out.BeginArray();
       for (const ProcedureItem& item : Space->ProceduresIn(PathOf(params))) {
-        symbols.push_back({{"name", item.Name},
-                           {"detail", item.Declaration},
-                           {"kind", SymbolKindOf(item.Kind)},
-                           {"range", Range(item.Range)},
-                           {"selectionRange", Range(item.SelectionRange)}});
+        out.BeginObject().Key("detail").String(item.Declaration);
+        out.Key("kind").Int(SymbolKindOf(item.Kind)).Key("name").String(item.Name).Key("range");
+        WriteRange(out, item.Range);
+        out.Key("selectionRange");
+        WriteRange(out, item.SelectionRange);
+        out.EndObject();
       }
-      return symbols;
+      out.EndArray();
+      return;
     }
     if (method == "workspace/symbol") {
-      json symbols = json::array();
+      out.BeginArray();
       for (const ProcedureItem& item : Space->Search(params.at("query").get<std::string>(), 256)) {
-        symbols.push_back(
-            {{"name", item.Name},
-             {"kind", SymbolKindOf(item.Kind)},
-             {"containerName", item.Module},
-             {"location",
-              {{"uri", PathToFileUri(item.Path)}, {"range", Range(item.SelectionRange)}}}});
+        out.BeginObject().Key("containerName").String(item.Module);
+        out.Key("kind").Int(SymbolKindOf(item.Kind)).Key("location");
+        WriteLocation(out, PathToFileUri(item.Path), item.SelectionRange);
+        out.Key("name").String(item.Name).EndObject();
       }
-      return symbols;
+      out.EndArray();
+      return;
     }
     if (method == "textDocument/definition") {
-      json locations = json::array();
+      out.BeginArray();
       for (const ProcedureItem& item : Space->DefinitionAt(PathOf(params), PositionOf(params))) {
-        locations.push_back(
-            {{"uri", PathToFileUri(item.Path)}, {"range", Range(item.SelectionRange)}});
+        WriteLocation(out, PathToFileUri(item.Path), item.SelectionRange);
       }
-      return locations;
+      out.EndArray();
+      return;
     }
     if (method == "textDocument/references") {
       bool withDeclaration = false;
       if (params.contains("context") && params["context"].is_object()) {
         withDeclaration = params["context"].value("includeDeclaration", false);
       }
-      json locations = json::array();
+      out.BeginArray();
+      FileUris uris;
       for (const ProcedureItem& item : Space->ProceduresAt(PathOf(params), PositionOf(params))) {
-        if (withDeclaration) {
-          locations.push_back(
-              {{"uri", PathToFileUri(item.Path)}, {"range", Range(item.SelectionRange)}});
-        }
+        if (withDeclaration) WriteLocation(out, uris.Of(item.Path), item.SelectionRange);
         for (const SourceLocation& call : Space->CallsOf(item)) {
-          locations.push_back({{"uri", PathToFileUri(call.Path)}, {"range", Range(call.Range)}});
+          WriteLocation(out, uris.Of(call.Path), call.Range);
         }
       }
-      return locations;
+      out.EndArray();
+      return;
     }
     if (method == "textDocument/prepareCallHierarchy") {
-      json items = json::array();
+      out.BeginArray();
       for (const ProcedureItem& item : Space->ProceduresAt(PathOf(params), PositionOf(params))) {
-        items.push_back(Item(item));
+        WriteItem(out, item, PathToFileUri(item.Path));
       }
-      return items;
+      out.EndArray();
+      return;
     }
     if (method == "callHierarchy/incomingCalls" || method == "callHierarchy/outgoingCalls") {
       const bool incoming = method == "callHierarchy/incomingCalls";
       std::optional<ProcedureItem> procedure = FromItem(params.at("item"));
-      json calls = json::array();
-      if (!procedure) return calls;
+      out.BeginArray();
+      if (!procedure) {
+        out.EndArray();
+        return;
+      }
+      FileUris uris;
       for (const CallItem& call :
            incoming ? Space->Incoming(*procedure) : Space->Outgoing(*procedure)) {
-        json ranges = json::array();
-        for (const SourceRange& range : call.FromRanges) ranges.push_back(Range(range));
-        calls.push_back({{incoming ? "from" : "to", Item(call.Procedure)}, {"fromRanges", ranges}});
+        out.BeginObject();
+        const std::string& uri = uris.Of(call.Procedure.Path);
+        if (incoming) WriteItem(out.Key("from"), call.Procedure, uri);
+        out.Key("fromRanges").BeginArray();
+        for (const SourceRange& range : call.FromRanges) WriteRange(out, range);
+        out.EndArray();
+        if (!incoming) WriteItem(out.Key("to"), call.Procedure, uri);
+        out.EndObject();
       }
-      return calls;
+      out.EndArray();
+      return;
     }
     if (method == "textDocument/hover") {
       const std::string path = PathOf(params);
       std::vector<ProcedureItem> items = Space->DefinitionAt(path, PositionOf(params));
-      if (items.empty()) return nullptr;
+      if (items.empty()) {
+        out.Raw("null");
+        return;
+      }
       std::string value;
       for (const ProcedureItem& item : items) {
         if (!value.empty()) value += "\n---\n";
@@ -365,7 +433,9 @@ struct Server::Impl {
                  " · " + std::to_string(item.Callees) +
                  (item.Callees == 1 ? " callee" : " callees");
       }
-      return {{"contents", {{"kind", "markdown"}, {"value", value}}}};
+      out.BeginObject().Key("contents").BeginObject().Key("kind").String("markdown");
+      out.Key("value").String(value).EndObject().EndObject();
+      return;
     }
     throw RequestError(MethodNotFound, "method not found: " + method);
   }
@@ -430,7 +500,7 @@ struct Server::Impl {
 
 Server::Server(Send send, std::string dictionary)
     : impl_(std::make_unique<Impl>(
-          Impl{*this, std::move(send), std::move(dictionary), nullptr, false, false, {}})) {}
+          Impl{*this, std::move(send), std::move(dictionary), nullptr, false, false, {}, {}})) {}
 Server::~Server() = default;
 
 void Server::NoteIfCancel(std::string_view body) {
@@ -520,12 +590,12 @@ void Server::Handle(std::string_view body) {
   }
   try {
     if (method == "initialize") {
-      impl_->Reply(id, impl_->Initialize(params));
+      impl_->Reply(id, Text(impl_->Initialize(params)));
     } else if (method == "shutdown") {
       shutdown_ = true;
-      impl_->Reply(id, nullptr);
+      impl_->Reply(id, "null");
     } else {
-      impl_->Reply(id, impl_->Request(method, params));
+      impl_->Answer(id, method, params);
     }
   } catch (const RequestError& e) {
     impl_->ReplyError(id, e.Code, e.what());

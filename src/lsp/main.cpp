@@ -1,4 +1,5 @@
 #include <signal.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 #include "lsp/MessageReader.h"
@@ -16,13 +18,26 @@
 
 namespace {
 
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+// Writes the parts one after the other, with as few system calls as the pipe allows.
+bool WriteAll(int fd, std::string_view first, std::string_view second) {
+  iovec parts[2] = {{const_cast<char*>(first.data()), first.size()},
+                    {const_cast<char*>(second.data()), second.size()}};
+  iovec* next = parts;
+  int left = 2;
+  while (left > 0) {
+    const ssize_t wrote = ::writev(fd, next, left);
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote <= 0) return false;
-    done += static_cast<std::size_t>(wrote);
+    auto done = static_cast<std::size_t>(wrote);
+    while (left > 0 && done >= next->iov_len) {
+      done -= next->iov_len;
+      ++next;
+      --left;
+    }
+    if (left > 0) {
+      next->iov_base = static_cast<char*>(next->iov_base) + done;
+      next->iov_len -= done;
+    }
   }
   return true;
 }
@@ -48,7 +63,9 @@ int main(int argc, char** argv) {
   tarnel::Server server(
       [&](const std::string& body) {
         std::lock_guard lock(outMutex);
-        if (!outBroken) outBroken = !WriteAll(STDOUT_FILENO, tarnel::FrameMessage(body));
+        // The body is not copied behind its header: an answer may take megabytes.
+        if (!outBroken)
+          outBroken = !WriteAll(STDOUT_FILENO, tarnel::FrameHeader(body.size()), body);
       },
       tarnel::ExecutableFolderOf(argv[0]) + "resv.dic");
 

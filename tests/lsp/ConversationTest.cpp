@@ -302,6 +302,60 @@ TEST_F(ConversationTest, AfterAnEditOnlyChangedDiagnosticsAreSentAgain) {
   EXPECT_EQ(client.Finish(), 1);
 }
 
+// Answers of megabytes, far more than a pipe holds, arrive whole and in order: the calls of a
+// procedure that three thousand procedures call twice each.
+TEST_F(ConversationTest, AnswersOfThousandsOfCallsArriveWhole) {
+  TempDir big;
+  constexpr int kCallers = 3000;
+  big.WriteLines("Many.vbp", {"Module=Lib; Lib.bas", "Module=Callers; Callers.bas"});
+  big.WriteLines("Lib.bas",
+                 {"Attribute VB_Name = \"Lib\"", "Public Sub Hit(ByVal n As Long)", "End Sub"});
+  std::string callers = "Attribute VB_Name = \"Callers\"\r\n";
+  for (int i = 0; i < kCallers; ++i) {
+    callers +=
+        "Public Sub C" + std::to_string(i) + "()\r\n    Hit 1\r\n  Hit \"\xc3\xa9\"\r\nEnd Sub\r\n";
+  }
+  big.Write("Callers.bas", callers);
+  const std::string root = std::filesystem::canonical(big.Path()).string();
+  const std::string lib = FileUri(root + "/Lib.bas");
+  const std::string callersUri = FileUri(root + "/Callers.bas");
+
+  LspClient client;
+  client.Request("initialize", {{"processId", nullptr},
+                                {"rootUri", FileUri(root)},
+                                {"capabilities", json::object()},
+                                {"initializationOptions", {{"encoding", "UTF-8"}}}});
+  client.Notify("initialized", json::object());
+  json references =
+      client.Request("textDocument/references", {{"textDocument", {{"uri", lib}}},
+                                                 {"position", At(1, 12)},
+                                                 {"context", {{"includeDeclaration", true}}}});
+  const json& locations = references["result"];
+  ASSERT_EQ(locations.size(), 1u + 2 * kCallers) << references.dump().substr(0, 300);
+  EXPECT_EQ(locations[0]["uri"], lib);
+  // Caller i's calls stand on lines 4i + 2 and 4i + 3, indented by four and two.
+  const json& last = locations[2 * kCallers];
+  EXPECT_EQ(last["uri"], callersUri);
+  EXPECT_EQ(last["range"]["start"], At(4 * (kCallers - 1) + 3, 2));
+  EXPECT_EQ(last["range"]["end"], At(4 * (kCallers - 1) + 3, 5));
+
+  json prepared = client.Request("textDocument/prepareCallHierarchy", DocPos(lib, 1, 12));
+  ASSERT_EQ(prepared["result"].size(), 1u);
+  json incoming = client.Request("callHierarchy/incomingCalls", {{"item", prepared["result"][0]}});
+  const json& calls = incoming["result"];
+  ASSERT_EQ(calls.size(), static_cast<std::size_t>(kCallers));
+  for (int i : {0, 1234, kCallers - 1}) {
+    const json& call = calls[static_cast<std::size_t>(i)];
+    EXPECT_EQ(call["from"]["name"], "C" + std::to_string(i));
+    EXPECT_EQ(call["from"]["uri"], callersUri);
+    ASSERT_EQ(call["fromRanges"].size(), 2u);
+    EXPECT_EQ(call["fromRanges"][0]["start"], At(4 * i + 2, 4));
+  }
+  client.Request("shutdown", nullptr);
+  client.Notify("exit", nullptr);
+  EXPECT_EQ(client.Finish(), 0);
+}
+
 // The editor's unsaved text is what the server answers from while the document is open.
 TEST_F(ConversationTest, UnsavedTextIsAnsweredUntilTheEditorClosesIt) {
   LspClient client;
