@@ -9,6 +9,7 @@
 
 #include "analysis/Symbol.h"
 #include "lsp/JsonText.h"
+#include "lsp/SourceLines.h"
 #include "lsp/Uri.h"
 #include "lsp/Workspace.h"
 
@@ -91,6 +92,26 @@ std::string PathOf(const json& params) {
   std::optional<std::string> path = FileUriToPath(uri);
   if (!path) throw RequestError(InvalidParams, "not a file URI: " + uri);
   return CanonicalPath(*path);
+}
+
+// text after an editor's changes, in order: each replaces a range of the text before it, or the
+// whole text when it gives no range.
+std::string WithChanges(std::string text, const json& changes) {
+  for (const json& change : changes) {
+    const std::string& replacement = change.at("text").get_ref<const std::string&>();
+    if (!change.contains("range")) {
+      text = replacement;
+      continue;
+    }
+    const auto offset = [&](const json& position) {
+      return TextOffset(text, position.at("line").get<int>(), position.at("character").get<int>());
+    };
+    std::size_t start = offset(change["range"].at("start"));
+    std::size_t end = offset(change["range"].at("end"));
+    if (end < start) std::swap(start, end);
+    text.replace(start, end - start, replacement);
+  }
+  return text;
 }
 
 SourcePosition PositionOf(const json& params) {
@@ -327,7 +348,7 @@ struct Server::Impl {
     return {{"capabilities",
              {{"positionEncoding", "utf-16"},
               {"textDocumentSync",
-               {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
+               {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}},
               {"documentSymbolProvider", true},
               {"workspaceSymbolProvider", true},
               {"definitionProvider", true},
@@ -459,16 +480,15 @@ struct Server::Impl {
     }
     if (!Initialized) return;
     if (method == "textDocument/didOpen" || method == "textDocument/didChange") {
+      const std::string path = PathOf(params);
       std::string text;
       if (method == "textDocument/didOpen") {
         text = params.at("textDocument").at("text").get<std::string>();
       } else {
         const json& changes = params.at("contentChanges");
         if (!changes.is_array() || changes.empty()) return;
-        // Whole-text changes only, as the capabilities ask.
-        text = changes.back().at("text").get<std::string>();
+        text = WithChanges(Space->TextOf(path), changes);
       }
-      const std::string path = PathOf(params);
       if (Space->SetOpenText(path, std::move(text))) Changed({path});
       return;
     }

@@ -63,6 +63,17 @@ std::size_t SourceLines::ByteOffset(std::string_view line, int utf16Column) {
   return i;
 }
 
+std::size_t TextOffset(std::string_view text, int line, int utf16Column) {
+  std::size_t start = 0;
+  for (int i = 0; i < line; ++i) {
+    const std::size_t end = LineEndFrom(text, start);
+    if (end == text.size()) return end;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  const std::size_t end = LineEndFrom(text, start);
+  return start + SourceLines::ByteOffset(text.substr(start, end - start), utf16Column);
+}
+
 std::pair<std::size_t, std::size_t> WordAt(std::string_view line, std::size_t byteOffset) {
   byteOffset = std::min(byteOffset, line.size());
   auto word = [&](std::size_t i) { return i < line.size() && IsWordByte(line[i]); };

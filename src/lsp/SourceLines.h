@@ -32,6 +32,11 @@ class SourceLines {
   std::vector<std::string_view> lines_;
 };
 
+// The byte offset in text of an editor's position: line from 0, lines ended by CR LF, CR or LF,
+// and a UTF-16 column clamped to the line as ByteOffset clamps it. A line past the last one
+// stands for the end of the text.
+std::size_t TextOffset(std::string_view text, int line, int utf16Column);
+
 // The bytes [first, second) of the identifier at byteOffset, or ending there; empty when none.
 std::pair<std::size_t, std::size_t> WordAt(std::string_view line, std::size_t byteOffset);
 

@@ -506,9 +506,6 @@ bool SameFoldOfEqualLengths(std::string_view a, std::string_view b) {
   return true;
 }
 
-namespace {
-
-// Where the first CR or LF at or after from stands, or text.size().
 std::size_t LineEndFrom(std::string_view text, std::size_t from) {
   while (from < text.size()) {
     const std::size_t n = std::min<std::size_t>(64, text.size() - from);
@@ -519,7 +516,6 @@ std::size_t LineEndFrom(std::string_view text, std::size_t from) {
   return text.size();
 }
 
-}  // namespace
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;

@@ -167,6 +167,8 @@ inline std::uint64_t LineEndBitsOf(const char* p, std::size_t n) {
 
 // The lines of text, each ended by CR, LF or CR LF (the last may have no end), without their ends.
 std::vector<std::string_view> SplitLines(std::string_view text);
+// Where the first CR or LF at or after from stands, or text.size().
+std::size_t LineEndFrom(std::string_view text, std::size_t from);
 
 // Case folding for name lookups: ASCII letters and the full-width Latin, Greek and Cyrillic letters
 // of code page 932 fold to lower case; every other byte stays. Two texts are equal without regard

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "lsp/LspClient.h"
+#include "lsp/SourceLines.h"
 #include "platform/CodePage.h"
 #include "support/TempDir.h"
 
@@ -407,6 +408,35 @@ TEST_F(ConversationTest, UnsavedTextIsAnsweredUntilTheEditorClosesIt) {
   client.Notify("textDocument/didChange", {{"textDocument", {{"uri", module_}, {"version", 3}}},
                                            {"contentChanges", {{{"text", edited}}}}});
   EXPECT_FALSE(has(tickCallees(), "FormatCount"));
+
+  // Changes of ranges, as editors send them, each on the text the one before it left: back to
+  // the original; then a line added above, the call edited a line further down, and the line
+  // taken out again.
+  const auto rangeOf = [&](const std::string& text, std::size_t at, std::size_t length) {
+    const std::size_t lineStart = text.rfind('\n', at) + 1;
+    const int line = static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
+    const std::string_view inLine = std::string_view(text).substr(lineStart);
+    return json{{"start", At(line, SourceLines::Utf16Column(inLine, at - lineStart))},
+                {"end", At(line, SourceLines::Utf16Column(inLine, at + length - lineStart))}};
+  };
+  const std::size_t sumTo = edited.find("SumTo(gCounter.Value)");
+  client.Notify("textDocument/didChange",
+                {{"textDocument", {{"uri", module_}, {"version", 4}}},
+                 {"contentChanges", {{{"range", rangeOf(edited, sumTo, 5)}, {"text", "FormatCount"}}}}});
+  EXPECT_TRUE(has(tickCallees(), "FormatCount"));
+  EXPECT_EQ(formatCountCallers().count(module_), 1u);
+  const std::string above = "' a line above\r\n";
+  const std::size_t formatCount = above.size() + original.find("FormatCount(gCounter.Value)");
+  client.Notify("textDocument/didChange",
+                {{"textDocument", {{"uri", module_}, {"version", 5}}},
+                 {"contentChanges",
+                  {{{"range", {{"start", At(0, 0)}, {"end", At(0, 0)}}}, {"text", above}},
+                   {{"range", rangeOf(above + original, formatCount, 11)}, {"text", "SumTo"}},
+                   {{"range", {{"start", At(0, 0)}, {"end", At(1, 0)}}}, {"text", ""}}}}});
+  callees = tickCallees();
+  EXPECT_TRUE(has(callees, "SumTo"));
+  EXPECT_FALSE(has(callees, "FormatCount"));
+  EXPECT_EQ(formatCountCallers().count(module_), 0u);
 
   // Closed without saving: the file on disk counts again.
   client.Notify("textDocument/didClose", {{"textDocument", {{"uri", module_}}}});

@@ -32,6 +32,26 @@ TEST(SourceLinesTest, CountsUtf16UnitsBothWays) {
   EXPECT_EQ(SourceLines::Utf16Column("ab", 50), 2);
 }
 
+// An editor's positions in a whole text: lines ended three ways, columns in UTF-16 units that
+// stop at the line's end, and lines past the last one at the end of the text.
+TEST(SourceLinesTest, FindsEditorPositionsInAWholeText) {
+  const std::string text = "ab\r\n\xe8\xa1\xa8\xf0\x9d\x84\x9ez\rc\n\r\nlast";
+  EXPECT_EQ(TextOffset(text, 0, 0), 0u);
+  EXPECT_EQ(TextOffset(text, 0, 2), 2u);
+  EXPECT_EQ(TextOffset(text, 0, 9), 2u);    // past the line: before its CR LF
+  EXPECT_EQ(TextOffset(text, 1, 1), 7u);    // after the three bytes of one unit
+  EXPECT_EQ(TextOffset(text, 1, 3), 11u);   // after a pair of units
+  EXPECT_EQ(TextOffset(text, 1, 4), 12u);   // before the CR alone
+  EXPECT_EQ(TextOffset(text, 2, 0), 13u);   // after it
+  EXPECT_EQ(TextOffset(text, 3, 5), 15u);   // an empty line
+  EXPECT_EQ(TextOffset(text, 4, 2), 19u);
+  EXPECT_EQ(TextOffset(text, 4, 99), text.size());
+  EXPECT_EQ(TextOffset(text, 5, 0), text.size());
+  EXPECT_EQ(TextOffset(text, -1, -1), 0u);
+  EXPECT_EQ(TextOffset("a\r\n", 1, 0), 3u);  // after the last line end
+  EXPECT_EQ(TextOffset("", 0, 3), 0u);
+}
+
 TEST(SourceLinesTest, FindsTheNameUnderTheCursor) {
   const std::string line = "    x = Module1.WriteLog(n2)";
   auto [first, last] = WordAt(line, 18);

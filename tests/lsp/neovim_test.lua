@@ -27,6 +27,23 @@ local function run()
   assert(#refs.result >= 4, "too few references: " .. vim.inspect(refs.result))
   assert(files["frmMain.frm"] and files["Module1.bas"], "references miss a module: " .. vim.inspect(files))
 
+  -- A line typed into Sub Main reaches the server as a change of a range (the server asks for
+  -- incremental changes), and its call is found at once.
+  vim.api.nvim_buf_set_lines(bufnr, 24, 24, false, { '    WriteLog "again"' })
+  local moved = vim.deepcopy(params)
+  moved.position.line = 41
+  local after = client.request_sync("textDocument/references", moved, 20000, bufnr)
+  assert(after and after.result and #after.result == #refs.result + 1,
+    "references after the edit: " .. vim.inspect(after))
+  local typed = false
+  for _, location in ipairs(after.result) do
+    if location.uri == uri and location.range.start.line == 24 and location.range.start.character == 4 then
+      typed = true
+    end
+  end
+  assert(typed, "the typed call is missing: " .. vim.inspect(after.result))
+  vim.api.nvim_buf_set_lines(bufnr, 24, 25, false, {})
+
   local prepared = client.request_sync("textDocument/prepareCallHierarchy", at, 20000, bufnr)
   assert(prepared and prepared.result and prepared.result[1].name == "WriteLog",
     "prepare: " .. vim.inspect(prepared))
