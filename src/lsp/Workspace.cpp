@@ -120,6 +120,9 @@ struct Workspace::Project {
   std::vector<Module> Modules;
   std::unordered_map<std::string, std::size_t> ModuleByPath;
   std::unordered_map<std::string, std::size_t> ModuleByKey;
+  // The search over its procedures' names, made at the first search after the project changed:
+  // each keystroke of a workspace symbol search asks it.
+  mutable std::unique_ptr<ProcedureSearch> Searching;
 
   std::string Utf8(const std::string& engineText) const {
     return Ctx->Result.Decoder.KeepsBytes() ? Cp932ToUtf8(engineText) : engineText;
@@ -494,9 +497,11 @@ std::vector<ProcedureItem> Workspace::Search(std::string_view text, std::size_t 
     if (!project.Ctx) continue;
     const std::string query =
         project.Ctx->Result.Decoder.KeepsBytes() ? Utf8ToCp932(text) : std::string(text);
-    ProcedureSearch search(project.Ctx->Result.SymbolList);
+    if (!project.Searching) {
+      project.Searching = std::make_unique<ProcedureSearch>(project.Ctx->Result.SymbolList);
+    }
     std::size_t order = 0;
-    for (const ProcedureSearch::Match& match : search.Find(query, limit)) {
+    for (const ProcedureSearch::Match& match : project.Searching->Find(query, limit)) {
       ranked.push_back({match.Rank, match.Record->Name.size(), p, order++, match.Record});
     }
   }
@@ -600,6 +605,7 @@ bool Workspace::Reanalyse(const std::vector<std::string>& paths) {
     }
     if (!whole && changed.empty()) continue;
     any = true;
+    project.Searching.reset();
     bool updated = !whole && project.Updater;
     bool kept = true;  // every record stayed where it was
     std::vector<std::uint32_t> marksChangedIn;
@@ -669,6 +675,7 @@ void Workspace::Analyse(Project& project) {
   allMarksChanged_ = true;
   for (const Module& module : project.Modules) Forget(module.Path);
   project.Updater.reset();
+  project.Searching.reset();
   project.Ctx = std::make_unique<AnalysisContext>(project.Host);
   AnalysisContext& ctx = *project.Ctx;
   ctx.Options.Reading = options_.Reading;
