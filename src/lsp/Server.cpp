@@ -1,6 +1,7 @@
 #include "lsp/Server.h"
 
 #include <algorithm>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
@@ -159,22 +160,18 @@ struct Server::Impl {
     message.Key("params").Raw(params).EndObject();
     Out(message.Text());
   }
-  // result is JSON text.
-  void Reply(const json& id, std::string_view result) {
-    JsonText message;
-    message.BeginObject().Key("id").Raw(Text(id)).Key("jsonrpc").String("2.0");
-    message.Key("result").Raw(result).EndObject();
-    Out(message.Text());
-  }
-  // Answers a request other than initialize and shutdown, writing its result straight into the
-  // message.
-  void Answer(const json& id, const std::string& method, const json& params) {
+  // Answers a request with the result that writeResult writes straight into the message.
+  void Reply(const json& id, const std::function<void(JsonText&)>& writeResult) {
     Answering.Clear();
     Answering.BeginObject().Key("id").Raw(Text(id)).Key("jsonrpc").String("2.0").Key("result");
-    Request(method, params, Answering);
+    writeResult(Answering);
     Out(Answering.EndObject().Text());
     // An answer of megabytes leaves its room to the next one, up to a bound.
     Answering.Clear(kAnswerRoomKept);
+  }
+  // The same with the result as JSON text.
+  void Reply(const json& id, std::string_view result) {
+    Reply(id, [&](JsonText& out) { out.Raw(result); });
   }
   void ReplyError(const json& id, int code, const std::string& message) {
     Out(Text({{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}}));
@@ -615,7 +612,7 @@ void Server::Handle(std::string_view body) {
       shutdown_ = true;
       impl_->Reply(id, "null");
     } else {
-      impl_->Answer(id, method, params);
+      impl_->Reply(id, [&](JsonText& out) { impl_->Request(method, params, out); });
     }
   } catch (const RequestError& e) {
     impl_->ReplyError(id, e.Code, e.what());
