@@ -24,6 +24,9 @@ struct AnalysisOptions {
   // The precise reading keeps what a ModuleUpdater needs and the analysis has at hand: the names
   // each module's bodies use, noted in the pass that reads them for their calls, and its index.
   bool KeepForUpdates = false;
+  // The procedures by name and by full name (AnalysisResult::ProcNames, ProcFullNames), which the
+  // window's lookups read; a front end that looks nothing up spares making them.
+  bool IndexNames = true;
 };
 
 }  // namespace tarnel

@@ -165,10 +165,10 @@ void Precise::ScanCalls(AnalysisRun& run) const {
   try {
     ResolveAndLink(run);
   } catch (...) {
-    IndexProcedures(run.Result);
+    if (run.Options.IndexNames) IndexProcedures(run.Result);
     throw;
   }
-  IndexProcedures(run.Result);
+  if (run.Options.IndexNames) IndexProcedures(run.Result);
 }
 
 void Precise::ResolveAndLink(AnalysisRun& run) const {

@@ -264,7 +264,7 @@ void BuildXref(AnalysisRun& run) {
   // Also after a failure: what was found before it stays recorded and can be looked up.
   const auto finish = [&] {
     calls.Finish();
-    IndexProcedures(result, procedures);
+    if (run.Options.IndexNames) IndexProcedures(result, procedures);
   };
   try {
     ScanBodies(run, procedures, calls);

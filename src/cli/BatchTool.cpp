@@ -251,6 +251,7 @@ int RunBatchTool(const std::vector<std::string>& args, const std::string& progra
     ProjectSession& session = *owned;
     session.UseReading(options.Precise ? ReadingKind::Precise : ReadingKind::Classic);
     session.UseEncoding(options.Encoding);
+    session.IndexNames(false);
     // Like the window, a missing default dictionary is reported and the analysis goes on with
     // none; a dictionary named on the command line must be there.
     try {

@@ -93,6 +93,9 @@ class ProjectSession : private AnalysisHost {
   }
   // For this session only: the reading and the encoding of the module files of the next analysis.
   void UseReading(ReadingKind reading) { ctx_.Options.Reading = reading; }
+  // Whether the analyses make the procedures' name indexes, which only lookups read (the batch
+  // tool makes none).
+  void IndexNames(bool index) { ctx_.Options.IndexNames = index; }
   void UseEncoding(SourceEncoding encoding);
   // Whether the records hold UTF-8 rather than code page 932 (they were read with another
   // encoding than 932).
