@@ -162,13 +162,22 @@ struct CallsRead {
 void Precise::ScanCalls(AnalysisRun& run) const {
   // The name indexes are made last, in the room that the pass gave back, rather than in fresh
   // memory ahead of it; also after a failure, as the classic pass makes them.
+  // Unasked for, none are left from an analysis before.
+  const auto index = [&] {
+    if (run.Options.IndexNames) {
+      IndexProcedures(run.Result);
+    } else {
+      run.Result.ProcNames = {};
+      run.Result.ProcFullNames = {};
+    }
+  };
   try {
     ResolveAndLink(run);
   } catch (...) {
-    if (run.Options.IndexNames) IndexProcedures(run.Result);
+    index();
     throw;
   }
-  if (run.Options.IndexNames) IndexProcedures(run.Result);
+  index();
 }
 
 void Precise::ResolveAndLink(AnalysisRun& run) const {

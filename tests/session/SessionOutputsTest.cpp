@@ -125,5 +125,30 @@ TEST_F(SessionOutputsTest, TheJsonFileHoldsTheRecordsInRecordingOrderAndTheTreeD
   EXPECT_EQ(ReadNative(dir.File("out/tree.txt")).substr(0, 5), "Vbp\r\n");
 }
 
+// The batch tool makes no name indexes: no output may read them.
+TEST_F(SessionOutputsTest, WithoutNameIndexesEveryOutputIsTheSame) {
+  for (const ReadingKind reading : {ReadingKind::Classic, ReadingKind::Precise}) {
+    const auto outputs = [&] {
+      session.UseReading(reading);
+      session.OpenProject(Project());
+      StringByteSink json;
+      WriteSymbolsJson(json, session.Context().Result.SymbolList);
+      std::string unused;
+      for (const UnusedEntry& entry : session.UnusedProcedures()) unused += entry.Procedure->Key;
+      std::vector<std::string> lines = Report({ReportForm::Fixed, ReportDirection::Both});
+      lines.push_back(json.Text);
+      lines.push_back(unused);
+      return lines;
+    };
+    session.IndexNames(true);
+    const std::vector<std::string> indexed = outputs();
+    ASSERT_EQ(session.Result().ProcNames.Count(), 3);
+    session.IndexNames(false);
+    EXPECT_EQ(outputs(), indexed);
+    EXPECT_EQ(session.Result().ProcNames.Count(), 0);
+    EXPECT_EQ(session.Result().ProcFullNames.Count(), 0);
+  }
+}
+
 }  // namespace
 }  // namespace tarnel
