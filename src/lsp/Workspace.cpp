@@ -582,14 +582,19 @@ std::string Workspace::TextOf(const std::string& path) const {
 }
 
 bool Workspace::SetOpenText(const std::string& path, std::optional<std::string> utf8) {
-  const std::string before = TextOf(path);
+  // An editor's text is compared where it is held: a keystroke in a large module copies none.
+  bool changed = false;
+  auto held = openTexts_.find(path);
   if (utf8) {
+    changed = held != openTexts_.end() ? *utf8 != held->second : *utf8 != TextOf(path);
     openTexts_[path] = std::move(*utf8);
-  } else {
-    openTexts_.erase(path);
+  } else if (held != openTexts_.end()) {
+    const std::string was = std::move(held->second);
+    openTexts_.erase(held);
+    changed = TextOf(path) != was;
   }
   Forget(path);
-  return TextOf(path) != before;
+  return changed;
 }
 
 bool Workspace::Reanalyse(const std::vector<std::string>& paths) {

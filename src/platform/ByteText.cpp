@@ -516,7 +516,6 @@ std::size_t LineEndFrom(std::string_view text, std::size_t from) {
   return text.size();
 }
 
-
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   std::size_t pos = 0;
