@@ -242,6 +242,7 @@ TEST_F(IncrementalTest, EditorTextIsReadInsteadOfTheFileUntilClosed) {
   std::string edited = Read("Extra.bas");
   edited.replace(edited.find("    Helper 1"), 12, "    Main");
   ASSERT_TRUE(space.SetOpenText(path, edited));
+  EXPECT_FALSE(space.SetOpenText(path, edited)) << "the same text again";
   ASSERT_TRUE(space.Reanalyse({path}));
   EXPECT_EQ(space.LastResolved(), 1u);
   const std::string unsaved = Answers(space);
@@ -254,6 +255,7 @@ TEST_F(IncrementalTest, EditorTextIsReadInsteadOfTheFileUntilClosed) {
   ASSERT_TRUE(space.Reanalyse({path}));
   EXPECT_EQ(Answers(space), unsaved);
   ASSERT_TRUE(space.SetOpenText(path, std::nullopt));
+  EXPECT_FALSE(space.SetOpenText(path, std::nullopt)) << "closed already";
   ASSERT_TRUE(space.Reanalyse({path}));
   EXPECT_EQ(Answers(space), Fresh());
 }
