@@ -1,6 +1,7 @@
 #include "lsp/SourceLines.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/ByteText.h"
 
@@ -32,11 +33,29 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
 
 }  // namespace
 
-SourceLines::SourceLines(std::string utf8) : text_(std::move(utf8)), lines_(SplitLines(text_)) {}
+SourceLines::SourceLines(std::string utf8) : text_(std::move(utf8)) {
+  // Files are refused far below this, and editors' messages too; only a text grown by edits past
+  // four gigabytes would lose its end here.
+  text_.resize(std::min<std::size_t>(text_.size(), std::numeric_limits<std::uint32_t>::max()));
+  // The same lines as SplitLines cuts: each ends at the first CR or LF, and CR LF ends one line.
+  std::size_t pos = 0;
+  while (pos < text_.size()) {
+    starts_.push_back(static_cast<std::uint32_t>(pos));
+    pos = LineEndFrom(text_, pos);
+    if (pos < text_.size() && text_[pos] == '\r') ++pos;
+    if (pos < text_.size() && text_[pos] == '\n') ++pos;
+  }
+}
 
 std::string_view SourceLines::Line(int index) const {
   if (index < 0 || index >= Count()) return {};
-  return lines_[static_cast<std::size_t>(index)];
+  const auto at = static_cast<std::size_t>(index);
+  const std::size_t start = starts_[at];
+  std::size_t end = at + 1 < starts_.size() ? starts_[at + 1] : text_.size();
+  // No line holds a CR or an LF, so what ends it is what stands between it and the next.
+  if (end > start && text_[end - 1] == '\n') --end;
+  if (end > start && text_[end - 1] == '\r') --end;
+  return std::string_view(text_).substr(start, end - start);
 }
 
 int SourceLines::Utf16Column(std::string_view line, std::size_t byteOffset) {
