@@ -11,6 +11,7 @@
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisContext.h"
 #include "analysis/ModuleUpdate.h"
+#include "analysis/OrderedWork.h"
 #include "analysis/PreciseModel.h"
 #include "analysis/Symbol.h"
 #include "lsp/SourceLines.h"
@@ -205,14 +206,11 @@ const Workspace::Module* Workspace::ModuleOf(const Project& project,
 
 namespace {
 
-// The lines of a module's file as its analysis decoded them, from the cache or read and, when
-// keep, put in it.
-std::shared_ptr<SourceLines> LinesOf(std::map<std::string, std::shared_ptr<SourceLines>>& cache,
-                                     const std::map<std::string, std::string>& open,
-                                     const AnalysisContext& ctx, const std::string& enginePath,
-                                     const std::string& path, bool keep = true) {
-  auto cached = cache.find(path);
-  if (cached != cache.end()) return cached->second;
+// The lines of a module's file as its analysis decoded them: the editor's text, else the file's.
+// Reads nothing that changes meanwhile, so that several threads can read files at once.
+std::shared_ptr<SourceLines> ReadLines(const std::map<std::string, std::string>& open,
+                                       const AnalysisContext& ctx, const std::string& enginePath,
+                                       const std::string& path) {
   std::string text;
   auto held = open.find(path);
   if (held != open.end()) {
@@ -221,7 +219,17 @@ std::shared_ptr<SourceLines> LinesOf(std::map<std::string, std::shared_ptr<Sourc
     const std::string bytes = ReadFileBytes(path);
     text = DecodeToUtf8(bytes, ctx.Result.Decoder.EncodingOf(enginePath, bytes));
   }
-  auto lines = std::make_shared<SourceLines>(std::move(text));
+  return std::make_shared<SourceLines>(std::move(text));
+}
+
+// The same from the cache, or read and, when keep, put in it.
+std::shared_ptr<SourceLines> LinesOf(std::map<std::string, std::shared_ptr<SourceLines>>& cache,
+                                     const std::map<std::string, std::string>& open,
+                                     const AnalysisContext& ctx, const std::string& enginePath,
+                                     const std::string& path, bool keep = true) {
+  auto cached = cache.find(path);
+  if (cached != cache.end()) return cached->second;
+  auto lines = ReadLines(open, ctx, enginePath, path);
   if (keep) cache[path] = lines;
   return lines;
 }
@@ -239,6 +247,28 @@ SourceRange TrimmedLineRange(std::string_view line, int lineIndex) {
 }
 
 }  // namespace
+
+void Workspace::KeepLinesOf(const Project& project,
+                            const std::vector<const TPassRec*>& records) const {
+  std::vector<const Module*> missing;
+  std::set<const Module*> seen;
+  for (const TPassRec* record : records) {
+    const Module* module = project.ModuleOfRecord(*record);
+    if (module && !lines_.count(module->Path) && seen.insert(module).second) {
+      missing.push_back(module);
+    }
+  }
+  if (missing.size() < 2) return;
+  OrderedWork<std::shared_ptr<SourceLines>> reads(
+      missing.size(), [&](std::size_t index, std::shared_ptr<SourceLines>& lines, unsigned) {
+        const Module& module = *missing[index];
+        lines = ReadLines(openTexts_, *project.Ctx, module.EnginePath, module.Path);
+      });
+  reads.Start(kReadingThreads);
+  for (std::size_t i = 0; i < missing.size(); ++i) {
+    lines_[missing[i]->Path] = std::move(reads.Take(i));
+  }
+}
 
 ProcedureItem Workspace::Item(int projectIndex, const void* recordPointer,
                               const SourceLines* moduleLines) const {
@@ -422,6 +452,17 @@ void ForEachTwin(const Projects& projects, const ProcedureItem& procedure, Visit
   }
 }
 
+// The records of keys in a project, where they are there.
+template <class Project, class Keys>
+std::vector<const TPassRec*> RecordsOf(const Project& project, const Keys& keys) {
+  std::vector<const TPassRec*> records;
+  records.reserve(keys.size());
+  for (const std::string key : keys) {
+    if (const TPassRec* record = project.Record(key)) records.push_back(record);
+  }
+  return records;
+}
+
 // Call items, one per procedure (its file and declaration line) across projects, with the
 // ranges of its calls each once. A procedure called from ten thousand places gets as many items,
 // so each is found by its place rather than by a look at every item before it.
@@ -452,6 +493,7 @@ class CallItems {
 std::vector<CallItem> Workspace::Incoming(const ProcedureItem& procedure) const {
   CallItems items;
   ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
+    KeepLinesOf(project, RecordsOf(project, record.CalledBy));
     for (const std::string key : record.CalledBy) {
       const TPassRec* caller = project.Record(key);
       if (!caller) continue;
@@ -464,6 +506,9 @@ std::vector<CallItem> Workspace::Incoming(const ProcedureItem& procedure) const 
 std::vector<CallItem> Workspace::Outgoing(const ProcedureItem& procedure) const {
   CallItems items;
   ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
+    std::vector<const TPassRec*> linked = RecordsOf(project, record.Calls);
+    linked.push_back(&record);
+    KeepLinesOf(project, linked);
     for (const std::string key : record.Calls) {
       const TPassRec* callee = project.Record(key);
       if (!callee) continue;

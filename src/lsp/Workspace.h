@@ -16,6 +16,7 @@
 namespace tarnel {
 
 class SourceLines;
+struct TPassRec;
 
 // A place in a file as editors count it: line from 0, column in UTF-16 code units.
 struct SourcePosition {
@@ -125,6 +126,12 @@ class Workspace {
   ProcedureItem Item(int project, const void* record, const SourceLines* lines = nullptr) const;
   std::vector<SourceRange> SiteRanges(const Project& project, const void* caller,
                                       const void* callee) const;
+  // Reads the files of the records' modules whose lines are not kept yet, several at once, and
+  // keeps their lines: a procedure's thousands of callers stand in most of a project's files.
+  void KeepLinesOf(const Project& project, const std::vector<const TPassRec*>& records) const;
+
+  // The files' reading for KeepLinesOf, beside the thread that asks.
+  static constexpr unsigned kReadingThreads = 3;
 
   Options options_;
   std::vector<std::unique_ptr<Project>> projects_;

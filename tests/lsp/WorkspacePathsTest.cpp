@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "lsp/Workspace.h"
@@ -66,6 +67,60 @@ TEST(WorkspaceCallsTest, AModuleListedByTwoProjectsGivesEachCallerOnce) {
                                                                           {"Other", {2}}};
   EXPECT_EQ(callers, expected);
   EXPECT_EQ(space.CallsOf(lib[0]).size(), 3u);
+}
+
+// The callers' files are read several at a time the first time their places are asked for. Each
+// caller's call stands at a line and column of its own, one module's in the editor's unsaved text
+// and one's after text in code page 932, so that a file's lines read from the wrong place, from
+// disk instead of the editor, or undecoded, move some answer.
+TEST(WorkspaceCallsTest, CallersInManyFilesAreFoundWhereTheirTextsHaveThem) {
+  for (const ReadingKind reading : {ReadingKind::Precise, ReadingKind::Classic}) {
+    TempDir dir;
+    const fs::path root = fs::canonical(dir.Path());
+    dir.Write("Lib.bas", "Attribute VB_Name = \"Lib\"\r\nPublic Sub Target()\r\nEnd Sub\r\n");
+    std::string project = "Module=Lib; Lib.bas\r\n";
+    std::map<std::string, SourcePosition> expected;
+    const auto callerText = [](int i, int blankLines, const std::string& before) {
+      std::string text = "Attribute VB_Name = \"U" + std::to_string(i) + "\"\r\nSub C" +
+                         std::to_string(i) + "()\r\n";
+      for (int k = 0; k < blankLines; ++k) text += "\r\n";
+      return text + before + "Target\r\nEnd Sub\r\n";
+    };
+    for (int i = 0; i < 12; ++i) {
+      const std::string name = "U" + std::to_string(i) + ".bas";
+      // Module 5's line holds two characters of two bytes each in code page 932, before the call.
+      const std::string before =
+          i == 5 ? "    s = \"\x96\xbc\x91\x4f\": " : std::string(static_cast<std::size_t>(i), ' ');
+      dir.Write(name, callerText(i, i % 3, before));
+      project += "Module=U" + std::to_string(i) + "; " + name + "\r\n";
+      expected[(root / name).string()] = {2 + i % 3, i == 5 ? 14 : i};
+    }
+    dir.Write("P.vbp", project);
+
+    Workspace::Options options;
+    options.Reading = reading;
+    options.Encoding = SourceEncoding::Cp932;
+    Workspace space(options);
+    space.AddFolders({root.string()});
+    // The editor moves module 7's call down two lines and in by three blanks, unsaved.
+    const std::string edited = (root / "U7.bas").string();
+    ASSERT_TRUE(space.SetOpenText(edited, callerText(7, 1 + 2, std::string(10, ' '))));
+    space.Reanalyse({edited});
+    expected[edited] = {5, 10};
+
+    const std::vector<ProcedureItem> lib = space.ProceduresIn((root / "Lib.bas").string());
+    ASSERT_EQ(lib.size(), 1u);
+    for (int round = 0; round < 2; ++round) {  // read, then kept
+      std::map<std::string, SourcePosition> found;
+      for (const SourceLocation& at : space.CallsOf(lib[0])) found[at.Path] = at.Range.Start;
+      EXPECT_EQ(found, expected) << "round " << round;
+      for (const CallItem& call : space.Incoming(lib[0])) {
+        ASSERT_EQ(call.FromRanges.size(), 1u);
+        EXPECT_EQ(call.FromRanges[0].Start, expected[call.Procedure.Path]);
+        EXPECT_EQ(call.Procedure.Range.Start.Line, 1) << call.Procedure.Path;
+      }
+    }
+  }
 }
 
 // A procedure that the file ends without an End line runs to the file's last line, before and
