@@ -2,6 +2,7 @@
 
 #include "lsp/SourceLines.h"
 #include "lsp/Uri.h"
+#include "platform/ByteText.h"
 
 namespace tarnel {
 namespace {
@@ -13,6 +14,27 @@ TEST(SourceLinesTest, CutsAtEveryLineEnd) {
   EXPECT_EQ(lines.Line(3), "d");
   EXPECT_EQ(lines.Line(4), "");
   EXPECT_EQ(lines.Line(-1), "");
+}
+
+// Every text of up to eight bytes of "a", CR and LF: the lines are those that the reader of
+// module files cuts, empty ones and a last one without a line end included.
+TEST(SourceLinesTest, CutsEveryTextAsTheFileReaderDoes) {
+  const char bytes[] = {'a', '\r', '\n'};
+  for (int length = 0; length <= 8; ++length) {
+    int texts = 1;
+    for (int k = 0; k < length; ++k) texts *= 3;
+    for (int n = 0; n < texts; ++n) {
+      std::string text;
+      for (int k = 0, rest = n; k < length; ++k, rest /= 3) text += bytes[rest % 3];
+      const std::vector<std::string_view> expected = SplitLines(text);
+      const SourceLines lines(text);
+      ASSERT_EQ(lines.Count(), static_cast<int>(expected.size())) << testing::PrintToString(text);
+      for (int i = 0; i < lines.Count(); ++i) {
+        ASSERT_EQ(lines.Line(i), expected[static_cast<std::size_t>(i)])
+            << testing::PrintToString(text) << " line " << i;
+      }
+    }
+  }
 }
 
 TEST(SourceLinesTest, CountsUtf16UnitsBothWays) {
@@ -38,12 +60,12 @@ TEST(SourceLinesTest, FindsEditorPositionsInAWholeText) {
   const std::string text = "ab\r\n\xe8\xa1\xa8\xf0\x9d\x84\x9ez\rc\n\r\nlast";
   EXPECT_EQ(TextOffset(text, 0, 0), 0u);
   EXPECT_EQ(TextOffset(text, 0, 2), 2u);
-  EXPECT_EQ(TextOffset(text, 0, 9), 2u);    // past the line: before its CR LF
-  EXPECT_EQ(TextOffset(text, 1, 1), 7u);    // after the three bytes of one unit
-  EXPECT_EQ(TextOffset(text, 1, 3), 11u);   // after a pair of units
-  EXPECT_EQ(TextOffset(text, 1, 4), 12u);   // before the CR alone
-  EXPECT_EQ(TextOffset(text, 2, 0), 13u);   // after it
-  EXPECT_EQ(TextOffset(text, 3, 5), 15u);   // an empty line
+  EXPECT_EQ(TextOffset(text, 0, 9), 2u);   // past the line: before its CR LF
+  EXPECT_EQ(TextOffset(text, 1, 1), 7u);   // after the three bytes of one unit
+  EXPECT_EQ(TextOffset(text, 1, 3), 11u);  // after a pair of units
+  EXPECT_EQ(TextOffset(text, 1, 4), 12u);  // before the CR alone
+  EXPECT_EQ(TextOffset(text, 2, 0), 13u);  // after it
+  EXPECT_EQ(TextOffset(text, 3, 5), 15u);  // an empty line
   EXPECT_EQ(TextOffset(text, 4, 2), 19u);
   EXPECT_EQ(TextOffset(text, 4, 99), text.size());
   EXPECT_EQ(TextOffset(text, 5, 0), text.size());
