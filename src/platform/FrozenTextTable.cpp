@@ -47,10 +47,10 @@ void FrozenTextTable::Build(std::span<const Key> keys, Merge merge) {
   if (keys.empty()) return;
 
   // A fifth of the entries stay free, so that the last groups placed still find room quickly.
-  entries_.assign(keys.size() + keys.size() / 4 + 1, Entry{});
+  const std::size_t entries = keys.size() + keys.size() / 4 + 1;
   pilots_.assign(keys.size() / kKeysPerGroup + 1, 0);
   std::size_t filterBits = 64;
-  while (filterBits < std::min(entries_.size() * kFilterBitsPerEntry, kFilterBits)) filterBits *= 2;
+  while (filterBits < std::min(entries * kFilterBitsPerEntry, kFilterBits)) filterBits *= 2;
   filter_.assign(filterBits / 64, 0);
   std::size_t restBytes = 0;
   for (const Key& key : keys) {
@@ -59,8 +59,37 @@ void FrozenTextTable::Build(std::span<const Key> keys, Merge merge) {
     filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
     if (key.Length > kInlineBytes) restBytes += key.Length - kLongPrefix;
   }
+  const std::vector<std::uint32_t> placeOf = PlaceKeys(keys, entries);
+  // The entries come once the placing has given its room back, which they then take: a large
+  // table is built when the heap is at its fullest, and both at once would raise its peak.
+  entries_.assign(entries, Entry{});
   rest_.reserve(restBytes);
 
+  // The entries are filled in the keys' order, which reads the keys' bytes one after the other;
+  // a repeated text merges its value into its first key's entry.
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    const Key& key = keys[k];
+    const std::uint32_t place = placeOf[k];
+    if (place == kHeldAside) {
+      const int before = aside_.Size();
+      const int value = aside_.FindOrInsert(key.Text(), key.Value);
+      if (aside_.Size() == before) {
+        aside_.Assign(key.Text(), merge(value, key.Value));
+      } else {
+        ++size_;
+      }
+    } else if ((place & kRepeated) != 0) {
+      Entry& entry = entries_[place & ~kRepeated];
+      entry.Value = merge(entry.Value, key.Value);
+    } else {
+      Fill(key, place);
+      ++size_;
+    }
+  }
+}
+
+std::vector<std::uint32_t> FrozenTextTable::PlaceKeys(std::span<const Key> keys,
+                                                      std::size_t entries) {
   // The keys of each group side by side, in their own order, and the groups by size, largest
   // first: a large group needs many free entries at once, which are easiest to find while the
   // table is still empty. The hashes stand beside the keys' numbers, so that finding the groups'
@@ -92,36 +121,16 @@ void FrozenTextTable::Build(std::span<const Key> keys, Merge merge) {
     hashes[at] = keys[k].Hash;
   }
   std::vector<std::uint32_t> placeOf(keys.size());
-  PlaceGroups(keys, groups, laidOut, hashes, placeOf);
-
-  // The entries are filled in the keys' order, which reads the keys' bytes one after the other;
-  // a repeated text merges its value into its first key's entry.
-  for (std::size_t k = 0; k < keys.size(); ++k) {
-    const Key& key = keys[k];
-    const std::uint32_t place = placeOf[k];
-    if (place == kHeldAside) {
-      const int before = aside_.Size();
-      const int value = aside_.FindOrInsert(key.Text(), key.Value);
-      if (aside_.Size() == before) {
-        aside_.Assign(key.Text(), merge(value, key.Value));
-      } else {
-        ++size_;
-      }
-    } else if ((place & kRepeated) != 0) {
-      Entry& entry = entries_[place & ~kRepeated];
-      entry.Value = merge(entry.Value, key.Value);
-    } else {
-      Fill(key, place);
-      ++size_;
-    }
-  }
+  PlaceGroups(keys, entries, groups, laidOut, hashes, placeOf);
+  return placeOf;
 }
 
-void FrozenTextTable::PlaceGroups(std::span<const Key> keys, std::span<const LaidOut> groups,
+void FrozenTextTable::PlaceGroups(std::span<const Key> keys, std::size_t entries,
+                                  std::span<const LaidOut> groups,
                                   std::span<const std::uint32_t> laidOut,
                                   std::span<const std::uint64_t> hashes,
                                   std::span<std::uint32_t> placeOf) {
-  std::vector<bool> taken(entries_.size(), false);
+  std::vector<bool> taken(entries, false);
   // Of the group at hand: the places in laidOut of the keys whose text comes first in it, and for
   // each key which of those has its text (-1: itself).
   std::vector<std::uint32_t> firsts;
@@ -154,7 +163,7 @@ void FrozenTextTable::PlaceGroups(std::span<const Key> keys, std::span<const Lai
       places.clear();
       placed = true;
       for (const std::uint32_t i : firsts) {
-        const std::size_t at = EntryOf(hashes[i], static_cast<std::uint8_t>(pilot));
+        const std::size_t at = EntryOf(hashes[i], static_cast<std::uint8_t>(pilot), entries);
         if (taken[at] || std::find(places.begin(), places.end(), at) != places.end()) {
           placed = false;
           break;

@@ -108,11 +108,15 @@ class FrozenTextTable {
   }
   std::size_t GroupOf(std::uint64_t hash) const { return Scale(hash, pilots_.size()); }
   std::size_t EntryOf(std::uint64_t hash, std::uint8_t pilot) const {
+    return EntryOf(hash, pilot, entries_.size());
+  }
+  // The same among entries that are not made yet.
+  static std::size_t EntryOf(std::uint64_t hash, std::uint8_t pilot, std::size_t entries) {
     std::uint64_t x = hash ^ (static_cast<std::uint64_t>(pilot) * 0x9E3779B97F4A7C15ull);
     x ^= x >> 31;
     x *= 0xD6E8FEB86659FD93ull;
     x ^= x >> 32;
-    return Scale(x, entries_.size());
+    return Scale(x, entries);
   }
   bool MayHaveHash(std::uint64_t hash) const {
     const std::size_t bit = hash & (filter_.size() * 64 - 1);
@@ -137,11 +141,13 @@ class FrozenTextTable {
     std::uint32_t Group;
     std::uint32_t Size;
   };
+  // Each key's place among entries entries, with kRepeated on a key whose text an earlier key of
+  // its group has, or kHeldAside; sets the groups' numbers.
+  std::vector<std::uint32_t> PlaceKeys(std::span<const Key> keys, std::size_t entries);
   // Finds a number for each group that sends its keys to free entries, and notes each key's
-  // entry in placeOf (by key), with kRepeated on a key whose text an earlier key of the group has
-  // or kHeldAside. groups come in the order of laidOut, which holds the keys' numbers group by
-  // group, and hashes their hashes.
-  void PlaceGroups(std::span<const Key> keys, std::span<const LaidOut> groups,
+  // entry in placeOf (by key) as PlaceKeys gives it. groups come in the order of laidOut, which
+  // holds the keys' numbers group by group, and hashes their hashes.
+  void PlaceGroups(std::span<const Key> keys, std::size_t entries, std::span<const LaidOut> groups,
                    std::span<const std::uint32_t> laidOut, std::span<const std::uint64_t> hashes,
                    std::span<std::uint32_t> placeOf);
   static constexpr std::uint32_t kRepeated = 1u << 31;
