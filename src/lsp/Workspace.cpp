@@ -262,11 +262,19 @@ void Workspace::KeepLinesOf(const Project& project,
   OrderedWork<std::shared_ptr<SourceLines>> reads(
       missing.size(), [&](std::size_t index, std::shared_ptr<SourceLines>& lines, unsigned) {
         const Module& module = *missing[index];
-        lines = ReadLines(openTexts_, *project.Ctx, module.EnginePath, module.Path);
+        // A read that fails here, as memory runs out, is made again where the lines are asked
+        // for, on the thread that can answer for it.
+        try {
+          lines = ReadLines(openTexts_, *project.Ctx, module.EnginePath, module.Path);
+        } catch (...) {
+          lines = nullptr;
+        }
       });
   reads.Start(kReadingThreads);
   for (std::size_t i = 0; i < missing.size(); ++i) {
-    lines_[missing[i]->Path] = std::move(reads.Take(i));
+    if (std::shared_ptr<SourceLines>& lines = reads.Take(i)) {
+      lines_[missing[i]->Path] = std::move(lines);
+    }
   }
 }
 
