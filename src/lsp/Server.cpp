@@ -226,24 +226,23 @@ struct Server::Impl {
   // longer than the edit's analysis.
   void PublishDiagnostics() {
     if (std::optional<std::vector<std::string>> changed = Space->TakeMarkChanges()) {
-      for (const std::string& path : *changed) {
-        std::string uri = PathToFileUri(path);
+      ForEachModulesMarks(*changed, [&](std::string uri, const std::vector<UnusedMark>& marks) {
         auto sent = Published.find(uri);
         std::optional<std::vector<SentMark>> was;
         if (sent != Published.end()) was = std::move(sent->second);
-        Published[uri] = Publish(uri, Space->UnusedIn(path), std::move(was));
-      }
+        Published[uri] = Publish(uri, marks, std::move(was));
+      });
       return;
     }
     std::unordered_map<std::string, std::vector<SentMark>> current;
-    for (const std::string& path : Space->ModuleFiles()) {
-      std::string uri = PathToFileUri(path);
-      auto sent = Published.find(uri);
-      std::optional<std::vector<SentMark>> was;
-      if (sent != Published.end()) was = std::move(sent->second);
-      std::vector<SentMark> now = Publish(uri, Space->UnusedIn(path), std::move(was));
-      current.emplace(std::move(uri), std::move(now));
-    }
+    ForEachModulesMarks(Space->ModuleFiles(),
+                        [&](std::string uri, const std::vector<UnusedMark>& marks) {
+                          auto sent = Published.find(uri);
+                          std::optional<std::vector<SentMark>> was;
+                          if (sent != Published.end()) was = std::move(sent->second);
+                          std::vector<SentMark> now = Publish(uri, marks, std::move(was));
+                          current.emplace(std::move(uri), std::move(now));
+                        });
     std::vector<std::string> gone;
     for (const auto& [uri, sent] : Published) {
       if (current.count(uri) == 0) gone.push_back(uri);
@@ -253,6 +252,21 @@ struct Server::Impl {
       Notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", json::array()}});
     }
     Published = std::move(current);
+  }
+
+  // Gives each module's URI and marks to take, in the order of paths. The marks are asked for a
+  // few dozen modules at a time, so that their files are read several at once without the text
+  // of the whole project in memory.
+  template <class Take>
+  void ForEachModulesMarks(const std::vector<std::string>& paths, Take take) {
+    constexpr std::size_t kModulesAtOnce = 64;
+    for (std::size_t first = 0; first < paths.size(); first += kModulesAtOnce) {
+      const std::vector<std::string> some(
+          paths.begin() + static_cast<long>(first),
+          paths.begin() + static_cast<long>(std::min(paths.size(), first + kModulesAtOnce)));
+      const std::vector<const std::vector<UnusedMark>*> marks = Space->UnusedIn(some);
+      for (std::size_t i = 0; i < some.size(); ++i) take(PathToFileUri(some[i]), *marks[i]);
+    }
   }
 
   // Sends a module's diagnostics unless they say what was sent already (nullopt: nothing was);

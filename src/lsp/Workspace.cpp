@@ -250,32 +250,38 @@ SourceRange TrimmedLineRange(std::string_view line, int lineIndex) {
 
 void Workspace::KeepLinesOf(const Project& project,
                             const std::vector<const TPassRec*>& records) const {
-  std::vector<const Module*> missing;
+  std::vector<ModuleOfProject> missing;
   std::set<const Module*> seen;
   for (const TPassRec* record : records) {
     const Module* module = project.ModuleOfRecord(*record);
     if (module && !lines_.count(module->Path) && seen.insert(module).second) {
-      missing.push_back(module);
+      missing.push_back({&project, module});
     }
   }
-  if (missing.size() < 2) return;
+  std::vector<std::shared_ptr<SourceLines>> read = ReadLinesOf(missing);
+  for (std::size_t i = 0; i < missing.size(); ++i) {
+    if (read[i]) lines_[missing[i].Where->Path] = std::move(read[i]);
+  }
+}
+
+std::vector<std::shared_ptr<SourceLines>> Workspace::ReadLinesOf(
+    const std::vector<ModuleOfProject>& modules) const {
+  std::vector<std::shared_ptr<SourceLines>> read(modules.size());
+  if (modules.size() < 2) return read;  // read where they are asked for
   OrderedWork<std::shared_ptr<SourceLines>> reads(
-      missing.size(), [&](std::size_t index, std::shared_ptr<SourceLines>& lines, unsigned) {
-        const Module& module = *missing[index];
+      modules.size(), [&](std::size_t index, std::shared_ptr<SourceLines>& lines, unsigned) {
+        const auto [project, module] = modules[index];
         // A read that fails here, as memory runs out, is made again where the lines are asked
         // for, on the thread that can answer for it.
         try {
-          lines = ReadLines(openTexts_, *project.Ctx, module.EnginePath, module.Path);
+          lines = ReadLines(openTexts_, *project->Ctx, module->EnginePath, module->Path);
         } catch (...) {
           lines = nullptr;
         }
       });
   reads.Start(kReadingThreads);
-  for (std::size_t i = 0; i < missing.size(); ++i) {
-    if (std::shared_ptr<SourceLines>& lines = reads.Take(i)) {
-      lines_[missing[i]->Path] = std::move(lines);
-    }
-  }
+  for (std::size_t i = 0; i < modules.size(); ++i) read[i] = std::move(reads.Take(i));
+  return read;
 }
 
 ProcedureItem Workspace::Item(int projectIndex, const void* recordPointer,
@@ -573,47 +579,86 @@ std::vector<ProcedureItem> Workspace::Search(std::string_view text, std::size_t 
 }
 
 const std::vector<UnusedMark>& Workspace::UnusedIn(const std::string& path) const {
-  // What the marks come from; the items are made again only when it changed (or the file did).
-  std::vector<UnusedSource> sources;
-  std::set<int> seen;
-  for (std::size_t p = 0; p < projects_.size(); ++p) {
-    const Project& project = *projects_[p];
-    const Module* module = ModuleOf(project, path);
-    if (!module) continue;
-    for (const TPassRec* record : module->Procedures) {
-      std::optional<bool> unreachable = UnusedMarkOf(*project.Ctx, *record);
-      if (unreachable && seen.insert(record->StartLine).second) {
-        sources.push_back({static_cast<int>(p), record, record->Key, module->Name,
-                           record->StartLine, record->BodyLines,
-                           static_cast<int>(record->CalledBy.size()),
-                           static_cast<int>(record->Calls.size()), *unreachable});
+  return *UnusedIn(std::vector<std::string>{path}).front();
+}
+
+std::vector<const std::vector<UnusedMark>*> Workspace::UnusedIn(
+    const std::vector<std::string>& paths) const {
+  std::vector<const std::vector<UnusedMark>*> found(paths.size(), nullptr);
+  // What each module's marks come from; the items are made again only when it changed (or the
+  // file did).
+  struct Remade {
+    std::size_t At;  // in paths
+    std::vector<UnusedSource> Sources;
+    std::shared_ptr<SourceLines> Lines;
+  };
+  std::vector<Remade> remade;
+  for (std::size_t at = 0; at < paths.size(); ++at) {
+    const std::string& path = paths[at];
+    std::vector<UnusedSource> sources;
+    std::set<int> seen;
+    for (std::size_t p = 0; p < projects_.size(); ++p) {
+      const Project& project = *projects_[p];
+      const Module* module = ModuleOf(project, path);
+      if (!module) continue;
+      for (const TPassRec* record : module->Procedures) {
+        std::optional<bool> unreachable = UnusedMarkOf(*project.Ctx, *record);
+        if (unreachable && seen.insert(record->StartLine).second) {
+          sources.push_back({static_cast<int>(p), record, record->Key, module->Name,
+                             record->StartLine, record->BodyLines,
+                             static_cast<int>(record->CalledBy.size()),
+                             static_cast<int>(record->Calls.size()), *unreachable});
+        }
       }
     }
-  }
-  auto cached = unused_.find(path);
-  if (cached != unused_.end() && cached->second.first == sources) {
-    // A procedure added or removed before this module moves its keys on and nothing else.
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-      cached->second.second[i].Procedure.Key = sources[i].Key;
+    auto cached = unused_.find(path);
+    if (cached != unused_.end() && cached->second.first == sources) {
+      // A procedure added or removed before this module moves its keys on and nothing else.
+      for (std::size_t i = 0; i < sources.size(); ++i) {
+        cached->second.second[i].Procedure.Key = sources[i].Key;
+      }
+      cached->second.first = std::move(sources);
+      found[at] = &cached->second.second;
+      continue;
     }
-    cached->second.first = std::move(sources);
-    return cached->second.second;
+    remade.push_back({at, std::move(sources), nullptr});
   }
-  std::vector<UnusedMark> marks;
-  // The file's lines serve this call alone unless something kept them already: kept for every
-  // module's marks, they would hold the text of the whole project.
-  std::shared_ptr<SourceLines> lines;
-  if (!sources.empty()) {
-    const Project& project = *projects_[static_cast<std::size_t>(sources.front().Project)];
-    const Module& module = *ModuleOf(project, path);
-    lines = LinesOf(lines_, openTexts_, *project.Ctx, module.EnginePath, module.Path, false);
+  // The files' lines serve this call alone unless something kept them already: kept for every
+  // module's marks, they would hold the text of the whole project. Those that are not kept are
+  // read several at once.
+  std::vector<ModuleOfProject> unread;
+  std::vector<Remade*> reading;
+  for (Remade& module : remade) {
+    if (module.Sources.empty()) continue;
+    const Project& project = *projects_[static_cast<std::size_t>(module.Sources.front().Project)];
+    const Module& where = *ModuleOf(project, paths[module.At]);
+    auto kept = lines_.find(where.Path);
+    if (kept != lines_.end()) {
+      module.Lines = kept->second;
+    } else {
+      unread.push_back({&project, &where});
+      reading.push_back(&module);
+    }
   }
-  for (const UnusedSource& source : sources) {
-    marks.push_back({Item(source.Project, source.Record, lines.get()), source.Unreachable});
+  std::vector<std::shared_ptr<SourceLines>> read = ReadLinesOf(unread);
+  for (std::size_t i = 0; i < reading.size(); ++i) reading[i]->Lines = std::move(read[i]);
+  for (Remade& module : remade) {
+    const std::string& path = paths[module.At];
+    if (!module.Lines && !module.Sources.empty()) {
+      const Project& project = *projects_[static_cast<std::size_t>(module.Sources.front().Project)];
+      const Module& where = *ModuleOf(project, path);
+      module.Lines = LinesOf(lines_, openTexts_, *project.Ctx, where.EnginePath, where.Path, false);
+    }
+    std::vector<UnusedMark> marks;
+    for (const UnusedSource& source : module.Sources) {
+      marks.push_back(
+          {Item(source.Project, source.Record, module.Lines.get()), source.Unreachable});
+    }
+    auto& cache = unused_[path];
+    cache = {std::move(module.Sources), std::move(marks)};
+    found[module.At] = &cache.second;
   }
-  auto& cache = unused_[path];
-  cache = {std::move(sources), std::move(marks)};
-  return cache.second;
+  return found;
 }
 
 void Workspace::Forget(const std::string& path) {

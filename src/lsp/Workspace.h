@@ -95,6 +95,9 @@ class Workspace {
   // Unused and unreachable procedures of a module, when the reading marks them: the workspace's
   // own list, good until the next call for the same module or the next change.
   const std::vector<UnusedMark>& UnusedIn(const std::string& path) const;
+  // The same for several modules at once, whose files are then read several at a time: each
+  // list is good until the next call that names its module, or the next change.
+  std::vector<const std::vector<UnusedMark>*> UnusedIn(const std::vector<std::string>& paths) const;
   // The module files whose unused marks may differ since the last call: after edits that only
   // changed modules were read again for, those modules and the ones whose marks changed with
   // them; nullopt when any module's may (a project read whole, or one found).
@@ -129,6 +132,14 @@ class Workspace {
   // Reads the files of the records' modules whose lines are not kept yet, several at once, and
   // keeps their lines: a procedure's thousands of callers stand in most of a project's files.
   void KeepLinesOf(const Project& project, const std::vector<const TPassRec*>& records) const;
+  struct ModuleOfProject {
+    const Project* Owner;
+    const Module* Where;
+  };
+  // The lines of each module's file, read several at once on spare cores; null where a read
+  // failed, and for a single module, which is read where it is asked for.
+  std::vector<std::shared_ptr<SourceLines>> ReadLinesOf(
+      const std::vector<ModuleOfProject>& modules) const;
 
   // The files' reading for KeepLinesOf, beside the thread that asks.
   static constexpr unsigned kReadingThreads = 3;

@@ -123,6 +123,52 @@ TEST(WorkspaceCallsTest, CallersInManyFilesAreFoundWhereTheirTextsHaveThem) {
   }
 }
 
+// The marks of many modules asked for at once read their files several at a time: each module
+// gets its own marks at its own places, from the editor's unsaved text where there is one and
+// from lines kept before, as when asked for one module at a time.
+TEST(WorkspaceMarksTest, MarksOfManyModulesAtOnceAreEachModulesOwn) {
+  TempDir dir;
+  const fs::path root = fs::canonical(dir.Path());
+  const auto moduleText = [](int i, int blankLines, int indent) {
+    std::string text = "Attribute VB_Name = \"U" + std::to_string(i) + "\"\r\n";
+    for (int k = 0; k < blankLines; ++k) text += "\r\n";
+    return text + std::string(static_cast<std::size_t>(indent), ' ') + "Public Sub Lonely" +
+           std::to_string(i) + "()\r\nEnd Sub\r\n";
+  };
+  std::string project;
+  std::vector<std::string> paths;
+  std::map<std::string, std::pair<std::string, SourcePosition>> expected;
+  for (int i = 0; i < 10; ++i) {
+    const std::string name = "U" + std::to_string(i) + ".bas";
+    dir.Write(name, moduleText(i, i % 3, i));
+    project += "Module=U" + std::to_string(i) + "; " + name + "\r\n";
+    paths.push_back((root / name).string());
+    expected[paths.back()] = {"Lonely" + std::to_string(i), {1 + i % 3, i + 11}};
+  }
+  dir.Write("P.vbp", project);
+
+  Workspace space({});
+  space.AddFolders({root.string()});
+  // Module 4 in the editor, unsaved, its procedure three lines lower; module 6's lines kept.
+  ASSERT_TRUE(space.SetOpenText(paths[4], moduleText(4, 4 + 3, 4)));
+  space.Reanalyse({paths[4]});
+  expected[paths[4]].second.Line = 8;
+  ASSERT_EQ(space.ProceduresIn(paths[6]).size(), 1u);
+
+  for (int round = 0; round < 2; ++round) {  // made, then as they were
+    const std::vector<const std::vector<UnusedMark>*> marks = space.UnusedIn(paths);
+    ASSERT_EQ(marks.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      ASSERT_EQ(marks[i]->size(), 1u) << paths[i];
+      const UnusedMark& mark = marks[i]->front();
+      EXPECT_EQ(std::make_pair(mark.Procedure.Name, mark.Procedure.SelectionRange.Start),
+                expected[paths[i]])
+          << "round " << round << ' ' << paths[i];
+      EXPECT_EQ(&space.UnusedIn(paths[i]), marks[i]) << "the same list, kept";
+    }
+  }
+}
+
 // A procedure that the file ends without an End line runs to the file's last line, before and
 // after an edit moves the procedures' numbers.
 TEST(WorkspaceRangesTest, AProcedureWithoutEndRunsToTheLastLine) {
