@@ -192,10 +192,12 @@ void ScanBodies(AnalysisRun& run, std::span<TPassRec* const> procedures, CallRec
   AnalysisHost& host = run.Host;
   const unsigned workers = run.Options.Workers;
   const int count = result.SymbolList.Count();
+  // The table first: what its building gives back afterwards then holds the units, where both at
+  // once would add to the pass's peak of memory.
+  const TokenTable table(procedures, run.Options.ReservedWords);
   std::vector<ScanUnit> units;
   const std::vector<UnitPlace> places = PlanUnits(result, units);
   // Bodies are scanned ahead on spare cores; records, messages and progress stay on this thread.
-  const TokenTable table(procedures, run.Options.ReservedWords);
   std::vector<BodyScanner> scanners;
   for (unsigned i = 0; i <= workers; ++i) {
     scanners.emplace_back(table, static_cast<int>(procedures.size()), run.Paths);
