@@ -582,36 +582,41 @@ const std::vector<UnusedMark>& Workspace::UnusedIn(const std::string& path) cons
   return *UnusedIn(std::vector<std::string>{path}).front();
 }
 
+std::vector<Workspace::UnusedSource> Workspace::MarkSources(const std::string& path) const {
+  std::vector<UnusedSource> sources;
+  std::set<int> seen;
+  for (std::size_t p = 0; p < projects_.size(); ++p) {
+    const Project& project = *projects_[p];
+    const Module* module = ModuleOf(project, path);
+    if (!module) continue;
+    for (const TPassRec* record : module->Procedures) {
+      std::optional<bool> unreachable = UnusedMarkOf(*project.Ctx, *record);
+      if (unreachable && seen.insert(record->StartLine).second) {
+        sources.push_back({static_cast<int>(p), record, record->Key, module->Name,
+                           record->StartLine, record->BodyLines,
+                           static_cast<int>(record->CalledBy.size()),
+                           static_cast<int>(record->Calls.size()), *unreachable});
+      }
+    }
+  }
+  return sources;
+}
+
 std::vector<const std::vector<UnusedMark>*> Workspace::UnusedIn(
     const std::vector<std::string>& paths) const {
   std::vector<const std::vector<UnusedMark>*> found(paths.size(), nullptr);
-  // What each module's marks come from; the items are made again only when it changed (or the
+  // The items of a module's marks are made again only when what they come from changed (or the
   // file did).
   struct Remade {
     std::size_t At;  // in paths
     std::vector<UnusedSource> Sources;
+    ModuleOfProject Place{};  // where the first source stands, when there is one
     std::shared_ptr<SourceLines> Lines;
   };
   std::vector<Remade> remade;
   for (std::size_t at = 0; at < paths.size(); ++at) {
-    const std::string& path = paths[at];
-    std::vector<UnusedSource> sources;
-    std::set<int> seen;
-    for (std::size_t p = 0; p < projects_.size(); ++p) {
-      const Project& project = *projects_[p];
-      const Module* module = ModuleOf(project, path);
-      if (!module) continue;
-      for (const TPassRec* record : module->Procedures) {
-        std::optional<bool> unreachable = UnusedMarkOf(*project.Ctx, *record);
-        if (unreachable && seen.insert(record->StartLine).second) {
-          sources.push_back({static_cast<int>(p), record, record->Key, module->Name,
-                             record->StartLine, record->BodyLines,
-                             static_cast<int>(record->CalledBy.size()),
-                             static_cast<int>(record->Calls.size()), *unreachable});
-        }
-      }
-    }
-    auto cached = unused_.find(path);
+    std::vector<UnusedSource> sources = MarkSources(paths[at]);
+    auto cached = unused_.find(paths[at]);
     if (cached != unused_.end() && cached->second.first == sources) {
       // A procedure added or removed before this module moves its keys on and nothing else.
       for (std::size_t i = 0; i < sources.size(); ++i) {
@@ -621,40 +626,40 @@ std::vector<const std::vector<UnusedMark>*> Workspace::UnusedIn(
       found[at] = &cached->second.second;
       continue;
     }
-    remade.push_back({at, std::move(sources), nullptr});
+    Remade& module = remade.emplace_back(Remade{at, std::move(sources)});
+    if (!module.Sources.empty()) {
+      const Project& project = *projects_[static_cast<std::size_t>(module.Sources[0].Project)];
+      module.Place = {&project, ModuleOf(project, paths[at])};
+    }
   }
   // The files' lines serve this call alone unless something kept them already: kept for every
-  // module's marks, they would hold the text of the whole project. Those that are not kept are
-  // read several at once.
+  // module's marks, they would hold the text of the whole project. The others are read together.
   std::vector<ModuleOfProject> unread;
   std::vector<Remade*> reading;
   for (Remade& module : remade) {
     if (module.Sources.empty()) continue;
-    const Project& project = *projects_[static_cast<std::size_t>(module.Sources.front().Project)];
-    const Module& where = *ModuleOf(project, paths[module.At]);
-    auto kept = lines_.find(where.Path);
+    auto kept = lines_.find(module.Place.Where->Path);
     if (kept != lines_.end()) {
       module.Lines = kept->second;
     } else {
-      unread.push_back({&project, &where});
+      unread.push_back(module.Place);
       reading.push_back(&module);
     }
   }
   std::vector<std::shared_ptr<SourceLines>> read = ReadLinesOf(unread);
-  for (std::size_t i = 0; i < reading.size(); ++i) reading[i]->Lines = std::move(read[i]);
+  for (std::size_t i = 0; i < reading.size(); ++i) {
+    const auto [project, where] = unread[i];
+    reading[i]->Lines = read[i]
+                            ? std::move(read[i])
+                            : ReadLines(openTexts_, *project->Ctx, where->EnginePath, where->Path);
+  }
   for (Remade& module : remade) {
-    const std::string& path = paths[module.At];
-    if (!module.Lines && !module.Sources.empty()) {
-      const Project& project = *projects_[static_cast<std::size_t>(module.Sources.front().Project)];
-      const Module& where = *ModuleOf(project, path);
-      module.Lines = LinesOf(lines_, openTexts_, *project.Ctx, where.EnginePath, where.Path, false);
-    }
     std::vector<UnusedMark> marks;
     for (const UnusedSource& source : module.Sources) {
       marks.push_back(
           {Item(source.Project, source.Record, module.Lines.get()), source.Unreachable});
     }
-    auto& cache = unused_[path];
+    auto& cache = unused_[paths[module.At]];
     cache = {std::move(module.Sources), std::move(marks)};
     found[module.At] = &cache.second;
   }

@@ -168,6 +168,8 @@ class Workspace {
   mutable std::unordered_map<std::string,
                              std::pair<std::vector<UnusedSource>, std::vector<UnusedMark>>>
       unused_;
+  // What a module's marks come from, in every project that lists it.
+  std::vector<UnusedSource> MarkSources(const std::string& path) const;
   std::vector<std::string> messages_;
   std::size_t lastResolved_ = 0;
   // What TakeMarkChanges gives next.
