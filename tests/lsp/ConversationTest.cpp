@@ -357,6 +357,74 @@ TEST_F(ConversationTest, AnswersOfThousandsOfCallsArriveWhole) {
   EXPECT_EQ(client.Finish(), 0);
 }
 
+// The diagnostics of a project of many modules, which the server makes a few dozen modules at a
+// time, come once for every module, each with its own marks at their lines; after an edit, those
+// of the modules whose marks changed come again, however many there are.
+TEST_F(ConversationTest, DiagnosticsOfHundredsOfModulesComeOnceEach) {
+  TempDir many;
+  constexpr int kModules = 150;
+  std::string project = "Module=Main; Main.bas\r\n";
+  std::string main = "Attribute VB_Name = \"Main\"\r\nSub Main()\r\n";
+  for (int i = 0; i < kModules; ++i) {
+    const std::string name = "U" + std::to_string(i);
+    project += "Module=" + name + "; " + name + ".bas\r\n";
+    many.Write(name + ".bas", "Attribute VB_Name = \"" + name + "\"\r\n" +
+                                  std::string(static_cast<std::size_t>(i % 5), '\n') +
+                                  "Public Sub Lonely" + std::to_string(i) + "()\r\nEnd Sub\r\n");
+    // Main calls the even ones.
+    if (i % 2 == 0) main += "    Lonely" + std::to_string(i) + "\r\n";
+  }
+  many.Write("Many.vbp", project);
+  many.Write("Main.bas", main + "End Sub\r\n");
+  const std::string root = std::filesystem::canonical(many.Path()).string();
+  auto uriOf = [&](int i) { return FileUri(root + "/U" + std::to_string(i) + ".bas"); };
+
+  LspClient client;
+  client.Request(
+      "initialize",
+      {{"processId", nullptr}, {"rootUri", FileUri(root)}, {"capabilities", json::object()}});
+  client.Notify("initialized", json::object());
+  // What was sent since the last look: each document's diagnostics, as their messages and lines.
+  auto sent = [&] {
+    client.Request("workspace/symbol", {{"query", "Lonely"}});
+    std::map<std::string, std::vector<std::pair<std::string, int>>> marks;
+    std::map<std::string, int> times;
+    for (const json& note : client.Notifications) {
+      if (note["method"] != "textDocument/publishDiagnostics") continue;
+      const std::string uri = note["params"]["uri"];
+      ++times[uri];
+      auto& list = marks[uri];
+      for (const json& d : note["params"]["diagnostics"]) {
+        list.emplace_back(d["message"], d["range"]["start"]["line"]);
+      }
+    }
+    client.Notifications.clear();
+    for (const auto& [uri, count] : times) EXPECT_EQ(count, 1) << uri;
+    return marks;
+  };
+  auto first = sent();
+  EXPECT_EQ(first.size(), static_cast<std::size_t>(kModules) + 1);
+  for (int i = 0; i < kModules; ++i) {
+    std::vector<std::pair<std::string, int>> expected;
+    if (i % 2 != 0) expected = {{"Lonely" + std::to_string(i) + " is never called", 1 + i % 5}};
+    EXPECT_EQ(first[uriOf(i)], expected) << i;
+  }
+
+  // Main calls the odd ones too: 75 modules lose their mark, and only they are sent again.
+  for (int i = 1; i < kModules; i += 2) main += "    Lonely" + std::to_string(i) + "\r\n";
+  many.Write("Main.bas", main + "End Sub\r\n");
+  client.Notify("textDocument/didSave", {{"textDocument", {{"uri", FileUri(root + "/Main.bas")}}}});
+  auto again = sent();
+  EXPECT_EQ(again.size(), static_cast<std::size_t>(kModules / 2));
+  for (int i = 1; i < kModules; i += 2) {
+    ASSERT_EQ(again.count(uriOf(i)), 1u) << i;
+    EXPECT_TRUE(again[uriOf(i)].empty()) << i;
+  }
+  client.Request("shutdown", nullptr);
+  client.Notify("exit", nullptr);
+  EXPECT_EQ(client.Finish(), 0);
+}
+
 // The editor's unsaved text is what the server answers from while the document is open.
 TEST_F(ConversationTest, UnsavedTextIsAnsweredUntilTheEditorClosesIt) {
   LspClient client;
@@ -420,9 +488,10 @@ TEST_F(ConversationTest, UnsavedTextIsAnsweredUntilTheEditorClosesIt) {
                 {"end", At(line, SourceLines::Utf16Column(inLine, at + length - lineStart))}};
   };
   const std::size_t sumTo = edited.find("SumTo(gCounter.Value)");
-  client.Notify("textDocument/didChange",
-                {{"textDocument", {{"uri", module_}, {"version", 4}}},
-                 {"contentChanges", {{{"range", rangeOf(edited, sumTo, 5)}, {"text", "FormatCount"}}}}});
+  client.Notify(
+      "textDocument/didChange",
+      {{"textDocument", {{"uri", module_}, {"version", 4}}},
+       {"contentChanges", {{{"range", rangeOf(edited, sumTo, 5)}, {"text", "FormatCount"}}}}});
   EXPECT_TRUE(has(tickCallees(), "FormatCount"));
   EXPECT_EQ(formatCountCallers().count(module_), 1u);
   const std::string above = "' a line above\r\n";
