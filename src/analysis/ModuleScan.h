@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "analysis/AnalysisRun.h"
-#include "analysis/OrderedWork.h"
 #include "analysis/SourceDecoder.h"
+#include "platform/OrderedWork.h"
 #include "platform/TextFile.h"
 
 namespace tarnel {

@@ -14,11 +14,11 @@
 #include "analysis/AnalysisContext.h"
 #include "analysis/AnalysisSteps.h"
 #include "analysis/NamesUsed.h"
-#include "analysis/OrderedWork.h"
 #include "analysis/PreciseLink.h"
 #include "analysis/PreciseMarks.h"
 #include "analysis/TokenTable.h"
 #include "platform/ByteText.h"
+#include "platform/OrderedWork.h"
 
 namespace tarnel {
 

@@ -1,8 +1,8 @@
 #include "analysis/SourceDecoder.h"
 
-#include "analysis/OrderedWork.h"
 #include "platform/ByteText.h"
 #include "platform/CodePage.h"
+#include "platform/OrderedWork.h"
 #include "platform/Paths.h"
 
 namespace tarnel {

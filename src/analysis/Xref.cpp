@@ -10,8 +10,8 @@
 #include "analysis/AnalysisSteps.h"
 #include "analysis/BodyScanner.h"
 #include "analysis/GroupedByBucket.h"
-#include "analysis/OrderedWork.h"
 #include "platform/ByteText.h"
+#include "platform/OrderedWork.h"
 
 namespace tarnel {
 

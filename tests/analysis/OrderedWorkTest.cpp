@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "analysis/OrderedWork.h"
+#include "platform/OrderedWork.h"
 #include "support/ProjectFixture.h"
 
 namespace tarnel {

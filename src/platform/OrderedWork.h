@@ -1,7 +1,5 @@
 #pragma once
 
-// Engine internal: front ends reach the engine through Analysis.h.
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
