@@ -225,22 +225,24 @@ struct Server::Impl {
   // module's are made into JSON, which for every module of a project of a thousand modules took
   // longer than the edit's analysis.
   void PublishDiagnostics() {
+    // What was sent for uri, taken out to be compared with its marks now.
+    const auto sentBefore = [&](const std::string& uri) {
+      auto sent = Published.find(uri);
+      std::optional<std::vector<SentMark>> was;
+      if (sent != Published.end()) was = std::move(sent->second);
+      return was;
+    };
     if (std::optional<std::vector<std::string>> changed = Space->TakeMarkChanges()) {
       ForEachModulesMarks(*changed, [&](std::string uri, const std::vector<UnusedMark>& marks) {
-        auto sent = Published.find(uri);
-        std::optional<std::vector<SentMark>> was;
-        if (sent != Published.end()) was = std::move(sent->second);
-        Published[uri] = Publish(uri, marks, std::move(was));
+        std::vector<SentMark> now = Publish(uri, marks, sentBefore(uri));
+        Published[uri] = std::move(now);
       });
       return;
     }
     std::unordered_map<std::string, std::vector<SentMark>> current;
     ForEachModulesMarks(Space->ModuleFiles(),
                         [&](std::string uri, const std::vector<UnusedMark>& marks) {
-                          auto sent = Published.find(uri);
-                          std::optional<std::vector<SentMark>> was;
-                          if (sent != Published.end()) was = std::move(sent->second);
-                          std::vector<SentMark> now = Publish(uri, marks, std::move(was));
+                          std::vector<SentMark> now = Publish(uri, marks, sentBefore(uri));
                           current.emplace(std::move(uri), std::move(now));
                         });
     std::vector<std::string> gone;

@@ -141,7 +141,7 @@ class Workspace {
   std::vector<std::shared_ptr<SourceLines>> ReadLinesOf(
       const std::vector<ModuleOfProject>& modules) const;
 
-  // The files' reading for KeepLinesOf, beside the thread that asks.
+  // Threads that read files for ReadLinesOf beside the one that asks, at most.
   static constexpr unsigned kReadingThreads = 3;
 
   Options options_;

@@ -141,8 +141,8 @@ class FrozenTextTable {
     std::uint32_t Group;
     std::uint32_t Size;
   };
-  // Each key's place among entries entries, with kRepeated on a key whose text an earlier key of
-  // its group has, or kHeldAside; sets the groups' numbers.
+  // Each key's place in a table of so many entries, with kRepeated on a key whose text an earlier
+  // key of its group has, or kHeldAside; sets the groups' numbers.
   std::vector<std::uint32_t> PlaceKeys(std::span<const Key> keys, std::size_t entries);
   // Finds a number for each group that sends its keys to free entries, and notes each key's
   // entry in placeOf (by key) as PlaceKeys gives it. groups come in the order of laidOut, which
