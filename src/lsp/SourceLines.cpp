@@ -37,13 +37,9 @@ SourceLines::SourceLines(std::string utf8) : text_(std::move(utf8)) {
   // Files are refused far below this, and editors' messages too; only a text grown by edits past
   // four gigabytes would lose its end here.
   text_.resize(std::min<std::size_t>(text_.size(), std::numeric_limits<std::uint32_t>::max()));
-  // The same lines as SplitLines cuts: each ends at the first CR or LF, and CR LF ends one line.
-  std::size_t pos = 0;
-  while (pos < text_.size()) {
+  // The same lines as SplitLines cuts.
+  for (std::size_t pos = 0; pos < text_.size(); pos = PastLineEnd(text_, LineEndFrom(text_, pos))) {
     starts_.push_back(static_cast<std::uint32_t>(pos));
-    pos = LineEndFrom(text_, pos);
-    if (pos < text_.size() && text_[pos] == '\r') ++pos;
-    if (pos < text_.size() && text_[pos] == '\n') ++pos;
   }
 }
 
@@ -87,7 +83,7 @@ std::size_t TextOffset(std::string_view text, int line, int utf16Column) {
   for (int i = 0; i < line; ++i) {
     const std::size_t end = LineEndFrom(text, start);
     if (end == text.size()) return end;
-    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    start = PastLineEnd(text, end);
   }
   const std::size_t end = LineEndFrom(text, start);
   return start + SourceLines::ByteOffset(text.substr(start, end - start), utf16Column);

@@ -522,9 +522,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   while (pos < text.size()) {
     const std::size_t end = LineEndFrom(text, pos);
     lines.push_back(text.substr(pos, end - pos));
-    pos = end;
-    if (pos < text.size() && text[pos] == '\r') ++pos;
-    if (pos < text.size() && text[pos] == '\n') ++pos;
+    pos = PastLineEnd(text, end);
   }
   return lines;
 }

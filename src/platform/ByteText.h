@@ -169,6 +169,13 @@ inline std::uint64_t LineEndBitsOf(const char* p, std::size_t n) {
 std::vector<std::string_view> SplitLines(std::string_view text);
 // Where the first CR or LF at or after from stands, or text.size().
 std::size_t LineEndFrom(std::string_view text, std::size_t from);
+// Where the next line starts after the line end at end (a CR, an LF or a CR LF, as LineEndFrom
+// finds it), or text.size().
+inline std::size_t PastLineEnd(std::string_view text, std::size_t end) {
+  if (end < text.size() && text[end] == '\r') ++end;
+  if (end < text.size() && text[end] == '\n') ++end;
+  return end;
+}
 
 // Case folding for name lookups: ASCII letters and the full-width Latin, Greek and Cyrillic letters
 // of code page 932 fold to lower case; every other byte stays. Two texts are equal without regard
