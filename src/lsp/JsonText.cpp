@@ -29,21 +29,27 @@ JsonText& JsonText::Key(std::string_view key) {
   return *this;
 }
 
+namespace {
+
+// Whether text can stand between quotes as it is: no byte to escape, and UTF-8 throughout.
+bool IsPlainJsonString(std::string_view text) {
+  bool ascii = true;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || c == '"' || c == '\\') return false;
+    ascii = ascii && byte < 0x80;
+  }
+  return ascii || IsValidUtf8(text);
+}
+
+}  // namespace
+
 JsonText& JsonText::String(std::string_view text) {
   Separate();
   afterValue_ = true;
   // Names and paths hold nothing to escape; the rest goes to nlohmann's own escaping, which
   // also replaces what is not UTF-8.
-  bool ascii = true;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || c == '"' || c == '\\') {
-      out_ += nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-      return *this;
-    }
-    ascii = ascii && byte < 0x80;
-  }
-  if (!ascii && !IsValidUtf8(text)) {
+  if (!IsPlainJsonString(text)) {
     out_ += nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     return *this;
   }
