@@ -507,10 +507,9 @@ class CallItems {
 std::vector<CallItem> Workspace::Incoming(const ProcedureItem& procedure) const {
   CallItems items;
   ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
-    KeepLinesOf(project, RecordsOf(project, record.CalledBy));
-    for (const std::string key : record.CalledBy) {
-      const TPassRec* caller = project.Record(key);
-      if (!caller) continue;
+    const std::vector<const TPassRec*> callers = RecordsOf(project, record.CalledBy);
+    KeepLinesOf(project, callers);
+    for (const TPassRec* caller : callers) {
       items.Add({Item(p, caller), SiteRanges(project, caller, &record)});
     }
   });
@@ -521,11 +520,10 @@ std::vector<CallItem> Workspace::Outgoing(const ProcedureItem& procedure) const 
   CallItems items;
   ForEachTwin(projects_, procedure, [&](int p, const Project& project, const TPassRec& record) {
     std::vector<const TPassRec*> linked = RecordsOf(project, record.Calls);
-    linked.push_back(&record);
+    linked.push_back(&record);  // its own file holds the calls' places
     KeepLinesOf(project, linked);
-    for (const std::string key : record.Calls) {
-      const TPassRec* callee = project.Record(key);
-      if (!callee) continue;
+    linked.pop_back();
+    for (const TPassRec* callee : linked) {
       items.Add({Item(p, callee), SiteRanges(project, &record, callee)});
     }
   });
