@@ -51,6 +51,25 @@ class LinkNames {
  public:
   explicit LinkNames(const SymbolList& symbols) : symbols_(symbols) {}
 
+  // Keeps the name of every procedure at once, in the order of the keys' numbers: a caller's list
+  // names its procedures in that order, and then reads the blocks one after the other instead of
+  // wherever each name happened to be first asked for.
+  void KeepAll() {
+    for (int i = 0; i < symbols_.Count(); ++i) {
+      const TPassRec& record = symbols_.Recorded(i);
+      unsigned level = 0;
+      std::size_t number = 0;
+      if (!ParseWrittenKey(record.Key, level, number) || level != 4 || number >= kMaxNumber) {
+        continue;
+      }
+      if (number >= places_.size()) places_.resize(number + 1, kNotYet);
+      // The record that the key finds, as FullNameOf would find it.
+      if (places_[number] == kNotYet && &symbols_.Find(record.Key) == &record) {
+        places_[number] = Keep(record.FullName);
+      }
+    }
+  }
+
   // The name stays valid while this store lives: blocks and long names never move.
   std::string_view FullNameOf(ProcedureKey key) {
     char buffer[ProcedureKey::kMaxText];
@@ -124,6 +143,9 @@ class FormWriter {
   virtual ~FormWriter() = default;
 
   virtual std::string Prefix(int level) const = 0;
+
+  // For a report with links: every procedure's name is kept before the first is asked for.
+  void KeepEveryName() { names_.KeepAll(); }
 
   void WriteProcedure(const TPassRec& proc, const ReportOptions& options) {
     prefix_ = Prefix(proc.Level);
@@ -275,6 +297,10 @@ std::unique_ptr<FormWriter> MakeFormWriter(ReportForm form, LineSink& sink,
 
 void WriteXrefLines(LineSink& sink, const ReportInput& input, const ReportOptions& options) {
   std::unique_ptr<FormWriter> writer = MakeFormWriter(options.Form, sink, input.Symbols);
+  const bool links = options.Direction == ReportDirection::Callees ||
+                     options.Direction == ReportDirection::Callers ||
+                     options.Direction == ReportDirection::Both;
+  if (links && options.Form != ReportForm::Bare) writer->KeepEveryName();
   for (const TreeNode& node : input.Tree.Nodes()) {
     const TPassRec* record = node.Record;
     if (record == nullptr) {
