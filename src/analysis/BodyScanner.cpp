@@ -38,7 +38,7 @@ TextReader& BodyScanner::Seek(const TPassRec& module, long startLine) {
 namespace {
 
 // Lines up to this long are split into one vector of tokens, at most sixteen bytes per byte of
-// the line; longer ones are looked up a batch of tokens at a time and keep a byte per token.
+// the line; longer ones are looked up a batch of tokens at a time and tallied as they come.
 constexpr std::size_t kLongLine = 4096;
 
 }  // namespace
@@ -82,7 +82,7 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc,
                            std::vector<int>& callees) {
   // Parentheses separate as blanks do, as if BlankOut had made them blanks.
   SplitCodeFieldViews(logical, tokens_, unquoted_);
-  // The own name (see NoticeOwnName) is looked for only before the first "=", and only when
+  // The own name (see IsOwnName) is looked for only before the first "=", and only when
   // there is one.
   const auto equals = std::find(tokens_.begin(), tokens_.end(), std::string_view("="));
   if (equals != tokens_.end()) {
@@ -97,48 +97,30 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc,
 
 void BodyScanner::ScanLongLine(std::string_view logical, const TPassRec& proc,
                                std::vector<int>& callees) {
-  marks_.clear();
-  named_.clear();
   ownName_ = proc.Name;
-  ownAt_ = -1;
+  sawOwnName_ = false;
   sawEquals_ = false;
   SplitCodeFieldBatches(logical, tokens_, unquoted_, *this);
-  if (ownAt_ >= 0 && sawEquals_) Forget(static_cast<std::size_t>(ownAt_));
-  // Each token that names a procedure, counted from the end, gives its procedure as the walk
-  // passes it.
-  std::size_t nextNamed = named_.size();
-  TakeCallsFromLast(
-      marks_.size(),
-      [&](std::size_t n) {
-        TokenTable::Meaning meaning;
-        meaning.Reserved = (marks_[n] & kReserved) != 0;
-        if ((marks_[n] & kNamesProcedure) != 0) meaning.Callee = named_[--nextNamed];
-        return meaning;
-      },
-      [&](std::size_t n) { return (marks_[n] & kEmpty) != 0; }, callees);
+  LineCallTally& kept = sawOwnName_ && sawEquals_ ? withoutOwnName_ : everyToken_;
+  kept.TakeInto(callees, called_);
+  everyToken_.Clear();
+  withoutOwnName_.Clear();
 }
 
 void BodyScanner::Take(std::span<const std::string_view> tokens) {
   for (const std::string_view token : tokens) {
-    if (!sawEquals_) NoticeOwnName(token, marks_.size());
-    const TokenTable::Meaning meaning = table_.Look(token, folded_);
-    std::uint8_t mark = (meaning.Reserved ? kReserved : 0) | (token.empty() ? kEmpty : 0);
-    if (meaning.Callee >= 0) {
-      mark |= kNamesProcedure;
-      named_.push_back(meaning.Callee);
+    bool ownName = false;
+    if (!sawEquals_) {
+      if (token == "=") {
+        sawEquals_ = true;
+      } else if (!sawOwnName_ && IsOwnName(token, ownName_)) {
+        ownName = sawOwnName_ = true;
+      }
     }
-    marks_.push_back(mark);
+    const TokenTable::Meaning meaning = table_.Look(token, folded_);
+    everyToken_.Add(meaning.Reserved, token.empty(), meaning.Callee);
+    if (!ownName) withoutOwnName_.Add(meaning.Reserved, token.empty(), meaning.Callee);
   }
-}
-
-void BodyScanner::Forget(std::size_t position) {
-  if ((marks_[position] & kNamesProcedure) != 0) {
-    const auto before =
-        std::count_if(marks_.begin(), marks_.begin() + static_cast<long>(position),
-                      [](std::uint8_t mark) { return (mark & kNamesProcedure) != 0; });
-    named_.erase(named_.begin() + before);
-  }
-  marks_.erase(marks_.begin() + static_cast<long>(position));
 }
 
 template <typename MeaningAt, typename EmptyAt>

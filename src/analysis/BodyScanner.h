@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/LineCallTally.h"
 #include "analysis/SourceDecoder.h"
 #include "analysis/Symbol.h"
 #include "analysis/TokenTable.h"
@@ -44,12 +45,11 @@ class alignas(64) BodyScanner : private FieldBatches {
   TextReader& Seek(const TPassRec& module, long startLine);
   void ScanLine(std::string_view logical, const TPassRec& proc, std::vector<int>& callees);
   // The same for a line too long to keep a view of each token: they are looked up a batch at a
-  // time, and what each means is kept in marks_ and named_.
+  // time and tallied as they come, twice: with every token, and without the first own name
+  // (IsOwnName), which goes when a "=" comes later.
   void ScanLongLine(std::string_view logical, const TPassRec& proc, std::vector<int>& callees);
-  // Looks up a batch of a long line's tokens and notes what they mean.
+  // Looks up a batch of a long line's tokens and tallies them.
   void Take(std::span<const std::string_view> tokens) override;
-  // Takes a long line's token at position back out, as if it had never been there.
-  void Forget(std::size_t position);
   // Appends what a line's count tokens call, from its last token to its first: each callee once
   // in the body. meaningAt(n) gives token n's meaning, and is asked once for each token, from
   // the last; emptyAt(n) whether it is empty.
@@ -57,18 +57,10 @@ class alignas(64) BodyScanner : private FieldBatches {
   void TakeCallsFromLast(std::size_t count, MeaningAt meaningAt, EmptyAt emptyAt,
                          std::vector<int>& callees);
 
-  // An assignment to the procedure's own name before the first "=" sets its result; it is no
-  // call. Only that first occurrence goes: a line without "=", or whose first own name comes
-  // after it, keeps every token. Given the line's tokens in order until the first "=", this
-  // finds both.
-  void NoticeOwnName(std::string_view token, std::size_t position) {
-    if (token == "=") {
-      sawEquals_ = true;
-    } else if (ownAt_ < 0 && IsOwnName(token, ownName_)) {
-      ownAt_ = static_cast<long>(position);
-    }
-  }
-  // The length is compared first: most tokens differ in it, and the call is saved.
+  // Whether token is the procedure's own name. An assignment to it before the first "=" sets the
+  // result; it is no call. Only that first occurrence goes: a line without "=", or whose first own
+  // name comes after it, keeps every token. The length is compared first: most tokens differ in
+  // it, and the call is saved.
   static bool IsOwnName(std::string_view token, std::string_view name) {
     return token.size() == name.size() && SameTextIgnoreCase(token, name);
   }
@@ -84,17 +76,10 @@ class alignas(64) BodyScanner : private FieldBatches {
   std::string joined_, unquoted_, folded_;
   std::vector<std::string_view> tokens_;  // the line's tokens, or a batch of a long line's
 
-  // What a token means to the call marking, in a byte.
-  static constexpr std::uint8_t kReserved = 1;
-  static constexpr std::uint8_t kEmpty = 2;
-  static constexpr std::uint8_t kNamesProcedure = 4;
-  // The marks of a long line's tokens, and the procedures that those which name one name, in
-  // order: a line of megabytes costs little more than its length.
-  std::vector<std::uint8_t> marks_;
-  std::vector<int> named_;
-  // The line's own-name assignment, as NoticeOwnName finds it.
+  // A long line's calls with every token, and without its first own name before any "=".
+  LineCallTally everyToken_, withoutOwnName_;
   std::string_view ownName_;  // of the procedure being scanned
-  long ownAt_ = -1;           // the first token before any "=" that is the own name
+  bool sawOwnName_ = false;   // before any "="
   bool sawEquals_ = false;
   // A bit per procedure that the body being scanned already calls; taken back when the scan ends.
   // A bit rather than a word keeps the whole set in the first-level cache.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "platform/Errors.h"
 #include "support/ProjectFixture.h"
@@ -167,6 +168,45 @@ TEST_F(XrefTest, ALineOfThousandsOfTokensKeepsEveryRuleAcrossItsBatches) {
                   "End Sub", "Sub Then()", "End Sub", "Function Bump(n)", "End Function"});
   Analyze();
   EXPECT_EQ(test::KeyTexts(Proc("Main").Calls), (Keys{Proc("Bump").Key, Proc("Else").Key}));
+}
+
+// A line too long to keep a view of each token is read a batch of tokens at a time, and must give
+// the calls that it gives when short. Random lines of names, reserved words (Else also names a
+// procedure), the procedure's own name, "=", empty fields between commas and quoted names are read
+// as they stand, and again with padding after their last token: a word that names nothing, which
+// takes no part in any rule and makes every line long.
+TEST_F(XrefTest, LongLinesGiveTheCallsOfTheSameLinesShort) {
+  const std::vector<std::string> words{"Main", "Bump", "Twice", "Else", "Then", "Call", "If",
+                                       "=",    ",",    "x",     "1",    "(",    ")",    "\"Bump\""};
+  std::string padding;
+  while (padding.size() <= 4100) padding += " padz";
+  std::mt19937 random(7);
+  const auto module = [](const std::vector<std::string>& body) {
+    std::string bytes = "Attribute VB_Name = \"M\"\r\nSub Main()\r\n";
+    for (const std::string& line : body) bytes += line + "\r\n";
+    return bytes + "End Sub\r\nFunction Bump(n)\r\nEnd Function\r\nSub Twice()\r\nEnd Sub\r\n" +
+           "Sub Else()\r\nEnd Sub\r\n";
+  };
+  Lines("Demo.vbp", {"Module=M; M.bas"});
+  for (int round = 0; round < 150; ++round) {
+    std::vector<std::string> body, padded;
+    for (int l = 0; l < 4; ++l) {
+      std::string line = "   ";
+      const int count = 1 + static_cast<int>(random() % 12);
+      for (int t = 0; t < count; ++t) line += " " + words[random() % words.size()];
+      body.push_back(line);
+      padded.push_back(line + padding);
+    }
+    dir.Write("M.bas", module(body));
+    Analyze();
+    const Keys shortCalls = test::KeyTexts(Proc("Main").Calls);
+    dir.Write("M.bas", module(padded));
+    Analyze();
+    ASSERT_EQ(test::KeyTexts(Proc("Main").Calls), shortCalls) << body[0] << "\n"
+                                                              << body[1] << "\n"
+                                                              << body[2] << "\n"
+                                                              << body[3];
+  }
 }
 
 TEST_F(XrefTest, TheFirstRecordedProcedureWinsBeyondTenThousand) {
