@@ -613,11 +613,11 @@ bool VbLexer::Next(VbStatement& out) {
       if (line_.size() == lineBegin_) continue;
       if (line_[lineBegin_].Kind == TokenKind::Operator && line_[lineBegin_].Text == "#") {
         Directive();
-        line_.resize(lineBegin_);
+        line_.shrink_to(lineBegin_);
         continue;
       }
       if (!Live()) {
-        line_.resize(lineBegin_);
+        line_.shrink_to(lineBegin_);
         continue;
       }
       pos_ = lineBegin_;

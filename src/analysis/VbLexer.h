@@ -11,6 +11,7 @@
 
 #include "platform/ByteText.h"
 #include "platform/TextFile.h"
+#include "platform/TrivialVector.h"
 
 namespace tarnel {
 
@@ -190,7 +191,7 @@ class VbLexer {
   bool doubleByte_;
   std::vector<Frame> frames_;
   // The tokens of the current logical line, from lineBegin_ on, after those of the lines held.
-  std::vector<VbToken> line_;
+  TrivialVector<VbToken> line_;
   std::size_t lineBegin_ = 0;
   std::span<const VbToken> CurrentLine() const {
     return std::span<const VbToken>(line_).subspan(lineBegin_);

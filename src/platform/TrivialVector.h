@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <span>
+#include <type_traits>
+
+namespace tarnel {
+
+// A vector of values that copy as bytes, grown with realloc: a large one grows where it stands or
+// by moving its pages, so that its old room and its new one are not both touched at once, as a
+// std::vector's are while it copies. What a line of millions of tokens takes is then about its
+// size, not two or three times it.
+template <typename T>
+class TrivialVector {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+
+ public:
+  TrivialVector() = default;
+  ~TrivialVector() { std::free(data_); }
+  TrivialVector(const TrivialVector&) = delete;
+  TrivialVector& operator=(const TrivialVector&) = delete;
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T* data() { return data_; }
+  const T* data() const { return data_; }
+  T& operator[](std::size_t i) { return data_[i]; }
+  const T& operator[](std::size_t i) const { return data_[i]; }
+  T& back() { return data_[size_ - 1]; }
+  const T& back() const { return data_[size_ - 1]; }
+  operator std::span<const T>() const { return {data_, size_}; }
+
+  void push_back(const T& value) {
+    if (size_ == capacity_) Grow();
+    std::memcpy(static_cast<void*>(data_ + size_), &value, sizeof(T));
+    ++size_;
+  }
+  void pop_back() { --size_; }
+  void clear() { size_ = 0; }
+  // Only to a smaller size: the values past it go.
+  void shrink_to(std::size_t size) { size_ = size < size_ ? size : size_; }
+
+ private:
+  void Grow() {
+    const std::size_t capacity = capacity_ == 0 ? 64 : 2 * capacity_;
+    void* grown = std::realloc(data_, capacity * sizeof(T));
+    if (grown == nullptr) throw std::bad_alloc();
+    data_ = static_cast<T*>(grown);
+    capacity_ = capacity;
+  }
+
+  T* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+}  // namespace tarnel

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "platform/TrivialVector.h"
+
+namespace tarnel {
+namespace {
+
+struct Item {
+  std::string_view Text;
+  std::int32_t Number = 0;
+  std::uint8_t Kind = 0;
+};
+
+// Values pushed through many growths come back as pushed, and taking values off the end (one or
+// many) leaves the rest as they were, for pushes after as before.
+TEST(TrivialVectorTest, ValuesSurviveEveryGrowthAndEveryCutAtTheEnd) {
+  const std::string_view text = "abcdefghij";
+  TrivialVector<Item> items;
+  EXPECT_TRUE(items.empty());
+  constexpr int kCount = 300000;
+  for (int i = 0; i < kCount; ++i) {
+    items.push_back(
+        {text.substr(static_cast<std::size_t>(i % 10)), i, static_cast<std::uint8_t>(i)});
+  }
+  ASSERT_EQ(items.size(), static_cast<std::size_t>(kCount));
+  for (int i = 0; i < kCount; i += 997) {
+    const Item& item = items[static_cast<std::size_t>(i)];
+    EXPECT_EQ(item.Number, i);
+    EXPECT_EQ(item.Text, text.substr(static_cast<std::size_t>(i % 10)));
+    EXPECT_EQ(item.Kind, static_cast<std::uint8_t>(i));
+  }
+  EXPECT_EQ(items.back().Number, kCount - 1);
+
+  items.pop_back();
+  items.shrink_to(1000);
+  items.shrink_to(5000);  // never longer
+  ASSERT_EQ(items.size(), 1000u);
+  items.push_back({"z", -1, 0});
+  const std::span<const Item> all = items;
+  ASSERT_EQ(all.size(), 1001u);
+  EXPECT_EQ(all[999].Number, 999);
+  EXPECT_EQ(all[1000].Text, "z");
+
+  items.clear();
+  EXPECT_TRUE(items.empty());
+  items.push_back({"y", 7, 0});
+  EXPECT_EQ(items[0].Number, 7);
+}
+
+}  // namespace
+}  // namespace tarnel
