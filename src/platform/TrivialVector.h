@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -34,8 +35,13 @@ class TrivialVector {
   operator std::span<const T>() const { return {data_, size_}; }
 
   void push_back(const T& value) {
-    if (size_ == capacity_) Grow();
-    std::memcpy(static_cast<void*>(data_ + size_), &value, sizeof(T));
+    if (size_ == capacity_) {
+      const T copy = value;  // value may stand in the room that growing moves
+      Grow();
+      std::memcpy(static_cast<void*>(data_ + size_), &copy, sizeof(T));
+    } else {
+      std::memcpy(static_cast<void*>(data_ + size_), &value, sizeof(T));
+    }
     ++size_;
   }
   void pop_back() { --size_; }
@@ -46,6 +52,7 @@ class TrivialVector {
  private:
   void Grow() {
     const std::size_t capacity = capacity_ == 0 ? 64 : 2 * capacity_;
+    if (capacity > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
     void* grown = std::realloc(data_, capacity * sizeof(T));
     if (grown == nullptr) throw std::bad_alloc();
     data_ = static_cast<T*>(grown);

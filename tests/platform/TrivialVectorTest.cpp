@@ -45,6 +45,13 @@ TEST(TrivialVectorTest, ValuesSurviveEveryGrowthAndEveryCutAtTheEnd) {
   EXPECT_EQ(all[999].Number, 999);
   EXPECT_EQ(all[1000].Text, "z");
 
+  // A value of the vector itself, pushed as the vector grows.
+  TrivialVector<Item> copies;
+  copies.push_back({"w", 3, 0});
+  while (copies.size() < 4096) copies.push_back(copies.back());
+  EXPECT_EQ(copies[4095].Text, "w");
+  EXPECT_EQ(copies[4095].Number, 3);
+
   items.clear();
   EXPECT_TRUE(items.empty());
   items.push_back({"y", 7, 0});
