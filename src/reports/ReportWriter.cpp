@@ -51,10 +51,25 @@ class LinkNames {
  public:
   explicit LinkNames(const SymbolList& symbols) : symbols_(symbols) {}
 
-  // Keeps the name of every procedure at once, in the order of the keys' numbers: a caller's list
-  // names its procedures in that order, and then reads the blocks one after the other instead of
-  // wherever each name happened to be first asked for.
+  // The name stays valid while this store lives: blocks and long names never move.
+  std::string_view FullNameOf(ProcedureKey key) {
+    if (!keptAll_) KeepAll();
+    char buffer[ProcedureKey::kMaxText];
+    const std::uint32_t number = key.Number();
+    if (number >= kMaxNumber) return symbols_.Find(key.FormatTo(buffer)).FullName;
+    if (number >= places_.size()) places_.resize(number + 1, kNotYet);
+    std::uint32_t& place = places_[number];
+    // The list decides: a missing key throws.
+    if (place == kNotYet) place = Keep(symbols_.Find(key.FormatTo(buffer)).FullName);
+    return At(place);
+  }
+
+ private:
+  // Keeps the name of every procedure at once, when the first is asked for, in the order of the
+  // keys' numbers: a caller's list names its procedures in that order, and then reads the blocks
+  // one after the other instead of wherever each name happened to be first asked for.
   void KeepAll() {
+    keptAll_ = true;
     for (int i = 0; i < symbols_.Count(); ++i) {
       const TPassRec& record = symbols_.Recorded(i);
       unsigned level = 0;
@@ -70,19 +85,6 @@ class LinkNames {
     }
   }
 
-  // The name stays valid while this store lives: blocks and long names never move.
-  std::string_view FullNameOf(ProcedureKey key) {
-    char buffer[ProcedureKey::kMaxText];
-    const std::uint32_t number = key.Number();
-    if (number >= kMaxNumber) return symbols_.Find(key.FormatTo(buffer)).FullName;
-    if (number >= places_.size()) places_.resize(number + 1, kNotYet);
-    std::uint32_t& place = places_[number];
-    // The list decides: a missing key throws.
-    if (place == kNotYet) place = Keep(symbols_.Find(key.FormatTo(buffer)).FullName);
-    return At(place);
-  }
-
- private:
   static constexpr std::uint32_t kMaxNumber = 1U << 22;
   static constexpr std::uint32_t kNotYet = 0;
   // A place: the block's number in the high bits and the offset in it in the low ones, or, with
@@ -126,6 +128,7 @@ class LinkNames {
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t blockUsed_ = 0;          // bytes taken in the last block
   std::deque<std::string> longNames_;  // a name's bytes stay where they are as others come
+  bool keptAll_ = false;
 };
 
 // The comma-separated forms give a declaration in quotes.
@@ -143,9 +146,6 @@ class FormWriter {
   virtual ~FormWriter() = default;
 
   virtual std::string Prefix(int level) const = 0;
-
-  // For a report with links: every procedure's name is kept before the first is asked for.
-  void KeepEveryName() { names_.KeepAll(); }
 
   void WriteProcedure(const TPassRec& proc, const ReportOptions& options) {
     prefix_ = Prefix(proc.Level);
@@ -297,10 +297,6 @@ std::unique_ptr<FormWriter> MakeFormWriter(ReportForm form, LineSink& sink,
 
 void WriteXrefLines(LineSink& sink, const ReportInput& input, const ReportOptions& options) {
   std::unique_ptr<FormWriter> writer = MakeFormWriter(options.Form, sink, input.Symbols);
-  const bool links = options.Direction == ReportDirection::Callees ||
-                     options.Direction == ReportDirection::Callers ||
-                     options.Direction == ReportDirection::Both;
-  if (links && options.Form != ReportForm::Bare) writer->KeepEveryName();
   for (const TreeNode& node : input.Tree.Nodes()) {
     const TPassRec* record = node.Record;
     if (record == nullptr) {
