@@ -90,9 +90,7 @@ void BodyScanner::ScanLine(std::string_view logical, const TPassRec& proc,
                                   [&](std::string_view t) { return IsOwnName(t, proc.Name); });
     if (own != equals) tokens_.erase(own);
   }
-  TakeCallsFromLast(
-      tokens_.size(), [&](std::size_t n) { return table_.Look(tokens_[n], folded_); },
-      [&](std::size_t n) { return tokens_[n].empty(); }, callees);
+  TakeCallsFromLast(callees);
 }
 
 void BodyScanner::ScanLongLine(std::string_view logical, const TPassRec& proc,
@@ -123,17 +121,15 @@ void BodyScanner::Take(std::span<const std::string_view> tokens) {
   }
 }
 
-template <typename MeaningAt, typename EmptyAt>
-void BodyScanner::TakeCallsFromLast(std::size_t count, MeaningAt meaningAt, EmptyAt emptyAt,
-                                    std::vector<int>& callees) {
-  for (long n = static_cast<long>(count) - 1; n >= 0; --n) {
-    TokenTable::Meaning meaning = meaningAt(static_cast<std::size_t>(n));
+void BodyScanner::TakeCallsFromLast(std::vector<int>& callees) {
+  for (long n = static_cast<long>(tokens_.size()) - 1; n >= 0; --n) {
+    TokenTable::Meaning meaning = table_.Look(tokens_[static_cast<std::size_t>(n)], folded_);
     // The token before a reserved word is taken without a dictionary test of its own.
     if (meaning.Reserved) {
       if (--n < 0) break;
-      meaning = meaningAt(static_cast<std::size_t>(n));
+      meaning = table_.Look(tokens_[static_cast<std::size_t>(n)], folded_);
     }
-    if (emptyAt(static_cast<std::size_t>(n))) continue;  // never names a procedure
+    if (tokens_[static_cast<std::size_t>(n)].empty()) continue;  // never names a procedure
     const int callee = meaning.Callee;
     if (callee < 0) continue;
     std::uint64_t& word = called_[static_cast<std::size_t>(callee) / 64];

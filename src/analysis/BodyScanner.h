@@ -50,12 +50,9 @@ class alignas(64) BodyScanner : private FieldBatches {
   void ScanLongLine(std::string_view logical, const TPassRec& proc, std::vector<int>& callees);
   // Looks up a batch of a long line's tokens and tallies them.
   void Take(std::span<const std::string_view> tokens) override;
-  // Appends what a line's count tokens call, from its last token to its first: each callee once
-  // in the body. meaningAt(n) gives token n's meaning, and is asked once for each token, from
-  // the last; emptyAt(n) whether it is empty.
-  template <typename MeaningAt, typename EmptyAt>
-  void TakeCallsFromLast(std::size_t count, MeaningAt meaningAt, EmptyAt emptyAt,
-                         std::vector<int>& callees);
+  // Appends what the line's tokens (tokens_) call, from its last token to its first: each callee
+  // once in the body. Each token is looked up once, from the last.
+  void TakeCallsFromLast(std::vector<int>& callees);
 
   // Whether token is the procedure's own name. An assignment to it before the first "=" sets the
   // result; it is no call. Only that first occurrence goes: a line without "=", or whose first own
