@@ -4,6 +4,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <unordered_map>
 #include <vector>
@@ -263,9 +264,8 @@ struct Server::Impl {
   void ForEachModulesMarks(const std::vector<std::string>& paths, Take take) {
     constexpr std::size_t kModulesAtOnce = 64;
     for (std::size_t first = 0; first < paths.size(); first += kModulesAtOnce) {
-      const std::vector<std::string> some(
-          paths.begin() + static_cast<long>(first),
-          paths.begin() + static_cast<long>(std::min(paths.size(), first + kModulesAtOnce)));
+      const auto some = std::span<const std::string>(paths).subspan(
+          first, std::min(kModulesAtOnce, paths.size() - first));
       const std::vector<const std::vector<UnusedMark>*> marks = Space->UnusedIn(some);
       for (std::size_t i = 0; i < some.size(); ++i) take(PathToFileUri(some[i]), *marks[i]);
     }

@@ -577,7 +577,7 @@ std::vector<ProcedureItem> Workspace::Search(std::string_view text, std::size_t 
 }
 
 const std::vector<UnusedMark>& Workspace::UnusedIn(const std::string& path) const {
-  return *UnusedIn(std::vector<std::string>{path}).front();
+  return *UnusedIn(std::span<const std::string>(&path, 1)).front();
 }
 
 std::vector<Workspace::UnusedSource> Workspace::MarkSources(const std::string& path) const {
@@ -601,7 +601,7 @@ std::vector<Workspace::UnusedSource> Workspace::MarkSources(const std::string& p
 }
 
 std::vector<const std::vector<UnusedMark>*> Workspace::UnusedIn(
-    const std::vector<std::string>& paths) const {
+    std::span<const std::string> paths) const {
   std::vector<const std::vector<UnusedMark>*> found(paths.size(), nullptr);
   // The items of a module's marks are made again only when what they come from changed (or the
   // file did).
@@ -609,7 +609,7 @@ std::vector<const std::vector<UnusedMark>*> Workspace::UnusedIn(
     std::size_t At;  // in paths
     std::vector<UnusedSource> Sources;
     ModuleOfProject Place{};  // where the first source stands, when there is one
-    std::shared_ptr<SourceLines> Lines;
+    std::shared_ptr<SourceLines> Lines{};
   };
   std::vector<Remade> remade;
   for (std::size_t at = 0; at < paths.size(); ++at) {

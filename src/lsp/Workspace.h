@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -97,7 +98,7 @@ class Workspace {
   const std::vector<UnusedMark>& UnusedIn(const std::string& path) const;
   // The same for several modules at once, whose files are then read several at a time: each
   // list is good until the next call that names its module, or the next change.
-  std::vector<const std::vector<UnusedMark>*> UnusedIn(const std::vector<std::string>& paths) const;
+  std::vector<const std::vector<UnusedMark>*> UnusedIn(std::span<const std::string> paths) const;
   // The module files whose unused marks may differ since the last call: after edits that only
   // changed modules were read again for, those modules and the ones whose marks changed with
   // them; nullopt when any module's may (a project read whole, or one found).
