@@ -29,6 +29,8 @@ namespace tarnel {
 void PreferLargePagesForOneShotRun(unsigned threads) {
 #if defined(__linux__) && defined(__GLIBC__) && !defined(TARNEL_FOREIGN_ALLOCATOR)
   constexpr std::uintptr_t kLargePage = 2u << 20;
+  constexpr std::uintptr_t kSmallPage = 4u << 10;
+  constexpr std::uintptr_t kHeaderRoom = 256;  // the allocator's headers and alignment, with room
   // The heap grows by this much address space at once; pages come only when touched.
   constexpr int kHeadroom = 256 << 20;
   constexpr int kLargestFromHeap = 32 << 20;  // the allocator's upper limit for this setting
@@ -42,15 +44,23 @@ void PreferLargePagesForOneShotRun(unsigned threads) {
   mallopt(M_MMAP_THRESHOLD, kLargestFromHeap);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
   mallopt(M_TOP_PAD, kHeadroom);
-  // Grow the heap once now and mark the grown range; later allocations are served from it.
-  const auto before = reinterpret_cast<std::uintptr_t>(sbrk(0));
-  void* volatile probe =
-      std::malloc(kLargestFromHeap / 2);  // volatile: the pair must not be elided
+  // Grow the heap once now and mark the grown range for large pages; later allocations are
+  // served from it. A large page's span that the allocator writes to before the mark keeps small
+  // pages, page by page, up to 512 faults. So the break first moves to a little below a large
+  // page's boundary, far enough that the growth's own writes (the headers of the block that
+  // makes the heap grow and of the free rest after it) land below the boundary, and the mark
+  // starts there. The bytes skipped are address space, never touched.
+  const std::size_t probeSize = mallinfo2().fordblks + 1;  // more than any free block holds
+  const std::uintptr_t room = (probeSize + kHeaderRoom + kSmallPage - 1) & ~(kSmallPage - 1);
+  const auto start = reinterpret_cast<std::uintptr_t>(sbrk(0));
+  if (start == static_cast<std::uintptr_t>(-1)) return;
+  const std::uintptr_t boundary = (start + room + kLargePage - 1) & ~(kLargePage - 1);
+  if (sbrk(static_cast<intptr_t>(boundary - room - start)) == reinterpret_cast<void*>(-1)) return;
+  void* volatile probe = std::malloc(probeSize);  // volatile: the pair must not be elided
   const auto after = reinterpret_cast<std::uintptr_t>(sbrk(0));
   std::free(probe);
-  const std::uintptr_t from = (before + kLargePage - 1) & ~(kLargePage - 1);
-  if (before == static_cast<std::uintptr_t>(-1) || after <= from) return;
-  madvise(reinterpret_cast<void*>(from), after - from, MADV_HUGEPAGE);
+  if (after <= boundary) return;
+  madvise(reinterpret_cast<void*>(boundary), after - boundary, MADV_HUGEPAGE);
 #else
   (void)threads;
 #endif

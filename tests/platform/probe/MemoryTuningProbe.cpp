@@ -1,16 +1,20 @@
 // Calls PreferLargePagesForLongRun as the window's program does, then tells what the process was
 // started with and what programs it starts would see. With "--arenas N" instead, calls
 // PreferLargePagesForOneShotRun(N) as the batch tool does, lets five threads allocate at once
-// and tells how many arenas the allocator made. Built without a sanitizer, whose allocator
-// would make either call do nothing.
+// and tells how many arenas the allocator made; with "--marked", tells where the range marked for
+// large pages lies and what has touched it. Built without a sanitizer, whose allocator would make
+// either call do nothing.
 #include <malloc.h>
 
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <latch>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,7 +32,8 @@ std::string StartedWith(const std::string& name) {
   const std::string prefix = name + "=";
   for (std::size_t at = 0; at < all.size();) {
     const std::size_t end = all.find('\0', at);
-    const std::string entry = all.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    const std::string entry =
+        all.substr(at, end == std::string::npos ? std::string::npos : end - at);
     if (entry.compare(0, prefix.size(), prefix) == 0) return entry.substr(prefix.size());
     if (end == std::string::npos) break;
     at = end + 1;
@@ -66,9 +71,64 @@ int ArenasWithSixThreads() {
   return arenas;
 }
 
+// The mappings that the process asked to have large pages, with their resident size.
+struct MarkedRange {
+  std::uintptr_t Start = 0;
+  std::uintptr_t End = 0;
+  long RssKb = -1;
+};
+std::vector<MarkedRange> MarkedRanges() {
+  std::ifstream smaps("/proc/self/smaps");
+  std::vector<MarkedRange> marked;
+  MarkedRange range;
+  std::string line;
+  while (std::getline(smaps, line)) {
+    unsigned long start = 0, end = 0;
+    char dash = 0;
+    std::istringstream fields(line);
+    if (std::isxdigit(static_cast<unsigned char>(line[0])) &&
+        (fields >> std::hex >> start >> dash >> end) && dash == '-') {
+      range = {start, end, -1};
+    } else if (line.rfind("Rss:", 0) == 0) {
+      range.RssKb = std::atol(line.c_str() + 4);
+    } else if (line.rfind("VmFlags:", 0) == 0 && line.find(" hg") != std::string::npos) {
+      marked.push_back(range);
+    }
+  }
+  return marked;
+}
+
+// Where the heap's range for large pages starts, whether anything touched it before it was
+// marked, and whether the blocks allocated afterwards come from it.
+void TellMarkedRange() {
+  tarnel::PreferLargePagesForOneShotRun(1);
+  const std::vector<MarkedRange> marked = MarkedRanges();
+  if (marked.size() != 1) {
+    std::printf("marked ranges: %zu\n", marked.size());
+    return;
+  }
+  const MarkedRange& range = marked[0];
+  std::printf("starts on a large page: %s\n", range.Start % (2u << 20) == 0 ? "yes" : "no");
+  std::printf("resident when marked: %ld kB\n", range.RssKb);
+  // Small blocks, as the analysis allocates them, until they come from the range.
+  std::vector<void*> blocks;
+  bool inRange = false;
+  for (int i = 0; i < 100000 && !inRange; ++i) {
+    blocks.push_back(std::malloc(64));
+    const auto at = reinterpret_cast<std::uintptr_t>(blocks.back());
+    inRange = at >= range.Start && at < range.End;
+  }
+  std::printf("later blocks come from it: %s\n", inRange ? "yes" : "no");
+  for (void* block : blocks) std::free(block);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--marked") == 0) {
+    TellMarkedRange();
+    return 0;
+  }
   if (argc == 3 && std::strcmp(argv[1], "--arenas") == 0) {
     tarnel::PreferLargePagesForOneShotRun(static_cast<unsigned>(std::atoi(argv[2])));
     std::printf("arenas: %d\n", ArenasWithSixThreads());
