@@ -54,11 +54,11 @@ const DeclarationRow* MatchDeclaration(std::string_view line, std::size_t& prefi
 }
 
 // The text after the prefix up to the first "(", trimmed; empty when no "(" follows.
-std::string ProcedureName(std::string_view line, std::size_t prefixLength) {
+std::string_view ProcedureName(std::string_view line, std::size_t prefixLength) {
   std::string_view rest = prefixLength < line.size() ? line.substr(prefixLength) : "";
   std::size_t paren = rest.find('(');
   if (paren == std::string_view::npos) return {};
-  return std::string(TrimControls(rest.substr(0, paren)));
+  return TrimControls(rest.substr(0, paren));
 }
 
 // Reads up to the module's name: the first line of a standard module, the "Attribute VB_Name"
@@ -80,24 +80,34 @@ std::string ReadModuleName(LineCounters& counters, TextReader& file, bool hasHea
 }
 
 // Enters the procedures found in a module, numbered on from the analysis's total.
-void EnterProcedures(AnalysisRun& run, const TPassRec& module,
-                     std::vector<DeclaredProcedure>& found) {
+void EnterProcedures(AnalysisRun& run, const TPassRec& module, const ModuleScan& scan) {
+  // The module's records are made whole first and entered after, so that the texts they hold
+  // come before them in memory and the stored records lie side by side: the passes that follow
+  // walk the records many times and read little of their texts.
+  std::vector<TPassRec> procs(scan.Procedures.size());
   long number = run.ProcedureTotal;
-  for (DeclaredProcedure& declared : found) {
-    TPassRec proc;
+  const std::string_view texts = scan.Texts;
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < procs.size(); ++i) {
+    const ScannedDeclaration& declared = scan.Procedures[i];
+    const std::string_view name = texts.substr(at, declared.NameLength);
+    at += declared.NameLength;
+    const std::string_view text = texts.substr(at, declared.TextLength);
+    at += declared.TextLength;
+    TPassRec& proc = procs[i];
     proc.Level = 4;
-    proc.FullName.reserve(module.FullName.size() + 1 + declared.Name.size());
-    proc.FullName.append(module.FullName).append(".").append(declared.Name);
-    proc.Name = std::move(declared.Name);
+    proc.FullName.reserve(module.FullName.size() + 1 + name.size());
+    proc.FullName.append(module.FullName).append(".").append(name);
+    proc.Name = name;
     proc.Key = FormatKey(4, ++number);
     proc.ParentKey = module.Key;
     proc.Scope = declared.Scope;
     proc.Kind = declared.Kind;
-    proc.Text = std::move(declared.Text);
+    proc.Text = text;
     proc.StartLine = declared.StartLine;
     proc.BodyLines = declared.BodyLines;
-    AddSymbol(run, std::move(proc));
   }
+  for (TPassRec& proc : procs) AddSymbol(run, std::move(proc));
   run.ProcedureTotal = number;
 }
 
@@ -115,14 +125,14 @@ void ReadModule(AnalysisRun& run, TPassRec& module, bool hasHeader) {
   }
   if (scan->Error) std::rethrow_exception(scan->Error);
   module.FullName = scan->FullName;
-  EnterProcedures(run, module, scan->Procedures);
+  EnterProcedures(run, module, *scan);
   static_cast<LineCounters&>(run) = scan->Counters;
 }
 
 }  // namespace
 
 void FindDeclarations(LineCounters& counters, TextReader& file,
-                      std::vector<DeclaredProcedure>& found) {
+                      std::vector<ScannedDeclaration>& found, std::string& texts) {
   std::string joined;
   while (!file.AtEnd()) {
     counters.ContinuationCount = 0;
@@ -135,11 +145,13 @@ void FindDeclarations(LineCounters& counters, TextReader& file,
     const DeclarationRow* row = MatchDeclaration(line, prefixLength);
     if (row == nullptr) continue;
 
-    DeclaredProcedure& proc = found.emplace_back();
-    proc.Name = ProcedureName(line, prefixLength);
+    ScannedDeclaration& proc = found.emplace_back();
+    const std::string_view name = ProcedureName(line, prefixLength);
+    proc.NameLength = name.size();
+    proc.TextLength = line.size();
+    texts.append(name).append(line);
     proc.Scope = row->Scope;
     proc.Kind = row->Kind;
-    proc.Text.assign(line);
     proc.StartLine = static_cast<std::int32_t>(firstLine);
 
     // Only an end line that starts in the first column ends the procedure. A file that ends first
@@ -169,7 +181,7 @@ ModuleScan ScanModuleFile(const std::string& path, bool hasHeader, PathResolver&
       return scan;
     }
     scan.FullName = ReadModuleName(scan.Counters, file, hasHeader);
-    FindDeclarations(scan.Counters, file, scan.Procedures);
+    FindDeclarations(scan.Counters, file, scan.Procedures, scan.Texts);
     file.Release();
   } catch (...) {
     scan.Error = std::current_exception();

@@ -7,18 +7,36 @@
 namespace tarnel {
 namespace {
 
-std::vector<DeclaredProcedure> Declarations(std::string bytes, LineCounters& counters) {
+struct Declared {
+  std::string Name;
+  std::string Text;
+  std::int32_t StartLine;
+  std::int32_t BodyLines;
+};
+
+// The declarations with their names and lines taken from the scan's shared text.
+std::vector<Declared> Declarations(std::string bytes, LineCounters& counters) {
   TextReader file = TextReader::FromBytes(std::move(bytes));
-  std::vector<DeclaredProcedure> found;
-  FindDeclarations(counters, file, found);
-  return found;
+  std::vector<ScannedDeclaration> found;
+  std::string texts;
+  FindDeclarations(counters, file, found, texts);
+  std::vector<Declared> declared;
+  std::size_t at = 0;
+  for (const ScannedDeclaration& proc : found) {
+    const std::string name = texts.substr(at, proc.NameLength);
+    at += proc.NameLength;
+    declared.push_back({name, texts.substr(at, proc.TextLength), proc.StartLine, proc.BodyLines});
+    at += proc.TextLength;
+  }
+  EXPECT_EQ(at, texts.size());
+  return declared;
 }
 
 // A continued line at the end of the file counts its join without reading a further line, so
 // LineNo - ContinuationCount falls one short of the declaration's first line.
 TEST(FuzzRegressionTest, DeclarationContinuedAtEndOfFileStartsOnItsOwnLine) {
   LineCounters counters;
-  std::vector<DeclaredProcedure> found = Declarations("Private Static Sub Foo _\r\n", counters);
+  std::vector<Declared> found = Declarations("Private Static Sub Foo _\r\n", counters);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].Name, "");
   EXPECT_EQ(found[0].StartLine, 1);
@@ -28,6 +46,9 @@ TEST(FuzzRegressionTest, DeclarationContinuedAtEndOfFileStartsOnItsOwnLine) {
   counters = {};
   found = Declarations("x = 1\r\nSub A()\r\nEnd Sub\r\nFunction B( _\r\n  n) _", counters);
   ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].Name, "A");
+  EXPECT_EQ(found[0].Text, "Sub A()");
+  EXPECT_EQ(found[1].Name, "B");
   EXPECT_EQ(found[1].Text, "Function B( n) ");
   EXPECT_EQ(found[1].StartLine, 4);
   EXPECT_EQ(found[1].BodyLines, 1);
