@@ -88,42 +88,50 @@ void CheckDeclarations(const std::string& bytes, long physical) {
   const std::vector<std::string> lines = PhysicalLines(bytes);
   TextReader file = TextReader::FromBytes(bytes);
   LineCounters counters;
-  std::vector<DeclaredProcedure> found;
-  FindDeclarations(counters, file, found);
+  std::vector<ScannedDeclaration> found;
+  std::string texts;
+  FindDeclarations(counters, file, found, texts);
   FUZZ_CHECK(counters.LineNo == physical);
 
   long nextFree = 1;  // the first line that a further declaration may start on
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    const DeclaredProcedure& proc = found[i];
-    FUZZ_CHECK(proc.StartLine >= nextFree);
-    FUZZ_CHECK(proc.BodyLines >= 0);
-    const long last = static_cast<long>(proc.StartLine) + proc.BodyLines;
-    FUZZ_CHECK(last <= physical);
-    // Either the next physical line is the end line that ended the procedure, or the file ended.
-    const bool ended = last < physical && StartsWithEnd(lines[static_cast<std::size_t>(last)]);
-    FUZZ_CHECK(ended || last == physical);
-    FUZZ_CHECK(ended || i + 1 == found.size());
-    nextFree = last + (ended ? 2 : 1);
+  std::size_t i = 0;
+  std::size_t textBytes = 0;
+  ForEachDeclaration(
+      found, texts,
+      [&](const ScannedDeclaration& proc, std::string_view name, std::string_view text) {
+        textBytes += name.size() + text.size();
+        FUZZ_CHECK(proc.StartLine >= nextFree);
+        FUZZ_CHECK(proc.BodyLines >= 0);
+        const long last = static_cast<long>(proc.StartLine) + proc.BodyLines;
+        FUZZ_CHECK(last <= physical);
+        // Either the next physical line is the end line that ended the procedure, or the file
+        // ended.
+        const bool ended = last < physical && StartsWithEnd(lines[static_cast<std::size_t>(last)]);
+        FUZZ_CHECK(ended || last == physical);
+        FUZZ_CHECK(ended || i + 1 == found.size());
+        nextFree = last + (ended ? 2 : 1);
 
-    // The declaration text is the logical line that starts on StartLine.
-    std::string_view first = CodeOf(lines[static_cast<std::size_t>(proc.StartLine - 1)]);
-    std::string_view text = proc.Text;
-    if (!first.empty() && first.back() == '_') {
-      FUZZ_CHECK(text.substr(0, first.size() - 1) == first.substr(0, first.size() - 1));
-    } else {
-      FUZZ_CHECK(text == first);
-    }
-    const Row* row = RowOf(text);
-    FUZZ_CHECK(row != nullptr);
-    FUZZ_CHECK(row->Kind == proc.Kind && row->Scope == proc.Scope);
-    // The name: after the prefix, up to the first "(", trimmed; empty without a "(".
-    std::string_view rest = text.size() > row->Prefix.size() ? text.substr(row->Prefix.size()) : "";
-    std::size_t paren = rest.find('(');
-    std::string expected = paren == std::string_view::npos
-                               ? std::string()
-                               : std::string(Trimmed(rest.substr(0, paren)));
-    FUZZ_CHECK(proc.Name == expected);
-  }
+        // The declaration text is the logical line that starts on StartLine.
+        std::string_view first = CodeOf(lines[static_cast<std::size_t>(proc.StartLine - 1)]);
+        if (!first.empty() && first.back() == '_') {
+          FUZZ_CHECK(text.substr(0, first.size() - 1) == first.substr(0, first.size() - 1));
+        } else {
+          FUZZ_CHECK(text == first);
+        }
+        const Row* row = RowOf(text);
+        FUZZ_CHECK(row != nullptr);
+        FUZZ_CHECK(row->Kind == proc.Kind && row->Scope == proc.Scope);
+        // The name: after the prefix, up to the first "(", trimmed; empty without a "(".
+        std::string_view rest =
+            text.size() > row->Prefix.size() ? text.substr(row->Prefix.size()) : "";
+        std::size_t paren = rest.find('(');
+        std::string expected = paren == std::string_view::npos
+                                   ? std::string()
+                                   : std::string(Trimmed(rest.substr(0, paren)));
+        FUZZ_CHECK(name == expected);
+        ++i;
+      });
+  FUZZ_CHECK(textBytes == texts.size());
 }
 
 }  // namespace

@@ -96,15 +96,18 @@ void CheckAnalysis(const AnalysisContext& ctx, const AnalysisRun& run, QuietHost
     FUZZ_CHECK(IsAnalysisInput(ctx, *resolver.Resolve(module->Text)));
     FUZZ_CHECK(!scan.Missing && !scan.Error);
     FUZZ_CHECK(module->FullName == scan.FullName);
-    for (const DeclaredProcedure& declared : scan.Procedures) {
-      const TPassRec* proc = run.Result.SymbolList.TryFind(FormatKey(4, ++procedures));
-      FUZZ_CHECK(proc != nullptr);
-      FUZZ_CHECK(proc->Level == 4 && proc->ParentKey == module->Key);
-      FUZZ_CHECK(proc->Name == declared.Name && proc->Kind == declared.Kind);
-      FUZZ_CHECK(proc->Scope == declared.Scope && proc->Text == declared.Text);
-      FUZZ_CHECK(proc->StartLine == declared.StartLine && proc->BodyLines == declared.BodyLines);
-      FUZZ_CHECK(proc->FullName == module->FullName + "." + proc->Name);
-    }
+    ForEachDeclaration(
+        scan.Procedures, scan.Texts,
+        [&](const ScannedDeclaration& declared, std::string_view name, std::string_view text) {
+          const TPassRec* proc = run.Result.SymbolList.TryFind(FormatKey(4, ++procedures));
+          FUZZ_CHECK(proc != nullptr);
+          FUZZ_CHECK(proc->Level == 4 && proc->ParentKey == module->Key);
+          FUZZ_CHECK(proc->Name == name && proc->Kind == declared.Kind);
+          FUZZ_CHECK(proc->Scope == declared.Scope && proc->Text == text);
+          FUZZ_CHECK(proc->StartLine == declared.StartLine &&
+                     proc->BodyLines == declared.BodyLines);
+          FUZZ_CHECK(proc->FullName == module->FullName + "." + proc->Name);
+        });
   }
   FUZZ_CHECK(run.ProcedureTotal == procedures);
   FUZZ_CHECK(run.Result.SymbolList.Count() ==

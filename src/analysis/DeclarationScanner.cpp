@@ -84,29 +84,25 @@ void EnterProcedures(AnalysisRun& run, const TPassRec& module, const ModuleScan&
   // The module's records are made whole first and entered after, so that the texts they hold
   // come before them in memory and the stored records lie side by side: the passes that follow
   // walk the records many times and read little of their texts.
-  std::vector<TPassRec> procs(scan.Procedures.size());
+  std::vector<TPassRec> procs;
+  procs.reserve(scan.Procedures.size());
   long number = run.ProcedureTotal;
-  const std::string_view texts = scan.Texts;
-  std::size_t at = 0;
-  for (std::size_t i = 0; i < procs.size(); ++i) {
-    const ScannedDeclaration& declared = scan.Procedures[i];
-    const std::string_view name = texts.substr(at, declared.NameLength);
-    at += declared.NameLength;
-    const std::string_view text = texts.substr(at, declared.TextLength);
-    at += declared.TextLength;
-    TPassRec& proc = procs[i];
-    proc.Level = 4;
-    proc.FullName.reserve(module.FullName.size() + 1 + name.size());
-    proc.FullName.append(module.FullName).append(".").append(name);
-    proc.Name = name;
-    proc.Key = FormatKey(4, ++number);
-    proc.ParentKey = module.Key;
-    proc.Scope = declared.Scope;
-    proc.Kind = declared.Kind;
-    proc.Text = text;
-    proc.StartLine = declared.StartLine;
-    proc.BodyLines = declared.BodyLines;
-  }
+  ForEachDeclaration(
+      scan.Procedures, scan.Texts,
+      [&](const ScannedDeclaration& declared, std::string_view name, std::string_view text) {
+        TPassRec& proc = procs.emplace_back();
+        proc.Level = 4;
+        proc.FullName.reserve(module.FullName.size() + 1 + name.size());
+        proc.FullName.append(module.FullName).append(".").append(name);
+        proc.Name = name;
+        proc.Key = FormatKey(4, ++number);
+        proc.ParentKey = module.Key;
+        proc.Scope = declared.Scope;
+        proc.Kind = declared.Kind;
+        proc.Text = text;
+        proc.StartLine = declared.StartLine;
+        proc.BodyLines = declared.BodyLines;
+      });
   for (TPassRec& proc : procs) AddSymbol(run, std::move(proc));
   run.ProcedureTotal = number;
 }

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/AnalysisRun.h"
@@ -47,6 +49,21 @@ struct ModuleScan {
   std::string Texts;      // the procedures' names and lines, in their order
   LineCounters Counters;  // as they stand after the file was read
 };
+
+// Calls take(declared, name, text) for each declaration of found in turn, with its name and line
+// from texts, where FindDeclarations appended them.
+template <typename Take>
+void ForEachDeclaration(std::span<const ScannedDeclaration> found, std::string_view texts,
+                        Take take) {
+  std::size_t at = 0;
+  for (const ScannedDeclaration& declared : found) {
+    const std::string_view name = texts.substr(at, declared.NameLength);
+    at += declared.NameLength;
+    const std::string_view text = texts.substr(at, declared.TextLength);
+    at += declared.TextLength;
+    take(declared, name, text);
+  }
+}
 
 // Finds the declarations in the rest of file, each with its line range, and appends their names
 // and lines to texts. Touches nothing but its arguments.

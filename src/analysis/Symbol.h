@@ -52,15 +52,17 @@ inline bool IsGroupKind(int kind) {
 using RecordKey = FixedText<10>;
 
 // One group, module or procedure. Text fields are code page 932 bytes. Name, FullName and Text are
-// kept whole; Key and ParentKey hold at most 10 bytes and Scope one.
+// kept whole; Key and ParentKey hold at most 10 bytes and Scope one. Level stands after the short
+// fields, where it fills what would be padding: a large project holds tens of thousands of
+// records, and walks over them often.
 struct TPassRec {
-  std::int32_t Level = 0;
   std::string Name;
   std::string FullName;
   RecordKey Key;
   RecordKey ParentKey;
   FixedText<1> Scope;
   std::uint8_t Kind = 0;
+  std::int32_t Level = 0;
   std::string Text;
   std::int32_t StartLine = 0;
   std::int32_t BodyLines = 0;
@@ -68,6 +70,7 @@ struct TPassRec {
   std::vector<ProcedureKey> Calls;
   std::vector<ProcedureKey> CalledBy;
 };
+static_assert(sizeof(TPassRec) <= 184, "a record fits a block of 192 bytes with its header");
 
 // "L-NNNN": the level digit, "-", and number formatted with "%.4d".
 std::string FormatKey(int level, long number);

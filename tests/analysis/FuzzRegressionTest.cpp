@@ -21,14 +21,11 @@ std::vector<Declared> Declarations(std::string bytes, LineCounters& counters) {
   std::string texts;
   FindDeclarations(counters, file, found, texts);
   std::vector<Declared> declared;
-  std::size_t at = 0;
-  for (const ScannedDeclaration& proc : found) {
-    const std::string name = texts.substr(at, proc.NameLength);
-    at += proc.NameLength;
-    declared.push_back({name, texts.substr(at, proc.TextLength), proc.StartLine, proc.BodyLines});
-    at += proc.TextLength;
-  }
-  EXPECT_EQ(at, texts.size());
+  ForEachDeclaration(
+      found, texts,
+      [&](const ScannedDeclaration& proc, std::string_view name, std::string_view text) {
+        declared.push_back({std::string(name), std::string(text), proc.StartLine, proc.BodyLines});
+      });
   return declared;
 }
 
