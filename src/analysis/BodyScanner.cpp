@@ -99,10 +99,9 @@ void BodyScanner::ScanLongLine(std::string_view logical, const TPassRec& proc,
   sawOwnName_ = false;
   sawEquals_ = false;
   SplitCodeFieldBatches(logical, tokens_, unquoted_, *this);
-  LineCallTally& kept = sawOwnName_ && sawEquals_ ? withoutOwnName_ : everyToken_;
-  kept.TakeInto(callees, called_);
-  everyToken_.Clear();
-  withoutOwnName_.Clear();
+  const bool ownNameGoes = sawOwnName_ && sawEquals_;
+  (ownNameGoes ? withoutOwnName_ : everyToken_).TakeInto(callees, called_);
+  (ownNameGoes ? everyToken_ : withoutOwnName_).Clear();
 }
 
 void BodyScanner::Take(std::span<const std::string_view> tokens) {
@@ -130,13 +129,7 @@ void BodyScanner::TakeCallsFromLast(std::vector<int>& callees) {
       meaning = table_.Look(tokens_[static_cast<std::size_t>(n)], folded_);
     }
     if (tokens_[static_cast<std::size_t>(n)].empty()) continue;  // never names a procedure
-    const int callee = meaning.Callee;
-    if (callee < 0) continue;
-    std::uint64_t& word = called_[static_cast<std::size_t>(callee) / 64];
-    const std::uint64_t bit = std::uint64_t{1} << (static_cast<unsigned>(callee) % 64);
-    if ((word & bit) != 0) continue;  // a callee is entered once
-    word |= bit;
-    callees.push_back(callee);
+    if (meaning.Callee >= 0) AppendCalleeOnce(meaning.Callee, callees, called_);
   }
 }
 

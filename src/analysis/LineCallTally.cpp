@@ -19,13 +19,7 @@ void LineCallTally::TakeInto(std::vector<int>& callees, std::vector<std::uint64_
   for (const auto& [callee, at] : lastTaken_) found.emplace_back(at, callee);
   // The walk meets them from the line's end.
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a > b; });
-  for (const auto& [at, callee] : found) {
-    std::uint64_t& word = called[static_cast<std::size_t>(callee) / 64];
-    const std::uint64_t bit = std::uint64_t{1} << (static_cast<unsigned>(callee) % 64);
-    if ((word & bit) != 0) continue;
-    word |= bit;
-    callees.push_back(callee);
-  }
+  for (const auto& [at, callee] : found) AppendCalleeOnce(callee, callees, called);
   Clear();
 }
 

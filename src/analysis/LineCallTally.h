@@ -2,12 +2,24 @@
 
 // Engine internal: front ends reach the engine through Analysis.h.
 
+#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 namespace tarnel {
+
+// Appends callee to callees unless called (a bit per procedure) marks it already, and marks it:
+// a body names each procedure it calls once.
+inline void AppendCalleeOnce(int callee, std::vector<int>& callees,
+                             std::vector<std::uint64_t>& called) {
+  std::uint64_t& word = called[static_cast<std::size_t>(callee) / 64];
+  const std::uint64_t bit = std::uint64_t{1} << (static_cast<unsigned>(callee) % 64);
+  if ((word & bit) != 0) return;
+  word |= bit;
+  callees.push_back(callee);
+}
 
 // The procedures that one line calls, tallied token by token in the line's order, as the walk
 // from its last token to its first finds them (BodyScanner::TakeCallsFromLast): that walk takes a
