@@ -700,7 +700,7 @@ void VbLexer::StringsOnly(std::string_view line) {
     const auto start = static_cast<std::size_t>(static_cast<const char*>(quote) - text);
     if (std::memchr(text + i, '\'', start - i) != nullptr) return;
     i = StringEnd(line, start + 1);
-    line_.push_back({line.substr(start, i - start), lineNo, TokenKind::String});
+    line_.emplace_back(line.substr(start, i - start), lineNo, TokenKind::String);
   }
 }
 
@@ -709,7 +709,7 @@ VbLexer::LineEnd VbLexer::Tokenize(std::string_view line, bool& statementStart) 
   const std::size_t n = line.size();
   std::size_t i = SkipSpaces(line, 0);  // the indentation
   auto emit = [&](TokenKind kind, std::size_t from, std::size_t to) {
-    line_.push_back({line.substr(from, to - from), lineNo, kind});
+    line_.emplace_back(line.substr(from, to - from), lineNo, kind);
     statementStart = false;
   };
   while (i < n) {

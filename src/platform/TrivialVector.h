@@ -7,6 +7,7 @@
 #include <new>
 #include <span>
 #include <type_traits>
+#include <utility>
 
 namespace tarnel {
 
@@ -43,6 +44,16 @@ class TrivialVector {
       std::memcpy(static_cast<void*>(data_ + size_), &value, sizeof(T));
     }
     ++size_;
+  }
+  // Appends a value made in place from args, which must not stand in this vector. Small values
+  // are written straight to their place; one made on the stack and copied as bytes would be
+  // read back in one piece before its parts were written, which stalls the processor.
+  template <typename... Args>
+  T& emplace_back(Args&&... args) {
+    if (size_ == capacity_) Grow();
+    T* value = ::new (static_cast<void*>(data_ + size_)) T{std::forward<Args>(args)...};
+    ++size_;
+    return *value;
   }
   void pop_back() { --size_; }
   void clear() { size_ = 0; }

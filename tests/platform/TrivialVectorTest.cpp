@@ -15,16 +15,22 @@ struct Item {
   std::uint8_t Kind = 0;
 };
 
-// Values pushed through many growths come back as pushed, and taking values off the end (one or
-// many) leaves the rest as they were, for pushes after as before.
+// Values pushed or made in place through many growths come back as given, and taking values off the
+// end (one or many) leaves the rest as they were, for pushes after as before.
 TEST(TrivialVectorTest, ValuesSurviveEveryGrowthAndEveryCutAtTheEnd) {
   const std::string_view text = "abcdefghij";
   TrivialVector<Item> items;
   EXPECT_TRUE(items.empty());
   constexpr int kCount = 300000;
+  // Values copied in and values made in place, in turn.
   for (int i = 0; i < kCount; ++i) {
-    items.push_back(
-        {text.substr(static_cast<std::size_t>(i % 10)), i, static_cast<std::uint8_t>(i)});
+    const std::string_view part = text.substr(static_cast<std::size_t>(i % 10));
+    if (i % 2 == 0) {
+      items.push_back({part, i, static_cast<std::uint8_t>(i)});
+    } else {
+      const Item& made = items.emplace_back(part, i, static_cast<std::uint8_t>(i));
+      ASSERT_EQ(&made, &items.back());
+    }
   }
   ASSERT_EQ(items.size(), static_cast<std::size_t>(kCount));
   for (int i = 0; i < kCount; i += 997) {
