@@ -1,6 +1,7 @@
 #include "platform/MemoryTuning.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>  // defines __GLIBC__ on glibc
 #include <fstream>
 #include <iterator>
@@ -26,11 +27,24 @@ namespace tarnel {
 #endif
 #endif
 
+#if defined(__linux__) && defined(__GLIBC__) && !defined(TARNEL_FOREIGN_ALLOCATOR)
+namespace {
+
+constexpr std::uintptr_t kLargePage = 2u << 20;
+constexpr std::uintptr_t kSmallPage = 4u << 10;
+constexpr std::uintptr_t kHeaderRoom = 256;  // the allocator's headers and alignment, with room
+
+// Set once this process is a one-shot run whose main heap takes large pages.
+std::atomic<bool> oneShotRun{false};
+// Where the main heap begins: a worker whose blocks come from it, up to the program break, has
+// no arena of its own.
+std::atomic<std::uintptr_t> mainHeapStart{0};
+
+}  // namespace
+#endif
+
 void PreferLargePagesForOneShotRun(unsigned threads) {
 #if defined(__linux__) && defined(__GLIBC__) && !defined(TARNEL_FOREIGN_ALLOCATOR)
-  constexpr std::uintptr_t kLargePage = 2u << 20;
-  constexpr std::uintptr_t kSmallPage = 4u << 10;
-  constexpr std::uintptr_t kHeaderRoom = 256;  // the allocator's headers and alignment, with room
   // The heap grows by this much address space at once; pages come only when touched.
   constexpr int kHeadroom = 256 << 20;
   constexpr int kLargestFromHeap = 32 << 20;  // the allocator's upper limit for this setting
@@ -54,15 +68,63 @@ void PreferLargePagesForOneShotRun(unsigned threads) {
   const std::uintptr_t room = (probeSize + kHeaderRoom + kSmallPage - 1) & ~(kSmallPage - 1);
   const auto start = reinterpret_cast<std::uintptr_t>(sbrk(0));
   if (start == static_cast<std::uintptr_t>(-1)) return;
+  // Before any other thread: what the allocator got from the break so far is the main heap's.
+  const std::uintptr_t heapBegin = start - mallinfo2().arena;
   const std::uintptr_t boundary = (start + room + kLargePage - 1) & ~(kLargePage - 1);
   if (sbrk(static_cast<intptr_t>(boundary - room - start)) == reinterpret_cast<void*>(-1)) return;
   void* volatile probe = std::malloc(probeSize);  // volatile: the pair must not be elided
   const auto after = reinterpret_cast<std::uintptr_t>(sbrk(0));
   std::free(probe);
   if (after <= boundary) return;
-  madvise(reinterpret_cast<void*>(boundary), after - boundary, MADV_HUGEPAGE);
+  if (madvise(reinterpret_cast<void*>(boundary), after - boundary, MADV_HUGEPAGE) != 0) return;
+  mainHeapStart = heapBegin;
+  oneShotRun = true;
 #else
   (void)threads;
+#endif
+}
+
+void PrepareWorkerArenaForOneShotRun() {
+#if defined(__linux__) && defined(__GLIBC__) && !defined(TARNEL_FOREIGN_ALLOCATOR)
+  if (!oneShotRun) return;
+  // The allocator gives a thread's arena a heap of its own, a reservation of this size aligned to
+  // it, and makes its pages usable as the arena grows, a few at a time. A large page's span that
+  // is usable only in part when first touched takes small pages, and so does the first span,
+  // where the heap's header is written when the arena is made.
+  constexpr std::uintptr_t kHeapReservation = 64u << 20;
+  // How far the heap grows at once: what a worker of a large run keeps, and short of the
+  // reservation. Address space only: pages come when touched.
+  constexpr std::uintptr_t kGrowth = 48u << 20;
+  constexpr std::size_t kGrowthStep = 16u << 20;  // below the size the allocator maps apart
+  // The first block attaches the thread to its arena. In an arena made for this thread it lies in
+  // the first span, after the heap's header; it is kept, so that a thread that shares the arena
+  // later finds it taken and leaves the arena as it is.
+  void* const first = std::malloc(1);
+  const auto at = reinterpret_cast<std::uintptr_t>(first);
+  const std::uintptr_t heap = at & ~(kHeapReservation - 1);
+  const std::uintptr_t boundary = heap + kLargePage;
+  const auto mainEnd = reinterpret_cast<std::uintptr_t>(sbrk(0));
+  const bool inMainHeap = at >= mainHeapStart && at < mainEnd;
+  if (first == nullptr || inMainHeap || at + kSmallPage >= boundary) {
+    std::free(first);
+    return;
+  }
+  // A block that fills the rest of the first span, kept too and never touched beyond its header,
+  // so that every later block lies past the span, with the headers of the first below its end.
+  // Where it does not land there, the arena is not laid out as expected and stays as it is.
+  const std::size_t fill = boundary - at - kSmallPage;
+  void* const filler = std::malloc(fill);
+  const auto fillerAt = reinterpret_cast<std::uintptr_t>(filler);
+  if (filler == nullptr || fillerAt < at || fillerAt + fill > boundary) {
+    std::free(filler);
+    return;
+  }
+  // The heap grows by blocks given back at once: their spans are whole before anything touches
+  // them. Then the grown range is marked.
+  void* blocks[kGrowth / kGrowthStep] = {};
+  for (void*& block : blocks) block = std::malloc(kGrowthStep);
+  for (void* block : blocks) std::free(block);
+  madvise(reinterpret_cast<void*>(boundary), heap + kGrowth - boundary, MADV_HUGEPAGE);
 #endif
 }
 

@@ -12,6 +12,14 @@ namespace tarnel {
 // or under a sanitizer's allocator.
 void PreferLargePagesForOneShotRun(unsigned threads);
 
+// For a thread that a one-shot run (PreferLargePagesForOneShotRun) starts to share its work, as
+// the first thing the thread does: when the thread's blocks come from an arena made for it, lets
+// that arena's memory come in large pages too. The allocator grows such an arena a few small pages
+// at a time, which leaves a large page's span usable only in part when first touched, and so
+// backed by small pages, each a fault of its own. Does nothing in any other process, in an arena
+// that an earlier thread made ready, or where the means lack.
+void PrepareWorkerArenaForOneShotRun();
+
 // For a long-running process (the window): the C library's allocator backs its heaps, those of
 // worker threads too, with large pages where the system grants them and grows the main heap in
 // steps of 32 MB, while still giving memory back. That setting (GLIBC_TUNABLES) is read only when

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/MemoryTuning.h"
+
 namespace tarnel {
 
 // Computes a fixed sequence of results ahead of a thread that takes them in order. Items are
@@ -36,7 +38,12 @@ class OrderedWork {
     started_ = true;
     unsigned cores = std::thread::hardware_concurrency();
     unsigned count = std::min(cores > 1 ? cores - 1 : 0u, max);
-    for (unsigned i = 1; i <= count; ++i) workers_.emplace_back([this, i] { Work(i); });
+    for (unsigned i = 1; i <= count; ++i) {
+      workers_.emplace_back([this, i] {
+        PrepareWorkerArenaForOneShotRun();
+        Work(i);
+      });
+    }
   }
 
   std::size_t Count() const { return items_.size(); }

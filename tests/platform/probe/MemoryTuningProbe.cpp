@@ -2,10 +2,12 @@
 // started with and what programs it starts would see. With "--arenas N" instead, calls
 // PreferLargePagesForOneShotRun(N) as the batch tool does, lets five threads allocate at once
 // and tells how many arenas the allocator made; with "--marked", tells where the range marked for
-// large pages lies and what has touched it. Built without a sanitizer, whose allocator would make
+// large pages lies and what has touched it; with "--worker-arena", how a worker's arena of a
+// one-shot run is laid out and backed. Built without a sanitizer, whose allocator would make
 // either call do nothing.
 #include <malloc.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -122,9 +124,61 @@ void TellMarkedRange() {
   for (void* block : blocks) std::free(block);
 }
 
+// The resident size in large pages of the mapping that holds address, in kB, or -1.
+long LargePagesKbAround(std::uintptr_t address) {
+  std::ifstream smaps("/proc/self/smaps");
+  std::string line;
+  bool inside = false;
+  while (std::getline(smaps, line)) {
+    unsigned long start = 0, end = 0;
+    char dash = 0;
+    std::istringstream fields(line);
+    if (std::isxdigit(static_cast<unsigned char>(line[0])) &&
+        (fields >> std::hex >> start >> dash >> end) && dash == '-') {
+      inside = address >= start && address < end;
+    } else if (inside && line.rfind("AnonHugePages:", 0) == 0) {
+      return std::atol(line.c_str() + 14);
+    }
+  }
+  return -1;
+}
+
+// A worker of a one-shot run readies its arena, twice, and then allocates and writes small blocks
+// as the analysis does: whether the second call left the arena as it was, whether the blocks lie
+// past the arena's first large page's span, and whether large pages back them.
+void TellWorkerArena() {
+  tarnel::PreferLargePagesForOneShotRun(2);
+  std::thread worker([] {
+    tarnel::PrepareWorkerArenaForOneShotRun();
+    const std::size_t before = mallinfo2().arena;
+    tarnel::PrepareWorkerArenaForOneShotRun();
+    std::printf("second call leaves the arena: %s\n", mallinfo2().arena == before ? "yes" : "no");
+    constexpr int kBlocks = 100000;
+    std::vector<char*> blocks;
+    blocks.reserve(kBlocks);
+    std::uintptr_t lowest = UINTPTR_MAX;
+    for (int i = 0; i < kBlocks; ++i) {
+      blocks.push_back(static_cast<char*>(std::malloc(48)));
+      std::memset(blocks.back(), 1, 48);
+      lowest = std::min(lowest, reinterpret_cast<std::uintptr_t>(blocks.back()));
+    }
+    constexpr std::uintptr_t kHeapReservation = 64u << 20;
+    const std::uintptr_t firstSpanEnd = (lowest & ~(kHeapReservation - 1)) + (2u << 20);
+    std::printf("blocks past the first span: %s\n", lowest >= firstSpanEnd ? "yes" : "no");
+    const long kb = LargePagesKbAround(reinterpret_cast<std::uintptr_t>(blocks[kBlocks / 2]));
+    std::printf("large pages under the blocks: %s\n", kb >= 2048 ? "yes" : "no");
+    for (char* block : blocks) std::free(block);
+  });
+  worker.join();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--worker-arena") == 0) {
+    TellWorkerArena();
+    return 0;
+  }
   if (argc == 2 && std::strcmp(argv[1], "--marked") == 0) {
     TellMarkedRange();
     return 0;
