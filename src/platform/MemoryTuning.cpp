@@ -89,38 +89,26 @@ void PrepareWorkerArenaForOneShotRun() {
   if (!oneShotRun) return;
   // The allocator gives a thread's arena a heap of its own, a reservation of this size aligned to
   // it, and makes its pages usable as the arena grows, a few at a time. A large page's span that
-  // is usable only in part when first touched takes small pages, and so does the first span,
-  // where the heap's header is written when the arena is made.
+  // is usable only in part when first touched takes small pages, each a fault of its own.
   constexpr std::uintptr_t kHeapReservation = 64u << 20;
   // How far the heap grows at once: what a worker of a large run keeps, and short of the
   // reservation. Address space only: pages come when touched.
   constexpr std::uintptr_t kGrowth = 48u << 20;
   constexpr std::size_t kGrowthStep = 16u << 20;  // below the size the allocator maps apart
   // The first block attaches the thread to its arena. In an arena made for this thread it lies in
-  // the first span, after the heap's header; it is kept, so that a thread that shares the arena
-  // later finds it taken and leaves the arena as it is.
+  // the heap's first span, after the heap's header.
   void* const first = std::malloc(1);
   const auto at = reinterpret_cast<std::uintptr_t>(first);
+  std::free(first);
   const std::uintptr_t heap = at & ~(kHeapReservation - 1);
   const std::uintptr_t boundary = heap + kLargePage;
-  const auto mainEnd = reinterpret_cast<std::uintptr_t>(sbrk(0));
-  const bool inMainHeap = at >= mainHeapStart && at < mainEnd;
-  if (first == nullptr || inMainHeap || at + kSmallPage >= boundary) {
-    std::free(first);
-    return;
-  }
-  // A block that fills the rest of the first span, kept too and never touched beyond its header,
-  // so that every later block lies past the span, with the headers of the first below its end.
-  // Where it does not land there, the arena is not laid out as expected and stays as it is.
-  const std::size_t fill = boundary - at - kSmallPage;
-  void* const filler = std::malloc(fill);
-  const auto fillerAt = reinterpret_cast<std::uintptr_t>(filler);
-  if (filler == nullptr || fillerAt < at || fillerAt + fill > boundary) {
-    std::free(filler);
-    return;
-  }
-  // The heap grows by blocks given back at once: their spans are whole before anything touches
-  // them. Then the grown range is marked.
+  const bool inMainHeap = at >= mainHeapStart && at < reinterpret_cast<std::uintptr_t>(sbrk(0));
+  if (first == nullptr || inMainHeap || at >= boundary) return;
+  // The heap grows by blocks given back at once, so that its spans are whole before anything
+  // touches them, and the range past the first span is marked. The first span, which the header
+  // has touched, keeps small pages: a worker of a small run, or of the classic reading, stays
+  // within it, where a large page would take more memory than it uses. An arena grown before
+  // does not grow again, and its range is marked as it was.
   void* blocks[kGrowth / kGrowthStep] = {};
   for (void*& block : blocks) block = std::malloc(kGrowthStep);
   for (void* block : blocks) std::free(block);

@@ -14,10 +14,10 @@ void PreferLargePagesForOneShotRun(unsigned threads);
 
 // For a thread that a one-shot run (PreferLargePagesForOneShotRun) starts to share its work, as
 // the first thing the thread does: when the thread's blocks come from an arena made for it, lets
-// that arena's memory come in large pages too. The allocator grows such an arena a few small pages
-// at a time, which leaves a large page's span usable only in part when first touched, and so
-// backed by small pages, each a fault of its own. Does nothing in any other process, in an arena
-// that an earlier thread made ready, or where the means lack.
+// that arena's memory past its first large page come in large pages too. The allocator grows such
+// an arena a few small pages at a time, which leaves a large page's span usable only in part when
+// first touched, and so backed by small pages, each a fault of its own. Does nothing in any other
+// process, or where the means lack.
 void PrepareWorkerArenaForOneShotRun();
 
 // For a long-running process (the window): the C library's allocator backs its heaps, those of

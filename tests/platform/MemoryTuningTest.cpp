@@ -67,16 +67,15 @@ TEST(MemoryTuningTest, AOneShotRunsHeapIsMarkedBeforeAnythingTouchesIt) {
             "later blocks come from it: yes\n");
 }
 
-// A worker of the batch tool readies its own arena once, before it allocates: its blocks then lie
-// past the arena's first large page's span, where the arena's header keeps small pages, and
-// large pages back them, as they back the main thread's.
+// A worker of the batch tool readies its own arena once, before it allocates: past the arena's
+// first large page's span, where the arena's header keeps small pages, large pages back its
+// blocks, as they back the main thread's.
 TEST(MemoryTuningTest, AOneShotRunsWorkerAllocatesOnLargePages) {
   if (!SystemGrantsLargePages()) GTEST_SKIP() << "no large pages on this system";
   if (std::thread::hardware_concurrency() < 2) GTEST_SKIP() << "one core: no arena of its own";
   EXPECT_EQ(OutputOf("'" + kProbe + "' --worker-arena"),
             "second call leaves the arena: yes\n"
-            "blocks past the first span: yes\n"
-            "large pages under the blocks: yes\n");
+            "large pages under the later blocks: yes\n");
 }
 
 }  // namespace
