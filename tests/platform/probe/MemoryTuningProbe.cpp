@@ -7,7 +7,6 @@
 // either call do nothing.
 #include <malloc.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -73,6 +72,27 @@ int ArenasWithSixThreads() {
   return arenas;
 }
 
+// Calls take(start, end, line) for each line of /proc/self/smaps that tells of a mapping, with
+// that mapping's address range.
+template <typename Take>
+void ForEachMappingLine(Take take) {
+  std::ifstream smaps("/proc/self/smaps");
+  std::uintptr_t start = 0, end = 0;
+  std::string line;
+  while (std::getline(smaps, line)) {
+    unsigned long first = 0, last = 0;
+    char dash = 0;
+    std::istringstream fields(line);
+    if (std::isxdigit(static_cast<unsigned char>(line[0])) &&
+        (fields >> std::hex >> first >> dash >> last) && dash == '-') {
+      start = first;
+      end = last;
+    } else {
+      take(start, end, line);
+    }
+  }
+}
+
 // The mappings that the process asked to have large pages, with their resident size.
 struct MarkedRange {
   std::uintptr_t Start = 0;
@@ -80,23 +100,15 @@ struct MarkedRange {
   long RssKb = -1;
 };
 std::vector<MarkedRange> MarkedRanges() {
-  std::ifstream smaps("/proc/self/smaps");
   std::vector<MarkedRange> marked;
-  MarkedRange range;
-  std::string line;
-  while (std::getline(smaps, line)) {
-    unsigned long start = 0, end = 0;
-    char dash = 0;
-    std::istringstream fields(line);
-    if (std::isxdigit(static_cast<unsigned char>(line[0])) &&
-        (fields >> std::hex >> start >> dash >> end) && dash == '-') {
-      range = {start, end, -1};
-    } else if (line.rfind("Rss:", 0) == 0) {
-      range.RssKb = std::atol(line.c_str() + 4);
+  long rssKb = -1;  // a mapping's Rss line comes before its flags
+  ForEachMappingLine([&](std::uintptr_t start, std::uintptr_t end, const std::string& line) {
+    if (line.rfind("Rss:", 0) == 0) {
+      rssKb = std::atol(line.c_str() + 4);
     } else if (line.rfind("VmFlags:", 0) == 0 && line.find(" hg") != std::string::npos) {
-      marked.push_back(range);
+      marked.push_back({start, end, rssKb});
     }
-  }
+  });
   return marked;
 }
 
@@ -126,21 +138,13 @@ void TellMarkedRange() {
 
 // The resident size in large pages of the mapping that holds address, in kB, or -1.
 long LargePagesKbAround(std::uintptr_t address) {
-  std::ifstream smaps("/proc/self/smaps");
-  std::string line;
-  bool inside = false;
-  while (std::getline(smaps, line)) {
-    unsigned long start = 0, end = 0;
-    char dash = 0;
-    std::istringstream fields(line);
-    if (std::isxdigit(static_cast<unsigned char>(line[0])) &&
-        (fields >> std::hex >> start >> dash >> end) && dash == '-') {
-      inside = address >= start && address < end;
-    } else if (inside && line.rfind("AnonHugePages:", 0) == 0) {
-      return std::atol(line.c_str() + 14);
+  long kb = -1;
+  ForEachMappingLine([&](std::uintptr_t start, std::uintptr_t end, const std::string& line) {
+    if (address >= start && address < end && line.rfind("AnonHugePages:", 0) == 0) {
+      kb = std::atol(line.c_str() + 14);
     }
-  }
-  return -1;
+  });
+  return kb;
 }
 
 // A worker of a one-shot run readies its arena, twice, and then allocates and writes small blocks
