@@ -35,25 +35,21 @@ class TrivialVector {
   const T& back() const { return data_[size_ - 1]; }
   operator std::span<const T>() const { return {data_, size_}; }
 
-  void push_back(const T& value) {
-    if (size_ == capacity_) {
-      const T copy = value;  // value may stand in the room that growing moves
-      Grow();
-      std::memcpy(static_cast<void*>(data_ + size_), &copy, sizeof(T));
-    } else {
-      std::memcpy(static_cast<void*>(data_ + size_), &value, sizeof(T));
-    }
-    ++size_;
-  }
-  // Appends a value made in place from args, which must not stand in this vector. Small values
-  // are written straight to their place; one made on the stack and copied as bytes would be
-  // read back in one piece before its parts were written, which stalls the processor.
+  void push_back(const T& value) { emplace_back(value); }
+  // Appends a value made from args. It is made in its place: one made on the stack and copied as
+  // bytes would be read back in one piece before its parts were written, which stalls the
+  // processor. Only when the vector grows is it made first, as args may stand in the room that
+  // growing moves.
   template <typename... Args>
   T& emplace_back(Args&&... args) {
-    if (size_ == capacity_) Grow();
-    T* value = ::new (static_cast<void*>(data_ + size_)) T{std::forward<Args>(args)...};
-    ++size_;
-    return *value;
+    if (size_ == capacity_) {
+      const T value{std::forward<Args>(args)...};
+      Grow();
+      std::memcpy(static_cast<void*>(data_ + size_), &value, sizeof(T));
+    } else {
+      ::new (static_cast<void*>(data_ + size_)) T{std::forward<Args>(args)...};
+    }
+    return data_[size_++];
   }
   void pop_back() { --size_; }
   void clear() { size_ = 0; }

@@ -67,14 +67,14 @@ TEST(MemoryTuningTest, AOneShotRunsHeapIsMarkedBeforeAnythingTouchesIt) {
             "later blocks come from it: yes\n");
 }
 
-// A worker of the batch tool readies its own arena once, before it allocates: past the arena's
-// first large page's span, where the arena's header keeps small pages, large pages back its
-// blocks, as they back the main thread's.
+// A worker of the batch tool readies its own arena before it allocates. Its first blocks stay in
+// the arena's first large page's span, on small pages, so that a worker that keeps little takes
+// little; past that span large pages back its blocks, as they back the main thread's.
 TEST(MemoryTuningTest, AOneShotRunsWorkerAllocatesOnLargePages) {
   if (!SystemGrantsLargePages()) GTEST_SKIP() << "no large pages on this system";
   if (std::thread::hardware_concurrency() < 2) GTEST_SKIP() << "one core: no arena of its own";
   EXPECT_EQ(OutputOf("'" + kProbe + "' --worker-arena"),
-            "second call leaves the arena: yes\n"
+            "first blocks in the first span: yes\n"
             "large pages under the later blocks: yes\n");
 }
 

@@ -51,12 +51,20 @@ TEST(TrivialVectorTest, ValuesSurviveEveryGrowthAndEveryCutAtTheEnd) {
   EXPECT_EQ(all[999].Number, 999);
   EXPECT_EQ(all[1000].Text, "z");
 
-  // A value of the vector itself, pushed as the vector grows.
+  // A value of the vector itself, pushed or made again as the vector grows.
   TrivialVector<Item> copies;
   copies.push_back({"w", 3, 0});
-  while (copies.size() < 4096) copies.push_back(copies.back());
+  while (copies.size() < 4096) {
+    // Growth comes at even sizes: there the value is made from the vector's own last one.
+    if (copies.size() % 2 == 0) {
+      copies.emplace_back(copies.back().Text, copies.back().Number, copies.back().Kind);
+    } else {
+      copies.push_back(copies.back());
+    }
+  }
   EXPECT_EQ(copies[4095].Text, "w");
   EXPECT_EQ(copies[4095].Number, 3);
+  EXPECT_EQ(copies[4094].Text, "w");
 
   items.clear();
   EXPECT_TRUE(items.empty());

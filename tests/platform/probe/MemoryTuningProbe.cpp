@@ -148,15 +148,13 @@ long LargePagesKbAround(std::uintptr_t address) {
 }
 
 // A worker of a one-shot run readies its arena, twice, and then allocates and writes small blocks
-// as the analysis does: whether the second call left the arena as it was, and whether large pages
-// back the blocks past the arena's first large page's span.
+// as the analysis does: whether its first blocks stay in the arena's first large page's span,
+// which keeps small pages, and whether large pages back the later ones, past that span.
 void TellWorkerArena() {
   tarnel::PreferLargePagesForOneShotRun(2);
   std::thread worker([] {
     tarnel::PrepareWorkerArenaForOneShotRun();
-    const std::size_t before = mallinfo2().arena;
     tarnel::PrepareWorkerArenaForOneShotRun();
-    std::printf("second call leaves the arena: %s\n", mallinfo2().arena == before ? "yes" : "no");
     constexpr int kBlocks = 100000;  // about 6 MB with the allocator's headers
     std::vector<char*> blocks;
     blocks.reserve(kBlocks);
@@ -164,8 +162,11 @@ void TellWorkerArena() {
       blocks.push_back(static_cast<char*>(std::malloc(48)));
       std::memset(blocks.back(), 1, 48);
     }
-    const auto last = reinterpret_cast<std::uintptr_t>(blocks.back());
-    const long kb = LargePagesKbAround(last);
+    constexpr std::uintptr_t kHeapReservation = 64u << 20;
+    const auto first = reinterpret_cast<std::uintptr_t>(blocks.front());
+    const bool inFirstSpan = first - (first & ~(kHeapReservation - 1)) < (2u << 20);
+    std::printf("first blocks in the first span: %s\n", inFirstSpan ? "yes" : "no");
+    const long kb = LargePagesKbAround(reinterpret_cast<std::uintptr_t>(blocks.back()));
     std::printf("large pages under the later blocks: %s\n", kb >= 2048 ? "yes" : "no");
     for (char* block : blocks) std::free(block);
   });
